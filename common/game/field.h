@@ -1,0 +1,24 @@
+#pragma once
+
+#include "common/platform/core/image.h"
+#include "common/platform/core/random.h"
+
+namespace kb {
+
+// The playing field, shared by the client's local rounds and the server.
+constexpr int kFieldWidth = 800;
+constexpr int kFieldHeight = 575;
+
+// a..b inclusive.
+int RandomRange(Random& random, int a, int b);
+
+// The border test: 0 <= x <= 800 and 0 <= y <= 575 (the far edges count as
+// inside although they are one pixel past the image).
+bool InsideField(int x, int y);
+
+// A trail segment: round(L) filled discs of radius r, one pixel apart, from
+// the start point towards the end point; the end point itself is covered by
+// the next segment's first disc.
+void DrawTrailSegment(Image& target, int x1, int y1, int x2, int y2, int r, Colour c);
+
+}  // namespace kb

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace kb {
+
+// Milliseconds from a monotonic clock, 64-bit so that a server running for
+// months never wraps. Everything paced compares Now() with a stored time, so
+// logic takes a Clock and tests hand it a ManualClock.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual int64_t Now() const = 0;
+  virtual void Sleep(int ms) = 0;
+};
+
+class SystemClock final : public Clock {
+ public:
+  int64_t Now() const override;
+  void Sleep(int ms) override;
+};
+
+// A clock that only moves when told; Sleep advances it. Safe to read from
+// several threads.
+class ManualClock final : public Clock {
+ public:
+  explicit ManualClock(int64_t start = 1000) : now_(start) {}
+  int64_t Now() const override { return now_.load(); }
+  void Sleep(int ms) override { now_ += ms; }
+  void Advance(int64_t ms) { now_ += ms; }
+  void Set(int64_t ms) { now_ = ms; }
+
+ private:
+  std::atomic<int64_t> now_;
+};
+
+}  // namespace kb

@@ -1,0 +1,53 @@
+#include "common/game/field.h"
+#include "common/game/trig.h"
+
+#include <gtest/gtest.h>
+
+namespace kb {
+namespace {
+
+TEST(Field, BorderCountsTheFarEdgesAsInside) {
+  EXPECT_TRUE(InsideField(0, 0));
+  EXPECT_TRUE(InsideField(800, 575));
+  EXPECT_FALSE(InsideField(801, 100));
+  EXPECT_FALSE(InsideField(100, 576));
+  EXPECT_FALSE(InsideField(-1, 100));
+  EXPECT_FALSE(InsideField(100, -1));
+}
+
+TEST(Field, RandomRangeStaysInsideBothBoundsAndReachesThem) {
+  Random random(7);
+  bool sawLow = false, sawHigh = false;
+  for (int i = 0; i < 2000; ++i) {
+    int v = RandomRange(random, 3, 6);
+    ASSERT_GE(v, 3);
+    ASSERT_LE(v, 6);
+    sawLow |= v == 3;
+    sawHigh |= v == 6;
+  }
+  EXPECT_TRUE(sawLow && sawHigh);
+}
+
+TEST(Field, TrailSegmentDrawsRoundedLengthDiscsAndLeavesTheEndPointToTheNext) {
+  Image field(kFieldWidth, kFieldHeight);
+  // A horizontal segment of length 5 draws discs at x = 100..104.
+  DrawTrailSegment(field, 100, 50, 105, 50, 3, 255);
+  EXPECT_EQ(field.Pixel(97, 50), 255u);   // radius 3 around the first disc
+  EXPECT_EQ(field.Pixel(107, 50), 255u);  // radius 3 around the last disc (104)
+  EXPECT_EQ(field.Pixel(108, 50), 0u);
+  EXPECT_EQ(field.Pixel(100, 54), 0u);
+  // Discs are clipped at the image border, never written outside.
+  DrawTrailSegment(field, 798, 573, 803, 578, 3, 65280);
+  EXPECT_EQ(field.Pixel(799, 574), 65280u);
+}
+
+TEST(Trig, DirectionIndexUsesTenthsOfARadian) {
+  EXPECT_EQ(DirectionIndex(0.0f), 0);
+  EXPECT_EQ(DirectionIndex(90.0f), 16);   // 15.708 rounds up
+  EXPECT_EQ(DirectionIndex(359.5f), 63);
+  EXPECT_NEAR(CosTable()[0], 1.0f, 1e-6);
+  EXPECT_NEAR(SinTable()[16], static_cast<float>(std::sin(1.6)), 1e-6);
+}
+
+}  // namespace
+}  // namespace kb
