@@ -1,0 +1,73 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "client/console/console_state.h"
+#include "client/core/game_state.h"
+#include "client/core/round.h"
+#include "client/ui/config.h"
+#include "client/ui/resources.h"
+#include "common/platform/core/clock.h"
+#include "common/platform/core/display.h"
+#include "common/platform/core/image.h"
+#include "common/platform/core/input.h"
+#include "common/platform/core/random.h"
+
+namespace kb {
+
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+
+// A text placed on the screen by the console's "text" command.
+struct TextObject {
+  int x = 0, y = 0;
+  std::string text;
+  Colour colour = 0xFFFFFF;
+};
+
+// Values of the frame loop and the screens.
+struct FrameState {
+  std::atomic<int> gameState{kStateMenu};
+  int fadeLevel = 0;
+  int bannerGlow = 0;
+  int mouseX = 0, mouseY = 0;
+  int escapeLatch = 0;
+  int enterLatch = 0;
+  int clickLatch = 0;
+  std::string helpLine;
+  int frameCount = 0;
+  int64_t fpsTime = 0;
+  int fpsValue = 0;
+  int debugMode = 0;
+  int devMode = 0;
+  std::atomic<bool> quit{false};
+};
+
+// The whole client: every table and value of the game, owned by one object
+// and passed by reference, so tests can run several clients side by side.
+// The frame loop holds stateLock for each frame; a script or a background task
+// holds it for each change it makes. Console lines have their own lock.
+struct Client {
+  Client(Clock& clock, Random& random, Input& input, Display& display)
+      : clock(clock), random(random), input(input), display(display) {}
+
+  Clock& clock;
+  Random& random;
+  Input& input;
+  Display& display;
+
+  std::recursive_mutex stateLock;
+  Config config;
+  Resources resources;
+  FrameState frame;
+  RoundState round;
+  ConsoleState console;
+  std::vector<TextObject> textObjects;
+  Image screen{kScreenWidth, kScreenHeight};
+};
+
+}  // namespace kb

@@ -1,0 +1,16 @@
+#pragma once
+
+namespace kb {
+
+struct Client;
+
+// Prepares a local game: scores, start positions, bots, round start time.
+void NewGame(Client& client);
+
+// Active slots plus bots.
+int CountParticipants(const Client& client);
+
+// The step of the local states start, game, endround and end.
+void LocalGameStep(Client& client);
+
+}  // namespace kb

@@ -1,0 +1,27 @@
+#include "client/ui/put_text.h"
+
+namespace kb {
+
+namespace {
+
+void Centre(Font& font, const std::string& text, int& x, int& y) {
+  if (x == -1) x = 400 - font.TextWidth(text) / 2;
+  if (y == -1) y = 300 - font.TextHeight(text) / 2;
+}
+
+}  // namespace
+
+void PutText(Image& screen, Font& font, int x, int y, const std::string& text, Colour colour) {
+  Centre(font, text, x, y);
+  font.Draw(screen, x, y, text, colour);
+}
+
+void PutOutlinedText(Image& screen, Font& font, int x, int y, const std::string& text, Colour outline,
+                     Colour textColour, int w) {
+  Centre(font, text, x, y);
+  for (int i = -w; i <= w; ++i)
+    for (int j = -w; j <= w; ++j) font.Draw(screen, x + i, y + j, text, outline);
+  font.Draw(screen, x, y, text, textColour);
+}
+
+}  // namespace kb

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace kb {
+
+// What the client reads of keyboard and mouse. The SDL implementation lives
+// in common/platform/sdl; tests use a scripted fake.
+class Input {
+ public:
+  virtual ~Input() = default;
+
+  // Takes this frame's snapshot of all keys and the mouse.
+  virtual void Poll() = 0;
+  // Whether the key (scan-code set 1, extended + 128) was down in the snapshot.
+  virtual bool KeyDown(int scanCode) const = 0;
+  // True while the virtual key is down, or when it was pressed since the
+  // previous query of the same code; the query clears that "pressed since".
+  virtual bool AsyncKey(int virtualKey) = 0;
+  // Mouse position in 800 x 600 frame coordinates.
+  virtual int MouseX() const = 0;
+  virtual int MouseY() const = 0;
+  // The Latin-1 character the virtual key gives under the keyboard layout and
+  // the modifiers held now, or 0.
+  virtual int KeyToChar(int virtualKey) = 0;
+  // The clipboard's text in Latin-1, empty when there is none.
+  virtual std::string ClipboardText() = 0;
+};
+
+}  // namespace kb
