@@ -32,6 +32,7 @@ void AddMenuButtons(Client& client) {
     const char* text;
     int screen;
     bool (*isEnabled)(const Client&);
+    int netMode = 0;
   };
   static constexpr Row kRows[] = {
       {225, 505, "Starten", kStateMenu, StartAllowed},
@@ -42,7 +43,7 @@ void AddMenuButtons(Client& client) {
       {225, 520, "Verbinden", kStateNetLan, ServersListed},
       {405, 520, "Manuell", kStateNetLan, Always},
       {315, 180, "Verbinden", kStateNetLanManual, ManualAddressUsable},
-      {76, 56, "Verbinden", kPasswordPrompt, PasswordEntered},
+      {76, 56, "Verbinden", kStateNet, PasswordEntered, kPasswordPrompt},
   };
   for (const Row& row : kRows) {
     MenuButton button;
@@ -51,6 +52,7 @@ void AddMenuButtons(Client& client) {
     button.text = row.text;
     button.screen = row.screen;
     button.isEnabled = row.isEnabled;
+    button.netMode = row.netMode;
     client.menuButtons.push_back(std::move(button));
   }
 }
@@ -64,8 +66,10 @@ void BuildButtonSprites(Client& client) {
 }
 
 bool ButtonShown(const Client& client, const MenuButton& button) {
-  int state = client.frame.gameState;
-  return button.screen == state || (state == kStateNet && button.screen == CurrentNetMode(client));
+  // Only the network game's own buttons show inside it, whatever its mode
+  // number happens to equal.
+  if (button.screen != client.frame.gameState) return false;
+  return button.screen != kStateNet || button.netMode == CurrentNetMode(client);
 }
 
 void DrawButtons(Client& client) {

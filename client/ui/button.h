@@ -9,7 +9,7 @@ namespace kb {
 struct Client;
 
 // One on-screen button: a 170 x 42 face at (x, y) on the screen of one
-// GameState (or, for the password button, of one NetMode inside state net).
+// GameState, or (the password button) of one NetMode inside state net.
 struct MenuButton {
   int x = 0, y = 0;
   std::string text;
@@ -17,6 +17,8 @@ struct MenuButton {
   // Hover highlight 0..255; survives display switches.
   int glow = 0;
   int screen = 0;
+  // Non-zero for a button of a network game's screen: screen is then kStateNet.
+  int netMode = 0;
   // Caption pictures: only the caption is opaque, the rest is the key colour.
   Image faceOn;
   Image faceOff;
