@@ -46,7 +46,8 @@ void PlaceHead(Head& head, Random& random, int64_t now, float headingOffset) {
 // under its new place (unless it passes trails) and draws the segment unless
 // a gap is due. Returns whether it hit a trail; the caller eliminates it.
 template <class Head>
-bool MoveHead(Head& head, Image& trail, Random& random, int64_t now, int step, bool testTrail, Colour colour) {
+bool MoveHead(Head& head, Image& trail, Random& random, int64_t now, int step, bool testTrail,
+              Colour colour) {
   head.prevX = head.x;
   head.prevY = head.y;
   int d = DirectionIndex(head.heading);

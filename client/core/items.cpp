@@ -66,12 +66,8 @@ void ActivateItem(RoundState& round, PlayerRecord& player, int64_t now) {
   }
 }
 
-int StepLength(const PlayerRecord& player) {
-  return player.item == 1 && player.itemStart != 0 ? 10 : 5;
-}
+int StepLength(const PlayerRecord& player) { return player.item == 1 && player.itemStart != 0 ? 10 : 5; }
 
-bool PassesTrails(const PlayerRecord& player) {
-  return player.item == 2 && player.itemStart != 0;
-}
+bool PassesTrails(const PlayerRecord& player) { return player.item == 2 && player.itemStart != 0; }
 
 }  // namespace kb

@@ -92,7 +92,8 @@ void MovementStep(Client& client) {
   for (int i = 0; i < kPlayerSlots; ++i) {
     PlayerRecord& p = round.players[i];
     if (!p.active || p.dead) continue;
-    if (MoveHead(p, round.trailImage, client.random, now, StepLength(p), !PassesTrails(p), round.playerColours[i])) {
+    if (MoveHead(p, round.trailImage, client.random, now, StepLength(p), !PassesTrails(p),
+                 round.playerColours[i])) {
       p.dead = 1;
       AwardElimination(round);
     }

@@ -14,9 +14,7 @@ void AwardElimination(RoundState& round) {
     if (!b.dead) ++b.score;
 }
 
-int GoalScore(const Client& client) {
-  return 10 * (CountParticipants(client) - 1);
-}
+int GoalScore(const Client& client) { return 10 * (CountParticipants(client) - 1); }
 
 namespace {
 
@@ -24,7 +22,8 @@ void ShowGameEnd(Client& client, Colour winner) {
   RoundState& round = client.round;
   round.scoreList.clear();
   for (int i = 0; i < kPlayerSlots; ++i)
-    if (round.players[i].active) round.scoreList.push_back({round.players[i].score, round.playerColours[i], 0});
+    if (round.players[i].active)
+      round.scoreList.push_back({round.players[i].score, round.playerColours[i], 0});
   for (const BotRecord& b : round.botList) round.scoreList.push_back({b.score, b.colour, 0});
   std::stable_sort(round.scoreList.begin(), round.scoreList.end(),
                    [](const ScoreEntry& a, const ScoreEntry& b) { return a.score > b.score; });

@@ -120,7 +120,8 @@ void DrawLocalGame(Client& client) {
   if (state == kStateGame && now > round.confusionStart && now - round.confusionStart < 1000 &&
       round.confusionOption && !round.paused)
     PutOutlinedText(screen, res.fontHuge, -1, -1, "Verwirrung!!", kBlack, kWhite, 1);
-  if (state == kStateGame && round.paused) PutOutlinedText(screen, res.fontHuge, -1, -1, "Pause", kWhite, kBlack, 1);
+  if (state == kStateGame && round.paused)
+    PutOutlinedText(screen, res.fontHuge, -1, -1, "Pause", kWhite, kBlack, 1);
 }
 
 void DrawFinalResult(Client& client) {

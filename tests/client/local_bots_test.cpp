@@ -54,9 +54,9 @@ TEST_F(LocalBots, TheFarthestProbeThatSeesATrailDecides) {
 }
 
 TEST_F(LocalBots, ProbesLookAlongTheTableDirectionAndIgnoreOtherPixels) {
-  BotRecord& bot = OneBot(90.5f);  // index 16: down the screen
-  round().trailImage.SetPixel(410, 300, 0x00FF00);   // beside, not ahead
-  round().trailImage.SetPixel(400, 315, 0x00FF00);   // between the probes
+  BotRecord& bot = OneBot(90.5f);                   // index 16: down the screen
+  round().trailImage.SetPixel(410, 300, 0x00FF00);  // beside, not ahead
+  round().trailImage.SetPixel(400, 315, 0x00FF00);  // between the probes
   SteerBot(t.client, bot, now());
   EXPECT_EQ(bot.lastEvade, 0);
   int x = static_cast<int>(std::lround(400 + CosTable()[16] * 10));

@@ -87,8 +87,13 @@ TEST_F(LocalItems, OnlyAShownItemIsCollectedAndItVanishesAtOnce) {
 }
 
 TEST_F(LocalItems, TheIconCountsItsFarEdgesButNotBeyond) {
-  for (auto [x, y, taken] : {std::tuple{330, 310, true}, {331, 310, false}, {310, 290, true}, {309, 290, false},
-                             {320, 310, true}, {320, 311, false}, {320, 289, false}}) {
+  for (auto [x, y, taken] : {std::tuple{330, 310, true},
+                             {331, 310, false},
+                             {310, 290, true},
+                             {309, 290, false},
+                             {320, 310, true},
+                             {320, 311, false},
+                             {320, 289, false}}) {
     StartWithItem(2, -1);
     Place(slot(0), x, y, 0.5f);
     SteeringStep(t.client);

@@ -160,7 +160,7 @@ TEST_F(LocalRound, PauseFreezesHeadsButTimersRunOn) {
   EXPECT_EQ(slot(0).heading, heading);
   EXPECT_NE(round().itemVanish, itemVanish);      // item cycled meanwhile
   EXPECT_NE(round().confusionEnd, confusionEnd);  // and the confusion period
-  EXPECT_EQ(slot(0).gapNext, gapNext);  // no movement step, so no gap bookkeeping
+  EXPECT_EQ(slot(0).gapNext, gapNext);            // no movement step, so no gap bookkeeping
 
   Key(scan::kP, true);
   Frame();
