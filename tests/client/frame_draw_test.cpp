@@ -43,7 +43,9 @@ TEST(DrawFrame, FadeOverlayDarkensAllButBannerBarAndFrame) {
 }
 
 TEST(DrawFrame, FadeOverlayMatchesABlendedBlackSprite) {
-  Image colours(64, 4);
+  // 70 wide: a partial run at the end; row 3 black except its last pixel.
+  Image colours(70, 4);
+  colours.SetPixel(69, 3, Rgb(200, 100, 50));
   for (int i = 0; i < 64; ++i) {
     colours.SetPixel(i, 0, Rgb(i * 4, 255 - i * 4, i * 3));
     colours.SetPixel(i, 1, Rgb(255, 255, 255));
@@ -52,9 +54,9 @@ TEST(DrawFrame, FadeOverlayMatchesABlendedBlackSprite) {
   for (int level : {0, 5, 50, 128, 205, 250, 255}) {
     Image fast = colours, blended = colours;
     DrawFadeOverlay(fast, level);
-    blended.DrawBlended(Image(64, 4, 0), 0, 0, level);
+    blended.DrawBlended(Image(70, 4, 0), 0, 0, level);
     for (int y = 0; y < 4; ++y)
-      for (int x = 0; x < 64; ++x) ASSERT_EQ(fast.Pixel(x, y), blended.Pixel(x, y)) << level;
+      for (int x = 0; x < 70; ++x) ASSERT_EQ(fast.Pixel(x, y), blended.Pixel(x, y)) << level;
   }
   // The level left after a fade still dims white a little.
   Image white(2, 2, kWhite);
