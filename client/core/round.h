@@ -26,8 +26,25 @@ struct PlayerRecord {
   int x = 0, y = 0;
   int64_t gapStart = 0;
   int64_t gapNext = 0;
+  // Kind of the held upgrade item (0 = none) and its activation tick (0 = held only).
   int item = 0;
   int64_t itemStart = 0;
+};
+
+// A computer-steered participant of a local game.
+struct BotRecord {
+  int score = 0;
+  float heading = 0;
+  int dead = 0;
+  int prevX = 0, prevY = 0;
+  int x = 0, y = 0;
+  int64_t gapStart = 0;
+  int64_t gapNext = 0;
+  Colour colour = 0;
+  int64_t lastEvade = 0;
+  int64_t nextWander = 0;
+  // The heading the bot turns towards; kept unwrapped (it may lie outside 0..360).
+  float targetHeading = 0;
 };
 
 struct ScoreEntry {
@@ -52,6 +69,18 @@ struct RoundState {
   Colour winnerColour = 0;
   int endSpaceLatch = 0;
   std::vector<ScoreEntry> scoreList;
+
+  // Bots of the running game in creation order; emptied when the menu is entered.
+  std::vector<BotRecord> botList;
+  // The field item: kind 1..3 and the top-left corner of its 20 x 20 icon in
+  // field coordinates; shown while itemAppear < now < itemVanish.
+  int itemKind = 0;
+  int itemX = 0, itemY = 0;
+  int64_t itemAppear = 0;
+  int64_t itemVanish = 0;
+  // The current or next confusion period, running while start < now < end.
+  int64_t confusionStart = 0;
+  int64_t confusionEnd = 0;
 };
 
 }  // namespace kb
