@@ -267,10 +267,13 @@ TEST(GameTick, GapsLeaveHolesThatOthersPassThrough) {
   f.Place(1, 100, 300, 0);
   f.Place(2, 400, 100, 90);
   ClientRecord& a = f.Record(1);
+  const std::string colourOfA = C(a);
   auto linesOfA = [&] {
-    V m = f.sent.To(2);
-    return std::count_if(m.begin(), m.end(),
-                         [&](auto& s) { return s.rfind("LINE", 0) == 0 && s.ends_with(" " + C(a)); });
+    long n = 0;
+    for (const std::string& m : f.sent.To(2)) {
+      n += m.rfind("LINE", 0) == 0 && m.substr(m.rfind(' ') + 1) == colourOfA;
+    }
+    return n;
   };
   a.nextGap = f.clock.Now() + 51;
   f.Tick();  // now == next gap: no longer before it, nothing drawn
