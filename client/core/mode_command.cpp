@@ -16,20 +16,13 @@ struct StateName {
 
 // In the order the names are compared.
 constexpr StateName kStateNames[] = {
-    {"menu", kStateMenu},
-    {"start", kStateStart},
-    {"game", kStateGame},
-    {"endround", kStateEndRound},
-    {"end", kStateEnd},
-    {"net_choose", kStateNetChoose},
-    {"net_lan", kStateNetLan},
-    {"net_lan_manual", kStateNetLanManual},
-    {"net_web", kStateNetWeb},
-    {"net_connect", kStateNetConnect},
-    {"net", kStateNet},
-    {"net_fail", kStateNetFail},
-    {"wtf", kStateWtf},
-    {"empty", kStateEmpty},
+    {"menu", kStateMenu},      {"start", kStateStart},
+    {"game", kStateGame},      {"endround", kStateEndRound},
+    {"end", kStateEnd},        {"net_choose", kStateNetChoose},
+    {"net_lan", kStateNetLan}, {"net_lan_manual", kStateNetLanManual},
+    {"net_web", kStateNetWeb}, {"net_connect", kStateNetConnect},
+    {"net", kStateNet},        {"net_fail", kStateNetFail},
+    {"wtf", kStateWtf},        {"empty", kStateEmpty},
 };
 
 // The console's number rule: blanks, an optional sign, then decimal digits,
@@ -41,15 +34,21 @@ int32_t ParseModeNumber(const std::string& text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   int base = 10;
-  if (i < text.size() && text[i] == '$') base = 16, ++i;
-  else if (i < text.size() && text[i] == '%') base = 2, ++i;
+  if (i < text.size() && text[i] == '$')
+    base = 16, ++i;
+  else if (i < text.size() && text[i] == '%')
+    base = 2, ++i;
   uint64_t value = 0;
   for (; i < text.size(); ++i) {
     int c = static_cast<unsigned char>(text[i]), digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else break;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else
+      break;
     if (digit >= base) break;
     value = value * base + digit;
   }

@@ -140,7 +140,8 @@ void BannerStep(Client& client) {
   frame.bannerGlow = std::clamp(frame.bannerGlow, 0, 255);
 
   if (!frame.newClick) return;
-  if (MouseInRect(client, 700, 580, 100, 20) && state != kStateWtf && client.openUrl) client.openUrl(kSiteUrl);
+  if (MouseInRect(client, 700, 580, 100, 20) && state != kStateWtf && client.openUrl)
+    client.openUrl(kSiteUrl);
   if (overBanner && state != kStateMenu) {
     SetGameState(client, state == kStateNetChoose || state == kStateWtf ? kStateMenu : kStateNetChoose);
   }

@@ -130,9 +130,9 @@ TEST(MenuStep, StartButtonActsOnlyWhenEnabled) {
 TEST(MenuStep, SlotsFollowClicksAndTheirOwnKeys) {
   SpineClient c;
   auto& players = c.client.round.players;
-  c.Click(195, 135);  // top-left corner of slot 0's box
-  c.Click(214, 154 + 40);  // bottom-right corner of slot 1's box
-  c.Click(215, 135 + 80);  // just right of slot 2's box
+  c.Click(195, 135);        // top-left corner of slot 0's box
+  c.Click(214, 154 + 40);   // bottom-right corner of slot 1's box
+  c.Click(215, 135 + 80);   // just right of slot 2's box
   c.Click(200, 155 + 120);  // just below slot 3's box: the gap before slot 4
   EXPECT_EQ(players[0].active, 1);
   EXPECT_EQ(players[1].active, 1);
@@ -304,7 +304,9 @@ TEST(UpdateFrame, DisplayThatCannotReopenEndsWithTheWindowError) {
   c.input.SetKey(scan::kF, true);
   c.Frame();
   EXPECT_TRUE(c.client.frame.quit);
-  EXPECT_EQ(c.client.frame.fatalError, "Es konnte kein Fenster ge\xF6" "ffnet werden.");
+  EXPECT_EQ(c.client.frame.fatalError,
+            "Es konnte kein Fenster ge\xF6"
+            "ffnet werden.");
   EXPECT_EQ(c.client.config.fullScreenMode, 0);
 }
 
