@@ -36,7 +36,7 @@ int DispatchCommand(Client& client, const std::string& line, int fromScript, con
   if (t_nesting >= kMaxCommandNesting) return 1;
   NestingGuard guard;
 
-  std::string name = Field(line, 1);
+  std::string name = TextField(line, 1);
   std::string args;
   if (line.size() > name.size() + 1) args = line.substr(name.size() + 1);
   if (name.empty()) name = line;
@@ -62,8 +62,9 @@ int HelpCommand(Client& client, const std::string& args, int fromScript, const s
     }
     return 1;
   }
-  auto found = std::find_if(table.begin(), table.end(),
-                            [&](const CommandRecord& record) { return record.name == args && !record.hidden; });
+  auto found = std::find_if(table.begin(), table.end(), [&](const CommandRecord& record) {
+    return record.name == args && !record.hidden;
+  });
   if (found == table.end())
     ConsolePrint(client, NoSuchCommand(args), kConsoleRed);
   else

@@ -4,7 +4,7 @@
 
 namespace kb {
 
-std::string Field(const std::string& text, int k) {
+std::string TextField(const std::string& text, int k) {
   if (k < 1) return {};
   size_t start = 0;
   for (int i = 1; i < k; ++i) {
@@ -50,9 +50,12 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 
 int DigitValue(char c, int base) {
   int value = -1;
-  if (c >= '0' && c <= '9') value = c - '0';
-  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    value = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    value = c - 'A' + 10;
   return value >= 0 && value < base ? value : -1;
 }
 
@@ -75,8 +78,10 @@ int ParseNumber(const std::string& text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   int base = 10;
-  if (i < text.size() && text[i] == '$') base = 16, ++i;
-  else if (i < text.size() && text[i] == '%') base = 2, ++i;
+  if (i < text.size() && text[i] == '$')
+    base = 16, ++i;
+  else if (i < text.size() && text[i] == '%')
+    base = 2, ++i;
   // Unsigned arithmetic: huge numbers wrap instead of overflowing.
   uint64_t value = 0;
   for (int digit; i < text.size() && (digit = DigitValue(text[i], base)) >= 0; ++i)

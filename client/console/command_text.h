@@ -9,7 +9,7 @@ constexpr char kProtectedBlank = '\x02';
 
 // Field k (from 1) of a text split at single blanks; consecutive blanks give
 // empty fields, a field past the end is empty. Tabs are ordinary characters.
-std::string Field(const std::string& text, int k);
+std::string TextField(const std::string& text, int k);
 
 // Replaces the blanks between each pair of double quotes by kProtectedBlank;
 // the quotes stay, an odd last quote protects nothing.

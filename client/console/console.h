@@ -24,6 +24,10 @@ void ClearConsole(Client& client);
 // whether the file was written.
 bool DumpConsole(Client& client, const std::string& fileName, int fromScript);
 
+// Runs the trimmed input line as typed at the console (with the amber echo
+// when asked), then remembers it for Ctrl + Up and empties the input.
+void ExecuteConsoleInput(Client& client, bool echo);
+
 // The console's keys, once per frame right after the keyboard poll.
 void HandleConsoleKeys(Client& client);
 

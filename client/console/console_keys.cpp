@@ -1,4 +1,3 @@
-#include "client/console/command_registry.h"
 #include "client/console/console.h"
 #include "client/core/client.h"
 #include "common/platform/core/keys.h"
@@ -43,20 +42,6 @@ void TypeKeys(Client& client, int64_t now) {
   }
 }
 
-void ExecuteInput(Client& client) {
-  ConsoleState& console = client.console;
-  size_t first = console.input.find_first_not_of(' ');
-  size_t last = console.input.find_last_not_of(' ');
-  std::string line = first == std::string::npos ? std::string() : console.input.substr(first, last - first + 1);
-  ConsolePrint(client, "> " + line, kConsoleAmber);
-  // Emptied before the line runs, so a line that runs "enter" does not run itself again.
-  console.input.clear();
-  DispatchCommand(client, line, 0, "");
-  console.lastInput = line;
-  console.input.clear();
-  console.scroll = 0;
-}
-
 void EditInput(Client& client, int64_t now) {
   ConsoleState& console = client.console;
   Input& input = client.input;
@@ -85,7 +70,7 @@ void EditInput(Client& client, int64_t now) {
 
   if (input.KeyDown(scan::kEnter)) {
     if (!client.frame.enterLatch && !console.input.empty()) {
-      ExecuteInput(client);
+      ExecuteConsoleInput(client, true);
       client.frame.enterLatch = 1;
     }
   } else {

@@ -43,8 +43,8 @@ class ConsoleLines {
 
 // The procedure behind a console command: argument text, fromScript (1 for a
 // script line), the running script's name; 0 stops the script.
-using CommandHandler =
-    std::function<int(Client& client, const std::string& args, int fromScript, const std::string& scriptName)>;
+using CommandHandler = std::function<int(Client& client, const std::string& args, int fromScript,
+                                         const std::string& scriptName)>;
 
 struct CommandRecord {
   CommandHandler handler;

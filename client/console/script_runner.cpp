@@ -27,8 +27,8 @@ struct LineLockScope {
 std::string ScriptFileName(const std::string& name) {
   size_t slash = name.find_last_of("/\\");
   size_t dot = name.rfind('.');
-  bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
-                      dot + 1 < name.size();
+  bool hasExtension =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash) && dot + 1 < name.size();
   return hasExtension ? name : name + ".kbs";
 }
 
@@ -49,7 +49,11 @@ void RunScript(Client& client, const std::string& scriptName) {
   // Only regular files are scripts: a directory or a device would open and
   // then read as nothing, or as endless empty lines.
   if (FileSize(name) < 0 || !reader.Open(name)) {
-    ConsolePrint(client, "\"" + name + "\" konnte nicht ge\xF6" "ffnet werden.", kConsoleRed);
+    ConsolePrint(client,
+                 "\"" + name +
+                     "\" konnte nicht ge\xF6"
+                     "ffnet werden.",
+                 kConsoleRed);
     return;
   }
   ConsolePrint(client, "Starte \"" + name + "\"...", kConsoleWhite);
