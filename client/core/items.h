@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kb {
+
+struct Client;
+struct PlayerRecord;
+struct RoundState;
+
+constexpr int kItemSize = 20;
+constexpr int kItemActiveMs = 2000;
+constexpr int kItemConfusionMs = 2000;
+
+// A confusion period is running (both bounds excluded): left and right swap.
+bool Confused(const RoundState& round, int64_t now);
+// The field item can be seen and collected.
+bool ItemShown(const RoundState& round, int64_t now);
+
+// The next random confusion period and the next field item; each only while
+// its option is on.
+void ScheduleConfusion(Client& client);
+void ScheduleItem(Client& client);
+
+// When the start pause is over: a confusion period, then an item.
+void ScheduleRoundTimers(Client& client);
+// Every frame of state game, also while paused: replaces a period or an item
+// whose time is over.
+void RescheduleTimers(Client& client);
+
+// Steering sub-step of a living slot: an active item expires after 2000 ms,
+// and the head picks up the shown field item.
+void UpdateHeldItem(RoundState& round, PlayerRecord& player, int64_t now);
+// The use key: activates a held item once; kind 3 confuses everybody at once.
+void ActivateItem(RoundState& round, PlayerRecord& player, int64_t now);
+
+// Effects while an item is active.
+int StepLength(const PlayerRecord& player);
+bool PassesTrails(const PlayerRecord& player);
+
+}  // namespace kb

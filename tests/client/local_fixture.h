@@ -1,0 +1,69 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "client/core/game_state.h"
+#include "client/core/local_game.h"
+#include "tests/client/client_fixture.h"
+
+namespace kb {
+
+// A local game on the manual clock: slots with keys and colours, helpers to
+// place heads and to run frames.
+class LocalGameTest : public ::testing::Test {
+ protected:
+  static constexpr int kLeft[kPlayerSlots] = {0x10, 0x1E, 0x2C, 0x13, 0x20, 0x2E, 0, 0x17};
+  static constexpr int kRight[kPlayerSlots] = {0x11, 0x1F, 0x2D, 0x14, 0x21, 0x2F, 0, 0x18};
+  static constexpr int kUse[kPlayerSlots] = {0x12, 0x30, 0x31, 0x15, 0x22, 0x32, 0, 0x99};
+
+  LocalGameTest() {
+    for (int i = 0; i < kPlayerSlots; ++i) {
+      PlayerRecord& p = round().players[i];
+      p.leftKey = kLeft[i];
+      p.rightKey = kRight[i];
+      p.useKey = kUse[i];
+      round().playerColours[i] = Rgb(40 + 25 * i, 200 - 20 * i, 60 + 10 * i);
+    }
+  }
+
+  RoundState& round() { return t.client.round; }
+  PlayerRecord& slot(int i) { return round().players[i]; }
+  int64_t now() { return t.clock.Now(); }
+  int state() { return t.client.frame.gameState; }
+  void SetState(int s) { t.client.frame.gameState = s; }
+
+  // Activates slots 0..n-1 and starts a game with `bots` bots in state game,
+  // with no item or confusion period pending.
+  void StartGame(int slots, int bots = 0) {
+    for (int i = 0; i < slots; ++i) slot(i).active = 1;
+    round().botCount = bots;
+    NewGame(t.client);
+    SetState(kStateGame);
+    round().upgradesOption = 0;
+    round().confusionOption = 0;
+    round().itemVanish = 0;
+    round().confusionEnd = 0;
+  }
+
+  // Puts a head at a place with a heading and no gap for a long time.
+  template <class Head>
+  void Place(Head& head, int x, int y, float heading) {
+    head.x = head.prevX = x;
+    head.y = head.prevY = y;
+    head.heading = heading;
+    head.gapStart = 0;
+    head.gapNext = now() + 1000000;
+  }
+
+  // One frame as the frame loop runs it: poll, then the state's step.
+  void Frame() {
+    t.input.Poll();
+    LocalGameStep(t.client);
+  }
+  void Advance(int64_t ms) { t.clock.Advance(ms); }
+  void Key(int code, bool down) { t.input.SetKey(code, down); }
+
+  TestClient t;
+};
+
+}  // namespace kb
