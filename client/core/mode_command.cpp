@@ -1,8 +1,8 @@
 #include "client/core/mode_command.h"
 
 #include <cctype>
-#include <cstdint>
 
+#include "client/console/command_text.h"
 #include "client/core/client.h"
 
 namespace kb {
@@ -25,37 +25,6 @@ constexpr StateName kStateNames[] = {
     {"wtf", kStateWtf},        {"empty", kStateEmpty},
 };
 
-// The console's number rule: blanks, an optional sign, then decimal digits,
-// "$" hexadecimal or "%" binary up to the first character that does not fit;
-// the low 32 bits of the value.
-int32_t ParseModeNumber(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  int base = 10;
-  if (i < text.size() && text[i] == '$')
-    base = 16, ++i;
-  else if (i < text.size() && text[i] == '%')
-    base = 2, ++i;
-  uint64_t value = 0;
-  for (; i < text.size(); ++i) {
-    int c = static_cast<unsigned char>(text[i]), digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      break;
-    if (digit >= base) break;
-    value = value * base + digit;
-  }
-  if (negative) value = ~value + 1;
-  return static_cast<int32_t>(static_cast<uint32_t>(value));
-}
-
 }  // namespace
 
 int GameStateByName(const std::string& name) {
@@ -65,7 +34,7 @@ int GameStateByName(const std::string& name) {
 }
 
 int ModeCommand(Client& client, const std::string& args, bool fromScript) {
-  int32_t number = ParseModeNumber(args);
+  int number = ParseNumber(args);
   if (number > 0 && client.frame.debugMode) {
     if (!fromScript) client.console.isOpen = 0;
     SetGameState(client, number, fromScript);

@@ -13,7 +13,8 @@
 // Every end of the game, a failure included, exits with code 0.
 int main() {
   using namespace kb;
-  // Kept until the process ends: a script thread may still refer to them.
+  // On the heap: a script thread stuck in a message box may outlive main's
+  // scope and still refer to them.
   auto* platform = new SdlPlatform;
   if (!platform->Init()) {
     ShowMessageBox("Fehler", kWindowError, MessageKind::kWarning);
@@ -32,10 +33,17 @@ int main() {
   }
   // Running scripts stop before their next line; the window goes before the
   // message so that it does not hide behind it.
-  client->stateLock.lock();
+  client->scripts.RequestStop();
+  bool scriptsEnded = client->scripts.WaitIdle(2000);
   platform->Close();
   if (!error.empty()) ShowMessageBox("Fehler", error, MessageKind::kWarning);
-  delete platform;
+  if (scriptsEnded) {
+    delete client;
+    delete platform;
+    return 0;
+  }
+  // A script stuck in a message box still refers to the client: leave
+  // without tearing it down.
   std::fflush(nullptr);
   std::_Exit(0);
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "client/console/console.h"
 #include "client/core/client.h"
 #include "client/core/mouse.h"
 #include "client/ui/put_text.h"

@@ -6,9 +6,7 @@
 #include "client/ui/display_mode.h"
 #include "client/ui/load_resources.h"
 #include "client/ui/settings.h"
-#include "client/ui/site.h"
 #include "common/game/trig.h"
-#include "common/platform/core/files.h"
 #include "common/platform/core/keys.h"
 
 namespace kb {
@@ -32,8 +30,6 @@ constexpr SlotDefaults kSlots[kPlayerSlots] = {
     {Rgb(0, 170, 170), "Links / Rechts / Mitte (Maus)", 0, 0, 0},
     {Rgb(153, 0, 204), "C / V / F", scan::kC, scan::kV, scan::kF},
 };
-
-constexpr char kAutoexec[] = "autoexec.kbs";
 
 }  // namespace
 
@@ -68,9 +64,8 @@ std::string StartClient(Client& client) {
   CosTable();
 
   RegisterCommands(client);
-  ConsolePrint(client, std::string("Willkommen zu ") + kVersionText + "!", kConsoleGreen);
-  // An empty start-up script is not run; a missing one is no error.
-  if (FileSize(kAutoexec) > 0) StartScript(client, kAutoexec);
+  PrintWelcome(client);
+  StartAutoexec(client);
   return "";
 }
 

@@ -245,7 +245,6 @@ TEST(UpdateFrame, OpenConsoleFreezesTheMenu) {
   c.input.SetKey(scan::kSpace, true);
   c.input.SetKey(scan::kPageUp, true);
   c.input.SetKey(scan::kC, true);
-  c.input.SetKey(scan::kEscape, true);
   c.client.round.players[0].active = c.client.round.players[1].active = 1;
   c.Frame();
   c.Click(200, 460);
@@ -253,10 +252,22 @@ TEST(UpdateFrame, OpenConsoleFreezesTheMenu) {
   EXPECT_EQ(c.client.round.botCount, 0);
   EXPECT_EQ(c.client.round.players[7].active, 0);
   EXPECT_EQ(c.client.round.confusionOption, 1);
-  EXPECT_FALSE(c.client.frame.quit);
   c.client.console.isOpen = 0;
   c.Frame();
   EXPECT_EQ(c.State(), kStateStart);
+}
+
+TEST(UpdateFrame, EscapeThatClosesTheConsoleDoesNotEndTheProgram) {
+  SpineClient c;
+  c.client.console.isOpen = 1;
+  c.input.SetKey(scan::kEscape, true);
+  c.Frames(3);
+  EXPECT_EQ(c.client.console.isOpen, 0);
+  EXPECT_FALSE(c.client.frame.quit);
+  c.input.SetKey(scan::kEscape, false);
+  c.Frame();
+  c.Tap(scan::kEscape);
+  EXPECT_TRUE(c.client.frame.quit);
 }
 
 TEST(UpdateFrame, FullScreenWithoutFocusFreezesEverything) {
