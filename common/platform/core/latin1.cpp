@@ -1,0 +1,71 @@
+#include "common/platform/core/latin1.h"
+
+namespace kb {
+
+namespace {
+
+// Decodes one character at text[i], advancing i; -1 for a broken sequence
+// (then i moves past the first byte only, so decoding resynchronises).
+int DecodeOne(const std::string& text, size_t& i) {
+  unsigned char lead = static_cast<unsigned char>(text[i++]);
+  if (lead < 0x80) return lead;
+  int length;
+  int code;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 1, code = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 2, code = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 3, code = lead & 0x07;
+  } else {
+    return -1;
+  }
+  size_t start = i;
+  for (int k = 0; k < length; ++k) {
+    if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      i = start;
+      return -1;
+    }
+    code = code << 6 | (static_cast<unsigned char>(text[i++]) & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are not characters.
+  static const int kMinimum[] = {0, 0x80, 0x800, 0x10000};
+  if (code < kMinimum[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return -1;
+  return code;
+}
+
+}  // namespace
+
+std::string Utf8ToLatin1(const std::string& utf8) {
+  std::string latin1;
+  latin1.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    int code = DecodeOne(utf8, i);
+    latin1 += code >= 0 && code <= 255 ? static_cast<char>(code) : '?';
+  }
+  return latin1;
+}
+
+std::string Latin1ToUtf8(const std::string& latin1) {
+  std::string utf8;
+  utf8.reserve(latin1.size() * 2);
+  for (char c : latin1) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | byte >> 6);
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+int SingleCodePoint(const std::string& utf8) {
+  if (utf8.empty()) return -1;
+  size_t i = 0;
+  int code = DecodeOne(utf8, i);
+  return i == utf8.size() ? code : -1;
+}
+
+}  // namespace kb

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace kb {
+
+// The game's text is Latin-1; the desktop speaks UTF-8. Characters beyond
+// Latin-1 and broken sequences become '?'.
+std::string Utf8ToLatin1(const std::string& utf8);
+std::string Latin1ToUtf8(const std::string& latin1);
+
+// The code point of the first character of UTF-8 text, or -1 when the text is
+// empty, broken or holds more than one character.
+int SingleCodePoint(const std::string& utf8);
+
+}  // namespace kb

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kb {
+
+// Once at start-up: a peer that closes must not kill the program with SIGPIPE.
+bool InitNetwork();
+
+// A non-blocking TCP connection. Sends that cannot leave at once are queued;
+// a peer that stops reading until the queue passes its bound makes the
+// connection broken, so one slow peer never stalls the caller.
+class TcpConnection {
+ public:
+  static constexpr size_t kDefaultQueueLimit = 256 * 1024;
+
+  explicit TcpConnection(int fd, size_t queueLimit = kDefaultQueueLimit);
+  ~TcpConnection();
+  TcpConnection(const TcpConnection&) = delete;
+  TcpConnection& operator=(const TcpConnection&) = delete;
+
+  // Blocking connect to a host name or dotted address, then non-blocking;
+  // nullptr on failure. noDelay sets TCP_NODELAY (game connections).
+  static std::unique_ptr<TcpConnection> Open(const std::string& host, int port, bool noDelay = true);
+
+  int Fd() const { return fd_; }
+  bool Broken() const { return broken_; }
+
+  // Copies at most n bytes that have arrived: the count, 0 when nothing is
+  // there yet, -1 when the peer closed or the connection failed.
+  long Receive(char* buffer, size_t n);
+
+  // One send of these bytes, queueing what the socket does not take now.
+  // false when the connection is (now) broken.
+  bool Send(std::string_view bytes);
+  // Sends what is queued, as far as the socket takes it.
+  bool FlushQueue();
+  size_t Queued() const { return queue_.size() - queueStart_; }
+
+  // Blocks up to timeoutMs until the queue is empty; for shutdown and tools.
+  bool Drain(int timeoutMs);
+
+ private:
+  int fd_;
+  size_t queueLimit_;
+  std::string queue_;
+  size_t queueStart_ = 0;
+  bool broken_ = false;
+};
+
+enum class AcceptResult { kConnection, kNone, kOutOfResources, kFailed };
+
+// A non-blocking listening TCP socket on all interfaces.
+class TcpListener {
+ public:
+  ~TcpListener();
+  // port 0 picks any free port; false when the port cannot be bound.
+  bool Open(int port);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  int Fd() const { return fd_; }
+  int Port() const { return port_; }
+  // Takes one waiting connection (TCP_NODELAY set) into *out.
+  AcceptResult Accept(std::unique_ptr<TcpConnection>* out);
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+// A bound, non-blocking UDP socket.
+class UdpSocket {
+ public:
+  ~UdpSocket();
+  bool Open(int port);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  int Fd() const { return fd_; }
+  int Port() const { return port_; }
+  // One datagram of at most n bytes: its length, or -1 when none waits.
+  // The sender's dotted address goes to *sender when given.
+  long Receive(char* buffer, size_t n, std::string* sender = nullptr);
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+// Where broadcasts go: KRINGELBAHN_BROADCAST_ADDRESS, else 255.255.255.255.
+std::string BroadcastAddress();
+// One datagram to BroadcastAddress() on the port from a new socket.
+bool Broadcast(int port, std::string_view text);
+// One datagram to a dotted address.
+bool SendDatagram(const std::string& address, int port, std::string_view text);
+
+}  // namespace kb

@@ -1,0 +1,256 @@
+#include "common/platform/sdl/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "common/platform/core/latin1.h"
+#include "common/platform/sdl/desktop_session.h"
+#include "common/platform/sdl/key_codes.h"
+
+namespace kb {
+
+namespace {
+
+constexpr int kFrameWidth = 800;
+constexpr int kFrameHeight = 600;
+
+int MouseButtonKey(int sdlButton) {
+  switch (sdlButton) {
+    case SDL_BUTTON_LEFT:
+      return vk::kLeftButton;
+    case SDL_BUTTON_RIGHT:
+      return vk::kRightButton;
+    case SDL_BUTTON_MIDDLE:
+      return vk::kMiddleButton;
+    case SDL_BUTTON_X1:
+      return 5;
+    case SDL_BUTTON_X2:
+      return 6;
+    default:
+      return 0;
+  }
+}
+
+int ModifiersNow() {
+  SDL_Keymod mod = SDL_GetModState();
+  int modifiers = 0;
+  if (mod & KMOD_SHIFT) modifiers |= VirtualKeyboard::kShift;
+  if ((mod & (KMOD_MODE | KMOD_RALT)) || ((mod & KMOD_CTRL) && (mod & KMOD_LALT)))
+    modifiers |= VirtualKeyboard::kAltGr;
+  if (mod & KMOD_CAPS) modifiers |= VirtualKeyboard::kCapsLock;
+  return modifiers;
+}
+
+// Latin-1 upper case of a lower-case letter, else the character itself.
+int UpperLatin1(int c) {
+  if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
+  return c;
+}
+
+}  // namespace
+
+SdlPlatform::~SdlPlatform() {
+  Close();
+  if (initialised_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
+bool SdlPlatform::Init() {
+  if (initialised_) return true;
+  // The game draws its own pointer in full screen and wants every click even
+  // when the click gave the window the focus.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  initialised_ = true;
+  MarkVideoThread();
+  return true;
+}
+
+bool SdlPlatform::Open(bool fullScreen, int x, int y) {
+  if (!initialised_) return false;
+  Close();
+  Uint32 flags = SDL_WINDOW_SHOWN;
+  if (fullScreen) {
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    x = y = SDL_WINDOWPOS_UNDEFINED_DISPLAY(0);
+  }
+  window_ = SDL_CreateWindow("Kringelbahn", x, y, kFrameWidth, kFrameHeight, flags);
+  if (!window_) return false;
+  // Accelerated without vsync: the loop paces itself by the clock.
+  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer_ || SDL_RenderSetLogicalSize(renderer_, kFrameWidth, kFrameHeight) != 0) {
+    Close();
+    return false;
+  }
+  fullScreen_ = fullScreen;
+  SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
+  if (fullScreen) SDL_RaiseWindow(window_);
+  SDL_StartTextInput();
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  SDL_RenderPresent(renderer_);
+  return true;
+}
+
+void SdlPlatform::Close() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  if (window_) SDL_DestroyWindow(window_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  window_ = nullptr;
+  textureWidth_ = textureHeight_ = 0;
+  fullScreen_ = false;
+}
+
+void SdlPlatform::Present(const Image& frame) {
+  if (!renderer_ || frame.Empty()) return;
+  if (!texture_ || textureWidth_ != frame.Width() || textureHeight_ != frame.Height()) {
+    if (texture_) SDL_DestroyTexture(texture_);
+    // 0x00BBGGRR words are exactly this format's layout.
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING,
+                                 frame.Width(), frame.Height());
+    if (!texture_) return;
+    textureWidth_ = frame.Width();
+    textureHeight_ = frame.Height();
+  }
+  SDL_UpdateTexture(texture_, nullptr, frame.Data(), frame.Width() * 4);
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+}
+
+bool SdlPlatform::WindowPosition(int& x, int& y) const {
+  if (!window_ || fullScreen_) return false;
+  SDL_GetWindowPosition(window_, &x, &y);
+  return true;
+}
+
+void SdlPlatform::DesktopSize(int& width, int& height) const {
+  SDL_DisplayMode mode;
+  if (initialised_ && SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+    width = mode.w;
+    height = mode.h;
+  } else {
+    width = kFrameWidth;
+    height = kFrameHeight;
+  }
+}
+
+bool SdlPlatform::HasFocus() const {
+  return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+bool SdlPlatform::TakeCloseRequest() {
+  bool request = closeRequested_;
+  closeRequested_ = false;
+  return request;
+}
+
+void SdlPlatform::HandleEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      closeRequested_ = true;
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) closeRequested_ = true;
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) virtualKeys_.ReleaseAll();
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      SDL_Scancode scancode = event.key.keysym.scancode;
+      int key = VirtualKeyOf(scancode, event.key.keysym.sym);
+      if (!key) break;
+      if (event.type == SDL_KEYDOWN) {
+        virtualKeys_.KeyDown(key, ModifiersNow());
+        scancodeOf_[key] = scancode;
+      } else {
+        virtualKeys_.KeyUp(key);
+      }
+      break;
+    }
+    case SDL_TEXTINPUT:
+      virtualKeys_.Text(SingleCodePoint(event.text.text));
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      virtualKeys_.ButtonDown(MouseButtonKey(event.button.button));
+      break;
+    case SDL_MOUSEBUTTONUP:
+      virtualKeys_.ButtonUp(MouseButtonKey(event.button.button));
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlPlatform::Poll() {
+  if (!initialised_) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) HandleEvent(event);
+  int count = 0;
+  const Uint8* state = SDL_GetKeyboardState(&count);
+  keys_.fill(false);
+  for (int scancode = 0; scancode < count; ++scancode) {
+    if (!state[scancode]) continue;
+    if (int code = ScanCodeOf(static_cast<SDL_Scancode>(scancode))) keys_[code] = true;
+  }
+  ReadMouse();
+}
+
+void SdlPlatform::ReadMouse() {
+  if (!window_) return;
+  int x = 0, y = 0;
+  SDL_GetMouseState(&x, &y);
+  float frameX = static_cast<float>(x), frameY = static_cast<float>(y);
+  // In full screen the frame is scaled and letterboxed; report frame pixels.
+  if (renderer_) SDL_RenderWindowToLogical(renderer_, x, y, &frameX, &frameY);
+  mouseX_ = static_cast<int>(frameX);
+  mouseY_ = static_cast<int>(frameY);
+  if (fullScreen_) {
+    mouseX_ = std::clamp(mouseX_, 0, kFrameWidth - 1);
+    mouseY_ = std::clamp(mouseY_, 0, kFrameHeight - 1);
+  }
+}
+
+bool SdlPlatform::KeyDown(int scanCode) const {
+  return scanCode >= 0 && scanCode < scan::kCount && keys_[scanCode];
+}
+
+bool SdlPlatform::AsyncKey(int virtualKey) { return virtualKeys_.Query(virtualKey); }
+
+int SdlPlatform::KeyToChar(int virtualKey) {
+  if (virtualKey <= 0 || virtualKey >= vk::kCount) return 0;
+  int modifiers = ModifiersNow();
+  SDL_Keymod mod = SDL_GetModState();
+  // Ctrl or Alt combinations type nothing (AltGr is not one of them).
+  if (!(modifiers & VirtualKeyboard::kAltGr) && (mod & (KMOD_CTRL | KMOD_ALT))) return 0;
+  int learnt = virtualKeys_.CharFor(virtualKey, modifiers);
+  if (learnt >= 0) return learnt;
+  // Not typed under these modifiers yet: ask the layout for the unshifted
+  // character and shift letters ourselves; other shifted keys stay unknown.
+  if (modifiers & VirtualKeyboard::kAltGr) return 0;
+  int scancode = scancodeOf_[virtualKey];
+  if (!scancode && virtualKey >= 'A' && virtualKey <= 'Z')
+    scancode = SDL_GetScancodeFromKey(SDLK_a + (virtualKey - 'A'));
+  if (!scancode) return 0;
+  SDL_Keycode key = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode));
+  if (key < 32 || key > 255 || key == 127) return 0;
+  bool letter = UpperLatin1(key) != key;
+  bool shift = (modifiers & VirtualKeyboard::kShift) != 0;
+  if (letter) return shift != ((modifiers & VirtualKeyboard::kCapsLock) != 0) ? UpperLatin1(key) : key;
+  return shift ? 0 : key;
+}
+
+std::string SdlPlatform::ClipboardText() {
+  if (!initialised_ || !SDL_HasClipboardText()) return {};
+  char* text = SDL_GetClipboardText();
+  if (!text) return {};
+  std::string latin1 = Utf8ToLatin1(text);
+  SDL_free(text);
+  return latin1;
+}
+
+}  // namespace kb

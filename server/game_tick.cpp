@@ -1,0 +1,231 @@
+#include <cmath>
+
+#include "common/game/field.h"
+#include "common/net/protocol.h"
+#include "common/net/score_list.h"
+#include "server/server_game.h"
+
+namespace kb {
+namespace {
+
+// Halves go to the even neighbour (the default rounding mode).
+int RoundHalfEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+}  // namespace
+
+bool ServerGame::Eligible(const ClientRecord& r) const {
+  return !settings_.PasswordProtected() || r.authenticated;
+}
+
+bool ServerGame::NobodyWaits() const {
+  for (const ClientRecord& r : clients_) {
+    if (!r.ready) return false;
+  }
+  return true;
+}
+
+void ServerGame::SendScores() {
+  std::vector<ScoreListEntry> entries;
+  for (const ClientRecord& r : clients_) {
+    if (r.playing) entries.push_back({r.points, r.colour, r.wins});
+  }
+  SendToAll(BuildMessage(Keyword::kScores, {BuildScoreList(entries)}));
+}
+
+void ServerGame::AwardSurvivors() {
+  for (ClientRecord& r : clients_) {
+    if (r.playing && !r.dead) ++r.points;
+  }
+}
+
+void ServerGame::ClearFieldForAll() {
+  field_.Clear();
+  std::string clear = BuildMessage(Keyword::kClear);
+  for (ClientRecord& r : clients_) {
+    r.placed = 0;
+    r.ready = 0;
+    transport_.Send(r.connection, clear);
+  }
+}
+
+void ServerGame::RunTick() {
+  int64_t now = clock_.Now();
+  for (const ClientRecord& r : clients_) {
+    if (now - r.lastSeen > kSilenceTimeout) {
+      transport_.Send(r.connection, BuildMessage(Keyword::kMode, {kModeKicked}));
+      clients_.Remove(r.connection);
+      break;
+    }
+  }
+  if (!paused_) {
+    switch (state_) {
+      case kWaiting:
+        StepWaiting(now);
+        break;
+      case kCountdown:
+        StepCountdown(now);
+        break;
+      case kRunning:
+        StepRunning(now);
+        break;
+      case kRoundOver:
+        StepRoundOver(now);
+        break;
+      case kGameOver:
+        StepGameOver(now);
+        break;
+    }
+  }
+  if (clients_.Size() < 2) state_ = kWaiting;
+  std::string mode = BuildMessage(Keyword::kMode, {state_});
+  std::string pause = BuildMessage(Keyword::kPause, {paused_ ? 1 : 0});
+  for (const ClientRecord& r : clients_) {
+    if (!r.playing) continue;
+    transport_.Send(r.connection, mode);
+    transport_.Send(r.connection, pause);
+  }
+  lastTick_ = now;
+}
+
+void ServerGame::StepWaiting(int64_t now) {
+  int eligible = 0;
+  for (const ClientRecord& r : clients_) eligible += Eligible(r) ? 1 : 0;
+  if (eligible < 2) return;
+  // Only clients that gave the password take part; the others watch.
+  for (ClientRecord& r : clients_) {
+    r.playing = Eligible(r) ? 1 : 0;
+    r.points = 0;
+  }
+  ClearFieldForAll();
+  SendScores();
+  roundTimer_ = now;
+  state_ = kCountdown;
+}
+
+void ServerGame::StepCountdown(int64_t now) {
+  SendToPlaying(BuildMessage(Keyword::kTime, {kCountdownTime - (now - roundTimer_)}));
+  for (ClientRecord& r : clients_) {
+    if (!r.playing || r.placed) continue;
+    r.dead = 0;
+    r.heading = static_cast<float>(random_.Next(359)) + 0.25f;
+    r.x = RandomRange(random_, 75, 725);
+    r.y = RandomRange(random_, 75, 500);
+    r.previousX = r.x;
+    r.previousY = r.y;
+    r.nextGap = now + RandomRange(random_, 1500, 4000);
+    r.placed = 1;
+    r.ready = 0;
+  }
+  std::vector<std::string> points;
+  for (const ClientRecord& r : clients_) {
+    if (r.playing) points.push_back(BuildMessage(Keyword::kPoint, {r.x, r.y, r.colour}));
+  }
+  for (const ClientRecord& r : clients_) {
+    for (const std::string& point : points) transport_.Send(r.connection, point);
+  }
+  if (now - roundTimer_ > kCountdownTime || NobodyWaits()) {
+    SendScores();
+    state_ = kRunning;
+  }
+}
+
+void ServerGame::MovePlayer(ClientRecord& p, int64_t now) {
+  if (p.x > kFieldWidth || p.x < 0 || p.y > kFieldHeight || p.y < 0) {
+    p.dead = 1;
+    AwardSurvivors();
+  }
+  if (p.heading > 359) p.heading -= 360;
+  if (p.heading < 0) p.heading += 360;
+  p.previousX = p.x;
+  p.previousY = p.y;
+  float r = p.heading * kDegreesToRadians;
+  p.x = RoundHalfEven(p.x + kStep * std::cos(static_cast<double>(r)));
+  p.y = RoundHalfEven(p.y + kStep * std::sin(static_cast<double>(r)));
+  // Image::Pixel reads nothing outside the image: x = 800 and y = 575 count
+  // as empty field.
+  if (InsideField(p.x, p.y) && field_.Pixel(p.x, p.y) != 0) {
+    p.dead = 1;
+    AwardSurvivors();
+    SendScores();
+  }
+  if (now < p.nextGap && now > p.gapStart + kGapLength) {
+    DrawTrailSegment(field_, p.previousX, p.previousY, p.x, p.y, kTrailRadius, p.colour);
+    SendToAll(BuildMessage(Keyword::kLine, {p.previousX, p.previousY, p.x, p.y, p.colour}));
+  }
+  if (now > p.nextGap) {
+    p.gapStart = p.nextGap;
+    p.nextGap = now + RandomRange(random_, 1500, 4000);
+  }
+}
+
+void ServerGame::StepRunning(int64_t now) {
+  for (ClientRecord& p : clients_) {
+    if (p.playing && !p.dead) MovePlayer(p, now);
+  }
+  int alive = 0;
+  for (const ClientRecord& r : clients_) alive += r.playing && !r.dead ? 1 : 0;
+  if (alive < 2) {
+    for (ClientRecord& r : clients_) r.ready = 0;
+    SendScores();
+    roundTimer_ = now;
+    state_ = kRoundOver;
+  }
+}
+
+void ServerGame::StepRoundOver(int64_t now) {
+  // With one record left the target would be 0 points: no game is won by
+  // the opponent leaving.
+  if (clients_.Size() >= 2) {
+    for (ClientRecord& r : clients_) {
+      if (r.points >= TargetScore()) {
+        ++r.wins;
+        winnerColour_ = r.colour;
+        state_ = kGameOver;
+        break;
+      }
+    }
+  }
+  if (state_ == kGameOver) {
+    std::string winner = BuildMessage(Keyword::kWinner, {winnerColour_});
+    for (ClientRecord& r : clients_) {
+      r.ready = 0;
+      transport_.Send(r.connection, winner);
+    }
+    roundTimer_ = now;
+    return;
+  }
+  for (const ClientRecord& r : clients_) {
+    if (r.playing && !r.dead) {
+      winnerColour_ = r.colour;
+      break;
+    }
+  }
+  SendToAll(BuildMessage(Keyword::kWinner, {winnerColour_}));
+  if (now - roundTimer_ > kRoundEndTime || NobodyWaits()) {
+    ClearFieldForAll();
+    SendScores();
+    roundTimer_ = now;
+    state_ = kCountdown;
+  }
+}
+
+void ServerGame::StepGameOver(int64_t now) {
+  SendToPlaying(BuildMessage(Keyword::kTime, {kGameEndTime - (now - roundTimer_)}));
+  if (now - roundTimer_ > kGameEndTime || NobodyWaits()) {
+    for (ClientRecord& r : clients_) {
+      r.points = 0;
+      r.playing = Eligible(r) ? 1 : 0;  // spectators join the new game
+    }
+    field_.Clear();
+    std::string clear = BuildMessage(Keyword::kClear);
+    for (ClientRecord& r : clients_) {
+      r.placed = 0;
+      transport_.Send(r.connection, clear);
+    }
+    SendScores();
+    roundTimer_ = now;
+    state_ = kCountdown;
+  }
+}
+
+}  // namespace kb

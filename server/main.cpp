@@ -1,0 +1,137 @@
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "common/net/protocol.h"
+#include "common/platform/core/clock.h"
+#include "common/platform/core/random.h"
+#include "server/latin1_text.h"
+#include "server/server_loop.h"
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+
+void RequestStop(int) { stopRequested = true; }
+
+const char kUsage[] =
+    "Kringelbahn Server\n"
+    "\n"
+    "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
+    "                     [--visible] [--port N]\n"
+    "\n"
+    "  --headless            run without a window; the status line goes to standard output\n"
+    "  --name NAME           the server's name (required)\n"
+    "  --password PW         clients must give this password to play\n"
+    "  --admin-password PW   lets clients log in for administrator commands; without it\n"
+    "                        remote administration is off\n"
+    "  --visible             answer LAN discovery requests (hidden by default)\n"
+    "  --port N              listen on port N only; 0 takes any free port. Without it the\n"
+    "                        server takes port 666, else a random free port\n"
+    "  --help                this text\n"
+    "\n"
+    "SIGINT and SIGTERM shut the server down and tell every client.\n";
+
+struct Options {
+  bool headless = false;
+  bool help = false;
+  std::string name;
+  std::string password;
+  std::string adminPassword;
+  bool visible = false;
+  int port = -1;
+  std::string error;
+};
+
+Options ParseOptions(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc && o.error.empty(); ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) {
+        o.error = arg + " needs a value";
+        return;
+      }
+      *out = argv[++i];
+    };
+    if (arg == "--headless") {
+      o.headless = true;
+    } else if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg == "--name") {
+      value(&o.name);
+    } else if (arg == "--password") {
+      value(&o.password);
+    } else if (arg == "--admin-password") {
+      value(&o.adminPassword);
+    } else if (arg == "--visible") {
+      o.visible = true;
+    } else if (arg == "--port") {
+      std::string text;
+      value(&text);
+      char* end = nullptr;
+      long port = std::strtol(text.c_str(), &end, 10);
+      if (text.empty() || *end || port < 0 || port > 65535) {
+        o.error = "--port needs a number from 0 to 65535";
+      } else {
+        o.port = static_cast<int>(port);
+      }
+    } else {
+      o.error = "unknown option " + arg;
+    }
+  }
+  return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options = ParseOptions(argc, argv);
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "%s\n\n%s", options.error.c_str(), kUsage);
+    return 2;
+  }
+  if (!options.headless) {
+    std::fprintf(stderr, "This build has no server window yet; start it with --headless.\n\n%s", kUsage);
+    return 2;
+  }
+  if (options.name.empty()) {
+    std::fprintf(stderr, "--name is required\n\n%s", kUsage);
+    return 2;
+  }
+
+  kb::ServerSettings settings;
+  settings.name = kb::EncodeServerName(kb::Utf8ToLatin1(options.name));
+  settings.passwordBox = !options.password.empty();
+  settings.password = kb::Utf8ToLatin1(options.password);
+  settings.adminPassword = kb::Utf8ToLatin1(options.adminPassword);
+  settings.hidden = !options.visible;
+
+  kb::SystemClock clock;
+  kb::Random random = kb::Random::FromEntropy();
+  kb::ServerLoop loop(settings, clock, random);
+  if (!loop.Open(options.port)) {
+    std::fprintf(stderr, "Fehler: %s\n", kb::Latin1ToUtf8("Es konnte kein Server erstellt werden.").c_str());
+    return 1;
+  }
+
+  struct sigaction action {};
+  action.sa_handler = RequestStop;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  loop.Run(stopRequested, [](const std::string& status) {
+    std::printf("%s\n", kb::Latin1ToUtf8(status).c_str());
+    std::fflush(stdout);
+  });
+  return 0;
+}

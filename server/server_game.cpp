@@ -1,0 +1,125 @@
+#include "server/server_game.h"
+
+#include "common/game/field.h"
+#include "common/net/discovery.h"
+#include "common/net/protocol.h"
+
+namespace kb {
+
+ServerGame::ServerGame(ServerSettings& settings, Clock& clock, Random& random, Transport& transport)
+    : settings_(settings),
+      clock_(clock),
+      random_(random),
+      transport_(transport),
+      field_(kFieldWidth, kFieldHeight),
+      lastTick_(clock.Now()) {}
+
+Colour ServerGame::RandomColour() {
+  int r = RandomRange(random_, 20, 255);
+  int g = RandomRange(random_, 20, 255);
+  int b = RandomRange(random_, 20, 255);
+  return Rgb(r, g, b);
+}
+
+void ServerGame::SendToAll(std::string_view message) {
+  for (const ClientRecord& r : clients_) transport_.Send(r.connection, message);
+}
+
+void ServerGame::SendToPlaying(std::string_view message) {
+  for (const ClientRecord& r : clients_) {
+    if (r.playing) transport_.Send(r.connection, message);
+  }
+}
+
+void ServerGame::HandleData(ConnectionId connection) {
+  if (ClientRecord* r = clients_.Find(connection)) r->lastSeen = clock_.Now();
+}
+
+void ServerGame::HandleClosed(ConnectionId connection) { clients_.Remove(connection); }
+
+void ServerGame::HandleMessage(ConnectionId connection, std::string_view message) {
+  Keyword keyword = ParseKeyword(MessageField(message, 1));
+  ClientRecord* sender = clients_.Find(connection);
+  int modeForJoiner = state_ == kWaiting ? kModeWaiting : kModeSpectating;
+  if (keyword == Keyword::kJoin) {
+    if (sender) return;
+    ClientRecord& r = clients_.Add(connection, RandomColour(), clock_.Now());
+    if (settings_.PasswordProtected()) {
+      transport_.Send(connection, BuildMessage(Keyword::kMode, {kModePasswordRequired}));
+    } else {
+      transport_.Send(connection, BuildMessage(Keyword::kMode, {modeForJoiner}));
+      transport_.Send(connection, BuildMessage(Keyword::kColor, {r.colour}));
+    }
+    transport_.Send(connection, BuildMessage(Keyword::kServer, {settings_.name}));
+    return;
+  }
+  if (!sender) return;
+  switch (keyword) {
+    case Keyword::kPass:
+      // Protection switched off meanwhile: nothing left to refuse.
+      if (!settings_.PasswordProtected() || MessageField(message, 2) == settings_.password) {
+        sender->authenticated = 1;
+        transport_.Send(connection, BuildMessage(Keyword::kMode, {modeForJoiner}));
+        transport_.Send(connection, BuildMessage(Keyword::kColor, {sender->colour}));
+      } else {
+        transport_.Send(connection, BuildMessage(Keyword::kMode, {kModeWrongPassword}));
+      }
+      break;
+    case Keyword::kColor:
+      if (state_ != kRunning || !sender->playing) {
+        sender->colour = RandomColour();
+        transport_.Send(connection, BuildMessage(Keyword::kColor, {sender->colour}));
+        SendScores();
+      }
+      break;
+    case Keyword::kChat: {
+      std::string chat = BuildMessage(Keyword::kChat, {MessageField(message, 2), sender->colour});
+      for (const ClientRecord& r : clients_) {
+        if (r.connection != connection) transport_.Send(r.connection, chat);
+      }
+      break;
+    }
+    case Keyword::kAdmin:
+      HandleAdmin(*sender, MessageField(message, 2));
+      break;
+    case Keyword::kAngle:
+      if (paused_) break;
+      if (MessageField(message, 2) == kAngleUp) {
+        sender->heading += kTurn;
+      } else if (MessageField(message, 2) == kAngleDown) {
+        sender->heading -= kTurn;
+      }
+      break;
+    case Keyword::kGo:
+      if (state_ == kCountdown || state_ == kRoundOver || state_ == kGameOver) sender->ready = 1;
+      break;
+    case Keyword::kLeave:
+      clients_.Remove(connection);
+      break;
+    case Keyword::kPing:
+      sender->lastSeen = clock_.Now();
+      transport_.Send(connection, BuildMessage(Keyword::kPong));
+      break;
+    default:
+      break;
+  }
+}
+
+std::optional<std::string> ServerGame::AnswerDiscovery(std::string_view datagram) const {
+  datagram = datagram.substr(0, datagram.find('\0'));
+  if (settings_.hidden || datagram != kDiscoveryRequest) return std::nullopt;
+  return BuildDiscoveryAnswer(settings_.name, settings_.port, static_cast<int>(clients_.Size()),
+                              settings_.PasswordProtected());
+}
+
+void ServerGame::Shutdown() {
+  SendToAll(BuildMessage(Keyword::kMode, {kModeShutdown}));
+  shutdown_ = true;
+}
+
+std::string ServerGame::StatusLine() const {
+  return "Name: " + DecodeServerName(settings_.name) + " Port: " + std::to_string(settings_.port) +
+         " Spieler: " + std::to_string(clients_.Size());
+}
+
+}  // namespace kb

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/platform/core/clock.h"
+#include "common/platform/core/image.h"
+#include "common/platform/core/random.h"
+#include "server/client_table.h"
+#include "server/server_settings.h"
+#include "server/transport.h"
+
+namespace kb {
+
+// The server's game: the client table, every client message, administration
+// and the timed game step. It knows no sockets: the network loop calls the
+// entry points below and the game answers through the Transport.
+class ServerGame {
+ public:
+  // ServerState values; they travel as "MODE".
+  static constexpr int kWaiting = 10;
+  static constexpr int kCountdown = 7;
+  static constexpr int kRunning = 8;
+  static constexpr int kRoundOver = 9;
+  static constexpr int kGameOver = 18;
+
+  static constexpr int kTickInterval = 50;  // a tick runs once more than this has passed
+  static constexpr int kCountdownTime = 5000;
+  static constexpr int kRoundEndTime = 5000;
+  static constexpr int kGameEndTime = 20000;
+  static constexpr int kGapLength = 175;
+  static constexpr int kStep = 5;
+  static constexpr int kTrailRadius = 3;
+  static constexpr float kTurn = 3.55f;
+  static constexpr float kDegreesToRadians = 0.0174532924f;
+
+  ServerGame(ServerSettings& settings, Clock& clock, Random& random, Transport& transport);
+
+  // Any bytes arrived on the connection: it is alive.
+  void HandleData(ConnectionId connection);
+  void HandleMessage(ConnectionId connection, std::string_view message);
+  // The connection closed or broke: its record goes.
+  void HandleClosed(ConnectionId connection);
+
+  bool TickDue() const { return clock_.Now() - lastTick_ > kTickInterval; }
+  int64_t NextTickAt() const { return lastTick_ + kTickInterval + 1; }
+  void RunTick();
+
+  // The answer to one discovery datagram, or nothing (hidden, or not a request).
+  std::optional<std::string> AnswerDiscovery(std::string_view datagram) const;
+
+  // "MODE" 21 to every record; the loop then closes everything and ends.
+  void Shutdown();
+  bool ShutdownRequested() const { return shutdown_; }
+
+  // "Name: ... Port: ... Spieler: n" with the name's spaces shown.
+  std::string StatusLine() const;
+
+  // Started by "REGISTER" and "DEREGISTER" once the list tasks exist.
+  std::function<void()> startRegisterEntry;
+  std::function<void()> startDeleteEntry;
+  // 0 no entry, -1 registration running, 1 registered, 2 deletion running or failed.
+  std::atomic<int> entryState{0};
+
+  ClientTable& Clients() { return clients_; }
+  const ClientTable& Clients() const { return clients_; }
+  Image& FieldImage() { return field_; }
+  int State() const { return state_; }
+  bool Paused() const { return paused_; }
+  Colour WinnerColour() const { return winnerColour_; }
+  int64_t RoundTimer() const { return roundTimer_; }
+  int64_t LastTick() const { return lastTick_; }
+  // Points that win a game: 10 per opponent.
+  int TargetScore() const { return 10 * (static_cast<int>(clients_.Size()) - 1); }
+
+ private:
+  void HandleAdmin(ClientRecord& sender, std::string_view line);
+  void SendAdmin(ConnectionId to, std::string_view text, Colour colour);
+
+  void StepWaiting(int64_t now);
+  void StepCountdown(int64_t now);
+  void StepRunning(int64_t now);
+  void StepRoundOver(int64_t now);
+  void StepGameOver(int64_t now);
+  void MovePlayer(ClientRecord& player, int64_t now);
+  void AwardSurvivors();
+  bool NobodyWaits() const;
+  bool Eligible(const ClientRecord& r) const;
+  void ClearFieldForAll();
+
+  void SendScores();
+  void SendToAll(std::string_view message);
+  void SendToPlaying(std::string_view message);
+  Colour RandomColour();
+
+  ServerSettings& settings_;
+  Clock& clock_;
+  Random& random_;
+  Transport& transport_;
+
+  ClientTable clients_;
+  Image field_;
+  int state_ = kWaiting;
+  int64_t lastTick_;
+  int64_t roundTimer_ = 0;
+  bool paused_ = false;
+  Colour winnerColour_ = 0;
+  bool shutdown_ = false;
+};
+
+}  // namespace kb

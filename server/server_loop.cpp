@@ -1,0 +1,154 @@
+#include "server/server_loop.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "common/net/protocol.h"
+
+namespace kb {
+
+ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
+    : settings_(settings), clock_(clock), random_(random), game_(settings, clock, random, transport_) {}
+
+bool ServerLoop::Open(int fixedPort, int discoveryPort) {
+  InitNetwork();
+  bool open;
+  if (fixedPort >= 0) {
+    open = listener_.Open(fixedPort);
+  } else {
+    int64_t start = clock_.Now();
+    open = listener_.Open(kDefaultGamePort);
+    while (!open && clock_.Now() - start <= kPortSearchTime) {
+      open = listener_.Open(300 + random_.Next(65235));
+      clock_.Sleep(1);
+    }
+  }
+  if (!open) return false;
+  settings_.port = listener_.Port();
+  // Not being found on the LAN is no reason to stop.
+  if (discoveryPort >= 0) discovery_.Open(discoveryPort);
+  return true;
+}
+
+void ServerLoop::AcceptAll() {
+  for (int i = 0; i < kMaxAcceptsPerRound; ++i) {
+    std::unique_ptr<TcpConnection> connection;
+    AcceptResult result = listener_.Accept(&connection);
+    if (result == AcceptResult::kConnection) {
+      transport_.Add(std::move(connection), clock_.Now());
+      continue;
+    }
+    // Out of descriptors: the listener would stay readable and spin the
+    // loop; try again after the next tick.
+    if (result == AcceptResult::kOutOfResources) acceptPaused_ = true;
+    break;
+  }
+}
+
+void ServerLoop::AnswerDatagrams() {
+  char buffer[kReceiveBufferSize];
+  for (int i = 0; i < 16; ++i) {
+    long n = discovery_.Receive(buffer, sizeof buffer);
+    if (n < 0) break;
+    if (auto answer = game_.AnswerDiscovery(std::string_view(buffer, static_cast<size_t>(n)))) {
+      Broadcast(kDiscoveryAnswerPort, *answer);
+    }
+  }
+}
+
+void ServerLoop::Drop(ConnectionId id) {
+  transport_.Close(id);
+  game_.HandleClosed(id);
+}
+
+void ServerLoop::ReceiveFrom(ConnectionId id) {
+  SocketTransport::Peer* peer = transport_.Find(id);
+  if (!peer) return;
+  char buffer[kReceiveBufferSize];
+  long n = peer->connection->Receive(buffer, sizeof buffer);
+  if (n == 0) return;
+  if (n < 0 || !peer->received.Add(std::string_view(buffer, static_cast<size_t>(n)))) {
+    Drop(id);
+    return;
+  }
+  peer->lastReceive = clock_.Now();
+  game_.HandleData(id);
+  std::string message;
+  // A message may remove the record but never the peer, so peer stays valid.
+  while (peer->received.Next(message)) game_.HandleMessage(id, message);
+}
+
+void ServerLoop::CloseIdleStrangers(int64_t now) {
+  // Connections without a record that stay silent (never joined, left, or
+  // dropped for silence) would otherwise hold their descriptor forever.
+  std::vector<ConnectionId> idle;
+  for (auto& [id, peer] : transport_.Peers()) {
+    if (now - peer.lastReceive > kSilenceTimeout && !game_.Clients().Find(id)) idle.push_back(id);
+  }
+  for (ConnectionId id : idle) Drop(id);
+}
+
+void ServerLoop::RunOnce(int maxWaitMs) {
+  poller_.Clear();
+  slots_.clear();
+  size_t listenSlot = SIZE_MAX, udpSlot = SIZE_MAX;
+  if (listener_.IsOpen() && !acceptPaused_) listenSlot = poller_.Add(listener_.Fd(), true, false);
+  if (discovery_.IsOpen()) udpSlot = poller_.Add(discovery_.Fd(), true, false);
+  size_t firstPeer = poller_.Size();
+  for (auto& [id, peer] : transport_.Peers()) {
+    poller_.Add(peer.connection->Fd(), true, peer.connection->Queued() > 0);
+    slots_.push_back(id);
+  }
+  int64_t wait = std::clamp<int64_t>(game_.NextTickAt() - clock_.Now(), 0, maxWaitMs);
+  int ready = poller_.Wait(static_cast<int>(wait));
+  if (ready > 0) {
+    if (listenSlot != SIZE_MAX && poller_.Readable(listenSlot)) AcceptAll();
+    if (udpSlot != SIZE_MAX && poller_.Readable(udpSlot)) AnswerDatagrams();
+    for (size_t i = 0; i < slots_.size(); ++i) {
+      size_t slot = firstPeer + i;
+      if (poller_.Writable(slot)) {
+        if (SocketTransport::Peer* peer = transport_.Find(slots_[i]);
+            peer && !peer->connection->FlushQueue()) {
+          Drop(slots_[i]);
+          continue;
+        }
+      }
+      if (poller_.Readable(slot)) ReceiveFrom(slots_[i]);
+    }
+  }
+  if (game_.TickDue()) {
+    auto start = std::chrono::steady_clock::now();
+    int64_t now = clock_.Now();
+    stats_.lateMsMax = std::max(stats_.lateMsMax, now - game_.NextTickAt());
+    CloseIdleStrangers(now);
+    acceptPaused_ = false;
+    game_.RunTick();
+    for (ConnectionId id : transport_.Flush()) Drop(id);
+    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    ++stats_.ticks;
+    stats_.workMsTotal += ms;
+    stats_.workMsMax = std::max(stats_.workMsMax, ms);
+  }
+  for (ConnectionId id : transport_.Flush()) Drop(id);
+}
+
+void ServerLoop::Shutdown() {
+  if (!game_.ShutdownRequested()) game_.Shutdown();
+  transport_.Drain(1000);
+  transport_.CloseAll();
+  listener_.Close();
+  discovery_.Close();
+}
+
+void ServerLoop::Run(const std::atomic<bool>& stop, const std::function<void(const std::string&)>& onStatus) {
+  std::string shown;
+  while (!game_.ShutdownRequested() && !stop) {
+    RunOnce();
+    std::string status = game_.StatusLine();
+    if (status != shown && onStatus) onStatus(status);
+    shown = status;
+  }
+  Shutdown();
+}
+
+}  // namespace kb

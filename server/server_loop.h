@@ -1,0 +1,73 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/platform/core/clock.h"
+#include "common/platform/core/poller.h"
+#include "common/platform/core/random.h"
+#include "common/platform/core/socket.h"
+#include "server/server_game.h"
+#include "server/socket_transport.h"
+
+namespace kb {
+
+// Measured by the loop for operators and the load benchmark.
+struct TickStats {
+  uint64_t ticks = 0;
+  double workMsTotal = 0;  // RunTick and the flush after it
+  double workMsMax = 0;
+  int64_t lateMsMax = 0;  // tick start past its due time
+  uint64_t bytesQueued = 0;
+};
+
+// The server's network side: one poll round handles every ready event, runs
+// the tick when it is due and flushes the batches. It sleeps in poll until
+// the next event or tick, so an idle server uses no CPU.
+class ServerLoop {
+ public:
+  static constexpr int kPortSearchTime = 5000;
+  static constexpr int kMaxAcceptsPerRound = 64;
+
+  ServerLoop(ServerSettings& settings, Clock& clock, Random& random);
+
+  // fixedPort < 0: port 666, else random ports 300..65535 for up to 5000 ms;
+  // fixedPort >= 0: only that port (0: any free one). Fills settings.port.
+  bool Open(int fixedPort, int discoveryPort = kDiscoveryRequestPort);
+
+  // One round, waiting at most maxWaitMs for something to do.
+  void RunOnce(int maxWaitMs = 1000);
+  // Rounds until the game shuts down; stop makes it shut down first.
+  // onStatus gets the status line whenever it changes.
+  void Run(const std::atomic<bool>& stop, const std::function<void(const std::string&)>& onStatus);
+  // "MODE" 21 to everyone, sends what is queued (bounded) and closes.
+  void Shutdown();
+
+  ServerGame& Game() { return game_; }
+  SocketTransport& Transport() { return transport_; }
+  const TickStats& Stats() const { return stats_; }
+  int Port() const { return listener_.Port(); }
+
+ private:
+  void AcceptAll();
+  void AnswerDatagrams();
+  void ReceiveFrom(ConnectionId id);
+  void Drop(ConnectionId id);
+  void CloseIdleStrangers(int64_t now);
+
+  ServerSettings& settings_;
+  Clock& clock_;
+  Random& random_;
+  SocketTransport transport_;
+  ServerGame game_;
+  TcpListener listener_;
+  UdpSocket discovery_;
+  Poller poller_;
+  std::vector<ConnectionId> slots_;
+  bool acceptPaused_ = false;
+  TickStats stats_;
+};
+
+}  // namespace kb

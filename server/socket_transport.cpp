@@ -1,0 +1,48 @@
+#include "server/socket_transport.h"
+
+#include <chrono>
+
+namespace kb {
+
+ConnectionId SocketTransport::Add(std::unique_ptr<TcpConnection> connection, int64_t now) {
+  ConnectionId id = nextId_++;
+  Peer& peer = peers_[id];
+  peer.connection = std::move(connection);
+  peer.lastReceive = now;
+  return id;
+}
+
+void SocketTransport::Close(ConnectionId id) { peers_.erase(id); }
+
+void SocketTransport::CloseAll() { peers_.clear(); }
+
+SocketTransport::Peer* SocketTransport::Find(ConnectionId id) {
+  auto it = peers_.find(id);
+  return it == peers_.end() ? nullptr : &it->second;
+}
+
+void SocketTransport::Send(ConnectionId connection, std::string_view message) {
+  if (Peer* peer = Find(connection)) peer->outgoing.Add(message);
+}
+
+std::vector<ConnectionId> SocketTransport::Flush() {
+  std::vector<ConnectionId> broken;
+  for (auto& [id, peer] : peers_) {
+    TcpConnection& c = *peer.connection;
+    if (!peer.outgoing.Empty()) peer.outgoing.Flush([&](std::string_view bytes) { return c.Send(bytes); });
+    if (c.Broken()) broken.push_back(id);
+  }
+  return broken;
+}
+
+void SocketTransport::Drain(int timeoutMs) {
+  Flush();
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (auto& [id, peer] : peers_) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    peer.connection->Drain(static_cast<int>(left.count()));
+  }
+}
+
+}  // namespace kb
