@@ -46,8 +46,9 @@ class LiveServer {
 // Two joined clients in a game; checks they keep getting their ticks.
 struct TwoPlayers {
   explicit TwoPlayers(int port) {
-    EXPECT_TRUE(a.Connect(port) && a.Send("JOIN"));
-    EXPECT_TRUE(b.Connect(port) && b.Send("JOIN"));
+    // One after the other, so that a is first in the table.
+    EXPECT_TRUE(a.Connect(port) && a.Send("JOIN") && a.WaitForPrefix("SERVER"));
+    EXPECT_TRUE(b.Connect(port) && b.Send("JOIN") && b.WaitForPrefix("SERVER"));
   }
   // Both still get whole, well-formed ticks and answer pings.
   void ExpectAlive() {
