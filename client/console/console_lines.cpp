@@ -17,6 +17,14 @@ std::vector<ConsoleLine> ConsoleLines::Snapshot() const {
   return lines_;
 }
 
+std::vector<ConsoleLine> ConsoleLines::Range(size_t first, size_t count) const {
+  std::lock_guard lock(mutex_);
+  if (first >= lines_.size()) return {};
+  size_t end = first + std::min(count, lines_.size() - first);
+  return {lines_.begin() + static_cast<std::ptrdiff_t>(first),
+          lines_.begin() + static_cast<std::ptrdiff_t>(end)};
+}
+
 size_t ConsoleLines::Size() const {
   std::lock_guard lock(mutex_);
   return lines_.size();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -9,10 +11,15 @@
 
 namespace kb {
 
+struct Client;
+
 constexpr Colour kConsoleRed = 255;
 constexpr Colour kConsoleGreen = 65280;
 constexpr Colour kConsoleWhite = 16777215;
 constexpr Colour kConsoleAmber = 52479;
+
+constexpr int kConsolePanelWidth = 800;
+constexpr int kConsolePanelHeight = 220;
 
 struct ConsoleLine {
   std::string text;
@@ -25,12 +32,45 @@ class ConsoleLines {
   void Print(const std::string& text, Colour colour);
   void Clear();
   std::vector<ConsoleLine> Snapshot() const;
+  // At most count lines starting at index first (fewer near the end).
+  std::vector<ConsoleLine> Range(size_t first, size_t count) const;
   size_t Size() const;
 
  private:
   mutable std::mutex mutex_;
   std::vector<ConsoleLine> lines_;
 };
+
+// The procedure behind a console command: argument text, fromScript (1 for a
+// script line), the running script's name; 0 stops the script.
+using CommandHandler = std::function<int(Client& client, const std::string& args, int fromScript,
+                                         const std::string& scriptName)>;
+
+struct CommandRecord {
+  CommandHandler handler;
+  std::string name;
+  std::string help;
+  int hidden = 0;
+};
+
+// How the commands reach what is not theirs: message boxes and the server
+// connection. Empty members fall back to the platform's message box and to
+// "no connection"; tests replace them.
+struct ConsoleHooks {
+  // Blocks the calling thread until the box is closed.
+  std::function<void(const std::string& title, const std::string& text, bool warning)> messageBox;
+  // Starts the connection attempt to serverAddress/serverPort in the background.
+  std::function<void(Client&)> startConnection;
+  // Sends one framed message to the server; false when there is no connection.
+  std::function<bool(Client&, const std::string& message)> sendToServer;
+  // Sends LEAVE and closes the connection (exit during a network game).
+  std::function<void(Client&)> leaveServer;
+};
+
+constexpr int kKeyStampCount = 302;
+// Entries of keyRepeatStamps that double as press latches.
+constexpr int kConsoleKeyLatch = 220;
+constexpr int kDevToggleLatch = 260;
 
 struct ConsoleState {
   ConsoleLines lines;
@@ -42,7 +82,21 @@ struct ConsoleState {
   std::string lastInput;
   int scroll = 0;
   int height = 0;
-  Image panel{800, 220};
+  Image panel{kConsolePanelWidth, kConsolePanelHeight};
+
+  // Typing state shared with the text fields: per virtual key the time it
+  // went down while typing (0 while up), and the same for Backspace.
+  std::array<int64_t, kKeyStampCount> keyRepeatStamps{};
+  int64_t backspaceStamp = 0;
+  // Caret blink, shared with the text fields.
+  int caretOn = 0;
+  int64_t caretTime = 0;
+  int recallLatch = 0;
+  int pasteLatch = 0;
+
+  // Filled once at start-up, sorted by name, read-only afterwards.
+  std::vector<CommandRecord> commandTable;
+  ConsoleHooks hooks;
 };
 
 }  // namespace kb

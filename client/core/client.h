@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "client/console/console_state.h"
+#include "client/console/script_runners.h"
 #include "client/core/game_state.h"
 #include "client/core/round.h"
 #include "client/ui/config.h"
@@ -27,6 +28,8 @@ struct TextObject {
   int x = 0, y = 0;
   std::string text;
   Colour colour = 0xFFFFFF;
+  // Scripts address the text by this name (case-sensitive).
+  std::string name;
 };
 
 // Values of the frame loop and the screens.
@@ -68,6 +71,14 @@ struct Client {
   ConsoleState console;
   std::vector<TextObject> textObjects;
   Image screen{kScreenWidth, kScreenHeight};
+
+  // Where the next connection goes ("connect" and the server screens).
+  std::string serverAddress;
+  int serverPort = 666;
+  std::string serverLabel;
+
+  // Must stay the last member: stops the script threads before the rest goes.
+  ScriptRunners scripts;
 };
 
 }  // namespace kb

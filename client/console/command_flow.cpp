@@ -1,0 +1,94 @@
+#include <cstdio>
+
+#include "client/console/command_registry.h"
+#include "client/console/command_text.h"
+#include "client/console/commands.h"
+#include "client/console/console.h"
+#include "client/console/script_runner.h"
+#include "client/core/client.h"
+
+namespace kb {
+
+namespace {
+
+void ShowMessage(Client& client, const std::string& text, bool warning) {
+  auto& messageBox = client.console.hooks.messageBox;
+  WaitOutsideStateLock([&] {
+    if (messageBox)
+      messageBox("Kringelbahn", text, warning);
+    else
+      std::fprintf(stderr, "Kringelbahn: %s\n", text.c_str());
+  });
+}
+
+// The argument text after the first occurrence of word and the one
+// character behind it (a plain search: the word may sit inside an earlier one).
+std::string RestAfter(const std::string& args, const std::string& word) {
+  size_t skip = args.find(word) + word.size() + 1;
+  return skip < args.size() ? args.substr(skip) : std::string();
+}
+
+}  // namespace
+
+int IfCommand(Client& client, const std::string& args, int fromScript, const std::string& scriptName) {
+  const ConsoleState& console = client.console;
+  std::string w1 = TextField(args, 1);
+  std::string w2 = TextField(args, 2);
+  bool holds = false;
+  std::string word;
+  if (w1 == "mode") {
+    int state = client.frame.gameState;
+    if (ToLower(w2) == "not") {
+      word = TextField(args, 3);
+      holds = state != ParseNumber(word);
+    } else {
+      word = w2;
+      holds = state == ParseNumber(word);
+    }
+  } else if (w1 == "open" || w1 == "small") {
+    word = w1;
+    holds = (w1 == "open" ? console.isOpen : console.isSmall) != 0;
+  } else if (w1 == "not" && (w2 == "open" || w2 == "small")) {
+    word = w2;
+    holds = (w2 == "open" ? console.isOpen : console.isSmall) == 0;
+  } else {
+    return 1;
+  }
+  // The nested result is dropped: "end" inside "if" does not stop a script.
+  if (holds) DispatchCommand(client, RestAfter(args, word), fromScript, scriptName);
+  return 1;
+}
+
+int EndCommand(Client&, const std::string&, int, const std::string&) { return 0; }
+
+int DelayCommand(Client& client, const std::string& args, int fromScript, const std::string&) {
+  if (fromScript == 0) return 1;
+  int ms = ParseNumber(args);
+  WaitOutsideStateLock([&] { client.scripts.Delay(client.clock, ms); });
+  return 1;
+}
+
+int ExecCommand(Client& client, const std::string& args, int, const std::string&) {
+  if (!args.empty()) StartScript(client, args);
+  return 1;
+}
+
+int ExitCommand(Client& client, const std::string&, int, const std::string&) {
+  auto& leave = client.console.hooks.leaveServer;
+  if (client.frame.gameState == kStateNet && leave) leave(client);
+  // The frame loop saves the settings and closes the display on the main thread.
+  client.frame.quit = true;
+  return 1;
+}
+
+int AlertCommand(Client& client, const std::string& args, int, const std::string&) {
+  ShowMessage(client, args, false);
+  return 1;
+}
+
+int ErrorCommand(Client& client, const std::string& args, int, const std::string&) {
+  ShowMessage(client, args, true);
+  return 1;
+}
+
+}  // namespace kb

@@ -1,0 +1,28 @@
+#include "client/console/command_text.h"
+#include "client/console/commands.h"
+#include "client/console/console.h"
+#include "client/core/client.h"
+#include "common/net/protocol.h"
+
+namespace kb {
+
+int ConnectCommand(Client& client, const std::string& args, int, const std::string&) {
+  client.serverAddress = TextField(args, 1);
+  int port = ParseNumber(TextField(args, 2));
+  client.serverPort = port < 1 ? kDefaultGamePort : port;
+  client.serverLabel = client.serverAddress + " @ " + std::to_string(client.serverPort);
+  // The connection task reports its progress and sets the state itself.
+  if (client.console.hooks.startConnection) client.console.hooks.startConnection(client);
+  return 1;
+}
+
+int AdminCommand(Client& client, const std::string& args, int, const std::string&) {
+  auto& send = client.console.hooks.sendToServer;
+  // Quoted blanks go out as byte 2, the protocol's field separator.
+  bool sent =
+      client.frame.gameState == kStateNet && send && send(client, BuildMessage(Keyword::kAdmin, {args}));
+  if (!sent) ConsolePrint(client, "Fehler: Es besteht keine Verbindung zu einem Server.", kConsoleRed);
+  return 1;
+}
+
+}  // namespace kb

@@ -1,0 +1,65 @@
+#include "client/console/command_text.h"
+#include "client/console/commands.h"
+#include "client/core/client.h"
+#include "client/core/local_game.h"
+
+namespace kb {
+
+namespace {
+
+// The slot named by field 1, or nullptr outside 0..7: such lines are ignored.
+template <typename Table>
+auto* Slot(Table& table, const std::string& args) {
+  int index = ParseNumber(TextField(args, 1));
+  return index >= 0 && index < kPlayerSlots ? &table[static_cast<size_t>(index)] : nullptr;
+}
+
+}  // namespace
+
+int AngleCommand(Client& client, const std::string& args, int, const std::string&) {
+  PlayerRecord* player = Slot(client.round.players, args);
+  if (player == nullptr) return 1;
+  std::string direction = ToLower(TextField(args, 2));
+  if (direction == "up") player->heading += 4.0f;
+  if (direction == "down") player->heading -= 4.0f;
+  if (player->heading > 360.0f) player->heading += -360.0f;
+  if (player->heading < 0.0f) player->heading += 360.0f;
+  return 1;
+}
+
+int BotsCommand(Client& client, const std::string& args, int, const std::string&) {
+  client.round.botCount = ParseNumber(args);
+  return 1;
+}
+
+int ColorCommand(Client& client, const std::string& args, int, const std::string&) {
+  Colour* colour = Slot(client.round.playerColours, args);
+  if (colour == nullptr) return 1;
+  std::string value = TextField(args, 2);
+  if (value.size() == 7 && value[0] == '#') {
+    // #RRGGBB: the stored value is BB GG RR.
+    std::string hex = "$";
+    for (size_t start : {5, 3, 1}) hex.append(value, start, 2);
+    *colour = static_cast<Colour>(ParseNumber(hex));
+  } else {
+    *colour = static_cast<Colour>(ParseNumber(value));
+  }
+  return 1;
+}
+
+int PlayCommand(Client& client, const std::string& args, int, const std::string&) {
+  PlayerRecord* player = Slot(client.round.players, args);
+  if (player == nullptr) return 1;
+  if (args.find(' ') != std::string::npos)
+    player->active = ParseNumber(TextField(args, 2));
+  else
+    player->active = 1 - player->active;
+  return 1;
+}
+
+int InitGameCommand(Client& client, const std::string&, int, const std::string&) {
+  NewGame(client);
+  return 1;
+}
+
+}  // namespace kb

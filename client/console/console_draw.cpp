@@ -1,0 +1,87 @@
+#include "client/console/console.h"
+#include "client/core/client.h"
+
+namespace kb {
+
+namespace {
+
+constexpr int kFullHeight = kConsolePanelHeight;
+constexpr int kSmallHeight = 22;
+constexpr int kLineHeight = 20;
+constexpr int kCaretBlink = 500;
+
+// Integer easing: slow at both ends of the 220 pixels.
+void Slide(ConsoleState& console) {
+  int& h = console.height;
+  if (console.isSmall) {
+    if (console.isOpen) {
+      if (h < kSmallHeight)
+        h += 2;
+      else if (h > kSmallHeight)
+        h = h - ((h - kSmallHeight) * (kFullHeight - h)) / 500 - 1;
+    } else if (h > 0) {
+      h -= 2;
+    }
+  } else {
+    if (console.isOpen) {
+      if (h < kFullHeight) h = h + (h * (kFullHeight - h)) / 500 + 1;
+    } else if (h > 0) {
+      h = h - (h * (kFullHeight - h)) / 500 - 1;
+    }
+  }
+  if (h < 0) h = 0;
+}
+
+void DrawHistory(Client& client, Image& panel, Font& font) {
+  const ConsoleState& console = client.console;
+  size_t n = console.lines.Size();
+  if (n > 8 || console.scroll != 0) {
+    // Newest line at the bottom; only the lines that can reach the area are fetched.
+    size_t visible = static_cast<size_t>((180 + console.scroll) / kLineHeight) + 2;
+    size_t first = n > visible ? n - visible : 0;
+    std::vector<ConsoleLine> lines = console.lines.Range(first, visible);
+    int y = 180 + console.scroll;
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line, y -= kLineHeight)
+      font.Draw(panel, 2, y, line->text, line->colour);
+  } else {
+    int y = 23;
+    for (const ConsoleLine& line : console.lines.Range(0, 8)) {
+      font.Draw(panel, 2, y, line.text, line.colour);
+      y += kLineHeight;
+    }
+  }
+}
+
+}  // namespace
+
+void DrawConsole(Client& client) {
+  ConsoleState& console = client.console;
+  Slide(console);
+
+  // A closed console is entirely above the screen: only the shared caret blinks on.
+  int64_t now = client.clock.Now();
+  if (now - console.caretTime > kCaretBlink) {
+    console.caretOn = 1 - console.caretOn;
+    console.caretTime = now;
+  }
+  if (console.height <= 0) return;
+
+  Image& panel = console.panel;
+  Font& font = client.resources.fontNormal;
+  panel.Clear(kConsoleWhite);
+  panel.FillBox(1, 22, 798, 176, 0);
+  DrawHistory(client, panel, font);
+  panel.FillBox(1, 1, 798, 20, 0);
+  panel.FillBox(1, 199, 798, 20, 0);
+  font.Draw(panel, 2, 2, std::string(kVersionText) + " Konsole", kConsoleWhite);
+  font.Draw(panel, 2, 200, console.input, kConsoleWhite);
+
+  if (console.caretOn) {
+    int x = font.TextWidth(console.input) + 3;
+    panel.Line(x, 201, x, 216, kConsoleWhite);
+  }
+
+  client.screen.Draw(panel, 0, console.height - kConsolePanelHeight);
+}
+
+}  // namespace kb
