@@ -8,8 +8,7 @@
 
 namespace kb {
 
-// A local game on the manual clock: slots with keys and colours, helpers to
-// place heads and to run frames.
+// A local game on the manual clock with keys and colours for every slot.
 class LocalGameTest : public ::testing::Test {
  protected:
   static constexpr int kLeft[kPlayerSlots] = {0x10, 0x1E, 0x2C, 0x13, 0x20, 0x2E, 0, 0x17};
@@ -18,10 +17,9 @@ class LocalGameTest : public ::testing::Test {
 
   LocalGameTest() {
     for (int i = 0; i < kPlayerSlots; ++i) {
-      PlayerRecord& p = round().players[i];
-      p.leftKey = kLeft[i];
-      p.rightKey = kRight[i];
-      p.useKey = kUse[i];
+      round().players[i].leftKey = kLeft[i];
+      round().players[i].rightKey = kRight[i];
+      round().players[i].useKey = kUse[i];
       round().playerColours[i] = Rgb(40 + 25 * i, 200 - 20 * i, 60 + 10 * i);
     }
   }
@@ -32,20 +30,18 @@ class LocalGameTest : public ::testing::Test {
   int state() { return t.client.frame.gameState; }
   void SetState(int s) { t.client.frame.gameState = s; }
 
-  // Activates slots 0..n-1 and starts a game with `bots` bots in state game,
-  // with no item or confusion period pending.
+  // Slots 0..n-1 and `bots` bots in state game, no item or confusion pending.
   void StartGame(int slots, int bots = 0) {
-    for (int i = 0; i < slots; ++i) slot(i).active = 1;
+    for (int i = 0; i < kPlayerSlots; ++i) slot(i).active = i < slots;
     round().botCount = bots;
     NewGame(t.client);
     SetState(kStateGame);
-    round().upgradesOption = 0;
-    round().confusionOption = 0;
-    round().itemVanish = 0;
-    round().confusionEnd = 0;
+    round().upgradesOption = round().confusionOption = 0;
+    round().itemVanish = round().confusionEnd = 0;
+    round().trailImage.Clear(0);
   }
 
-  // Puts a head at a place with a heading and no gap for a long time.
+  // A head at a place and heading, with no gap for a long time.
   template <class Head>
   void Place(Head& head, int x, int y, float heading) {
     head.x = head.prevX = x;
@@ -55,9 +51,11 @@ class LocalGameTest : public ::testing::Test {
     head.gapNext = now() + 1000000;
   }
 
-  // One frame's input and logic, as the frame loop runs it.
   void Frame() { UpdateFrame(t.client); }
-  void Advance(int64_t ms) { t.clock.Advance(ms); }
+  void StepFrame(int64_t ms) {
+    t.clock.Advance(ms);
+    Frame();
+  }
   void Key(int code, bool down) { t.input.SetKey(code, down); }
 
   TestClient t;
