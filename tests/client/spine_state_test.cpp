@@ -74,7 +74,7 @@ TEST(SetGameState, ConnectingDoesNotFadeButLeavingTheRoundScreenDoes) {
 TEST(SetGameState, WithoutFadeDrawsNothingButEndsAtTheSameLevel) {
   FadeClient c;
   c.client.frame.gameState = kStateMenu;
-  c.client.textObjects.push_back({10, 10, "Hallo", 0xFFFFFF});
+  c.client.textObjects.emplace_back();
   SetGameState(c.client, kStateWtf, true);
   EXPECT_TRUE(c.display.levels.empty());
   EXPECT_EQ(c.client.frame.fadeLevel, 5);
