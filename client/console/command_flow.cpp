@@ -1,11 +1,10 @@
-#include <cstdio>
-
 #include "client/console/command_registry.h"
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
 #include "client/console/script_runner.h"
 #include "client/core/client.h"
+#include "common/platform/sdl/message_box.h"
 
 namespace kb {
 
@@ -17,7 +16,7 @@ void ShowMessage(Client& client, const std::string& text, bool warning) {
     if (messageBox)
       messageBox("Kringelbahn", text, warning);
     else
-      std::fprintf(stderr, "Kringelbahn: %s\n", text.c_str());
+      ShowMessageBox("Kringelbahn", text, warning ? MessageKind::kWarning : MessageKind::kInfo);
   });
 }
 
