@@ -78,7 +78,11 @@ void SteerBot(Client& client, BotRecord& bot, int64_t now) {
     bot.heading -= turn;
   else if (bot.targetHeading > bot.heading)
     bot.heading += turn;
+  // The target moves with a wrapped heading: otherwise a target beyond 0 or
+  // 360 degrees can never be reached and the bot spins into its own trail.
+  float before = bot.heading;
   WrapHeading(bot);
+  bot.targetHeading += bot.heading - before;
 }
 
 void SteerBots(Client& client) {

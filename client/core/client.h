@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "client/console/script_runners.h"
 #include "client/core/game_state.h"
 #include "client/core/round.h"
+#include "client/ui/button.h"
 #include "client/ui/config.h"
 #include "client/ui/resources.h"
 #include "common/platform/core/clock.h"
@@ -48,6 +50,19 @@ struct FrameState {
   int debugMode = 0;
   int devMode = 0;
   std::atomic<bool> quit{false};
+
+  // The left mouse button as queried once this frame, and whether this frame
+  // saw it go down (the click latch was clear).
+  bool leftButton = false;
+  bool newClick = false;
+  // Page Up / Page Down: press latches and the time of the last bot-count step.
+  int pageUpLatch = 0;
+  int pageDownLatch = 0;
+  int64_t botStepTime = 0;
+  int fullScreenLatch = 0;
+  // Set when the display cannot be reopened: the loop ends without saving and
+  // the program shows this text in a message box titled "Fehler".
+  std::string fatalError;
 };
 
 // The whole client: every table and value of the game, owned by one object
@@ -71,6 +86,11 @@ struct Client {
   ConsoleState console;
   std::vector<TextObject> textObjects;
   Image screen{kScreenWidth, kScreenHeight};
+
+  // The on-screen buttons in their fixed order (filled at start-up).
+  std::vector<MenuButton> menuButtons;
+  // Hands a web address to the system's browser; tests record it instead.
+  std::function<void(const std::string&)> openUrl;
 
   // Where the next connection goes ("connect" and the server screens).
   std::string serverAddress;

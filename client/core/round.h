@@ -43,7 +43,8 @@ struct BotRecord {
   Colour colour = 0;
   int64_t lastEvade = 0;
   int64_t nextWander = 0;
-  // The heading the bot turns towards; kept unwrapped (it may lie outside 0..360).
+  // The heading the bot turns towards; never wrapped into 0..360, but moved
+  // by 360 together with the heading when that wraps.
   float targetHeading = 0;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace kb {
 
 // The values kept in "Kringelbahn.ini".
@@ -7,6 +9,10 @@ struct Config {
   int windowX = 0;
   int windowY = 0;
   int fullScreenMode = 0;
+
+  // Where the file lives; LoadSettings puts it in the home directory unless
+  // it was set before (tests point it at a temporary folder).
+  std::string filePath;
 };
 
 }  // namespace kb

@@ -23,32 +23,33 @@ class LocalBots : public LocalGameTest {
     bot.nextWander = now() + 100000;
     return bot;
   }
+  static int ProbeX(const BotRecord& bot, int k) {
+    return static_cast<int>(std::lround(bot.x + CosTable()[DirectionIndex(bot.heading)] * k));
+  }
+  static int ProbeY(const BotRecord& bot, int k) {
+    return static_cast<int>(std::lround(bot.y + SinTable()[DirectionIndex(bot.heading)] * k));
+  }
 };
 
 TEST_F(LocalBots, TheFarthestProbeThatSeesATrailDecides) {
+  // Heading left, so no turn in the step wraps the heading.
+  constexpr float kHeading = 180.5f;
+  auto seesTrailAt = [&](std::initializer_list<int> distances) {
+    BotRecord& bot = OneBot(kHeading);
+    for (int k : distances) round().trailImage.SetPixel(ProbeX(bot, k), ProbeY(bot, k), 0x00FF00);
+    SteerBot(t.client, bot, now());
+    EXPECT_EQ(bot.lastEvade, now());
+    return std::abs(bot.targetHeading - kHeading);
+  };
   bool sawWide = false;
   for (int seed = 0; seed < 200; ++seed) {
     t.random = Random(seed);
-    // Only the 20-pixel probe sees a trail: a target within 80 degrees.
-    BotRecord* bot = &OneBot();
-    round().trailImage.SetPixel(420, 300, 0x00FF00);
-    SteerBot(t.client, *bot, now());
-    EXPECT_LE(std::abs(bot->targetHeading - 0.5f), 80.0f);
-    EXPECT_EQ(bot->lastEvade, now());
-
-    // Probes at 5 and at 20 both see one: the far one still decides.
-    bot = &OneBot();
-    round().trailImage.SetPixel(405, 300, 0x00FF00);
-    round().trailImage.SetPixel(420, 300, 0x00FF00);
-    SteerBot(t.client, *bot, now());
-    EXPECT_LE(std::abs(bot->targetHeading - 0.5f), 80.0f);
-
-    // The 5-pixel probe alone allows up to 200 degrees either way.
-    bot = &OneBot();
-    round().trailImage.SetPixel(405, 300, 0x00FF00);
-    SteerBot(t.client, *bot, now());
-    EXPECT_LE(std::abs(bot->targetHeading - 0.5f), 200.0f);
-    sawWide |= std::abs(bot->targetHeading - 0.5f) > 160.0f;
+    EXPECT_LE(seesTrailAt({20}), 80.0f);
+    EXPECT_LE(seesTrailAt({5, 20}), 80.0f);
+    EXPECT_LE(seesTrailAt({10}), 160.0f);
+    float nearOnly = seesTrailAt({5});
+    EXPECT_LE(nearOnly, 200.0f);
+    sawWide |= nearOnly > 160.0f;
   }
   EXPECT_TRUE(sawWide);
 }
@@ -106,6 +107,17 @@ TEST_F(LocalBots, TurnsTowardsItsTargetAndAwayFromItWhenConfused) {
   EXPECT_FLOAT_EQ(bot.heading, 100.5f);
 }
 
+TEST_F(LocalBots, ATargetAcrossZeroDegreesIsReachedWithoutSpinning) {
+  BotRecord& bot = OneBot(6.5f);
+  bot.targetHeading = -33.5f;  // 40 degrees to the left, across the wrap
+  for (int i = 0; i < 30; ++i) SteerBot(t.client, bot, now());
+  EXPECT_FLOAT_EQ(bot.heading, 326.5f);
+  bot.heading = 354.5f;
+  bot.targetHeading = 394.5f;  // and to the right
+  for (int i = 0; i < 30; ++i) SteerBot(t.client, bot, now());
+  EXPECT_FLOAT_EQ(bot.heading, 34.5f);
+}
+
 TEST_F(LocalBots, BorderBoundsAreDrawnAfreshEachStep) {
   int evadedAt30 = 0;
   for (int seed = 0; seed < 100; ++seed) {
@@ -132,7 +144,7 @@ TEST_F(LocalBots, BorderBoundsAreDrawnAfreshEachStep) {
 }
 
 TEST_F(LocalBots, WanderWaitsForItsTimeAndForTheLastEvasion) {
-  BotRecord& bot = OneBot();
+  BotRecord& bot = OneBot(180.5f);
   bot.nextWander = now();
   SteerBot(t.client, bot, now());
   EXPECT_EQ(bot.nextWander, now());  // not after it yet
@@ -144,7 +156,7 @@ TEST_F(LocalBots, WanderWaitsForItsTimeAndForTheLastEvasion) {
   SteerBot(t.client, bot, now());
   EXPECT_GE(bot.nextWander, now() + 250);
   EXPECT_LE(bot.nextWander, now() + 1000);
-  EXPECT_LE(std::abs(bot.targetHeading - 0.5f), 80.0f + 4.0f);
+  EXPECT_LE(std::abs(bot.targetHeading - 180.5f), 80.0f);
 }
 
 TEST_F(LocalBots, BotsDieLikeSlotsAndScoreTheirPoints) {

@@ -220,6 +220,17 @@ TEST_F(LocalRound, GapLeavesAHoleAnotherHeadPassesThrough) {
   EXPECT_EQ(slot(2).dead, 1);
 }
 
+TEST_F(LocalRound, AGapEndsOnlyAfter175Milliseconds) {
+  StartGame(2);
+  Place(slot(0), 100, 200, 0.5f);
+  Place(slot(1), 100, 400, 0.5f);
+  slot(0).gapStart = now() - 175;
+  slot(1).gapStart = now() - 176;
+  MovementStep(t.client);
+  EXPECT_EQ(round().trailImage.Pixel(100, 200), 0u);
+  EXPECT_EQ(round().trailImage.Pixel(100, 400), round().playerColours[1]);
+}
+
 TEST_F(LocalRound, HeadOnTheFirstSlotDrawsFirstAndTheLaterOneCollides) {
   StartGame(2);
   // Both reach x = 300 in the same step from opposite sides.

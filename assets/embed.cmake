@@ -1,0 +1,16 @@
+# Writes OUTPUT, a C++ file with one byte array per file in FILES, named
+# kb_asset_<file name with dots as underscores>. FILES is comma-separated.
+string(REPLACE "," ";" FILES "${FILES}")
+set(code "// Generated from the carried pictures; do not edit.\n#include <cstddef>\n\n")
+foreach(file ${FILES})
+  get_filename_component(name ${file} NAME)
+  string(MAKE_C_IDENTIFIER ${name} id)
+  file(READ ${file} hex HEX)
+  string(LENGTH "${hex}" length)
+  math(EXPR size "${length} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND code "extern const unsigned char kb_asset_${id}[${size}] = {\n  ${bytes}\n};\n")
+  string(APPEND code "extern const std::size_t kb_asset_${id}_size = ${size};\n\n")
+endforeach()
+file(WRITE ${OUTPUT}.new "${code}")
+file(RENAME ${OUTPUT}.new ${OUTPUT})

@@ -1,0 +1,24 @@
+#include "client/ui/display_mode.h"
+
+#include "client/core/client.h"
+#include "client/ui/button.h"
+#include "client/ui/load_resources.h"
+
+namespace kb {
+
+void SwitchDisplayMode(Client& client) {
+  Config& config = client.config;
+  bool toFullScreen = config.fullScreenMode == 0;
+  client.display.Close();
+  // Back to the window at the position read at start-up, not where it was.
+  if (!client.display.Open(toFullScreen, config.windowX, config.windowY)) {
+    client.frame.fatalError = kWindowError;
+    client.frame.quit = true;
+    return;
+  }
+  LoadSprites(client.resources);
+  BuildButtonSprites(client);
+  config.fullScreenMode = toFullScreen ? 1 : 0;
+}
+
+}  // namespace kb

@@ -1,0 +1,54 @@
+#include "client/ui/settings.h"
+
+#include <algorithm>
+
+#include "client/core/client.h"
+#include "common/platform/core/files.h"
+#include "common/platform/core/ini_file.h"
+
+namespace kb {
+
+namespace {
+
+constexpr char kGroup[] = "Window";
+
+}  // namespace
+
+std::string SettingsPath(const std::string& homeDirectory) {
+  std::string path = homeDirectory;
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  return path + "/Kringelbahn.ini";
+}
+
+void LoadSettings(Client& client) {
+  Config& config = client.config;
+  if (config.filePath.empty()) config.filePath = SettingsPath(HomeDirectory());
+  int desktopWidth = 0, desktopHeight = 0;
+  client.display.DesktopSize(desktopWidth, desktopHeight);
+  // Centred, but never with the caption above or left of a small desktop.
+  int defaultX = std::max(0, desktopWidth / 2 - kScreenWidth / 2);
+  int defaultY = std::max(0, desktopHeight / 2 - kScreenHeight / 2);
+  IniFile file;
+  if (!file.Load(config.filePath)) {
+    config.windowX = defaultX;
+    config.windowY = defaultY;
+    config.fullScreenMode = 0;
+    return;
+  }
+  config.windowX = file.ReadInt(kGroup, "X", defaultX);
+  config.windowY = file.ReadInt(kGroup, "Y", defaultY);
+  config.fullScreenMode = file.ReadInt(kGroup, "Fullscreen", 0) != 0 ? 1 : 0;
+}
+
+void SaveSettings(Client& client) {
+  Config& config = client.config;
+  int x = 0, y = 0;
+  if (!config.fullScreenMode && client.display.WindowPosition(x, y)) {
+    config.windowX = x;
+    config.windowY = y;
+  }
+  WriteIni(config.filePath, kGroup,
+           {{"X", config.windowX}, {"Y", config.windowY}, {"Fullscreen", config.fullScreenMode}});
+}
+
+}  // namespace kb

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace kb {
+
+struct Client;
+
+// "Kringelbahn.ini" in the given home directory.
+std::string SettingsPath(const std::string& homeDirectory);
+
+// Reads the window position and display mode; a missing file or key takes
+// the default (the window centred on the desktop, window mode).
+void LoadSettings(Client& client);
+
+// Writes the file anew: in window mode with the window's current position,
+// in full screen with the position read at start-up. Silent when it cannot.
+void SaveSettings(Client& client);
+
+}  // namespace kb
