@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::lock_guard lock(client.stateLock);
   kb::DispatchCommand(client, line, data[0] & 1, "fuzz.kbs");
   // Keep the state from growing without bound over millions of runs.
-  if (client.console.lines.Size() > 10000) client.console.lines.Clear();
+  if (client.console.lines.Size() > 1000) client.console.lines.Clear();
   if (client.textObjects.size() > 1000) client.textObjects.clear();
   if (client.console.input.size() > 100000) client.console.input.clear();
   client.frame.quit = false;

@@ -4,6 +4,7 @@
 #include "client/console/console.h"
 #include "client/console/script_runner.h"
 #include "client/core/client.h"
+#include "client/core/network_hooks.h"
 #include "common/platform/sdl/message_box.h"
 
 namespace kb {
@@ -73,8 +74,7 @@ int ExecCommand(Client& client, const std::string& args, int, const std::string&
 }
 
 int ExitCommand(Client& client, const std::string&, int, const std::string&) {
-  auto& leave = client.console.hooks.leaveServer;
-  if (client.frame.gameState == kStateNet && leave) leave(client);
+  if (client.frame.gameState == kStateNet) LeaveServer(client);
   // The frame loop saves the settings and closes the display on the main thread.
   client.frame.quit = true;
   return 1;
