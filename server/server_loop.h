@@ -20,7 +20,6 @@ struct TickStats {
   double workMsTotal = 0;  // RunTick and the flush after it
   double workMsMax = 0;
   int64_t lateMsMax = 0;  // tick start past its due time
-  uint64_t bytesQueued = 0;
 };
 
 // The server's network side: one poll round handles every ready event, runs
@@ -48,6 +47,7 @@ class ServerLoop {
   ServerGame& Game() { return game_; }
   SocketTransport& Transport() { return transport_; }
   const TickStats& Stats() const { return stats_; }
+  void ResetStats() { stats_ = TickStats(); }
   int Port() const { return listener_.Port(); }
 
  private:

@@ -93,9 +93,11 @@ void SetGameState(Client& client, int newState, bool noFade) {
 
 void UpdateFrame(Client& client) {
   FrameState& frame = client.frame;
+  // The poll pumps the platform's events, mouse motion included: read the
+  // position after it so a click and the move before it belong together.
+  client.input.Poll();
   frame.mouseX = client.input.MouseX();
   frame.mouseY = client.input.MouseY();
-  client.input.Poll();
   HandleConsoleKeys(client);
 
   // One query of the left button per frame, so every target of this frame

@@ -1,31 +1,8 @@
 #include "client/ui/load_resources.h"
 
+#include "assets/assets.h"
 #include "client/core/client.h"
 #include "common/platform/core/picture.h"
-
-// The carried pictures arrive with the assets library; until it is built the
-// pictures stay empty and the game runs without them.
-#if __has_include("assets/assets.h")
-#include "assets/assets.h"
-#else
-namespace kb::assets {
-struct Bytes {
-  const unsigned char* data;
-  size_t size;
-};
-inline Bytes None() { return {nullptr, 0}; }
-inline Bytes TitleBanner() { return None(); }
-inline Bytes BannerGlow() { return None(); }
-inline Bytes ButtonFace() { return None(); }
-inline Bytes ButtonGlow() { return None(); }
-inline Bytes ButtonFaceOff() { return None(); }
-inline Bytes ItemIcon(int) { return None(); }
-inline Bytes Triangle() { return None(); }
-inline Bytes LockOnLight() { return None(); }
-inline Bytes LockOnDark() { return None(); }
-inline Bytes Cursor() { return None(); }
-}  // namespace kb::assets
-#endif
 
 namespace kb {
 

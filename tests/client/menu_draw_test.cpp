@@ -199,7 +199,7 @@ TEST(BottomBar, HelpVersionAndSiteLink) {
   EXPECT_EQ(c.client.frame.helpLine,
             "Starten: Leertaste | Bots: Bild Hoch/Runter | Multiplayer: Enter | Vollbild: Strg + F");
   EXPECT_EQ(c.At(795, 595), Rgb(0, 204, 0));
-  int width = c.client.resources.fontNormal.TextWidth("kringelbahn.example.org");
+  int width = c.client.resources.fontNormal.TextWidth("kb.example.org");
   EXPECT_EQ(c.At(795 - width, 595), Rgb(0, 204, 0));
   EXPECT_NE(c.At(794 - width, 595), Rgb(0, 204, 0));
   EXPECT_TRUE(c.AnyLight(5, 580, 120, 597)) << "version";

@@ -1,9 +1,12 @@
 # Process tests of the real client, run headless.
 if(TARGET kringelbahn)
-  add_test(NAME client_starts_and_saves_on_close
-           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/client/spine_start_and_quit.sh $<TARGET_FILE:kringelbahn>)
-  set_tests_properties(client_starts_and_saves_on_close PROPERTIES TIMEOUT 60
-                       ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+  foreach(scenario close fullscreen exit)
+    add_test(NAME client_process_${scenario}
+             COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/client/spine_start_and_quit.sh
+                     $<TARGET_FILE:kringelbahn> ${scenario})
+    set_tests_properties(client_process_${scenario} PROPERTIES TIMEOUT 60
+                         ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+  endforeach()
 endif()
 if(TARGET kringelbahn)
   add_test(NAME client_console_script_end_to_end

@@ -1,0 +1,142 @@
+// kb-bench-libs: kb_server
+// Load on the real server loop over loopback: N protocol-level clients join,
+// say "GO" and steer with one "ANGLE" about every 11 ms each, like the game
+// client. Reports the server's work per tick, its CPU per tick, how late the
+// latest tick started and the bytes it sent per second.
+#include <pthread.h>
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "common/net/protocol.h"
+#include "common/platform/core/poller.h"
+#include "common/platform/core/socket.h"
+#include "server/server_loop.h"
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+struct Result {
+  uint64_t ticks = 0;
+  double workMsAvg = 0, workMsMax = 0, cpuMsPerTick = 0;
+  int64_t lateMsMax = 0;
+  double bytesPerSecond = 0;
+  int joined = 0;
+};
+
+Result RunLoad(int clients, int warmUpMs, int measureMs) {
+  kb::ServerSettings settings;
+  settings.name = "Last";
+  kb::SystemClock clock;
+  kb::Random random(1);
+  kb::ServerLoop loop(settings, clock, random);
+  Result result;
+  if (!loop.Open(0, -1)) return result;
+
+  std::atomic<bool> stop{false}, measuring{false};
+  double cpuAtStart = 0, cpuAtEnd = 0;
+  std::thread server([&] {
+    bool started = false;
+    while (!stop) {
+      if (!started && measuring) {
+        loop.ResetStats();
+        cpuAtStart = ThreadCpuMs();
+        started = true;
+      }
+      loop.RunOnce(20);
+    }
+    cpuAtEnd = ThreadCpuMs();
+  });
+
+  std::vector<std::unique_ptr<kb::TcpConnection>> peers;
+  for (int i = 0; i < clients; ++i) {
+    auto c = kb::TcpConnection::Open("127.0.0.1", settings.port);
+    if (!c) break;
+    c->Send(kb::BuildMessage(kb::Keyword::kJoin));
+    peers.push_back(std::move(c));
+  }
+  result.joined = static_cast<int>(peers.size());
+  const std::string up = kb::BuildMessage(kb::Keyword::kAngle, {"UP"});
+  const std::string down = kb::BuildMessage(kb::Keyword::kAngle, {"DOWN"});
+  const std::string go = kb::BuildMessage(kb::Keyword::kGo);
+  kb::Random steer(2);
+  std::vector<Steady::time_point> nextAngle(peers.size(), Steady::now());
+  std::vector<int> turn(peers.size(), 0);
+  for (size_t i = 0; i < peers.size(); ++i)
+    nextAngle[i] += std::chrono::microseconds(i * 11000 / peers.size());
+  auto start = Steady::now();
+  auto measureStart = start + std::chrono::milliseconds(warmUpMs);
+  auto end = measureStart + std::chrono::milliseconds(measureMs);
+  auto nextGo = start;
+  uint64_t bytes = 0;
+  char buffer[kb::kReceiveBufferSize];
+  kb::Poller poller;
+  while (Steady::now() < end) {
+    auto now = Steady::now();
+    if (!measuring && now >= measureStart) {
+      measuring = true;
+      bytes = 0;
+    }
+    bool sendGo = now >= nextGo;
+    if (sendGo) nextGo = now + std::chrono::milliseconds(500);
+    for (size_t i = 0; i < peers.size(); ++i) {
+      if (sendGo) peers[i]->Send(go);
+      if (now >= nextAngle[i]) {
+        // Hold one key for a while, as a player does.
+        if (steer.Next(20) == 0) turn[i] = steer.Next(2);
+        if (turn[i]) peers[i]->Send(turn[i] == 1 ? up : down);
+        nextAngle[i] += std::chrono::milliseconds(11);
+      }
+      peers[i]->FlushQueue();
+    }
+    poller.Clear();
+    for (auto& p : peers) poller.Add(p->Fd(), true, false);
+    if (poller.Wait(1) <= 0) continue;
+    for (size_t i = 0; i < peers.size(); ++i) {
+      if (!poller.Readable(i)) continue;
+      long n = peers[i]->Receive(buffer, sizeof buffer);
+      if (n > 0) bytes += static_cast<uint64_t>(n);
+    }
+  }
+  stop = true;
+  server.join();
+  const kb::TickStats& stats = loop.Stats();
+  result.ticks = stats.ticks;
+  result.workMsAvg = stats.ticks ? stats.workMsTotal / stats.ticks : 0;
+  result.workMsMax = stats.workMsMax;
+  result.lateMsMax = stats.lateMsMax;
+  result.cpuMsPerTick = stats.ticks ? (cpuAtEnd - cpuAtStart) / stats.ticks : 0;
+  result.bytesPerSecond = bytes * 1000.0 / measureMs;
+  loop.Shutdown();
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int measureMs = argc > 1 ? std::atoi(argv[1]) : 5000;
+  if (measureMs < 500 || measureMs > 60000) measureMs = 5000;
+  kb::InitNetwork();
+  std::printf("%8s %7s %6s %12s %12s %13s %12s %14s\n", "clients", "joined", "ticks", "work ms/tick",
+              "work ms max", "cpu ms/tick", "late ms max", "bytes/s");
+  for (int clients : {8, 32, 64, 128}) {
+    Result r = RunLoad(clients, 1500, measureMs);
+    std::printf("%8d %7d %6llu %12.3f %12.3f %13.3f %12lld %14.0f\n", clients, r.joined,
+                static_cast<unsigned long long>(r.ticks), r.workMsAvg, r.workMsMax, r.cpuMsPerTick,
+                static_cast<long long>(r.lateMsMax), r.bytesPerSecond);
+    std::fflush(stdout);
+  }
+  return 0;
+}
