@@ -50,7 +50,8 @@ SlotKeys ReadSlotKeys(Client& client, int slot) {
   Input& input = client.input;
   SlotKeys keys{input.KeyDown(p.leftKey), input.KeyDown(p.rightKey), input.KeyDown(p.useKey)};
   if (slot == kMouseSlot) {
-    keys.left = input.AsyncKey(vk::kLeftButton) || keys.left;
+    // The frame loop queries the left button once per frame for everybody.
+    keys.left = client.frame.leftButton || keys.left;
     keys.right = input.AsyncKey(vk::kRightButton) || keys.right;
     keys.use = input.AsyncKey(vk::kMiddleButton) || keys.use;
   }

@@ -55,11 +55,8 @@ class LocalGameTest : public ::testing::Test {
     head.gapNext = now() + 1000000;
   }
 
-  // One frame as the frame loop runs it: poll, then the state's step.
-  void Frame() {
-    t.input.Poll();
-    LocalGameStep(t.client);
-  }
+  // One frame's input and logic, as the frame loop runs it.
+  void Frame() { UpdateFrame(t.client); }
   void Advance(int64_t ms) { t.clock.Advance(ms); }
   void Key(int code, bool down) { t.input.SetKey(code, down); }
 

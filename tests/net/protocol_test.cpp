@@ -43,15 +43,17 @@ TEST(Protocol, KeywordTableRoundTripsAndIsCaseSensitive) {
 
 TEST(Protocol, SplitKeepsOnlyTerminatedPieces) {
   // "PING", 0x04 and the first two letters of the next keyword: one message.
-  auto messages = SplitMessages("PING\x04PO"s);
+  std::string chunk = "PING\x04PO"s;
+  auto messages = SplitMessages(chunk);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "PING");
   EXPECT_TRUE(SplitMessages("ANGLE\x02UP").empty());
   EXPECT_TRUE(SplitMessages("").empty());
-  messages = SplitMessages(
+  chunk =
       "GO\x04\x04"
       "ANGLE\x02"
-      "DOWN\x04"s);
+      "DOWN\x04"s;
+  messages = SplitMessages(chunk);
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[0], "GO");
   EXPECT_EQ(messages[1], "");
