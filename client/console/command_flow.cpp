@@ -1,11 +1,11 @@
-#include <cstdio>
-
 #include "client/console/command_registry.h"
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
 #include "client/console/script_runner.h"
 #include "client/core/client.h"
+#include "client/core/network_hooks.h"
+#include "common/platform/sdl/message_box.h"
 
 namespace kb {
 
@@ -17,7 +17,7 @@ void ShowMessage(Client& client, const std::string& text, bool warning) {
     if (messageBox)
       messageBox("Kringelbahn", text, warning);
     else
-      std::fprintf(stderr, "Kringelbahn: %s\n", text.c_str());
+      ShowMessageBox("Kringelbahn", text, warning ? MessageKind::kWarning : MessageKind::kInfo);
   });
 }
 
@@ -74,8 +74,7 @@ int ExecCommand(Client& client, const std::string& args, int, const std::string&
 }
 
 int ExitCommand(Client& client, const std::string&, int, const std::string&) {
-  auto& leave = client.console.hooks.leaveServer;
-  if (client.frame.gameState == kStateNet && leave) leave(client);
+  if (client.frame.gameState == kStateNet) LeaveServer(client);
   // The frame loop saves the settings and closes the display on the main thread.
   client.frame.quit = true;
   return 1;

@@ -63,8 +63,6 @@ struct ConsoleHooks {
   std::function<void(Client&)> startConnection;
   // Sends one framed message to the server; false when there is no connection.
   std::function<bool(Client&, const std::string& message)> sendToServer;
-  // Sends LEAVE and closes the connection (exit during a network game).
-  std::function<void(Client&)> leaveServer;
 };
 
 constexpr int kKeyStampCount = 302;

@@ -2,22 +2,14 @@
 #include "client/console/commands.h"
 #include "client/console/console.h"
 #include "client/core/client.h"
-#if __has_include("client/core/mode_command.h")
 #include "client/core/mode_command.h"
-#define KB_HAVE_MODE_COMMAND 1
-#endif
 
 namespace kb {
 
 namespace {
 
 int Mode(Client& client, const std::string& args, int fromScript, const std::string&) {
-#ifdef KB_HAVE_MODE_COMMAND
   return ModeCommand(client, args, fromScript != 0);
-#else
-  (void)client, (void)args, (void)fromScript;
-  return 1;
-#endif
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 // A runner blocked in a message box cannot be woken; the program does not
 // wait for it longer than this when it ends.
 constexpr int kShutdownWaitMs = 2000;
-constexpr int64_t kDelaySlice = 50;
+constexpr int64_t kDelaySlice = 250;
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "client/console/console_state.h"
@@ -27,6 +28,10 @@ constexpr int kScreenHeight = 600;
 
 // A text placed on the screen by the console's "text" command.
 struct TextObject {
+  TextObject() = default;
+  TextObject(int x, int y, std::string text, Colour colour, std::string name = {})
+      : x(x), y(y), text(std::move(text)), colour(colour), name(std::move(name)) {}
+
   int x = 0, y = 0;
   std::string text;
   Colour colour = 0xFFFFFF;

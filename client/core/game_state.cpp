@@ -13,6 +13,15 @@ namespace kb {
 
 namespace {
 
+// Each fade frame stays on screen for about one display refresh, so the fade
+// is seen: the frame loop itself runs without vsync.
+constexpr int kFadeFrameMs = 16;
+
+void DrawFadeFrame(Client& client) {
+  DrawFrame(client);
+  client.clock.Sleep(kFadeFrameMs);
+}
+
 bool IsLocalRoundState(int state) {
   return state == kStateStart || state == kStateGame || state == kStateEndRound;
 }
@@ -77,7 +86,7 @@ void SetGameState(Client& client, int newState, bool noFade) {
   if (!IsLocalRoundState(frame.gameState) && newState != kStateNetConnect) {
     for (int level = 0; level <= 250; level += 50) {
       frame.fadeLevel = level;
-      if (!noFade) DrawFrame(client);
+      if (!noFade) DrawFadeFrame(client);
     }
   }
   client.textObjects.clear();
@@ -86,7 +95,7 @@ void SetGameState(Client& client, int newState, bool noFade) {
     // Ends at 5, not 0: the overlay stays faintly on until the next fade.
     for (int i = 0; i <= 250; i += 50) {
       frame.fadeLevel = 255 - i;
-      if (!noFade) DrawFrame(client);
+      if (!noFade) DrawFadeFrame(client);
     }
   }
 }

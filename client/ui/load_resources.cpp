@@ -33,7 +33,6 @@ void LoadPictures(Resources& resources) {
 }
 
 void LoadSprites(Resources& resources) {
-  resources.fadeSprite = Image(kScreenWidth, kScreenHeight, 0);
   resources.buttonFace = Decode(assets::ButtonFace());
   resources.buttonGlow = Decode(assets::ButtonGlow());
   resources.buttonFaceOff = Decode(assets::ButtonFaceOff());

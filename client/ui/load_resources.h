@@ -11,8 +11,9 @@ void LoadFonts(Resources& resources);
 // that cannot be decoded stays empty.
 void LoadPictures(Resources& resources);
 
-// The fade overlay, the button bars, the banner highlight and the pointer;
-// done again after every display switch.
+// The button bars, the banner highlight and the pointer; done again after
+// every display switch. The black fade overlay needs no picture: DrawFrame
+// darkens the frame directly.
 void LoadSprites(Resources& resources);
 
 }  // namespace kb

@@ -39,6 +39,8 @@ int main() {
   if (!error.empty()) ShowMessageBox("Fehler", error, MessageKind::kWarning);
   if (scriptsEnded) {
     delete client;
+    delete random;
+    delete clock;
     delete platform;
     return 0;
   }

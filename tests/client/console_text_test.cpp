@@ -83,11 +83,5 @@ TEST(ConsoleText, HugeNumbersKeepTheirLow32Bits) {
   ParseNumber("-" + nines);
 }
 
-TEST(ConsoleText, CaseConversionIsAsciiOnly) {
-  EXPECT_EQ(ToLower("ECHO \xC4"), "echo \xC4");
-  EXPECT_EQ(ToUpper('a'), 'A');
-  EXPECT_EQ(ToUpper('1'), '1');
-}
-
 }  // namespace
 }  // namespace kb

@@ -128,7 +128,11 @@ TEST(DrawFrame, FrameRateIsCountedPerSecondAndShownInDevMode) {
 TEST(DrawFrame, TextObjectsAreDrawnInTheirColour) {
   DrawnClient c;
   c.client.frame.gameState = kStateEmpty;
-  c.client.textObjects.push_back({300, 300, "WWWW", Rgb(10, 20, 30)});
+  TextObject text;
+  text.x = text.y = 300;
+  text.text = "WWWW";
+  text.colour = Rgb(10, 20, 30);
+  c.client.textObjects.push_back(text);
   c.Frame();
   EXPECT_TRUE(c.AnyOf(Rgb(10, 20, 30), 300, 300, 360, 320));
   EXPECT_FALSE(c.AnyOf(Rgb(10, 20, 30), 200, 200, 299, 299));

@@ -37,8 +37,12 @@ struct FadeClient {
 TEST(SetGameState, FadesOutAndInWithSixFramesEach) {
   FadeClient c;
   c.client.frame.gameState = kStateMenu;
+  int64_t before = c.clock.Now();
   SetGameState(c.client, kStateStart);
   EXPECT_EQ(c.display.levels, (std::vector<int>{0, 50, 100, 150, 200, 250, 255, 205, 155, 105, 55, 5}));
+  // About one display refresh per frame, so that the fade can be seen.
+  EXPECT_GE(c.clock.Now() - before, 12 * 15);
+  EXPECT_LE(c.clock.Now() - before, 12 * 17);
   EXPECT_EQ(c.client.frame.fadeLevel, 5);
   EXPECT_EQ(c.client.frame.gameState, kStateStart);
 }
@@ -74,9 +78,11 @@ TEST(SetGameState, ConnectingDoesNotFadeButLeavingTheRoundScreenDoes) {
 TEST(SetGameState, WithoutFadeDrawsNothingButEndsAtTheSameLevel) {
   FadeClient c;
   c.client.frame.gameState = kStateMenu;
-  c.client.textObjects.push_back({10, 10, "Hallo", 0xFFFFFF});
+  c.client.textObjects.emplace_back();
+  int64_t before = c.clock.Now();
   SetGameState(c.client, kStateWtf, true);
   EXPECT_TRUE(c.display.levels.empty());
+  EXPECT_EQ(c.clock.Now(), before);
   EXPECT_EQ(c.client.frame.fadeLevel, 5);
   EXPECT_EQ(c.client.frame.gameState, kStateWtf);
   EXPECT_TRUE(c.client.textObjects.empty());
