@@ -126,6 +126,14 @@ void SdlPlatform::Present(const Image& frame) {
 bool SdlPlatform::WindowPosition(int& x, int& y) const {
   if (!window_ || fullScreen_) return false;
   SDL_GetWindowPosition(window_, &x, &y);
+  // Window managers place the frame, not the client area, at the position a
+  // window is opened with: report the frame's corner so that a saved position
+  // opens the window at the same place next time instead of one title bar lower.
+  int top = 0, left = 0;
+  if (SDL_GetWindowBordersSize(window_, &top, &left, nullptr, nullptr) == 0) {
+    x -= left;
+    y -= top;
+  }
   return true;
 }
 
