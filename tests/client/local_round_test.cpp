@@ -25,17 +25,6 @@ TEST_F(LocalRound, BorderIsInclusiveAndAwardsGoToSurvivorsInOrder) {
   EXPECT_EQ(slot(1).score, 1);
   EXPECT_EQ(slot(2).score, 2);
   EXPECT_EQ(round().botList[0].score, 2);
-
-  // Two out in one step: the first handled pays the second one too, and the
-  // round ends in the same frame.
-  StartGame(3);
-  for (int i = 0; i < 3; ++i) Place(slot(i), 100 + 200 * i, 300, 90.5f);
-  slot(0).y = 576;
-  slot(1).x = -1;
-  StepFrame(11);
-  EXPECT_EQ(slot(1).score, 1);
-  EXPECT_EQ(slot(2).score, 2);
-  EXPECT_EQ(state(), kStateEndRound);
 }
 
 TEST_F(LocalRound, StepsKeepTheirPaceAndPauseFreezesHeadsWhileTimersRun) {
@@ -109,8 +98,6 @@ TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
   ASSERT_EQ(round().scoreList.size(), 5u);
   EXPECT_EQ(round().scoreList[1].colour, round().botList[2].colour);
   EXPECT_EQ(round().scoreList[2].score, 39);
-  Frame();  // the held Space does not leave the end screen
-  EXPECT_EQ(state(), kStateEnd);
   Key(scan::kSpace, false);
   Frame();
   Key(scan::kSpace, true);
@@ -122,7 +109,6 @@ TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
 
 TEST_F(LocalRound, NextRoundKeepsScoresAndItemsAndWaitsASecond) {
   StartGame(2, 1);
-  round().trailImage.Clear(0x777777);
   slot(0).dead = 1;
   slot(0).score = 3;
   slot(0).item = 2;
@@ -132,7 +118,6 @@ TEST_F(LocalRound, NextRoundKeepsScoresAndItemsAndWaitsASecond) {
   Frame();
   Key(scan::kSpace, false);
   EXPECT_EQ(state(), kStateStart);
-  EXPECT_EQ(round().trailImage.Pixel(400, 300), 0u);
   EXPECT_EQ(slot(0).dead + round().botList[0].dead, 0);
   EXPECT_EQ(slot(0).score, 3);
   EXPECT_EQ(slot(0).item, 2);
