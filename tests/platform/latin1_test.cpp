@@ -8,21 +8,16 @@ namespace kb {
 namespace {
 
 TEST(Latin1, Utf8DownToLatin1AndBrokenUtf8NeverSwallowsGoodText) {
+  // clang-format off
   const std::pair<const char*, const char*> cases[] = {
-      {"Gr\xC3\xBC\xC3\x9F"
-       "e",
-       "Gr\xFC\xDF"
-       "e"},
-      {"\xC3\xBF\xC2\xA0", "\xFF\xA0"},
+      {"Gr\xC3\xBC\xC3\x9Fl", "Gr\xFC\xDFl"}, {"\xC3\xBF\xC2\xA0", "\xFF\xA0"},
       // Beyond Latin-1: the euro sign, a CJK character and an emoji each become one '?'.
       {"5\xE2\x82\xAC \xE4\xB8\xAD \xF0\x9F\x98\x80!", "5? ? ?!"},
-      {"a\xC3z", "a?z"},          // a lone lead byte
-      {"\x80x", "?x"},            // a stray continuation byte
-      {"\xC0\xAF", "??"},         // an overlong '/'
-      {"\xED\xA0\x80.", "?."},    // a surrogate
-      {"\xF4\x90\x80\x80", "?"},  // past U+10FFFF
-      {"\xE2\x82", "??"},         // cut at the end
-  };
+      // A lone lead byte, a stray continuation byte, an overlong '/', a surrogate,
+      // past U+10FFFF, cut at the end.
+      {"a\xC3z", "a?z"}, {"\x80x", "?x"}, {"\xC0\xAF", "??"}, {"\xED\xA0\x80.", "?."},
+      {"\xF4\x90\x80\x80", "?"}, {"\xE2\x82", "??"}};
+  // clang-format on
   for (auto [utf8, latin1] : cases) EXPECT_EQ(Utf8ToLatin1(utf8), latin1) << utf8;
 }
 

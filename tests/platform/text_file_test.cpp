@@ -48,9 +48,7 @@ TEST(TextFile, WriterReplacesWithCrLfLinesTheReaderReadsBackToTheEnd) {
   TextFileReader reader;
   std::string line;
   ASSERT_TRUE(reader.Open(dir.File("dump.txt")));
-  EXPECT_TRUE(reader.ReadLine(line));
-  EXPECT_FALSE(reader.AtEnd());
-  EXPECT_TRUE(reader.ReadLine(line));
+  EXPECT_TRUE(reader.ReadLine(line) && !reader.AtEnd() && reader.ReadLine(line));
   EXPECT_EQ(line, "\xE4\xF6\xFC");
   EXPECT_TRUE(reader.AtEnd());
   EXPECT_FALSE(reader.ReadLine(line));

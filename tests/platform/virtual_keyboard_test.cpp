@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 namespace kb {
 namespace {
 
@@ -63,41 +65,31 @@ TEST(VirtualKeyboard, EitherSideModifiersMouseButtonsAndBadCodes) {
 }
 
 TEST(VirtualKeyboard, CharactersAreLearntPerKeyAndModifiers) {
-  VirtualKeyboard keys;
   using VK = VirtualKeyboard;
-  EXPECT_EQ(keys.CharFor('7', 0), -1);
-  const struct {
-    int code, modifiers, text;
-  } typed[] = {{'7', 0, '7'},
-               {'7', VK::kShift, '/'},
-               {'7', VK::kAltGr, '{'},
-               {186, 0, 0xFC},
-               {'E', VK::kAltGr, 0x20AC}};
-  for (auto t : typed) keys.KeyDown(t.code, t.modifiers), keys.Text(t.text);
-  EXPECT_EQ(keys.CharFor('7', 0), '7');
-  EXPECT_EQ(keys.CharFor('7', VK::kShift), '/');
-  EXPECT_EQ(keys.CharFor('7', VK::kAltGr), '{');
-  EXPECT_EQ(keys.CharFor('7', VK::kShift | VK::kAltGr), -1);
-  EXPECT_EQ(keys.CharFor(186, 0), 0xFC);        // umlauts arrive as Latin-1
-  EXPECT_EQ(keys.CharFor('E', VK::kAltGr), 0);  // beyond Latin-1 types nothing
-
-  // Text belongs to the latest key press only; a second text event (an input
-  // method, a paste) teaches nothing.
-  keys.KeyDown('A', 0);
-  keys.Text('a');
-  keys.Text('q');
-  EXPECT_EQ(keys.CharFor('A', 0), 'a');
-  // A dead key types nothing by itself; the next key's text is its own.
-  keys.KeyDown(220, 0);
-  keys.KeyDown('A', VK::kShift);
-  keys.Text(0xC2);
-  EXPECT_EQ(keys.CharFor(220, 0), -1);
-  EXPECT_EQ(keys.CharFor('A', VK::kShift), 0xC2);
-  // Mouse buttons do not take the pending key's text away.
+  VK keys;
+  auto type = [&keys](int code, int modifiers, std::initializer_list<int> texts) {
+    keys.KeyDown(code, modifiers);
+    for (int text : texts) keys.Text(text);
+  };
+  type('7', 0, {'7'});
+  type('7', VK::kShift, {'/'});
+  type('7', VK::kAltGr, {'{'});
+  type(186, 0, {0xFC});             // umlauts arrive as Latin-1
+  type('E', VK::kAltGr, {0x20AC});  // beyond Latin-1 types nothing
+  type('A', 0, {'a', 'q'});         // a second text (an input method, a paste) teaches nothing
+  type(220, 0, {});                 // a dead key types nothing by itself,
+  type('A', VK::kShift, {0xC2});    // the next key's text is its own
   keys.KeyDown('B', 0);
-  keys.ButtonDown(vk::kLeftButton);
+  keys.ButtonDown(vk::kLeftButton);  // mouse buttons do not take the pending key's text away
   keys.Text('b');
-  EXPECT_EQ(keys.CharFor('B', 0), 'b');
+  // clang-format off
+  const struct { int code, modifiers, expected; } learnt[] = {
+      {'7', 0, '7'}, {'7', VK::kShift, '/'}, {'7', VK::kAltGr, '{'}, {'7', VK::kShift | VK::kAltGr, -1},
+      {186, 0, 0xFC}, {'E', VK::kAltGr, 0}, {'A', 0, 'a'}, {220, 0, -1}, {'A', VK::kShift, 0xC2},
+      {'B', 0, 'b'}, {'C', 0, -1}};
+  // clang-format on
+  for (auto l : learnt)
+    EXPECT_EQ(keys.CharFor(l.code, l.modifiers), l.expected) << l.code << "/" << l.modifiers;
 }
 
 }  // namespace
