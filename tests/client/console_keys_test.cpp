@@ -6,31 +6,37 @@
 namespace kb {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 constexpr int kVkA = 65;
 constexpr int kVkB = 66;
 constexpr int kVkV = 86;
 constexpr int kVkConsole = 220;
 
 struct KeysClient : ConsoleTestClient {
-  KeysClient() {
-    input.MapChar(kVkA, 'a');
-    input.MapChar(kVkB, 'b');
-    input.MapChar(kVkV, 'v');
-    input.MapChar(kVkConsole, '^');
-    input.MapChar(vk::kSpace, ' ');
+  KeysClient(bool open = true) {
+    for (auto [key, ch] : {std::pair{kVkA, 'a'},
+                           {kVkB, 'b'},
+                           {kVkV, 'v'},
+                           {kVkConsole, '^'},
+                           {vk::kSpace, ' '},
+                           {vk::kReturn, '\r'}})
+      input.MapChar(key, ch);
+    if (open) {
+      console.enabled = 1;
+      Tap(scan::kGrave);
+    }
   }
   void Frame(int ms = 1) {
     clock.Advance(ms);
     input.Poll();
     HandleConsoleKeys(client);
   }
+  void Hold(int scanCode, bool down = true) {
+    input.SetKey(scanCode, down);
+    Frame();
+  }
   void Tap(int scanCode) {
-    input.SetKey(scanCode, true);
-    Frame();
-    input.SetKey(scanCode, false);
-    Frame();
+    Hold(scanCode);
+    Hold(scanCode, false);
   }
   void Type(int virtualKey) {
     input.SetVirtualKey(virtualKey, true);
@@ -38,255 +44,170 @@ struct KeysClient : ConsoleTestClient {
     input.SetVirtualKey(virtualKey, false);
     Frame();
   }
-  void OpenUnlocked() {
-    client.console.enabled = 1;
-    Tap(scan::kGrave);
-    ASSERT_EQ(client.console.isOpen, 1);
-  }
-  ConsoleState& console() { return client.console; }
+  ConsoleState& console = client.console;
 };
 
-TEST(ConsoleKeys, LockedUntilCtrlAndTheConsoleKey) {
-  KeysClient k;
+TEST(ConsoleKeys, OpeningAndClosing) {
+  KeysClient k(false);
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console().isOpen, 0);
+  EXPECT_EQ(k.console.isOpen, 0);  // locked at start
+  // Ctrl + Shift + console key unlocks and opens small; a pending "a" is dropped.
   k.input.SetKey(scan::kRightCtrl, true);
   k.input.SetKey(scan::kLeftShift, true);
   k.input.SetVirtualKey(kVkA, true);
-  k.input.SetVirtualKey(kVkA, false);  // a press pending since the last query
-  k.input.SetKey(scan::kGrave, true);
-  k.Frame();
-  EXPECT_EQ(k.console().enabled, 1);
-  EXPECT_EQ(k.console().isOpen, 1);
-  EXPECT_EQ(k.console().isSmall, 1);
-  // The same held press does not close it again, and the pending "a" was dropped.
-  k.Frame();
-  EXPECT_EQ(k.console().isOpen, 1);
-  EXPECT_EQ(k.console().input, "");
-}
+  k.input.SetVirtualKey(kVkA, false);
+  k.Hold(scan::kGrave);
+  EXPECT_EQ(k.console.enabled + k.console.isOpen + k.console.isSmall, 3);
+  k.Frame();  // the same held press does not close it again
+  EXPECT_EQ(k.console.isOpen, 1);
+  EXPECT_EQ(k.console.input, "");
+  k.input.SetKey(scan::kRightCtrl, false);
+  k.input.SetKey(scan::kLeftShift, false);
+  k.Hold(scan::kGrave, false);
 
-TEST(ConsoleKeys, ConsoleKeyOpensFullSmallAndCloses) {
-  KeysClient k;
-  k.console().enabled = 1;
-  k.console().input = "old";
+  // The console key grows a small console, Tab + console key shrinks it, a full one closes.
+  k.console.input = "old";
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console().isOpen, 1);
-  EXPECT_EQ(k.console().isSmall, 0);
-  EXPECT_EQ(k.console().input, "");
-  // Tab + console key shrinks it; the console key again grows it back.
+  EXPECT_EQ(k.console.isSmall, 0);
   k.input.SetKey(scan::kTab, true);
   k.Tap(scan::kGrave);
   k.input.SetKey(scan::kTab, false);
-  EXPECT_EQ(k.console().isSmall, 1);
-  EXPECT_EQ(k.console().isOpen, 1);
+  EXPECT_EQ(k.console.isOpen + k.console.isSmall, 2);
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console().isSmall, 0);
-  EXPECT_EQ(k.console().isOpen, 1);
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console().isOpen, 0);
+  EXPECT_EQ(k.console.isOpen, 0);
   EXPECT_EQ(k.client.frame.escapeLatch, 1);
-  // Shift opens the small console.
-  k.input.SetKey(scan::kRightShift, true);
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console().isSmall, 1);
-}
+  EXPECT_EQ(k.console.input, "");  // opening empties the input
 
-TEST(ConsoleKeys, EscapeClosesOncePerPress) {
-  KeysClient k;
-  k.OpenUnlocked();
+  // Escape closes once per press: a press still latched from before is ignored.
   k.client.frame.escapeLatch = 1;
-  k.input.SetKey(scan::kEscape, true);
-  k.Frame();
-  EXPECT_EQ(k.console().isOpen, 1);
-  k.input.SetKey(scan::kEscape, false);
-  k.Frame();
+  k.Hold(scan::kEscape);
+  EXPECT_EQ(k.console.isOpen, 1);
+  k.Hold(scan::kEscape, false);
   EXPECT_EQ(k.client.frame.escapeLatch, 0);
-  k.input.SetKey(scan::kEscape, true);
-  k.Frame();
-  EXPECT_EQ(k.console().isOpen, 0);
-  EXPECT_EQ(k.client.frame.escapeLatch, 1);
+  k.Hold(scan::kEscape);
+  EXPECT_EQ(k.console.isOpen, 0);
 }
 
 TEST(ConsoleKeys, FrozenIgnoresKeysButNotTheDevToggle) {
-  KeysClient k;
-  k.console().frozen = 1;
+  KeysClient k(false);
+  k.console.frozen = 1;
   k.input.SetKey(scan::kLeftCtrl, true);
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console().enabled, 0);
-  EXPECT_EQ(k.console().isOpen, 0);
+  EXPECT_EQ(k.console.enabled + k.console.isOpen, 0);
   k.client.frame.debugMode = 1;
-  k.input.SetKey(scan::kD, true);
+  k.Hold(scan::kD);
   k.Frame();
-  k.Frame();
-  EXPECT_EQ(k.client.frame.devMode, 1);
-  k.input.SetKey(scan::kD, false);
-  k.Frame();
+  EXPECT_EQ(k.client.frame.devMode, 1);  // once per press
+  k.Hold(scan::kD, false);
   k.Tap(scan::kD);
   EXPECT_EQ(k.client.frame.devMode, 0);
-  k.client.frame.debugMode = 0;
+  k.client.frame.debugMode = 0;  // only in debug mode
   k.Tap(scan::kD);
   EXPECT_EQ(k.client.frame.devMode, 0);
 }
 
-TEST(ConsoleKeys, HeldKeyTypesOnceThenRepeatsAfter250Ms) {
+TEST(ConsoleKeys, TypingRepeatsAfter250Ms) {
   KeysClient k;
-  k.OpenUnlocked();
   k.input.SetVirtualKey(kVkA, true);
   k.Frame();
-  EXPECT_EQ(k.console().input, "a");
   k.Frame(100);
   k.Frame(150);  // exactly 250 ms: not yet
-  EXPECT_EQ(k.console().input, "a");
-  k.Frame(1);
-  k.Frame(1);
-  EXPECT_EQ(k.console().input, "aaa");
+  EXPECT_EQ(k.console.input, "a");
+  k.Frame();
+  k.Frame();
   k.input.SetVirtualKey(kVkA, false);
   k.Frame();
-  EXPECT_EQ(k.console().keyRepeatStamps[kVkA], 0);
   k.Type(kVkB);
   k.Type(vk::kSpace);
   k.Type(kVkA);
-  EXPECT_EQ(k.console().input, "aaab a");
+  EXPECT_EQ(k.console.input, "aaab a");
+  // Backspace repeats the same way and stops at an empty input.
+  k.Hold(scan::kBackspace);
+  k.Frame(250);
+  EXPECT_EQ(k.console.input, "aaab ");
+  for (int i = 0; i < 10; ++i) k.Frame();
+  EXPECT_EQ(k.console.input, "");
 }
 
-TEST(ConsoleKeys, ConsoleKeyReturnAndCtrlVAreNeverTyped) {
+TEST(ConsoleKeys, ReturnConsoleKeyAndCtrlVAreNeverTyped) {
   KeysClient k;
-  k.OpenUnlocked();
-  k.input.MapChar(vk::kReturn, '\r');
   k.Type(vk::kReturn);
   k.Type(kVkConsole);
-  k.input.SetVirtualKey(vk::kControl, true);
-  k.input.SetVirtualKey(kVkV, true);
-  k.input.SetVirtualKey(kVkA, true);
+  for (int key : {vk::kControl, kVkV, kVkA}) k.input.SetVirtualKey(key, true);
   k.Frame();
-  EXPECT_EQ(k.console().input, "");
+  EXPECT_EQ(k.console.input, "");
   k.input.SetVirtualKey(vk::kControl, false);
   k.Frame();
-  // V typed once Ctrl is gone; A as well (its press is still pending).
-  EXPECT_EQ(k.console().input, "av");
-}
-
-TEST(ConsoleKeys, CtrlVPastesOncePerPress) {
-  KeysClient k;
-  k.OpenUnlocked();
-  k.input.SetClipboard("echo pasted");
+  EXPECT_EQ(k.console.input, "av");  // both typed once Ctrl is gone
+  // Ctrl + V pastes once per press.
+  k.console.input.clear();
+  k.input.SetClipboard("echo p");
   k.input.SetKey(scan::kLeftCtrl, true);
-  k.input.SetKey(scan::kV, true);
+  k.Hold(scan::kV);
   k.Frame();
-  k.Frame();
-  EXPECT_EQ(k.console().input, "echo pasted");
-  k.input.SetKey(scan::kV, false);
-  k.Frame();
-  k.input.SetKey(scan::kV, true);
-  k.Frame();
-  EXPECT_EQ(k.console().input, "echo pastedecho pasted");
-}
-
-TEST(ConsoleKeys, BackspaceRepeatsLikeTyping) {
-  KeysClient k;
-  k.OpenUnlocked();
-  k.console().input = "abcdef";
-  k.input.SetKey(scan::kBackspace, true);
-  k.Frame();
-  k.Frame(250);
-  EXPECT_EQ(k.console().input, "abcde");
-  k.Frame(1);
-  k.Frame(1);
-  EXPECT_EQ(k.console().input, "abc");
-  k.input.SetKey(scan::kBackspace, false);
-  k.Frame();
-  EXPECT_EQ(k.console().backspaceStamp, 0);
-  k.console().input.clear();
-  k.Tap(scan::kBackspace);
-  EXPECT_EQ(k.console().input, "");
-}
-
-int ScrollAfterHoldingUp(int lines) {
-  KeysClient k;
-  k.OpenUnlocked();
-  for (int i = 0; i < lines; ++i) ConsolePrint(k.client, "line", kConsoleWhite);
-  k.input.SetKey(scan::kUp, true);
-  for (int i = 0; i < 100; ++i) k.Frame();
-  return k.console().scroll;
+  k.Hold(scan::kV, false);
+  k.Hold(scan::kV);
+  EXPECT_EQ(k.console.input, "echo pecho p");
 }
 
 TEST(ConsoleKeys, ScrollBound) {
-  EXPECT_EQ(ScrollAfterHoldingUp(0), 0);
-  EXPECT_EQ(ScrollAfterHoldingUp(8), 0);
-  EXPECT_EQ(ScrollAfterHoldingUp(9), 8);
-  EXPECT_EQ(ScrollAfterHoldingUp(10), 24);
-  EXPECT_EQ(ScrollAfterHoldingUp(20), 224);
-}
-
-TEST(ConsoleKeys, DownScrollsBackToZeroAndPrintingKeepsScroll) {
-  KeysClient k;
-  k.OpenUnlocked();
-  for (int i = 0; i < 20; ++i) ConsolePrint(k.client, "line", kConsoleWhite);
-  k.input.SetKey(scan::kUp, true);
-  for (int i = 0; i < 3; ++i) k.Frame();
-  k.input.SetKey(scan::kUp, false);
-  EXPECT_EQ(k.console().scroll, 24);
-  ConsolePrint(k.client, "more", kConsoleWhite);
-  EXPECT_EQ(k.console().scroll, 24);
-  k.input.SetKey(scan::kDown, true);
-  for (int i = 0; i < 10; ++i) k.Frame();
-  EXPECT_EQ(k.console().scroll, 0);
+  // 8 lines never scroll, 9 once, and 20 stop at 224.
+  for (auto [lines, bound] : {std::pair{0, 0}, {8, 0}, {9, 8}, {10, 24}, {20, 224}}) {
+    KeysClient k;
+    for (int i = 0; i < lines; ++i) ConsolePrint(k.client, "line", kConsoleWhite);
+    k.input.SetKey(scan::kUp, true);
+    for (int i = 0; i < 100; ++i) k.Frame();
+    EXPECT_EQ(k.console.scroll, bound) << lines;
+    // Printing keeps the scroll position; Down goes back to 0.
+    ConsolePrint(k.client, "more", kConsoleWhite);
+    EXPECT_EQ(k.console.scroll, bound);
+    k.input.SetKey(scan::kUp, false);
+    k.input.SetKey(scan::kDown, true);
+    for (int i = 0; i < 100; ++i) k.Frame();
+    EXPECT_EQ(k.console.scroll, 0);
+  }
 }
 
 TEST(ConsoleKeys, EnterRunsTheTrimmedLineAndCtrlUpRecallsIt) {
   KeysClient k;
-  k.OpenUnlocked();
-  for (int i = 0; i < 12; ++i) ConsolePrint(k.client, "line", kConsoleWhite);
-  k.console().scroll = 16;
-  k.console().input = "  echo  hi  ";
-  k.input.SetKey(scan::kEnter, true);
-  k.Frame();
-  k.console().input = "echo again";
-  k.Frame();  // still the same press
-  k.input.SetKey(scan::kEnter, false);
-  k.Frame();
-  auto texts = k.Texts();
-  EXPECT_EQ(Strings(texts.end() - 2, texts.end()), (Strings{"> echo  hi", " hi"}));
-  EXPECT_EQ(k.Colours().at(12), kConsoleAmber);
-  EXPECT_EQ(k.console().scroll, 0);
-  EXPECT_EQ(k.console().lastInput, "echo  hi");
-
-  k.console().input.clear();
-  k.input.SetVirtualKey(vk::kControl, true);
-  k.input.SetKey(scan::kUp, true);
-  k.Frame();
-  k.console().input = "edited";
-  k.Frame();
-  EXPECT_EQ(k.console().input, "edited");
-  EXPECT_EQ(k.console().scroll, 0);
-  k.input.SetKey(scan::kUp, false);
-  k.Frame();
-  k.input.SetKey(scan::kUp, true);
-  k.Frame();
-  EXPECT_EQ(k.console().input, "echo  hi");
-}
-
-TEST(ConsoleKeys, EnterOnEmptyOrBlankInput) {
-  KeysClient k;
-  k.OpenUnlocked();
   k.Tap(scan::kEnter);
-  EXPECT_TRUE(k.Texts().empty());
-  k.console().input = "   ";
+  k.console.input = "   ";
   k.Tap(scan::kEnter);
   EXPECT_EQ(k.Texts(), (Strings{"> ", "Den Befehl \"\" gibt es nicht."}));
+  k.console.scroll = 16;
+  k.console.input = "  echo  hi  ";
+  k.Hold(scan::kEnter);
+  k.console.input = "echo again";
+  k.Frame();  // still the same press
+  k.Hold(scan::kEnter, false);
+  EXPECT_EQ(k.Texts(), (Strings{"> ", "Den Befehl \"\" gibt es nicht.", "> echo  hi", " hi"}));
+  EXPECT_EQ(k.Colours().at(2), kConsoleAmber);
+  EXPECT_EQ(k.console.scroll, 0);
+
+  k.console.input.clear();
+  k.input.SetVirtualKey(vk::kControl, true);
+  k.Hold(scan::kUp);
+  k.console.input = "edited";
+  k.Frame();  // recalled once per press
+  EXPECT_EQ(k.console.input, "edited");
+  k.Hold(scan::kUp, false);
+  k.Hold(scan::kUp);
+  EXPECT_EQ(k.console.input, "echo  hi");
 }
 
 TEST(ConsoleKeys, NoTypingWithoutFocusOrWhileClosed) {
-  KeysClient k;
-  k.console().enabled = 1;
+  KeysClient k(false);
+  k.console.enabled = 1;
   k.Type(kVkA);
-  k.console().isOpen = 1;
+  k.console.isOpen = 1;
   k.display.focus = false;
   k.Type(kVkA);
-  EXPECT_EQ(k.console().input, "");
-  k.client.config.fullScreenMode = 1;
+  EXPECT_EQ(k.console.input, "");
+  k.client.config.fullScreenMode = 1;  // full screen has no focus to lose
   k.Type(kVkA);
-  EXPECT_EQ(k.console().input, "a");
+  EXPECT_EQ(k.console.input, "a");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "tests/client/client_fixture.h"
 
 namespace kb {
+
+using Strings = std::vector<std::string>;
 
 // A test client with every console command registered and message boxes
 // recorded instead of shown.
@@ -24,13 +27,11 @@ struct ConsoleTestClient : TestClient {
       boxes.push_back(title + "|" + text + (warning ? "|warning" : "|info"));
     };
   }
-
   int Run(const std::string& line, int fromScript = 0, const std::string& script = "") {
     return DispatchCommand(client, line, fromScript, script);
   }
-
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
+  Strings Texts() const {
+    Strings texts;
     for (const ConsoleLine& line : client.console.lines.Snapshot()) texts.push_back(line.text);
     return texts;
   }
@@ -39,44 +40,31 @@ struct ConsoleTestClient : TestClient {
     for (const ConsoleLine& line : client.console.lines.Snapshot()) colours.push_back(line.colour);
     return colours;
   }
-  std::string LastText() const {
-    auto texts = Texts();
-    return texts.empty() ? std::string() : texts.back();
-  }
-
   std::mutex boxesMutex;
-  std::vector<std::string> boxes;
+  Strings boxes;
 };
 
 // A fresh directory that is the current directory while the object lives.
-class TempWorkDir {
- public:
+struct TempWorkDir {
   TempWorkDir() {
     char pattern[] = "/tmp/kb_console_XXXXXX";
-    path_ = mkdtemp(pattern);
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(path_);
+    path = mkdtemp(pattern);
+    std::filesystem::current_path(path);
   }
   ~TempWorkDir() {
-    std::filesystem::current_path(previous_);
+    std::filesystem::current_path(previous);
     std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(path, ignored);
   }
-  const std::filesystem::path& Path() const { return path_; }
-
   static void Write(const std::string& name, const std::string& bytes) {
-    std::ofstream out(name, std::ios::binary);
-    out << bytes;
+    std::ofstream(name, std::ios::binary) << bytes;
   }
   static std::string Read(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-
- private:
-  std::filesystem::path path_;
-  std::filesystem::path previous_;
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::path path;
 };
 
 }  // namespace kb

@@ -1,86 +1,110 @@
 #include <gtest/gtest.h>
 
 #include "client/console/command_text.h"
+#include "client/console/commands.h"
 
 namespace kb {
 namespace {
 
 TEST(ConsoleText, FieldsSplitAtSingleBlanksOnly) {
-  EXPECT_EQ(TextField("a  b", 1), "a");
-  EXPECT_EQ(TextField("a  b", 2), "");
-  EXPECT_EQ(TextField("a  b", 3), "b");
-  EXPECT_EQ(TextField("a  b", 4), "");
-  EXPECT_EQ(TextField("a\tb c", 1), "a\tb");
-  EXPECT_EQ(TextField("a\tb c", 2), "c");
-  EXPECT_EQ(TextField("", 1), "");
-  EXPECT_EQ(TextField(" x", 1), "");
-  EXPECT_EQ(TextField(" x", 2), "x");
-  EXPECT_EQ(TextField("x ", 2), "");
-  EXPECT_EQ(TextField("x", 0), "");
-  EXPECT_EQ(TextField("x", 1000000), "");
+  struct Case {
+    const char* text;
+    int k;
+    const char* field;
+  };
+  for (const Case& c : {Case{"a  b", 1, "a"},
+                        {"a  b", 2, ""},
+                        {"a  b", 3, "b"},
+                        {"a  b", 4, ""},
+                        {"a\tb c", 1, "a\tb"},
+                        {" x", 1, ""},
+                        {" x", 2, "x"},
+                        {"x", 0, ""},
+                        {"x", 1000000, ""}})
+    EXPECT_EQ(TextField(c.text, c.k), c.field) << c.text << " #" << c.k;
 }
 
-TEST(ConsoleText, QuotesProtectBlanksPairByPair) {
-  EXPECT_EQ(ProtectQuotes("\"a b\" c"),
-            "\"a\x02"
-            "b\" c");
+TEST(ConsoleText, QuotesProtectBlanksAndUnquoteUndoesThem) {
+  // Three quotes: only the first pair protects; a backslash-quote counts as a quote here.
   EXPECT_EQ(ProtectQuotes("\"a b\" \"c d\" e f"),
             "\"a\x02"
             "b\" \"c\x02"
             "d\" e f");
-  // Three quotes: only the first pair protects; the odd last one nothing.
   EXPECT_EQ(ProtectQuotes("\"a b\" \"c d"),
             "\"a\x02"
             "b\" \"c d");
-  // A backslash makes no difference here: it counts as a quote.
   EXPECT_EQ(ProtectQuotes("\\\"x y\\\""), "\\\"x\x02y\\\"");
-  EXPECT_EQ(ProtectQuotes("a b"), "a b");
   EXPECT_EQ(ProtectQuotes("\""), "\"");
-  EXPECT_EQ(ProtectQuotes(""), "");
+  struct Case {
+    const char* in;
+    const char* out;
+  };
+  for (const Case& c : {Case{"\"a\x02"
+                             "b\"",
+                             "a b"},
+                        {"\\\"x\\\"", "\"x\""},
+                        {"say [DQUOTE]hi", "say \"hi"},
+                        {"\"\"\"", ""},
+                        {"a\\b", "a\\b"},
+                        {"\\\"\\\"", "\"\""},
+                        {"", ""}})
+    EXPECT_EQ(Unquote(c.in), c.out) << c.in;
 }
 
-TEST(ConsoleText, UnquoteStepsRunInOrder) {
-  EXPECT_EQ(Unquote("\"a\x02"
-                    "b\""),
-            "a b");
-  EXPECT_EQ(Unquote("\\\"x\\\""), "\"x\"");
-  EXPECT_EQ(Unquote("say [DQUOTE]hi"), "say \"hi");
-  EXPECT_EQ(Unquote("\"\"\""), "");
-  EXPECT_EQ(Unquote("a\\b"), "a\\b");
-  // The marker text built from a backslash-quote keeps its quote.
-  EXPECT_EQ(Unquote("\\\"\\\""), "\"\"");
-  EXPECT_EQ(Unquote(""), "");
+TEST(ConsoleText, ParseNumber) {
+  struct Case {
+    std::string text;
+    int value;
+  };
+  for (const Case& c : {Case{"  42x", 42},
+                        {"$ff", 255},
+                        {"%101", 5},
+                        {"-7", -7},
+                        {"+7", 7},
+                        {"on", 0},
+                        {"", 0},
+                        {"\t 9", 9},
+                        {"-$10", -16},
+                        {"%102", 2},
+                        {"$", 0},
+                        {"- 5", 0},
+                        {"$G1", 0},
+                        {"12 34", 12},
+                        // Huge numbers keep their low 32 bits and never trap.
+                        {"4294967295", -1},
+                        {"2147483648", -2147483647 - 1},
+                        {"$100000005", 5},
+                        {"-4294967297", -1},
+                        {"18446744073709551616", 0}})
+    EXPECT_EQ(ParseNumber(c.text), c.value) << c.text;
+  ParseNumber(std::string(5000, '9'));
+  ParseNumber("-" + std::string(5000, '9'));
 }
 
-TEST(ConsoleText, ParseNumberExamplesAndLimits) {
-  EXPECT_EQ(ParseNumber("  42x"), 42);
-  EXPECT_EQ(ParseNumber("$FF"), 255);
-  EXPECT_EQ(ParseNumber("$ff"), 255);
-  EXPECT_EQ(ParseNumber("%101"), 5);
-  EXPECT_EQ(ParseNumber("-7"), -7);
-  EXPECT_EQ(ParseNumber("+7"), 7);
-  EXPECT_EQ(ParseNumber("on"), 0);
-  EXPECT_EQ(ParseNumber(""), 0);
-  EXPECT_EQ(ParseNumber("\t 9"), 9);
-  EXPECT_EQ(ParseNumber("-$10"), -16);
-  EXPECT_EQ(ParseNumber("%102"), 2);
-  EXPECT_EQ(ParseNumber("$"), 0);
-  EXPECT_EQ(ParseNumber("- 5"), 0);
-  EXPECT_EQ(ParseNumber("$G1"), 0);
-  EXPECT_EQ(ParseNumber("12 34"), 12);
-}
-
-TEST(ConsoleText, HugeNumbersKeepTheirLow32Bits) {
-  EXPECT_EQ(ParseNumber("4294967295"), -1);
-  EXPECT_EQ(ParseNumber("4294967296"), 0);
-  EXPECT_EQ(ParseNumber("2147483648"), -2147483647 - 1);
-  EXPECT_EQ(ParseNumber("$100000005"), 5);
-  EXPECT_EQ(ParseNumber("-4294967297"), -1);
-  // Far beyond 64 bits: wraps, never traps.
-  EXPECT_EQ(ParseNumber("18446744073709551616"), 0);
-  std::string nines(5000, '9');
-  ParseNumber(nines);
-  ParseNumber("-" + nines);
+TEST(ConsoleText, SetSwitch) {
+  // Empty toggles, one character is a number, "on"/"off" in any case, other words
+  // (also "10") leave the value alone; anything above 1 becomes 1.
+  struct Case {
+    int before;
+    const char* args;
+    int after;
+  };
+  for (const Case& c : {Case{0, "", 1},
+                        {1, "", 0},
+                        {0, "5", 1},
+                        {1, "x", 0},
+                        {0, "ON", 1},
+                        {1, "Off", 0},
+                        {1, "10", 1},
+                        {0, "10", 0},
+                        {0, "onn", 0},
+                        {0, " on", 0},
+                        {7, "oN", 1},
+                        {7, "what", 1}}) {
+    int value = c.before;
+    SetSwitch(value, c.args);
+    EXPECT_EQ(value, c.after) << c.before << " '" << c.args << "'";
+  }
 }
 
 }  // namespace
