@@ -7,15 +7,13 @@ namespace {
 
 TEST(ConsoleCommands, SwitchesReportOnlyAtTheConsole) {
   ConsoleTestClient c;
-  for (const char* line :
-       {"upgrades", "upgrades", "verwirrung off", "debug 1", "dev", "pause 10", "console on"})
-    c.Run(line);
+  c.RunAll({"upgrades", "upgrades", "verwirrung off", "debug 1", "dev", "pause 10", "console on"});
   EXPECT_EQ(c.Texts(),
             (Strings{"Upgrades ausgeschaltet", "Upgrades eingeschaltet", "Verwirrung ausgeschaltet",
                      "Debugmodus eingeschaltet", "Devmodus eingeschaltet"}));
   EXPECT_EQ(c.client.round.paused, 0);
   EXPECT_EQ(c.client.console.enabled, 1);
-  for (const char* line : {"upgrades", "debug 0", "dev off", "pause 5"}) c.Run(line, 1, "a.kbs");
+  c.RunAll({"upgrades", "debug 0", "dev off", "pause 5"}, 1, "a.kbs");
   EXPECT_EQ(c.Texts().size(), 5u);
   EXPECT_EQ(c.client.round.upgradesOption + c.client.frame.debugMode + c.client.frame.devMode, 0);
   EXPECT_EQ(c.client.round.paused, 1);
@@ -26,46 +24,34 @@ TEST(ConsoleCommands, PlayerCommands) {
   auto& players = c.client.round.players;
   auto& colours = c.client.round.playerColours;
   // angle turns by 2 degrees and wraps into 0..359; an unknown direction only wraps.
-  struct Turn {
-    int slot;
-    float before;
-    const char* line;
-    float after;
-  };
-  for (const Turn& t : {Turn{0, 358, "angle 0 up", 2},
-                        {0, 2, "angle 0 DOWN", 358},
-                        {3, 360, "angle 3 sideways", 360},
-                        {7, 363, "angle 7", 3},
-                        {1, -1, "angle 1", 359}}) {
+  // clang-format off
+  struct Turn { int slot; float before; const char* line; float after; };
+  for (const Turn& t : {Turn{0, 358, "angle 0 up", 2}, {0, 2, "angle 0 DOWN", 358}, {3, 360, "angle 3 sideways", 360},
+                        {7, 363, "angle 7", 3}, {1, -1, "angle 1", 359}}) {
+    // clang-format on
     players[t.slot].heading = t.before;
     c.Run(t.line);
     EXPECT_FLOAT_EQ(players[t.slot].heading, t.after) << t.line;
   }
   // play toggles, or sets with a second number.
-  for (const char* line : {"play 4", "play 4 1", "play 4 1"}) c.Run(line);
+  c.RunAll({"play 4", "play 4 1", "play 4 1"});
   EXPECT_EQ(players[4].active, 1);
   c.Run("play 4 ");
   EXPECT_EQ(players[4].active, 0);
   // color: #RRGGBB is swapped into the game's order, everything else is a number.
-  struct Paint {
-    const char* line;
-    Colour colour;
-  };
-  for (const Paint& p : {Paint{"color 2 #FF0000", 255u},
-                         {"color 2 #123456", 0x563412u},
-                         {"color 2 $0000FF", 255u},
-                         {"color 2 16777215", 16777215u},
-                         {"color 2 %11", 3u},
-                         {"color 2 #FF000", 0u}}) {
+  // clang-format off
+  struct Paint { const char* line; Colour colour; };
+  for (const Paint& p : {Paint{"color 2 #FF0000", 255u}, {"color 2 #123456", 0x563412u}, {"color 2 $0000FF", 255u},
+                         {"color 2 16777215", 16777215u}, {"color 2 %11", 3u}, {"color 2 #FF000", 0u}}) {
+    // clang-format on
     c.Run(p.line);
     EXPECT_EQ(colours[2], p.colour) << p.line;
   }
   // Indexes outside 0..7 are ignored; a huge one keeps its low 32 bits.
   auto oldPlayers = players;
   auto oldColours = colours;
-  for (const char* line : {"angle 8 up", "angle -1 up", "angle 2147483648 up", "play 8", "play -1 1",
-                           "play 99999999999", "color 8 $FF", "color -2147483648 5", "color $7FFFFFFF 1"})
-    c.Run(line);
+  c.RunAll({"angle 8 up", "angle -1 up", "angle 2147483648 up", "play 8", "play -1 1", "play 99999999999",
+            "color 8 $FF", "color -2147483648 5", "color $7FFFFFFF 1"});
   for (int i = 0; i < kPlayerSlots; ++i) {
     EXPECT_EQ(players[i].heading, oldPlayers[i].heading);
     EXPECT_EQ(players[i].active, oldPlayers[i].active);
@@ -90,9 +76,8 @@ TEST(ConsoleCommands, TextObjects) {
   EXPECT_EQ(objects[0].text, "neu");
   EXPECT_EQ(objects[0].colour, 255u);
   // Names are case-sensitive and may be quoted; bare hex colours are read as RRGGBB.
-  for (const char* line : {"text \"zwei worte\" 5 6 x", "text Title 0 0 y 0000FF", "text short 0 0 z FFF",
-                           "deltext \"zwei worte\"", "deltext nothing"})
-    c.Run(line);
+  c.RunAll({"text \"zwei worte\" 5 6 x", "text Title 0 0 y 0000FF", "text short 0 0 z FFF",
+            "deltext \"zwei worte\"", "deltext nothing"});
   ASSERT_EQ(objects.size(), 3u);
   EXPECT_EQ(objects[1].name, "Title");
   EXPECT_EQ(objects[1].colour, 0xFF0000u);
@@ -102,13 +87,11 @@ TEST(ConsoleCommands, TextObjects) {
 TEST(ConsoleCommands, IfConditions) {
   ConsoleTestClient c;
   c.client.frame.gameState = kStateGame;
-  for (const char* line :
-       {"if mode not 1 echo a", "if mode 3 echo b", "if mode 1 echo no", "if mode NOT 3 echo no",
-        "if open echo no", "if not open echo c", "if not small echo d", "if small echo no",
-        "if other echo no", "if not other echo no"})
-    c.Run(line);
+  c.RunAll({"if mode not 1 echo a", "if mode 3 echo b", "if mode 1 echo no", "if mode NOT 3 echo no",
+            "if open echo no", "if not open echo c", "if not small echo d", "if small echo no",
+            "if other echo no", "if not other echo no"});
   c.client.console.isOpen = c.client.console.isSmall = 1;
-  for (const char* line : {"if open echo e", "if small echo f", "if not open echo no"}) c.Run(line);
+  c.RunAll({"if open echo e", "if small echo f", "if not open echo no"});
   EXPECT_EQ(c.Run("if open end"), 1);  // end inside if does not stop a script
   c.Run("if open echo g", 1, "s.kbs");
   c.client.frame.gameState = kStateMenu;
@@ -130,7 +113,7 @@ TEST(ConsoleCommands, SetAndEnter) {
   EXPECT_EQ(console.input + "|" + console.lastInput, "|echo hi");
   EXPECT_EQ(console.scroll, 0);
   // "enter 0" runs without the echo; an enter that runs enter ends with an empty line.
-  for (const char* line : {"set echo quiet", "enter 0", "set enter", "enter"}) c.Run(line);
+  c.RunAll({"set echo quiet", "enter 0", "set enter", "enter"});
   EXPECT_EQ(c.Texts(),
             (Strings{"> echo hi", "hi", "quiet", "> enter", "> ", "Den Befehl \"\" gibt es nicht."}));
   EXPECT_EQ(c.Colours().at(0), kConsoleAmber);
@@ -167,9 +150,7 @@ TEST(ConsoleCommands, DelayAlertError) {
   EXPECT_LE(c.clock.Now() - before, 2);
   c.Run("alert Hallo  \"du da\"");
   c.Run("error Oh", 1, "a.kbs");
-  EXPECT_EQ(c.boxes, (Strings{"Kringelbahn|Hallo  \"du\x02"
-                              "da\"|info",
-                              "Kringelbahn|Oh|warning"}));
+  EXPECT_EQ(c.boxes, (Strings{"Kringelbahn|Hallo  \"du\002da\"|info", "Kringelbahn|Oh|warning"}));
 }
 
 TEST(ConsoleCommands, ConnectAdminExit) {
@@ -195,8 +176,7 @@ TEST(ConsoleCommands, ConnectAdminExit) {
   c.Run("admin kick 1");
   c.client.frame.gameState = kStateNet;
   c.Run("admin say \"a b\"");
-  EXPECT_EQ(sent, (Strings{"ADMIN\x02say \"a\x02"
-                           "b\"\x04"}));
+  EXPECT_EQ(sent, (Strings{"ADMIN\x02say \"a\002b\"\x04"}));
   EXPECT_EQ(c.Texts(), (Strings{"Fehler: Es besteht keine Verbindung zu einem Server."}));
   EXPECT_EQ(c.Colours().at(0), kConsoleRed);
   // exit only asks the frame loop to end; saving and closing are its business.

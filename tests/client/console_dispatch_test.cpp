@@ -21,10 +21,7 @@ TEST(ConsoleDispatch, SplittingNameAndArguments) {
   for (const char* line : {"probe  x", "probe", "probe ", "probe \"a b\" \"c d", "probe \"\"\""})
     EXPECT_EQ(c.Run(line), 7);
   c.Run("PROBE a b", 1, "s.kbs");
-  EXPECT_EQ(seen, (Strings{" x|0|", "|0|", "|0|",
-                           "\"a\x02"
-                           "b\" \"c d|0|",
-                           "\"\"\"|0|", "a b|1|s.kbs"}));
+  EXPECT_EQ(seen, (Strings{" x|0|", "|0|", "|0|", "\"a\002b\" \"c d|0|", "\"\"\"|0|", "a b|1|s.kbs"}));
 
   c.Run("echo  x");
   c.Run("echo \"a  b\"");

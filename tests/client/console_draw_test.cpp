@@ -83,17 +83,11 @@ TEST(ConsoleDraw, HistoryAnchoring) {
   if (!DrawClient().fontLoaded) GTEST_SKIP() << "no Arial-compatible face";
   // Up to 8 lines hang from the title bar, 20 pixels apart; from the 9th on, or when
   // scrolled, the newest sits on the input bar and older ones climb above it.
-  struct Case {
-    int lines, scroll, line, row;
-  };
-  for (const Case& c : {Case{8, 0, 0, 23},
-                        {8, 0, 7, 163},
-                        {9, 0, 8, 180},
-                        {9, 0, 7, 160},
-                        {3, 8, 2, 188},
-                        {3, 8, 0, 148},
-                        {20, 224, 0, 24},
-                        {20, 224, 19, -1}}) {
+  // clang-format off
+  struct Case { int lines, scroll, line, row; };
+  for (const Case& c : {Case{8, 0, 0, 23}, {8, 0, 7, 163}, {9, 0, 8, 180}, {9, 0, 7, 160}, {3, 8, 2, 188},
+                        {3, 8, 0, 148}, {20, 224, 0, 24}, {20, 224, 19, -1}}) {
+    // clang-format on
     DrawClient d(c.lines, c.scroll);
     d.client.console.isOpen = 1;
     d.client.console.height = 219;

@@ -13,12 +13,9 @@ constexpr int kVkConsole = 220;
 
 struct KeysClient : ConsoleTestClient {
   KeysClient(bool open = true) {
-    for (auto [key, ch] : {std::pair{kVkA, 'a'},
-                           {kVkB, 'b'},
-                           {kVkV, 'v'},
-                           {kVkConsole, '^'},
-                           {vk::kSpace, ' '},
-                           {vk::kReturn, '\r'}})
+    // clang-format off
+    for (auto [key, ch] : {std::pair{kVkA, 'a'}, {kVkB, 'b'}, {kVkV, 'v'}, {kVkConsole, '^'}, {vk::kSpace, ' '}, {vk::kReturn, '\r'}})
+      // clang-format on
       input.MapChar(key, ch);
     if (open) {
       console.enabled = 1;
@@ -39,10 +36,7 @@ struct KeysClient : ConsoleTestClient {
     Hold(scanCode, false);
   }
   void Type(int virtualKey) {
-    input.SetVirtualKey(virtualKey, true);
-    Frame();
-    input.SetVirtualKey(virtualKey, false);
-    Frame();
+    for (bool down : {true, false}) input.SetVirtualKey(virtualKey, down), Frame();
   }
   ConsoleState& console = client.console;
 };

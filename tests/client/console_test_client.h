@@ -30,6 +30,9 @@ struct ConsoleTestClient : TestClient {
   int Run(const std::string& line, int fromScript = 0, const std::string& script = "") {
     return DispatchCommand(client, line, fromScript, script);
   }
+  void RunAll(std::initializer_list<const char*> lines, int fromScript = 0, const std::string& script = "") {
+    for (const char* line : lines) Run(line, fromScript, script);
+  }
   Strings Texts() const {
     Strings texts;
     for (const ConsoleLine& line : client.console.lines.Snapshot()) texts.push_back(line.text);
