@@ -63,25 +63,21 @@ TEST(ConsoleCommands, PlayerCommands) {
 
 TEST(ConsoleCommands, TextObjects) {
   ConsoleTestClient c;
-  auto& objects = c.client.textObjects;
+  auto objects = [&] {
+    std::string all;
+    for (const auto& o : c.client.textObjects)
+      all += o.name + "|" + o.text + "|" + std::to_string(o.x) + "|" + std::to_string(o.y) + "|" +
+             std::to_string(o.colour) + ";";
+    return all;
+  };
   c.Run("text title 10 20 \"Hallo Welt\" #FF0000");
   // An empty text only moves the object: text and colour stay, the colour field is ignored.
   c.Run("text title -1 300  00FF00");
-  ASSERT_EQ(objects.size(), 1u);
-  EXPECT_EQ(objects[0].name + "|" + objects[0].text, "title|Hallo Welt");
-  EXPECT_EQ(objects[0].x, -1);
-  EXPECT_EQ(objects[0].y, 300);
-  EXPECT_EQ(objects[0].colour, 255u);
-  c.Run("text title 1 2 neu");
-  EXPECT_EQ(objects[0].text, "neu");
-  EXPECT_EQ(objects[0].colour, 255u);
+  EXPECT_EQ(objects(), "title|Hallo Welt|-1|300|255;");
   // Names are case-sensitive and may be quoted; bare hex colours are read as RRGGBB.
-  c.RunAll({"text \"zwei worte\" 5 6 x", "text Title 0 0 y 0000FF", "text short 0 0 z FFF",
-            "deltext \"zwei worte\"", "deltext nothing"});
-  ASSERT_EQ(objects.size(), 3u);
-  EXPECT_EQ(objects[1].name, "Title");
-  EXPECT_EQ(objects[1].colour, 0xFF0000u);
-  EXPECT_EQ(objects[2].colour, 0xFFFu);
+  c.RunAll({"text title 1 2 neu", "text \"zwei worte\" 5 6 x", "text Title 0 0 y 0000FF",
+            "text short 0 0 z FFF", "deltext \"zwei worte\"", "deltext nothing"});
+  EXPECT_EQ(objects(), "title|neu|1|2|255;Title|y|0|0|16711680;short|z|0|0|4095;");
 }
 
 TEST(ConsoleCommands, IfConditions) {
@@ -122,17 +118,14 @@ TEST(ConsoleCommands, SetAndEnter) {
 TEST(ConsoleCommands, EchoOpenCloseClear) {
   ConsoleTestClient c;
   auto& console = c.client.console;
-  c.Run("echo x // y", 1, "demo.kbs");
-  c.Run("echo", 1, "demo.kbs");
+  c.RunAll({"echo x // y", "echo"}, 1, "demo.kbs");
   EXPECT_EQ(c.Texts(), (Strings{"[demo.kbs] x // y", "[demo.kbs] "}));
   console.input = "kept";
   c.Run("open SMALL");
   EXPECT_EQ(console.isOpen + console.isSmall, 2);
   EXPECT_EQ(console.input, "kept");
-  c.Run("open");
-  EXPECT_EQ(console.isSmall, 0);
-  c.Run("close");
-  EXPECT_EQ(console.isOpen, 0);
+  c.RunAll({"open", "close"});
+  EXPECT_EQ(console.isOpen + console.isSmall, 0);
   c.Run("cls");
   EXPECT_EQ(c.Texts(), (Strings{"Willkommen zu Kringelbahn 1.2.4!"}));
   EXPECT_EQ(c.Colours(), (std::vector<Colour>{kConsoleGreen}));
@@ -193,15 +186,13 @@ TEST(ConsoleCommands, DumpAndList) {
   EXPECT_EQ(TempWorkDir::Read("old.txt"), "");  // empty history, empty file
   c.Run("echo first");
   ConsolePrint(c.client, "second \xE4", kConsoleRed);
-  c.Run("dump");
-  c.Run("dump \"my console dump.txt\"");
+  c.RunAll({"dump", "dump \"my console dump.txt\""});
   for (const char* name : {"ConsoleDump.txt", "my console dump.txt"})
     EXPECT_EQ(TempWorkDir::Read(name), "first\r\nsecond \xE4\r\n") << name;
   // A failure is reported only when typed, and leaves the history alone.
   TempWorkDir::Write("plain", "x");
   c.Run("dump plain/inside.txt", 1, "a.kbs");
-  c.Run("dump \"no such/folder.txt\"");
-  c.Run("dump \"\"");
+  c.RunAll({"dump \"no such/folder.txt\"", "dump \"\""});
   EXPECT_EQ(c.Texts(),
             (Strings{"first", "second \xE4", "Datei \"no such/folder.txt\" konnte nicht erstellt werden.",
                      "Datei \"\" konnte nicht erstellt werden."}));

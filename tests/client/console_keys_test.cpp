@@ -38,50 +38,51 @@ struct KeysClient : ConsoleTestClient {
   void Type(int virtualKey) {
     for (bool down : {true, false}) input.SetVirtualKey(virtualKey, down), Frame();
   }
+  // The console's switches as one word each, and the input.
+  std::string State() const {
+    const ConsoleState& c = client.console;
+    return std::string(c.enabled ? "enabled" : "locked") + (c.isOpen ? " open" : "") +
+           (c.isSmall ? " small" : "") + " '" + c.input + "'";
+  }
   ConsoleState& console = client.console;
 };
 
 TEST(ConsoleKeys, OpeningAndClosing) {
   KeysClient k(false);
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console.isOpen, 0);  // locked at start
+  EXPECT_EQ(k.State(), "locked ''");
   // Ctrl + Shift + console key unlocks and opens small; a pending "a" is dropped.
   k.input.SetKey(scan::kRightCtrl, true);
   k.input.SetKey(scan::kLeftShift, true);
   k.input.SetVirtualKey(kVkA, true);
   k.input.SetVirtualKey(kVkA, false);
   k.Hold(scan::kGrave);
-  EXPECT_EQ(k.console.enabled + k.console.isOpen + k.console.isSmall, 3);
   k.Frame();  // the same held press does not close it again
-  EXPECT_EQ(k.console.isOpen, 1);
-  EXPECT_EQ(k.console.input, "");
+  EXPECT_EQ(k.State(), "enabled open small ''");
   k.input.SetKey(scan::kRightCtrl, false);
   k.input.SetKey(scan::kLeftShift, false);
   k.Hold(scan::kGrave, false);
-
   // The console key grows a small console, Tab + console key shrinks it, a full one closes.
   k.console.input = "old";
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console.isSmall, 0);
+  EXPECT_EQ(k.State(), "enabled open 'old'");
   k.input.SetKey(scan::kTab, true);
   k.Tap(scan::kGrave);
   k.input.SetKey(scan::kTab, false);
-  EXPECT_EQ(k.console.isOpen + k.console.isSmall, 2);
+  EXPECT_EQ(k.State(), "enabled open small 'old'");
   k.Tap(scan::kGrave);
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console.isOpen, 0);
+  EXPECT_EQ(k.State(), "enabled 'old'");
   EXPECT_EQ(k.client.frame.escapeLatch, 1);
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console.input, "");  // opening empties the input
-
+  EXPECT_EQ(k.State(), "enabled open ''");  // opening empties the input
   // Escape closes once per press: a press still latched from before is ignored.
   k.client.frame.escapeLatch = 1;
   k.Hold(scan::kEscape);
   EXPECT_EQ(k.console.isOpen, 1);
   k.Hold(scan::kEscape, false);
-  EXPECT_EQ(k.client.frame.escapeLatch, 0);
   k.Hold(scan::kEscape);
-  EXPECT_EQ(k.console.isOpen, 0);
+  EXPECT_EQ(k.State(), "enabled ''");
 }
 
 TEST(ConsoleKeys, FrozenIgnoresKeysButNotTheDevToggle) {
@@ -89,7 +90,7 @@ TEST(ConsoleKeys, FrozenIgnoresKeysButNotTheDevToggle) {
   k.console.frozen = 1;
   k.input.SetKey(scan::kLeftCtrl, true);
   k.Tap(scan::kGrave);
-  EXPECT_EQ(k.console.enabled + k.console.isOpen, 0);
+  EXPECT_EQ(k.State(), "locked ''");
   k.client.frame.debugMode = 1;
   k.Hold(scan::kD);
   k.Frame();
