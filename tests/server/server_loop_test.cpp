@@ -11,10 +11,7 @@ using testing::WireClient;
 
 // The loop on this thread with a fake clock: rounds are run by the test.
 struct ManualLoop {
-  ManualLoop() {
-    settings.name = "Manual";
-    opened = loop.Open(0, -1);
-  }
+  ManualLoop() { EXPECT_TRUE(loop.Open(0, -1)); }
   // A few rounds without moving the clock, so pending events get handled.
   void Settle() {
     for (int i = 0; i < 20; ++i) loop.RunOnce(5);
@@ -23,22 +20,14 @@ struct ManualLoop {
   ManualClock clock{50000};
   Random random{3};
   ServerLoop loop{settings, clock, random};
-  bool opened = false;
 };
 
 TEST(ServerLoop, SilentMembersAreDroppedAndSilentStrangersDisconnected) {
   ManualLoop m;
-  ASSERT_TRUE(m.opened);
   WireClient member, stranger, talker;
-  ASSERT_TRUE(member.Connect(m.settings.port));
-  ASSERT_TRUE(stranger.Connect(m.settings.port));
-  ASSERT_TRUE(talker.Connect(m.settings.port));
-  ASSERT_TRUE(member.Send("JOIN"));
-  ASSERT_TRUE(talker.Send("JOIN"));
+  ASSERT_TRUE(member.Connect(m.settings.port) && stranger.Connect(m.settings.port));
+  ASSERT_TRUE(talker.Connect(m.settings.port) && member.Send("JOIN") && talker.Send("JOIN"));
   m.Settle();
-  EXPECT_EQ(m.loop.Game().Clients().Size(), 2u);
-  EXPECT_EQ(m.loop.Transport().Size(), 3u);
-
   m.clock.Advance(29990);
   ASSERT_TRUE(talker.Send("PING"));
   m.Settle();
@@ -48,7 +37,6 @@ TEST(ServerLoop, SilentMembersAreDroppedAndSilentStrangersDisconnected) {
   EXPECT_EQ(m.loop.Game().Clients().Size(), 1u);
   EXPECT_TRUE(member.WaitFor("MODE 22", 2000));
   EXPECT_TRUE(stranger.WaitClosed(2000));
-  EXPECT_EQ(m.loop.Transport().Size(), 2u);
   // The dropped member's connection goes at the next tick, after its MODE 22 left.
   m.clock.Advance(ServerGame::kTickInterval + 1);
   m.Settle();
@@ -59,30 +47,13 @@ TEST(ServerLoop, SilentMembersAreDroppedAndSilentStrangersDisconnected) {
   EXPECT_TRUE(talker.WaitFor("PONG", 2000));
 }
 
-TEST(ServerLoop, ShutdownTellsEveryoneAndCloses) {
+TEST(ServerLoop, ManyMessagesInOneRoundArriveWholeAndInOrderThenShutdownCloses) {
   ManualLoop m;
-  ASSERT_TRUE(m.opened);
-  WireClient a, b;
-  ASSERT_TRUE(a.Connect(m.settings.port) && a.Send("JOIN"));
-  ASSERT_TRUE(b.Connect(m.settings.port) && b.Send("JOIN"));
-  m.Settle();
-  m.loop.Shutdown();
-  for (WireClient* c : {&a, &b}) {
-    EXPECT_TRUE(c->WaitFor("MODE 21", 2000));
-    EXPECT_TRUE(c->WaitClosed(2000));
-  }
-  EXPECT_FALSE(WireClient().Connect(m.settings.port));
-}
-
-TEST(ServerLoop, MessagesOfOneTickShareFewSendsOfWholeMessages) {
-  ManualLoop m;
-  ASSERT_TRUE(m.opened);
   WireClient a, b;
   ASSERT_TRUE(a.Connect(m.settings.port) && a.Send("JOIN"));
   m.Settle();
   ASSERT_TRUE(b.Connect(m.settings.port) && b.Send("JOIN"));
   m.Settle();
-  // Many messages in one round arrive complete and in order.
   std::string many;
   for (int i = 0; i < 300; ++i) many += BuildMessage(Keyword::kChat, {"zeile" + std::to_string(i)});
   ASSERT_TRUE(a.SendRaw(many));
@@ -92,24 +63,19 @@ TEST(ServerLoop, MessagesOfOneTickShareFewSendsOfWholeMessages) {
     ASSERT_TRUE(got);
     ASSERT_EQ(got->substr(0, got->rfind(' ')), "CHAT zeile" + std::to_string(i));
   }
+  m.loop.Shutdown();
+  for (WireClient* c : {&a, &b}) EXPECT_TRUE(c->WaitFor("MODE 21", 2000) && c->WaitClosed(2000));
+  EXPECT_FALSE(WireClient().Connect(m.settings.port));
 }
 
 TEST(ServerLoop, TakesAnotherPortWhenTheDefaultIsBusy) {
   TcpListener busy;
-  if (!busy.Open(kDefaultGamePort)) {
-    TcpListener probe;
-    if (!probe.Open(0)) GTEST_SKIP();
-    // Someone else holds 666 already: the rule applies just the same.
-  }
-  ServerSettings settings;
-  ManualClock clock;
-  Random random(8);
-  ServerLoop loop(settings, clock, random);
+  busy.Open(kDefaultGamePort);  // or someone else holds it already
+  ManualLoop m;
+  ServerLoop loop(m.settings, m.clock, m.random);
   ASSERT_TRUE(loop.Open(-1, -1));
-  EXPECT_NE(settings.port, kDefaultGamePort);
-  EXPECT_GE(settings.port, 300);
-  EXPECT_LE(settings.port, 65535);
-  EXPECT_EQ(loop.Port(), settings.port);
+  EXPECT_NE(m.settings.port, kDefaultGamePort);
+  EXPECT_TRUE(m.settings.port >= 300 && m.settings.port <= 65535);
 }
 
 }  // namespace
