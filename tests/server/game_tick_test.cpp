@@ -57,11 +57,9 @@ V operator+(V a, const V& b) { return a.insert(a.end(), b.begin(), b.end()), a; 
 TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   RunningGame f(2, false);
   f.Join(1, 2);
-  f.sent.log.clear();
-  f.Tick();
+  f.Step();
   EXPECT_EQ(f.sent.All(), RunningGame::Both({"CLEAR", f.Scores()}) + kTail7);
-  f.sent.log.clear();
-  f.Tick();  // placement, 51 ms after the round timer
+  f.Step();  // placement, 51 ms after the round timer
   ClientRecord &a = f.Record(1), &b = f.Record(2);
   EXPECT_TRUE(a.x >= 75 && a.x <= 725 && a.y >= 75 && a.y <= 500);
   EXPECT_EQ(a.heading - static_cast<int>(a.heading), 0.25f);
@@ -71,8 +69,7 @@ TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   V points = {"1: " + pa, "1: " + pb, "2: " + pa, "2: " + pb};
   EXPECT_EQ(f.sent.All(), RunningGame::Both({"TIME 4949"}) + points + kTail7);
   f.Go(1, 2);
-  f.sent.log.clear();
-  f.Tick();
+  f.Step();
   EXPECT_EQ(f.sent.All(),
             RunningGame::Both({"TIME 4898"}) + points + RunningGame::Both({f.Scores()}) + kTail8);
 
@@ -80,25 +77,21 @@ TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   f.game.FieldImage().Clear();
   f.Place(1, 100, 300, 0);
   f.Place(2, 110, 295, 90);
-  f.sent.log.clear();
-  f.Tick();
+  f.Step();
   std::string ca = " " + f.ColourOf(1), cb = " " + f.ColourOf(2);
   EXPECT_EQ(f.sent.All(),
             RunningGame::Both({"LINE 100 300 105 300" + ca, "LINE 110 295 110 300" + cb}) + kTail8);
-  f.sent.log.clear();
-  f.Tick();
+  f.Step();
   EXPECT_EQ(a.dead + 2 * b.dead, 1);
   EXPECT_EQ(b.points, 1);
   std::string after = f.Scores();
   EXPECT_EQ(
       f.sent.All(),
       RunningGame::Both({after, "LINE 105 300 110 300" + ca, "LINE 110 300 110 305" + cb, after}) + kTail9);
-  f.sent.log.clear();
-  f.Tick();
+  f.Step();
   EXPECT_EQ(f.sent.All(), RunningGame::Both({"WINNER" + cb}) + kTail9);
   f.Go(1, 2);
-  f.sent.log.clear();
-  f.Tick();
+  f.Step();
   EXPECT_EQ(f.sent.All(), RunningGame::Both({"WINNER" + cb, "CLEAR", after}) + kTail7);
   EXPECT_EQ(a.placed + b.placed, 0);
   EXPECT_EQ(f.game.FieldImage().Pixel(110, 300), 0u);
@@ -141,8 +134,7 @@ TEST(GameTick, BorderDeathComesOneTickLateAndFarEdgesReadAsEmpty) {
   f.Tick();
   EXPECT_EQ(f.Record(1).x, 803);
   EXPECT_EQ(f.Record(1).dead + f.Record(2).dead, 0);  // outside, but no test yet
-  f.sent.log.clear();
-  f.Tick();
+  f.Step();
   EXPECT_EQ(f.Record(1).dead, 1);
   EXPECT_EQ(f.Record(2).points, 1);
   // No scores for a border death itself: only the round end's, after the last segment.
@@ -181,8 +173,7 @@ TEST(GameTick, HeadOnCrossingsAndDoubleDeaths) {
     f.Place(1, 900, 300, 0);
     f.Place(2, 400, y, 0);
     f.Tick();
-    f.sent.log.clear();
-    f.Tick();
+    f.Step();
   }
   EXPECT_EQ(f.sent.To(1).front(), "WINNER " + f.ColourOf(2));
 }
@@ -210,8 +201,7 @@ TEST(GameTick, GapsLeaveHolesThatOthersPassThrough) {
   const std::string own = " " + f.ColourOf(1);
   std::vector<long> drawn;
   for (int i = 0; i < 5; ++i) {
-    f.sent.log.clear();
-    f.Tick();
+    f.Step();
     V to2 = f.sent.To(2);
     drawn.push_back(
         std::count_if(to2.begin(), to2.end(), [&](auto& m) { return m.substr(m.rfind(' ')) == own; }));
@@ -235,14 +225,12 @@ TEST(GameTick, GameIsWonAtTenPointsPerOpponent) {
       for (int c = 2; c <= players; ++c) f.Place(c, 900, 100 * c, 0);
       f.Place(1, 400, 300, 0);
       f.Tick();
-      f.sent.log.clear();
-      f.Tick();
+      f.Step();
       EXPECT_EQ(f.game.State(), round ? ServerGame::kGameOver : ServerGame::kRoundOver) << players;
     }
     EXPECT_EQ(f.Record(1).wins, 1);
     EXPECT_EQ(f.sent.To(2).front(), "WINNER " + f.ColourOf(1));
-    f.sent.log.clear();
-    f.Tick();
+    f.Step();
     EXPECT_EQ(f.sent.To(2), (V{"TIME 19949", "MODE 18", "PAUSE 0"}));  // WINNER only once
   }
 }
@@ -283,8 +271,7 @@ TEST(GameTick, FewerThanTwoRecordsFallBackToWaitingEvenWhilePaused) {
   f.Admin("LOGIN a");
   f.Admin("PAUSE");
   f.Place(1, 400, 300, 0);
-  f.sent.log.clear();
-  f.Tick();
+  f.Step();
   EXPECT_EQ(f.Record(1).x, 400);  // frozen, but the state is still reported
   EXPECT_EQ(f.sent.To(2), (V{"MODE 8", "PAUSE 1"}));
   f.Record(1).points = 5;

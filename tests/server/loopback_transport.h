@@ -57,6 +57,8 @@ struct GameFixture {
   void Tick(int count = 1) {
     for (int i = 0; i < count; ++i) clock.Advance(ServerGame::kTickInterval + 1), game.RunTick();
   }
+  // One tick with only its own messages in the log.
+  void Step() { sent.log.clear(), Tick(); }
   ClientRecord& Record(ConnectionId c) { return *game.Clients().Find(c); }
   std::string ColourOf(ConnectionId c) { return std::to_string(Record(c).colour); }
   // Administration answers to one command line.
