@@ -9,12 +9,11 @@ namespace {
 
 class LocalBots : public LocalGameTest {
  protected:
-  // One bot in the middle of the field with evasion due and no wander.
-  BotRecord& OneBot(float heading) {
+  // One bot at (x, y) with evasion due and no wander.
+  BotRecord& OneBot(float heading, int x = 400, int y = 300) {
     StartGame(1, 1);
-    Place(slot(0), 100, 500, 0.5f);
     BotRecord& bot = round().botList[0];
-    Place(bot, 400, 300, heading);
+    Place(bot, x, y, heading);
     bot.targetHeading = heading;
     bot.nextWander = now() + 100000;
     return bot;
@@ -43,15 +42,6 @@ TEST_F(LocalBots, TheFarthestProbeThatSeesATrailDecides) {
     sawWide |= nearOnly > 160.0f;
   }
   EXPECT_TRUE(sawWide);
-
-  // The evasive target is kept for 750 ms against wander and new evasions.
-  float target = OneBot(180.5f).targetHeading = 300.5f;
-  round().botList[0].lastEvade = now();
-  round().botList[0].nextWander = 0;
-  round().trailImage.SetPixel(380, 300, 0x00FF00);
-  t.clock.Advance(750);
-  SteerBot(t.client, round().botList[0], now());
-  EXPECT_EQ(round().botList[0].targetHeading, target);
 }
 
 TEST_F(LocalBots, TurnsTowardsItsTargetAndAwayFromItWhenConfused) {
@@ -63,11 +53,8 @@ TEST_F(LocalBots, TurnsTowardsItsTargetAndAwayFromItWhenConfused) {
   round().confusionEnd = now() + 1;
   SteerBot(t.client, bot, now());
   EXPECT_FLOAT_EQ(bot.heading, 100.5f);
-  round().confusionEnd = now();  // the period has ended
-  SteerBot(t.client, bot, now());
-  EXPECT_FLOAT_EQ(bot.heading, 104.5f);
-
   // A target across 0 degrees is reached, not circled for ever.
+  round().confusionEnd = now();
   bot.heading = 6.5f;
   bot.targetHeading = -33.5f;
   for (int i = 0; i < 30; ++i) SteerBot(t.client, bot, now());
@@ -79,18 +66,16 @@ TEST_F(LocalBots, BorderBoundsAreDrawnAfreshEachStep) {
   for (int seed = 0; seed < 100; ++seed) {
     t.random = Random(seed);
     for (auto [x, y, always] : {std::tuple{10, 300, 1}, {400, 560, 1}, {60, 300, 0}, {30, 300, -1}}) {
-      BotRecord& bot = OneBot(90.5f);
-      bot.x = x, bot.y = y;
+      BotRecord& bot = OneBot(90.5f, x, y);
       SteerBot(t.client, bot, now());
       bool evaded = bot.lastEvade == now();
-      if (always < 0) {
+      if (always < 0)
         evadedAt30 += evaded;
-      } else {
+      else
         EXPECT_EQ(evaded, always == 1) << x << "," << y;
-      }
     }
   }
-  EXPECT_GT(evadedAt30, 10);
+  EXPECT_GT(evadedAt30, 10);  // 20..50: sometimes, not always
   EXPECT_LT(evadedAt30, 90);
 }
 

@@ -12,18 +12,16 @@ namespace kb {
 class LocalGameTest : public ::testing::Test {
  protected:
   static constexpr int kLeft[kPlayerSlots] = {0x10, 0x1E, 0x2C, 0x13, 0x20, 0x2E, 0, 0x17};
-  static constexpr int kRight[kPlayerSlots] = {0x11, 0x1F, 0x2D, 0x14, 0x21, 0x2F, 0, 0x18};
   static constexpr int kUse[kPlayerSlots] = {0x12, 0x30, 0x31, 0x15, 0x22, 0x32, 0, 0x99};
 
   LocalGameTest() {
     for (int i = 0; i < kPlayerSlots; ++i) {
-      round().players[i].leftKey = kLeft[i];
-      round().players[i].rightKey = kRight[i];
-      round().players[i].useKey = kUse[i];
+      slot(i).leftKey = kLeft[i];
+      slot(i).rightKey = kLeft[i] ? kLeft[i] + 1 : 0;
+      slot(i).useKey = kUse[i];
       round().playerColours[i] = Rgb(40 + 25 * i, 200 - 20 * i, 60 + 10 * i);
     }
   }
-
   RoundState& round() { return t.client.round; }
   PlayerRecord& slot(int i) { return round().players[i]; }
   int64_t now() { return t.clock.Now(); }
@@ -40,7 +38,6 @@ class LocalGameTest : public ::testing::Test {
     round().itemVanish = round().confusionEnd = 0;
     round().trailImage.Clear(0);
   }
-
   // A head at a place and heading, with no gap for a long time.
   template <class Head>
   void Place(Head& head, int x, int y, float heading) {
@@ -50,12 +47,8 @@ class LocalGameTest : public ::testing::Test {
     head.gapStart = 0;
     head.gapNext = now() + 1000000;
   }
-
   void Frame() { UpdateFrame(t.client); }
-  void StepFrame(int64_t ms) {
-    t.clock.Advance(ms);
-    Frame();
-  }
+  void StepFrame(int64_t ms) { t.clock.Advance(ms), Frame(); }
   void Key(int code, bool down) { t.input.SetKey(code, down); }
 
   TestClient t;

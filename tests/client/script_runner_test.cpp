@@ -47,7 +47,7 @@ TEST(ScriptRunner, LineEndsCommentsAndBlanks) {
   s.client.console.isOpen = 1;
   TempWorkDir::Write("f.txt", std::string("echo a\recho b\necho c\0echo d\r\n\r\n   // comment\n//x\n"
                                           "\t// tab\necho x // y\nif open end\necho e\n  \necho last",
-                                          118));
+                                          100));
   s.RunToEnd("f.txt");
   EXPECT_EQ(s.Texts(), (Strings{"Starte \"f.txt\"...", "[f.txt] a", "[f.txt] b", "[f.txt] c", "[f.txt] d",
                                 "[f.txt] x // y", "[f.txt] e", "[f.txt] last"}));

@@ -6,28 +6,7 @@
 namespace kb {
 namespace {
 
-TEST(ModeCommand, NamesMatchInAnyLetterCaseAndFadeFromTheConsole) {
-  SpineClient c;
-  c.client.console.isOpen = 1;
-  int presented = c.display.presented;
-  EXPECT_EQ(ModeCommand(c.client, "NET_Choose", false), 1);
-  EXPECT_EQ(c.State(), kStateNetChoose);
-  EXPECT_EQ(c.client.console.isOpen, 0);
-  EXPECT_EQ(c.display.presented - presented, 12);
-}
-
-TEST(ModeCommand, FromAScriptNeitherFadesNorTouchesTheConsole) {
-  SpineClient c;
-  c.client.console.isOpen = 1;
-  int presented = c.display.presented;
-  EXPECT_EQ(ModeCommand(c.client, "wtf", true), 1);
-  EXPECT_EQ(c.State(), kStateWtf);
-  EXPECT_EQ(c.client.console.isOpen, 1);
-  EXPECT_EQ(c.display.presented, presented);
-  EXPECT_EQ(c.client.frame.fadeLevel, 5);
-}
-
-TEST(ModeCommand, EveryNameReachesItsState) {
+TEST(ModeCommand, NamesInAnyCaseFadeFromTheConsoleButNotFromAScript) {
   const std::pair<const char*, int> names[] = {
       {"menu", 1},     {"start", 2},        {"game", 3},     {"endround", 4},
       {"end", 5},      {"net_choose", 11},  {"net_lan", 12}, {"net_lan_manual", 13},
@@ -36,56 +15,44 @@ TEST(ModeCommand, EveryNameReachesItsState) {
   for (auto [name, state] : names) {
     SpineClient c;
     c.client.frame.gameState = kStateEmpty;
-    ModeCommand(c.client, name, true);
+    c.client.round.trailImage.Clear(0x0000FF);
+    c.client.console.isOpen = 1;
+    EXPECT_EQ(ModeCommand(c.client, name, true), 1);
     EXPECT_EQ(c.State(), state) << name;
+    EXPECT_EQ(c.client.console.isOpen + c.display.presented, 1) << "a script neither fades nor closes";
+    EXPECT_EQ(c.client.round.trailImage.Pixel(100, 100), 0x0000FFu) << "no preparation for " << name;
   }
+  SpineClient c;
+  c.client.console.isOpen = 1;
+  ModeCommand(c.client, "NET_Choose", false);
+  EXPECT_EQ(c.State(), kStateNetChoose);
+  EXPECT_EQ(c.client.console.isOpen, 0);
+  EXPECT_EQ(c.display.presented, 12);
 }
 
-TEST(ModeCommand, UnknownNamesOpenTheConsoleAndChangeNothing) {
-  for (const char* args : {"", "bogus", "net_", "menu ", " menu", "666", "3", "22", "Men\xFC"}) {
+TEST(ModeCommand, UnknownNamesOpenTheConsoleAndNumbersNeedDebugMode) {
+  for (const char* args : {"", "bogus", "net_", "menu ", " menu", "666", "3", "Men\xFC"}) {
     SpineClient c;
     c.client.frame.gameState = kStateNetChoose;
     c.client.round.botCount = 2;
-    int presented = c.display.presented;
     ModeCommand(c.client, args, false);
     EXPECT_EQ(c.State(), kStateNetChoose) << args;
     EXPECT_EQ(c.client.console.isOpen, 1) << args;
-    EXPECT_EQ(c.display.presented, presented) << args;
+    EXPECT_EQ(c.display.presented, 0) << args;
     EXPECT_EQ(c.client.round.botCount, 2) << args;
   }
-}
-
-TEST(ModeCommand, NumbersOnlyInDebugMode) {
   SpineClient c;
   c.client.frame.debugMode = 1;
-  ModeCommand(c.client, "666", true);
-  EXPECT_EQ(c.State(), kStateHell);
-  ModeCommand(c.client, " 3", true);
-  EXPECT_EQ(c.State(), kStateGame);
-  ModeCommand(c.client, "$18", true);
-  EXPECT_EQ(c.State(), kStateWtf);
-  ModeCommand(c.client, "22x", true);
-  EXPECT_EQ(c.State(), kStateConnectionLost);
-  // Zero and negative numbers are names, and match none.
-  ModeCommand(c.client, "0", false);
-  EXPECT_EQ(c.State(), kStateConnectionLost);
-  EXPECT_EQ(c.client.console.isOpen, 1);
-  ModeCommand(c.client, "-1", false);
-  EXPECT_EQ(c.State(), kStateConnectionLost);
-  // A name still works in debug mode.
-  ModeCommand(c.client, "Menu", false);
-  EXPECT_EQ(c.State(), kStateMenu);
-  EXPECT_EQ(c.client.console.isOpen, 0);
-}
-
-TEST(ModeCommand, RunsNoPreparation) {
-  SpineClient c;
-  c.client.round.players[2].score = 7;
-  c.client.round.trailImage.Clear(0x0000FF);
-  ModeCommand(c.client, "game", true);
-  EXPECT_EQ(c.State(), kStateGame);
-  EXPECT_EQ(c.client.round.players[2].score, 7);
-  EXPECT_EQ(c.client.round.trailImage.Pixel(100, 100), 0x0000FFu);
+  for (auto [args, state] : {std::pair{"666", kStateHell},
+                             {" 3", kStateGame},
+                             {"$18", kStateWtf},
+                             {"22x", kStateConnectionLost},
+                             {"0", kStateConnectionLost},
+                             {"-1", kStateConnectionLost},
+                             {"Menu", kStateMenu}}) {
+    ModeCommand(c.client, args, true);
+    EXPECT_EQ(c.State(), state) << args;
+  }
 }
 
 }  // namespace

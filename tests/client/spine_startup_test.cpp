@@ -1,139 +1,179 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
+#include "client/ui/frame_loop.h"
 #include "client/ui/settings.h"
-#include "tests/client/client_fixture.h"
 #include "tests/client/spine_harness.h"
 
 namespace kb {
 namespace {
 
-// A temporary folder that is also the current directory while it lives.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/kb_startup_XXXXXX";
-    path_ = mkdtemp(pattern);
+const char kNoWindow[] =
+    "Es konnte kein Fenster ge\xF6"
+    "ffnet werden.";
+
+const char kGarbage[] = "\x89PNG\r\n\0\0X 40\n]Window[\nY=";
+
+// A fresh temporary folder as home and current directory, for a client of
+// type Base (TestClient as before start-up, SpineClient as after it).
+struct TempHome {
+  TempHome() {
+    char pattern[] = "/tmp/kb_home_XXXXXX";
+    dir = mkdtemp(pattern);
     char* cwd = getcwd(nullptr, 0);
-    old_ = cwd;
+    oldDir = cwd;
     free(cwd);
-    EXPECT_EQ(chdir(path_.c_str()), 0);
+    EXPECT_EQ(chdir(dir.c_str()), 0);
   }
-  ~TempDir() {
-    EXPECT_EQ(chdir(old_.c_str()), 0);
-    std::system(("rm -rf '" + path_ + "'").c_str());
+  ~TempHome() {
+    EXPECT_EQ(chdir(oldDir.c_str()), 0);
+    std::system(("rm -rf '" + dir + "'").c_str());
   }
-  const std::string& Path() const { return path_; }
   void Write(const std::string& name, const std::string& text) {
-    std::ofstream(path_ + "/" + name, std::ios::binary) << text;
+    std::ofstream(dir + "/" + name, std::ios::binary) << text;
   }
-
- private:
-  std::string path_, old_;
+  std::string Ini() {
+    std::stringstream text;
+    text << std::ifstream(dir + "/Kringelbahn.ini", std::ios::binary).rdbuf();
+    return text.str();
+  }
+  std::string dir, oldDir;
 };
-
-struct Started : TestClient {
-  explicit Started(TempDir& dir) { client.config.filePath = SettingsPath(dir.Path()); }
-  std::string Start() { return StartClient(client); }
+template <class Base>
+struct At : TempHome, Base {
+  At() { Base::client.config.filePath = SettingsPath(dir); }
 };
+using HomeClient = At<TestClient>;
 
-TEST(StartClient, OpensTheCentredWindowAndFillsTheTables) {
-  TempDir dir;
-  Started s(dir);
-  ASSERT_EQ(s.Start(), "");
-  EXPECT_TRUE(s.display.open);
-  EXPECT_FALSE(s.display.fullScreen);
+TEST(Settings, MissingGarbageAndOtherLetterCase) {
+  EXPECT_EQ(SettingsPath("/home/anna/"), "/home/anna/Kringelbahn.ini");
+  struct Case {
+    std::string text;
+    int x, y, fullScreen;
+  };
+  // The fake desktop is 1920 x 1080: the default window is centred.
+  for (const Case& k : {Case{"", 560, 240, 0}, Case{std::string(kGarbage, sizeof kGarbage - 1), 560, 240, 0},
+                        Case{"[window]\nx = -12\nFULLSCREEN = 1\n", -12, 240, 1},
+                        Case{"[Window]\r\nX = abc\r\nY = 7\r\nFullscreen = 5\r\n", 0, 7, 1},
+                        Case{"[Other]\r\nX = 5\r\n", 560, 240, 0}}) {
+    HomeClient c;
+    if (!k.text.empty()) c.Write("Kringelbahn.ini", k.text);
+    c.client.config.windowX = c.client.config.windowY = 99;
+    c.client.config.fullScreenMode = 1;
+    LoadSettings(c.client);
+    EXPECT_EQ(c.client.config.windowX, k.x) << k.text;
+    EXPECT_EQ(c.client.config.windowY, k.y) << k.text;
+    EXPECT_EQ(c.client.config.fullScreenMode, k.fullScreen) << k.text;
+  }
+}
+
+TEST(Settings, SaveWritesTheWindowsPlaceOrKeepsTheOldFileSilently) {
+  HomeClient c;
+  c.Write("Kringelbahn.ini", "[Window]\r\nX = 10\r\nY = 20\r\nFullscreen = 1\r\n");
+  LoadSettings(c.client);
+  c.display.Open(true, 0, 0);
+  SaveSettings(c.client);  // full screen keeps the place read at start
+  EXPECT_EQ(c.Ini(), "[Window]\r\nX = 10\r\nY = 20\r\nFullscreen = 1\r\n");
+  c.display.Open(false, 123, -4);
+  c.client.config.fullScreenMode = 0;
+  SaveSettings(c.client);
+  EXPECT_EQ(c.Ini(), "[Window]\r\nX = 123\r\nY = -4\r\nFullscreen = 0\r\n");
+
+  std::string kept = c.client.config.filePath;
+  c.client.config.filePath = c.dir + "/missing/Kringelbahn.ini";
+  SaveSettings(c.client);
+  c.client.config.filePath = kept;
+  if (geteuid() != 0) {
+    chmod(c.dir.c_str(), 0500);
+    c.display.windowX = 77;
+    SaveSettings(c.client);
+    chmod(c.dir.c_str(), 0700);
+  }
+  EXPECT_EQ(c.Ini(), "[Window]\r\nX = 123\r\nY = -4\r\nFullscreen = 0\r\n");
+}
+
+TEST(StartClient, FillsTheTablesAndDecodesEveryPicture) {
+  HomeClient s;
+  ASSERT_EQ(StartClient(s.client), "");
+  EXPECT_TRUE(s.display.open && !s.display.fullScreen);
   EXPECT_EQ(s.display.windowX, 560);
-  EXPECT_EQ(s.display.windowY, 240);
-
   Client& c = s.client;
   EXPECT_EQ(c.frame.gameState, kStateMenu);
-  EXPECT_EQ(c.round.upgradesOption, 1);
-  EXPECT_EQ(c.round.confusionOption, 1);
-  EXPECT_EQ(c.round.botCount, 0);
-
-  // Spot checks of the tables: the first slot, the one with the layout's
-  // special keys and the mouse slot without keys.
-  EXPECT_EQ(c.round.playerColours[0], 0x0000FFu);
+  EXPECT_EQ(c.round.upgradesOption + c.round.confusionOption, 2);
+  // The slot with the layout's special keys and the mouse slot without keys.
   EXPECT_EQ(c.round.playerColours[4], 0x00FFFFu);
-  EXPECT_EQ(c.round.players[0].leftKey, 42);
-  EXPECT_EQ(c.round.players[0].rightKey, 86);
   EXPECT_EQ(c.round.players[4].rightKey, 13);
   EXPECT_EQ(c.round.players[4].keyLabel, "\xDC / \xB4 / P");
   EXPECT_EQ(c.round.players[6].leftKey + c.round.players[6].rightKey + c.round.players[6].useKey, 0);
-  for (const PlayerRecord& p : c.round.players) EXPECT_EQ(p.active, 0);
-
   std::string order;
-  for (const MenuButton& b : c.menuButtons) {
-    order += b.text + " ";
-    EXPECT_EQ(b.glow, 0);
-    EXPECT_EQ(b.faceOn.Width(), 170);
-  }
+  for (const MenuButton& b : c.menuButtons) order += b.text + " ";
   EXPECT_EQ(order, "Starten Multiplayer Internet Lan Verbinden Verbinden Manuell Verbinden Verbinden ");
+  EXPECT_EQ(c.console.lines.Snapshot().back().text, "Willkommen zu Kringelbahn 1.2.4!");
 
-  auto lines = c.console.lines.Snapshot();
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back().text, "Willkommen zu Kringelbahn 1.2.4!");
-  EXPECT_EQ(lines.back().colour, 65280u);
-}
-
-TEST(StartClient, DecodesEveryCarriedPictureInItsSize) {
-  TempDir dir;
-  Started s(dir);
-  ASSERT_EQ(s.Start(), "");
-  const Resources& r = s.client.resources;
-  auto size = [](const Image& image) { return std::pair{image.Width(), image.Height()}; };
-  EXPECT_EQ(size(r.titleBanner), std::pair(800, 90));
-  EXPECT_EQ(size(r.bannerGlowSprite), std::pair(800, 90));
-  EXPECT_EQ(size(r.buttonFace), std::pair(180, 52));
-  EXPECT_EQ(size(r.buttonGlow), std::pair(180, 52));
-  EXPECT_EQ(size(r.buttonFaceOff), std::pair(180, 52));
-  for (int kind = 1; kind <= 3; ++kind) EXPECT_EQ(size(r.itemIcons[kind]), std::pair(20, 20)) << kind;
-  EXPECT_EQ(size(r.triangleImage), std::pair(84, 84));
-  EXPECT_EQ(size(r.lockIconOnLight), std::pair(9, 14));
-  EXPECT_EQ(size(r.lockIconOnDark), std::pair(9, 14));
-  EXPECT_EQ(size(r.cursorSprite), std::pair(12, 21));
-  // The pointer is drawn keyed: its corners are magenta, its tip is not.
-  EXPECT_EQ(r.cursorSprite.Pixel(11, 0), kMagenta);
-  EXPECT_NE(r.cursorSprite.Pixel(0, 0), kMagenta);
-  EXPECT_TRUE(r.fontLarge.Loaded());
+  const Resources& r = c.resources;
+  for (auto [image, w, h] : {std::tuple{&r.titleBanner, 800, 90},
+                             {&r.bannerGlowSprite, 800, 90},
+                             {&r.buttonFace, 180, 52},
+                             {&r.buttonFaceOff, 180, 52},
+                             {&r.itemIcons[3], 20, 20},
+                             {&r.triangleImage, 84, 84},
+                             {&r.lockIconOnDark, 9, 14},
+                             {&r.cursorSprite, 12, 21}}) {
+    EXPECT_EQ(image->Width(), w);
+    EXPECT_EQ(image->Height(), h);
+  }
+  EXPECT_EQ(r.cursorSprite.Pixel(11, 0), kMagenta);  // drawn keyed
   EXPECT_TRUE(r.fontHuge.Loaded());
 }
 
-TEST(StartClient, FullScreenFromTheFileAndWindowFailure) {
-  TempDir dir;
-  dir.Write("Kringelbahn.ini", "[Window]\r\nX = 3\r\nY = 4\r\nFullscreen = 1\r\n");
+TEST(StartClient, FullScreenFromTheFileWindowFailureAndAutoexec) {
   {
-    Started s(dir);
-    ASSERT_EQ(s.Start(), "");
+    HomeClient s;
+    s.Write("Kringelbahn.ini", "[Window]\r\nFullscreen = 1\r\n");
+    s.Write("autoexec.kbs", "mode wtf\r\n");
+    ASSERT_EQ(StartClient(s.client), "");
     EXPECT_TRUE(s.display.fullScreen);
-    EXPECT_EQ(s.client.config.fullScreenMode, 1);
+    ASSERT_TRUE(s.client.scripts.WaitIdle(5000));
+    EXPECT_EQ(s.client.frame.gameState, kStateWtf);
+    EXPECT_EQ(s.display.presented, 0) << "a script's state change does not fade";
   }
-  Started s(dir);
+  HomeClient s;
   s.display.failOpen = true;
-  EXPECT_EQ(s.Start(),
-            "Es konnte kein Fenster ge\xF6"
-            "ffnet werden.");
+  EXPECT_EQ(StartClient(s.client), kNoWindow);
 }
 
-TEST(StartClient, RunsANonEmptyAutoexecOnly) {
-  TempDir dir;
-  dir.Write("autoexec.kbs", "");
-  {
-    Started s(dir);
-    ASSERT_EQ(s.Start(), "");
-    EXPECT_TRUE(s.client.scripts.WaitIdle(2000));
-    EXPECT_EQ(s.client.console.lines.Size(), 1u) << "only the welcome line";
+TEST(FrameLoop, EndsOnEscapeCloseOrExitAndSavesUnlessTheDisplayFailed) {
+  struct Case {
+    int key, state;
+    bool close, quit, failOpen;
+    int presented;
+  };
+  for (Case k :
+       {Case{scan::kEscape, kStateMenu, false, false, false, 0}, Case{0, kStateGame, true, false, false, 1},
+        Case{0, kStateMenu, false, true, false, 0}, Case{scan::kF, kStateMenu, false, false, true, 0}}) {
+    At<SpineClient> c;
+    c.display.Open(false, 321, 5);
+    c.client.frame.gameState = k.state;
+    c.display.closeRequested = k.close;
+    c.client.frame.quit = k.quit;
+    c.display.failOpen = k.failOpen;
+    if (k.key) c.input.SetKey(k.key, true);
+    if (k.failOpen) c.input.SetKey(scan::kLeftCtrl, true);
+    RunFrameLoop(c.client);
+    EXPECT_EQ(c.display.presented, k.presented);
+    if (k.failOpen) {
+      EXPECT_EQ(c.client.frame.fatalError, kNoWindow);
+      EXPECT_EQ(c.client.config.fullScreenMode, 0);
+      EXPECT_FALSE(std::ifstream(c.client.config.filePath).good());
+    } else {
+      EXPECT_EQ(c.Ini(), "[Window]\r\nX = 321\r\nY = 5\r\nFullscreen = 0\r\n");
+    }
   }
-  dir.Write("autoexec.kbs", "mode wtf\r\n");
-  Started s(dir);
-  ASSERT_EQ(s.Start(), "");
-  ASSERT_TRUE(s.client.scripts.WaitIdle(5000));
-  EXPECT_EQ(s.client.frame.gameState, kStateWtf);
-  EXPECT_EQ(s.display.presented, 0) << "a script's state change does not fade";
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #include "common/game/field.h"
-#include "common/game/trig.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+
+#include "common/game/trig.h"
 
 namespace kb {
 namespace {
@@ -9,10 +13,7 @@ namespace {
 TEST(Field, BorderCountsTheFarEdgesAsInside) {
   EXPECT_TRUE(InsideField(0, 0));
   EXPECT_TRUE(InsideField(800, 575));
-  EXPECT_FALSE(InsideField(801, 100));
-  EXPECT_FALSE(InsideField(100, 576));
-  EXPECT_FALSE(InsideField(-1, 100));
-  EXPECT_FALSE(InsideField(100, -1));
+  for (auto [x, y] : {std::pair{801, 100}, {100, 576}, {-1, 100}, {100, -1}}) EXPECT_FALSE(InsideField(x, y));
 }
 
 TEST(Field, RandomRangeStaysInsideBothBoundsAndReachesThem) {
@@ -20,10 +21,8 @@ TEST(Field, RandomRangeStaysInsideBothBoundsAndReachesThem) {
   bool sawLow = false, sawHigh = false;
   for (int i = 0; i < 2000; ++i) {
     int v = RandomRange(random, 3, 6);
-    ASSERT_GE(v, 3);
-    ASSERT_LE(v, 6);
-    sawLow |= v == 3;
-    sawHigh |= v == 6;
+    ASSERT_TRUE(v >= 3 && v <= 6) << v;
+    sawLow |= v == 3, sawHigh |= v == 6;
   }
   EXPECT_TRUE(sawLow && sawHigh);
 }
@@ -43,7 +42,7 @@ TEST(Field, TrailSegmentDrawsRoundedLengthDiscsAndLeavesTheEndPointToTheNext) {
 
 TEST(Trig, DirectionIndexUsesTenthsOfARadian) {
   EXPECT_EQ(DirectionIndex(0.0f), 0);
-  EXPECT_EQ(DirectionIndex(90.0f), 16);   // 15.708 rounds up
+  EXPECT_EQ(DirectionIndex(90.0f), 16);  // 15.708 rounds up
   EXPECT_EQ(DirectionIndex(359.5f), 63);
   EXPECT_NEAR(CosTable()[0], 1.0f, 1e-6);
   EXPECT_NEAR(SinTable()[16], static_cast<float>(std::sin(1.6)), 1e-6);

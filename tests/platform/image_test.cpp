@@ -2,33 +2,39 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace kb {
 namespace {
 
-TEST(Image, DrawingIsClippedToTheImage) {
+TEST(Image, EveryOperationIsClippedAtAllFourBorders) {
   Image image(10, 8);
-  image.FillBox(-5, -5, 8, 8, 1);
-  EXPECT_EQ(image.Pixel(0, 0), 1u);
-  EXPECT_EQ(image.Pixel(2, 2), 1u);
-  EXPECT_EQ(image.Pixel(3, 3), 0u);
-  image.FillCircle(9, 7, 4, 2);
+  image.FillBox(-5, -5, 8, 8, 1);  // top-left: only 0..2 remain
+  EXPECT_TRUE(image.Pixel(2, 2) == 1u && image.Pixel(3, 3) == 0u);
+  image.FillCircle(9, 7, 4, 2);  // bottom-right corner
   EXPECT_EQ(image.Pixel(9, 7), 2u);
   EXPECT_EQ(image.Pixel(100, 100), 0u);  // reads outside are empty
   image.Line(-20, 0, 40, 0, 3);
-  EXPECT_EQ(image.Pixel(9, 0), 3u);
+  EXPECT_TRUE(image.Pixel(0, 0) == 3u && image.Pixel(9, 0) == 3u);
+  image.SetPixel(10, 8, 4);  // one past the far corner
+  // A sprite hanging off every edge copies only its visible part.
+  Image big(14, 12, 7);
+  image.Draw(big, -2, -2);
+  EXPECT_EQ(image.Pixel(0, 0), 7u);
+  EXPECT_EQ(image.Pixel(9, 7), 7u);
+  Image sprite(3, 3, 5);
+  image.DrawBlended(sprite, 8, 6, 255);
+  image.DrawKeyed(sprite, -2, -2, kMagenta);
+  EXPECT_EQ(image.Pixel(9, 7), 5u);
+  EXPECT_EQ(image.Pixel(0, 0), 5u);
+  EXPECT_EQ(image.Pixel(1, 1), 7u);
 }
 
-TEST(Image, LineDrawsBothEndPoints) {
-  Image image(10, 10);
+TEST(Image, LineEndsAndCircleRadiusAreExact) {
+  Image image(20, 20);
   image.Line(2, 3, 7, 5, 9);
   EXPECT_EQ(image.Pixel(2, 3), 9u);
   EXPECT_EQ(image.Pixel(7, 5), 9u);
-  image.Line(4, 4, 4, 4, 8);
-  EXPECT_EQ(image.Pixel(4, 4), 8u);
-}
-
-TEST(Image, CircleCoversExactlyTheRadius) {
-  Image image(20, 20);
   image.FillCircle(10, 10, 3, 5);
   EXPECT_EQ(image.Pixel(13, 10), 5u);
   EXPECT_EQ(image.Pixel(14, 10), 0u);
@@ -36,16 +42,14 @@ TEST(Image, CircleCoversExactlyTheRadius) {
   EXPECT_EQ(image.Pixel(13, 12), 0u);  // 13 > 9
 }
 
-TEST(Image, XorModeTogglesPixels) {
+TEST(Image, XorKeyedAndBlendedDrawing) {
   Image image(4, 4, 0x0000FF);
   image.SetXorMode(true);
   image.FillBox(0, 0, 2, 2, 0x00FFFF);
   EXPECT_EQ(image.Pixel(0, 0), 0x00FF00u);
-  image.FillBox(0, 0, 2, 2, 0x00FFFF);
+  image.FillBox(0, 0, 2, 2, 0x00FFFF);  // twice restores the picture
   EXPECT_EQ(image.Pixel(0, 0), 0x0000FFu);
-}
 
-TEST(Image, SpritesKeyedAndBlended) {
   Image sprite(2, 1);
   sprite.SetPixel(0, 0, kMagenta);
   sprite.SetPixel(1, 0, Rgb(200, 100, 0));
@@ -53,16 +57,11 @@ TEST(Image, SpritesKeyedAndBlended) {
   target.DrawKeyed(sprite, 1, 1, kMagenta);
   EXPECT_EQ(target.Pixel(1, 1), Rgb(0, 0, 100));
   EXPECT_EQ(target.Pixel(2, 1), Rgb(200, 100, 0));
-  target.DrawBlended(sprite, 2, 2, 0);
-  EXPECT_EQ(target.Pixel(3, 2), Rgb(0, 0, 100));
-  target.DrawBlended(sprite, 2, 2, 128);
-  EXPECT_EQ(target.Pixel(3, 2), Rgb(100, 50, 50));
-  target.DrawBlended(sprite, 2, 2, 255);
-  EXPECT_EQ(target.Pixel(3, 2), Rgb(200, 100, 0));
-  // A sprite hanging off every edge copies only its visible part.
-  Image big(10, 10, 7);
-  target.Draw(big, -3, -3);
-  EXPECT_EQ(target.Pixel(3, 3), 7u);
+  for (auto [opacity, expected] :
+       {std::pair{0, Rgb(0, 0, 100)}, {128, Rgb(100, 50, 50)}, {255, Rgb(200, 100, 0)}}) {
+    target.DrawBlended(sprite, 2, 2, opacity);
+    EXPECT_EQ(target.Pixel(3, 2), expected) << "opacity " << opacity;
+  }
 }
 
 }  // namespace

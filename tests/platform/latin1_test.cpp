@@ -2,48 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace kb {
 namespace {
 
-TEST(Latin1, Utf8DownToLatin1) {
-  EXPECT_EQ(Utf8ToLatin1("Gr\xC3\xBC\xC3\x9F"
-                         "e"),
-            "Gr\xFC\xDF"
-            "e");
-  EXPECT_EQ(Utf8ToLatin1("\xC3\xBF\xC2\xA0"), "\xFF\xA0");
-  EXPECT_EQ(Utf8ToLatin1("plain ascii"), "plain ascii");
-  // Beyond Latin-1: the euro sign, a CJK character and an emoji each become one '?'.
-  EXPECT_EQ(Utf8ToLatin1("5\xE2\x82\xAC \xE4\xB8\xAD \xF0\x9F\x98\x80!"), "5? ? ?!");
-  EXPECT_EQ(Utf8ToLatin1(""), "");
+TEST(Latin1, Utf8DownToLatin1AndBrokenUtf8NeverSwallowsGoodText) {
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
+      {"Gr\xC3\xBC\xC3\x9Fl", "Gr\xFC\xDFl"}, {"\xC3\xBF\xC2\xA0", "\xFF\xA0"},
+      // Beyond Latin-1: the euro sign, a CJK character and an emoji each become one '?'.
+      {"5\xE2\x82\xAC \xE4\xB8\xAD \xF0\x9F\x98\x80!", "5? ? ?!"},
+      // A lone lead byte, a stray continuation byte, an overlong '/', a surrogate,
+      // past U+10FFFF, cut at the end.
+      {"a\xC3z", "a?z"}, {"\x80x", "?x"}, {"\xC0\xAF", "??"}, {"\xED\xA0\x80.", "?."},
+      {"\xF4\x90\x80\x80", "?"}, {"\xE2\x82", "??"}};
+  // clang-format on
+  for (auto [utf8, latin1] : cases) EXPECT_EQ(Utf8ToLatin1(utf8), latin1) << utf8;
 }
 
-TEST(Latin1, BrokenUtf8NeverSwallowsGoodText) {
-  // A lone lead byte, a stray continuation byte, an overlong '/' and a surrogate.
-  EXPECT_EQ(Utf8ToLatin1("a\xC3"), "a?");
-  EXPECT_EQ(Utf8ToLatin1("a\xC3z"), "a?z");
-  EXPECT_EQ(Utf8ToLatin1("\x80x"), "?x");
-  EXPECT_EQ(Utf8ToLatin1("\xC0\xAF"), "??");
-  EXPECT_EQ(Utf8ToLatin1("\xED\xA0\x80."), "?.");
-  EXPECT_EQ(Utf8ToLatin1("\xF4\x90\x80\x80"), "?");  // past U+10FFFF
-  EXPECT_EQ(Utf8ToLatin1("\xE2\x82"), "??");         // cut at the end
-}
-
-TEST(Latin1, RoundTripOfEveryByte) {
+TEST(Latin1, EveryByteRoundTripsAndSingleCodePointsAreRecognised) {
   std::string all;
   for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
   std::string utf8 = Latin1ToUtf8(all);
   EXPECT_EQ(utf8.size(), 127u + 2 * 128u);
   EXPECT_EQ(Utf8ToLatin1(utf8), all);
-  EXPECT_EQ(Latin1ToUtf8("\xE4"), "\xC3\xA4");
-}
 
-TEST(Latin1, SingleCodePoint) {
   EXPECT_EQ(SingleCodePoint("a"), 'a');
   EXPECT_EQ(SingleCodePoint("\xC3\xA4"), 0xE4);
   EXPECT_EQ(SingleCodePoint("\xE2\x82\xAC"), 0x20AC);
-  EXPECT_EQ(SingleCodePoint("ab"), -1);
-  EXPECT_EQ(SingleCodePoint(""), -1);
-  EXPECT_EQ(SingleCodePoint("\xC3"), -1);
+  for (const char* notOne : {"ab", "", "\xC3"}) EXPECT_EQ(SingleCodePoint(notOne), -1) << notOne;
 }
 
 }  // namespace

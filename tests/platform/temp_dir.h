@@ -1,10 +1,10 @@
 #pragma once
 
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace kb {
@@ -14,7 +14,9 @@ class TempDir {
  public:
   TempDir() {
     char pattern[] = "/tmp/kb_platform_XXXXXX";
-    path_ = mkdtemp(pattern) ? pattern : "/tmp";
+    // Without a directory of our own there is nothing safe to remove later.
+    if (!mkdtemp(pattern)) std::abort();
+    path_ = pattern;
   }
   ~TempDir() {
     std::error_code ignored;
@@ -24,20 +26,12 @@ class TempDir {
   std::string File(const std::string& name) const { return path_ + "/" + name; }
 
   void Write(const std::string& name, const std::string& bytes) const {
-    std::FILE* file = std::fopen(File(name).c_str(), "wb");
-    if (!file) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    std::ofstream(File(name), std::ios::binary) << bytes;
   }
   std::string Read(const std::string& name) const {
-    std::string bytes;
-    std::FILE* file = std::fopen(File(name).c_str(), "rb");
-    if (!file) return bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-    std::fclose(file);
-    return bytes;
+    std::ostringstream bytes;
+    bytes << std::ifstream(File(name), std::ios::binary).rdbuf();
+    return bytes.str();
   }
 
  private:
