@@ -2,6 +2,7 @@
 
 #include "client/core/bots.h"
 #include "client/core/client.h"
+#include "client/core/key_latch.h"
 #include "client/core/head_motion.h"
 #include "client/core/items.h"
 #include "client/core/local_game.h"
@@ -16,19 +17,8 @@ constexpr int kStartPauseMs = 1000;
 constexpr int kSteerIntervalMs = 10;
 constexpr int kMoveIntervalMs = 50;
 
-// An edge action: true once when the key goes down; the latch clears when it is up.
-bool Edge(bool down, int& latch) {
-  if (!down) {
-    latch = 0;
-    return false;
-  }
-  if (latch) return false;
-  latch = 1;
-  return true;
-}
-
 bool EscapePressed(Client& client) {
-  return Edge(client.input.KeyDown(scan::kEscape), client.frame.escapeLatch);
+  return EdgePressed(client.input.KeyDown(scan::kEscape), client.frame.escapeLatch);
 }
 
 // Escape from a running game: everybody leaves, scores are forgotten.
@@ -116,7 +106,7 @@ void GameStep(Client& client) {
   RoundState& round = client.round;
   Input& input = client.input;
   bool ctrl = input.KeyDown(scan::kLeftCtrl) || input.KeyDown(scan::kRightCtrl);
-  if (Edge(ctrl && input.KeyDown(scan::kP), round.pauseLatch)) round.paused = 1 - round.paused;
+  if (EdgePressed(ctrl && input.KeyDown(scan::kP), round.pauseLatch)) round.paused = 1 - round.paused;
 
   RescheduleTimers(client);
   int64_t now = client.clock.Now();
@@ -146,7 +136,7 @@ void EndRoundStep(Client& client) {
 }
 
 void EndStep(Client& client) {
-  bool space = Edge(client.input.KeyDown(scan::kSpace), client.round.endSpaceLatch);
+  bool space = EdgePressed(client.input.KeyDown(scan::kSpace), client.round.endSpaceLatch);
   bool escape = EscapePressed(client);
   if (space || escape) LeaveToMenu(client);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "client/core/client.h"
+#include "client/core/key_latch.h"
 #include "client/core/local_game.h"
 #include "client/core/mouse.h"
 #include "client/core/network_hooks.h"
@@ -12,17 +13,6 @@
 namespace kb {
 
 namespace {
-
-// An edge action: fires once when the key goes down, re-armed when it is up.
-bool Pressed(bool down, int& latch) {
-  if (!down) {
-    latch = 0;
-    return false;
-  }
-  if (latch) return false;
-  latch = 1;
-  return true;
-}
 
 bool ButtonHeld(const Client& client, int x, int y) {
   return client.frame.leftButton && MouseInButton(client, x, y);
@@ -65,8 +55,8 @@ void MenuStep(Client& client) {
     if (frame.newClick && inBox) player.active = !player.active;
     player.clickLatch = frame.leftButton ? 1 : 0;
     // Slot 6 has no keys (code 0): it is steered with the mouse.
-    if (Pressed(player.leftKey != 0 && input.KeyDown(player.leftKey), player.leftLatch)) player.active = 1;
-    if (Pressed(player.rightKey != 0 && input.KeyDown(player.rightKey), player.rightLatch)) player.active = 0;
+    if (EdgePressed(player.leftKey != 0 && input.KeyDown(player.leftKey), player.leftLatch)) player.active = 1;
+    if (EdgePressed(player.rightKey != 0 && input.KeyDown(player.rightKey), player.rightLatch)) player.active = 0;
   }
 
   if (frame.newClick && my >= 455 && my < 475) {
@@ -74,7 +64,7 @@ void MenuStep(Client& client) {
     if (mx >= 395 && mx < 415) round.upgradesOption = !round.upgradesOption;
   }
 
-  bool enter = Pressed(input.KeyDown(scan::kEnter), frame.enterLatch);
+  bool enter = EdgePressed(input.KeyDown(scan::kEnter), frame.enterLatch);
   if (enter || ButtonHeld(client, 405, 505)) {
     SetGameState(client, kStateNetChoose);
     return;
@@ -91,7 +81,7 @@ void MenuStep(Client& client) {
   if (RepeatStep(client, input.KeyDown(scan::kPageDown), frame.pageDownLatch) && round.botCount > 0)
     --round.botCount;
 
-  if (Pressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) frame.quit = true;
+  if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) frame.quit = true;
 }
 
 void NetChooseStep(Client& client) {
@@ -106,7 +96,7 @@ void NetChooseStep(Client& client) {
     SetGameState(client, kStateNetLan);
     return;
   }
-  if (Pressed(input.KeyDown(scan::kEscape), client.frame.escapeLatch)) SetGameState(client, kStateMenu);
+  if (EdgePressed(input.KeyDown(scan::kEscape), client.frame.escapeLatch)) SetGameState(client, kStateMenu);
 }
 
 void NetFailStep(Client& client) {

@@ -60,6 +60,22 @@ TEST_F(LocalRound, StepsKeepTheirPaceAndPauseFreezesHeadsWhileTimersRun) {
   EXPECT_EQ(state(), kStateEndRound);  // round end is tested while paused
 }
 
+TEST_F(LocalRound, HeadOnTheLowerSlotDrawsFirstAndALaterDeathPaysTheEarlierOne) {
+  StartGame(3);
+  Place(slot(0), 100, 300, 0.5f);    // to the right...
+  Place(slot(1), 110, 300, 180.5f);  // ...meets this one head-on at x = 105
+  Place(slot(2), 102, 307, 270.5f);  // and this one runs up into slot 0's new segment
+  t.clock.Advance(51);
+  MovementStep(t.client);
+  EXPECT_EQ(slot(0).dead, 0);
+  EXPECT_EQ(slot(1).dead, 1);
+  EXPECT_EQ(slot(2).dead, 1);
+  // Slot 1 went first and paid slots 0 and 2; slot 2 then paid slot 0.
+  EXPECT_EQ(slot(0).score, 2);
+  EXPECT_EQ(slot(1).score, 0);
+  EXPECT_EQ(slot(2).score, 1);
+}
+
 TEST_F(LocalRound, GapLeavesAHoleAnotherHeadPassesThrough) {
   StartGame(3);
   Place(slot(0), 100, 200, 0.5f);
@@ -98,6 +114,8 @@ TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
   ASSERT_EQ(round().scoreList.size(), 5u);
   EXPECT_EQ(round().scoreList[1].colour, round().botList[2].colour);
   EXPECT_EQ(round().scoreList[2].score, 39);
+  Frame();
+  EXPECT_EQ(state(), kStateEnd);  // the Space still held does not leave the table at once
   Key(scan::kSpace, false);
   Frame();
   Key(scan::kSpace, true);

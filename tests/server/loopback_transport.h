@@ -9,40 +9,29 @@
 #include "common/platform/core/random.h"
 #include "server/server_game.h"
 #include "server/transport.h"
+#include "tests/server/wire_client.h"
 
 namespace kb::testing {
 
-// Keeps every message the game sends, in order, per connection and overall.
+// Keeps every message the game sends, in order, in readable form.
 class LoopbackTransport final : public Transport {
  public:
   void Send(ConnectionId connection, std::string_view message) override {
-    for (std::string_view m : SplitMessages(message)) log.emplace_back(connection, std::string(m));
+    for (std::string_view m : SplitMessages(message)) log.emplace_back(connection, Readable(std::string(m)));
   }
-
-  // Messages to one connection, fields joined by spaces: "MODE 10".
+  // Messages to one connection: "MODE 10".
   std::vector<std::string> To(ConnectionId connection) const {
     std::vector<std::string> out;
-    for (const auto& [c, m] : log) {
-      if (c == connection) out.push_back(Readable(m));
-    }
+    for (const auto& [c, m] : log)
+      if (c == connection) out.push_back(m);
     return out;
   }
   // Every message as "to: MODE 10", in sending order.
   std::vector<std::string> All() const {
     std::vector<std::string> out;
-    for (const auto& [c, m] : log) out.push_back(std::to_string(c) + ": " + Readable(m));
+    for (const auto& [c, m] : log) out.push_back(std::to_string(c) + ": " + m);
     return out;
   }
-  static std::string Readable(std::string m) {
-    for (char& ch : m) {
-      if (ch == kFieldSeparator) ch = ' ';
-      if (ch == kEntrySeparator) ch = '|';
-      if (ch == kSubFieldSeparator) ch = '/';
-    }
-    return m;
-  }
-  void Clear() { log.clear(); }
-
   std::vector<std::pair<ConnectionId, std::string>> log;
 };
 
@@ -55,19 +44,29 @@ struct GameFixture {
   ServerGame game{settings, clock, random, sent};
 
   GameFixture() { settings.name = "Test%20Server"; }
-
   void Message(ConnectionId c, std::string_view keyword, std::initializer_list<Field> fields = {}) {
     game.HandleMessage(c, SplitMessages(BuildMessage(keyword, fields)).at(0));
   }
-  void Join(ConnectionId c) { Message(c, "JOIN"); }
-  // Advances to the next tick and runs it.
-  void Tick() {
-    clock.Advance(ServerGame::kTickInterval + 1);
-    game.RunTick();
+  void Join(ConnectionId from, ConnectionId to) {
+    for (ConnectionId c = from; c <= to; ++c) Message(c, "JOIN");
   }
+  void Go(ConnectionId from, ConnectionId to) {
+    for (ConnectionId c = from; c <= to; ++c) Message(c, "GO");
+  }
+  // Advances past the tick interval and runs the tick.
+  void Tick(int count = 1) {
+    for (int i = 0; i < count; ++i) clock.Advance(ServerGame::kTickInterval + 1), game.RunTick();
+  }
+  // One tick with only its own messages in the log.
+  void Step() { sent.log.clear(), Tick(); }
   ClientRecord& Record(ConnectionId c) { return *game.Clients().Find(c); }
-  // Keeps every record alive for the silence check.
-  void Ping(ConnectionId c) { Message(c, "PING"); }
+  std::string ColourOf(ConnectionId c) { return std::to_string(Record(c).colour); }
+  // Administration answers to one command line.
+  std::vector<std::string> Admin(std::string_view line, ConnectionId from = 1) {
+    sent.log.clear();
+    Message(from, "ADMIN", {line});
+    return sent.To(from);
+  }
 };
 
 }  // namespace kb::testing
