@@ -67,20 +67,25 @@ TEST(Robustness, GarbageZeroBytesStrangersAndEndlessMessages) {
 }
 
 TEST(Robustness, BurstsAndAPeerThatNeverReads) {
-  LiveServer server;
-  ASSERT_TRUE(server.a.WaitForPrefix("POINT"));  // placed: the heading is no longer reset
-  std::string burst;
-  for (int i = 0; i < 10000; ++i) burst += BuildMessage(Keyword::kAngle, {"UP"});
-  ASSERT_TRUE(server.a.SendRaw(burst + BuildMessage(Keyword::kPing)) && server.a.WaitFor("PONG"));
+  {
+    LiveServer server;
+    ASSERT_TRUE(server.a.WaitForPrefix("POINT"));  // placed: the heading is no longer reset
+    std::string burst;
+    for (int i = 0; i < 10000; ++i) burst += BuildMessage(Keyword::kAngle, {"UP"});
+    ASSERT_TRUE(server.a.SendRaw(burst + BuildMessage(Keyword::kPing)) && server.a.WaitFor("PONG"));
+    server.Stop();
+    // Still counting down, so no tick has wrapped the heading: 10000 turns of
+    // 3.55 degrees on top of a start heading of 0.25..359.25.
+    ASSERT_EQ(server.loop.Game().State(), ServerGame::kCountdown);
+    EXPECT_NEAR(server.loop.Game().Clients()[0].heading, 35500 + 180, 200);
+  }
   // Chat lines go to everyone else; b reads each, the sleeper none and is dropped.
+  LiveServer server;
   WireClient sleeper;
   ASSERT_TRUE(sleeper.Connect(server.settings.port, 4096) && sleeper.Send("JOIN"));
   for (int i = 0; i < 400; ++i)
     ASSERT_TRUE(server.a.Send("CHAT", {std::string(60000, 'x')}) && server.b.WaitForPrefix("CHAT x"));
   server.Stop();
-  ASSERT_EQ(server.loop.Game().State(), ServerGame::kCountdown);
-  // 10000 turns of 3.55 degrees on top of a start heading of 0.25..359.25.
-  EXPECT_NEAR(server.loop.Game().Clients()[0].heading, 35500 + 180, 200);
 }
 
 TEST(Robustness, FiveHundredConnectionsComeAndGo) {
