@@ -10,12 +10,3 @@ if(TARGET kringelbahn-server)
     TIMEOUT 120 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()
 
-# libFuzzer over the receive path and the game's message handling (clang).
-if(KB_BUILD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-  target_compile_options(kb_net PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
-  target_compile_options(kb_server PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
-  add_executable(fuzz_server_receive ${CMAKE_CURRENT_SOURCE_DIR}/server/fuzz/receive_fuzzer.cpp)
-  target_compile_options(fuzz_server_receive PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(fuzz_server_receive PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(fuzz_server_receive PRIVATE kb_server)
-endif()

@@ -1,3 +1,4 @@
+// kb-fuzz-libs: kb_server
 // Arbitrary bytes, cut into receives of arbitrary sizes on three
 // connections, go through the receive buffer into the game, with ticks in
 // between. Every message the game sends must be framed soundly.
