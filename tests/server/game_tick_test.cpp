@@ -145,7 +145,9 @@ TEST(GameTick, BorderDeathComesOneTickLateAndFarEdgesReadAsEmpty) {
   RunningGame g;
   g.Place(1, 795, 300, 0);  // reaches x = 800
   g.Tick();
+  g.Tick();  // x = 800 itself passes the border test
   EXPECT_EQ(g.Record(1).dead, 0);
+  EXPECT_EQ(g.Record(1).x, 805);
 }
 
 TEST(GameTick, HeadOnCrossingsAndDoubleDeaths) {
