@@ -43,7 +43,7 @@ TEST(ConsoleText, SetSwitch) {
   // clang-format off
   struct Case { int before; const char* args; int after; };
   for (const Case& c : {Case{0, "", 1}, {1, "", 0}, {0, "5", 1}, {1, "x", 0}, {0, "ON", 1}, {1, "Off", 0},
-                        {1, "10", 1}, {0, "10", 0}, {0, "onn", 0}, {0, " on", 0}, {7, "oN", 1}, {7, "what", 1}}) {
+                        {1, "10", 1}, {0, "10", 0}, {0, "onn", 0}, {0, " on", 0}, {7, "oN", 1}, {7, "what", 1}, {0, "2", 1}}) {
     // clang-format on
     int value = c.before;
     SetSwitch(value, c.args);
