@@ -65,7 +65,7 @@ TEST_F(LocalBots, BorderBoundsAreDrawnAfreshEachStep) {
   int evadedAt30 = 0;
   for (int seed = 0; seed < 100; ++seed) {
     t.random = Random(seed);
-    for (auto [x, y, always] : {std::tuple{10, 300, 1}, {400, 560, 1}, {60, 300, 0}, {30, 300, -1}}) {
+    for (auto [x, y, always] : {std::tuple{400, 560, 1}, {60, 300, 0}, {30, 300, -1}}) {
       BotRecord& bot = OneBot(90.5f, x, y);
       SteerBot(t.client, bot, now());
       bool evaded = bot.lastEvade == now();

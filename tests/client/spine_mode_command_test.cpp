@@ -31,7 +31,7 @@ TEST(ModeCommand, NamesInAnyCaseFadeFromTheConsoleButNotFromAScript) {
 }
 
 TEST(ModeCommand, UnknownNamesOpenTheConsoleAndNumbersNeedDebugMode) {
-  for (const char* args : {"", "bogus", "net_", "menu ", " menu", "666", "3", "Men\xFC"}) {
+  for (const char* args : {"", "net_", "menu ", "3"}) {
     SpineClient c;
     c.client.frame.gameState = kStateNetChoose;
     c.client.round.botCount = 2;
@@ -44,11 +44,8 @@ TEST(ModeCommand, UnknownNamesOpenTheConsoleAndNumbersNeedDebugMode) {
   SpineClient c;
   c.client.frame.debugMode = 1;
   for (auto [args, state] : {std::pair{"666", kStateHell},
-                             {" 3", kStateGame},
-                             {"$18", kStateWtf},
                              {"22x", kStateConnectionLost},
                              {"0", kStateConnectionLost},
-                             {"-1", kStateConnectionLost},
                              {"Menu", kStateMenu}}) {
     ModeCommand(c.client, args, true);
     EXPECT_EQ(c.State(), state) << args;
