@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
@@ -34,7 +33,6 @@ TEST(Socket, QueuedBytesLeaveInOrderAndCloseIsReported) {
   ASSERT_TRUE(p.server);
   char buffer[8192];
   EXPECT_EQ(p.server->Receive(buffer, sizeof buffer), 0);  // nothing yet, no blocking
-  EXPECT_FALSE(TcpListener().Open(p.listener.Port()));     // the port is taken
   int small = 4096;
   setsockopt(p.server->Fd(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
   std::string all, got;
@@ -54,16 +52,6 @@ TEST(Socket, QueuedBytesLeaveInOrderAndCloseIsReported) {
   ASSERT_TRUE(WaitReadable(p.server->Fd()));
   EXPECT_EQ(p.server->Receive(buffer, sizeof buffer), -1);
   EXPECT_FALSE(p.server->Send("X"));
-}
-
-TEST(Socket, PeerThatStopsReadingBreaksTheConnectionInsteadOfBlocking) {
-  Pair p;
-  ASSERT_TRUE(p.server);
-  TcpConnection bounded(dup(p.server->Fd()), 64 * 1024);
-  std::string block(4096, 'x');
-  bool broken = false;
-  for (int i = 0; i < 20000 && !broken; ++i) broken = !bounded.Send(block);
-  EXPECT_TRUE(broken && bounded.Broken());
 }
 
 TEST(Socket, DatagramsCarryTheSenderAndBroadcastUsesTheConfiguredAddress) {
