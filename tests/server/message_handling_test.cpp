@@ -84,8 +84,8 @@ TEST(ServerMessages, ChatAngleGoPingAndLeave) {
   f.sent.log.clear();
   f.Message(2, "CHAT", {"Hallo \xE4"});  // to every other record with the sender's colour
   EXPECT_EQ(f.sent.All(), (V{"1: CHAT Hallo \xE4 " + f.ColourOf(2), "3: CHAT Hallo \xE4 " + f.ColourOf(2)}));
-  for (const char* turn : {"UP", "DOWN", "DOWN", "up", "", "LEFT"})
-    f.Message(1, "ANGLE", {turn});  // last three ignored
+  // One turn is 3.55 degrees; wrongly cased or unknown turns are ignored.
+  for (const char* turn : {"UP", "DOWN", "DOWN", "up", "", "LEFT"}) f.Message(1, "ANGLE", {turn});
   EXPECT_FLOAT_EQ(f.Record(1).heading, -3.55f);
   f.Pause();
   f.Message(1, "ANGLE", {"UP"});  // paused: ignored
