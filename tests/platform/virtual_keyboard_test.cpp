@@ -44,15 +44,11 @@ TEST(VirtualKeyboard, EitherSideModifiersMouseButtonsAndBadCodes) {
   keys.KeyDown(163, 0);
   EXPECT_TRUE(keys.Down(vk::kControl));
   EXPECT_FALSE(keys.Down(162));
-
+  // A click between two frames is seen once.
   keys.ButtonDown(vk::kLeftButton);
   keys.ButtonUp(vk::kLeftButton);
-  keys.ButtonDown(vk::kMiddleButton);
   EXPECT_TRUE(keys.Query(vk::kLeftButton));
   EXPECT_FALSE(keys.Query(vk::kLeftButton));
-  EXPECT_FALSE(keys.Query(vk::kRightButton));
-  EXPECT_TRUE(keys.Query(vk::kMiddleButton));
-  EXPECT_TRUE(keys.Query(vk::kMiddleButton));
 
   for (int code : {-1, 0, vk::kCount, 100000}) {
     keys.KeyDown(code, 0);
