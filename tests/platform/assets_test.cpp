@@ -13,7 +13,7 @@ Image Decode(assets::Bytes bytes) { return DecodePicture(bytes.data, bytes.size)
 
 constexpr Colour kWhite = Rgb(255, 255, 255);
 
-TEST(Assets, EveryPictureDecodesToItsSizeFormatAndBackground) {
+TEST(Assets, EveryPictureDecodesAndTheCursorHasNoMixedEdges) {
   const struct {
     const char* name;
     assets::Bytes bytes;
@@ -46,9 +46,8 @@ TEST(Assets, EveryPictureDecodesToItsSizeFormatAndBackground) {
   }
   EXPECT_EQ(assets::ItemIcon(0).size, 0u);
   EXPECT_EQ(assets::ItemIcon(4).data, nullptr);
-}
 
-TEST(Assets, CursorIsBlackAndWhiteOnExactMagenta) {
+  // The cursor is black and white on exact magenta.
   Image cursor = Decode(assets::Cursor());
   EXPECT_NE(cursor.Pixel(0, 0), kMagenta);  // the tip
   EXPECT_EQ(cursor.Pixel(0, 20), kMagenta);

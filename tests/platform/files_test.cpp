@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 
 #include "tests/platform/temp_dir.h"
 
@@ -53,15 +52,6 @@ TEST(Files, ListDirectoryFiltersSortsAndMarksDirectories) {
   entries = ListDirectory("*.TXT");
   ASSERT_EQ(chdir(previous), 0);
   EXPECT_TRUE(entries.size() == 1 && entries[0].name == "notes.txt");
-}
-
-TEST(Files, HomeDirectoryFollowsHomeWithoutTrailingSlash) {
-  std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
-  setenv("HOME", "/tmp/somewhere///", 1);
-  EXPECT_EQ(HomeDirectory(), "/tmp/somewhere");
-  unsetenv("HOME");  // the password database still names a directory
-  EXPECT_FALSE(HomeDirectory().empty());
-  if (!saved.empty()) setenv("HOME", saved.c_str(), 1);
 }
 
 }  // namespace

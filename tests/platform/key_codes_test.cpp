@@ -11,7 +11,7 @@
 namespace kb {
 namespace {
 
-TEST(KeyCodes, EveryKeyTheGameNamesHasItsDistinctScanCode) {
+TEST(KeyCodes, ScanCodesAreDistinctAndVirtualKeysFollowTheLayout) {
   // clang-format off
   const std::pair<SDL_Scancode, int> named[] = {
       {SDL_SCANCODE_ESCAPE, scan::kEscape}, {SDL_SCANCODE_7, scan::k7}, {SDL_SCANCODE_EQUALS, scan::kAcute},
@@ -37,9 +37,8 @@ TEST(KeyCodes, EveryKeyTheGameNamesHasItsDistinctScanCode) {
   EXPECT_GE(seen.size(), 100u);
   EXPECT_EQ(ScanCodeOf(static_cast<SDL_Scancode>(-1)), 0);
   EXPECT_EQ(ScanCodeOf(static_cast<SDL_Scancode>(SDL_NUM_SCANCODES)), 0);
-}
 
-TEST(KeyCodes, VirtualKeysFollowTheLayoutForLettersOnly) {
+  // Virtual keys follow the layout for letters only.
   const struct {
     SDL_Scancode sdl;
     SDL_Keycode sym;
