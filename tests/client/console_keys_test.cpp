@@ -73,13 +73,6 @@ TEST(ConsoleKeys, OpeningAndClosing) {
   EXPECT_EQ(k.State(), "enabled 'old'");
   k.Tap(scan::kGrave);
   EXPECT_EQ(k.State(), "enabled open ''");  // opening empties the input
-  // Escape closes once per press: a press still latched from before is ignored.
-  k.client.frame.escapeLatch = 1;
-  k.Hold(scan::kEscape);
-  EXPECT_EQ(k.console.isOpen, 1);
-  k.Hold(scan::kEscape, false);
-  k.Hold(scan::kEscape);
-  EXPECT_EQ(k.State(), "enabled ''");
 }
 
 TEST(ConsoleKeys, FrozenIgnoresKeysButNotTheDevToggle) {
