@@ -1,16 +1,13 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "client/console/command_registry.h"
 #include "client/console/console.h"
 #include "tests/client/client_fixture.h"
+#include "tests/platform/temp_dir.h"
 
 namespace kb {
 
@@ -23,7 +20,6 @@ struct ConsoleTestClient : TestClient {
     RegisterCommands(client);
     client.console.hooks.messageBox = [this](const std::string& title, const std::string& text,
                                              bool warning) {
-      std::lock_guard lock(boxesMutex);
       boxes.push_back(title + "|" + text + (warning ? "|warning" : "|info"));
     };
   }
@@ -43,31 +39,14 @@ struct ConsoleTestClient : TestClient {
     for (const ConsoleLine& line : client.console.lines.Snapshot()) colours.push_back(line.colour);
     return colours;
   }
-  std::mutex boxesMutex;
   Strings boxes;
 };
 
 // A fresh directory that is the current directory while the object lives.
-struct TempWorkDir {
-  TempWorkDir() {
-    char pattern[] = "/tmp/kb_console_XXXXXX";
-    path = mkdtemp(pattern);
-    std::filesystem::current_path(path);
-  }
-  ~TempWorkDir() {
-    std::filesystem::current_path(previous);
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-  static void Write(const std::string& name, const std::string& bytes) {
-    std::ofstream(name, std::ios::binary) << bytes;
-  }
-  static std::string Read(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+struct TempWorkDir : TempDir {
+  TempWorkDir() { std::filesystem::current_path(Path()); }
+  ~TempWorkDir() { std::filesystem::current_path(previous); }
   std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::path path;
 };
 
 }  // namespace kb

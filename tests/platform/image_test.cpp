@@ -30,7 +30,7 @@ TEST(Image, EveryOperationIsClippedAtAllFourBorders) {
   EXPECT_EQ(image.Pixel(1, 1), 7u);
 }
 
-TEST(Image, LineEndsAndCircleRadiusAreExact) {
+TEST(Image, ExactShapesXorKeyedAndBlendedDrawing) {
   Image image(20, 20);
   image.Line(2, 3, 7, 5, 9);
   EXPECT_EQ(image.Pixel(2, 3), 9u);
@@ -40,15 +40,12 @@ TEST(Image, LineEndsAndCircleRadiusAreExact) {
   EXPECT_EQ(image.Pixel(14, 10), 0u);
   EXPECT_EQ(image.Pixel(12, 12), 5u);  // 8 <= 9
   EXPECT_EQ(image.Pixel(13, 12), 0u);  // 13 > 9
-}
-
-TEST(Image, XorKeyedAndBlendedDrawing) {
-  Image image(4, 4, 0x0000FF);
-  image.SetXorMode(true);
-  image.FillBox(0, 0, 2, 2, 0x00FFFF);
-  EXPECT_EQ(image.Pixel(0, 0), 0x00FF00u);
-  image.FillBox(0, 0, 2, 2, 0x00FFFF);  // twice restores the picture
-  EXPECT_EQ(image.Pixel(0, 0), 0x0000FFu);
+  Image xored(4, 4, 0x0000FF);
+  xored.SetXorMode(true);
+  xored.FillBox(0, 0, 2, 2, 0x00FFFF);
+  EXPECT_EQ(xored.Pixel(0, 0), 0x00FF00u);
+  xored.FillBox(0, 0, 2, 2, 0x00FFFF);  // twice restores the picture
+  EXPECT_EQ(xored.Pixel(0, 0), 0x0000FFu);
 
   Image sprite(2, 1);
   sprite.SetPixel(0, 0, kMagenta);

@@ -19,9 +19,8 @@ TEST(MessageBox, HeadlessBoxesPrintTitleAndTextAndAnswerNo) {
   // Latin-1 inside the game, UTF-8 on the terminal.
   EXPECT_NE(output.find("Fehler: Nicht sch\xC3\xB6n.\n"), std::string::npos);
   EXPECT_GT(output.find("Wirklich?"), output.find("Fehler"));
-}
 
-TEST(MessageBox, WithoutAnyDisplayFromSeveralThreadsLinesStayWhole) {
+  // Without any display at all, from several threads, lines stay whole.
   setenv("SDL_VIDEODRIVER", "x11", 1);
   unsetenv("DISPLAY");
   unsetenv("WAYLAND_DISPLAY");
@@ -30,7 +29,7 @@ TEST(MessageBox, WithoutAnyDisplayFromSeveralThreadsLinesStayWhole) {
   std::thread second([] { ShowMessageBox("B", "from a connection", MessageKind::kInfo); });
   first.join();
   second.join();
-  std::string output = testing::internal::GetCapturedStderr();
+  output = testing::internal::GetCapturedStderr();
   EXPECT_NE(output.find("A: from a script\n"), std::string::npos);
   EXPECT_NE(output.find("B: from a connection\n"), std::string::npos);
   OpenUrl("https://example.org/");  // no desktop: nothing happens, nothing hangs

@@ -15,18 +15,12 @@ class SdlPlatformTest : public testing::Test {
   void SetUp() override { ASSERT_TRUE(platform.Init()); }
 
   static void Push(Uint32 type, SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN, SDL_Keycode sym = 0,
-                   const char* text = "", Uint8 button = 0) {
+                   const char* text = "") {
     SDL_Event event{};
     event.type = type;
-    if (type == SDL_KEYDOWN || type == SDL_KEYUP) {
-      event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-      event.key.keysym.scancode = scancode, event.key.keysym.sym = sym;
-    } else if (type == SDL_TEXTINPUT) {
-      std::strncpy(event.text.text, text, sizeof event.text.text - 1);
-    } else {
-      event.button.button = button;
-      event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    }
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.scancode = scancode, event.key.keysym.sym = sym;
+    if (type == SDL_TEXTINPUT) std::strncpy(event.text.text, text, sizeof event.text.text - 1);
     SDL_PushEvent(&event);
   }
 
@@ -47,9 +41,6 @@ TEST_F(SdlPlatformTest, OpensPresentsReopensAndTakesTheCloseRequestOnce) {
   ASSERT_TRUE(platform.Open(true, 0, 0));
   EXPECT_FALSE(platform.WindowPosition(x, y));  // full screen has no window position
   platform.Present(frame);
-  platform.Poll();
-  EXPECT_TRUE(platform.MouseX() >= 0 && platform.MouseX() < 800);
-  EXPECT_TRUE(platform.MouseY() >= 0 && platform.MouseY() < 600);
   ASSERT_TRUE(platform.Open(false, 10, 10));  // opening again replaces the display
   EXPECT_EQ(platform.ClipboardText(), "");    // no desktop, no clipboard
 
@@ -68,8 +59,6 @@ TEST_F(SdlPlatformTest, KeyEventsFeedTheQueryAndTheCharacters) {
   Push(SDL_KEYUP, SDL_SCANCODE_Y, SDLK_z);
   Push(SDL_KEYDOWN, SDL_SCANCODE_LEFTBRACKET, 0xFC);
   Push(SDL_TEXTINPUT, {}, 0, "\xC3\xBC");
-  Push(SDL_MOUSEBUTTONDOWN, {}, 0, "", SDL_BUTTON_RIGHT);
-  Push(SDL_MOUSEBUTTONUP, {}, 0, "", SDL_BUTTON_RIGHT);
   platform.Poll();
   EXPECT_TRUE(platform.AsyncKey('Z'));  // a tap within one frame is seen once
   EXPECT_FALSE(platform.AsyncKey('Z'));
@@ -78,8 +67,6 @@ TEST_F(SdlPlatformTest, KeyEventsFeedTheQueryAndTheCharacters) {
   EXPECT_TRUE(platform.AsyncKey(186));
   EXPECT_TRUE(platform.AsyncKey(186));  // still held
   EXPECT_EQ(platform.KeyToChar(186), 0xFC);
-  EXPECT_TRUE(platform.AsyncKey(vk::kRightButton));
-  EXPECT_FALSE(platform.AsyncKey(vk::kRightButton));
   EXPECT_EQ(platform.KeyToChar(vk::kLeftButton), 0);
   EXPECT_EQ(platform.KeyToChar(-5), 0);
   EXPECT_FALSE(platform.KeyDown(-1));

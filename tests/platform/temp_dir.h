@@ -4,7 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 namespace kb {
@@ -29,9 +29,8 @@ class TempDir {
     std::ofstream(File(name), std::ios::binary) << bytes;
   }
   std::string Read(const std::string& name) const {
-    std::ostringstream bytes;
-    bytes << std::ifstream(File(name), std::ios::binary).rdbuf();
-    return bytes.str();
+    std::ifstream in(File(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
  private:

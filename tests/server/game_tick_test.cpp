@@ -27,6 +27,11 @@ struct RunningGame : testing::GameFixture {
     r.gapStart = 0;
     r.nextGap = clock.Now() + 100000;
   }
+  // Every head but the winner's outside the field: the round ends at the next tick.
+  void OnlySurvivor(ConnectionId winner) {
+    for (const ClientRecord& r : game.Clients()) Place(r.connection, 900, 100, 0);
+    Place(winner, 400, 300, 0);
+  }
   // From a finished round to the next running one.
   void NextRound() {
     for (int i = 0; i < 2; ++i) {
@@ -41,37 +46,39 @@ struct RunningGame : testing::GameFixture {
       s += std::to_string(r.points) + "/" + std::to_string(r.colour) + "/" + std::to_string(r.wins) + "|";
     return s.substr(0, s.size() - 1);
   }
-  // "1: m", "2: m" for each message, as a tick sends to both players.
-  static V Both(const V& messages) {
-    V out;
-    for (const auto& m : messages) out.insert(out.end(), {"1: " + m, "2: " + m});
-    return out;
-  }
 };
 
-const V kTail7 = {"1: MODE 7", "1: PAUSE 0", "2: MODE 7", "2: PAUSE 0"};
-const V kTail8 = {"1: MODE 8", "1: PAUSE 0", "2: MODE 8", "2: PAUSE 0"};
-const V kTail9 = {"1: MODE 9", "1: PAUSE 0", "2: MODE 9", "2: PAUSE 0"};
+// "1: m", "2: m" for each message, as a tick sends to both players.
+V Both(const V& messages) {
+  V out;
+  for (const auto& m : messages) out.insert(out.end(), {"1: " + m, "2: " + m});
+  return out;
+}
+// Each tick ends with the state for each player in turn.
+V Tail(int mode) {
+  return {"1: MODE " + std::to_string(mode), "1: PAUSE 0", "2: MODE " + std::to_string(mode), "2: PAUSE 0"};
+}
 V operator+(V a, const V& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 
 TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   RunningGame f(2, false);
   f.Join(1, 2);
   f.Step();
-  EXPECT_EQ(f.sent.All(), RunningGame::Both({"CLEAR", f.Scores()}) + kTail7);
+  EXPECT_EQ(f.sent.All(), Both({"CLEAR", f.Scores()}) + Tail(7));
   f.Step();  // placement, 51 ms after the round timer
   ClientRecord &a = f.Record(1), &b = f.Record(2);
   EXPECT_TRUE(a.x >= 75 && a.x <= 725 && a.y >= 75 && a.y <= 500);
   EXPECT_EQ(a.heading - static_cast<int>(a.heading), 0.25f);
   EXPECT_TRUE(a.nextGap - f.clock.Now() >= 1500 && a.nextGap - f.clock.Now() <= 4000);
-  std::string pa = "POINT " + std::to_string(a.x) + " " + std::to_string(a.y) + " " + f.ColourOf(1);
-  std::string pb = "POINT " + std::to_string(b.x) + " " + std::to_string(b.y) + " " + f.ColourOf(2);
-  V points = {"1: " + pa, "1: " + pb, "2: " + pa, "2: " + pb};
-  EXPECT_EQ(f.sent.All(), RunningGame::Both({"TIME 4949"}) + points + kTail7);
+  auto point = [&](ConnectionId c) {
+    return "POINT " + std::to_string(f.Record(c).x) + " " + std::to_string(f.Record(c).y) + " " +
+           f.ColourOf(c);
+  };
+  V points = {"1: " + point(1), "1: " + point(2), "2: " + point(1), "2: " + point(2)};
+  EXPECT_EQ(f.sent.All(), Both({"TIME 4949"}) + points + Tail(7));
   f.Go(1, 2);
   f.Step();
-  EXPECT_EQ(f.sent.All(),
-            RunningGame::Both({"TIME 4898"}) + points + RunningGame::Both({f.Scores()}) + kTail8);
+  EXPECT_EQ(f.sent.All(), Both({"TIME 4898"}) + points + Both({f.Scores()}) + Tail(8));
 
   // B runs down across the row A is heading along; A reaches B's trail.
   f.game.FieldImage().Clear();
@@ -79,20 +86,18 @@ TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   f.Place(2, 110, 295, 90);
   f.Step();
   std::string ca = " " + f.ColourOf(1), cb = " " + f.ColourOf(2);
-  EXPECT_EQ(f.sent.All(),
-            RunningGame::Both({"LINE 100 300 105 300" + ca, "LINE 110 295 110 300" + cb}) + kTail8);
+  EXPECT_EQ(f.sent.All(), Both({"LINE 100 300 105 300" + ca, "LINE 110 295 110 300" + cb}) + Tail(8));
   f.Step();
   EXPECT_EQ(a.dead + 2 * b.dead, 1);
   EXPECT_EQ(b.points, 1);
   std::string after = f.Scores();
-  EXPECT_EQ(
-      f.sent.All(),
-      RunningGame::Both({after, "LINE 105 300 110 300" + ca, "LINE 110 300 110 305" + cb, after}) + kTail9);
+  EXPECT_EQ(f.sent.All(),
+            Both({after, "LINE 105 300 110 300" + ca, "LINE 110 300 110 305" + cb, after}) + Tail(9));
   f.Step();
-  EXPECT_EQ(f.sent.All(), RunningGame::Both({"WINNER" + cb}) + kTail9);
+  EXPECT_EQ(f.sent.All(), Both({"WINNER" + cb}) + Tail(9));
   f.Go(1, 2);
   f.Step();
-  EXPECT_EQ(f.sent.All(), RunningGame::Both({"WINNER" + cb, "CLEAR", after}) + kTail7);
+  EXPECT_EQ(f.sent.All(), Both({"WINNER" + cb, "CLEAR", after}) + Tail(7));
   EXPECT_EQ(a.placed + b.placed, 0);
   EXPECT_EQ(f.game.FieldImage().Pixel(110, 300), 0u);
 }
@@ -105,12 +110,9 @@ TEST(GameTick, WaitingPhasesEndOnAllReadyOrAfterTheirTime) {
   f.Tick();
   EXPECT_EQ(f.game.State(), ServerGame::kCountdown);
   int64_t start = f.game.RoundTimer();
-  f.clock.Set(start + 5000);
-  f.game.RunTick();
+  f.TickAt(start + 5000);
   EXPECT_EQ(f.game.State(), ServerGame::kCountdown);  // exactly 5000: not yet
-  f.clock.Set(start + 5001);
-  f.sent.log.clear();
-  f.game.RunTick();
+  f.TickAt(start + 5001);
   EXPECT_EQ(f.game.State(), ServerGame::kRunning);
   EXPECT_EQ(f.sent.To(1).front(), "TIME -1");  // the last countdown tick may go below 0
   // A round over waits its full five seconds for the one that is not ready.
@@ -119,11 +121,9 @@ TEST(GameTick, WaitingPhasesEndOnAllReadyOrAfterTheirTime) {
   ASSERT_EQ(f.game.State(), ServerGame::kRoundOver);
   start = f.game.RoundTimer();
   f.Go(1, 2);
-  f.clock.Set(start + 5000);
-  f.game.RunTick();
+  f.TickAt(start + 5000);
   EXPECT_EQ(f.game.State(), ServerGame::kRoundOver);
-  f.clock.Set(start + 5001);
-  f.game.RunTick();
+  f.TickAt(start + 5001);
   EXPECT_EQ(f.game.State(), ServerGame::kCountdown);
 }
 
@@ -137,11 +137,7 @@ TEST(GameTick, BorderDeathComesOneTickLateAndFarEdgesReadAsEmpty) {
   f.Step();
   EXPECT_EQ(f.Record(1).dead, 1);
   EXPECT_EQ(f.Record(2).points, 1);
-  // No scores for a border death itself: only the round end's, after the last segment.
-  V to2 = f.sent.To(2);
-  EXPECT_EQ(to2[0], "LINE 803 300 808 300 " + f.ColourOf(1));
-  EXPECT_EQ(std::count_if(to2.begin(), to2.end(), [](auto& m) { return m.starts_with("SCORES"); }), 1);
-  EXPECT_TRUE(to2[2].starts_with("SCORES"));
+  EXPECT_EQ(f.sent.To(2)[0], "LINE 803 300 808 300 " + f.ColourOf(1));  // the last segment still goes out
   RunningGame g;
   g.Place(1, 795, 300, 0);  // reaches x = 800
   g.Tick();
@@ -169,15 +165,6 @@ TEST(GameTick, HeadOnCrossingsAndDoubleDeaths) {
   EXPECT_EQ(f.Record(2).points, 1);  // 1 died first
   f.Tick();
   EXPECT_EQ(f.game.WinnerColour(), 0u);  // nobody has won yet
-  // B wins a round, then both die: B's colour is repeated.
-  for (int y : {300, 900}) {
-    f.NextRound();
-    f.Place(1, 900, 300, 0);
-    f.Place(2, 400, y, 0);
-    f.Tick();
-    f.Step();
-  }
-  EXPECT_EQ(f.sent.To(1).front(), "WINNER " + f.ColourOf(2));
 }
 
 TEST(GameTick, HeadingNormalisationAndMovementRounding) {
@@ -207,9 +194,6 @@ TEST(GameTick, GapsLeaveHolesThatOthersPassThrough) {
     V to2 = f.sent.To(2);
     drawn.push_back(
         std::count_if(to2.begin(), to2.end(), [&](auto& m) { return m.substr(m.rfind(' ')) == own; }));
-    if (i == 1) {
-      EXPECT_TRUE(a.gapStart == f.clock.Now() - 51 && a.nextGap - f.clock.Now() >= 1500);
-    }
   }
   // At the gap's time nothing is drawn; 175 ms after it began drawing resumes.
   EXPECT_EQ(drawn, (std::vector<long>{0, 0, 0, 0, 1}));
@@ -224,8 +208,7 @@ TEST(GameTick, GameIsWonAtTenPointsPerOpponent) {
     f.Record(1).points = f.game.TargetScore() - players;
     for (int round = 0; round < 2; ++round) {  // one point short, then the last
       if (round) f.NextRound();
-      for (int c = 2; c <= players; ++c) f.Place(c, 900, 100 * c, 0);
-      f.Place(1, 400, 300, 0);
+      f.OnlySurvivor(1);
       f.Tick();
       f.Step();
       EXPECT_EQ(f.game.State(), round ? ServerGame::kGameOver : ServerGame::kRoundOver) << players;
@@ -241,27 +224,19 @@ TEST(GameTick, SpectatorsJoinOnlyAtANewGame) {
   RunningGame f;
   f.Join(3, 3);
   f.Record(1).points = 9;
-  f.Place(1, 400, 300, 0);
-  f.Place(2, 900, 300, 0);
+  f.OnlySurvivor(1);
   f.Tick(2);  // 10 < 20 points with three records: a new round
   f.NextRound();
   EXPECT_EQ(f.Record(3).playing, 0);
   f.sent.log.clear();
   f.Record(1).points = 20;
-  f.Place(1, 400, 300, 0);
-  f.Place(2, 900, 300, 0);
+  f.OnlySurvivor(1);
   f.Tick(2);
   ASSERT_EQ(f.game.State(), ServerGame::kGameOver);
   // The spectator sees the drawing but gets no MODE, PAUSE or TIME.
   for (const std::string& m : f.sent.To(3))
     EXPECT_FALSE(m.starts_with("MODE") || m.starts_with("PAUSE") || m.starts_with("TIME")) << m;
-  int64_t start = f.game.RoundTimer();
-  f.clock.Set(start + 20000);
-  f.game.RunTick();
-  EXPECT_EQ(f.game.State(), ServerGame::kGameOver);
-  f.clock.Set(start + 20001);
-  f.sent.log.clear();
-  f.game.RunTick();
+  f.TickAt(f.game.RoundTimer() + 20001);
   EXPECT_EQ(f.game.State(), ServerGame::kCountdown);
   for (ConnectionId c : {1, 2, 3}) EXPECT_TRUE(f.Record(c).playing == 1 && f.Record(c).points == 0);
   EXPECT_EQ(f.sent.To(3), (V{"CLEAR", f.Scores(), "MODE 7", "PAUSE 0"}));
@@ -269,23 +244,15 @@ TEST(GameTick, SpectatorsJoinOnlyAtANewGame) {
 
 TEST(GameTick, FewerThanTwoRecordsFallBackToWaitingEvenWhilePaused) {
   RunningGame f;
-  f.settings.adminPassword = "a";
-  f.Admin("LOGIN a");
-  f.Admin("PAUSE");
+  f.Pause();
   f.Place(1, 400, 300, 0);
   f.Step();
   EXPECT_EQ(f.Record(1).x, 400);  // frozen, but the state is still reported
   EXPECT_EQ(f.sent.To(2), (V{"MODE 8", "PAUSE 1"}));
-  f.Record(1).points = 5;
   f.game.HandleClosed(2);
   f.Tick();
   EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
   EXPECT_EQ(f.sent.To(1).back(), "PAUSE 1");
-  f.Admin("PAUSE");
-  f.Join(4, 4);
-  f.Tick();
-  EXPECT_EQ(f.game.State(), ServerGame::kCountdown);
-  EXPECT_EQ(f.Record(1).points, 0);  // a new game
 }
 
 TEST(GameTick, OneSilentClientIsDroppedPerTick) {

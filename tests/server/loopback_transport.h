@@ -59,6 +59,8 @@ struct GameFixture {
   }
   // One tick with only its own messages in the log.
   void Step() { sent.log.clear(), Tick(); }
+  // A tick at a given time, with only its own messages in the log.
+  void TickAt(int64_t time) { sent.log.clear(), clock.Set(time), game.RunTick(); }
   ClientRecord& Record(ConnectionId c) { return *game.Clients().Find(c); }
   std::string ColourOf(ConnectionId c) { return std::to_string(Record(c).colour); }
   // Administration answers to one command line.
@@ -67,6 +69,7 @@ struct GameFixture {
     Message(from, "ADMIN", {line});
     return sent.To(from);
   }
+  void Pause() { settings.adminPassword = "a", Admin("LOGIN a"), Admin("PAUSE"); }
 };
 
 }  // namespace kb::testing

@@ -70,7 +70,6 @@ class WireClient {
     return closed_;
   }
   bool Closed() const { return closed_; }
-  void Disconnect() { connection_.reset(); }
 
  private:
   using Clock = std::chrono::steady_clock;
