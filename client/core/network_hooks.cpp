@@ -1,6 +1,7 @@
 #include "client/core/network_hooks.h"
 
 #include "client/core/client.h"
+#include "client/core/key_latch.h"
 #include "common/platform/core/keys.h"
 
 // Placeholder until network play lands; replaced by its owner. Nothing here
@@ -16,14 +17,9 @@ void StartInternetListFetch(Client&) {}
 void StartLanSearch(Client&) {}
 
 void NetworkStep(Client& client) {
-  auto& frame = client.frame;
-  if (!client.input.KeyDown(scan::kEscape)) {
-    frame.escapeLatch = 0;
-    return;
-  }
-  if (frame.escapeLatch) return;
-  frame.escapeLatch = 1;
-  SetGameState(client, frame.gameState == kStateNetLanManual ? kStateNetLan : kStateNetChoose);
+  FrameState& frame = client.frame;
+  if (EdgePressed(client.input.KeyDown(scan::kEscape), frame.escapeLatch))
+    SetGameState(client, frame.gameState == kStateNetLanManual ? kStateNetLan : kStateNetChoose);
 }
 
 void DrawNetworkScreen(Client&) {}

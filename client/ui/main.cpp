@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "client/core/client.h"
@@ -13,17 +14,14 @@
 // Every end of the game, a failure included, exits with code 0.
 int main() {
   using namespace kb;
-  // On the heap: a script thread stuck in a message box may outlive main's
-  // scope and still refer to them.
-  auto* platform = new SdlPlatform;
+  auto platform = std::make_unique<SdlPlatform>();
   if (!platform->Init()) {
     ShowMessageBox("Fehler", kWindowError, MessageKind::kWarning);
-    delete platform;
     return 0;
   }
-  auto* clock = new SystemClock;
-  auto* random = new Random(Random::FromEntropy());
-  auto* client = new Client(*clock, *random, *platform, *platform);
+  SystemClock clock;
+  Random random = Random::FromEntropy();
+  auto client = std::make_unique<Client>(clock, random, *platform, *platform);
   client->openUrl = OpenUrl;
 
   std::string error = StartClient(*client);
@@ -37,15 +35,11 @@ int main() {
   bool scriptsEnded = client->scripts.WaitIdle(2000);
   platform->Close();
   if (!error.empty()) ShowMessageBox("Fehler", error, MessageKind::kWarning);
-  if (scriptsEnded) {
-    delete client;
-    delete random;
-    delete clock;
-    delete platform;
-    return 0;
+  if (!scriptsEnded) {
+    // A script stuck in a message box still refers to the client: leave
+    // without tearing anything down.
+    std::fflush(nullptr);
+    std::_Exit(0);
   }
-  // A script stuck in a message box still refers to the client: leave
-  // without tearing it down.
-  std::fflush(nullptr);
-  std::_Exit(0);
+  return 0;
 }
