@@ -2,6 +2,7 @@
 
 #include "client/console/console.h"
 #include "client/core/client.h"
+#include "client/core/key_latch.h"
 #include "client/core/local_game.h"
 #include "client/core/network_hooks.h"
 #include "client/core/state_steps.h"
@@ -31,13 +32,7 @@ bool IsLocalRoundState(int state) {
 void FullScreenToggle(Client& client) {
   const Input& input = client.input;
   bool ctrl = input.KeyDown(scan::kLeftCtrl) || input.KeyDown(scan::kRightCtrl);
-  if (!(ctrl && input.KeyDown(scan::kF))) {
-    client.frame.fullScreenLatch = 0;
-    return;
-  }
-  if (client.frame.fullScreenLatch) return;
-  client.frame.fullScreenLatch = 1;
-  SwitchDisplayMode(client);
+  if (EdgePressed(ctrl && input.KeyDown(scan::kF), client.frame.fullScreenLatch)) SwitchDisplayMode(client);
 }
 
 void StateStep(Client& client) {
