@@ -7,6 +7,7 @@
 #include "client/core/local_game.h"
 #include "client/core/mouse.h"
 #include "client/core/network_hooks.h"
+#include "client/core/server_list_hooks.h"
 #include "client/ui/site.h"
 #include "common/platform/core/keys.h"
 

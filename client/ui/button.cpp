@@ -5,6 +5,7 @@
 #include "client/core/client.h"
 #include "client/core/mouse.h"
 #include "client/core/network_hooks.h"
+#include "client/core/server_list_hooks.h"
 #include "client/core/state_steps.h"
 #include "client/ui/put_text.h"
 

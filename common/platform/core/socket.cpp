@@ -49,6 +49,30 @@ bool ResolveIpv4(const std::string& host, int port, sockaddr_in* out) {
   return true;
 }
 
+// A non-blocking connect, waited for by poll so a dead address costs at most
+// timeoutMs instead of the system's minute-long retries.
+bool ConnectWithin(int fd, const sockaddr_in& address, int timeoutMs) {
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
+  if (errno != EINPROGRESS && errno != EINTR) return false;
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (true) {
+    int wait = -1;
+    if (timeoutMs >= 0) {
+      auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return false;
+      wait = static_cast<int>(left.count());
+    }
+    pollfd p{fd, POLLOUT, 0};
+    int ready = poll(&p, 1, wait);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return false;
+    int error = 0;
+    socklen_t length = sizeof error;
+    return getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+  }
+}
+
 }  // namespace
 
 bool InitNetwork() {
@@ -64,13 +88,14 @@ TcpConnection::~TcpConnection() {
   if (fd_ >= 0) close(fd_);
 }
 
-std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int port, bool noDelay) {
+std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int port, bool noDelay,
+                                                   int timeoutMs) {
   if (port <= 0 || port > 65535) return nullptr;
   sockaddr_in address;
   if (!ResolveIpv4(host, port, &address)) return nullptr;
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return nullptr;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  if (!ConnectWithin(fd, address, timeoutMs)) {
     close(fd);
     return nullptr;
   }

@@ -23,9 +23,12 @@ class TcpConnection {
   TcpConnection(const TcpConnection&) = delete;
   TcpConnection& operator=(const TcpConnection&) = delete;
 
-  // Blocking connect to a host name or dotted address, then non-blocking;
-  // nullptr on failure. noDelay sets TCP_NODELAY (game connections).
-  static std::unique_ptr<TcpConnection> Open(const std::string& host, int port, bool noDelay = true);
+  // Connects to a host name or dotted address, waiting at most timeoutMs for
+  // the connection (a negative value waits as long as the system does), then
+  // non-blocking; nullptr on failure. noDelay sets TCP_NODELAY (game
+  // connections).
+  static std::unique_ptr<TcpConnection> Open(const std::string& host, int port, bool noDelay = true,
+                                             int timeoutMs = -1);
 
   int Fd() const { return fd_; }
   bool Broken() const { return broken_; }

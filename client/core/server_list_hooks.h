@@ -1,0 +1,29 @@
+#pragma once
+
+namespace kb {
+
+struct Client;
+
+// Where the menus and the network screens meet the server list that the LAN
+// search and the Internet list fetch fill. The bodies in
+// server_list_hooks.cpp are placeholders until the list tasks land; their
+// owner replaces that file.
+
+// Entries of the server list, -1 while a search or fetch is running.
+int ServerCount(const Client& client);
+
+// Starts the Internet list fetch for state net_web.
+void StartInternetListFetch(Client& client);
+
+// Starts the LAN search for net_lan.
+void StartLanSearch(Client& client);
+
+// The step of the list states net_lan and net_web: F5, the selection, Enter
+// and the "Verbinden" buttons (through ConnectFromScreen), F1 "Manuell" and
+// Escape.
+void ServerListStep(Client& client);
+
+// Draws the list screens net_lan and net_web.
+void DrawServerListScreen(Client& client);
+
+}  // namespace kb

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kb {
+
+// The Internet server list: a web host answers "/kringel_server.php" with its
+// result between these markers.
+constexpr std::string_view kListDataStart = "[data]";
+constexpr std::string_view kListDataEnd = "[/data]";
+constexpr std::string_view kListError = "ERROR";
+constexpr std::string_view kDefaultListHost = "list.kb.example.org";
+constexpr int kDefaultListPort = 80;
+
+// The text between the first start marker and the first end marker after it;
+// empty when either is missing.
+std::string ExtractBetween(std::string_view text, std::string_view start, std::string_view end);
+
+// A list host as configured: "host" or "host:port" (port 80 when absent).
+struct ListHostAddress {
+  std::string host;
+  int port = kDefaultListPort;
+  // What goes into the request's "Host: " line: the configured text.
+  std::string header;
+};
+
+// Parses "host[:port]"; an empty text or a bad port gives the default host.
+ListHostAddress ParseListHost(std::string_view text);
+// The value of the environment variable when set and not empty, else
+// fallback (itself "host[:port]").
+ListHostAddress ListHostFromEnvironment(const char* variable, std::string_view fallback = kDefaultListHost);
+
+// "GET <path> HTTP/1.0", the Host line, "Connection: close", blank line.
+std::string ListRequest(std::string_view pathAndQuery, const ListHostAddress& host);
+
+// Opens a connection to the host (waiting at most timeoutMs for it), sends
+// the request and collects the response until it holds the end marker or
+// timeoutMs have passed since sending. Returns the text between the markers,
+// or "ERROR" when the host cannot be reached or the end marker never comes.
+// Blocks the calling thread: for background tasks.
+std::string ExchangeWithListHost(const ListHostAddress& host, std::string_view request, int timeoutMs);
+
+}  // namespace kb

@@ -1,0 +1,140 @@
+#include "common/net/web_list.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/platform/core/poller.h"
+#include "common/platform/core/socket.h"
+
+namespace kb {
+namespace {
+
+TEST(WebList, ExtractBetweenTakesTheFirstPairInOrder) {
+  struct Case {
+    const char* text;
+    const char* want;
+  } cases[] = {
+      {"HTTP/1.0 200 OK\r\n\r\n[data]OK[/data]", "OK"},
+      {"[data][/data]", ""},
+      {"x[data]a\x02"
+       "b[/data][data]second[/data]",
+       "a\x02"
+       "b"},
+      {"[/data] [data]late[/data]", "late"},
+      {"no start[/data]", ""},
+      {"[data]no end", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ExtractBetween(c.text, "[data]", "[/data]"), c.want) << c.text;
+}
+
+TEST(WebList, ListHostTakesAnOptionalPortAndFallsBackOnNonsense) {
+  struct Case {
+    const char* text;
+    const char* host;
+    int port;
+  } cases[] = {
+      {"list.example.org", "list.example.org", 80},
+      {"127.0.0.1:8080", "127.0.0.1", 8080},
+      {"", "list.kb.example.org", 80},
+      {"host:0", "list.kb.example.org", 80},
+      {"host:70000", "list.kb.example.org", 80},
+      {"host:80x", "list.kb.example.org", 80},
+      {":81", "list.kb.example.org", 80},
+  };
+  for (const Case& c : cases) {
+    ListHostAddress address = ParseListHost(c.text);
+    EXPECT_EQ(address.host, c.host) << c.text;
+    EXPECT_EQ(address.port, c.port) << c.text;
+  }
+  EXPECT_EQ(ListRequest("/kringel_server.php?m=get", ParseListHost("127.0.0.1:8080")),
+            "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: 127.0.0.1:8080\r\nConnection: close\r\n\r\n");
+  setenv("KB_TEST_LIST_HOST", "10.1.2.3:99", 1);
+  EXPECT_EQ(ListHostFromEnvironment("KB_TEST_LIST_HOST").port, 99);
+  setenv("KB_TEST_LIST_HOST", "", 1);
+  EXPECT_EQ(ListHostFromEnvironment("KB_TEST_LIST_HOST", "other:81").host, "other");
+}
+
+// A list host on loopback that reads one request and answers with the given
+// pieces, one send each, a little apart.
+struct FakeListHost {
+  explicit FakeListHost(std::vector<std::string> pieces, bool close = true) {
+    EXPECT_TRUE(listener.Open(0));
+    thread = std::thread([this, pieces, close] {
+      Poller poller;
+      poller.Add(listener.Fd(), true, false);
+      std::unique_ptr<TcpConnection> peer;
+      if (poller.Wait(3000) <= 0 || listener.Accept(&peer) != AcceptResult::kConnection) return;
+      char buffer[4096];
+      for (int i = 0; i < 3000 && request.find("\r\n\r\n") == std::string::npos; ++i) {
+        long got = peer->Receive(buffer, sizeof buffer);
+        if (got > 0) request.append(buffer, got);
+        if (got < 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      for (const std::string& piece : pieces) {
+        peer->Send(piece);
+        peer->Drain(1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      if (!close) std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    });
+  }
+  ~FakeListHost() { Finish(); }
+  // Waits for the host's thread, after which request is safe to read.
+  void Finish() {
+    if (thread.joinable()) thread.join();
+  }
+  ListHostAddress Address() const { return ParseListHost("127.0.0.1:" + std::to_string(listener.Port())); }
+
+  TcpListener listener;
+  std::string request;
+  std::thread thread;
+};
+
+TEST(WebList, ExchangeCollectsTheAnswerAcrossReceives) {
+  InitNetwork();
+  std::string payload =
+      "127.0.0.1\x02"
+      "666\x02"
+      "Mein Server\x02"
+      "1";
+  FakeListHost host({"HTTP/1.0 200 OK\r\n\r\n[da", std::string("ta]") + payload.substr(0, 5),
+                     payload.substr(5) + "[/data]trailing"});
+  std::string sent = ListRequest("/kringel_server.php?m=get", host.Address());
+  EXPECT_EQ(ExchangeWithListHost(host.Address(), sent, 3000), payload);
+  host.Finish();
+  EXPECT_EQ(host.request, sent);
+}
+
+TEST(WebList, ExchangeFailsAsErrorWithoutAProperAnswer) {
+  InitNetwork();
+  {
+    // No start marker: not an answer, even with the end marker.
+    FakeListHost host({"HTTP/1.0 500 Oops\r\n\r\nOK[/data]"});
+    EXPECT_EQ(ExchangeWithListHost(host.Address(), "GET / HTTP/1.0\r\n\r\n", 3000), "ERROR");
+  }
+  {
+    // The end marker never comes before the time limit.
+    FakeListHost host({"[data]OK"}, false);
+    EXPECT_EQ(ExchangeWithListHost(host.Address(), "GET / HTTP/1.0\r\n\r\n", 200), "ERROR");
+  }
+  {
+    // A zero byte cuts its receive; what follows it in that receive is lost.
+    FakeListHost host({std::string("[data]O\0junk", 12), "K[/data]"});
+    EXPECT_EQ(ExchangeWithListHost(host.Address(), "GET / HTTP/1.0\r\n\r\n", 3000), "OK");
+  }
+  TcpListener closed;
+  ASSERT_TRUE(closed.Open(0));
+  int port = closed.Port();
+  closed.Close();
+  EXPECT_EQ(ExchangeWithListHost(ParseListHost("127.0.0.1:" + std::to_string(port)), "x", 3000), "ERROR");
+}
+
+}  // namespace
+}  // namespace kb
