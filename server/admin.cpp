@@ -25,6 +25,11 @@ void ServerGame::SendAdmin(ConnectionId to, std::string_view text, Colour colour
   transport_.Send(to, BuildMessage(Keyword::kAdmin, {text, colour}));
 }
 
+void ServerGame::NotifyAdmins(std::string_view text, Colour colour) {
+  for (const ClientRecord& r : clients_)
+    if (r.adminLoggedIn) SendAdmin(r.connection, text, colour);
+}
+
 void ServerGame::HandleAdmin(ClientRecord& sender, std::string_view line) {
   // Words are cut at single spaces, so two spaces make an empty word.
   size_t first = line.find(' ');

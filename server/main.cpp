@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/net/protocol.h"
+#include "common/net/web_list.h"
 #include "common/platform/core/clock.h"
 #include "common/platform/core/random.h"
 #include "server/latin1_text.h"
@@ -22,7 +23,8 @@ const char kUsage[] =
     "Kringelbahn Server\n"
     "\n"
     "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
-    "                     [--visible] [--port N]\n"
+    "                     [--visible] [--port N] [--list-host HOST[:PORT]]\n"
+    "                     [--list-delete-host HOST[:PORT]] [--register]\n"
     "\n"
     "  --headless            run without a window; the status line goes to standard output\n"
     "  --name NAME           the server's name (required)\n"
@@ -32,6 +34,12 @@ const char kUsage[] =
     "  --visible             answer LAN discovery requests (hidden by default)\n"
     "  --port N              listen on port N only; 0 takes any free port. Without it the\n"
     "                        server takes port 666, else a random free port\n"
+    "  --list-host H[:P]     the Internet list host that registers the server (default\n"
+    "                        $KRINGELBAHN_LIST_HOST, else list.kb.example.org, port 80)\n"
+    "  --list-delete-host H[:P]  the list host that deletes the entry (default\n"
+    "                        $KRINGELBAHN_LIST_DELETE_HOST, else list.kb.example.org)\n"
+    "  --register            register with the list host once at start; administrators\n"
+    "                        renew or delete the entry with REGISTER and DEREGISTER\n"
     "  --help                this text\n"
     "\n"
     "SIGINT and SIGTERM shut the server down and tell every client.\n";
@@ -44,6 +52,9 @@ struct Options {
   std::string adminPassword;
   bool visible = false;
   int port = -1;
+  std::string listHost;
+  std::string listDeleteHost;
+  bool registerAtStart = false;
   std::string error;
 };
 
@@ -70,6 +81,17 @@ Options ParseOptions(int argc, char** argv) {
       value(&o.adminPassword);
     } else if (arg == "--visible") {
       o.visible = true;
+    } else if (arg == "--list-host" || arg == "--list-delete-host") {
+      std::string text;
+      value(&text);
+      // A bad port falls back to the default host, which would only fail later.
+      if (o.error.empty() && kb::ParseListHost(text).header != text) {
+        o.error = arg + " needs HOST or HOST:PORT";
+      } else {
+        (arg == "--list-host" ? o.listHost : o.listDeleteHost) = text;
+      }
+    } else if (arg == "--register") {
+      o.registerAtStart = true;
     } else if (arg == "--port") {
       std::string text;
       value(&text);
@@ -122,6 +144,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Fehler: %s\n", kb::Latin1ToUtf8("Es konnte kein Server erstellt werden.").c_str());
     return 1;
   }
+
+  kb::ListRegistration& registration = loop.Registration();
+  if (!options.listHost.empty()) registration.listHost = kb::ParseListHost(options.listHost);
+  if (!options.listDeleteHost.empty()) registration.deleteHost = kb::ParseListHost(options.listDeleteHost);
+  // Without a window there is no button: the operator asks for it at start.
+  if (options.registerAtStart) registration.StartRegister();
 
   struct sigaction action {};
   action.sa_handler = RequestStop;

@@ -59,6 +59,9 @@ class ServerGame {
   // "Name: ... Port: ... Spieler: n" with the name's spaces shown.
   std::string StatusLine() const;
 
+  // An "ADMIN" answer to every logged-in record, in table order.
+  void NotifyAdmins(std::string_view text, Colour colour);
+
   // Started by "REGISTER" and "DEREGISTER" once the list tasks exist.
   std::function<void()> startRegisterEntry;
   std::function<void()> startDeleteEntry;

@@ -8,7 +8,14 @@
 namespace kb {
 
 ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
-    : settings_(settings), clock_(clock), random_(random), game_(settings, clock, random, transport_) {}
+    : settings_(settings),
+      clock_(clock),
+      random_(random),
+      game_(settings, clock, random, transport_),
+      registration_(game_, settings) {
+  game_.startRegisterEntry = [this] { registration_.StartRegister(); };
+  game_.startDeleteEntry = [this] { registration_.StartDelete(); };
+}
 
 bool ServerLoop::Open(int fixedPort, int discoveryPort) {
   InitNetwork();
@@ -129,12 +136,19 @@ void ServerLoop::RunOnce(int maxWaitMs) {
     stats_.workMsTotal += ms;
     stats_.workMsMax = std::max(stats_.workMsMax, ms);
   }
+  // Results of the list tasks: their answers to administrators go out now.
+  registration_.Drain();
   for (ConnectionId id : transport_.Flush()) Drop(id);
 }
 
 void ServerLoop::Shutdown() {
   if (!game_.ShutdownRequested()) game_.Shutdown();
+  int64_t sent = clock_.Now();
+  std::unique_ptr<TcpConnection> deletion = registration_.SendExitDeletion();
   transport_.Drain(1000);
+  // The list host gets its second to read the deletion; its answer is not awaited.
+  while (deletion && clock_.Now() - sent < ListRegistration::kExitWait) clock_.Sleep(10);
+  deletion.reset();
   transport_.CloseAll();
   listener_.Close();
   discovery_.Close();
