@@ -1,6 +1,5 @@
 #include <httplib.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -8,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -108,13 +108,13 @@ std::string DefaultDatabase() {
     folder = data;
   } else if (const char* home = std::getenv("HOME"); home && *home) {
     folder = std::string(home) + "/.local/share";
-    mkdir((std::string(home) + "/.local").c_str(), 0700);
-    mkdir(folder.c_str(), 0700);
   } else {
     folder = ".";
   }
   folder += "/kringelbahn";
-  mkdir(folder.c_str(), 0700);
+  // A failure here shows up as the database that cannot be opened.
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
   return folder + "/list.sqlite";
 }
 
