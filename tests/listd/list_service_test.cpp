@@ -48,17 +48,6 @@ std::string Entry(const std::string& address, int port, const std::string& name,
   return address + '\x02' + std::to_string(port) + '\x02' + name + '\x02' + std::to_string(pass);
 }
 
-TEST(ListFormat, EntriesAreJoinedAndCutAtTheClientsTable) {
-  EXPECT_EQ(FormatList({}), "[data][/data]");
-  std::vector<ListEntry> entries;
-  for (int i = 0; i < 60; ++i) entries.push_back({"10.0.0.1", 1000 + i, "S " + std::to_string(i), i % 2});
-  std::string list = FormatList(entries);
-  EXPECT_EQ(std::count(list.begin(), list.end(), '\x03'), 51);
-  EXPECT_TRUE(list.starts_with("[data]" + Entry("10.0.0.1", 1000, "S 0", 0) + '\x03' +
-                               Entry("10.0.0.1", 1001, "S 1", 1) + '\x03'));
-  EXPECT_TRUE(list.ends_with(Entry("10.0.0.1", 1051, "S 51", 1) + "[/data]"));
-}
-
 TEST(ListService, MalformedQueriesAreRefusedAndStoreNothing) {
   ServiceFixture f;
   f.open.insert({"1.2.3.4", 5000});
