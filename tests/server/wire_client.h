@@ -16,10 +16,11 @@
 
 namespace kb::testing {
 
-// A message with its framing bytes made visible: "SCORES 0/255/0|1/65280/0".
+// A message with its framing bytes made visible and told apart from blanks
+// inside a text: "SCORES^0/255/0|1/65280/0", "CHAT^Hallo Welt^255".
 inline std::string Readable(std::string m) {
   for (char& c : m)
-    c = c == kFieldSeparator ? ' ' : c == kEntrySeparator ? '|' : c == kSubFieldSeparator ? '/' : c;
+    c = c == kFieldSeparator ? '^' : c == kEntrySeparator ? '|' : c == kSubFieldSeparator ? '/' : c;
   return m;
 }
 
