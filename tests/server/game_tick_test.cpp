@@ -167,6 +167,19 @@ TEST(GameTick, HeadOnCrossingsAndDoubleDeaths) {
   EXPECT_EQ(f.game.WinnerColour(), 0u);  // nobody has won yet
 }
 
+TEST(GameTick, ABorderDeathIsNotAlsoATrailDeath) {
+  RunningGame f(3);
+  f.Place(1, -2, 300, 0);  // left the field last tick; this tick's step lands on a trail
+  f.Place(2, 400, 100, 0);
+  f.Place(3, 400, 200, 0);
+  f.game.FieldImage().FillBox(0, 295, 10, 10, 1234);
+  f.Step();
+  EXPECT_EQ(f.Record(1).dead, 1);
+  EXPECT_EQ(f.Record(2).points, 1);
+  EXPECT_EQ(f.Record(3).points, 1);
+  for (const std::string& m : f.sent.To(2)) EXPECT_FALSE(m.starts_with("SCORES")) << m;
+}
+
 TEST(GameTick, HeadingNormalisationAndMovementRounding) {
   RunningGame f;
   f.Place(1, 400, 300, -0.5f);   // 5 cos, 5 sin of 359.5 deg: 4.9998, -0.0436
@@ -253,6 +266,25 @@ TEST(GameTick, FewerThanTwoRecordsFallBackToWaitingEvenWhilePaused) {
   f.Tick();
   EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
   EXPECT_EQ(f.sent.To(1).back(), "PAUSE^1");
+}
+
+TEST(GameTick, ALonePlayerWithSpectatorsWaitsAndTheNextGameTakesEveryone) {
+  for (int state : {ServerGame::kCountdown, ServerGame::kRunning, ServerGame::kRoundOver}) {
+    RunningGame f(2, false);
+    f.Join(1, 2);
+    f.Tick();
+    if (state != ServerGame::kCountdown) f.Tick(), f.Go(1, 2), f.Tick();
+    f.Join(3, 4);  // spectators
+    if (state == ServerGame::kRoundOver) f.Record(2).x = 900, f.Tick(2);
+    ASSERT_EQ(f.game.State(), state);
+    f.game.HandleClosed(2);  // one player left, two watching
+    f.Step();
+    EXPECT_EQ(f.game.State(), ServerGame::kWaiting) << state;
+    EXPECT_EQ(f.sent.To(1).back(), "PAUSE^0");
+    f.Step();
+    EXPECT_EQ(f.game.State(), ServerGame::kCountdown) << state;
+    for (ConnectionId c : {1, 3, 4}) EXPECT_TRUE(f.Record(c).playing && !f.Record(c).points) << state;
+  }
 }
 
 TEST(GameTick, OneSilentClientIsDroppedPerTick) {
