@@ -150,7 +150,8 @@ TEST(HostilePeers, AFloodCostsOnlyTheFlooder) {
       {"colour", false, {BuildMessage(Keyword::kColor)}},
       {"chat", false, {BuildMessage(Keyword::kChat, {"spam spam spam"})}},
       {"angle", false, {BuildMessage(Keyword::kAngle, {"UP"})}},
-      {"stranger", true,
+      {"stranger",
+       true,
        {BuildMessage(Keyword::kColor), BuildMessage(Keyword::kChat, {"spam"}),
         BuildMessage(Keyword::kAngle, {"UP"}), BuildMessage(Keyword::kGo)}},
   };

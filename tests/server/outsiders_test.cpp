@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "server/latin1_text.h"
 #include "tests/server/loopback_transport.h"
 
 namespace kb {
@@ -167,6 +168,22 @@ TEST(Outsiders, DiscoveryAnswersAreRateLimited) {
     EXPECT_EQ(answers, 20) << second;
     f.clock.Advance(1000);
   }
+}
+
+TEST(Outsiders, ServerNamesMustBeTextWithoutControlBytes) {
+  const std::pair<std::string, bool> names[] = {
+      {"Gute Stube", true},
+      {"Caf\xC3\xA9 \xE2\x82\xAC", true},  // é and the euro sign
+      {"", false},
+      {"Tab\there", false},
+      {std::string("a\0b", 3), false},
+      {"Caf\xE9", false},  // Latin-1, not UTF-8
+      {"\xC0\xA0", false},
+      {"\xED\xA0\x80", false},  // overlong, surrogate
+      {"\xF4\x90\x80\x80", false},
+      {"\xE2\x82", false},  // beyond U+10FFFF, cut short
+  };
+  for (const auto& [name, ok] : names) EXPECT_EQ(ServerNameProblem(name).empty(), ok) << name;
 }
 
 }  // namespace

@@ -116,6 +116,13 @@ TEST(ServerProcess, PortInUseAndBadOptionsEndTheProgram) {
   EXPECT_EQ(
       ServerProcess({"--headless", "--name", "x", "--port", std::to_string(taken.Port())}).Finish(false), 1);
   EXPECT_EQ(ServerProcess({"--headless", "--port", "70000", "--name", "x"}).Finish(false), 2);
+  // Names that could break the framing or are no text, and caps that make no sense.
+  for (const char* name : {"Tab\there", "Stube\x04", "\x02", "Caf\xE9"})
+    EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", name}).Finish(false), 2) << name;
+  for (const char* cap : {"0", "-3", "zehn", ""})
+    EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", "x", "--max-clients", cap}).Finish(false),
+              2)
+        << cap;
 }
 
 }  // namespace
