@@ -103,7 +103,9 @@ TEST(HostilePeers, ShutdownIsTheLastWordAtEveryTickBoundary) {
     std::string shutdown = BuildMessage(Keyword::kAdmin, {"SHUTDOWN"});
     if (trailing) shutdown += BuildMessage(Keyword::kPing) + BuildMessage(Keyword::kChat, {"x"});
     ASSERT_TRUE(admin.SendRaw(shutdown));
-    if (otherTalks) ASSERT_TRUE(other.Send("CHAT", {"y"}) && other.Send("PING"));
+    if (otherTalks) {
+      ASSERT_TRUE(other.Send("CHAT", {"y"}) && other.Send("PING"));
+    }
     s.loop.RunOnce(50);
     s.loop.Shutdown();
     for (WireClient* c : {&admin, &other}) {
