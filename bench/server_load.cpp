@@ -6,9 +6,10 @@
 // thread and of the client thread apart, how late the latest tick started,
 // the bytes the clients read per second and the process's resident memory
 // (the clients' share of it is their connections, a few KiB each).
-// Arguments: [measure ms, 5000] [one client count instead of the table]. The flood case: two
-// such players and one connection that joins and sends COLOR, CHAT and ANGLE
-// as fast as the socket takes them, joining again whenever it is dropped.
+// The flood case: two such players and one connection that joins and sends
+// COLOR, CHAT and ANGLE as fast as the socket takes them, joining again
+// whenever it is dropped.
+// Arguments: [measure ms, 5000] [one client count instead of the table].
 #include <pthread.h>
 #include <time.h>
 
