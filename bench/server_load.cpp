@@ -14,11 +14,11 @@
 #include <time.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <chrono>
-#include <cstdio>
 #include <memory>
 #include <thread>
 #include <vector>

@@ -1,8 +1,8 @@
+#include <charconv>
 #include <cmath>
 
 #include "common/game/field.h"
 #include "common/net/protocol.h"
-#include "common/net/score_list.h"
 #include "server/server_game.h"
 
 namespace kb {
@@ -10,6 +10,12 @@ namespace {
 
 // Halves go to the even neighbour (the default rounding mode).
 int RoundHalfEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+void AppendNumber(std::string& out, int value) {
+  char digits[16];
+  auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, static_cast<size_t>(end - digits));
+}
 
 }  // namespace
 
@@ -37,11 +43,23 @@ int ServerGame::Playing() const {
 }
 
 void ServerGame::SendScores() {
-  std::vector<ScoreListEntry> entries;
+  // Framed in place: with many players this is the longest message.
+  std::string& out = Run(Audience::kMembers);
+  out.append(KeywordText(Keyword::kScores));
+  out.push_back(kFieldSeparator);
+  char separator = 0;
   for (const ClientRecord& r : clients_) {
-    if (r.playing) entries.push_back({r.points, r.colour, r.wins});
+    if (!r.playing) continue;
+    if (separator) out.push_back(separator);
+    separator = kEntrySeparator;
+    AppendNumber(out, r.points);
+    out.push_back(kSubFieldSeparator);
+    AppendNumber(out, static_cast<int>(r.colour));
+    out.push_back(kSubFieldSeparator);
+    AppendNumber(out, r.wins);
   }
-  SendToAll(BuildMessage(Keyword::kScores, {BuildScoreList(entries)}));
+  out.push_back(kMessageTerminator);
+  if (!shareRuns_) SendRun();
   scoresWanted_ = false;
 }
 
@@ -53,16 +71,17 @@ void ServerGame::AwardSurvivors() {
 
 void ServerGame::ClearFieldForAll() {
   field_.Clear();
-  std::string clear = BuildMessage(Keyword::kClear);
   for (ClientRecord& r : clients_) {
     r.placed = 0;
     r.ready = 0;
-    if (Eligible(r)) transport_.Send(r.connection, clear);
   }
+  Share(Audience::kMembers, Keyword::kClear, {});
 }
 
 void ServerGame::RunTick() {
   if (shutdown_) return;
+  SendRun();
+  RunEnd runEnd{*this};
   AdmitPresentWhenProtected();
   int64_t now = clock_.Now();
   guesses_.Prune(now);
@@ -97,18 +116,14 @@ void ServerGame::RunTick() {
   // round end forever; waiting makes everyone a player at the next start.
   bool lonePlayer = (state_ == kCountdown || state_ == kRunning || state_ == kRoundOver) && Playing() < 2;
   if (Members() < 2 || lonePlayer) state_ = kWaiting;
-  std::string mode = BuildMessage(Keyword::kMode, {state_});
-  std::string pause = BuildMessage(Keyword::kPause, {paused_ ? 1 : 0});
-  for (const ClientRecord& r : clients_) {
-    if (!r.playing) continue;
-    transport_.Send(r.connection, mode);
-    transport_.Send(r.connection, pause);
-  }
+  Share(Audience::kPlaying, Keyword::kMode, {state_});
+  Share(Audience::kPlaying, Keyword::kPause, {paused_ ? 1 : 0});
   lastTick_ = now;
 }
 
 void ServerGame::StepWaiting(int64_t now) {
   if (Members() < 2) return;
+  SendRun();  // sides change below
   // Only clients that gave the password take part; the others watch.
   for (ClientRecord& r : clients_) {
     r.playing = Eligible(r) ? 1 : 0;
@@ -121,7 +136,7 @@ void ServerGame::StepWaiting(int64_t now) {
 }
 
 void ServerGame::StepCountdown(int64_t now) {
-  SendToPlaying(BuildMessage(Keyword::kTime, {kCountdownTime - (now - roundTimer_)}));
+  Share(Audience::kPlaying, Keyword::kTime, {kCountdownTime - (now - roundTimer_)});
   for (ClientRecord& r : clients_) {
     if (!r.playing || r.placed) continue;
     r.dead = 0;
@@ -134,13 +149,8 @@ void ServerGame::StepCountdown(int64_t now) {
     r.placed = 1;
     r.ready = 0;
   }
-  std::vector<std::string> points;
   for (const ClientRecord& r : clients_) {
-    if (r.playing) points.push_back(BuildMessage(Keyword::kPoint, {r.x, r.y, r.colour}));
-  }
-  for (const ClientRecord& r : clients_) {
-    if (!Eligible(r)) continue;
-    for (const std::string& point : points) transport_.Send(r.connection, point);
+    if (r.playing) Share(Audience::kMembers, Keyword::kPoint, {r.x, r.y, r.colour});
   }
   if (now - roundTimer_ > kCountdownTime || NobodyWaits()) {
     SendScores();
@@ -171,7 +181,7 @@ void ServerGame::MovePlayer(ClientRecord& p, int64_t now) {
   }
   if (now < p.nextGap && now > p.gapStart + kGapLength) {
     DrawTrailSegment(field_, p.previousX, p.previousY, p.x, p.y, kTrailRadius, p.colour);
-    SendToAll(BuildMessage(Keyword::kLine, {p.previousX, p.previousY, p.x, p.y, p.colour}));
+    Share(Audience::kMembers, Keyword::kLine, {p.previousX, p.previousY, p.x, p.y, p.colour});
   }
   if (now > p.nextGap) {
     p.gapStart = p.nextGap;
@@ -207,9 +217,8 @@ void ServerGame::StepRoundOver(int64_t now) {
     }
   }
   if (state_ == kGameOver) {
-    std::string winner = BuildMessage(Keyword::kWinner, {winnerColour_});
     for (ClientRecord& r : clients_) r.ready = 0;
-    SendToAll(winner);
+    Share(Audience::kMembers, Keyword::kWinner, {winnerColour_});
     roundTimer_ = now;
     return;
   }
@@ -219,7 +228,7 @@ void ServerGame::StepRoundOver(int64_t now) {
       break;
     }
   }
-  SendToAll(BuildMessage(Keyword::kWinner, {winnerColour_}));
+  Share(Audience::kMembers, Keyword::kWinner, {winnerColour_});
   if (now - roundTimer_ > kRoundEndTime || NobodyWaits()) {
     ClearFieldForAll();
     SendScores();
@@ -229,16 +238,16 @@ void ServerGame::StepRoundOver(int64_t now) {
 }
 
 void ServerGame::StepGameOver(int64_t now) {
-  SendToPlaying(BuildMessage(Keyword::kTime, {kGameEndTime - (now - roundTimer_)}));
+  Share(Audience::kPlaying, Keyword::kTime, {kGameEndTime - (now - roundTimer_)});
   if (now - roundTimer_ > kGameEndTime || NobodyWaits()) {
+    SendRun();  // sides change below
     for (ClientRecord& r : clients_) {
       r.points = 0;
       r.playing = Eligible(r) ? 1 : 0;  // spectators join the new game
     }
     field_.Clear();
-    std::string clear = BuildMessage(Keyword::kClear);
     for (ClientRecord& r : clients_) r.placed = 0;
-    SendToAll(clear);
+    Share(Audience::kMembers, Keyword::kClear, {});
     SendScores();
     roundTimer_ = now;
     state_ = kCountdown;

@@ -10,7 +10,7 @@ ServerGame::ServerGame(ServerSettings& settings, Clock& clock, Random& random, T
     : settings_(settings),
       clock_(clock),
       random_(random),
-      transport_(transport),
+      transport_(*this, transport),
       field_(kFieldWidth, kFieldHeight),
       lastTick_(clock.Now()) {}
 
@@ -21,16 +21,34 @@ Colour ServerGame::RandomColour() {
   return Rgb(r, g, b);
 }
 
-void ServerGame::SendToAll(std::string_view message) {
-  for (const ClientRecord& r : clients_) {
-    if (Eligible(r)) transport_.Send(r.connection, message);
-  }
+bool ServerGame::Hears(Audience audience, const ClientRecord& r) const {
+  return audience == Audience::kMembers ? Eligible(r) : r.playing != 0;
 }
 
-void ServerGame::SendToPlaying(std::string_view message) {
+std::string& ServerGame::Run(Audience audience) {
+  if (audience != runFor_) SendRun();
+  runFor_ = audience;
+  return run_;
+}
+
+void ServerGame::SendRun() {
+  if (run_.empty()) return;
+  receivers_.clear();
   for (const ClientRecord& r : clients_) {
-    if (r.playing) transport_.Send(r.connection, message);
+    if (Hears(runFor_, r)) receivers_.push_back(r.connection);
   }
+  transport_.network.SendToEach(receivers_, run_);
+  run_.clear();  // both keep their room for the next run
+}
+
+void ServerGame::Share(Audience audience, std::string_view message) {
+  Run(audience).append(message);
+  if (!shareRuns_) SendRun();
+}
+
+void ServerGame::Share(Audience audience, Keyword keyword, std::initializer_list<Field> fields) {
+  AppendMessage(Run(audience), keyword, fields);
+  if (!shareRuns_) SendRun();
 }
 
 void ServerGame::AdmitPresentWhenProtected() {
@@ -57,10 +75,15 @@ void ServerGame::HandleData(ConnectionId connection) {
   if (ClientRecord* r = clients_.Find(connection)) r->lastSeen = clock_.Now();
 }
 
-void ServerGame::HandleClosed(ConnectionId connection) { clients_.Remove(connection); }
+void ServerGame::HandleClosed(ConnectionId connection) {
+  SendRun();
+  clients_.Remove(connection);
+}
 
 void ServerGame::HandleMessage(ConnectionId connection, std::string_view message) {
   if (shutdown_) return;  // "MODE" 21 was the last word
+  SendRun();
+  RunEnd runEnd{*this};
   AdmitPresentWhenProtected();
   Keyword keyword = ParseKeyword(MessageField(message, 1));
   ClientRecord* sender = clients_.Find(connection);

@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "common/net/protocol.h"
 #include "common/platform/core/clock.h"
 #include "common/platform/core/image.h"
 #include "common/platform/core/random.h"
@@ -62,6 +64,11 @@ class ServerGame {
   // "Name: ... Port: ... Spieler: n" with the name's spaces shown.
   std::string StatusLine() const;
 
+  // Off: every message for several receivers is framed and sent to each at
+  // once, one by one. The receivers get the same bytes either way; tests
+  // compare the two.
+  void ShareRuns(bool on) { shareRuns_ = on; }
+
   // An "ADMIN" answer to every logged-in record, in table order.
   void NotifyAdmins(std::string_view text, Colour colour);
 
@@ -103,15 +110,54 @@ class ServerGame {
   void ClearFieldForAll();
 
   void SendScores();
-  // To every record inside the game; strangers hear only their own answers.
-  void SendToAll(std::string_view message);
-  void SendToPlaying(std::string_view message);
+  // Messages for several receivers are gathered into one run and framed
+  // once; the run goes to each receiver as one piece before any message for
+  // other receivers and before anyone joins, leaves or changes sides, so
+  // every receiver still gets its messages in the order they were built.
+  enum class Audience {
+    kMembers,  // every record inside the game; strangers hear only their own answers
+    kPlaying,
+  };
+  void Share(Audience audience, std::string_view message);
+  void Share(Audience audience, Keyword keyword, std::initializer_list<Field> fields);
+  std::string& Run(Audience audience);
+  void SendRun();
+  bool Hears(Audience audience, const ClientRecord& r) const;
+  void SendToAll(std::string_view message) { Share(Audience::kMembers, message); }
+  void SendToPlaying(std::string_view message) { Share(Audience::kPlaying, message); }
   Colour RandomColour();
+
+  // Every single send of the game goes through this: it sends the pending
+  // run first.
+  class InOrder final : public Transport {
+   public:
+    InOrder(ServerGame& game, Transport& network) : game_(game), network(network) {}
+    void Send(ConnectionId connection, std::string_view message) override {
+      game_.SendRun();
+      network.Send(connection, message);
+    }
+    std::string Address(ConnectionId connection) const override { return network.Address(connection); }
+
+   private:
+    ServerGame& game_;
+
+   public:
+    Transport& network;
+  };
+  // Sends the run when an entry point ends, however it returns.
+  struct RunEnd {
+    ServerGame& game;
+    ~RunEnd() { game.SendRun(); }
+  };
 
   ServerSettings& settings_;
   Clock& clock_;
   Random& random_;
-  Transport& transport_;
+  InOrder transport_;
+  std::string run_;
+  std::vector<ConnectionId> receivers_;
+  Audience runFor_ = Audience::kMembers;
+  bool shareRuns_ = true;
 
   ClientTable clients_;
   Image field_;

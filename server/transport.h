@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ class Transport {
   virtual ~Transport() = default;
   // message holds one whole message with its terminator.
   virtual void Send(ConnectionId connection, std::string_view message) = 0;
+  // The same whole messages to each receiver: what a loop of Send does.
+  virtual void SendToEach(std::span<const ConnectionId> receivers, std::string_view messages) {
+    for (ConnectionId c : receivers) Send(c, messages);
+  }
   // The remote address the connection came from; guesses are counted by it.
   virtual std::string Address(ConnectionId connection) const = 0;
 };

@@ -1,5 +1,6 @@
 #include "common/net/protocol.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
@@ -36,7 +37,8 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 void AppendMessage(std::string& out, std::string_view keyword, std::initializer_list<Field> fields) {
   size_t size = keyword.size() + 1;
   for (const Field& f : fields) size += f.Text().size() + 1;
-  out.reserve(out.size() + size);
+  // Room for this message only would make every append reallocate.
+  if (out.capacity() < out.size() + size) out.reserve(std::max(out.size() + size, 2 * out.capacity()));
   out.append(keyword);
   for (const Field& f : fields) {
     out.push_back(kFieldSeparator);
@@ -64,6 +66,10 @@ Keyword ParseKeyword(std::string_view text) {
     if (t == text) return k;
   }
   return Keyword::kUnknown;
+}
+
+void AppendMessage(std::string& out, Keyword keyword, std::initializer_list<Field> fields) {
+  AppendMessage(out, KeywordText(keyword), fields);
 }
 
 std::string BuildMessage(Keyword keyword, std::initializer_list<Field> fields) {

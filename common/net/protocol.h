@@ -88,6 +88,8 @@ class Field {
 
 // keyword, each field preceded by 0x02, then 0x04.
 std::string BuildMessage(Keyword keyword, std::initializer_list<Field> fields = {});
+// The same message added to the end of out: no allocation once out has room.
+void AppendMessage(std::string& out, Keyword keyword, std::initializer_list<Field> fields = {});
 std::string BuildMessage(std::string_view keyword, std::initializer_list<Field> fields = {});
 
 // The complete messages of one chunk (without their 0x04), in order; bytes
