@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "common/platform/core/image.h"
@@ -52,7 +53,11 @@ class ClientTable {
   std::vector<ClientRecord>::const_iterator end() const { return records_.end(); }
 
  private:
+  void Reindex(size_t from);
+
   std::vector<ClientRecord> records_;
+  // Position of each connection's record: one lookup per message, not a walk.
+  std::unordered_map<ConnectionId, size_t> index_;
 };
 
 }  // namespace kb

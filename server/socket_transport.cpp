@@ -43,16 +43,24 @@ int SocketTransport::CountFrom(const std::string& address) const {
 }
 
 void SocketTransport::Send(ConnectionId connection, std::string_view message) {
-  if (Peer* peer = Find(connection)) peer->outgoing.Add(message);
+  Peer* peer = Find(connection);
+  if (!peer) return;
+  if (peer->outgoing.Empty()) pending_.push_back(connection);
+  peer->outgoing.Add(message);
 }
 
 std::vector<ConnectionId> SocketTransport::Flush() {
+  // Only peers that got something: a loop round with one answer costs one
+  // send, not a walk over every connection.
   std::vector<ConnectionId> broken;
-  for (auto& [id, peer] : peers_) {
-    TcpConnection& c = *peer.connection;
-    if (!peer.outgoing.Empty()) peer.outgoing.Flush([&](std::string_view bytes) { return c.Send(bytes); });
+  for (ConnectionId id : pending_) {
+    Peer* peer = Find(id);
+    if (!peer) continue;
+    TcpConnection& c = *peer->connection;
+    peer->outgoing.Flush([&](std::string_view bytes) { return c.Send(bytes); });
     if (c.Broken()) broken.push_back(id);
   }
+  pending_.clear();
   return broken;
 }
 

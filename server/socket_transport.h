@@ -54,6 +54,7 @@ class SocketTransport final : public Transport {
  private:
   ConnectionId nextId_ = 1;
   std::map<ConnectionId, Peer> peers_;  // ids grow, so this is accept order
+  std::vector<ConnectionId> pending_;   // peers with a batch to flush, once each
   std::unordered_map<std::string, int> perAddress_;
 };
 

@@ -16,6 +16,12 @@ void ReceiveBuffer::DropUnfinished() { data_.resize(completeEnd_); }
 
 bool ReceiveBuffer::Add(std::string_view bytes) {
   if (broken_) return false;
+  // Messages handed out are dropped only now, so their views lived until here.
+  if (readPos_ > 0) {
+    data_.erase(0, readPos_);
+    completeEnd_ -= readPos_;
+    readPos_ = 0;
+  }
   while (!bytes.empty()) {
     if (discarding_) {
       size_t end = bytes.find(kMessageTerminator);
@@ -48,15 +54,18 @@ bool ReceiveBuffer::Add(std::string_view bytes) {
   return true;
 }
 
-bool ReceiveBuffer::Next(std::string& message) {
+bool ReceiveBuffer::Next(std::string_view& message) {
   if (readPos_ >= completeEnd_) return false;
   size_t end = data_.find(kMessageTerminator, readPos_);
-  message.assign(data_, readPos_, end - readPos_);
+  message = std::string_view(data_).substr(readPos_, end - readPos_);
   readPos_ = end + 1;
-  if (readPos_ == completeEnd_) {
-    data_.erase(0, completeEnd_);
-    readPos_ = completeEnd_ = 0;
-  }
+  return true;
+}
+
+bool ReceiveBuffer::Next(std::string& message) {
+  std::string_view view;
+  if (!Next(view)) return false;
+  message.assign(view);
   return true;
 }
 

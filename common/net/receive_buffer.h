@@ -17,7 +17,9 @@ class ReceiveBuffer {
 
   // Adds the bytes of one receive; false once the connection is broken.
   bool Add(std::string_view bytes);
-  // Takes the next complete message without its 0x04; false when none.
+  // Takes the next complete message without its 0x04; false when none. The
+  // view points into the buffer and stays valid until the next Add.
+  bool Next(std::string_view& message);
   bool Next(std::string& message);
 
   bool Broken() const { return broken_; }

@@ -9,7 +9,7 @@ bool SendBatch::Flush(const std::function<bool(std::string_view)>& send) {
   bool ok = true;
   while (!rest.empty() && ok) {
     size_t length;
-    if (rest.size() <= kMaxSend) {
+    if (rest.size() <= kMaxSend || data_.size() > kLargeBatch) {
       length = rest.size();
     } else {
       size_t cut = rest.rfind(kMessageTerminator, kMaxSend - 1);
@@ -19,7 +19,12 @@ bool SendBatch::Flush(const std::function<bool(std::string_view)>& send) {
     ok = send(rest.substr(0, length));
     rest.remove_prefix(length);
   }
-  data_.clear();
+  // The room stays for the next tick unless a burst made it far larger.
+  if (data_.capacity() > kKeptCapacity && data_.size() < data_.capacity() / 4) {
+    std::string().swap(data_);
+  } else {
+    data_.clear();
+  }
   return ok;
 }
 

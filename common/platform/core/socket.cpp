@@ -159,7 +159,12 @@ bool TcpConnection::FlushQueue() {
     queueStart_ += static_cast<size_t>(sent);
   }
   if (queueStart_ == queue_.size()) {
-    queue_.clear();
+    // A peer that was slow once does not keep a burst's room for good.
+    if (queue_.capacity() > 64 * 1024) {
+      std::string().swap(queue_);
+    } else {
+      queue_.clear();
+    }
     queueStart_ = 0;
   } else if (queueStart_ > queue_.size() / 2) {
     queue_.erase(0, queueStart_);
