@@ -96,11 +96,13 @@ void ListRegistration::StartDelete() {
 }
 
 void ListRegistration::Drain() {
+  std::unique_lock lock(shared_->mutex);
+  // Called every loop round: with nothing to do nothing is allocated (an
+  // empty deque already allocates).
+  if (shared_->results.empty()) return;
   std::deque<Shared::Result> results;
-  {
-    std::lock_guard lock(shared_->mutex);
-    results.swap(shared_->results);
-  }
+  results.swap(shared_->results);
+  lock.unlock();
   // In finishing order: the last task to finish decides.
   for (const Shared::Result& r : results) {
     if (r.kind == Kind::kRegister && r.ok) {
