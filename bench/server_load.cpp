@@ -54,6 +54,7 @@ struct Result {
   int64_t lateMsMax = 0;
   double bytesPerSecond = 0;
   double clientCpuMsPerTick = 0;
+  double roundsPerTick = 0;
   long rssKb = 0;
   int joined = 0;
   int playersLost = 0;   // players whose connection the server closed
@@ -177,6 +178,7 @@ Result RunLoad(int clients, int warmUpMs, int measureMs, bool flood = false) {
   result.lateMsMax = stats.lateMsMax;
   result.cpuMsPerTick = stats.ticks ? (cpuAtEnd - cpuAtStart) / stats.ticks : 0;
   result.clientCpuMsPerTick = stats.ticks ? clientCpu / stats.ticks : 0;
+  result.roundsPerTick = stats.ticks ? static_cast<double>(stats.rounds) / stats.ticks : 0;
   result.bytesPerSecond = bytes * 1000.0 / measureMs;
   loop.Shutdown();
   return result;
@@ -190,17 +192,18 @@ int main(int argc, char** argv) {
   kb::InitNetwork();
   std::vector<int> counts = {8, 32, 64, 128, 256};
   if (argc > 2) counts = {std::atoi(argv[2])};
-  std::printf("%7s %6s %5s %10s %10s %11s %11s %9s %5s %12s %8s\n", "clients", "joined", "ticks", "work avg",
-              "work max", "server cpu", "client cpu", "late max", "lost", "bytes/s", "RSS KiB");
-  std::printf("%7s %6s %5s %10s %10s %11s %11s %9s %5s %12s %8s\n", "", "", "", "ms/tick", "ms", "ms/tick",
-              "ms/tick", "ms", "", "", "");
+  std::printf("%7s %6s %5s %10s %10s %11s %11s %9s %5s %12s %8s %7s\n", "clients", "joined", "ticks",
+              "work avg", "work max", "server cpu", "client cpu", "late max", "lost", "bytes/s", "RSS KiB",
+              "rounds");
+  std::printf("%7s %6s %5s %10s %10s %11s %11s %9s %5s %12s %8s %7s\n", "", "", "", "ms/tick", "ms",
+              "ms/tick", "ms/tick", "ms", "", "", "", "/tick");
   for (int clients : counts) {
     if (clients < 2 || clients > 1000) continue;
     Result r = RunLoad(clients, 1500, measureMs);
-    std::printf("%7d %6d %5llu %10.3f %10.3f %11.3f %11.3f %9lld %5d %12.0f %8ld\n", clients, r.joined,
+    std::printf("%7d %6d %5llu %10.3f %10.3f %11.3f %11.3f %9lld %5d %12.0f %8ld %7.1f\n", clients, r.joined,
                 static_cast<unsigned long long>(r.ticks), r.workMsAvg, r.workMsMax, r.cpuMsPerTick,
                 r.clientCpuMsPerTick, static_cast<long long>(r.lateMsMax), r.playersLost, r.bytesPerSecond,
-                r.rssKb);
+                r.rssKb, r.roundsPerTick);
     std::fflush(stdout);
   }
   if (argc > 2) return 0;

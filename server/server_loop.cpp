@@ -108,6 +108,7 @@ void ServerLoop::CloseIdleStrangers(int64_t now) {
 }
 
 void ServerLoop::RunOnce(int maxWaitMs) {
+  ++stats_.rounds;
   poller_.Clear();
   slots_.clear();
   size_t listenSlot = SIZE_MAX, udpSlot = SIZE_MAX;

@@ -21,6 +21,7 @@ struct TickStats {
   double workMsTotal = 0;  // RunTick and the flush after it
   double workMsMax = 0;
   int64_t lateMsMax = 0;  // tick start past its due time
+  uint64_t rounds = 0;    // loop rounds, ticks included
 };
 
 // The server's network side: one poll round handles every ready event, runs

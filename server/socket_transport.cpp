@@ -49,6 +49,23 @@ void SocketTransport::Send(ConnectionId connection, std::string_view message) {
   peer->outgoing.Add(message);
 }
 
+void SocketTransport::SendToEach(std::span<const ConnectionId> receivers, std::string_view messages) {
+  // A short run costs less copied than tracked.
+  if (receivers.size() < 2 || messages.size() < 64) {
+    Transport::SendToEach(receivers, messages);
+    return;
+  }
+  if (runsUsed_ == runs_.size()) runs_.push_back(std::make_unique<std::string>());
+  std::string& run = *runs_[runsUsed_++];
+  run.assign(messages);
+  for (ConnectionId id : receivers) {
+    Peer* peer = Find(id);
+    if (!peer) continue;
+    if (peer->outgoing.Empty()) pending_.push_back(id);
+    peer->outgoing.AddShared(run);
+  }
+}
+
 std::vector<ConnectionId> SocketTransport::Flush() {
   // Only peers that got something: a loop round with one answer costs one
   // send, not a walk over every connection.
@@ -57,10 +74,21 @@ std::vector<ConnectionId> SocketTransport::Flush() {
     Peer* peer = Find(id);
     if (!peer) continue;
     TcpConnection& c = *peer->connection;
-    peer->outgoing.Flush([&](std::string_view bytes) { return c.Send(bytes); });
+    peer->outgoing.Flush(
+        SendBatch::SendParts([&](std::span<const std::string_view> parts) { return c.Send(parts); }));
     if (c.Broken()) broken.push_back(id);
   }
   pending_.clear();
+  // No batch points into the runs any more.
+  for (size_t i = 0; i < runsUsed_; ++i) {
+    std::string& run = *runs_[i];
+    if (run.capacity() > SendBatch::kKeptCapacity && run.size() < run.capacity() / 4) {
+      std::string().swap(run);
+    } else {
+      run.clear();
+    }
+  }
+  runsUsed_ = 0;
   return broken;
 }
 

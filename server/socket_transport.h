@@ -40,6 +40,9 @@ class SocketTransport final : public Transport {
   Peer* Find(ConnectionId id);
 
   void Send(ConnectionId connection, std::string_view message) override;
+  // One copy of the messages for this loop round, which every receiver's
+  // batch points to; the flush hands it to the system once per receiver.
+  void SendToEach(std::span<const ConnectionId> receivers, std::string_view messages) override;
   std::string Address(ConnectionId connection) const override;
   // Open connections from one remote address.
   int CountFrom(const std::string& address) const;
@@ -55,6 +58,9 @@ class SocketTransport final : public Transport {
   ConnectionId nextId_ = 1;
   std::map<ConnectionId, Peer> peers_;  // ids grow, so this is accept order
   std::vector<ConnectionId> pending_;   // peers with a batch to flush, once each
+  // Runs shared by several batches until the next Flush; kept for reuse.
+  std::vector<std::unique_ptr<std::string>> runs_;
+  size_t runsUsed_ = 0;
   std::unordered_map<std::string, int> perAddress_;
 };
 

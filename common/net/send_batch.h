@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kb {
 
@@ -22,17 +24,35 @@ class SendBatch {
   static constexpr size_t kKeptCapacity = 64 * 1024;
 
   // message must be one or more whole messages, each ended by 0x04.
-  void Add(std::string_view message) { data_.append(message); }
-  bool Empty() const { return data_.empty(); }
-  size_t Size() const { return data_.size(); }
+  void Add(std::string_view message);
+  // The same, without a copy: bytes must stay unchanged until the next Flush.
+  // Many peers can so send one buffer.
+  void AddShared(std::string_view messages);
+  bool Empty() const { return size_ == 0; }
+  size_t Size() const { return size_; }
 
+  // One send: the concatenation of the parts. Returns false when it failed.
+  using SendParts = std::function<bool(std::span<const std::string_view>)>;
   // Calls send once per piece, in order, and empties the batch. A single
   // message longer than kMaxSend goes alone; a batch longer than kLargeBatch
   // goes in one piece. Stops early when send fails.
+  bool Flush(const SendParts& send);
+  // The same for a sender of contiguous bytes.
   bool Flush(const std::function<bool(std::string_view)>& send);
 
  private:
-  std::string data_;
+  struct Part {
+    std::string_view shared;  // empty: own_[offset, offset + length)
+    size_t offset = 0;
+    size_t length = 0;
+  };
+  void Clear();
+
+  std::string own_;
+  std::vector<Part> parts_;
+  std::vector<std::string_view> views_;
+  std::string gathered_;
+  size_t size_ = 0;
 };
 
 }  // namespace kb

@@ -8,8 +8,10 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -144,6 +146,44 @@ bool TcpConnection::Send(std::string_view bytes) {
     return false;
   }
   queue_.append(bytes);
+  return true;
+}
+
+bool TcpConnection::Send(std::span<const std::string_view> parts) {
+  if (parts.size() == 1) return Send(parts[0]);
+  if (broken_) return false;
+  size_t total = 0;
+  for (std::string_view p : parts) total += p.size();
+  size_t sent = 0;
+  if (Queued() == 0 && parts.size() <= 64) {
+    iovec vectors[64];
+    for (size_t i = 0; i < parts.size(); ++i)
+      vectors[i] = {const_cast<char*>(parts[i].data()), parts[i].size()};
+    msghdr message{};
+    message.msg_iov = vectors;
+    message.msg_iovlen = parts.size();
+    while (true) {
+      ssize_t n = sendmsg(fd_, &message, MSG_NOSIGNAL);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && !WouldBlock(errno)) {
+        broken_ = true;
+        return false;
+      }
+      // A short send means the socket buffer is full: queue the rest.
+      sent = n > 0 ? static_cast<size_t>(n) : 0;
+      break;
+    }
+  }
+  if (sent == total) return true;
+  if (Queued() + total - sent > queueLimit_) {
+    broken_ = true;
+    return false;
+  }
+  for (std::string_view p : parts) {
+    size_t skip = std::min(sent, p.size());
+    sent -= skip;
+    queue_.append(p.substr(skip));
+  }
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,8 @@ class TcpConnection {
   // One send of these bytes, queueing what the socket does not take now.
   // false when the connection is (now) broken.
   bool Send(std::string_view bytes);
+  // One send of the parts one after another (one system call however many).
+  bool Send(std::span<const std::string_view> parts);
   // Sends what is queued, as far as the socket takes it.
   bool FlushQueue();
   size_t Queued() const { return queue_.size() - queueStart_; }
