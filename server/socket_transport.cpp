@@ -82,7 +82,7 @@ std::vector<ConnectionId> SocketTransport::Flush() {
   // No batch points into the runs any more.
   for (size_t i = 0; i < runsUsed_; ++i) {
     std::string& run = *runs_[i];
-    if (run.capacity() > SendBatch::kKeptCapacity && run.size() < run.capacity() / 4) {
+    if (run.capacity() > kKeptRunCapacity && run.size() < run.capacity() / 4) {
       std::string().swap(run);
     } else {
       run.clear();

@@ -24,6 +24,9 @@ class SocketTransport final : public Transport {
   // connection far beyond that is dropped before it costs the others.
   static constexpr int64_t kMessageInterval = 4;  // ms: 250 a second
   static constexpr int64_t kMessageBurst = 500;
+  // Room kept for the shared runs of a round: a few, shared by all peers, so
+  // a busy tick's size stays instead of being given back and taken again.
+  static constexpr size_t kKeptRunCapacity = 1024 * 1024;
 
   struct Peer {
     std::unique_ptr<TcpConnection> connection;

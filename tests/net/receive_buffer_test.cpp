@@ -36,6 +36,32 @@ TEST(ReceiveBuffer, EveryByteBoundaryGivesTheSameMessages) {
   }
 }
 
+TEST(ReceiveBuffer, MessagesReadInPlaceStayValidUntilTheNextAdd) {
+  ReceiveBuffer buffer;
+  std::string first = BuildMessage(Keyword::kAngle, {"UP"}) + BuildMessage(Keyword::kGo) + "ANG";
+  ASSERT_TRUE(buffer.Add(first));
+  std::vector<std::string_view> views;
+  for (std::string_view m; buffer.Next(m);) views.push_back(m);
+  ASSERT_EQ(views.size(), 2u);
+  // Both views still read their message after the buffer handed out both.
+  EXPECT_EQ(views[0], "ANGLE\x02UP");
+  EXPECT_EQ(views[1], "GO");
+  // The next receive finishes the cut message; what was read is dropped.
+  ASSERT_TRUE(
+      buffer.Add("LE\x02"
+                 "DOWN\x04PING\x04"));
+  V rest;
+  for (std::string_view m; buffer.Next(m);) rest.emplace_back(m);
+  EXPECT_EQ(rest, (V{"ANGLE\x02"
+                     "DOWN",
+                     "PING"}));
+  EXPECT_EQ(buffer.Pending(), 0u);
+  // A receive that ends on a message end leaves nothing behind.
+  ASSERT_TRUE(buffer.Add("GO\x04"));
+  EXPECT_EQ(Drain(buffer), V{"GO"});
+  EXPECT_TRUE(Drain(buffer).empty());
+}
+
 TEST(ReceiveBuffer, UnfinishedMessagePastTheBoundBreaksTheConnection) {
   ReceiveBuffer buffer;
   ASSERT_TRUE(buffer.Add(std::string(ReceiveBuffer::kPendingLimit, 'A')));

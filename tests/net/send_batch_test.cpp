@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+#include <string>
 #include <vector>
 
 namespace kb {
@@ -37,6 +39,74 @@ TEST(SendBatch, SendsHoldWholeMessagesOfAtMostTheLimit) {
   EXPECT_FALSE(batch.Flush([&](std::string_view) { return ++calls < 1; }));
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(batch.Empty());
+}
+
+// Each send as the bytes and the parts it was given; parts are only valid
+// during the call.
+struct Sent {
+  std::string bytes;
+  std::vector<const char*> starts;
+};
+std::vector<Sent> FlushParts(SendBatch& batch) {
+  std::vector<Sent> sends;
+  batch.Flush(SendBatch::SendParts([&](std::span<const std::string_view> parts) {
+    Sent& s = sends.emplace_back();
+    for (auto p : parts) s.bytes.append(p), s.starts.push_back(p.data());
+    return true;
+  }));
+  return sends;
+}
+
+TEST(SendBatch, SharedRunsKeepTheOrderAndLargeBatchesLeaveInOneSend) {
+  auto messages = [](int count, char letter) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += "LINE" + std::string(20, letter) + "\x04";
+    return out;
+  };
+  // Runs of 25-byte messages between a peer's own answers.
+  struct Case {
+    int runMessages;
+    size_t sends;  // how many sends the batch takes
+  } cases[] = {
+      {10, 1},   // 287 bytes: one send
+      {100, 3},  // 2537 bytes: sends of at most 1200 bytes cut at message ends
+      {190, 5},  // 4787 bytes, just under the large limit: still cut
+      {191, 1},  // 4812 bytes: a tick's run for many players, one send
+      {2000, 1},
+  };
+  for (const Case& c : cases) {
+    std::string run = messages(c.runMessages, 'a'), tail = messages(1, 'z');
+    SendBatch batch;
+    batch.Add("PONG\x04");
+    batch.AddShared(run);
+    batch.Add(
+        "MODE\x02"
+        "8\x04");
+    batch.AddShared(tail);
+    std::string expected = "PONG\x04" + run + "MODE\x02" + "8\x04" + tail;
+    auto sends = FlushParts(batch);
+    ASSERT_EQ(sends.size(), c.sends) << c.runMessages;
+    std::string got;
+    for (const Sent& one : sends) {
+      EXPECT_TRUE(one.bytes.back() == '\x04' && (one.bytes.size() <= SendBatch::kMaxSend || c.sends == 1))
+          << c.runMessages;
+      got += one.bytes;
+    }
+    EXPECT_TRUE(got == expected) << c.runMessages;
+    // A large batch points at the shared run instead of copying it.
+    if (expected.size() > SendBatch::kLargeBatch) {
+      EXPECT_EQ(sends[0].starts.at(1), run.data());
+    }
+    EXPECT_TRUE(batch.Empty() && FlushParts(batch).empty());
+  }
+  // More parts than one system call should carry are joined first.
+  SendBatch many;
+  std::string run = messages(300, 'b'), expected;
+  for (int i = 0; i < 100; ++i) many.Add("GO\x04"), many.AddShared(run), expected += "GO\x04" + run;
+  auto sends = FlushParts(many);
+  ASSERT_EQ(sends.size(), 1u);
+  EXPECT_EQ(sends[0].starts.size(), 1u);
+  EXPECT_TRUE(sends[0].bytes == expected);
 }
 
 }  // namespace

@@ -54,6 +54,33 @@ TEST(Socket, QueuedBytesLeaveInOrderAndCloseIsReported) {
   EXPECT_FALSE(p.server->Send("X"));
 }
 
+TEST(Socket, PartsLeaveInOneSendAndWhatTheSocketRefusesIsQueuedInOrder) {
+  InitNetwork();
+  Pair p;
+  ASSERT_TRUE(p.server);
+  int small = 4096;
+  setsockopt(p.server->Fd(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  std::string a(200000, 'a'), b = "bb", c(5000, 'c'), all;
+  for (int i = 0; i < static_cast<int>(a.size()); i += 997) a[i] = static_cast<char>('0' + i % 10);
+  std::string_view first[] = {a, b, c}, second[] = {b, c};
+  ASSERT_TRUE(p.server->Send(std::span<const std::string_view>(first)));
+  EXPECT_GT(p.server->Queued(), 0u);  // far more than the socket takes at once
+  // With bytes queued the next parts wait behind them.
+  ASSERT_TRUE(p.server->Send(std::span<const std::string_view>(second)));
+  all = a + b + c + b + c;
+  std::string got;
+  char buffer[8192];
+  for (int i = 0; i < 5000 && got.size() < all.size(); ++i) {
+    p.server->FlushQueue();
+    if (!WaitReadable(p.client->Fd(), 20)) continue;
+    long k = p.client->Receive(buffer, sizeof buffer);
+    ASSERT_GE(k, 0);
+    got.append(buffer, static_cast<size_t>(k));
+  }
+  EXPECT_TRUE(got == all) << got.size() << " of " << all.size();
+  EXPECT_EQ(p.server->Queued(), 0u);
+}
+
 TEST(Socket, DatagramsCarryTheSenderAndBroadcastUsesTheConfiguredAddress) {
   UdpSocket receiver;
   ASSERT_TRUE(receiver.Open(0));
