@@ -37,7 +37,7 @@ void ServerGame::SendRun() {
   for (const ClientRecord& r : clients_) {
     if (Hears(runFor_, r)) receivers_.push_back(r.connection);
   }
-  transport_.network.SendToEach(receivers_, run_);
+  transport_.Network().SendToEach(receivers_, run_);
   run_.clear();  // both keep their room for the next run
 }
 

@@ -131,18 +131,17 @@ class ServerGame {
   // run first.
   class InOrder final : public Transport {
    public:
-    InOrder(ServerGame& game, Transport& network) : game_(game), network(network) {}
+    InOrder(ServerGame& game, Transport& network) : game_(game), network_(network) {}
     void Send(ConnectionId connection, std::string_view message) override {
       game_.SendRun();
-      network.Send(connection, message);
+      network_.Send(connection, message);
     }
-    std::string Address(ConnectionId connection) const override { return network.Address(connection); }
+    std::string Address(ConnectionId connection) const override { return network_.Address(connection); }
+    Transport& Network() { return network_; }
 
    private:
     ServerGame& game_;
-
-   public:
-    Transport& network;
+    Transport& network_;
   };
   // Sends the run when an entry point ends, however it returns.
   struct RunEnd {
