@@ -23,8 +23,8 @@ const char kUsage[] =
     "Kringelbahn Server\n"
     "\n"
     "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
-    "                     [--visible] [--port N] [--list-host HOST[:PORT]]\n"
-    "                     [--list-delete-host HOST[:PORT]] [--register]\n"
+    "                     [--visible] [--port N] [--max-clients N]\n"
+    "                     [--list-host HOST[:PORT]] [--list-delete-host HOST[:PORT]] [--register]\n"
     "\n"
     "  --headless            run without a window; the status line goes to standard output\n"
     "  --name NAME           the server's name (required)\n"
@@ -34,6 +34,8 @@ const char kUsage[] =
     "  --visible             answer LAN discovery requests (hidden by default)\n"
     "  --port N              listen on port N only; 0 takes any free port. Without it the\n"
     "                        server takes port 666, else a random free port\n"
+    "  --max-clients N       at most N players and open connections (default 256); more\n"
+    "                        are closed at once\n"
     "  --list-host H[:P]     the Internet list host that registers the server (default\n"
     "                        $KRINGELBAHN_LIST_HOST, else list.kb.example.org, port 80)\n"
     "  --list-delete-host H[:P]  the list host that deletes the entry (default\n"
@@ -55,6 +57,7 @@ struct Options {
   std::string listHost;
   std::string listDeleteHost;
   bool registerAtStart = false;
+  int maxClients = 256;
   std::string error;
 };
 
@@ -102,6 +105,16 @@ Options ParseOptions(int argc, char** argv) {
       } else {
         o.port = static_cast<int>(port);
       }
+    } else if (arg == "--max-clients") {
+      std::string text;
+      value(&text);
+      char* end = nullptr;
+      long n = std::strtol(text.c_str(), &end, 10);
+      if (text.empty() || *end || n < 1 || n > 100000) {
+        o.error = "--max-clients needs a number from 1 to 100000";
+      } else {
+        o.maxClients = static_cast<int>(n);
+      }
     } else {
       o.error = "unknown option " + arg;
     }
@@ -129,6 +142,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "--name is required\n\n%s", kUsage);
     return 2;
   }
+  if (std::string problem = kb::ServerNameProblem(options.name); !problem.empty()) {
+    std::fprintf(stderr, "--name: %s\n", problem.c_str());
+    return 2;
+  }
 
   kb::ServerSettings settings;
   settings.name = kb::EncodeServerName(kb::Utf8ToLatin1(options.name));
@@ -136,6 +153,7 @@ int main(int argc, char** argv) {
   settings.password = kb::Utf8ToLatin1(options.password);
   settings.adminPassword = kb::Utf8ToLatin1(options.adminPassword);
   settings.hidden = !options.visible;
+  settings.maxClients = options.maxClients;
 
   kb::SystemClock clock;
   kb::Random random = kb::Random::FromEntropy();

@@ -42,6 +42,11 @@ void ServerLoop::AcceptAll() {
     std::unique_ptr<TcpConnection> connection;
     AcceptResult result = listener_.Accept(&connection);
     if (result == AcceptResult::kConnection) {
+      // Over a cap the connection is taken and closed at once, so it holds
+      // neither a descriptor nor a place in the accept queue.
+      if (static_cast<int>(transport_.Size()) >= settings_.maxClients ||
+          transport_.CountFrom(connection->PeerAddress()) >= settings_.maxConnectionsPerAddress)
+        continue;
       transport_.Add(std::move(connection), clock_.Now());
       continue;
     }
@@ -78,11 +83,18 @@ void ServerLoop::ReceiveFrom(ConnectionId id) {
     Drop(id);
     return;
   }
-  peer->lastReceive = clock_.Now();
+  int64_t now = clock_.Now();
+  peer->lastReceive = now;
   game_.HandleData(id);
   std::string message;
   // A message may remove the record but never the peer, so peer stays valid.
-  while (peer->received.Next(message)) game_.HandleMessage(id, message);
+  while (!game_.ShutdownRequested() && peer->received.Next(message)) {
+    if (!peer->messages.Allow(now)) {
+      Drop(id);
+      return;
+    }
+    game_.HandleMessage(id, message);
+  }
 }
 
 void ServerLoop::CloseIdleStrangers(int64_t now) {
@@ -121,6 +133,8 @@ void ServerLoop::RunOnce(int maxWaitMs) {
         }
       }
       if (poller_.Readable(slot)) ReceiveFrom(slots_[i]);
+      // After "MODE" 21 nothing else may reach anyone; Shutdown closes.
+      if (game_.ShutdownRequested()) return;
     }
   }
   if (game_.TickDue()) {

@@ -92,7 +92,7 @@ TEST(ListRegistration, RequestsCarryTheSettingsAsTheyWereAtTheStart) {
 }
 
 TEST(ListRegistration, ResultsSetStateCaptionsAndTellAdminsInTableOrder) {
-  const std::string kAdmins = "ADMIN ";
+  const std::string kAdmins = "ADMIN^";
   struct Case {
     bool registering;
     int stateBefore;
@@ -106,19 +106,19 @@ TEST(ListRegistration, ResultsSetStateCaptionsAndTellAdminsInTableOrder) {
     const char* box;
   } cases[] = {
       {true, 0, "OK", 1, "Eintrag erneuern", "Eintrag l\xF6schen",
-       "Der Server wurde erfolgreich eingetragen. 65280", false, "Kringelbahn Server",
+       "Der Server wurde erfolgreich eingetragen.^65280", false, "Kringelbahn Server",
        "Server erfolgreich eingetragen."},
       {true, 1, "ERROR", 0, "Server eintragen", "Eintrag l\xF6schen",
-       "Der Server konnte nicht eingetragen werden. 255", true, "Fehler",
+       "Der Server konnte nicht eingetragen werden.^255", true, "Fehler",
        "Server konnte nicht eingetragen werden."},
       // No end marker within the time limit reads as "ERROR"; "ok" is no "OK".
       {true, 0, "ok", 0, "Server eintragen", "Eintrag l\xF6schen",
-       "Der Server konnte nicht eingetragen werden. 255", true, "Fehler",
+       "Der Server konnte nicht eingetragen werden.^255", true, "Fehler",
        "Server konnte nicht eingetragen werden."},
-      {false, 1, "OK", 0, "Server eintragen", "Eintrag l\xF6schen", "Der Eintrag wurde gel\xF6scht. 65280",
+      {false, 1, "OK", 0, "Server eintragen", "Eintrag l\xF6schen", "Der Eintrag wurde gel\xF6scht.^65280",
        false, "Kringelbahn Server", "Der Eintrag wurde gel\xF6scht."},
       {false, 1, "ERROR", 2, "Server eintragen", "Eintrag wird gel\xF6scht...",
-       "Der Eintrag konnte nicht gel\xF6scht werden. 255", true, "Fehler",
+       "Der Eintrag konnte nicht gel\xF6scht werden.^255", true, "Fehler",
        "Der Eintrag konnte nicht gel\xF6scht werden."},
   };
   for (const Case& c : cases) {

@@ -76,12 +76,12 @@ std::string Entry(int port, const std::string& name, int pass) {
 void Administer(WireClient& admin, int port, const std::string& password) {
   ASSERT_TRUE(admin.Connect(port) && admin.Send("JOIN"));
   if (!password.empty()) {
-    ASSERT_TRUE(admin.WaitFor("MODE 19"));
+    ASSERT_TRUE(admin.WaitFor("MODE^19"));
     ASSERT_TRUE(admin.Send("PASS", {password}));
   }
-  ASSERT_TRUE(admin.WaitForPrefix("SERVER "));
+  ASSERT_TRUE(admin.WaitForPrefix("SERVER^"));
   ASSERT_TRUE(admin.Send("ADMIN", {"LOGIN chef"}));
-  ASSERT_TRUE(admin.WaitFor("ADMIN Du hast dich erfolgreich eingeloggt. 65280"));
+  ASSERT_TRUE(admin.WaitFor("ADMIN^Du hast dich erfolgreich eingeloggt.^65280"));
 }
 
 TEST(ListEndToEnd, TwoServersRegisterAreListedAndLeaveTheList) {
@@ -116,22 +116,22 @@ TEST(ListEndToEnd, TwoServersRegisterAreListedAndLeaveTheList) {
   WireClient adminB;
   Administer(adminB, portB, "geheim");
   ASSERT_TRUE(adminB.Send("ADMIN", {"REGISTER"}));
-  EXPECT_EQ(adminB.Next(), "ADMIN Der Server wird eingetragen... 65280");
-  EXPECT_EQ(adminB.Next(), "ADMIN Der Server wurde erfolgreich eingetragen. 65280");
+  EXPECT_EQ(adminB.Next(), "ADMIN^Der Server wird eingetragen...^65280");
+  EXPECT_EQ(adminB.Next(), "ADMIN^Der Server wurde erfolgreich eingetragen.^65280");
   EXPECT_EQ(get(), Entry(portB, "Zweiter Server", 1) + "\x03" + Entry(portA, "Erster Server", 0));
 
   // The second shuts down: its deletion names no server, so every entry of
   // the address goes, the first server's too.
   EXPECT_EQ(b->Finish(), 0);
-  EXPECT_TRUE(adminB.WaitFor("MODE 21", 5000));
+  EXPECT_TRUE(adminB.WaitFor("MODE^21", 5000));
   EXPECT_EQ(get(), "");
 
   // The first renews its entry; a restarted service still has it.
   WireClient adminA;
   Administer(adminA, portA, "");
   ASSERT_TRUE(adminA.Send("ADMIN", {"register"}));
-  EXPECT_EQ(adminA.Next(), "ADMIN Der Eintrag des Servers wird erneuert... 65280");
-  EXPECT_EQ(adminA.Next(), "ADMIN Der Server wurde erfolgreich eingetragen. 65280");
+  EXPECT_EQ(adminA.Next(), "ADMIN^Der Eintrag des Servers wird erneuert...^65280");
+  EXPECT_EQ(adminA.Next(), "ADMIN^Der Server wurde erfolgreich eingetragen.^65280");
   EXPECT_EQ(listd->Finish(), 0);
   listd = std::make_unique<Process>(
       listdBinary,
@@ -140,16 +140,16 @@ TEST(ListEndToEnd, TwoServersRegisterAreListedAndLeaveTheList) {
   EXPECT_EQ(get(), Entry(portA, "Erster Server", 0));
 
   ASSERT_TRUE(adminA.Send("ADMIN", {"DEREGISTER"}));
-  EXPECT_EQ(adminA.Next(), "ADMIN Der Eintrag wird gel\xF6scht... 65280");
-  EXPECT_EQ(adminA.Next(), "ADMIN Der Eintrag wurde gel\xF6scht. 65280");
+  EXPECT_EQ(adminA.Next(), "ADMIN^Der Eintrag wird gel\xF6scht...^65280");
+  EXPECT_EQ(adminA.Next(), "ADMIN^Der Eintrag wurde gel\xF6scht.^65280");
   EXPECT_FALSE(a.Until("^Kringelbahn Server: Der Eintrag wurde gelöscht\\.$").empty());
   EXPECT_EQ(get(), "");
 
   // With the service gone a registration fails with the failure texts.
   EXPECT_EQ(listd->Finish(), 0);
   ASSERT_TRUE(adminA.Send("ADMIN", {"REGISTER"}));
-  EXPECT_EQ(adminA.Next(), "ADMIN Der Server wird eingetragen... 65280");
-  EXPECT_EQ(adminA.Next(), "ADMIN Der Server konnte nicht eingetragen werden. 255");
+  EXPECT_EQ(adminA.Next(), "ADMIN^Der Server wird eingetragen...^65280");
+  EXPECT_EQ(adminA.Next(), "ADMIN^Der Server konnte nicht eingetragen werden.^255");
   EXPECT_FALSE(a.Until("^Fehler: Server konnte nicht eingetragen werden\\.$").empty());
   EXPECT_EQ(a.Finish(), 0);
 }
