@@ -217,11 +217,13 @@ AcceptResult TcpListener::Accept(std::unique_ptr<TcpConnection>* out) {
 
 UdpSocket::~UdpSocket() { Close(); }
 
-bool UdpSocket::Open(int port) {
+bool UdpSocket::Open(int port, bool reuseAddress) {
   Close();
   if (port < 0 || port > 65535) return false;
   int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return false;
+  int one = 1;
+  if (reuseAddress) setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_ANY);

@@ -79,7 +79,9 @@ class TcpListener {
 class UdpSocket {
  public:
   ~UdpSocket();
-  bool Open(int port);
+  // reuseAddress lets several sockets share the port (SO_REUSEADDR), so
+  // several searching clients or servers on one machine all get broadcasts.
+  bool Open(int port, bool reuseAddress = false);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   int Fd() const { return fd_; }
