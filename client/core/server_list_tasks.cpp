@@ -47,7 +47,8 @@ void RunTasks(std::shared_ptr<ServerList> list, std::shared_ptr<ServerListTasks:
 
 }  // namespace
 
-ServerListTasks::ServerListTasks() : list_(std::make_shared<ServerList>()), shared_(std::make_shared<Shared>()) {}
+ServerListTasks::ServerListTasks()
+    : list_(std::make_shared<ServerList>()), shared_(std::make_shared<Shared>()) {}
 
 ServerListTasks::~ServerListTasks() {
   std::unique_lock lock(shared_->mutex);

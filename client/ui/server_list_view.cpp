@@ -13,8 +13,8 @@ constexpr Colour kBlack = 0;
 
 }  // namespace
 
-void DrawServerList(Image& screen, Resources& resources, const std::vector<ServerListEntry>& entries, int count,
-                    int selected, bool lanScreen) {
+void DrawServerList(Image& screen, Resources& resources, const std::vector<ServerListEntry>& entries,
+                    int count, int selected, bool lanScreen) {
   Font& font = resources.fontNormal;
   screen.FillBox(200, 120, 400, 390, kWhite);
   screen.FillBox(201, 121, 398, 388, kBlack);

@@ -14,7 +14,7 @@ inline constexpr char kNetLanHelp[] =
 
 // The list's frame, its rows with the highlight and padlocks (and on the LAN
 // screen the player counts), or the searching or empty text.
-void DrawServerList(Image& screen, Resources& resources, const std::vector<ServerListEntry>& entries, int count,
-                    int selected, bool lanScreen);
+void DrawServerList(Image& screen, Resources& resources, const std::vector<ServerListEntry>& entries,
+                    int count, int selected, bool lanScreen);
 
 }  // namespace kb
