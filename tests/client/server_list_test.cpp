@@ -12,6 +12,8 @@
 namespace kb {
 namespace {
 
+using namespace std::literals;
+
 ServerListEntry Entry(std::string name, std::string address, int port, int players = 0, int password = 0) {
   return {std::move(name), std::move(address), port, players, password};
 }
@@ -105,11 +107,10 @@ TEST(ServerList, LanAnswersParse) {
        "3\x02"
        "1",
        true, "Mein Server", 666, 3, 1},
-      {std::string("KRINGELBAHN SERVER\x02X\x02"
-                   "667\x02"
-                   "0\x02"
-                   "0\0\x02junk",
-                   31),
+      {"KRINGELBAHN SERVER\x02X\x02"
+       "667\x02"
+       "0\x02"
+       "0\0\x02junk"s,
        true, "X", 667, 0, 0},
       // Missing fields count as 0.
       {"KRINGELBAHN SERVER\x02Y\x02"
@@ -122,9 +123,8 @@ TEST(ServerList, LanAnswersParse) {
       {"kringelbahn server\x02Y\x02"
        "666",
        false},
-      {std::string("\0KRINGELBAHN SERVER\x02Y\x02"
-                   "666",
-                   27),
+      {"\0KRINGELBAHN SERVER\x02Y\x02"
+       "666"s,
        false},
       {"", false},
       // No port to connect to.
