@@ -44,7 +44,7 @@ void LanSearch(ServerList& list, uint64_t token, Clock& clock, const std::functi
   UdpSocket receiver;
   // Listen before asking: a server on this machine answers within
   // microseconds, before a receiver opened afterwards would exist.
-  if (receiver.Open(ports.answer, true)) {
+  if (receiver.Open(ports.answer)) {
     Broadcast(ports.request, kDiscoveryRequest);
     int64_t start = clock.Now();
     char buffer[kReceiveBufferSize];

@@ -120,13 +120,5 @@ TEST(ServerListDrawing, RowsHighlightPadlocksAndRightAlignedCounts) {
   }
 }
 
-TEST(ServerListDrawing, EmptyListAfterASearchHasNoHighlight) {
-  DrawnList d(kStateNetLan, {});
-  d.Tap(scan::kDown);
-  d.Frame();
-  EXPECT_EQ(d.At(202, 122), 0u);
-  EXPECT_EQ(d.At(597, 130), 0u);
-}
-
 }  // namespace
 }  // namespace kb

@@ -23,5 +23,5 @@ if(TARGET kringelbahn-server)
   add_test(NAME client_lan_search_process
            COMMAND test_lan_search_process $<TARGET_FILE:kringelbahn-server>)
   set_tests_properties(client_lan_search_process PROPERTIES
-    TIMEOUT 120 ENVIRONMENT "${KB_TEST_ENVIRONMENT}" RESOURCE_LOCK discovery_port)
+    TIMEOUT 120 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()

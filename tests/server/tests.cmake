@@ -7,6 +7,6 @@ if(TARGET kringelbahn-server)
   add_test(NAME server_process_walk_through
            COMMAND test_server_process $<TARGET_FILE:kringelbahn-server>)
   set_tests_properties(server_process_walk_through PROPERTIES
-    TIMEOUT 120 ENVIRONMENT "${KB_TEST_ENVIRONMENT}" RESOURCE_LOCK discovery_port)
+    TIMEOUT 120 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()
 

@@ -84,7 +84,7 @@ const ServerListEntry* Find(const std::vector<ServerListEntry>& entries, int por
 bool RequestPortUsable() {
   for (int i = 0; i < 300; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
     UdpSocket probe;
-    if (probe.Open(kDiscoveryRequestPort, true)) return true;
+    if (probe.Open(kDiscoveryRequestPort)) return true;
   }
   return false;
 }
@@ -105,13 +105,30 @@ TEST(LanSearchProcess, FindsAVisibleServerWithItsPortPlayersAndPassword) {
   // A client that has not given the password yet counts as well.
   testing::WireClient joined;
   ASSERT_TRUE(joined.Connect(server.Port()) && joined.Send("JOIN"));
-  ASSERT_TRUE(joined.WaitFor("MODE 19"));
+  ASSERT_TRUE(
+      joined.WaitFor([](const std::string& m) { return m.starts_with("MODE") && m.ends_with("19"); }));
   entries = SearchOnce();
   found = Find(entries, server.Port());
   ASSERT_NE(found, nullptr);
   EXPECT_EQ(found->players, 1);
   EXPECT_EQ(std::count_if(entries.begin(), entries.end(), [&](auto& e) { return e.port == server.Port(); }),
             1);
+}
+
+TEST(LanSearchProcess, TwoServersOnOneMachineAreBothListed) {
+  InitNetwork();
+  if (!RequestPortUsable()) GTEST_SKIP() << "UDP 667 is held by another program";
+  ServerProcess first({"--headless", "--visible", "--name", "Eins", "--port", "0"});
+  ServerProcess second({"--headless", "--visible", "--name", "Zwei", "--port", "0"});
+  ASSERT_GT(first.Port(), 0);
+  ASSERT_GT(second.Port(), 0);
+  auto entries = SearchOnce();
+  const ServerListEntry* a = Find(entries, first.Port());
+  const ServerListEntry* b = Find(entries, second.Port());
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(a->name, "Eins");
+  EXPECT_EQ(b->name, "Zwei");
+  EXPECT_EQ(a->address, b->address);
 }
 
 TEST(LanSearchProcess, AHiddenServerIsNotFound) {
