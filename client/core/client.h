@@ -12,6 +12,7 @@
 #include "client/console/script_runners.h"
 #include "client/core/game_state.h"
 #include "client/core/round.h"
+#include "client/core/server_list_state.h"
 #include "client/ui/button.h"
 #include "client/ui/config.h"
 #include "client/ui/resources.h"
@@ -101,6 +102,10 @@ struct Client {
   std::string serverAddress;
   int serverPort = 666;
   std::string serverLabel;
+
+  // The servers found by the LAN search or the Internet list, and the list
+  // screens' selection.
+  ServerListState serverList;
 
   // Must stay the last member: stops the script threads before the rest goes.
   ScriptRunners scripts;
