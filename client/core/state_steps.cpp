@@ -56,10 +56,8 @@ void MenuStep(Client& client) {
     if (frame.newClick && inBox) player.active = !player.active;
     player.clickLatch = frame.leftButton ? 1 : 0;
     // Slot 6 has no keys (code 0): it is steered with the mouse.
-    if (EdgePressed(player.leftKey != 0 && input.KeyDown(player.leftKey), player.leftLatch))
-      player.active = 1;
-    if (EdgePressed(player.rightKey != 0 && input.KeyDown(player.rightKey), player.rightLatch))
-      player.active = 0;
+    if (EdgePressed(player.leftKey != 0 && input.KeyDown(player.leftKey), player.leftLatch)) player.active = 1;
+    if (EdgePressed(player.rightKey != 0 && input.KeyDown(player.rightKey), player.rightLatch)) player.active = 0;
   }
 
   if (frame.newClick && my >= 455 && my < 475) {
