@@ -11,6 +11,7 @@
 #include "client/console/console_state.h"
 #include "client/console/script_runners.h"
 #include "client/core/game_state.h"
+#include "client/core/net_state.h"
 #include "client/core/round.h"
 #include "client/ui/button.h"
 #include "client/ui/config.h"
@@ -101,6 +102,8 @@ struct Client {
   std::string serverAddress;
   int serverPort = 666;
   std::string serverLabel;
+
+  NetState net;
 
   // Must stay the last member: stops the script threads before the rest goes.
   ScriptRunners scripts;
