@@ -109,7 +109,6 @@ bool ReceiveFromServer(Client& client) {
     if (n < 0 || !net.received.Add(std::string_view(buffer, static_cast<size_t>(n)))) return false;
     net.lastReceive = client.clock.Now();
     while (net.link && net.received.Next(message)) DispatchServerMessage(client, message);
-    if (n < static_cast<long>(sizeof buffer)) break;
   }
   return true;
 }
