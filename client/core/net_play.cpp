@@ -129,11 +129,17 @@ void NetGameStep(Client& client) {
     net.lastPing = now;
   }
   // Silence on an open connection, a closed or broken one, or the server
-  // dropping this client: the visit is over at once.
-  if (now - net.lastReceive > kSilenceTimeout || !ReceiveFromServer(client) || !net.link ||
-      net.netMode == kModeKicked) {
-    LoseConnection(client);
-    return;
+  // dropping this client: the visit is over at once. A server that said it
+  // is shutting down closes right after; its notice stays until the player
+  // leaves.
+  bool alive = now - net.lastReceive <= kSilenceTimeout && ReceiveFromServer(client) && net.link &&
+               net.netMode != kModeKicked;
+  if (!alive) {
+    if (net.netMode != kModeShutdown) {
+      LoseConnection(client);
+      return;
+    }
+    CloseServerLink(net);
   }
 
   bool space = EdgePressed(input.KeyDown(scan::kSpace), net.goLatch);

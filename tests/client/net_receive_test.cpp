@@ -190,6 +190,20 @@ TEST(NetReceive, ThirtySecondsOfSilenceEndTheVisit) {
   EXPECT_TRUE(c.peer->destroyed);
 }
 
+TEST(NetReceive, AServerShuttingDownKeepsItsNoticeAfterClosing) {
+  Received c;
+  c.Receive("MODE", {21});
+  c.peer->closed = true;
+  c.LockedFrame();
+  c.clock.Advance(40000);
+  c.LockedFrame();
+  EXPECT_EQ(c.State(), kStateNet);
+  EXPECT_EQ(c.Mode(), 21);
+  EXPECT_TRUE(c.peer->destroyed);
+  c.Tap(scan::kSpace);
+  EXPECT_EQ(c.State(), kStateNetChoose);
+}
+
 TEST(NetReceive, TheServerDroppingTheClientEndsTheVisit) {
   Received c;
   c.Receive("MODE", {22});
