@@ -14,3 +14,9 @@ if(TARGET kringelbahn)
   set_tests_properties(client_console_script_end_to_end PROPERTIES TIMEOUT 90
                        ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()
+if(TARGET kringelbahn AND TARGET kringelbahn-server)
+  add_test(NAME client_net_end_to_end
+           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/client/net_end_to_end.sh $<TARGET_FILE:kringelbahn>
+                   $<TARGET_FILE:kringelbahn-server>)
+  set_tests_properties(client_net_end_to_end PROPERTIES TIMEOUT 90 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+endif()
