@@ -20,8 +20,9 @@ bool PasswordEntered(const Client& client) { return !client.net.passwordText.emp
 void ConnectFromScreen(Client& client) {
   client.net.passwordText.clear();
   DropPendingKeys(client.input);
-  StartConnectTask(client);
+  // The state first: the task may finish before this frame ends.
   SetGameState(client, kStateNetConnect);
+  StartConnectTask(client);
 }
 
 void NetworkStep(Client& client) {

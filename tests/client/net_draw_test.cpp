@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "client/ui/load_resources.h"
 #include "client/ui/chat.h"
+#include "client/ui/load_resources.h"
 #include "client/ui/net_view.h"
 #include "tests/client/net_fixture.h"
 
@@ -23,7 +23,8 @@ struct DrawnNet : NetClient {
 };
 
 TEST(NetDraw, CountdownRoundsUpToWholeSeconds) {
-  std::pair<int, int> cases[] = {{2001, 3}, {2000, 2}, {1, 1}, {0, 0}, {-10, 0}, {-1000, -1}, {2147483647, 2147484}};
+  std::pair<int, int> cases[] = {
+      {2001, 3}, {2000, 2}, {1, 1}, {0, 0}, {-10, 0}, {-1000, -1}, {2147483647, 2147484}};
   for (auto [ms, s] : cases) EXPECT_EQ(CountdownSeconds(ms), s) << ms;
 }
 
@@ -35,9 +36,9 @@ TEST(NetDraw, ManualFieldsWithRoundedCornersAndFocus) {
     int x, y;
     Colour colour;
   } probes[] = {
-      {340, 120, 0},      {484, 141, 0},      {341, 121, kRed},   {483, 140, kRed},   {400, 120, kRed},
-      {400, 141, kRed},   {400, 130, 0},      {350, 145, 0},      {351, 146, kWhite}, {400, 145, kWhite},
-      {484, 166, 0},      {483, 165, kWhite},
+      {340, 120, 0},      {484, 141, 0},      {341, 121, kRed}, {483, 140, kRed},
+      {400, 120, kRed},   {400, 141, kRed},   {400, 130, 0},    {350, 145, 0},
+      {351, 146, kWhite}, {400, 145, kWhite}, {484, 166, 0},    {483, 165, kWhite},
   };
   for (const Probe& p : probes) EXPECT_EQ(c.At(p.x, p.y), p.colour) << p.x << "," << p.y;
   EXPECT_EQ(c.client.frame.helpLine, kManualHelp);

@@ -71,7 +71,8 @@ class ScriptedLink final : public ServerLink {
     std::lock_guard lock(peer_->mutex);
     if (peer_->failFlush) return false;
     std::string_view rest = peer_->unflushed;
-    for (size_t end; (end = rest.find(kMessageTerminator)) != std::string_view::npos; rest.remove_prefix(end + 1))
+    for (size_t end; (end = rest.find(kMessageTerminator)) != std::string_view::npos;
+         rest.remove_prefix(end + 1))
       peer_->sent.emplace_back(rest.substr(0, end));
     peer_->unflushed.clear();
     return true;

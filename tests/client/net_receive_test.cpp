@@ -67,7 +67,8 @@ TEST(NetReceive, DrawingMessagesInOrder) {
   c.client.round.trailImage.Clear(0x123456);
   // CLEAR, LINE and a POINT, then a LINE that runs over the point's place.
   c.peer->Arrive(BuildMessage("CLEAR") + BuildMessage("LINE", {100, 100, 110, 100, 255}) +
-                 BuildMessage("POINT", {300, 200, 65280}) + BuildMessage("LINE", {295, 200, 306, 200, 16711680}));
+                 BuildMessage("POINT", {300, 200, 65280}) +
+                 BuildMessage("LINE", {295, 200, 306, 200, 16711680}));
   c.LockedFrame();
   EXPECT_EQ(c.Trail(0, 0), 0u);
   EXPECT_EQ(c.Trail(105, 100), 255u);
@@ -104,13 +105,19 @@ TEST(NetReceive, ScoresRebuildTheListInOrder) {
   Received c;
   std::vector<ScoreEntry>& list = c.client.round.scoreList;
   list.assign(3, ScoreEntry{9, 9, 9});
-  std::string two = "3\x05" "255\x05" "1\x03" "0\x05" "65280\x05" "0";
+  std::string two =
+      "3\x05"
+      "255\x05"
+      "1\x03"
+      "0\x05"
+      "65280\x05"
+      "0";
   struct Case {
     std::string field;
     std::vector<int> values;  // score, colour, wins per entry
   } cases[] = {
       {two, {3, 255, 1, 0, 65280, 0}},
-      {"", {0, 0, 0}},  // an empty list still shows one entry
+      {"", {0, 0, 0}},   // an empty list still shows one entry
       {"7", {7, 0, 0}},  // missing values read as 0
       {"x\x05y\x05z\x03", {0, 0, 0, 0, 0, 0}},
   };

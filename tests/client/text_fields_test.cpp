@@ -1,7 +1,8 @@
+#include "client/ui/text_fields.h"
+
 #include <gtest/gtest.h>
 
 #include "client/core/network_hooks.h"
-#include "client/ui/text_fields.h"
 #include "tests/client/net_fixture.h"
 
 namespace kb {
@@ -12,10 +13,11 @@ TEST(TextFields, AddressAndPortValidity) {
     const char* text;
     bool valid;
   } addresses[] = {
-      {"192.168.0.1", true},     {"10.0.0.1", true},   {"999.999.999.99", true},  // no range check
-      {"1.2.3.4", false},  // 7 characters
-      {"192.168..1", false},     {"1..2.3.4", false},  {".1.2.34567", false},     {"1.2.34567.", false},
-      {"1.2.3", false},          {"1.2.3.4.5", false}, {"", false},
+      {"192.168.0.1", true}, {"10.0.0.1", true},  {"999.999.999.99", true},  // no range check
+      {"1.2.3.4", false},                                                    // 7 characters
+      {"192.168..1", false}, {"1..2.3.4", false}, {".1.2.34567", false},
+      {"1.2.34567.", false}, {"1.2.3", false},    {"1.2.3.4.5", false},
+      {"", false},
   };
   for (const Case& c : addresses) EXPECT_EQ(ManualAddressValid(c.text), c.valid) << c.text;
   Case ports[] = {{"666", true}, {"00080", true}, {"1", true}, {"0", false}, {"", false}, {"00000", false}};
