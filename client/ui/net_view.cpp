@@ -120,7 +120,9 @@ void DrawConnectStatus(Client& client, int state) {
   PutText(screen, font, 4, 4, client.serverLabel, kWhite);
   std::string text;
   if (state == kStateNetConnect) {
-    text = "Verbinde zum Server \"" + client.serverLabel + "\"...";
+    text = "Verbinde zum Server \"";
+    text += client.serverLabel;
+    text += "\"...";
     client.frame.helpLine = kConnectHelp;
   } else {
     text = state == kStateNetFail ? "Konnte keine Verbindung zum Server aufbauen."
