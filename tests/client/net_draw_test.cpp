@@ -44,12 +44,10 @@ TEST(NetDraw, FieldsModesAndMarks) {
         {350, 145, 0},
         {351, 146, kWhite},
         {400, 166, kWhite}}},
-      {kStateNet, 10, {{310, 335, 0}, {787, 13, kMark}, {400, 25, kWhite}}},  // the field hidden
       {kStateNet, 8, {{310, 335, Rgb(200, 0, 0)}, {776, 2, kWhite}, {787, 13, kMark}}},
       {kStateNet, 9, {{w + 8, 29, kWhite}, {w + 18, 39, Rgb(10, 200, 30)}}},
       // The password prompt: framed field, no own colour mark.
       {kStateNet, 19, {{76, 29, 0}, {77, 30, kWhite}, {150, 29, kWhite}, {787, 13, 0}}},
-      {kStateConnectionLost, 8, {{400, 25, kWhite}, {310, 335, 0}}},
   };
   for (const Case& k : cases) {
     c.client.frame.gameState = k.state;
