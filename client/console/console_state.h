@@ -55,7 +55,7 @@ struct CommandRecord {
 
 // How the commands reach what is not theirs: message boxes and the server
 // connection. Empty members fall back to the platform's message box and to
-// "no connection"; tests replace them.
+// the client's own connection; tests replace them.
 struct ConsoleHooks {
   // Blocks the calling thread until the box is closed.
   std::function<void(const std::string& title, const std::string& text, bool warning)> messageBox;

@@ -11,6 +11,7 @@
 #include "client/console/console_state.h"
 #include "client/console/script_runners.h"
 #include "client/core/game_state.h"
+#include "client/core/net_state.h"
 #include "client/core/round.h"
 #include "client/core/server_list_state.h"
 #include "client/ui/button.h"
@@ -113,6 +114,7 @@ struct Client {
   // The servers found by the LAN search or the Internet list, and the list
   // screens' selection.
   ServerListState serverList;
+  NetState net;
 
   // Must stay the last member: stops the script threads before the rest goes.
   ScriptRunners scripts;

@@ -56,8 +56,10 @@ void MenuStep(Client& client) {
     if (frame.newClick && inBox) player.active = !player.active;
     player.clickLatch = frame.leftButton ? 1 : 0;
     // Slot 6 has no keys (code 0): it is steered with the mouse.
-    if (EdgePressed(player.leftKey != 0 && input.KeyDown(player.leftKey), player.leftLatch)) player.active = 1;
-    if (EdgePressed(player.rightKey != 0 && input.KeyDown(player.rightKey), player.rightLatch)) player.active = 0;
+    if (EdgePressed(player.leftKey != 0 && input.KeyDown(player.leftKey), player.leftLatch))
+      player.active = 1;
+    if (EdgePressed(player.rightKey != 0 && input.KeyDown(player.rightKey), player.rightLatch))
+      player.active = 0;
   }
 
   if (frame.newClick && my >= 455 && my < 475) {
@@ -94,6 +96,7 @@ void NetChooseStep(Client& client) {
   }
   if (input.KeyDown(scan::kF2) || ButtonHeld(client, 315, 170)) {
     StartLanSearch(client);
+    ResetManualFields(client);
     SetGameState(client, kStateNetLan);
     return;
   }

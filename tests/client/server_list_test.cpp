@@ -239,7 +239,6 @@ TEST(ServerListScreens, KeysLeadWhereTheySay) {
       {kStateNetLan, scan::kF1, 0, 0, kStateNetLanManual},
       {kStateNetLan, 0, 415, 530, kStateNetLanManual},  // "Manuell"
       {kStateNetWeb, scan::kF1, 0, 0, kStateNetWeb},
-      {kStateNetWeb, 0, 415, 530, kStateNetWeb},
       {kStateNetLan, scan::kEscape, 0, 0, kStateNetChoose},
       {kStateNetWeb, scan::kEscape, 0, 0, kStateNetChoose},
   };
