@@ -11,6 +11,7 @@
 #include "common/platform/core/random.h"
 #include "server/latin1_text.h"
 #include "server/server_loop.h"
+#include "server/window/server_window.h"
 
 namespace {
 
@@ -21,8 +22,11 @@ void RequestStop(int) { stopRequested = true; }
 const char kUsage[] =
     "Kringelbahn Server\n"
     "\n"
+    "  kringelbahn-server [--port N]\n"
     "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
     "                     [--visible] [--port N]\n"
+    "\n"
+    "Without --headless the server opens its window and asks for the name.\n"
     "\n"
     "  --headless            run without a window; the status line goes to standard output\n"
     "  --name NAME           the server's name (required)\n"
@@ -99,10 +103,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n\n%s", options.error.c_str(), kUsage);
     return 2;
   }
-  if (!options.headless) {
-    std::fprintf(stderr, "This build has no server window yet; start it with --headless.\n\n%s", kUsage);
-    return 2;
-  }
+  if (!options.headless) return kb::RunServerWindow(options.port);
   if (options.name.empty()) {
     std::fprintf(stderr, "--name is required\n\n%s", kUsage);
     return 2;

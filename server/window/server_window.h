@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace kb {
+
+// Shows a message box on the window's thread and returns at once, so it
+// blocks no caller; any thread may call it. Title and text are Latin-1, like
+// every text of the server.
+using MessageBoxHook = std::function<void(const std::string& title, const std::string& text, bool warning)>;
+
+// The dedicated server with its window: asks for the name, runs the server
+// loop on a thread of its own and shows its state until the operator closes
+// the window or an administrator shuts the server down. fixedPort as in
+// ServerLoop::Open. Returns the program's exit code.
+int RunServerWindow(int fixedPort);
+
+}  // namespace kb
