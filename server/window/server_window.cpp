@@ -31,11 +31,11 @@ const char kNoWindow[] = "Es konnte kein Fenster ge\xF6" "ffnet werden.";
 // The gadgets keep their classic 20-pixel rows: a small face and no padding
 // beyond what the frames need.
 const char kStyle[] =
-    "* { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 11px; }\n"
+    "* { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 10px; }\n"
     "button { min-height: 0; min-width: 0; padding: 0 4px; }\n"
     "entry { min-height: 0; min-width: 0; padding: 0 3px; }\n"
     "checkbutton { padding: 0; }\n"
-    "checkbutton check { min-width: 12px; min-height: 12px; margin: 0 4px 0 1px; }\n";
+    "checkbutton check { min-width: 12px; min-height: 12px; margin: 0 2px 0 0; }\n";
 
 std::string Utf8(std::string_view latin1) { return Latin1ToUtf8(latin1); }
 
