@@ -26,18 +26,44 @@ const char kWindowTitle[] = "Kringelbahn Server 1.2.4";
 const char kBoxTitle[] = "Kringelbahn Server";
 const char kErrorTitle[] = "Fehler";
 const char kNoServer[] = "Es konnte kein Server erstellt werden.";
-const char kNoWindow[] = "Es konnte kein Fenster ge\xF6" "ffnet werden.";
+const char kNoWindow[] =
+    "Es konnte kein Fenster ge\xF6"
+    "ffnet werden.";
 
 // The gadgets keep their classic 20-pixel rows: a small face and no padding
 // beyond what the frames need.
 const char kStyle[] =
-    "* { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 10px; }\n"
-    "button { min-height: 0; min-width: 0; padding: 0 4px; }\n"
-    "entry { min-height: 0; min-width: 0; padding: 0 3px; }\n"
-    "checkbutton { padding: 0; }\n"
-    "checkbutton check { min-width: 12px; min-height: 12px; margin: 0 2px 0 0; }\n";
+    ".kb-server * { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 10px; }\n"
+    ".kb-server button { min-height: 0; min-width: 0; padding: 0 4px; }\n"
+    ".kb-server entry { min-height: 0; min-width: 0; padding: 0 3px; }\n"
+    ".kb-server checkbutton { padding: 0; }\n"
+    ".kb-server checkbutton check { min-width: 12px; min-height: 12px; margin: 0 2px 0 0; }\n";
 
 std::string Utf8(std::string_view latin1) { return Latin1ToUtf8(latin1); }
+
+// A message box: icon, text and the buttons the caller adds. Its accessible
+// name is its title, so a screen reader announces what the box is about.
+GtkWidget* MessageBox(GtkWidget* parent, const std::string& title, const std::string& text,
+                      const char* icon) {
+  GtkWidget* box = gtk_dialog_new();
+  gtk_window_set_title(GTK_WINDOW(box), Utf8(title).c_str());
+  gtk_window_set_resizable(GTK_WINDOW(box), FALSE);
+  if (parent) {
+    gtk_window_set_transient_for(GTK_WINDOW(box), GTK_WINDOW(parent));
+    gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER_ON_PARENT);
+  } else {
+    gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
+  }
+  GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
+  gtk_container_set_border_width(GTK_CONTAINER(row), 12);
+  gtk_box_pack_start(GTK_BOX(row), gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_DIALOG), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(row), gtk_label_new(Utf8(text).c_str()), FALSE, FALSE, 0);
+  gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(box))), row);
+  AtkObject* accessible = gtk_widget_get_accessible(box);
+  atk_object_set_name(accessible, Utf8(title).c_str());
+  atk_object_set_role(accessible, ATK_ROLE_ALERT);
+  return box;
+}
 
 struct Message {
   std::string title, text;
@@ -104,6 +130,7 @@ class ServerWindow {
     gtk_window_set_title(GTK_WINDOW(window_), kWindowTitle);
     gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
     gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
+    gtk_style_context_add_class(gtk_widget_get_style_context(window_), "kb-server");
     fixed_ = gtk_fixed_new();
     gtk_widget_set_size_request(fixed_, 300, 49);
     gtk_container_add(GTK_CONTAINER(window_), fixed_);
@@ -132,7 +159,8 @@ class ServerWindow {
     passwordBox_ = Place(gtk_check_button_new_with_label("Passwort:"), 3, 49, 65, 20);
     passwordEntry_ = Place(Entry(true), 71, 49, 226, 20);
     gtk_widget_set_sensitive(passwordEntry_, FALSE);
-    hiddenBox_ = Place(gtk_check_button_new_with_label("Server versteckt (Wird nicht angezeigt)"), 3, 72, 200, 20);
+    hiddenBox_ =
+        Place(gtk_check_button_new_with_label("Server versteckt (Wird nicht angezeigt)"), 3, 72, 200, 20);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(hiddenBox_), TRUE);
     button6_ = Place(gtk_button_new_with_label(Utf8("Eintrag l\xF6schen").c_str()), 3, 118, 294, 20);
     gtk_widget_set_sensitive(button6_, FALSE);
@@ -254,29 +282,28 @@ class ServerWindow {
   // Message boxes stay open without holding anything up: not modal, closed
   // by their own button.
   void ShowMessage(const Message& m) {
-    GtkWidget* box = gtk_message_dialog_new(
-        phase_ == Phase::kClosing ? nullptr : GTK_WINDOW(window_), GTK_DIALOG_DESTROY_WITH_PARENT,
-        m.warning ? GTK_MESSAGE_WARNING : GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", Utf8(m.text).c_str());
-    gtk_window_set_title(GTK_WINDOW(box), Utf8(m.title).c_str());
+    GtkWidget* box = MessageBox(phase_ == Phase::kClosing ? nullptr : window_, m.title, m.text,
+                                m.warning ? "dialog-warning" : "dialog-information");
+    gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
     g_signal_connect(box, "response", G_CALLBACK(gtk_widget_destroy), nullptr);
-    gtk_widget_show(box);
+    gtk_widget_show_all(box);
   }
 
   void ShowBlockingError(const char* text) {
-    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING, GTK_BUTTONS_OK, "%s",
-                                            Utf8(text).c_str());
-    gtk_window_set_title(GTK_WINDOW(box), kErrorTitle);
+    GtkWidget* box = MessageBox(nullptr, kErrorTitle, text, "dialog-warning");
+    gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
+    gtk_widget_show_all(box);
     gtk_dialog_run(GTK_DIALOG(box));
     gtk_widget_destroy(box);
   }
 
   void AskClose() {
     if (confirm_) return gtk_window_present(GTK_WINDOW(confirm_));
-    confirm_ = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
-                                      GTK_BUTTONS_YES_NO, "Server wirklich beenden?");
-    gtk_window_set_title(GTK_WINDOW(confirm_), kBoxTitle);
+    confirm_ = MessageBox(window_, kBoxTitle, "Server wirklich beenden?", "dialog-question");
+    gtk_window_set_modal(GTK_WINDOW(confirm_), TRUE);
+    gtk_dialog_add_buttons(GTK_DIALOG(confirm_), "_Ja", GTK_RESPONSE_YES, "_Nein", GTK_RESPONSE_NO, nullptr);
     g_signal_connect(confirm_, "response", G_CALLBACK(OnConfirm), this);
-    gtk_widget_show(confirm_);
+    gtk_widget_show_all(confirm_);
   }
 
   // Each gadget posts only its own value, so an administrator's change to
@@ -322,7 +349,8 @@ class ServerWindow {
     return G_SOURCE_CONTINUE;
   }
   static void OnNameChanged(GtkEntry* entry, gpointer self) {
-    gtk_widget_set_sensitive(static_cast<ServerWindow*>(self)->button3_, gtk_entry_get_text_length(entry) > 0);
+    gtk_widget_set_sensitive(static_cast<ServerWindow*>(self)->button3_,
+                             gtk_entry_get_text_length(entry) > 0);
   }
   static void OnStart(GtkWidget*, gpointer self) { static_cast<ServerWindow*>(self)->Start(); }
   static void OnButton3(GtkWidget*, gpointer self) {
