@@ -131,6 +131,7 @@ class ServerWindow {
     gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
     gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
     gtk_style_context_add_class(gtk_widget_get_style_context(window_), "kb-server");
+    gtk_window_set_icon_name(GTK_WINDOW(window_), "kringelbahn-server");
     fixed_ = gtk_fixed_new();
     gtk_widget_set_size_request(fixed_, 300, 49);
     gtk_container_add(GTK_CONTAINER(window_), fixed_);
