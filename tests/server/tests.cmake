@@ -21,5 +21,6 @@ if(TARGET kringelbahn-server AND ATSPI_FOUND AND X11_FOUND)
   target_link_libraries(test_server_window PRIVATE kb_net kb_test_support GTest::gtest PkgConfig::ATSPI PkgConfig::X11)
   add_dependencies(test_server_window kringelbahn-server)
   add_test(NAME server_window COMMAND test_server_window $<TARGET_FILE:kringelbahn-server>)
-  set_tests_properties(server_window PROPERTIES TIMEOUT 180 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+  set_tests_properties(server_window PROPERTIES TIMEOUT 180 ENVIRONMENT
+    "${KB_TEST_ENVIRONMENT};TSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/server/process/tsan_window.supp")
 endif()
