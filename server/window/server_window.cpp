@@ -72,7 +72,7 @@ struct Message {
 
 class ServerWindow {
  public:
-  explicit ServerWindow(int fixedPort) : fixedPort_(fixedPort) {
+  ServerWindow(int fixedPort, ServerStartHook onStart) : fixedPort_(fixedPort), onStart_(std::move(onStart)) {
     if (const char* text = std::getenv("KRINGELBAHN_TEST_MESSAGE_BOX")) testMessage_ = text;
     reportTicks_ = std::getenv("KRINGELBAHN_TICK_STATS") != nullptr;
   }
@@ -189,6 +189,7 @@ class ServerWindow {
     }
     phase_ = Phase::kServing;
     BuildServingWindow();
+    if (onStart_) onStart_(*loop_, MessageHook());
     thread_ = std::thread([this] { LoopThread(); });
   }
 
@@ -373,6 +374,7 @@ class ServerWindow {
   }
 
   int fixedPort_;
+  ServerStartHook onStart_;
   std::string testMessage_;
   bool reportTicks_ = false;
   int exitCode_ = 0;
@@ -412,13 +414,13 @@ class ServerWindow {
 
 }  // namespace
 
-int RunServerWindow(int fixedPort) {
+int RunServerWindow(int fixedPort, ServerStartHook onStart) {
   InitNetwork();
   if (!gtk_init_check(nullptr, nullptr)) {
     std::fprintf(stderr, "%s: %s\n", kErrorTitle, Utf8(kNoWindow).c_str());
     return 1;
   }
-  ServerWindow window(fixedPort);
+  ServerWindow window(fixedPort, std::move(onStart));
   return window.Run();
 }
 

@@ -10,10 +10,16 @@ namespace kb {
 // every text of the server.
 using MessageBoxHook = std::function<void(const std::string& title, const std::string& text, bool warning)>;
 
+class ServerLoop;
+
+// Called on the window's thread once the server is open, before its loop
+// runs: where the list tasks get their message boxes and the game its hooks.
+using ServerStartHook = std::function<void(ServerLoop& loop, MessageBoxHook messageBox)>;
+
 // The dedicated server with its window: asks for the name, runs the server
 // loop on a thread of its own and shows its state until the operator closes
 // the window or an administrator shuts the server down. fixedPort as in
 // ServerLoop::Open. Returns the program's exit code.
-int RunServerWindow(int fixedPort);
+int RunServerWindow(int fixedPort, ServerStartHook onStart = {});
 
 }  // namespace kb

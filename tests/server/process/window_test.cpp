@@ -284,8 +284,8 @@ class WindowTest : public ::testing::Test {
     xvfb_.reset();
   }
 
-  void StartServer(std::vector<std::string> env = {}) {
-    server_.emplace(std::vector<std::string>{serverBinary, "--port", "0"}, env);
+  void StartServer(std::vector<std::string> env = {}, int port = 0) {
+    server_.emplace(std::vector<std::string>{serverBinary, "--port", std::to_string(port)}, env);
   }
   std::optional<TopWindow> Main() { return WindowNamed(server_->Pid(), kTitle); }
   // Types the name and presses Return; the port the status line shows.
@@ -475,6 +475,28 @@ TEST_F(WindowTest, TicksGoOnWhileAMessageBoxIsOpen) {
   RecordProperty("latest_tick_ms", match[2].str());
   std::printf("%s\n", stats.c_str());
   EXPECT_TRUE(a.WaitFor("MODE 21", 5000));
+}
+
+TEST_F(WindowTest, ATakenPortEndsTheProgramAfterTheErrorBox) {
+  TcpListener taken;
+  ASSERT_TRUE(taken.Open(0));
+  StartServer({}, taken.Port());
+  ASSERT_TRUE(Eventually([&] { return Main().has_value(); }));
+  ASSERT_TRUE(Xdotool("search --sync --name '^" + std::string(kTitle) + "$' windowfocus --sync"));
+  ASSERT_TRUE(Xdotool("type 'x'") && Xdotool("key Return"));
+  std::optional<TopWindow> box;
+  ASSERT_TRUE(Eventually([&] { return (box = WindowNamed(server_->Pid(), "Fehler")).has_value(); }));
+  EXPECT_TRUE(box->Find("label", "Es konnte kein Server erstellt werden."));
+  EXPECT_TRUE(box->Find("icon", "Warning") || box->Find("icon", "Warnung"));
+  EXPECT_FALSE(Main());
+  ASSERT_TRUE(Click(*box->Find("push button", "OK")));
+  EXPECT_EQ(server_->Finish(), 1);
+}
+
+TEST(WindowWithoutDisplay, SaysSoAndEnds) {
+  Child server({"sh", "-c", "DISPLAY= WAYLAND_DISPLAY= exec \"$0\" 2>&1", serverBinary});
+  EXPECT_EQ(server.ReadLine(), "Fehler: Es konnte kein Fenster ge\u00f6ffnet werden.");
+  EXPECT_EQ(server.Finish(), 1);
 }
 
 }  // namespace
