@@ -106,7 +106,7 @@ class ServerWindow {
   }
 
  private:
-  enum class Phase { kNaming, kServing, kClosing };
+  enum class Phase { kNaming, kServing, kFailed, kClosing };
 
   GtkWidget* Place(GtkWidget* widget, int x, int y, int width, int height) {
     gtk_widget_set_size_request(widget, width, height);
@@ -182,9 +182,12 @@ class ServerWindow {
     loop_ = std::make_unique<ServerLoop>(settings_, clock_, random_);
     if (!loop_->Open(fixedPort_)) {
       gtk_widget_hide(window_);
-      ShowBlockingError(kNoServer);
+      phase_ = Phase::kFailed;
       exitCode_ = 1;
-      gtk_main_quit();
+      GtkWidget* box = MessageBox(nullptr, kErrorTitle, kNoServer, "dialog-warning");
+      gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
+      g_signal_connect(box, "response", G_CALLBACK(OnErrorAnswered), nullptr);
+      gtk_widget_show_all(box);
       return;
     }
     phase_ = Phase::kServing;
@@ -222,7 +225,7 @@ class ServerWindow {
   // and ends, then the main loop quits.
   void Stop() {
     if (phase_ != Phase::kServing) {
-      if (phase_ == Phase::kNaming) gtk_main_quit();
+      if (phase_ != Phase::kClosing) gtk_main_quit();
       return;
     }
     phase_ = Phase::kClosing;
@@ -287,16 +290,8 @@ class ServerWindow {
     GtkWidget* box = MessageBox(phase_ == Phase::kClosing ? nullptr : window_, m.title, m.text,
                                 m.warning ? "dialog-warning" : "dialog-information");
     gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
-    g_signal_connect(box, "response", G_CALLBACK(gtk_widget_destroy), nullptr);
+    g_signal_connect(box, "response", G_CALLBACK(OnMessageAnswered), nullptr);
     gtk_widget_show_all(box);
-  }
-
-  void ShowBlockingError(const char* text) {
-    GtkWidget* box = MessageBox(nullptr, kErrorTitle, text, "dialog-warning");
-    gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
-    gtk_widget_show_all(box);
-    gtk_dialog_run(GTK_DIALOG(box));
-    gtk_widget_destroy(box);
   }
 
   void AskClose() {
@@ -346,6 +341,8 @@ class ServerWindow {
     gtk_widget_destroy(GTK_WIDGET(dialog));
     if (response == GTK_RESPONSE_YES) w->Stop();
   }
+  static void OnMessageAnswered(GtkDialog* box, int, gpointer) { gtk_widget_destroy(GTK_WIDGET(box)); }
+  static void OnErrorAnswered(GtkDialog*, int, gpointer) { gtk_main_quit(); }
   static gboolean OnSignal(gpointer self) {
     static_cast<ServerWindow*>(self)->Stop();
     return G_SOURCE_CONTINUE;
