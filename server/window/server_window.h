@@ -14,6 +14,8 @@ class ServerLoop;
 
 // Called on the window's thread once the server is open, before its loop
 // runs: where the list tasks get their message boxes and the game its hooks.
+// The message box hook stays valid until RunServerWindow returns, so tasks
+// that use it must have ended by then.
 using ServerStartHook = std::function<void(ServerLoop& loop, MessageBoxHook messageBox)>;
 
 // The dedicated server with its window: asks for the name, runs the server
