@@ -23,7 +23,8 @@ void RequestStop(int) { stopRequested = true; }
 const char kUsage[] =
     "Kringelbahn Server\n"
     "\n"
-    "  kringelbahn-server [--port N]\n"
+    "  kringelbahn-server [--port N] [--max-clients N] [--list-host HOST[:PORT]]\n"
+    "                     [--list-delete-host HOST[:PORT]] [--register]\n"
     "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
     "                     [--visible] [--port N] [--max-clients N]\n"
     "                     [--list-host HOST[:PORT]] [--list-delete-host HOST[:PORT]] [--register]\n"
@@ -126,6 +127,12 @@ Options ParseOptions(int argc, char** argv) {
   return o;
 }
 
+void ConfigureRegistration(const Options& options, kb::ListRegistration& registration) {
+  if (!options.listHost.empty()) registration.listHost = kb::ParseListHost(options.listHost);
+  if (!options.listDeleteHost.empty()) registration.deleteHost = kb::ParseListHost(options.listDeleteHost);
+  if (options.registerAtStart) registration.StartRegister();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -138,7 +145,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n\n%s", options.error.c_str(), kUsage);
     return 2;
   }
-  if (!options.headless) return kb::RunServerWindow(options.port);
+  if (!options.headless) {
+    kb::ServerSettings initial;
+    initial.maxClients = options.maxClients;
+    return kb::RunServerWindow(initial, options.port, [&](kb::ServerLoop& loop, const kb::MessageBoxHook&) {
+      ConfigureRegistration(options, loop.Registration());
+    });
+  }
   if (options.name.empty()) {
     std::fprintf(stderr, "--name is required\n\n%s", kUsage);
     return 2;
@@ -164,11 +177,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  kb::ListRegistration& registration = loop.Registration();
-  if (!options.listHost.empty()) registration.listHost = kb::ParseListHost(options.listHost);
-  if (!options.listDeleteHost.empty()) registration.deleteHost = kb::ParseListHost(options.listDeleteHost);
   // Without a window there is no button: the operator asks for it at start.
-  if (options.registerAtStart) registration.StartRegister();
+  ConfigureRegistration(options, loop.Registration());
 
   struct sigaction action {};
   action.sa_handler = RequestStop;

@@ -2,17 +2,9 @@
 
 namespace kb {
 
-ListButtons ListButtonsFor(int entryState) {
-  switch (entryState) {
-    case -1:
-      return {"Server wird eingetragen...", false, "Eintrag l\xF6schen", false};
-    case 1:
-      return {"Eintrag erneuern", true, "Eintrag l\xF6schen", true};
-    case 2:
-      return {"Server eintragen", true, "Eintrag wird gel\xF6scht...", false};
-    default:
-      return {"Server eintragen", true, "Eintrag l\xF6schen", false};
-  }
+ListButtons ListButtonsFor(const EntryButtons& captions, int entryState) {
+  return {captions.registerCaption, EntryButtons::RegisterEnabled(entryState), captions.deleteCaption,
+          EntryButtons::DeleteEnabled(entryState)};
 }
 
 void WindowLink::Post(std::function<void(ServerGame&)> work) {
@@ -20,7 +12,8 @@ void WindowLink::Post(std::function<void(ServerGame&)> work) {
   posted_.push_back(std::move(work));
 }
 
-std::optional<WindowView> WindowLink::Round(ServerGame& game, SharedSettings& settings) {
+std::optional<WindowView> WindowLink::Round(ServerGame& game, SharedSettings& settings,
+                                            const EntryButtons& captions) {
   std::vector<std::function<void(ServerGame&)>> work;
   {
     std::lock_guard lock(mutex_);
@@ -30,7 +23,7 @@ std::optional<WindowView> WindowLink::Round(ServerGame& game, SharedSettings& se
   WindowView view;
   view.status = game.StatusLine();
   view.settings = settings.Snapshot(&view.applied);
-  view.buttons = ListButtonsFor(game.entryState);
+  view.buttons = ListButtonsFor(captions, game.entryState);
   if (shown_ == view) return std::nullopt;
   shown_ = view;
   return view;

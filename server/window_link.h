@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "server/list_registration.h"
 #include "server/server_game.h"
 #include "server/server_settings.h"
 
 namespace kb {
 
-// Captions (Latin-1) and enabling of the two list buttons for an EntryState.
+// Captions (Latin-1) and enabling of the two list buttons.
 struct ListButtons {
   std::string registerCaption;
   bool registerEnabled;
@@ -20,7 +21,8 @@ struct ListButtons {
   bool deleteEnabled;
   bool operator==(const ListButtons&) const = default;
 };
-ListButtons ListButtonsFor(int entryState);
+// The captions the list tasks set; enabling follows the EntryState.
+ListButtons ListButtonsFor(const EntryButtons& captions, int entryState);
 
 // What the server window shows, as the loop's thread saw it after a round.
 struct WindowView {
@@ -39,7 +41,7 @@ class WindowLink {
   void Post(std::function<void(ServerGame&)> work);
   // Loop thread, once per round: runs the posted work and returns the view
   // when it differs from the one returned before.
-  std::optional<WindowView> Round(ServerGame& game, SharedSettings& settings);
+  std::optional<WindowView> Round(ServerGame& game, SharedSettings& settings, const EntryButtons& captions);
 
  private:
   std::mutex mutex_;

@@ -72,7 +72,13 @@ struct Message {
 
 class ServerWindow {
  public:
-  ServerWindow(int fixedPort, ServerStartHook onStart) : fixedPort_(fixedPort), onStart_(std::move(onStart)) {
+  ServerWindow(const ServerSettings& initial, int fixedPort, ServerStartHook onStart)
+      : fixedPort_(fixedPort), onStart_(std::move(onStart)), settings_(initial) {
+    // The gadgets start as the operator expects them, whatever came in.
+    settings_.passwordBox = false;
+    settings_.password.clear();
+    settings_.adminPassword.clear();
+    settings_.hidden = true;
     if (const char* text = std::getenv("KRINGELBAHN_TEST_MESSAGE_BOX")) testMessage_ = text;
     reportTicks_ = std::getenv("KRINGELBAHN_TICK_STATS") != nullptr;
   }
@@ -177,7 +183,7 @@ class ServerWindow {
 
   void Start() {
     std::string name = gtk_entry_get_text(GTK_ENTRY(nameEntry_));
-    if (name.empty() || phase_ != Phase::kNaming) return;
+    if (!ServerNameProblem(name).empty() || phase_ != Phase::kNaming) return;
     settings_.name = EncodeServerName(Utf8ToLatin1(name));
     loop_ = std::make_unique<ServerLoop>(settings_, clock_, random_);
     if (!loop_->Open(fixedPort_)) {
@@ -192,6 +198,9 @@ class ServerWindow {
     }
     phase_ = Phase::kServing;
     BuildServingWindow();
+    loop_->Registration().show = [box = MessageHook()](const OperatorMessage& m) {
+      box(m.title, m.text, m.warning);
+    };
     if (onStart_) onStart_(*loop_, MessageHook());
     thread_ = std::thread([this] { LoopThread(); });
   }
@@ -200,7 +209,7 @@ class ServerWindow {
   void LoopThread() {
     MessageBoxHook messageBox = MessageHook();
     loop_->eachRound = [&] {
-      if (auto view = link_.Round(loop_->Game(), loop_->Shared())) {
+      if (auto view = link_.Round(loop_->Game(), loop_->Shared(), loop_->Registration().Buttons())) {
         std::lock_guard lock(mutex_);
         view_ = std::move(view);
         ScheduleLocked();
@@ -411,13 +420,13 @@ class ServerWindow {
 
 }  // namespace
 
-int RunServerWindow(int fixedPort, ServerStartHook onStart) {
+int RunServerWindow(const ServerSettings& initial, int fixedPort, ServerStartHook onStart) {
   InitNetwork();
   if (!gtk_init_check(nullptr, nullptr)) {
     std::fprintf(stderr, "%s: %s\n", kErrorTitle, Utf8(kNoWindow).c_str());
     return 1;
   }
-  ServerWindow window(fixedPort, std::move(onStart));
+  ServerWindow window(initial, fixedPort, std::move(onStart));
   return window.Run();
 }
 

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "server/server_settings.h"
+
 namespace kb {
 
 // Shows a message box on the window's thread and returns at once, so it
@@ -20,8 +22,9 @@ using ServerStartHook = std::function<void(ServerLoop& loop, MessageBoxHook mess
 
 // The dedicated server with its window: asks for the name, runs the server
 // loop on a thread of its own and shows its state until the operator closes
-// the window or an administrator shuts the server down. fixedPort as in
+// the window or an administrator shuts the server down. The settings the
+// window has no gadget for (the caps) come from initial; fixedPort as in
 // ServerLoop::Open. Returns the program's exit code.
-int RunServerWindow(int fixedPort, ServerStartHook onStart = {});
+int RunServerWindow(const ServerSettings& initial, int fixedPort, ServerStartHook onStart = {});
 
 }  // namespace kb

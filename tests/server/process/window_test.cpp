@@ -8,12 +8,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <regex>
 #include <set>
@@ -242,9 +244,9 @@ std::optional<std::string> Discover(int port, int timeoutMs = 300) {
   Broadcast(kDiscoveryRequestPort, kDiscoveryRequest);
   Poller poller;
   poller.Add(answers.Fd(), true, false);
-  std::string needle = " ";
+  std::string needle = "^";
   needle += std::to_string(port);
-  needle += ' ';
+  needle += '^';
   char buffer[512];
   while (poller.Wait(timeoutMs) > 0) {
     long n = answers.Receive(buffer, sizeof buffer);
@@ -370,8 +372,8 @@ TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
   };
   WireClient a;
   ASSERT_TRUE(a.Connect(port) && a.Send("JOIN"));
-  EXPECT_EQ(a.Next(), "MODE 10");
-  EXPECT_TRUE(a.WaitFor("SERVER Test%20Server"));
+  EXPECT_EQ(a.Next(), "MODE^10");
+  EXPECT_TRUE(a.WaitFor("SERVER^Test%20Server"));
   EXPECT_TRUE(Eventually([&] { return status() == players + "1"; })) << status();
 
   // The operator sets an administrator password and a game password.
@@ -381,18 +383,22 @@ TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
   ASSERT_TRUE(Eventually([&] { return Main()->Find("password text", "", 49)->sensitive; }));
   ASSERT_TRUE(Click(*second->Find("password text", "", 49)));
   ASSERT_TRUE(Xdotool("type --delay 5 'geheim'"));
-  // The game sees both once the client's login and question find them set.
+  // Every keystroke is on its way once the field shows six characters; a
+  // newcomer asked for the password shows that the loop has them all, the
+  // administrator password typed before included.
+  auto masked = [](size_t n) { return n * std::string("\u25cf").size(); };
+  ASSERT_TRUE(Eventually([&] { return Main()->Find("password text", "", 49)->text.size() == masked(6); }));
+  std::optional<WireClient> b;
   ASSERT_TRUE(Eventually([&] {
-    a.Send("ADMIN", {"LOGIN chef"});
-    a.Send("ADMIN", {"PASS"});
-    return a.WaitFor("ADMIN Das Serverpasswort ist \"geheim\". 65280", 300).has_value();
+    b.emplace();
+    return b->Connect(port) && b->Send("JOIN") && b->Next() == "MODE^19";
   }));
-  WireClient b;
-  ASSERT_TRUE(b.Connect(port) && b.Send("JOIN"));
-  EXPECT_EQ(b.Next(), "MODE 19");
-  EXPECT_EQ(b.Next(), "SERVER Test%20Server");
-  ASSERT_TRUE(b.Send("PASS", {"geheim"}));
-  EXPECT_EQ(b.Next(), "MODE 10");
+  EXPECT_EQ(b->Next(), "SERVER^Test%20Server");
+  ASSERT_TRUE(a.Send("ADMIN", {"LOGIN chef"}) && a.Send("ADMIN", {"PASS"}));
+  EXPECT_TRUE(a.WaitFor("ADMIN^Du hast dich erfolgreich eingeloggt.^65280"));
+  EXPECT_EQ(a.Next(), "ADMIN^Das Serverpasswort ist \"geheim\".^65280");
+  ASSERT_TRUE(b->Send("PASS", {"geheim"}));
+  EXPECT_EQ(b->Next(), "MODE^10");
   EXPECT_TRUE(Eventually([&] { return status() == players + "2"; })) << status();
 
   // Hidden at start; unticked, the server answers a LAN search.
@@ -405,17 +411,17 @@ TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
   std::optional<std::string> answer;
   if (lan) {
     ASSERT_TRUE(Eventually([&] { return (answer = Discover(port)).has_value(); }));
-    EXPECT_EQ(*answer, "KRINGELBAHN SERVER Test%20Server " + std::to_string(port) + " 2 1");
+    EXPECT_EQ(*answer, "KRINGELBAHN SERVER^Test%20Server^" + std::to_string(port) + "^2^1");
   }
 
   // Administrator commands show in the window.
   ASSERT_TRUE(a.Send("ADMIN", {"HIDE"}) && a.Send("ADMIN", {"SETPASS"}) && a.Send("ADMIN", {"SETADPASS xy"}));
-  EXPECT_TRUE(a.WaitFor("ADMIN Das Adminpasswort wurde ge\xE4ndert. 65280"));
+  EXPECT_TRUE(a.WaitFor("ADMIN^Das Adminpasswort wurde ge\xE4ndert.^65280"));
   EXPECT_TRUE(Eventually([&] {
     auto w = Main();
     return w->Find("check box", "Server versteckt (Wird nicht angezeigt)")->checked &&
            !w->Find("check box", "Passwort:")->checked && !w->Find("password text", "", 49)->sensitive &&
-           w->Find("password text", "", 26)->text.size() == std::string("\u25cf\u25cf").size();
+           w->Find("password text", "", 26)->text.size() == masked(2);
   }));
   EXPECT_FALSE(Discover(port));
 
@@ -433,7 +439,7 @@ TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
   ASSERT_TRUE(
       Eventually([&] { return (ask = WindowNamed(server_->Pid(), "Kringelbahn Server")).has_value(); }));
   ASSERT_TRUE(Click(*ask->Find("push button", "Ja")));
-  EXPECT_TRUE(a.WaitFor("MODE 21", 5000) && b.WaitFor("MODE 21", 5000));
+  EXPECT_TRUE(a.WaitFor("MODE^21", 5000) && b->WaitFor("MODE^21", 5000));
   EXPECT_TRUE(a.WaitClosed(5000));
   EXPECT_EQ(server_->Finish(), 0);
 }
@@ -452,11 +458,11 @@ TEST_F(WindowTest, TicksGoOnWhileAMessageBoxIsOpen) {
   WireClient a, b;
   for (WireClient* c : {&a, &b})
     ASSERT_TRUE(c->Connect(port) && c->Send("JOIN") && c->WaitForPrefix("SERVER"));
-  ASSERT_TRUE(a.WaitFor("MODE 7"));
+  ASSERT_TRUE(a.WaitFor("MODE^7"));
   std::vector<int> times;
   while (auto m = a.Next(2000)) {
-    if (m->starts_with("TIME ")) times.push_back(std::stoi(m->substr(5)));
-    if (*m == "MODE 8") break;
+    if (m->starts_with("TIME^")) times.push_back(std::stoi(m->substr(5)));
+    if (*m == "MODE^8") break;
   }
   ASSERT_GE(times.size(), 2u);
   EXPECT_TRUE(std::is_sorted(times.rbegin(), times.rend()));
@@ -474,7 +480,106 @@ TEST_F(WindowTest, TicksGoOnWhileAMessageBoxIsOpen) {
   EXPECT_GE(std::stoi(match[1]), static_cast<int>(times.size()));
   RecordProperty("latest_tick_ms", match[2].str());
   std::printf("%s\n", stats.c_str());
-  EXPECT_TRUE(a.WaitFor("MODE 21", 5000));
+  EXPECT_TRUE(a.WaitFor("MODE^21", 5000));
+}
+
+// A list host on loopback that answers every request with the given result
+// and keeps the request lines.
+class FakeListHost {
+ public:
+  FakeListHost() {
+    listener_.Open(0);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~FakeListHost() {
+    stop_ = true;
+    thread_.join();
+  }
+  int Port() const { return listener_.Port(); }
+  std::vector<std::string> Requests() {
+    std::lock_guard lock(mutex_);
+    return requests_;
+  }
+
+ private:
+  void Serve() {
+    Poller poller;
+    poller.Add(listener_.Fd(), true, false);
+    while (!stop_) {
+      if (poller.Wait(50) <= 0) continue;
+      std::unique_ptr<TcpConnection> c;
+      if (listener_.Accept(&c) != AcceptResult::kConnection) continue;
+      std::string request;
+      char buffer[1024];
+      Poller one;
+      one.Add(c->Fd(), true, false);
+      while (request.find("\r\n\r\n") == std::string::npos && one.Wait(5000) > 0) {
+        long n = c->Receive(buffer, sizeof buffer);
+        if (n <= 0) break;
+        request.append(buffer, static_cast<size_t>(n));
+      }
+      {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(request.substr(0, request.find("\r\n")));
+      }
+      c->Send("HTTP/1.0 200 OK\r\n\r\n[data]OK[/data]");
+      c->Drain(2000);
+    }
+  }
+  TcpListener listener_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+  std::mutex mutex_;
+  std::vector<std::string> requests_;
+};
+
+TEST_F(WindowTest, ListButtonsRegisterAndDeleteAndTheExitDeletes) {
+  FakeListHost host;
+  std::string address = "127.0.0.1:" + std::to_string(host.Port());
+  StartServer({"KRINGELBAHN_LIST_HOST=" + address, "KRINGELBAHN_LIST_DELETE_HOST=" + address});
+  int port = StartNamed("Liste");
+  ASSERT_GT(port, 0);
+  const std::string reg =
+      "GET /kringel_server.php?m=reg&name=Liste&port=" + std::to_string(port) + "&pass=0 HTTP/1.0";
+  const std::string del = "GET /kringel_server.php?m=del HTTP/1.0";
+  // Each answer comes as an information box; OK closes it.
+  auto answered = [&](const std::string& text) {
+    std::optional<TopWindow> box;
+    if (!Eventually([&] { return (box = WindowNamed(server_->Pid(), "Kringelbahn Server")).has_value(); }))
+      return false;
+    bool right = box->Find("label", text) && box->Find("icon", "Information");
+    return Click(*box->Find("push button", "OK")) &&
+           Eventually([&] { return !WindowNamed(server_->Pid(), "Kringelbahn Server"); }) && right;
+  };
+  auto buttons = [&](bool registerOn, const std::string& deleteCaption, bool deleteOn) {
+    return Eventually([&] {
+      auto w = Main();
+      const Gadget* b3 = w ? w->Find("push button", "", 95) : nullptr;
+      const Gadget* b6 = w ? w->Find("push button", "", 118) : nullptr;
+      return b3 && b6 && b3->sensitive == registerOn && b6->name == deleteCaption &&
+             b6->sensitive == deleteOn;
+    });
+  };
+  ASSERT_TRUE(Click(*Main()->Find("push button", "Server eintragen")));
+  ASSERT_TRUE(answered("Server erfolgreich eingetragen."));
+  EXPECT_TRUE(Main()->Find("push button", "Eintrag erneuern"));
+  EXPECT_TRUE(buttons(true, "Eintrag l\u00f6schen", true));
+  ASSERT_TRUE(Click(*Main()->Find("push button", "Eintrag l\u00f6schen")));
+  ASSERT_TRUE(answered("Der Eintrag wurde gel\u00f6scht."));
+  EXPECT_TRUE(buttons(true, "Eintrag l\u00f6schen", false));
+  EXPECT_TRUE(Main()->Find("push button", "Server eintragen"));
+  ASSERT_TRUE(Click(*Main()->Find("push button", "Server eintragen")));
+  ASSERT_TRUE(answered("Server erfolgreich eingetragen."));
+  // Registered at the close: the short deletion goes out before the exit.
+  ASSERT_TRUE(RequestClose(kTitle));
+  std::optional<TopWindow> ask;
+  ASSERT_TRUE(
+      Eventually([&] { return (ask = WindowNamed(server_->Pid(), "Kringelbahn Server")).has_value(); }));
+  ASSERT_TRUE(Click(*ask->Find("push button", "Ja")));
+  EXPECT_EQ(server_->Finish(), 0);
+  EXPECT_TRUE(Eventually([&] { return host.Requests().size() == 4; }));
+  EXPECT_EQ(host.Requests(),
+            (std::vector<std::string>{reg, del, reg, "GET /kringel_server.php?m=del HTTP/1.1"}));
 }
 
 TEST_F(WindowTest, ATakenPortEndsTheProgramAfterTheErrorBox) {
