@@ -10,6 +10,7 @@
 #include "common/platform/core/random.h"
 #include "common/platform/core/socket.h"
 #include "server/list_registration.h"
+#include "server/rate_limit.h"
 #include "server/server_game.h"
 #include "server/socket_transport.h"
 
@@ -76,6 +77,7 @@ class ServerLoop {
   Poller poller_;
   std::vector<ConnectionId> slots_;
   bool acceptPaused_ = false;
+  ConnectGuard connectGuard_;
   TickStats stats_;
 };
 

@@ -105,8 +105,7 @@ TEST(StartClient, FillsTheTablesAndDecodesEveryPicture) {
 
   const Resources& r = c.resources;
   // Both kinds of carried picture decode: PNG and 24-bit BMP.
-  for (auto [image, w, h] :
-       {std::tuple{&r.titleBanner, 800, 90}, {&r.lockIconOnDark, 9, 14}})
+  for (auto [image, w, h] : {std::tuple{&r.titleBanner, 800, 90}, {&r.lockIconOnDark, 9, 14}})
     EXPECT_EQ(image->Width() * 1000 + image->Height(), w * 1000 + h);
   EXPECT_EQ(r.cursorSprite.Pixel(11, 0), kMagenta);  // drawn keyed
   EXPECT_TRUE(r.fontHuge.Loaded());
@@ -134,9 +133,8 @@ TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
     bool close, failOpen;
     int presented;
   };
-  for (Case k :
-       {Case{scan::kEscape, kStateMenu, false, false, 0}, Case{0, kStateGame, true, false, 1},
-        Case{scan::kF, kStateMenu, false, true, 0}}) {
+  for (Case k : {Case{scan::kEscape, kStateMenu, false, false, 0}, Case{0, kStateGame, true, false, 1},
+                 Case{scan::kF, kStateMenu, false, true, 0}}) {
     At<SpineClient> c;
     c.display.Open(false, 321, 5);
     c.client.frame.gameState = k.state;
