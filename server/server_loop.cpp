@@ -174,6 +174,8 @@ void ServerLoop::Run(const std::atomic<bool>& stop, const std::function<void(con
   std::string shown;
   while (!game_.ShutdownRequested() && !stop) {
     RunOnce();
+    shared_.Sync();
+    if (eachRound) eachRound();
     std::string status = game_.StatusLine();
     if (status != shown && onStatus) onStatus(status);
     shown = status;

@@ -46,7 +46,12 @@ class ServerLoop {
   // "MODE" 21 to everyone, sends what is queued (bounded) and closes.
   void Shutdown();
 
+  // Called on the loop's thread after every round of Run, once the settings
+  // other threads posted are applied (the window's view of the server).
+  std::function<void()> eachRound;
+
   ServerGame& Game() { return game_; }
+  SharedSettings& Shared() { return shared_; }
   SocketTransport& Transport() { return transport_; }
   ListRegistration& Registration() { return registration_; }
   const TickStats& Stats() const { return stats_; }
@@ -61,6 +66,7 @@ class ServerLoop {
   void CloseIdleStrangers(int64_t now);
 
   ServerSettings& settings_;
+  SharedSettings shared_{settings_};
   Clock& clock_;
   Random& random_;
   SocketTransport transport_;
