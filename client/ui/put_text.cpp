@@ -24,7 +24,9 @@ void PutOutlinedText(Image& screen, Font& font, int x, int y, const std::string&
                      Colour textColour, int w) {
   Centre(font, text, x, y);
   // Offsets in 64 bits: a text object may sit at the edge of the int range.
-  auto moved = [](int v, int d) { return static_cast<int>(std::clamp<int64_t>(int64_t{v} + d, INT_MIN, INT_MAX)); };
+  auto moved = [](int v, int d) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{v} + d, INT_MIN, INT_MAX));
+  };
   for (int i = -w; i <= w; ++i)
     for (int j = -w; j <= w; ++j) font.Draw(screen, moved(x, i), moved(y, j), text, outline);
   font.Draw(screen, x, y, text, textColour);
