@@ -103,18 +103,17 @@ struct Font::Impl {
       text = {};
       return;
     }
-    // Whole pieces left of the target, then single characters.
-    while (x < 0 && text.size() > kMeasureChunk) {
-      int64_t w = Width(text.substr(0, kMeasureChunk));
-      if (x + w >= 0) break;
-      x += w;
-      text.remove_prefix(kMeasureChunk);
-    }
+    // The characters that end left of the target, a piece at a time.
+    std::string piece;
     while (x < 0 && !text.empty()) {
-      int64_t w = Width(text.substr(0, 1));
-      if (x + w > 0) break;
-      x += w;
-      text.remove_prefix(1);
+      piece.assign(text.substr(0, kMeasureChunk));
+      int extent = 0, count = 0;
+      int room = static_cast<int>(std::min<int64_t>(-x, INT_MAX));
+      if (TTF_MeasureText(font, piece.c_str(), room, &extent, &count) != 0 || count <= 0) break;
+      size_t skip = std::min(static_cast<size_t>(count), piece.size());
+      x += Width(text.substr(0, skip));
+      text.remove_prefix(skip);
+      if (skip < piece.size()) break;
     }
     if (x >= width) {
       text = {};
@@ -124,6 +123,12 @@ struct Font::Impl {
     // that reaches over the edge, and one for overhang.
     size_t fits = static_cast<size_t>((width - std::max<int64_t>(x, 0)) / minAdvance + 2);
     if (text.size() > fits) text = text.substr(0, fits);
+    // Then exactly: what fits, and the characters that reach over the edge.
+    piece.assign(text);
+    int extent = 0, count = 0;
+    int room = static_cast<int>(width - x);
+    if (TTF_MeasureText(font, piece.c_str(), room, &extent, &count) == 0 && count >= 0)
+      text = text.substr(0, std::min(text.size(), static_cast<size_t>(count) + 2));
   }
 
   const Rendered& Render(const std::string& text) {
