@@ -2,12 +2,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "client/ui/frame_loop.h"
 #include "client/ui/settings.h"
+#include "client/ui/startup_watchdog.h"
 #include "tests/client/spine_harness.h"
 
 namespace kb {
@@ -118,6 +122,32 @@ TEST(Settings, APlaceOffTheDesktopFallsBackToTheCentre) {
     LoadSettings(c.client);
     EXPECT_EQ(c.client.config.windowX, k.kept ? k.x : 560) << k.x << "," << k.y;
     EXPECT_EQ(c.client.config.windowY, k.kept ? k.y : 240) << k.x << "," << k.y;
+  }
+}
+
+TEST(StartupWatchdog, FiresOnlyForAStartThatNeverShowsAFrame) {
+  using std::chrono::milliseconds;
+  struct Case {
+    milliseconds limit;
+    bool started, disarm;
+    bool fires;
+  };
+  for (Case k : {Case{milliseconds(0), false, false, true},
+                 {milliseconds(20), false, false, true},
+                 {milliseconds(600000), true, false, false},
+                 {milliseconds(0), true, false, false},
+                 {milliseconds(600000), false, true, false}}) {
+    std::atomic<int> fired{0};
+    {
+      StartupWatchdog watchdog(
+          k.limit, [&] { return k.started; }, [&] { ++fired; });
+      if (k.disarm) watchdog.Disarm();
+      if (k.fires) {
+        // Bounded: the watchdog's own limit is tiny, this wait only guards the test.
+        for (int i = 0; i < 5000 && fired == 0; ++i) std::this_thread::sleep_for(milliseconds(1));
+      }
+    }  // joins the watchdog's thread
+    EXPECT_EQ(fired, k.fires ? 1 : 0) << k.limit.count() << " " << k.started << " " << k.disarm;
   }
 }
 
