@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "client/console/script_runner.h"
+#include "client/core/game_state.h"
 #include "common/platform/core/keys.h"
 #include "tests/client/console_test_client.h"
 
@@ -135,6 +136,28 @@ TEST(ConsoleLimits, SetListAndAngle) {
     c.Run(k.line);
     EXPECT_FLOAT_EQ(c.client.round.players[1].heading, k.after) << k.before << " " << k.line;
   }
+}
+
+TEST(ConsoleLimits, BotCountStaysWithinItsBounds) {
+  ConsoleTestClient c;
+  int& bots = c.client.round.botCount;
+  for (auto [line, count] : {std::pair{"bots 7", 7}, {"bots -5", 0}, {"bots 2000000000", kMaxBots}, {"bots", 0},
+                             {"bots 32", 32}, {"bots 33", kMaxBots}}) {
+    c.Run(line);
+    EXPECT_EQ(bots, count) << line;
+  }
+  // Page Up in the menu stops there too.
+  c.client.frame.gameState = kStateMenu;
+  bots = kMaxBots - 1;
+  for (int i = 0; i < 5; ++i) {
+    c.input.SetKey(scan::kPageUp, true);
+    c.clock.Advance(1);
+    UpdateFrame(c.client);
+    c.input.SetKey(scan::kPageUp, false);
+    c.clock.Advance(1);
+    UpdateFrame(c.client);
+  }
+  EXPECT_EQ(bots, kMaxBots);
 }
 
 struct ScriptClient : ConsoleTestClient {
