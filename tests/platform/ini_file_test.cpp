@@ -70,6 +70,11 @@ TEST(IniFile, OnlyRegularFilesAreRead) {
     EXPECT_FALSE(ini.Load(path)) << name;
     EXPECT_EQ(ini.ReadInt("Window", "X", 33), 33);
   }
+  // Nor is one of them replaced when the settings are saved.
+  EXPECT_FALSE(WriteIni(dir.File("fifo.ini"), "Window", {{"X", 1}}));
+  struct stat info;
+  ASSERT_EQ(lstat(dir.File("fifo.ini").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST(WriteIni, LinksStayLinksAndTheTemporaryFileIsNeverShared) {

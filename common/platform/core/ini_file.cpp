@@ -108,9 +108,10 @@ bool WriteIni(const std::string& path, const std::string& group,
   // A write-protected file stays as it is, even though the directory would let
   // us replace it (also for root, whom
   // access() lets write anything).
+  // Nor is anything but a regular file (a FIFO, a device) replaced.
   struct stat info;
-  if (stat(path.c_str(), &info) == 0 &&
-      (access(path.c_str(), W_OK) != 0 || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
+  if (stat(path.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || access(path.c_str(), W_OK) != 0 ||
+                                         (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
     return false;
   // A symbolic link stays one: the file it points to is replaced.
   std::string target = path;
