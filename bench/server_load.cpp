@@ -2,7 +2,9 @@
 // Load on the real server loop over loopback: N protocol-level clients join,
 // say "GO" and steer with one "ANGLE" about every 11 ms each, like the game
 // client. Reports the server's work per tick, its CPU per tick, how late the
-// latest tick started and the bytes it sent per second.
+// latest tick started and the bytes it sent per second. The flood case: two
+// such players and one connection that joins and sends COLOR, CHAT and ANGLE
+// as fast as the socket takes them, joining again whenever it is dropped.
 #include <pthread.h>
 #include <time.h>
 
@@ -34,11 +36,15 @@ struct Result {
   int64_t lateMsMax = 0;
   double bytesPerSecond = 0;
   int joined = 0;
+  int playersLost = 0;   // players whose connection the server closed
+  int flooderDrops = 0;  // times the flooding connection was dropped
+  int recordsAtEnd = 0;
 };
 
-Result RunLoad(int clients, int warmUpMs, int measureMs) {
+Result RunLoad(int clients, int warmUpMs, int measureMs, bool flood = false) {
   kb::ServerSettings settings;
   settings.name = "Last";
+  settings.maxConnectionsPerAddress = 1000;  // every load client comes from loopback
   kb::SystemClock clock;
   kb::Random random(1);
   kb::ServerLoop loop(settings, clock, random);
@@ -83,7 +89,27 @@ Result RunLoad(int clients, int warmUpMs, int measureMs) {
   uint64_t bytes = 0;
   char buffer[kb::kReceiveBufferSize];
   kb::Poller poller;
+  std::vector<bool> lost(peers.size(), false);
+  std::unique_ptr<kb::TcpConnection> flooder;
+  std::string burst;
+  while (burst.size() < 8192)
+    burst += kb::BuildMessage(kb::Keyword::kColor) + kb::BuildMessage(kb::Keyword::kChat, {"spam"}) + up;
   while (Steady::now() < end) {
+    if (flood && measuring) {
+      if (flooder) {
+        long n = flooder->Receive(buffer, sizeof buffer);
+        if (n < 0) {
+          ++result.flooderDrops;
+          flooder.reset();
+        }
+      }
+      if (!flooder) {
+        flooder = kb::TcpConnection::Open("127.0.0.1", settings.port);
+        if (flooder) flooder->Send(kb::BuildMessage(kb::Keyword::kJoin));
+      }
+      if (flooder && flooder->Queued() < 65536) flooder->Send(burst);
+      if (flooder) flooder->FlushQueue();
+    }
     auto now = Steady::now();
     if (!measuring && now >= measureStart) {
       measuring = true;
@@ -108,10 +134,13 @@ Result RunLoad(int clients, int warmUpMs, int measureMs) {
       if (!poller.Readable(i)) continue;
       long n = peers[i]->Receive(buffer, sizeof buffer);
       if (n > 0) bytes += static_cast<uint64_t>(n);
+      if (n < 0) lost[i] = true;
     }
   }
   stop = true;
   server.join();
+  for (bool l : lost) result.playersLost += l ? 1 : 0;
+  result.recordsAtEnd = static_cast<int>(loop.Game().Clients().Size());
   const kb::TickStats& stats = loop.Stats();
   result.ticks = stats.ticks;
   result.workMsAvg = stats.ticks ? stats.workMsTotal / stats.ticks : 0;
@@ -138,5 +167,13 @@ int main(int argc, char** argv) {
                 static_cast<long long>(r.lateMsMax), r.bytesPerSecond);
     std::fflush(stdout);
   }
+  // Two players and a flooder, over the whole time the acceptance asks for.
+  Result f = RunLoad(2, 1500, 10000, true);
+  std::printf("\nflood: 2 players + 1 flooding connection, 10 s\n");
+  std::printf("%6s %12s %12s %12s %13s %14s %12s\n", "ticks", "work ms/tick", "work ms max", "late ms max",
+              "players lost", "flooder drops", "records end");
+  std::printf("%6llu %12.3f %12.3f %12lld %13d %14d %12d\n", static_cast<unsigned long long>(f.ticks),
+              f.workMsAvg, f.workMsMax, static_cast<long long>(f.lateMsMax), f.playersLost, f.flooderDrops,
+              f.recordsAtEnd);
   return 0;
 }

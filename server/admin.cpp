@@ -25,6 +25,11 @@ void ServerGame::SendAdmin(ConnectionId to, std::string_view text, Colour colour
   transport_.Send(to, BuildMessage(Keyword::kAdmin, {text, colour}));
 }
 
+void ServerGame::NotifyAdmins(std::string_view text, Colour colour) {
+  for (const ClientRecord& r : clients_)
+    if (r.adminLoggedIn) SendAdmin(r.connection, text, colour);
+}
+
 void ServerGame::HandleAdmin(ClientRecord& sender, std::string_view line) {
   // Words are cut at single spaces, so two spaces make an empty word.
   size_t first = line.find(' ');
@@ -48,7 +53,7 @@ void ServerGame::HandleAdmin(ClientRecord& sender, std::string_view line) {
   if (command == "LOGIN") {
     if (sender.adminLoggedIn) {
       SendAdmin(to, "Du bist bereits eingeloggt.", kGreen);
-    } else if (!settings_.adminPassword.empty() && word2 == settings_.adminPassword) {
+    } else if (!settings_.adminPassword.empty() && GuessAllowed(sender, word2, settings_.adminPassword)) {
       // An empty administrator password means administration is off: anyone
       // could otherwise shut the server down.
       sender.adminLoggedIn = 1;
@@ -74,6 +79,7 @@ void ServerGame::HandleAdmin(ClientRecord& sender, std::string_view line) {
     if (!word2.empty()) {
       settings_.passwordBox = true;
       settings_.password = std::string(word2);
+      AdmitPresentWhenProtected();
       SendAdmin(to, "Das Serverpasswort wurde ge\xE4ndert.", kGreen);
     } else {
       settings_.passwordBox = false;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/platform/core/image.h"
+#include "server/rate_limit.h"
 
 namespace kb {
 
@@ -30,6 +31,8 @@ struct ClientRecord {
   int authenticated = 0;
   int adminLoggedIn = 0;
   int ready = 0;
+  // Chat lines at a human pace: four at once, then four a second.
+  RateLimit chat{250, 4};
 };
 
 // The clients in join order; every rule that picks "the first record" uses it.

@@ -19,9 +19,21 @@ bool ServerGame::Eligible(const ClientRecord& r) const {
 
 bool ServerGame::NobodyWaits() const {
   for (const ClientRecord& r : clients_) {
-    if (!r.ready) return false;
+    if (!r.ready && Eligible(r)) return false;
   }
   return true;
+}
+
+int ServerGame::Members() const {
+  int n = 0;
+  for (const ClientRecord& r : clients_) n += Eligible(r) ? 1 : 0;
+  return n;
+}
+
+int ServerGame::Playing() const {
+  int n = 0;
+  for (const ClientRecord& r : clients_) n += r.playing;
+  return n;
 }
 
 void ServerGame::SendScores() {
@@ -30,6 +42,7 @@ void ServerGame::SendScores() {
     if (r.playing) entries.push_back({r.points, r.colour, r.wins});
   }
   SendToAll(BuildMessage(Keyword::kScores, {BuildScoreList(entries)}));
+  scoresWanted_ = false;
 }
 
 void ServerGame::AwardSurvivors() {
@@ -44,12 +57,15 @@ void ServerGame::ClearFieldForAll() {
   for (ClientRecord& r : clients_) {
     r.placed = 0;
     r.ready = 0;
-    transport_.Send(r.connection, clear);
+    if (Eligible(r)) transport_.Send(r.connection, clear);
   }
 }
 
 void ServerGame::RunTick() {
+  if (shutdown_) return;
+  AdmitPresentWhenProtected();
   int64_t now = clock_.Now();
+  guesses_.Prune(now);
   for (const ClientRecord& r : clients_) {
     if (now - r.lastSeen > kSilenceTimeout) {
       transport_.Send(r.connection, BuildMessage(Keyword::kMode, {kModeKicked}));
@@ -76,7 +92,11 @@ void ServerGame::RunTick() {
         break;
     }
   }
-  if (clients_.Size() < 2) state_ = kWaiting;
+  if (scoresWanted_) SendScores();
+  // One player left with only spectators would cycle countdown, round and
+  // round end forever; waiting makes everyone a player at the next start.
+  bool lonePlayer = (state_ == kCountdown || state_ == kRunning || state_ == kRoundOver) && Playing() < 2;
+  if (Members() < 2 || lonePlayer) state_ = kWaiting;
   std::string mode = BuildMessage(Keyword::kMode, {state_});
   std::string pause = BuildMessage(Keyword::kPause, {paused_ ? 1 : 0});
   for (const ClientRecord& r : clients_) {
@@ -88,9 +108,7 @@ void ServerGame::RunTick() {
 }
 
 void ServerGame::StepWaiting(int64_t now) {
-  int eligible = 0;
-  for (const ClientRecord& r : clients_) eligible += Eligible(r) ? 1 : 0;
-  if (eligible < 2) return;
+  if (Members() < 2) return;
   // Only clients that gave the password take part; the others watch.
   for (ClientRecord& r : clients_) {
     r.playing = Eligible(r) ? 1 : 0;
@@ -121,6 +139,7 @@ void ServerGame::StepCountdown(int64_t now) {
     if (r.playing) points.push_back(BuildMessage(Keyword::kPoint, {r.x, r.y, r.colour}));
   }
   for (const ClientRecord& r : clients_) {
+    if (!Eligible(r)) continue;
     for (const std::string& point : points) transport_.Send(r.connection, point);
   }
   if (now - roundTimer_ > kCountdownTime || NobodyWaits()) {
@@ -130,7 +149,8 @@ void ServerGame::StepCountdown(int64_t now) {
 }
 
 void ServerGame::MovePlayer(ClientRecord& p, int64_t now) {
-  if (p.x > kFieldWidth || p.x < 0 || p.y > kFieldHeight || p.y < 0) {
+  bool leftField = p.x > kFieldWidth || p.x < 0 || p.y > kFieldHeight || p.y < 0;
+  if (leftField) {
     p.dead = 1;
     AwardSurvivors();
   }
@@ -143,7 +163,8 @@ void ServerGame::MovePlayer(ClientRecord& p, int64_t now) {
   p.y = RoundHalfEven(p.y + kStep * std::sin(static_cast<double>(r)));
   // Image::Pixel reads nothing outside the image: x = 800 and y = 575 count
   // as empty field.
-  if (InsideField(p.x, p.y) && field_.Pixel(p.x, p.y) != 0) {
+  // A head that died at the border this tick is not killed a second time.
+  if (!leftField && InsideField(p.x, p.y) && field_.Pixel(p.x, p.y) != 0) {
     p.dead = 1;
     AwardSurvivors();
     SendScores();
@@ -175,7 +196,7 @@ void ServerGame::StepRunning(int64_t now) {
 void ServerGame::StepRoundOver(int64_t now) {
   // With one record left the target would be 0 points: no game is won by
   // the opponent leaving.
-  if (clients_.Size() >= 2) {
+  if (Members() >= 2) {
     for (ClientRecord& r : clients_) {
       if (r.points >= TargetScore()) {
         ++r.wins;
@@ -187,10 +208,8 @@ void ServerGame::StepRoundOver(int64_t now) {
   }
   if (state_ == kGameOver) {
     std::string winner = BuildMessage(Keyword::kWinner, {winnerColour_});
-    for (ClientRecord& r : clients_) {
-      r.ready = 0;
-      transport_.Send(r.connection, winner);
-    }
+    for (ClientRecord& r : clients_) r.ready = 0;
+    SendToAll(winner);
     roundTimer_ = now;
     return;
   }
@@ -218,10 +237,8 @@ void ServerGame::StepGameOver(int64_t now) {
     }
     field_.Clear();
     std::string clear = BuildMessage(Keyword::kClear);
-    for (ClientRecord& r : clients_) {
-      r.placed = 0;
-      transport_.Send(r.connection, clear);
-    }
+    for (ClientRecord& r : clients_) r.placed = 0;
+    SendToAll(clear);
     SendScores();
     roundTimer_ = now;
     state_ = kCountdown;

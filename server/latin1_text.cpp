@@ -40,4 +40,35 @@ std::string Utf8ToLatin1(std::string_view text) {
   return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t extra = c >= 0xC2 && c < 0xE0 ? 1 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xF0 && c < 0xF5 ? 3 : 0;
+    if (extra == 0 || i + extra >= text.size()) return false;
+    uint32_t code = c & (0x3F >> extra);
+    for (size_t k = 1; k <= extra; ++k) {
+      unsigned char next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+std::string ServerNameProblem(std::string_view utf8) {
+  if (utf8.empty()) return "the server name is empty";
+  if (!IsValidUtf8(utf8)) return "the server name is not valid UTF-8 text";
+  for (unsigned char c : utf8) {
+    if (c < 0x20) return "the server name holds a control character";
+  }
+  return {};
+}
+
 }  // namespace kb

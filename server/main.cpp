@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/net/protocol.h"
+#include "common/net/web_list.h"
 #include "common/platform/core/clock.h"
 #include "common/platform/core/random.h"
 #include "server/latin1_text.h"
@@ -22,7 +23,8 @@ const char kUsage[] =
     "Kringelbahn Server\n"
     "\n"
     "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
-    "                     [--visible] [--port N]\n"
+    "                     [--visible] [--port N] [--max-clients N]\n"
+    "                     [--list-host HOST[:PORT]] [--list-delete-host HOST[:PORT]] [--register]\n"
     "\n"
     "  --headless            run without a window; the status line goes to standard output\n"
     "  --name NAME           the server's name (required)\n"
@@ -32,6 +34,14 @@ const char kUsage[] =
     "  --visible             answer LAN discovery requests (hidden by default)\n"
     "  --port N              listen on port N only; 0 takes any free port. Without it the\n"
     "                        server takes port 666, else a random free port\n"
+    "  --max-clients N       at most N players and open connections (default 256); more\n"
+    "                        are closed at once\n"
+    "  --list-host H[:P]     the Internet list host that registers the server (default\n"
+    "                        $KRINGELBAHN_LIST_HOST, else list.kb.example.org, port 80)\n"
+    "  --list-delete-host H[:P]  the list host that deletes the entry (default\n"
+    "                        $KRINGELBAHN_LIST_DELETE_HOST, else list.kb.example.org)\n"
+    "  --register            register with the list host once at start; administrators\n"
+    "                        renew or delete the entry with REGISTER and DEREGISTER\n"
     "  --help                this text\n"
     "\n"
     "SIGINT and SIGTERM shut the server down and tell every client.\n";
@@ -44,6 +54,10 @@ struct Options {
   std::string adminPassword;
   bool visible = false;
   int port = -1;
+  std::string listHost;
+  std::string listDeleteHost;
+  bool registerAtStart = false;
+  int maxClients = 256;
   std::string error;
 };
 
@@ -70,6 +84,17 @@ Options ParseOptions(int argc, char** argv) {
       value(&o.adminPassword);
     } else if (arg == "--visible") {
       o.visible = true;
+    } else if (arg == "--list-host" || arg == "--list-delete-host") {
+      std::string text;
+      value(&text);
+      // A bad port falls back to the default host, which would only fail later.
+      if (o.error.empty() && kb::ParseListHost(text).header != text) {
+        o.error = arg + " needs HOST or HOST:PORT";
+      } else {
+        (arg == "--list-host" ? o.listHost : o.listDeleteHost) = text;
+      }
+    } else if (arg == "--register") {
+      o.registerAtStart = true;
     } else if (arg == "--port") {
       std::string text;
       value(&text);
@@ -79,6 +104,16 @@ Options ParseOptions(int argc, char** argv) {
         o.error = "--port needs a number from 0 to 65535";
       } else {
         o.port = static_cast<int>(port);
+      }
+    } else if (arg == "--max-clients") {
+      std::string text;
+      value(&text);
+      char* end = nullptr;
+      long n = std::strtol(text.c_str(), &end, 10);
+      if (text.empty() || *end || n < 1 || n > 100000) {
+        o.error = "--max-clients needs a number from 1 to 100000";
+      } else {
+        o.maxClients = static_cast<int>(n);
       }
     } else {
       o.error = "unknown option " + arg;
@@ -107,6 +142,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "--name is required\n\n%s", kUsage);
     return 2;
   }
+  if (std::string problem = kb::ServerNameProblem(options.name); !problem.empty()) {
+    std::fprintf(stderr, "--name: %s\n", problem.c_str());
+    return 2;
+  }
 
   kb::ServerSettings settings;
   settings.name = kb::EncodeServerName(kb::Utf8ToLatin1(options.name));
@@ -114,6 +153,7 @@ int main(int argc, char** argv) {
   settings.password = kb::Utf8ToLatin1(options.password);
   settings.adminPassword = kb::Utf8ToLatin1(options.adminPassword);
   settings.hidden = !options.visible;
+  settings.maxClients = options.maxClients;
 
   kb::SystemClock clock;
   kb::Random random = kb::Random::FromEntropy();
@@ -122,6 +162,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Fehler: %s\n", kb::Latin1ToUtf8("Es konnte kein Server erstellt werden.").c_str());
     return 1;
   }
+
+  kb::ListRegistration& registration = loop.Registration();
+  if (!options.listHost.empty()) registration.listHost = kb::ParseListHost(options.listHost);
+  if (!options.listDeleteHost.empty()) registration.deleteHost = kb::ParseListHost(options.listDeleteHost);
+  // Without a window there is no button: the operator asks for it at start.
+  if (options.registerAtStart) registration.StartRegister();
 
   struct sigaction action {};
   action.sa_handler = RequestStop;

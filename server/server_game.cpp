@@ -22,13 +22,35 @@ Colour ServerGame::RandomColour() {
 }
 
 void ServerGame::SendToAll(std::string_view message) {
-  for (const ClientRecord& r : clients_) transport_.Send(r.connection, message);
+  for (const ClientRecord& r : clients_) {
+    if (Eligible(r)) transport_.Send(r.connection, message);
+  }
 }
 
 void ServerGame::SendToPlaying(std::string_view message) {
   for (const ClientRecord& r : clients_) {
     if (r.playing) transport_.Send(r.connection, message);
   }
+}
+
+void ServerGame::AdmitPresentWhenProtected() {
+  // Whoever is here when protection comes on was admitted without a
+  // password; asking them now would freeze the running game.
+  bool now = settings_.PasswordProtected();
+  if (now && !protectedBefore_) {
+    for (ClientRecord& r : clients_) r.authenticated = 1;
+  }
+  protectedBefore_ = now;
+}
+
+bool ServerGame::GuessAllowed(const ClientRecord& sender, std::string_view guess, std::string_view secret) {
+  std::string address = transport_.Address(sender.connection);
+  int64_t now = clock_.Now();
+  // A throttled address is refused without looking at its guess.
+  if (guesses_.Blocked(address, now)) return false;
+  if (guess == secret) return true;
+  guesses_.Failed(address, now);
+  return false;
 }
 
 void ServerGame::HandleData(ConnectionId connection) {
@@ -38,11 +60,13 @@ void ServerGame::HandleData(ConnectionId connection) {
 void ServerGame::HandleClosed(ConnectionId connection) { clients_.Remove(connection); }
 
 void ServerGame::HandleMessage(ConnectionId connection, std::string_view message) {
+  if (shutdown_) return;  // "MODE" 21 was the last word
+  AdmitPresentWhenProtected();
   Keyword keyword = ParseKeyword(MessageField(message, 1));
   ClientRecord* sender = clients_.Find(connection);
   int modeForJoiner = state_ == kWaiting ? kModeWaiting : kModeSpectating;
   if (keyword == Keyword::kJoin) {
-    if (sender) return;
+    if (sender || static_cast<int>(clients_.Size()) >= settings_.maxClients) return;
     ClientRecord& r = clients_.Add(connection, RandomColour(), clock_.Now());
     if (settings_.PasswordProtected()) {
       transport_.Send(connection, BuildMessage(Keyword::kMode, {kModePasswordRequired}));
@@ -54,10 +78,12 @@ void ServerGame::HandleMessage(ConnectionId connection, std::string_view message
     return;
   }
   if (!sender) return;
+  bool member = Eligible(*sender);
   switch (keyword) {
     case Keyword::kPass:
-      // Protection switched off meanwhile: nothing left to refuse.
-      if (!settings_.PasswordProtected() || MessageField(message, 2) == settings_.password) {
+      // Nothing to ask of a record that needs no password.
+      if (member) break;
+      if (GuessAllowed(*sender, MessageField(message, 2), settings_.password)) {
         sender->authenticated = 1;
         transport_.Send(connection, BuildMessage(Keyword::kMode, {modeForJoiner}));
         transport_.Send(connection, BuildMessage(Keyword::kColor, {sender->colour}));
@@ -66,16 +92,18 @@ void ServerGame::HandleMessage(ConnectionId connection, std::string_view message
       }
       break;
     case Keyword::kColor:
-      if (state_ != kRunning || !sender->playing) {
+      if (member && (state_ != kRunning || !sender->playing)) {
         sender->colour = RandomColour();
         transport_.Send(connection, BuildMessage(Keyword::kColor, {sender->colour}));
-        SendScores();
+        scoresWanted_ = true;
       }
       break;
     case Keyword::kChat: {
-      std::string chat = BuildMessage(Keyword::kChat, {MessageField(message, 2), sender->colour});
+      if (!member || !sender->chat.Allow(clock_.Now())) break;
+      std::string chat =
+          BuildMessage(Keyword::kChat, {MessageField(message, 2).substr(0, kMaxChatLength), sender->colour});
       for (const ClientRecord& r : clients_) {
-        if (r.connection != connection) transport_.Send(r.connection, chat);
+        if (r.connection != connection && Eligible(r)) transport_.Send(r.connection, chat);
       }
       break;
     }
@@ -83,15 +111,19 @@ void ServerGame::HandleMessage(ConnectionId connection, std::string_view message
       HandleAdmin(*sender, MessageField(message, 2));
       break;
     case Keyword::kAngle:
-      if (paused_) break;
+      if (paused_ || !member) break;
       if (MessageField(message, 2) == kAngleUp) {
         sender->heading += kTurn;
       } else if (MessageField(message, 2) == kAngleDown) {
         sender->heading -= kTurn;
       }
+      // Kept in 0..360 at once: a flood of turns cannot outrun the tick's
+      // single correction.
+      if (sender->heading >= 360) sender->heading -= 360;
+      if (sender->heading < 0) sender->heading += 360;
       break;
     case Keyword::kGo:
-      if (state_ == kCountdown || state_ == kRoundOver || state_ == kGameOver) sender->ready = 1;
+      if (member && (state_ == kCountdown || state_ == kRoundOver || state_ == kGameOver)) sender->ready = 1;
       break;
     case Keyword::kLeave:
       clients_.Remove(connection);
@@ -105,18 +137,20 @@ void ServerGame::HandleMessage(ConnectionId connection, std::string_view message
   }
 }
 
-std::optional<std::string> ServerGame::AnswerDiscovery(std::string_view datagram) const {
+std::optional<std::string> ServerGame::AnswerDiscovery(std::string_view datagram) {
   datagram = datagram.substr(0, datagram.find('\0'));
   if (settings_.hidden || datagram != kDiscoveryRequest) return std::nullopt;
+  if (!discoveryAnswers_.Allow(clock_.Now())) return std::nullopt;
   return BuildDiscoveryAnswer(settings_.name, settings_.port, static_cast<int>(clients_.Size()),
                               settings_.PasswordProtected());
 }
 
 void ServerGame::Shutdown() {
-  SendToAll(BuildMessage(Keyword::kMode, {kModeShutdown}));
+  if (shutdown_) return;
+  std::string mode = BuildMessage(Keyword::kMode, {kModeShutdown});
+  for (const ClientRecord& r : clients_) transport_.Send(r.connection, mode);
   shutdown_ = true;
 }
-
 std::string ServerGame::StatusLine() const {
   return "Name: " + DecodeServerName(settings_.name) + " Port: " + std::to_string(settings_.port) +
          " Spieler: " + std::to_string(clients_.Size());

@@ -36,6 +36,8 @@ class ServerGame {
   static constexpr int kTrailRadius = 3;
   static constexpr float kTurn = 3.55f;
   static constexpr float kDegreesToRadians = 0.0174532924f;
+  // Longer chat lines are cut; no client types more on one line.
+  static constexpr size_t kMaxChatLength = 256;
 
   ServerGame(ServerSettings& settings, Clock& clock, Random& random, Transport& transport);
 
@@ -49,8 +51,9 @@ class ServerGame {
   int64_t NextTickAt() const { return lastTick_ + kTickInterval + 1; }
   void RunTick();
 
-  // The answer to one discovery datagram, or nothing (hidden, or not a request).
-  std::optional<std::string> AnswerDiscovery(std::string_view datagram) const;
+  // The answer to one discovery datagram, or nothing (hidden, not a request,
+  // or more requests than a few dozen a second: no broadcast amplifier).
+  std::optional<std::string> AnswerDiscovery(std::string_view datagram);
 
   // "MODE" 21 to every record; the loop then closes everything and ends.
   void Shutdown();
@@ -58,6 +61,9 @@ class ServerGame {
 
   // "Name: ... Port: ... Spieler: n" with the name's spaces shown.
   std::string StatusLine() const;
+
+  // An "ADMIN" answer to every logged-in record, in table order.
+  void NotifyAdmins(std::string_view text, Colour colour);
 
   // Started by "REGISTER" and "DEREGISTER" once the list tasks exist.
   std::function<void()> startRegisterEntry;
@@ -73,8 +79,10 @@ class ServerGame {
   Colour WinnerColour() const { return winnerColour_; }
   int64_t RoundTimer() const { return roundTimer_; }
   int64_t LastTick() const { return lastTick_; }
-  // Points that win a game: 10 per opponent.
-  int TargetScore() const { return 10 * (static_cast<int>(clients_.Size()) - 1); }
+  // Points that win a game: 10 per opponent; strangers are nobody's opponent.
+  int TargetScore() const { return 10 * (Members() - 1); }
+  // A record that may take part: protection is off or it gave the password.
+  bool Eligible(const ClientRecord& r) const;
 
  private:
   void HandleAdmin(ClientRecord& sender, std::string_view line);
@@ -88,10 +96,14 @@ class ServerGame {
   void MovePlayer(ClientRecord& player, int64_t now);
   void AwardSurvivors();
   bool NobodyWaits() const;
-  bool Eligible(const ClientRecord& r) const;
+  int Members() const;
+  int Playing() const;
+  void AdmitPresentWhenProtected();
+  bool GuessAllowed(const ClientRecord& sender, std::string_view guess, std::string_view secret);
   void ClearFieldForAll();
 
   void SendScores();
+  // To every record inside the game; strangers hear only their own answers.
   void SendToAll(std::string_view message);
   void SendToPlaying(std::string_view message);
   Colour RandomColour();
@@ -109,6 +121,10 @@ class ServerGame {
   bool paused_ = false;
   Colour winnerColour_ = 0;
   bool shutdown_ = false;
+  bool protectedBefore_ = false;
+  bool scoresWanted_ = false;  // a colour changed: one SCORES at the next tick
+  GuessGuard guesses_;
+  RateLimit discoveryAnswers_{50, 20};
 };
 
 }  // namespace kb

@@ -8,7 +8,14 @@
 namespace kb {
 
 ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
-    : settings_(settings), clock_(clock), random_(random), game_(settings, clock, random, transport_) {}
+    : settings_(settings),
+      clock_(clock),
+      random_(random),
+      game_(settings, clock, random, transport_),
+      registration_(game_, settings) {
+  game_.startRegisterEntry = [this] { registration_.StartRegister(); };
+  game_.startDeleteEntry = [this] { registration_.StartDelete(); };
+}
 
 bool ServerLoop::Open(int fixedPort, int discoveryPort) {
   InitNetwork();
@@ -35,6 +42,13 @@ void ServerLoop::AcceptAll() {
     std::unique_ptr<TcpConnection> connection;
     AcceptResult result = listener_.Accept(&connection);
     if (result == AcceptResult::kConnection) {
+      // Over a cap the connection is taken and closed at once, so it holds
+      // neither a descriptor nor a place in the accept queue.
+      std::string address = connection->PeerAddress();
+      if (static_cast<int>(transport_.Size()) >= settings_.maxClients ||
+          transport_.CountFrom(address) >= settings_.maxConnectionsPerAddress ||
+          !connectGuard_.Allow(address, clock_.Now()))
+        continue;
       transport_.Add(std::move(connection), clock_.Now());
       continue;
     }
@@ -71,11 +85,18 @@ void ServerLoop::ReceiveFrom(ConnectionId id) {
     Drop(id);
     return;
   }
-  peer->lastReceive = clock_.Now();
+  int64_t now = clock_.Now();
+  peer->lastReceive = now;
   game_.HandleData(id);
   std::string message;
   // A message may remove the record but never the peer, so peer stays valid.
-  while (peer->received.Next(message)) game_.HandleMessage(id, message);
+  while (!game_.ShutdownRequested() && peer->received.Next(message)) {
+    if (!peer->messages.Allow(now)) {
+      Drop(id);
+      return;
+    }
+    game_.HandleMessage(id, message);
+  }
 }
 
 void ServerLoop::CloseIdleStrangers(int64_t now) {
@@ -114,6 +135,8 @@ void ServerLoop::RunOnce(int maxWaitMs) {
         }
       }
       if (poller_.Readable(slot)) ReceiveFrom(slots_[i]);
+      // After "MODE" 21 nothing else may reach anyone; Shutdown closes.
+      if (game_.ShutdownRequested()) return;
     }
   }
   if (game_.TickDue()) {
@@ -129,12 +152,19 @@ void ServerLoop::RunOnce(int maxWaitMs) {
     stats_.workMsTotal += ms;
     stats_.workMsMax = std::max(stats_.workMsMax, ms);
   }
+  // Results of the list tasks: their answers to administrators go out now.
+  registration_.Drain();
   for (ConnectionId id : transport_.Flush()) Drop(id);
 }
 
 void ServerLoop::Shutdown() {
   if (!game_.ShutdownRequested()) game_.Shutdown();
+  int64_t sent = clock_.Now();
+  std::unique_ptr<TcpConnection> deletion = registration_.SendExitDeletion();
   transport_.Drain(1000);
+  // The list host gets its second to read the deletion; its answer is not awaited.
+  while (deletion && clock_.Now() - sent < ListRegistration::kExitWait) clock_.Sleep(10);
+  deletion.reset();
   transport_.CloseAll();
   listener_.Close();
   discovery_.Close();

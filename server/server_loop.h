@@ -9,6 +9,8 @@
 #include "common/platform/core/poller.h"
 #include "common/platform/core/random.h"
 #include "common/platform/core/socket.h"
+#include "server/list_registration.h"
+#include "server/rate_limit.h"
 #include "server/server_game.h"
 #include "server/socket_transport.h"
 
@@ -46,6 +48,7 @@ class ServerLoop {
 
   ServerGame& Game() { return game_; }
   SocketTransport& Transport() { return transport_; }
+  ListRegistration& Registration() { return registration_; }
   const TickStats& Stats() const { return stats_; }
   void ResetStats() { stats_ = TickStats(); }
   int Port() const { return listener_.Port(); }
@@ -62,11 +65,13 @@ class ServerLoop {
   Random& random_;
   SocketTransport transport_;
   ServerGame game_;
+  ListRegistration registration_;
   TcpListener listener_;
   UdpSocket discovery_;
   Poller poller_;
   std::vector<ConnectionId> slots_;
   bool acceptPaused_ = false;
+  ConnectGuard connectGuard_;
   TickStats stats_;
 };
 

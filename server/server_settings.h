@@ -15,6 +15,9 @@ struct ServerSettings {
   std::string password;
   std::string adminPassword;
   bool hidden = true;
+  // Records and open connections; a connection over a cap is closed at once.
+  int maxClients = 256;
+  int maxConnectionsPerAddress = 16;
 
   // A checked box with an empty password protects nothing.
   bool PasswordProtected() const { return passwordBox && !password.empty(); }

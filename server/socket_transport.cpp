@@ -7,18 +7,39 @@ namespace kb {
 ConnectionId SocketTransport::Add(std::unique_ptr<TcpConnection> connection, int64_t now) {
   ConnectionId id = nextId_++;
   Peer& peer = peers_[id];
+  peer.address = connection->PeerAddress();
   peer.connection = std::move(connection);
   peer.lastReceive = now;
+  ++perAddress_[peer.address];
   return id;
 }
 
-void SocketTransport::Close(ConnectionId id) { peers_.erase(id); }
+void SocketTransport::Close(ConnectionId id) {
+  auto it = peers_.find(id);
+  if (it == peers_.end()) return;
+  auto count = perAddress_.find(it->second.address);
+  if (count != perAddress_.end() && --count->second <= 0) perAddress_.erase(count);
+  peers_.erase(it);
+}
 
-void SocketTransport::CloseAll() { peers_.clear(); }
+void SocketTransport::CloseAll() {
+  peers_.clear();
+  perAddress_.clear();
+}
 
 SocketTransport::Peer* SocketTransport::Find(ConnectionId id) {
   auto it = peers_.find(id);
   return it == peers_.end() ? nullptr : &it->second;
+}
+
+std::string SocketTransport::Address(ConnectionId connection) const {
+  auto it = peers_.find(connection);
+  return it == peers_.end() ? std::string() : it->second.address;
+}
+
+int SocketTransport::CountFrom(const std::string& address) const {
+  auto it = perAddress_.find(address);
+  return it == perAddress_.end() ? 0 : it->second;
 }
 
 void SocketTransport::Send(ConnectionId connection, std::string_view message) {

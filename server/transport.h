@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "server/client_table.h"
@@ -13,6 +14,8 @@ class Transport {
   virtual ~Transport() = default;
   // message holds one whole message with its terminator.
   virtual void Send(ConnectionId connection, std::string_view message) = 0;
+  // The remote address the connection came from; guesses are counted by it.
+  virtual std::string Address(ConnectionId connection) const = 0;
 };
 
 }  // namespace kb

@@ -128,12 +128,14 @@ void BannerStep(Client& client) {
     return;
 
   bool overBanner = MouseInRect(client, 100, 28, 590, 80);
-  if (overBanner) {
-    if (frame.bannerGlow < 255) frame.bannerGlow += 20;
-  } else if (frame.bannerGlow > 0) {
-    frame.bannerGlow -= 20;
+  if (frame.drawThisPass) {
+    if (overBanner) {
+      if (frame.bannerGlow < 255) frame.bannerGlow += 20;
+    } else if (frame.bannerGlow > 0) {
+      frame.bannerGlow -= 20;
+    }
+    frame.bannerGlow = std::clamp(frame.bannerGlow, 0, 255);
   }
-  frame.bannerGlow = std::clamp(frame.bannerGlow, 0, 255);
 
   if (!frame.newClick) return;
   if (MouseInRect(client, 700, 580, 100, 20) && state != kStateWtf && client.openUrl)

@@ -14,3 +14,14 @@ if(TARGET kringelbahn)
   set_tests_properties(client_console_script_end_to_end PROPERTIES TIMEOUT 90
                        ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()
+# The LAN search against the real server, started headless.
+if(TARGET kringelbahn-server)
+  add_executable(test_lan_search_process ${CMAKE_CURRENT_SOURCE_DIR}/client/process/lan_search_process_test.cpp
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp)
+  target_link_libraries(test_lan_search_process PRIVATE kb_client kb_test_support GTest::gtest)
+  add_dependencies(test_lan_search_process kringelbahn-server)
+  add_test(NAME client_lan_search_process
+           COMMAND test_lan_search_process $<TARGET_FILE:kringelbahn-server>)
+  set_tests_properties(client_lan_search_process PROPERTIES
+    TIMEOUT 120 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+endif()

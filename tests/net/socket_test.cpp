@@ -70,5 +70,18 @@ TEST(Socket, DatagramsCarryTheSenderAndBroadcastUsesTheConfiguredAddress) {
   EXPECT_EQ(sender, "127.0.0.1");
 }
 
+TEST(Socket, SeveralReceiversShareADiscoveryPort) {
+  UdpSocket first, second;
+  ASSERT_TRUE(first.Open(0));
+  ASSERT_TRUE(second.Open(first.Port()));  // a second server on the same machine
+  ASSERT_TRUE(Broadcast(first.Port(), "KRINGELBAHN CLIENT"));
+  char buffer[64];
+  for (UdpSocket* s : {&first, &second}) {
+    ASSERT_TRUE(WaitReadable(s->Fd()));
+    long n = s->Receive(buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer, n > 0 ? n : 0), "KRINGELBAHN CLIENT");
+  }
+}
+
 }  // namespace
 }  // namespace kb

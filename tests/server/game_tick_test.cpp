@@ -41,7 +41,7 @@ struct RunningGame : testing::GameFixture {
     game.FieldImage().Clear();
   }
   std::string Scores() {
-    std::string s = "SCORES ";
+    std::string s = "SCORES^";
     for (const ClientRecord& r : game.Clients())
       s += std::to_string(r.points) + "/" + std::to_string(r.colour) + "/" + std::to_string(r.wins) + "|";
     return s.substr(0, s.size() - 1);
@@ -56,7 +56,7 @@ V Both(const V& messages) {
 }
 // Each tick ends with the state for each player in turn.
 V Tail(int mode) {
-  return {"1: MODE " + std::to_string(mode), "1: PAUSE 0", "2: MODE " + std::to_string(mode), "2: PAUSE 0"};
+  return {"1: MODE^" + std::to_string(mode), "1: PAUSE^0", "2: MODE^" + std::to_string(mode), "2: PAUSE^0"};
 }
 V operator+(V a, const V& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 
@@ -71,28 +71,28 @@ TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   EXPECT_EQ(a.heading - static_cast<int>(a.heading), 0.25f);
   EXPECT_TRUE(a.nextGap - f.clock.Now() >= 1500 && a.nextGap - f.clock.Now() <= 4000);
   auto point = [&](ConnectionId c) {
-    return "POINT " + std::to_string(f.Record(c).x) + " " + std::to_string(f.Record(c).y) + " " +
+    return "POINT^" + std::to_string(f.Record(c).x) + "^" + std::to_string(f.Record(c).y) + "^" +
            f.ColourOf(c);
   };
   V points = {"1: " + point(1), "1: " + point(2), "2: " + point(1), "2: " + point(2)};
-  EXPECT_EQ(f.sent.All(), Both({"TIME 4949"}) + points + Tail(7));
+  EXPECT_EQ(f.sent.All(), Both({"TIME^4949"}) + points + Tail(7));
   f.Go(1, 2);
   f.Step();
-  EXPECT_EQ(f.sent.All(), Both({"TIME 4898"}) + points + Both({f.Scores()}) + Tail(8));
+  EXPECT_EQ(f.sent.All(), Both({"TIME^4898"}) + points + Both({f.Scores()}) + Tail(8));
 
   // B runs down across the row A is heading along; A reaches B's trail.
   f.game.FieldImage().Clear();
   f.Place(1, 100, 300, 0);
   f.Place(2, 110, 295, 90);
   f.Step();
-  std::string ca = " " + f.ColourOf(1), cb = " " + f.ColourOf(2);
-  EXPECT_EQ(f.sent.All(), Both({"LINE 100 300 105 300" + ca, "LINE 110 295 110 300" + cb}) + Tail(8));
+  std::string ca = "^" + f.ColourOf(1), cb = "^" + f.ColourOf(2);
+  EXPECT_EQ(f.sent.All(), Both({"LINE^100^300^105^300" + ca, "LINE^110^295^110^300" + cb}) + Tail(8));
   f.Step();
   EXPECT_EQ(a.dead + 2 * b.dead, 1);
   EXPECT_EQ(b.points, 1);
   std::string after = f.Scores();
   EXPECT_EQ(f.sent.All(),
-            Both({after, "LINE 105 300 110 300" + ca, "LINE 110 300 110 305" + cb, after}) + Tail(9));
+            Both({after, "LINE^105^300^110^300" + ca, "LINE^110^300^110^305" + cb, after}) + Tail(9));
   f.Step();
   EXPECT_EQ(f.sent.All(), Both({"WINNER" + cb}) + Tail(9));
   f.Go(1, 2);
@@ -114,7 +114,7 @@ TEST(GameTick, WaitingPhasesEndOnAllReadyOrAfterTheirTime) {
   EXPECT_EQ(f.game.State(), ServerGame::kCountdown);  // exactly 5000: not yet
   f.TickAt(start + 5001);
   EXPECT_EQ(f.game.State(), ServerGame::kRunning);
-  EXPECT_EQ(f.sent.To(1).front(), "TIME -1");  // the last countdown tick may go below 0
+  EXPECT_EQ(f.sent.To(1).front(), "TIME^-1");  // the last countdown tick may go below 0
   // A round over waits its full five seconds for the one that is not ready.
   for (ConnectionId c : {1, 2, 3}) f.Record(c).x = 900;
   f.Tick(2);
@@ -137,7 +137,7 @@ TEST(GameTick, BorderDeathComesOneTickLateAndFarEdgesReadAsEmpty) {
   f.Step();
   EXPECT_EQ(f.Record(1).dead, 1);
   EXPECT_EQ(f.Record(2).points, 1);
-  EXPECT_EQ(f.sent.To(2)[0], "LINE 803 300 808 300 " + f.ColourOf(1));  // the last segment still goes out
+  EXPECT_EQ(f.sent.To(2)[0], "LINE^803^300^808^300^" + f.ColourOf(1));  // the last segment still goes out
   RunningGame g;
   g.Place(1, 795, 300, 0);  // reaches x = 800
   g.Tick();
@@ -167,6 +167,19 @@ TEST(GameTick, HeadOnCrossingsAndDoubleDeaths) {
   EXPECT_EQ(f.game.WinnerColour(), 0u);  // nobody has won yet
 }
 
+TEST(GameTick, ABorderDeathIsNotAlsoATrailDeath) {
+  RunningGame f(3);
+  f.Place(1, -2, 300, 0);  // left the field last tick; this tick's step lands on a trail
+  f.Place(2, 400, 100, 0);
+  f.Place(3, 400, 200, 0);
+  f.game.FieldImage().FillBox(0, 295, 10, 10, 1234);
+  f.Step();
+  EXPECT_EQ(f.Record(1).dead, 1);
+  EXPECT_EQ(f.Record(2).points, 1);
+  EXPECT_EQ(f.Record(3).points, 1);
+  for (const std::string& m : f.sent.To(2)) EXPECT_FALSE(m.starts_with("SCORES")) << m;
+}
+
 TEST(GameTick, HeadingNormalisationAndMovementRounding) {
   RunningGame f;
   f.Place(1, 400, 300, -0.5f);   // 5 cos, 5 sin of 359.5 deg: 4.9998, -0.0436
@@ -187,13 +200,13 @@ TEST(GameTick, GapsLeaveHolesThatOthersPassThrough) {
   f.Place(2, 400, 100, 90);
   ClientRecord& a = f.Record(1);
   a.nextGap = f.clock.Now() + 51;
-  const std::string own = " " + f.ColourOf(1);
+  const std::string own = "^" + f.ColourOf(1);
   std::vector<long> drawn;
   for (int i = 0; i < 5; ++i) {
     f.Step();
     V to2 = f.sent.To(2);
     drawn.push_back(
-        std::count_if(to2.begin(), to2.end(), [&](auto& m) { return m.substr(m.rfind(' ')) == own; }));
+        std::count_if(to2.begin(), to2.end(), [&](auto& m) { return m.substr(m.rfind('^')) == own; }));
   }
   // At the gap's time nothing is drawn; 175 ms after it began drawing resumes.
   EXPECT_EQ(drawn, (std::vector<long>{0, 0, 0, 0, 1}));
@@ -214,9 +227,9 @@ TEST(GameTick, GameIsWonAtTenPointsPerOpponent) {
       EXPECT_EQ(f.game.State(), round ? ServerGame::kGameOver : ServerGame::kRoundOver) << players;
     }
     EXPECT_EQ(f.Record(1).wins, 1);
-    EXPECT_EQ(f.sent.To(2).front(), "WINNER " + f.ColourOf(1));
+    EXPECT_EQ(f.sent.To(2).front(), "WINNER^" + f.ColourOf(1));
     f.Step();
-    EXPECT_EQ(f.sent.To(2), (V{"TIME 19949", "MODE 18", "PAUSE 0"}));  // WINNER only once
+    EXPECT_EQ(f.sent.To(2), (V{"TIME^19949", "MODE^18", "PAUSE^0"}));  // WINNER only once
   }
 }
 
@@ -239,7 +252,7 @@ TEST(GameTick, SpectatorsJoinOnlyAtANewGame) {
   f.TickAt(f.game.RoundTimer() + 20001);
   EXPECT_EQ(f.game.State(), ServerGame::kCountdown);
   for (ConnectionId c : {1, 2, 3}) EXPECT_TRUE(f.Record(c).playing == 1 && f.Record(c).points == 0);
-  EXPECT_EQ(f.sent.To(3), (V{"CLEAR", f.Scores(), "MODE 7", "PAUSE 0"}));
+  EXPECT_EQ(f.sent.To(3), (V{"CLEAR", f.Scores(), "MODE^7", "PAUSE^0"}));
 }
 
 TEST(GameTick, FewerThanTwoRecordsFallBackToWaitingEvenWhilePaused) {
@@ -248,11 +261,30 @@ TEST(GameTick, FewerThanTwoRecordsFallBackToWaitingEvenWhilePaused) {
   f.Place(1, 400, 300, 0);
   f.Step();
   EXPECT_EQ(f.Record(1).x, 400);  // frozen, but the state is still reported
-  EXPECT_EQ(f.sent.To(2), (V{"MODE 8", "PAUSE 1"}));
+  EXPECT_EQ(f.sent.To(2), (V{"MODE^8", "PAUSE^1"}));
   f.game.HandleClosed(2);
   f.Tick();
   EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
-  EXPECT_EQ(f.sent.To(1).back(), "PAUSE 1");
+  EXPECT_EQ(f.sent.To(1).back(), "PAUSE^1");
+}
+
+TEST(GameTick, ALonePlayerWithSpectatorsWaitsAndTheNextGameTakesEveryone) {
+  for (int state : {ServerGame::kCountdown, ServerGame::kRunning, ServerGame::kRoundOver}) {
+    RunningGame f(2, false);
+    f.Join(1, 2);
+    f.Tick();
+    if (state != ServerGame::kCountdown) f.Tick(), f.Go(1, 2), f.Tick();
+    f.Join(3, 4);  // spectators
+    if (state == ServerGame::kRoundOver) f.Record(2).x = 900, f.Tick(2);
+    ASSERT_EQ(f.game.State(), state);
+    f.game.HandleClosed(2);  // one player left, two watching
+    f.Step();
+    EXPECT_EQ(f.game.State(), ServerGame::kWaiting) << state;
+    EXPECT_EQ(f.sent.To(1).back(), "PAUSE^0");
+    f.Step();
+    EXPECT_EQ(f.game.State(), ServerGame::kCountdown) << state;
+    for (ConnectionId c : {1, 3, 4}) EXPECT_TRUE(f.Record(c).playing && !f.Record(c).points) << state;
+  }
 }
 
 TEST(GameTick, OneSilentClientIsDroppedPerTick) {
@@ -265,7 +297,7 @@ TEST(GameTick, OneSilentClientIsDroppedPerTick) {
   f.clock.Advance(1);
   f.game.RunTick();
   EXPECT_EQ(f.game.Clients().Find(1), nullptr);
-  EXPECT_EQ(f.sent.To(1).back(), "MODE 22");
+  EXPECT_EQ(f.sent.To(1).back(), "MODE^22");
   EXPECT_NE(f.game.Clients().Find(3), nullptr);
   f.clock.Advance(1);
   f.game.RunTick();

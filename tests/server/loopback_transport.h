@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,20 +20,26 @@ class LoopbackTransport final : public Transport {
   void Send(ConnectionId connection, std::string_view message) override {
     for (std::string_view m : SplitMessages(message)) log.emplace_back(connection, Readable(std::string(m)));
   }
-  // Messages to one connection: "MODE 10".
+  // Every connection comes from one address unless a test says otherwise.
+  std::string Address(ConnectionId connection) const override {
+    auto it = addresses.find(connection);
+    return it == addresses.end() ? "127.0.0.1" : it->second;
+  }
+  // Messages to one connection: "MODE^10".
   std::vector<std::string> To(ConnectionId connection) const {
     std::vector<std::string> out;
     for (const auto& [c, m] : log)
       if (c == connection) out.push_back(m);
     return out;
   }
-  // Every message as "to: MODE 10", in sending order.
+  // Every message as "to: MODE^10", in sending order.
   std::vector<std::string> All() const {
     std::vector<std::string> out;
     for (const auto& [c, m] : log) out.push_back(std::to_string(c) + ": " + m);
     return out;
   }
   std::vector<std::pair<ConnectionId, std::string>> log;
+  std::map<ConnectionId, std::string> addresses;
 };
 
 // A game with a fake clock, a seeded random source and the loopback.

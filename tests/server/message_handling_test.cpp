@@ -11,7 +11,7 @@ using V = std::vector<std::string>;
 TEST(ServerMessages, JoinAnswersOnceInJoinOrderAndWatchesDuringAGame) {
   GameFixture f;
   f.Join(1, 1);
-  EXPECT_EQ(f.sent.To(1), (V{"MODE 10", "COLOR " + f.ColourOf(1), "SERVER Test%20Server"}));
+  EXPECT_EQ(f.sent.To(1), (V{"MODE^10", "COLOR^" + f.ColourOf(1), "SERVER^Test%20Server"}));
   f.sent.log.clear();
   f.Join(1, 1);  // again on the same connection: nothing
   EXPECT_TRUE(f.sent.log.empty());
@@ -21,7 +21,7 @@ TEST(ServerMessages, JoinAnswersOnceInJoinOrderAndWatchesDuringAGame) {
   EXPECT_EQ(f.game.Clients()[2].connection, 3u);
   f.Tick();  // the game starts
   f.Join(4, 4);
-  EXPECT_EQ(f.sent.To(4).at(0), "MODE 6");
+  EXPECT_EQ(f.sent.To(4).at(0), "MODE^6");
   EXPECT_EQ(f.Record(4).playing, 0);
 }
 
@@ -33,7 +33,7 @@ TEST(ServerMessages, PasswordFlow) {
   f.Message(1, "PASS", {"Geheim"});
   f.Message(1, "PASS", {"geheim"});
   EXPECT_EQ(f.sent.To(1),
-            (V{"MODE 19", "SERVER Test%20Server", "MODE 20", "MODE 10", "COLOR " + f.ColourOf(1)}));
+            (V{"MODE^19", "SERVER^Test%20Server", "MODE^20", "MODE^10", "COLOR^" + f.ColourOf(1)}));
   // Two records, one without the password: no game yet; later it only watches.
   f.Join(2, 3);
   f.Tick();
@@ -45,12 +45,12 @@ TEST(ServerMessages, PasswordFlow) {
   EXPECT_EQ(f.Record(3).playing, 1);
   f.sent.log.clear();
   f.Message(2, "PASS", {"geheim"});  // right, but a game runs
-  EXPECT_EQ(f.sent.To(2).at(0), "MODE 6");
+  EXPECT_EQ(f.sent.To(2).at(0), "MODE^6");
   // A checked box with an empty password protects nothing.
   GameFixture g;
   g.settings.passwordBox = true;
   g.Join(1, 1);
-  EXPECT_EQ(g.sent.To(1).at(0), "MODE 10");
+  EXPECT_EQ(g.sent.To(1).at(0), "MODE^10");
 }
 
 TEST(ServerMessages, ColourChangeRefusedToAPlayerOnlyWhileTheRoundRuns) {
@@ -59,11 +59,19 @@ TEST(ServerMessages, ColourChangeRefusedToAPlayerOnlyWhileTheRoundRuns) {
   f.Tick();
   Colour before = f.Record(1).colour;
   f.sent.log.clear();
-  f.Message(1, "COLOR");  // countdown: allowed, everyone gets the new scores
+  for (int i = 0; i < 50; ++i) f.Message(1, "COLOR");  // countdown: allowed
   EXPECT_NE(f.Record(1).colour, before);
-  EXPECT_EQ(f.sent.To(1).at(0), "COLOR " + f.ColourOf(1));
-  EXPECT_EQ(f.sent.To(2).at(0), f.sent.To(1).at(1));
-  f.Tick();
+  EXPECT_EQ(f.sent.To(1).size(), 50u);
+  EXPECT_EQ(f.sent.To(1).back(), "COLOR^" + f.ColourOf(1));
+  EXPECT_TRUE(f.sent.To(2).empty());
+  // However many changes: one SCORES in the next tick, after its step, before MODE.
+  f.Step();
+  V to2 = f.sent.To(2);
+  std::string scores = "SCORES^0/" + f.ColourOf(1) + "/0|0/" + f.ColourOf(2) + "/0";
+  EXPECT_EQ(std::count(to2.begin(), to2.end(), scores), 1) << to2.size();
+  EXPECT_EQ(V(to2.end() - 3, to2.end()), (V{scores, "MODE^7", "PAUSE^0"}));
+  f.Step();
+  EXPECT_EQ(f.sent.To(2).size(), 5u);  // TIME, two POINT, MODE, PAUSE: no more SCORES
   f.Go(1, 2);
   f.Tick();
   ASSERT_EQ(f.game.State(), ServerGame::kRunning);
@@ -83,13 +91,13 @@ TEST(ServerMessages, ChatAngleGoPingAndLeave) {
   f.Join(1, 3);
   f.sent.log.clear();
   f.Message(2, "CHAT", {"Hallo \xE4"});  // to every other record with the sender's colour
-  EXPECT_EQ(f.sent.All(), (V{"1: CHAT Hallo \xE4 " + f.ColourOf(2), "3: CHAT Hallo \xE4 " + f.ColourOf(2)}));
+  EXPECT_EQ(f.sent.All(), (V{"1: CHAT^Hallo \xE4^" + f.ColourOf(2), "3: CHAT^Hallo \xE4^" + f.ColourOf(2)}));
   // One turn is 3.55 degrees; wrongly cased or unknown turns are ignored.
   for (const char* turn : {"UP", "DOWN", "DOWN", "up", "", "LEFT"}) f.Message(1, "ANGLE", {turn});
-  EXPECT_FLOAT_EQ(f.Record(1).heading, -3.55f);
+  EXPECT_FLOAT_EQ(f.Record(1).heading, 356.45f);
   f.Pause();
   f.Message(1, "ANGLE", {"UP"});  // paused: ignored
-  EXPECT_FLOAT_EQ(f.Record(1).heading, -3.55f);
+  EXPECT_FLOAT_EQ(f.Record(1).heading, 356.45f);
   f.Message(1, "GO");  // waiting: not counted
   EXPECT_EQ(f.Record(1).ready, 0);
 
@@ -119,7 +127,7 @@ TEST(ServerMessages, DiscoveryAnswersOnlyTheExactRequestWhileVisible) {
   EXPECT_FALSE(f.game.AnswerDiscovery("KRINGELBAHN CLIENT"));  // hidden at start
   f.settings.hidden = false;
   EXPECT_EQ(testing::Readable(f.game.AnswerDiscovery("KRINGELBAHN CLIENT").value_or("")),
-            "KRINGELBAHN SERVER Test%20Server 666 1 1");
+            "KRINGELBAHN SERVER^Test%20Server^666^1^1");
   // Up to the first zero byte, like the receive.
   EXPECT_TRUE(f.game.AnswerDiscovery(std::string("KRINGELBAHN CLIENT\0junk", 23)));
   for (const char* wrong : {"KRINGELBAHN CLIENT ", "kringelbahn client"})

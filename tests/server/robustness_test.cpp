@@ -31,7 +31,7 @@ struct LiveServer {
   // Checks the players still play, then stops the loop so its table can be read.
   void Stop() {
     for (WireClient* c : {&a, &b}) {
-      EXPECT_TRUE(c->WaitForPrefix("MODE ", 5000) && c->WaitFor("PAUSE 0", 5000));
+      EXPECT_TRUE(c->WaitForPrefix("MODE^", 5000) && c->WaitFor("PAUSE^0", 5000));
       EXPECT_TRUE(c->Send("PING") && c->WaitFor("PONG", 5000));
     }
     stop = true;
@@ -73,21 +73,23 @@ TEST(Robustness, BurstsAndAPeerThatNeverReads) {
   {
     LiveServer server;
     ASSERT_TRUE(server.a.WaitForPrefix("POINT"));  // placed: the heading is no longer reset
+    // A burst a lagging client might send is taken whole, and the heading
+    // stays within one turn of 0..360 however many turns arrive.
     std::string burst;
-    for (int i = 0; i < 10000; ++i) burst += BuildMessage(Keyword::kAngle, {"UP"});
+    for (int i = 0; i < 400; ++i) burst += BuildMessage(Keyword::kAngle, {"UP"});
     ASSERT_TRUE(server.a.SendRaw(burst + BuildMessage(Keyword::kPing)) && server.a.WaitFor("PONG"));
     server.Stop();
-    // Still counting down, so no tick has wrapped the heading: 10000 turns of
-    // 3.55 degrees on top of a start heading of 0.25..359.25.
-    ASSERT_EQ(server.loop.Game().State(), ServerGame::kCountdown);
-    EXPECT_NEAR(server.loop.Game().Clients()[0].heading, 35500 + 180, 200);
+    float heading = server.loop.Game().Clients()[0].heading;
+    EXPECT_TRUE(heading >= 0 && heading < 360) << heading;
   }
-  // Chat lines go to everyone else; b reads each, the sleeper none and is dropped.
+  // The sleeper asks for 60 KB answers (an unknown command names itself) and
+  // never reads them: it is dropped, the players are not.
   LiveServer server;
   WireClient sleeper;
   ASSERT_TRUE(sleeper.Connect(server.settings.port, 4096) && sleeper.Send("JOIN"));
-  for (int i = 0; i < 400; ++i)
-    ASSERT_TRUE(server.a.Send("CHAT", {std::string(60000, 'x')}) && server.b.WaitForPrefix("CHAT x"));
+  std::string ask = BuildMessage(Keyword::kAdmin, {std::string(60000, 'x')});
+  for (int i = 0; i < 100 && sleeper.SendRaw(ask); ++i) {
+  }
   server.Stop();
 }
 

@@ -30,7 +30,7 @@ TEST(ServerLoop, SilentMembersAreDroppedAndSilentStrangersDisconnected) {
   clock.Advance(51);  // the next tick: 30041 ms of silence for member and stranger
   settle();
   EXPECT_EQ(loop.Game().Clients().Size(), 1u);
-  EXPECT_TRUE(member.WaitFor("MODE 22", 2000));
+  EXPECT_TRUE(member.WaitFor("MODE^22", 2000));
   EXPECT_TRUE(stranger.WaitClosed(2000));
   // The dropped member's connection goes at the next tick, after its MODE 22 left.
   clock.Advance(ServerGame::kTickInterval + 1);

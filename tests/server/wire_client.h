@@ -1,13 +1,18 @@
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/net/protocol.h"
 #include "common/net/receive_buffer.h"
@@ -16,19 +21,36 @@
 
 namespace kb::testing {
 
-// A message with its framing bytes made visible: "SCORES 0/255/0|1/65280/0".
+// A message with its framing bytes made visible and told apart from blanks
+// inside a text: "SCORES^0/255/0|1/65280/0", "CHAT^Hallo Welt^255".
 inline std::string Readable(std::string m) {
   for (char& c : m)
-    c = c == kFieldSeparator ? ' ' : c == kEntrySeparator ? '|' : c == kSubFieldSeparator ? '/' : c;
+    c = c == kFieldSeparator ? '^' : c == kEntrySeparator ? '|' : c == kSubFieldSeparator ? '/' : c;
   return m;
 }
 
 // A protocol-level client for tests; every wait is bounded.
 class WireClient {
  public:
-  // receiveBuffer > 0 shrinks the socket's receive buffer (a slow reader).
-  bool Connect(int port, int receiveBuffer = 0) {
-    connection_ = TcpConnection::Open("127.0.0.1", port);
+  // receiveBuffer > 0 shrinks the socket's receive buffer (a slow reader);
+  // from picks the local address (127.0.0.2 is another machine to the server).
+  bool Connect(int port, int receiveBuffer = 0, const char* from = nullptr) {
+    if (from) {
+      int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_in local{}, remote{};
+      local.sin_family = remote.sin_family = AF_INET;
+      remote.sin_port = htons(static_cast<uint16_t>(port));
+      inet_pton(AF_INET, from, &local.sin_addr);
+      inet_pton(AF_INET, "127.0.0.1", &remote.sin_addr);
+      if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+          connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
+        close(fd);
+        return false;
+      }
+      connection_ = std::make_unique<TcpConnection>(fd);
+    } else {
+      connection_ = TcpConnection::Open("127.0.0.1", port);
+    }
     if (connection_ && receiveBuffer > 0)
       setsockopt(connection_->Fd(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     return connection_ != nullptr;
@@ -38,6 +60,18 @@ class WireClient {
   }
   bool Send(std::string_view keyword, std::initializer_list<Field> fields = {}) {
     return SendRaw(BuildMessage(keyword, fields));
+  }
+  // Sends without waiting: what the socket does not take is queued.
+  bool SendNow(std::string_view bytes) {
+    return connection_ && connection_->Send(bytes) && connection_->FlushQueue();
+  }
+  // One receive of at most maxBytes if something waits: a reader on a slow link.
+  void ReadSome(size_t maxBytes) { ReadOnce(0, maxBytes); }
+  // Every message until the connection closes or nothing comes for timeoutMs.
+  std::vector<std::string> Rest(int timeoutMs = 2000) {
+    std::vector<std::string> out;
+    while (auto m = Next(timeoutMs)) out.push_back(*m);
+    return out;
   }
 
   // The next message within timeoutMs, or nothing (time out or closed).
@@ -73,13 +107,13 @@ class WireClient {
 
  private:
   using Clock = std::chrono::steady_clock;
-  void ReadOnce(int timeoutMs) {
+  void ReadOnce(int timeoutMs, size_t maxBytes = kReceiveBufferSize) {
     if (!connection_) return void(closed_ = true);
     Poller poller;
     poller.Add(connection_->Fd(), true, false);
     if (poller.Wait(timeoutMs) <= 0) return;
     char buffer[kReceiveBufferSize];
-    long n = connection_->Receive(buffer, sizeof buffer);
+    long n = connection_->Receive(buffer, std::min(maxBytes, sizeof buffer));
     closed_ = n < 0 || !buffer_.Add(std::string_view(buffer, n > 0 ? n : 0));
     for (std::string m; buffer_.Next(m);) pending_.push_back(Readable(m));
   }

@@ -103,6 +103,16 @@ std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int 
   return std::make_unique<TcpConnection>(fd);
 }
 
+std::string TcpConnection::PeerAddress() const {
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  if (getpeername(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0 || address.sin_family != AF_INET)
+    return {};
+  char text[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+  return text;
+}
+
 long TcpConnection::Receive(char* buffer, size_t n) {
   if (broken_) return -1;
   ssize_t got = recv(fd_, buffer, n, 0);
@@ -222,6 +232,8 @@ bool UdpSocket::Open(int port) {
   if (port < 0 || port > 65535) return false;
   int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return false;
+  int one = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_ANY);

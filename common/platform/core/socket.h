@@ -32,6 +32,8 @@ class TcpConnection {
 
   int Fd() const { return fd_; }
   bool Broken() const { return broken_; }
+  // The remote side's dotted address; empty when it cannot be known.
+  std::string PeerAddress() const;
 
   // Copies at most n bytes that have arrived: the count, 0 when nothing is
   // there yet, -1 when the peer closed or the connection failed.
@@ -75,7 +77,9 @@ class TcpListener {
   int port_ = 0;
 };
 
-// A bound, non-blocking UDP socket.
+// A bound, non-blocking UDP socket. The port may be shared with other
+// programs (SO_REUSEADDR), so several servers or clients on one machine all
+// receive the broadcasts sent to it.
 class UdpSocket {
  public:
   ~UdpSocket();

@@ -37,6 +37,7 @@ class SdlPlatform final : public Display, public Input {
   bool PresentedOnce() const { return presentedOnce_.load(); }
   bool WindowPosition(int& x, int& y) const override;
   void DesktopSize(int& width, int& height) const override;
+  int RefreshRate() const override { return refreshRate_; }
   bool HasFocus() const override;
   bool TakeCloseRequest() override;
 
@@ -61,6 +62,7 @@ class SdlPlatform final : public Display, public Input {
   SDL_Texture* texture_ = nullptr;
   int textureWidth_ = 0;
   int textureHeight_ = 0;
+  int refreshRate_ = 0;
   bool closeRequested_ = false;
   std::array<bool, scan::kCount> keys_{};
   VirtualKeyboard virtualKeys_;

@@ -67,47 +67,47 @@ TEST(ServerProcess, TwoClientsPlayTheWalkThrough) {
   std::string colour[2];
   for (WireClient* c : {&a, &b}) {
     ASSERT_TRUE(c->Connect(port) && c->Send("JOIN"));
-    EXPECT_EQ(c->Next(), "MODE 10");
+    EXPECT_EQ(c->Next(), "MODE^10");
     colour[c == &b] = c->Next().value_or("").substr(6);
-    EXPECT_EQ(c->Next(), "SERVER Test%20Server");
+    EXPECT_EQ(c->Next(), "SERVER^Test%20Server");
     EXPECT_EQ(server.ReadLine(), players + (c == &a ? "1" : "2"));
     EXPECT_TRUE(c == &b || a.Next(300) == std::nullopt);  // alone: no game
   }
   // The next tick starts the game; countdown ticks bring TIME and a POINT per player.
   for (WireClient* c : {&a, &b}) {
     ASSERT_TRUE(c->WaitFor("CLEAR"));
-    EXPECT_EQ(c->Next(), "SCORES 0/" + colour[0] + "/0|0/" + colour[1] + "/0");
-    EXPECT_EQ(c->Next(), "MODE 7");
-    EXPECT_EQ(c->Next(), "PAUSE 0");
-    EXPECT_TRUE(c->Next().value_or("").starts_with("TIME 4"));
+    EXPECT_EQ(c->Next(), "SCORES^0/" + colour[0] + "/0|0/" + colour[1] + "/0");
+    EXPECT_EQ(c->Next(), "MODE^7");
+    EXPECT_EQ(c->Next(), "PAUSE^0");
+    EXPECT_TRUE(c->Next().value_or("").starts_with("TIME^4"));
     for (const std::string& own : colour)
-      EXPECT_TRUE(std::regex_match(c->Next().value_or(""), std::regex("POINT \\d+ \\d+ " + own)));
+      EXPECT_TRUE(std::regex_match(c->Next().value_or(""), std::regex("POINT\\^\\d+\\^\\d+\\^" + own)));
   }
   ASSERT_TRUE(a.Send("GO") && b.Send("GO"));
-  for (WireClient* c : {&a, &b}) ASSERT_TRUE(c->WaitFor("MODE 8"));
+  for (WireClient* c : {&a, &b}) ASSERT_TRUE(c->WaitFor("MODE^8"));
   // A circles tightly until it meets a trail; b sees both players' lines.
   bool lines[2] = {}, over = false;
   for (int i = 0; i < 400 && !over; ++i) {
     for (int k = 0; k < 4; ++k) a.Send("ANGLE", {"UP"});
     while (auto m = b.Next(20)) {
-      for (int p : {0, 1}) lines[p] |= m->starts_with("LINE") && m->ends_with(" " + colour[p]);
-      if ((over = *m == "MODE 9")) break;
+      for (int p : {0, 1}) lines[p] |= m->starts_with("LINE") && m->ends_with("^" + colour[p]);
+      if ((over = *m == "MODE^9")) break;
     }
   }
   ASSERT_TRUE(over && lines[0] && lines[1]);
-  EXPECT_EQ(b.Next(), "PAUSE 0");
+  EXPECT_EQ(b.Next(), "PAUSE^0");
   auto winner = b.Next();
-  ASSERT_TRUE(winner && winner->starts_with("WINNER "));
+  ASSERT_TRUE(winner && winner->starts_with("WINNER^"));
   ASSERT_TRUE(a.WaitFor(*winner));
   // Both ready: the next round begins.
   ASSERT_TRUE(a.Send("GO") && b.Send("GO"));
-  for (WireClient* c : {&a, &b}) EXPECT_TRUE(c->WaitFor("CLEAR") && c->WaitFor("MODE 7"));
+  for (WireClient* c : {&a, &b}) EXPECT_TRUE(c->WaitFor("CLEAR") && c->WaitFor("MODE^7"));
   // A leaves: B waits alone; SIGTERM tells B and closes.
   ASSERT_TRUE(a.Send("LEAVE"));
-  EXPECT_TRUE(b.WaitFor("MODE 10"));
+  EXPECT_TRUE(b.WaitFor("MODE^10"));
   EXPECT_EQ(server.ReadLine(), players + "1");
   EXPECT_EQ(server.Finish(true), 0);
-  EXPECT_TRUE(b.WaitFor("MODE 21", 5000) && b.WaitClosed(5000));
+  EXPECT_TRUE(b.WaitFor("MODE^21", 5000) && b.WaitClosed(5000));
 }
 
 TEST(ServerProcess, PortInUseAndBadOptionsEndTheProgram) {
@@ -116,6 +116,13 @@ TEST(ServerProcess, PortInUseAndBadOptionsEndTheProgram) {
   EXPECT_EQ(
       ServerProcess({"--headless", "--name", "x", "--port", std::to_string(taken.Port())}).Finish(false), 1);
   EXPECT_EQ(ServerProcess({"--headless", "--port", "70000", "--name", "x"}).Finish(false), 2);
+  // Names that could break the framing or are no text, and caps that make no sense.
+  for (const char* name : {"Tab\there", "Stube\x04", "\x02", "Caf\xE9"})
+    EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", name}).Finish(false), 2) << name;
+  for (const char* cap : {"0", "-3", "zehn", ""})
+    EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", "x", "--max-clients", cap}).Finish(false),
+              2)
+        << cap;
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace httplib {
+class Server;
+}
+
+namespace kb {
+
+class ListService;
+
+struct HttpFrontOptions {
+  // Behind a reverse proxy the peer is the proxy: take the address it
+  // appended to X-Forwarded-For instead.
+  bool trustForwardedFor = false;
+  int threads = 32;
+};
+
+// Serves "/kringel_server.php" from the service on the HTTP server, with the
+// time and size limits that keep one slow or greedy peer from the others.
+void MountListService(httplib::Server& server, ListService& service, const HttpFrontOptions& options);
+
+// The requesting address: the TCP peer, or with trustForwardedFor the last
+// X-Forwarded-For address; empty when that is not a dotted IPv4 address.
+std::string RequestingAddress(const std::string& remoteAddress, const std::string& forwardedFor,
+                              bool trustForwardedFor);
+
+}  // namespace kb

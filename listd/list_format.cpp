@@ -1,0 +1,93 @@
+#include "listd/list_format.h"
+
+#include <array>
+#include <charconv>
+
+namespace kb {
+namespace {
+
+constexpr std::array<std::string_view, 4> kKeys = {"m", "name", "port", "pass"};
+
+bool KnownKey(std::string_view key) {
+  for (std::string_view k : kKeys)
+    if (k == key) return true;
+  return false;
+}
+
+// Strict decimal: digits only, no sign, no leading blanks.
+std::optional<int> Number(std::string_view text) {
+  if (text.empty() || text.size() > 5) return std::nullopt;
+  int value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text[0] == '-' || text[0] == '+')
+    return std::nullopt;
+  return value;
+}
+
+std::string DecodeSpaces(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.substr(i, 3) == "%20") {
+      out += ' ';
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string FormatList(const std::vector<ListEntry>& entries) {
+  std::string out = "[data]";
+  for (size_t i = 0; i < entries.size() && i < kMaxListed; ++i) {
+    const ListEntry& e = entries[i];
+    if (i > 0) out += '\x03';
+    out += e.address + '\x02' + std::to_string(e.port) + '\x02' + e.name + '\x02' + std::to_string(e.pass);
+  }
+  return out + "[/data]";
+}
+
+std::optional<QueryFields> ParseQuery(std::string_view query) {
+  QueryFields fields;
+  std::string* last = nullptr;
+  while (!query.empty()) {
+    size_t amp = query.find('&');
+    std::string_view piece = query.substr(0, amp);
+    query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+    size_t eq = piece.find('=');
+    std::string_view key = piece.substr(0, eq);
+    if (eq != std::string_view::npos && KnownKey(key)) {
+      auto [it, fresh] = fields.emplace(std::string(key), std::string(piece.substr(eq + 1)));
+      if (!fresh) return std::nullopt;
+      last = &it->second;
+    } else if (last) {
+      *last += '&';
+      *last += piece;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return fields;
+}
+
+std::optional<Registration> ParseRegistration(const QueryFields& fields) {
+  auto name = fields.find("name"), port = fields.find("port"), pass = fields.find("pass");
+  if (name == fields.end() || port == fields.end() || pass == fields.end()) return std::nullopt;
+  Registration r;
+  std::optional<int> portNumber = Number(port->second);
+  if (!portNumber || *portNumber < 1 || *portNumber > 65535) return std::nullopt;
+  if (pass->second != "0" && pass->second != "1") return std::nullopt;
+  r.port = *portNumber;
+  r.pass = pass->second[0] - '0';
+  r.name = DecodeSpaces(name->second);
+  if (r.name.empty() || r.name.size() > kMaxNameBytes) return std::nullopt;
+  for (unsigned char c : r.name)
+    if (c < 0x20 || c == 0x7F) return std::nullopt;
+  // A name holding the end marker would cut every client's list short.
+  if (r.name.find("[/data]") != std::string::npos) return std::nullopt;
+  return r;
+}
+
+}  // namespace kb

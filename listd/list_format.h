@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kb {
+
+constexpr std::string_view kListPath = "/kringel_server.php";
+// The client's table holds 52 servers.
+constexpr size_t kMaxListed = 52;
+constexpr size_t kMaxNameBytes = 64;
+constexpr size_t kMaxQueryBytes = 1024;
+constexpr std::string_view kListOk = "[data]OK[/data]";
+constexpr std::string_view kListFailed = "[data]ERROR[/data]";
+
+// One registered server. The name is held as the game sends it (Latin-1)
+// with plain spaces.
+struct ListEntry {
+  std::string address;
+  int port = 0;
+  std::string name;
+  int pass = 0;
+  int64_t confirmed = 0;  // time of the last registration
+  int64_t checked = 0;    // time of the last reachability check
+  int failures = 0;       // failed checks in a row
+};
+
+// "[data]" + entries separated by 0x03, each address 0x02 port 0x02 name
+// 0x02 password flag, + "[/data]".
+std::string FormatList(const std::vector<ListEntry>& entries);
+
+// The keys of a query. A piece without a known key belongs to the value
+// before it: the game sends the name unencoded apart from its spaces, so a
+// name may carry '&'. nullopt for a query that cannot be read (a known key
+// twice, no key first).
+using QueryFields = std::map<std::string, std::string, std::less<>>;
+std::optional<QueryFields> ParseQuery(std::string_view query);
+
+struct Registration {
+  std::string name;  // "%20" decoded
+  int port = 0;
+  int pass = 0;
+};
+
+// The "reg" keys checked: port 1..65535, pass 0 or 1, a name of 1..64 bytes
+// after decoding without control bytes or anything that would cut the list.
+std::optional<Registration> ParseRegistration(const QueryFields& fields);
+
+}  // namespace kb

@@ -1,0 +1,113 @@
+#include "listd/list_service.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace kb {
+
+ListService::ListService(ListStore& store, Clock& clock, Probe probe, ListServiceLimits limits, Log log)
+    : store_(store), clock_(clock), probe_(std::move(probe)), limits_(limits), log_(std::move(log)) {}
+
+void ListService::Write(const std::string& line) {
+  if (log_) log_(line);
+}
+
+std::string ListService::Answer(const std::string& peer, std::string_view query) {
+  if (query.size() > kMaxQueryBytes) return std::string(kListFailed);
+  std::optional<QueryFields> fields = ParseQuery(query);
+  if (!fields) return std::string(kListFailed);
+  auto mode = fields->find("m");
+  if (mode == fields->end()) return std::string(kListFailed);
+  if (mode->second == "get") return FormatList(store_.Newest(kMaxListed));
+  if (mode->second == "reg") return Register(peer, *fields);
+  if (mode->second == "del") {
+    // The request names no server: everything the address registered goes.
+    int removed = store_.DeleteAddress(peer);
+    if (removed < 0) return std::string(kListFailed);
+    if (removed > 0) Write("deleted " + std::to_string(removed) + " entries of " + peer);
+    return std::string(kListOk);
+  }
+  return std::string(kListFailed);
+}
+
+bool ListService::TakeCheckSlot(const std::string& peer) {
+  std::lock_guard lock(checksMutex_);
+  int& mine = checksByAddress_[peer];
+  if (checks_ >= limits_.checksTotal || mine >= limits_.checksPerAddress) {
+    if (mine == 0) checksByAddress_.erase(peer);
+    return false;
+  }
+  ++mine, ++checks_;
+  return true;
+}
+
+void ListService::ReturnCheckSlot(const std::string& peer) {
+  std::lock_guard lock(checksMutex_);
+  if (--checksByAddress_[peer] == 0) checksByAddress_.erase(peer);
+  --checks_;
+}
+
+std::string ListService::Register(const std::string& peer, const QueryFields& fields) {
+  std::optional<Registration> r = ParseRegistration(fields);
+  if (!r) return std::string(kListFailed);
+  if (!TakeCheckSlot(peer)) {
+    Write("refused " + peer + ":" + std::to_string(r->port) + ": too many checks running");
+    return std::string(kListFailed);
+  }
+  // Only a server that players can reach belongs on the list.
+  bool reachable = probe_(peer, r->port);
+  ReturnCheckSlot(peer);
+  if (!reachable) {
+    Write("refused " + peer + ":" + std::to_string(r->port) + ": game port unreachable");
+    return std::string(kListFailed);
+  }
+  int64_t now = clock_.Now();
+  ListEntry entry{peer, r->port, r->name, r->pass, now, now, 0};
+  switch (store_.Put(entry, limits_.entriesPerAddress, limits_.entriesTotal)) {
+    case ListStore::Stored::kNew:
+      Write("registered " + peer + ":" + std::to_string(r->port));
+      return std::string(kListOk);
+    case ListStore::Stored::kRefreshed:
+      Write("refreshed " + peer + ":" + std::to_string(r->port));
+      return std::string(kListOk);
+    case ListStore::Stored::kAddressFull:
+      Write("refused " + peer + ":" + std::to_string(r->port) + ": address holds enough entries");
+      break;
+    case ListStore::Stored::kListFull:
+      Write("refused " + peer + ":" + std::to_string(r->port) + ": list full");
+      break;
+    case ListStore::Stored::kFailed:
+      Write("refused " + peer + ":" + std::to_string(r->port) + ": storage failed: " + store_.Error());
+      break;
+  }
+  return std::string(kListFailed);
+}
+
+int ListService::PruneDue() {
+  std::vector<ListEntry> due = store_.CheckedBefore(clock_.Now() - limits_.checkIntervalMs);
+  std::vector<char> reachable(due.size());
+  // Unreachable ports cost the probe's whole time limit: check several at once.
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i; (i = next++) < due.size();) reachable[i] = probe_(due[i].address, due[i].port);
+  };
+  std::vector<std::thread> workers;
+  size_t count = std::min<size_t>(due.size(), static_cast<size_t>(std::max(1, limits_.pruneParallel)));
+  for (size_t i = 1; i < count; ++i) workers.emplace_back(work);
+  work();
+  for (std::thread& t : workers) t.join();
+  int removed = 0;
+  int64_t now = clock_.Now();
+  for (size_t i = 0; i < due.size(); ++i) {
+    if (store_.NoteCheck(due[i], reachable[i], now, limits_.failuresToRemove)) {
+      ++removed;
+      Write("pruned " + due[i].address + ":" + std::to_string(due[i].port) + " after " +
+            std::to_string(limits_.failuresToRemove) + " failed checks");
+    }
+  }
+  return removed;
+}
+
+}  // namespace kb

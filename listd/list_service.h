@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "common/platform/core/clock.h"
+#include "listd/list_store.h"
+
+namespace kb {
+
+struct ListServiceLimits {
+  int entriesPerAddress = 8;
+  int entriesTotal = 10000;
+  // Reachability checks waiting at once: each holds a request thread for up
+  // to the probe's time limit, so one address must not take them all.
+  int checksPerAddress = 4;
+  int checksTotal = 16;
+  int64_t checkIntervalMs = 5 * 60 * 1000;
+  int failuresToRemove = 3;
+  int pruneParallel = 8;
+};
+
+// The list's rules without HTTP: answers one query of a peer address, and
+// prunes entries whose game port stopped answering. The probe tells whether
+// a TCP connection to address:port opens (the program gives it 3 s).
+class ListService {
+ public:
+  using Probe = std::function<bool(const std::string& address, int port)>;
+  using Log = std::function<void(const std::string& line)>;
+
+  ListService(ListStore& store, Clock& clock, Probe probe, ListServiceLimits limits = {}, Log log = {});
+
+  // The response body for "/kringel_server.php?<query>" from peer.
+  std::string Answer(const std::string& peer, std::string_view query);
+
+  // Checks every entry not checked for the interval; the number removed.
+  int PruneDue();
+
+ private:
+  std::string Register(const std::string& peer, const QueryFields& fields);
+  // Takes a slot for one reachability check of the peer; false when full.
+  bool TakeCheckSlot(const std::string& peer);
+  void ReturnCheckSlot(const std::string& peer);
+  void Write(const std::string& line);
+
+  ListStore& store_;
+  Clock& clock_;
+  Probe probe_;
+  ListServiceLimits limits_;
+  Log log_;
+  std::mutex checksMutex_;
+  std::map<std::string, int> checksByAddress_;
+  int checks_ = 0;
+};
+
+}  // namespace kb

@@ -1,0 +1,210 @@
+#include <httplib.h>
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "common/platform/core/socket.h"
+#include "listd/http_front.h"
+#include "listd/list_service.h"
+
+namespace {
+
+const char kUsage[] =
+    "kringelbahn-listd: the Internet server list of Kringelbahn\n"
+    "\n"
+    "  kringelbahn-listd [--port N] [--bind ADDRESS] [--db PATH] [--check-interval S]\n"
+    "                    [--trust-forwarded-for]\n"
+    "\n"
+    "  --port N              HTTP port (default 80; 0 takes a free one, named in the log)\n"
+    "  --bind ADDRESS        IPv4 address to listen on (default 0.0.0.0, every interface)\n"
+    "  --db PATH             the SQLite file of the entries (default\n"
+    "                        $XDG_DATA_HOME/kringelbahn/list.sqlite, else\n"
+    "                        ~/.local/share/kringelbahn/list.sqlite)\n"
+    "  --check-interval S    seconds between reachability checks of an entry (default 300);\n"
+    "                        an entry is removed after 3 failed checks in a row\n"
+    "  --trust-forwarded-for take the requesting address from X-Forwarded-For (only behind\n"
+    "                        a reverse proxy that sets it)\n"
+    "  --help                this text\n"
+    "\n"
+    "Serves GET /kringel_server.php with m=get, m=reg (name, port, pass) and m=del.\n"
+    "SIGINT and SIGTERM stop it; entries stay in the database.\n";
+
+// Wall time, so the order of entries survives a restart.
+class WallClock final : public kb::Clock {
+ public:
+  int64_t Now() const override {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+  }
+  void Sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+struct Options {
+  int port = 80;
+  std::string bind = "0.0.0.0";
+  std::string db;
+  long checkInterval = 300;
+  bool trustForwardedFor = false;
+  bool help = false;
+  std::string error;
+};
+
+bool ParseNumber(const std::string& text, long low, long high, long* out) {
+  char* end = nullptr;
+  long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end || value < low || value > high) return false;
+  *out = value;
+  return true;
+}
+
+Options ParseOptions(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc && o.error.empty(); ++i) {
+    std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 < argc) return argv[++i];
+      o.error = arg + " needs a value";
+      return {};
+    };
+    long number = 0;
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg == "--port") {
+      if (ParseNumber(value(), 0, 65535, &number))
+        o.port = static_cast<int>(number);
+      else if (o.error.empty())
+        o.error = "--port needs a number from 0 to 65535";
+    } else if (arg == "--bind") {
+      o.bind = value();
+    } else if (arg == "--db") {
+      o.db = value();
+    } else if (arg == "--check-interval") {
+      if (ParseNumber(value(), 1, 86400, &number))
+        o.checkInterval = number;
+      else if (o.error.empty())
+        o.error = "--check-interval needs seconds from 1 to 86400";
+    } else if (arg == "--trust-forwarded-for") {
+      o.trustForwardedFor = true;
+    } else {
+      o.error = "unknown option " + arg;
+    }
+  }
+  return o;
+}
+
+std::string DefaultDatabase() {
+  std::string folder;
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) {
+    folder = data;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    folder = std::string(home) + "/.local/share";
+  } else {
+    folder = ".";
+  }
+  folder += "/kringelbahn";
+  // A failure here shows up as the database that cannot be opened.
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  return folder + "/list.sqlite";
+}
+
+std::mutex logMutex;
+
+void LogLine(const std::string& line) {
+  std::time_t now = std::time(nullptr);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+  std::lock_guard lock(logMutex);
+  std::printf("%s %s\n", stamp, line.c_str());
+  std::fflush(stdout);
+}
+
+std::atomic<bool> stopRequested{false};
+
+void RequestStop(int) { stopRequested = true; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options = ParseOptions(argc, argv);
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "%s\n\n%s", options.error.c_str(), kUsage);
+    return 2;
+  }
+  if (options.db.empty()) options.db = DefaultDatabase();
+  kb::InitNetwork();
+
+  kb::ListStore store;
+  if (!store.Open(options.db)) {
+    std::fprintf(stderr, "cannot open the database %s: %s\n", options.db.c_str(), store.Error().c_str());
+    return 1;
+  }
+  WallClock clock;
+  kb::ListServiceLimits limits;
+  limits.checkIntervalMs = options.checkInterval * 1000;
+  kb::ListService service(
+      store, clock,
+      [](const std::string& address, int port) {
+        return kb::TcpConnection::Open(address, port, false, 3000) != nullptr;
+      },
+      limits, LogLine);
+
+  httplib::Server server;
+  kb::MountListService(server, service, {.trustForwardedFor = options.trustForwardedFor});
+  int port = options.port;
+  if (port == 0) {
+    port = server.bind_to_any_port(options.bind);
+  } else if (!server.bind_to_port(options.bind, port)) {
+    port = -1;
+  }
+  if (port <= 0) {
+    std::fprintf(stderr, "cannot listen on %s port %d\n", options.bind.c_str(), options.port);
+    return 1;
+  }
+
+  struct sigaction action {};
+  action.sa_handler = RequestStop;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  // The checks and the stop request are watched off the request threads.
+  std::mutex waitMutex;
+  std::condition_variable wake;
+  std::thread watcher([&] {
+    int64_t lastPrune = 0;
+    std::unique_lock lock(waitMutex);
+    while (!stopRequested) {
+      wake.wait_for(lock, std::chrono::milliseconds(200));
+      if (clock.Now() - lastPrune >= 1000) {
+        lock.unlock();
+        service.PruneDue();
+        lastPrune = clock.Now();
+        lock.lock();
+      }
+    }
+    server.stop();
+  });
+  LogLine("listening on " + options.bind + " port " + std::to_string(port) + ", database " + options.db +
+          ", " + std::to_string(store.Count()) + " entries");
+  server.listen_after_bind();
+  stopRequested = true;
+  wake.notify_all();
+  watcher.join();
+  LogLine("stopped");
+  return 0;
+}

@@ -1,0 +1,139 @@
+#include "server/list_registration.h"
+
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "server/latin1_text.h"
+
+namespace kb {
+namespace {
+
+constexpr Colour kGreen = 65280;
+constexpr Colour kRed = 255;
+constexpr const char* kErrorTitle = "Fehler";
+constexpr const char* kInfoTitle = "Kringelbahn Server";
+
+}  // namespace
+
+struct ListRegistration::Shared {
+  struct Result {
+    Kind kind;
+    bool ok;
+  };
+  std::mutex mutex;
+  std::deque<Result> results;
+  int running = 0;
+};
+
+ListRegistration::ListRegistration(ServerGame& game, const ServerSettings& settings)
+    : listHost(ListHostFromEnvironment("KRINGELBAHN_LIST_HOST")),
+      deleteHost(ListHostFromEnvironment("KRINGELBAHN_LIST_DELETE_HOST")),
+      exchange([](const ListHostAddress& host, const std::string& request) {
+        return ExchangeWithListHost(host, request, kAnswerTime);
+      }),
+      show([](const OperatorMessage& m) {
+        std::printf("%s: %s\n", Latin1ToUtf8(m.title).c_str(), Latin1ToUtf8(m.text).c_str());
+        std::fflush(stdout);
+      }),
+      game_(game),
+      settings_(settings),
+      shared_(std::make_shared<Shared>()) {}
+
+// Tasks still waiting for their host keep the shared queue alive and end on
+// their own; the program's exit does not wait for them.
+ListRegistration::~ListRegistration() = default;
+
+std::string ListRegistration::RegisterRequest() const {
+  return ListRequest("/kringel_server.php?m=reg&name=" + settings_.name +
+                         "&port=" + std::to_string(settings_.port) +
+                         "&pass=" + (settings_.PasswordProtected() ? "1" : "0"),
+                     listHost);
+}
+
+std::string ListRegistration::DeleteRequest() const {
+  return ListRequest("/kringel_server.php?m=del", deleteHost);
+}
+
+std::string ListRegistration::ExitDeleteRequest() const {
+  return "GET /kringel_server.php?m=del HTTP/1.1\r\nHost: " + deleteHost.header + "\r\n\r\n";
+}
+
+int ListRegistration::Running() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->running;
+}
+
+void ListRegistration::Start(Kind kind, std::string request, const ListHostAddress& host) {
+  std::shared_ptr<Shared> shared = shared_;
+  {
+    std::lock_guard lock(shared->mutex);
+    if (shared->running >= kMaxTasks) {
+      shared->results.push_back({kind, false});
+      return;
+    }
+    ++shared->running;
+  }
+  std::thread([shared, kind, request = std::move(request), host, exchange = exchange] {
+    bool ok = exchange(host, request) == "OK";
+    std::lock_guard lock(shared->mutex);
+    shared->results.push_back({kind, ok});
+    --shared->running;
+  }).detach();
+}
+
+void ListRegistration::StartRegister() {
+  buttons_.registerCaption = "Server wird eingetragen...";
+  game_.entryState = -1;
+  Start(Kind::kRegister, RegisterRequest(), listHost);
+}
+
+void ListRegistration::StartDelete() {
+  buttons_.deleteCaption = "Eintrag wird gel\xF6scht...";
+  game_.entryState = 2;
+  Start(Kind::kDelete, DeleteRequest(), deleteHost);
+}
+
+void ListRegistration::Drain() {
+  std::deque<Shared::Result> results;
+  {
+    std::lock_guard lock(shared_->mutex);
+    results.swap(shared_->results);
+  }
+  // In finishing order: the last task to finish decides.
+  for (const Shared::Result& r : results) {
+    if (r.kind == Kind::kRegister && r.ok) {
+      game_.entryState = 1;
+      buttons_.registerCaption = "Eintrag erneuern";
+      game_.NotifyAdmins("Der Server wurde erfolgreich eingetragen.", kGreen);
+      show({false, kInfoTitle, "Server erfolgreich eingetragen."});
+    } else if (r.kind == Kind::kRegister) {
+      game_.entryState = 0;
+      buttons_.registerCaption = "Server eintragen";
+      game_.NotifyAdmins("Der Server konnte nicht eingetragen werden.", kRed);
+      show({true, kErrorTitle, "Server konnte nicht eingetragen werden."});
+    } else if (r.ok) {
+      game_.entryState = 0;
+      buttons_.deleteCaption = "Eintrag l\xF6schen";
+      buttons_.registerCaption = "Server eintragen";
+      game_.NotifyAdmins("Der Eintrag wurde gel\xF6scht.", kGreen);
+      show({false, kInfoTitle, "Der Eintrag wurde gel\xF6scht."});
+    } else {
+      // EntryState stays as it is (2 after this deletion started).
+      buttons_.registerCaption = "Server eintragen";
+      game_.NotifyAdmins("Der Eintrag konnte nicht gel\xF6scht werden.", kRed);
+      show({true, kErrorTitle, "Der Eintrag konnte nicht gel\xF6scht werden."});
+    }
+  }
+}
+
+std::unique_ptr<TcpConnection> ListRegistration::SendExitDeletion() {
+  if (game_.entryState == 0) return nullptr;
+  // An unreachable host must not hold the exit longer than the wait itself.
+  auto connection = TcpConnection::Open(deleteHost.host, deleteHost.port, false, kExitWait);
+  if (!connection || !connection->Send(ExitDeleteRequest())) return nullptr;
+  return connection;
+}
+
+}  // namespace kb

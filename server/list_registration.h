@@ -1,0 +1,83 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/net/web_list.h"
+#include "common/platform/core/socket.h"
+#include "server/server_game.h"
+#include "server/server_settings.h"
+
+namespace kb {
+
+// The texts of the window's list buttons (3: register, 6: delete); kept here
+// so any front shows the same state.
+struct EntryButtons {
+  std::string registerCaption = "Server eintragen";
+  std::string deleteCaption = "Eintrag l\xF6schen";
+  static bool RegisterEnabled(int entryState) { return entryState != -1; }
+  static bool DeleteEnabled(int entryState) { return entryState == 1; }
+};
+
+// A message box for the operator; headless it is a line on standard output.
+struct OperatorMessage {
+  bool warning = false;
+  std::string title;
+  std::string text;
+};
+
+// RegisterEntry and DeleteEntry. A task takes what it needs from the
+// settings when it starts, waits for the list host on its own thread, and
+// hands its result back through a locked queue; Drain, on the loop's
+// thread, then sets EntryState and the captions, tells the administrators
+// and shows the message. A task never touches the game or the settings.
+class ListRegistration {
+ public:
+  static constexpr int kAnswerTime = 10000;
+  static constexpr int kExitWait = 1000;
+  // More tasks at once than an operator could mean are refused as failures.
+  static constexpr int kMaxTasks = 4;
+
+  // Sends the request to the host and returns the text between the markers,
+  // or "ERROR". Runs on the task's thread.
+  using Exchange = std::function<std::string(const ListHostAddress& host, const std::string& request)>;
+  using Show = std::function<void(const OperatorMessage& message)>;
+
+  ListRegistration(ServerGame& game, const ServerSettings& settings);
+  ~ListRegistration();
+
+  ListHostAddress listHost;
+  ListHostAddress deleteHost;
+  Exchange exchange;  // ExchangeWithListHost with the 10 s limit unless replaced
+  Show show;          // a line on standard output unless a window replaces it
+
+  void StartRegister();
+  void StartDelete();
+  // Applies the results of finished tasks.
+  void Drain();
+  int Running() const;
+  const EntryButtons& Buttons() const { return buttons_; }
+
+  // The shutdown's deletion: when an entry exists (or is being made or
+  // deleted) sends the short request and returns its connection, which the
+  // caller closes kExitWait ms later without reading; else nullptr.
+  std::unique_ptr<TcpConnection> SendExitDeletion();
+
+  // The requests exactly as the list host gets them.
+  std::string RegisterRequest() const;
+  std::string DeleteRequest() const;
+  std::string ExitDeleteRequest() const;
+
+ private:
+  struct Shared;
+  enum class Kind { kRegister, kDelete };
+  void Start(Kind kind, std::string request, const ListHostAddress& host);
+
+  ServerGame& game_;
+  const ServerSettings& settings_;
+  EntryButtons buttons_;
+  std::shared_ptr<Shared> shared_;
+};
+
+}  // namespace kb

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+namespace kb {
+
+// Lets `burst` events through at once, then one per `interval` ms; what comes
+// faster is refused, never queued.
+class RateLimit {
+ public:
+  RateLimit(int64_t interval, int64_t burst) : interval_(interval), burst_(burst) {}
+
+  bool Allow(int64_t now) {
+    int64_t start = std::max(due_, now);
+    if (start - now > (burst_ - 1) * interval_) return false;
+    due_ = start + interval_;
+    return true;
+  }
+  // Back at its full burst: nothing would be lost by forgetting it.
+  bool Rested(int64_t now) const { return due_ <= now; }
+
+ private:
+  int64_t interval_;
+  int64_t burst_;
+  int64_t due_ = INT64_MIN / 2;
+};
+
+// New connections per remote address: a peer that reconnects as fast as it
+// is dropped would otherwise get a fresh message allowance every time.
+class ConnectGuard {
+ public:
+  static constexpr int64_t kInterval = 100;
+  static constexpr int64_t kBurst = 20;
+
+  bool Allow(const std::string& address, int64_t now) {
+    if (rates_.size() > kPruneAbove)
+      std::erase_if(rates_, [&](const auto& item) { return item.second.Rested(now); });
+    return rates_.try_emplace(address, kInterval, kBurst).first->second.Allow(now);
+  }
+
+ private:
+  static constexpr size_t kPruneAbove = 1024;
+  std::unordered_map<std::string, RateLimit> rates_;
+};
+
+// Wrong password attempts per remote address: after kAttempts wrong ones
+// within kWindow ms the address is refused until that window is over, so a
+// reconnect does not start a new count.
+class GuessGuard {
+ public:
+  static constexpr int kAttempts = 5;
+  static constexpr int64_t kWindow = 60000;
+
+  bool Blocked(const std::string& address, int64_t now) const {
+    auto it = failures_.find(address);
+    return it != failures_.end() && now - it->second.since < kWindow && it->second.count >= kAttempts;
+  }
+  void Failed(const std::string& address, int64_t now) {
+    Entry& e = failures_[address];
+    if (e.count == 0 || now - e.since >= kWindow) e = {now, 0};
+    ++e.count;
+  }
+  // Forgets windows that are over, so the table stays as small as the set
+  // of addresses guessing right now.
+  void Prune(int64_t now) {
+    std::erase_if(failures_, [&](const auto& item) { return now - item.second.since >= kWindow; });
+  }
+  size_t Size() const { return failures_.size(); }
+
+ private:
+  struct Entry {
+    int64_t since = 0;
+    int count = 0;
+  };
+  std::unordered_map<std::string, Entry> failures_;
+};
+
+}  // namespace kb

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <thread>
+
+#include "common/net/web_list.h"
+#include "common/platform/core/poller.h"
+#include "common/platform/core/socket.h"
+#include "listd/http_front.h"
+#include "listd/list_service.h"
+#include "tests/platform/temp_dir.h"
+
+namespace kb {
+namespace {
+
+// The service with its real probe and HTTP front on a free loopback port.
+struct LiveService {
+  TempDir dir;
+  ListStore store;
+  SystemClock clock;
+  std::unique_ptr<ListService> service;
+  httplib::Server http;
+  std::thread thread;
+  ListHostAddress host;
+
+  explicit LiveService(ListServiceLimits limits = {}) {
+    InitNetwork();
+    EXPECT_TRUE(store.Open(dir.File("list.sqlite")));
+    service = std::make_unique<ListService>(
+        store, clock,
+        [](const std::string& address, int port) {
+          return TcpConnection::Open(address, port, false, 3000) != nullptr;
+        },
+        limits);
+    MountListService(http, *service, {});
+    int port = http.bind_to_any_port("127.0.0.1");
+    host = ParseListHost("127.0.0.1:" + std::to_string(port));
+    thread = std::thread([this] { http.listen_after_bind(); });
+  }
+  ~LiveService() {
+    http.stop();
+    thread.join();
+  }
+  std::string Ask(const std::string& query) {
+    return ExchangeWithListHost(host, ListRequest("/kringel_server.php?" + query, host), 5000);
+  }
+  // The whole raw response to raw request bytes, until the service closes.
+  std::string Raw(const std::string& bytes) {
+    auto c = TcpConnection::Open(host.host, host.port, false, 3000);
+    if (!c || !c->Send(bytes) || !c->Drain(3000)) return "no connection";
+    std::string response;
+    char buffer[4096];
+    Poller poller;
+    poller.Add(c->Fd(), true, false);
+    for (int i = 0; i < 100 && poller.Wait(100) >= 0;) {
+      long n = c->Receive(buffer, sizeof buffer);
+      if (n < 0) break;
+      if (n == 0) ++i;
+      response.append(buffer, static_cast<size_t>(n > 0 ? n : 0));
+    }
+    return response;
+  }
+};
+
+TEST(HttpService, RegistersOnlyReachablePortsAndDeletesByPeer) {
+  LiveService s;
+  TcpListener game, gone;
+  ASSERT_TRUE(game.Open(0) && gone.Open(0));
+  int closedPort = gone.Port();
+  gone.Close();
+  EXPECT_EQ(s.Ask("m=get"), "");
+  EXPECT_EQ(s.Ask("m=reg&name=Tot&port=" + std::to_string(closedPort) + "&pass=0"), "ERROR");
+  EXPECT_EQ(s.Ask("m=reg&name=Mein%20Server&port=" + std::to_string(game.Port()) + "&pass=1"), "OK");
+  EXPECT_EQ(s.Ask("m=get"), "127.0.0.1\x02" + std::to_string(game.Port()) +
+                                "\x02Mein Server\x02"
+                                "1");
+  // The deletion at a server's exit: HTTP/1.1, no "Connection: close", and
+  // the sender leaves without reading. The service must survive the broken pipe.
+  {
+    auto c = TcpConnection::Open(s.host.host, s.host.port, false, 3000);
+    ASSERT_TRUE(c &&
+                c->Send("GET /kringel_server.php?m=del HTTP/1.1\r\nHost: " + s.host.header + "\r\n\r\n"));
+  }
+  for (int i = 0; i < 100 && s.store.Count() != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(s.Ask("m=get"), "");
+  EXPECT_EQ(s.Ask("m=del"), "OK");
+}
+
+TEST(HttpService, OtherRequestsGetAnErrorOrA4xx) {
+  LiveService s;
+  struct Case {
+    std::string request;
+    const char* status;
+  } cases[] = {
+      {"GET /other.php?m=get HTTP/1.0\r\n\r\n", "HTTP/1.1 404"},
+      {"POST /kringel_server.php?m=get HTTP/1.0\r\nContent-Length: 0\r\n\r\n", "HTTP/1.1 404"},
+      {"GET /kringel_server.php HTTP/1.0\r\n\r\n", "HTTP/1.1 200"},
+      {"GET /kringel_server.php?m=reg&name=" + std::string(2000, 'x') + "&port=1&pass=0 HTTP/1.0\r\n\r\n",
+       "HTTP/1.1 200"},
+      {"GET /kringel_server.php?m=get&x=" + std::string(20000, 'x') + " HTTP/1.0\r\n\r\n", "HTTP/1.1 414"},
+      {"GARBAGE\r\n\r\n", "HTTP/1.1 400"},
+  };
+  for (const Case& c : cases) {
+    std::string response = s.Raw(c.request);
+    EXPECT_TRUE(response.starts_with(c.status)) << c.request.substr(0, 60) << "\n" << response;
+    if (response.starts_with("HTTP/1.1 4") || response.starts_with("HTTP/1.1 2")) {
+      EXPECT_TRUE(response.ends_with("[data]ERROR[/data]")) << c.request.substr(0, 60) << "\n" << response;
+    }
+  }
+  EXPECT_EQ(s.Ask("m=get"), "");  // still serving
+}
+
+TEST(HttpService, ConcurrentRegistrationsAllLand) {
+  ListServiceLimits limits;
+  limits.entriesPerAddress = 64;
+  LiveService s(limits);
+  constexpr int kThreads = 4, kEach = 6;
+  std::vector<std::unique_ptr<TcpListener>> games;
+  for (int i = 0; i < kThreads * kEach; ++i) {
+    games.push_back(std::make_unique<TcpListener>());
+    ASSERT_TRUE(games.back()->Open(0));
+  }
+  std::vector<int> ok(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kEach; ++i) {
+        int port = games[t * kEach + i]->Port();
+        // Every one twice: the refresh races with other inserts.
+        for (int k = 0; k < 2; ++k)
+          ok[t] +=
+              s.Ask("m=reg&name=S" + std::to_string(t) + "&port=" + std::to_string(port) + "&pass=0") == "OK";
+      }
+    });
+  for (auto& t : threads) t.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(ok[t], 2 * kEach);
+  EXPECT_EQ(s.store.Count(), kThreads * kEach);
+  std::string list = s.Ask("m=get");
+  EXPECT_EQ(std::count(list.begin(), list.end(), '\x03'), kThreads * kEach - 1);
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,232 @@
+#include "server/list_registration.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "common/platform/core/poller.h"
+#include "server/server_loop.h"
+#include "tests/server/loopback_transport.h"
+
+namespace kb {
+namespace {
+
+using V = std::vector<std::string>;
+
+// A list host stand-in: the tasks block in it until the test answers.
+struct FakeHost {
+  std::mutex mutex;
+  std::condition_variable changed;
+  V requests;
+  std::deque<std::string> answers;
+
+  std::string Exchange(const std::string& request) {
+    std::unique_lock lock(mutex);
+    requests.push_back(request);
+    changed.notify_all();
+    changed.wait_for(lock, std::chrono::seconds(10), [&] { return !answers.empty(); });
+    if (answers.empty()) return "ERROR";
+    std::string a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  bool WaitRequests(size_t n) {
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return requests.size() >= n; });
+  }
+  void Answer(const std::string& a) {
+    std::lock_guard lock(mutex);
+    answers.push_back(a);
+    changed.notify_all();
+  }
+};
+
+struct RegistrationFixture : testing::GameFixture {
+  FakeHost host;
+  ListRegistration registration{game, settings};
+  std::vector<OperatorMessage> shown;
+
+  RegistrationFixture() {
+    settings.port = 4711;
+    settings.adminPassword = "chef";
+    registration.listHost = ParseListHost("list.example:8080");
+    registration.deleteHost = ParseListHost("del.example");
+    registration.exchange = [this](const ListHostAddress&, const std::string& r) { return host.Exchange(r); };
+    registration.show = [this](const OperatorMessage& m) { shown.push_back(m); };
+    // 1 and 3 administrators, 2 a player.
+    Join(1, 3);
+    Admin("LOGIN chef", 3), Admin("LOGIN chef", 1);
+    sent.log.clear();
+  }
+  // Waits for the tasks to end, then lets the loop apply their results.
+  void Finish() {
+    for (int i = 0; i < 1000 && registration.Running() > 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    registration.Drain();
+  }
+};
+
+TEST(ListRegistration, RequestsCarryTheSettingsAsTheyWereAtTheStart) {
+  RegistrationFixture f;
+  f.settings.passwordBox = true;  // checked but empty: not protected
+  EXPECT_EQ(f.registration.RegisterRequest(),
+            "GET /kringel_server.php?m=reg&name=Test%20Server&port=4711&pass=0 HTTP/1.0\r\n"
+            "Host: list.example:8080\r\nConnection: close\r\n\r\n");
+  f.settings.password = "x";
+  f.registration.StartRegister();
+  // Changed while the task waits: the request was made at the start.
+  f.settings.name = "Other";
+  ASSERT_TRUE(f.host.WaitRequests(1));
+  f.registration.StartDelete();
+  ASSERT_TRUE(f.host.WaitRequests(2));
+  f.host.Answer("ERROR"), f.host.Answer("ERROR");
+  f.Finish();
+  EXPECT_EQ(f.host.requests,
+            (V{"GET /kringel_server.php?m=reg&name=Test%20Server&port=4711&pass=1 HTTP/1.0\r\n"
+               "Host: list.example:8080\r\nConnection: close\r\n\r\n",
+               "GET /kringel_server.php?m=del HTTP/1.0\r\nHost: del.example\r\nConnection: close\r\n\r\n"}));
+  EXPECT_EQ(f.registration.ExitDeleteRequest(),
+            "GET /kringel_server.php?m=del HTTP/1.1\r\nHost: del.example\r\n\r\n");
+}
+
+TEST(ListRegistration, ResultsSetStateCaptionsAndTellAdminsInTableOrder) {
+  const std::string kAdmins = "ADMIN^";
+  struct Case {
+    bool registering;
+    int stateBefore;
+    std::string answer;
+    int state;
+    const char* registerCaption;
+    const char* deleteCaption;
+    const char* adminText;
+    bool warning;
+    const char* title;
+    const char* box;
+  } cases[] = {
+      {true, 0, "OK", 1, "Eintrag erneuern", "Eintrag l\xF6schen",
+       "Der Server wurde erfolgreich eingetragen.^65280", false, "Kringelbahn Server",
+       "Server erfolgreich eingetragen."},
+      {true, 1, "ERROR", 0, "Server eintragen", "Eintrag l\xF6schen",
+       "Der Server konnte nicht eingetragen werden.^255", true, "Fehler",
+       "Server konnte nicht eingetragen werden."},
+      // No end marker within the time limit reads as "ERROR"; "ok" is no "OK".
+      {true, 0, "ok", 0, "Server eintragen", "Eintrag l\xF6schen",
+       "Der Server konnte nicht eingetragen werden.^255", true, "Fehler",
+       "Server konnte nicht eingetragen werden."},
+      {false, 1, "OK", 0, "Server eintragen", "Eintrag l\xF6schen", "Der Eintrag wurde gel\xF6scht.^65280",
+       false, "Kringelbahn Server", "Der Eintrag wurde gel\xF6scht."},
+      {false, 1, "ERROR", 2, "Server eintragen", "Eintrag wird gel\xF6scht...",
+       "Der Eintrag konnte nicht gel\xF6scht werden.^255", true, "Fehler",
+       "Der Eintrag konnte nicht gel\xF6scht werden."},
+  };
+  for (const Case& c : cases) {
+    RegistrationFixture f;
+    f.game.entryState = c.stateBefore;
+    if (c.registering) {
+      f.registration.StartRegister();
+      EXPECT_EQ(f.game.entryState, -1);
+      EXPECT_EQ(f.registration.Buttons().registerCaption, "Server wird eingetragen...");
+    } else {
+      f.registration.StartDelete();
+      EXPECT_EQ(f.game.entryState, 2);
+      EXPECT_EQ(f.registration.Buttons().deleteCaption, "Eintrag wird gel\xF6scht...");
+    }
+    ASSERT_TRUE(f.host.WaitRequests(1));
+    f.registration.Drain();  // still waiting: nothing to apply
+    EXPECT_TRUE(f.sent.log.empty() && f.shown.empty());
+    f.host.Answer(c.answer);
+    f.Finish();
+    EXPECT_EQ(f.game.entryState, c.state) << c.answer;
+    EXPECT_EQ(f.registration.Buttons().registerCaption, c.registerCaption) << c.answer;
+    EXPECT_EQ(f.registration.Buttons().deleteCaption, c.deleteCaption) << c.answer;
+    EXPECT_EQ(f.sent.All(), (V{"1: " + kAdmins + c.adminText, "3: " + kAdmins + c.adminText})) << c.answer;
+    ASSERT_EQ(f.shown.size(), 1u);
+    EXPECT_EQ(f.shown[0].warning, c.warning);
+    EXPECT_EQ(f.shown[0].title, c.title);
+    EXPECT_EQ(f.shown[0].text, c.box);
+  }
+  EXPECT_FALSE(EntryButtons::RegisterEnabled(-1));
+  EXPECT_TRUE(EntryButtons::RegisterEnabled(2));
+  EXPECT_TRUE(EntryButtons::DeleteEnabled(1));
+  EXPECT_FALSE(EntryButtons::DeleteEnabled(2) || EntryButtons::DeleteEnabled(0));
+}
+
+TEST(ListRegistration, TheLastTaskToFinishDecidesAndTasksAreBounded) {
+  RegistrationFixture f;
+  f.registration.StartDelete();
+  ASSERT_TRUE(f.host.WaitRequests(1));
+  f.registration.StartRegister();
+  ASSERT_TRUE(f.host.WaitRequests(2));
+  f.host.Answer("OK");  // one of them ends first
+  for (int i = 0; i < 1000 && f.registration.Running() > 1; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  f.host.Answer("OK");
+  f.Finish();
+  ASSERT_EQ(f.shown.size(), 2u);
+  bool registeredLast = f.shown[1].text == "Server erfolgreich eingetragen.";
+  EXPECT_EQ(f.game.entryState, registeredLast ? 1 : 0);
+  // More tasks than kMaxTasks at once: the surplus fails at once.
+  f.shown.clear();
+  for (int i = 0; i < ListRegistration::kMaxTasks + 1; ++i) f.registration.StartRegister();
+  ASSERT_TRUE(f.host.WaitRequests(2 + ListRegistration::kMaxTasks));
+  f.registration.Drain();
+  ASSERT_EQ(f.shown.size(), 1u);
+  EXPECT_EQ(f.shown[0].text, "Server konnte nicht eingetragen werden.");
+  for (int i = 0; i < ListRegistration::kMaxTasks; ++i) f.host.Answer("OK");
+  f.Finish();
+  EXPECT_EQ(f.shown.size(), 1u + ListRegistration::kMaxTasks);
+  EXPECT_EQ(f.game.entryState, 1);
+}
+
+// The loop's shutdown sends the short deletion when an entry exists, and
+// goes on when the delete host is gone.
+TEST(ListRegistration, ShutdownSendsTheShortDeletionOnlyWithAnEntry) {
+  for (int state : {0, 1, 2, -1}) {
+    ServerSettings settings;
+    settings.name = "x";
+    ManualClock clock;
+    Random random(1);
+    ServerLoop loop(settings, clock, random);
+    ASSERT_TRUE(loop.Open(0, -1));
+    TcpListener host;
+    ASSERT_TRUE(host.Open(0));
+    loop.Registration().deleteHost = ParseListHost("127.0.0.1:" + std::to_string(host.Port()));
+    loop.Game().entryState = state;
+    loop.Shutdown();
+    std::unique_ptr<TcpConnection> got;
+    Poller poller;
+    poller.Add(host.Fd(), true, false);
+    if (state == 0) {
+      EXPECT_EQ(poller.Wait(200), 0);
+      continue;
+    }
+    ASSERT_GT(poller.Wait(5000), 0);
+    ASSERT_EQ(host.Accept(&got), AcceptResult::kConnection);
+    std::string request;
+    char buffer[512];
+    for (long n; (n = got->Receive(buffer, sizeof buffer)) >= 0;) {
+      request.append(buffer, static_cast<size_t>(n));
+      if (n == 0 && poller.Wait(50) == 0) break;
+    }
+    EXPECT_EQ(request, "GET /kringel_server.php?m=del HTTP/1.1\r\nHost: 127.0.0.1:" +
+                           std::to_string(host.Port()) + "\r\n\r\n")
+        << state;
+  }
+  // No delete host listening: the exit goes on.
+  ServerSettings settings;
+  ManualClock clock;
+  Random random(1);
+  ServerLoop loop(settings, clock, random);
+  ASSERT_TRUE(loop.Open(0, -1));
+  TcpListener gone;
+  ASSERT_TRUE(gone.Open(0));
+  loop.Registration().deleteHost = ParseListHost("127.0.0.1:" + std::to_string(gone.Port()));
+  gone.Close();
+  loop.Game().entryState = 1;
+  EXPECT_EQ(loop.Registration().SendExitDeletion(), nullptr);
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "server/latin1_text.h"
+#include "tests/server/loopback_transport.h"
+
+namespace kb {
+namespace {
+
+using testing::GameFixture;
+using V = std::vector<std::string>;
+
+// A protected server: 1 and 2 gave the password, 3 did not.
+struct ProtectedGame : GameFixture {
+  ProtectedGame() {
+    settings.passwordBox = true;
+    settings.password = "geheim";
+    Join(1, 3);
+    Message(1, "PASS", {"geheim"});
+    Message(2, "PASS", {"geheim"});
+  }
+};
+
+TEST(Outsiders, AStrangerHearsOnlyTheAnswersToItsOwnMessages) {
+  ProtectedGame f;
+  Colour colour = f.Record(3).colour;
+  f.Tick(2);  // the game starts and the players are placed
+  ASSERT_EQ(f.game.State(), ServerGame::kCountdown);
+  EXPECT_EQ(f.game.TargetScore(), 10);
+  f.Go(1, 2);  // the stranger's readiness is not waited for
+  for (const char* k : {"GO", "COLOR", "CHAT", "ANGLE"}) f.Message(3, k, {"UP"});
+  f.Message(1, "CHAT", {"hallo"});
+  std::string chat = "CHAT^hallo^" + f.ColourOf(1);
+  f.Message(1, "COLOR");
+  f.Tick();
+  EXPECT_EQ(f.game.State(), ServerGame::kRunning);
+  f.Record(2).x = 900;  // the round ends: LINE, SCORES, WINNER go out
+  f.Tick(3);
+  EXPECT_EQ(f.game.State(), ServerGame::kRoundOver);
+  f.Message(3, "PING");
+  f.Message(3, "ADMIN", {"HIDE"});
+  EXPECT_EQ(f.sent.To(3),
+            (V{"MODE^19", "SERVER^Test%20Server", "PONG", "ADMIN^Du bist nicht eingeloggt.^255"}));
+  EXPECT_EQ(f.Record(3).colour, colour);
+  EXPECT_FLOAT_EQ(f.Record(3).heading, 0);
+  for (ConnectionId c : {1, 2})
+    for (const std::string& m : f.sent.To(c)) EXPECT_NE(m, "CHAT^UP^" + std::to_string(colour));
+  V to2 = f.sent.To(2);
+  EXPECT_EQ(std::count(to2.begin(), to2.end(), chat), 1);
+  // The LAN answer still counts every record.
+  f.settings.hidden = false;
+  EXPECT_EQ(testing::Readable(f.game.AnswerDiscovery("KRINGELBAHN CLIENT").value_or("")),
+            "KRINGELBAHN SERVER^Test%20Server^666^3^1");
+  // A player and a stranger are no game.
+  f.game.HandleClosed(2);
+  f.Tick(2);
+  EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
+}
+
+TEST(Outsiders, ProtectionSwitchedOnMidGameKeepsThoseAlreadyThere) {
+  for (bool byAdmin : {true, false}) {
+    GameFixture f;
+    f.settings.adminPassword = "chef";
+    f.Join(1, 3);
+    f.Tick(2);
+    f.Go(1, 3);
+    f.Tick();
+    ASSERT_EQ(f.game.State(), ServerGame::kRunning);
+    if (byAdmin) {
+      f.Admin("LOGIN chef");
+      f.Admin("SETPASS geheim");
+    } else {  // the operator's window
+      f.settings.passwordBox = true;
+      f.settings.password = "geheim";
+    }
+    f.Join(4, 4);
+    EXPECT_EQ(f.sent.To(4).at(0), "MODE^19");
+    f.sent.log.clear();
+    f.Message(2, "PASS", {"geheim"});  // needs none: nothing happens
+    f.Message(2, "PASS", {"falsch"});
+    EXPECT_TRUE(f.sent.log.empty());
+    f.Step();
+    EXPECT_EQ(f.game.State(), ServerGame::kRunning) << byAdmin;
+    V to2 = f.sent.To(2);
+    EXPECT_EQ(std::count_if(to2.begin(), to2.end(), [](auto& m) { return m.starts_with("LINE"); }), 3);
+    EXPECT_TRUE(f.sent.To(4).empty());
+  }
+  // Without protection a PASS mid-round changes nothing either.
+  GameFixture g;
+  g.Join(1, 2);
+  g.Tick();
+  g.sent.log.clear();
+  g.Message(1, "PASS", {"irgendwas"});
+  EXPECT_TRUE(g.sent.log.empty());
+}
+
+TEST(Outsiders, GuessesAreThrottledPerAddressForAMinute) {
+  struct Case {
+    const char* name;
+    std::function<void(GameFixture&)> protect;
+    std::function<void(GameFixture&, ConnectionId, const char*)> attempt;
+    V right, wrong;
+  };
+  const Case cases[] = {
+      {"PASS",
+       [](GameFixture& f) { f.settings.passwordBox = true, f.settings.password = "geheim"; },
+       [](GameFixture& f, ConnectionId c, const char* pw) { f.Message(c, "PASS", {pw}); },
+       {"MODE^10", "COLOR"},
+       {"MODE^20"}},
+      {"LOGIN",
+       [](GameFixture& f) { f.settings.adminPassword = "geheim"; },
+       [](GameFixture& f, ConnectionId c, const char* pw) {
+         f.Message(c, "ADMIN", {std::string("LOGIN ") + pw});
+       },
+       {"ADMIN^Du hast dich erfolgreich eingeloggt.^65280"},
+       {"ADMIN^Das angegebene Passwort ist falsch.^255"}},
+  };
+  for (const Case& c : cases) {
+    GameFixture f;
+    c.protect(f);
+    f.sent.addresses[9] = "192.0.2.9";
+    auto answer = [&](ConnectionId from, const char* pw) {
+      f.Message(from, "JOIN");
+      f.sent.log.clear();
+      c.attempt(f, from, pw);
+      V got = f.sent.To(from);
+      if (!got.empty() && got.back().starts_with("COLOR")) got.back() = "COLOR";
+      return got;
+    };
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(answer(1, "rate"), c.wrong) << c.name << i;
+    EXPECT_EQ(answer(1, "geheim"), c.wrong) << c.name;  // refused unread
+    f.Message(1, "LEAVE");
+    EXPECT_EQ(answer(2, "geheim"), c.wrong) << c.name;  // a new connection from there too
+    EXPECT_EQ(answer(9, "geheim"), c.right) << c.name;  // another address is not hindered
+    f.clock.Advance(GuessGuard::kWindow - 1);
+    EXPECT_EQ(answer(3, "geheim"), c.wrong) << c.name;
+    f.clock.Advance(1);
+    EXPECT_EQ(answer(3, "geheim"), c.right) << c.name;
+  }
+}
+
+TEST(Outsiders, ChatPaceChatLengthAndTheRecordCap) {
+  GameFixture f;
+  f.settings.maxClients = 2;
+  f.Join(1, 3);
+  EXPECT_EQ(f.game.Clients().Size(), 2u);
+  EXPECT_TRUE(f.sent.To(3).empty());
+  f.sent.log.clear();
+  for (int i = 0; i < 10; ++i) f.Message(1, "CHAT", {std::to_string(i)});
+  f.clock.Advance(250);
+  f.Message(1, "CHAT", {"later"});
+  f.Message(1, "CHAT", {"too soon"});
+  std::string c = "^" + f.ColourOf(1);
+  EXPECT_EQ(f.sent.To(2), (V{"CHAT^0" + c, "CHAT^1" + c, "CHAT^2" + c, "CHAT^3" + c, "CHAT^later" + c}));
+  f.clock.Advance(1000);
+  f.sent.log.clear();
+  f.Message(1, "CHAT", {std::string(1000, 'y')});
+  EXPECT_EQ(f.sent.To(2), (V{"CHAT^" + std::string(ServerGame::kMaxChatLength, 'y') + c}));
+}
+
+TEST(Outsiders, DiscoveryAnswersAreRateLimited) {
+  GameFixture f;
+  f.settings.hidden = false;
+  for (int second = 0; second < 2; ++second) {
+    int answers = 0;
+    for (int i = 0; i < 200; ++i) answers += f.game.AnswerDiscovery("KRINGELBAHN CLIENT") ? 1 : 0;
+    EXPECT_EQ(answers, 20) << second;
+    f.clock.Advance(1000);
+  }
+}
+
+TEST(Outsiders, ServerNamesMustBeTextWithoutControlBytes) {
+  const std::pair<std::string, bool> names[] = {
+      {"Gute Stube", true},
+      {"Caf\xC3\xA9 \xE2\x82\xAC", true},  // é and the euro sign
+      {"", false},
+      {"Tab\there", false},
+      {std::string("a\0b", 3), false},
+      {"Caf\xE9", false},  // Latin-1, not UTF-8
+      {"\xC0\xA0", false},
+      {"\xED\xA0\x80", false},  // overlong, surrogate
+      {"\xF4\x90\x80\x80", false},
+      {"\xE2\x82", false},  // beyond U+10FFFF, cut short
+  };
+  for (const auto& [name, ok] : names) EXPECT_EQ(ServerNameProblem(name).empty(), ok) << name;
+}
+
+}  // namespace
+}  // namespace kb
