@@ -77,10 +77,13 @@ void MenuStep(Client& client) {
     round.trailImage.Clear(0);
     NewGame(client);
     SetGameState(client, kStateStart);
+    // The fade's frames take their time; the start pause counts from its end.
+    round.roundStartTime = client.clock.Now();
     return;
   }
 
-  if (RepeatStep(client, input.KeyDown(scan::kPageUp), frame.pageUpLatch)) ++round.botCount;
+  if (RepeatStep(client, input.KeyDown(scan::kPageUp), frame.pageUpLatch) && round.botCount < kMaxBots)
+    ++round.botCount;
   if (RepeatStep(client, input.KeyDown(scan::kPageDown), frame.pageDownLatch) && round.botCount > 0)
     --round.botCount;
 

@@ -158,6 +158,7 @@ void SdlPlatform::Present(const Image& frame) {
   SDL_RenderClear(renderer_);
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   SDL_RenderPresent(renderer_);
+  presentedOnce_ = true;
 }
 
 bool SdlPlatform::WindowPosition(int& x, int& y) const {
