@@ -12,6 +12,7 @@
 #include "common/platform/core/random.h"
 #include "server/latin1_text.h"
 #include "server/server_loop.h"
+#include "server/window/server_window.h"
 
 namespace {
 
@@ -22,9 +23,13 @@ void RequestStop(int) { stopRequested = true; }
 const char kUsage[] =
     "Kringelbahn Server\n"
     "\n"
-    "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
-    "                     [--visible] [--port N] [--max-clients N] [--list-host HOST[:PORT]]\n"
+    "  kringelbahn-server [--port N] [--max-clients N] [--list-host HOST[:PORT]]\n"
     "                     [--list-delete-host HOST[:PORT]] [--register]\n"
+    "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
+    "                     [--visible] [--port N] [--max-clients N]\n"
+    "                     [--list-host HOST[:PORT]] [--list-delete-host HOST[:PORT]] [--register]\n"
+    "\n"
+    "Without --headless the server opens its window and asks for the name.\n"
     "\n"
     "  --headless            run without a window; the status line goes to standard output\n"
     "  --name NAME           the server's name (required)\n"
@@ -54,10 +59,10 @@ struct Options {
   std::string adminPassword;
   bool visible = false;
   int port = -1;
-  int maxClients = 256;
   std::string listHost;
   std::string listDeleteHost;
   bool registerAtStart = false;
+  int maxClients = 256;
   std::string error;
 };
 
@@ -122,6 +127,12 @@ Options ParseOptions(int argc, char** argv) {
   return o;
 }
 
+void ConfigureRegistration(const Options& options, kb::ListRegistration& registration) {
+  if (!options.listHost.empty()) registration.listHost = kb::ParseListHost(options.listHost);
+  if (!options.listDeleteHost.empty()) registration.deleteHost = kb::ParseListHost(options.listDeleteHost);
+  if (options.registerAtStart) registration.StartRegister();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,8 +146,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!options.headless) {
-    std::fprintf(stderr, "This build has no server window yet; start it with --headless.\n\n%s", kUsage);
-    return 2;
+    kb::ServerSettings initial;
+    initial.maxClients = options.maxClients;
+    return kb::RunServerWindow(initial, options.port, [&](kb::ServerLoop& loop, const kb::MessageBoxHook&) {
+      ConfigureRegistration(options, loop.Registration());
+    });
   }
   if (options.name.empty()) {
     std::fprintf(stderr, "--name is required\n\n%s", kUsage);
@@ -163,11 +177,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  kb::ListRegistration& registration = loop.Registration();
-  if (!options.listHost.empty()) registration.listHost = kb::ParseListHost(options.listHost);
-  if (!options.listDeleteHost.empty()) registration.deleteHost = kb::ParseListHost(options.listDeleteHost);
   // Without a window there is no button: the operator asks for it at start.
-  if (options.registerAtStart) registration.StartRegister();
+  ConfigureRegistration(options, loop.Registration());
 
   struct sigaction action {};
   action.sa_handler = RequestStop;

@@ -19,11 +19,31 @@ class RateLimit {
     due_ = start + interval_;
     return true;
   }
+  // Back at its full burst: nothing would be lost by forgetting it.
+  bool Rested(int64_t now) const { return due_ <= now; }
 
  private:
   int64_t interval_;
   int64_t burst_;
   int64_t due_ = INT64_MIN / 2;
+};
+
+// New connections per remote address: a peer that reconnects as fast as it
+// is dropped would otherwise get a fresh message allowance every time.
+class ConnectGuard {
+ public:
+  static constexpr int64_t kInterval = 100;
+  static constexpr int64_t kBurst = 20;
+
+  bool Allow(const std::string& address, int64_t now) {
+    if (rates_.size() > kPruneAbove)
+      std::erase_if(rates_, [&](const auto& item) { return item.second.Rested(now); });
+    return rates_.try_emplace(address, kInterval, kBurst).first->second.Allow(now);
+  }
+
+ private:
+  static constexpr size_t kPruneAbove = 1024;
+  std::unordered_map<std::string, RateLimit> rates_;
 };
 
 // Wrong password attempts per remote address: after kAttempts wrong ones

@@ -44,8 +44,10 @@ void ServerLoop::AcceptAll() {
     if (result == AcceptResult::kConnection) {
       // Over a cap the connection is taken and closed at once, so it holds
       // neither a descriptor nor a place in the accept queue.
+      std::string address = connection->PeerAddress();
       if (static_cast<int>(transport_.Size()) >= settings_.maxClients ||
-          transport_.CountFrom(connection->PeerAddress()) >= settings_.maxConnectionsPerAddress)
+          transport_.CountFrom(address) >= settings_.maxConnectionsPerAddress ||
+          !connectGuard_.Allow(address, clock_.Now()))
         continue;
       transport_.Add(std::move(connection), clock_.Now());
       continue;
@@ -173,6 +175,8 @@ void ServerLoop::Run(const std::atomic<bool>& stop, const std::function<void(con
   std::string shown;
   while (!game_.ShutdownRequested() && !stop) {
     RunOnce();
+    shared_.Sync();
+    if (eachRound) eachRound();
     std::string status = game_.StatusLine();
     if (status != shown && onStatus) onStatus(status);
     shown = status;

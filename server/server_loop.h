@@ -10,6 +10,7 @@
 #include "common/platform/core/random.h"
 #include "common/platform/core/socket.h"
 #include "server/list_registration.h"
+#include "server/rate_limit.h"
 #include "server/server_game.h"
 #include "server/socket_transport.h"
 
@@ -46,7 +47,12 @@ class ServerLoop {
   // "MODE" 21 to everyone, sends what is queued (bounded) and closes.
   void Shutdown();
 
+  // Called on the loop's thread after every round of Run, once the settings
+  // other threads posted are applied (the window's view of the server).
+  std::function<void()> eachRound;
+
   ServerGame& Game() { return game_; }
+  SharedSettings& Shared() { return shared_; }
   SocketTransport& Transport() { return transport_; }
   ListRegistration& Registration() { return registration_; }
   const TickStats& Stats() const { return stats_; }
@@ -61,6 +67,7 @@ class ServerLoop {
   void CloseIdleStrangers(int64_t now);
 
   ServerSettings& settings_;
+  SharedSettings shared_{settings_};
   Clock& clock_;
   Random& random_;
   SocketTransport transport_;
@@ -71,6 +78,7 @@ class ServerLoop {
   Poller poller_;
   std::vector<ConnectionId> slots_;
   bool acceptPaused_ = false;
+  ConnectGuard connectGuard_;
   TickStats stats_;
 };
 

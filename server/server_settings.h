@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "common/net/protocol.h"
 
@@ -21,6 +25,32 @@ struct ServerSettings {
 
   // A checked box with an empty password protects nothing.
   bool PasswordProtected() const { return passwordBox && !password.empty(); }
+  bool operator==(const ServerSettings&) const = default;
+};
+
+// The server loop's thread owns the ServerSettings and reads them unguarded.
+// Every other thread (the window, list tasks) posts its changes here, and the
+// loop's thread applies them between rounds, and reads the copy the loop
+// published last.
+class SharedSettings {
+ public:
+  explicit SharedSettings(ServerSettings& owned) : owned_(owned), published_(owned) {}
+
+  // Any thread. Returns the change's number; changes apply in that order.
+  uint64_t Post(std::function<void(ServerSettings&)> change);
+  // Loop thread: applies the posted changes and publishes the result.
+  void Sync();
+  // Any thread: the settings as of the last Sync; applied gets the number of
+  // the last change they include.
+  ServerSettings Snapshot(uint64_t* applied = nullptr) const;
+
+ private:
+  ServerSettings& owned_;
+  mutable std::mutex mutex_;
+  std::vector<std::function<void(ServerSettings&)>> posted_;
+  uint64_t postedCount_ = 0;
+  uint64_t appliedCount_ = 0;
+  ServerSettings published_;
 };
 
 }  // namespace kb

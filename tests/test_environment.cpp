@@ -11,6 +11,9 @@ struct TestEnvironment {
     setenv("KRINGELBAHN_BROADCAST_ADDRESS", "127.255.255.255", 1);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // A closed loopback port: a screen that fetches the Internet list never
+    // reaches beyond this machine.
+    setenv("KRINGELBAHN_LIST_HOST", "127.0.0.1:9", 1);
   }
 } testEnvironment;
 

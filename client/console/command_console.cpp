@@ -24,7 +24,11 @@ int OpenCommand(Client& client, const std::string& args, int, const std::string&
 }
 
 int SetCommand(Client& client, const std::string& args, int, const std::string&) {
-  client.console.input = args;
+  // Blanks inside quotes arrive protected as byte 2; the next dispatch protects them again.
+  std::string input = args.substr(0, kMaxConsoleInput);
+  for (char& c : input)
+    if (c == '\x02') c = ' ';
+  client.console.input = input;
   return 1;
 }
 

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/core/client.h"
@@ -28,7 +30,7 @@ int AngleCommand(Client& client, const std::string& args, int, const std::string
 }
 
 int BotsCommand(Client& client, const std::string& args, int, const std::string&) {
-  client.round.botCount = ParseNumber(args);
+  client.round.botCount = std::clamp(ParseNumber(args), 0, kMaxBots);
   return 1;
 }
 
@@ -36,14 +38,18 @@ int ColorCommand(Client& client, const std::string& args, int, const std::string
   Colour* colour = Slot(client.round.playerColours, args);
   if (colour == nullptr) return 1;
   std::string value = TextField(args, 2);
+  Colour parsed;
   if (value.size() == 7 && value[0] == '#') {
     // #RRGGBB: the stored value is BB GG RR.
     std::string hex = "$";
     for (size_t start : {5, 3, 1}) hex.append(value, start, 2);
-    *colour = static_cast<Colour>(ParseNumber(hex));
+    parsed = static_cast<Colour>(ParseNumber(hex));
   } else {
-    *colour = static_cast<Colour>(ParseNumber(value));
+    parsed = static_cast<Colour>(ParseNumber(value));
   }
+  // A trail of colour 0 would be the empty field: invisible and never hit.
+  parsed &= 0xFFFFFFu;
+  if (parsed != 0) *colour = parsed;
   return 1;
 }
 
@@ -51,7 +57,7 @@ int PlayCommand(Client& client, const std::string& args, int, const std::string&
   PlayerRecord* player = Slot(client.round.players, args);
   if (player == nullptr) return 1;
   if (args.find(' ') != std::string::npos)
-    player->active = ParseNumber(TextField(args, 2));
+    player->active = ParseNumber(TextField(args, 2)) != 0 ? 1 : 0;
   else
     player->active = 1 - player->active;
   return 1;

@@ -18,6 +18,16 @@ void DiscardPendingPresses(Input& input) {
   for (int k = 0; k < 256; ++k) input.AsyncKey(k);
 }
 
+// The clipboard up to its first line break: one console line holds one
+// command; other control bytes are dropped.
+void Paste(ConsoleState& console, const std::string& text) {
+  for (char c : text) {
+    if (c == '\r' || c == '\n' || console.input.size() >= kMaxConsoleInput) break;
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 32 && byte != 127) console.input += c;
+  }
+}
+
 bool RepeatDue(int64_t stamp, int64_t now) { return stamp == 0 || now - stamp > kRepeatDelay; }
 
 void TypeKeys(Client& client, int64_t now) {
@@ -36,7 +46,7 @@ void TypeKeys(Client& client, int64_t now) {
     }
     if (RepeatDue(stamp, now)) {
       int ch = input.KeyToChar(k);
-      if (ch != 0) console.input += static_cast<char>(ch);
+      if (ch != 0 && console.input.size() < kMaxConsoleInput) console.input += static_cast<char>(ch);
     }
     if (stamp == 0) stamp = now;
   }
@@ -78,7 +88,7 @@ void EditInput(Client& client, int64_t now) {
   }
 
   if (CtrlDown(input) && input.KeyDown(scan::kV)) {
-    if (!console.pasteLatch) console.input += input.ClipboardText();
+    if (!console.pasteLatch) Paste(console, input.ClipboardText());
     console.pasteLatch = 1;
   } else {
     console.pasteLatch = 0;

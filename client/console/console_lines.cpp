@@ -5,16 +5,22 @@ namespace kb {
 void ConsoleLines::Print(const std::string& text, Colour colour) {
   std::lock_guard lock(mutex_);
   lines_.push_back({text, colour});
+  bytes_ += text.size();
+  while (lines_.size() > 1 && (lines_.size() > kMaxConsoleLines || bytes_ > kMaxConsoleBytes)) {
+    bytes_ -= lines_.front().text.size();
+    lines_.pop_front();
+  }
 }
 
 void ConsoleLines::Clear() {
   std::lock_guard lock(mutex_);
   lines_.clear();
+  bytes_ = 0;
 }
 
 std::vector<ConsoleLine> ConsoleLines::Snapshot() const {
   std::lock_guard lock(mutex_);
-  return lines_;
+  return {lines_.begin(), lines_.end()};
 }
 
 std::vector<ConsoleLine> ConsoleLines::Range(size_t first, size_t count) const {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -26,6 +27,13 @@ struct ConsoleLine {
   Colour colour = kConsoleWhite;
 };
 
+// The history keeps the newest lines up to these bounds: a script that
+// prints in a loop must not eat the memory.
+constexpr size_t kMaxConsoleLines = 5000;
+constexpr size_t kMaxConsoleBytes = 8u << 20;
+// The input line is a command, not a document.
+constexpr size_t kMaxConsoleInput = 4096;
+
 // The console's lines have their own lock so that any thread may print.
 class ConsoleLines {
  public:
@@ -38,7 +46,8 @@ class ConsoleLines {
 
  private:
   mutable std::mutex mutex_;
-  std::vector<ConsoleLine> lines_;
+  std::deque<ConsoleLine> lines_;
+  size_t bytes_ = 0;
 };
 
 // The procedure behind a console command: argument text, fromScript (1 for a
@@ -55,7 +64,7 @@ struct CommandRecord {
 
 // How the commands reach what is not theirs: message boxes and the server
 // connection. Empty members fall back to the platform's message box and to
-// "no connection"; tests replace them.
+// the client's own connection; tests replace them.
 struct ConsoleHooks {
   // Blocks the calling thread until the box is closed.
   std::function<void(const std::string& title, const std::string& text, bool warning)> messageBox;

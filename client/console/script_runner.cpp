@@ -1,6 +1,7 @@
 #include "client/console/script_runner.h"
 
 #include <mutex>
+#include <new>
 
 #include "client/console/command_registry.h"
 #include "client/console/console.h"
@@ -13,6 +14,8 @@ namespace kb {
 namespace {
 
 constexpr int kLinePause = 2;
+// No command needs more; a longer line is skipped, not held in memory.
+constexpr size_t kMaxScriptLine = 64 * 1024;
 
 // The line lock of the script that runs on this thread, if any.
 thread_local std::unique_lock<std::recursive_mutex>* t_lineLock = nullptr;
@@ -43,8 +46,9 @@ void WaitOutsideStateLock(const std::function<void()>& wait) {
   lock->lock();
 }
 
-void RunScript(Client& client, const std::string& scriptName) {
-  std::string name = ScriptFileName(scriptName);
+namespace {
+
+void RunLines(Client& client, const std::string& name) {
   TextFileReader reader;
   // Only regular files are scripts: a directory or a device would open and
   // then read as nothing, or as endless empty lines.
@@ -59,7 +63,13 @@ void RunScript(Client& client, const std::string& scriptName) {
   ConsolePrint(client, "Starte \"" + name + "\"...", kConsoleWhite);
 
   std::string line;
+  reader.SetLineLimit(kMaxScriptLine);
   while (reader.ReadLine(line)) {
+    if (reader.LineTooLong()) {
+      ConsolePrint(client, "[" + name + "] Zeile zu lang, nicht ausgef\xFChrt.", kConsoleRed);
+      client.clock.Sleep(kLinePause);
+      continue;
+    }
     size_t start = line.find_first_not_of(' ');
     if (start == std::string::npos) start = line.size();
     if (line.compare(start, 2, "//") == 0) continue;
@@ -76,8 +86,33 @@ void RunScript(Client& client, const std::string& scriptName) {
   }
 }
 
+}  // namespace
+
+void RunScript(Client& client, const std::string& scriptName) {
+  std::string name = ScriptFileName(scriptName);
+  // An exception must not leave the runner's thread: that would end the
+  // program and lose the settings.
+  try {
+    RunLines(client, name);
+  } catch (const std::bad_alloc&) {
+    ConsolePrint(client, "[" + name + "] Zu wenig Speicher, Skript beendet.", kConsoleRed);
+  } catch (const std::exception&) {
+    ConsolePrint(client, "[" + name + "] Fehler, Skript beendet.", kConsoleRed);
+  }
+}
+
 void StartScript(Client& client, const std::string& fileName) {
-  client.scripts.Start([&client, fileName] { RunScript(client, fileName); });
+  switch (client.scripts.Start([&client, fileName] { RunScript(client, fileName); })) {
+    case ScriptRunners::StartResult::kStarted:
+      break;
+    case ScriptRunners::StartResult::kTooMany:
+      ConsolePrint(client, "Zu viele laufende Skripte, \"" + fileName + "\" wird nicht gestartet.",
+                   kConsoleRed);
+      break;
+    case ScriptRunners::StartResult::kNoThread:
+      ConsolePrint(client, "\"" + fileName + "\" konnte nicht gestartet werden.", kConsoleRed);
+      break;
+  }
 }
 
 void StartAutoexec(Client& client) {

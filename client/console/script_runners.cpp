@@ -28,19 +28,28 @@ ScriptRunners::~ScriptRunners() {
   }
 }
 
-void ScriptRunners::Start(std::function<void()> body) {
+ScriptRunners::StartResult ScriptRunners::Start(std::function<void()> body) {
   std::lock_guard lock(mutex_);
   JoinFinished();
+  if (running_ >= kMaxRunning) return StartResult::kTooMany;
   auto done = std::make_shared<std::atomic<bool>>(false);
+  std::thread thread;
+  try {
+    runners_.reserve(runners_.size() + 1);
+    thread = spawn([this, body = std::move(body), done] {
+      body();
+      std::lock_guard lock(mutex_);
+      done->store(true);
+      --running_;
+      finished_.notify_all();
+    });
+  } catch (const std::exception&) {
+    // No thread (or no memory for one): the caller reports it, nothing ends.
+    return StartResult::kNoThread;
+  }
   ++running_;
-  runners_.push_back({std::thread([this, body = std::move(body), done] {
-                        body();
-                        std::lock_guard lock(mutex_);
-                        done->store(true);
-                        --running_;
-                        finished_.notify_all();
-                      }),
-                      done});
+  runners_.push_back({std::move(thread), done});
+  return StartResult::kStarted;
 }
 
 void ScriptRunners::JoinFinished() {

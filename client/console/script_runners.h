@@ -23,7 +23,15 @@ class ScriptRunners {
   ScriptRunners& operator=(const ScriptRunners&) = delete;
   ~ScriptRunners();
 
-  void Start(std::function<void()> body);
+  enum class StartResult { kStarted, kTooMany, kNoThread };
+  // At most kMaxRunning runners at a time: a script that starts itself
+  // twice would otherwise double them until no thread can start.
+  static constexpr int kMaxRunning = 16;
+  StartResult Start(std::function<void()> body);
+  // How a runner's thread is made; tests replace it to see a failing start.
+  std::function<std::thread(std::function<void()>)> spawn = [](std::function<void()> run) {
+    return std::thread(std::move(run));
+  };
   // Runners stop before their next line and leave their waits early.
   void RequestStop();
   bool StopRequested() const { return stop_.load(); }

@@ -1,5 +1,7 @@
 #include "client/core/bots.h"
 
+#include <algorithm>
+
 #include "client/core/client.h"
 #include "client/core/head_motion.h"
 #include "client/core/items.h"
@@ -30,7 +32,8 @@ bool NearBorder(const BotRecord& bot, Random& random) {
 void CreateBots(Client& client) {
   int64_t now = client.clock.Now();
   Random& random = client.random;
-  for (int i = 0; i < client.round.botCount; ++i) {
+  int count = std::clamp(client.round.botCount, 0, kMaxBots);
+  for (int i = 0; i < count; ++i) {
     BotRecord bot;
     PlaceHead(bot, random, now, 0.5f);
     bot.nextWander = now + RandomRange(random, 250, 1000);

@@ -11,9 +11,12 @@
 #include "client/console/console_state.h"
 #include "client/console/script_runners.h"
 #include "client/core/game_state.h"
+#include "client/core/net_state.h"
 #include "client/core/round.h"
+#include "client/core/server_list_state.h"
 #include "client/ui/button.h"
 #include "client/ui/config.h"
+#include "client/ui/frame_pacer.h"
 #include "client/ui/resources.h"
 #include "common/platform/core/clock.h"
 #include "common/platform/core/display.h"
@@ -52,6 +55,12 @@ struct FrameState {
   int frameCount = 0;
   int64_t fpsTime = 0;
   int fpsValue = 0;
+  // Which loop passes draw and present; DrawFrame tells it each frame shown.
+  FramePacer pacer;
+  // Whether this loop pass presents a frame: the per-frame animations that
+  // UpdateFrame runs (the banner glow) step only then, so they take as many
+  // shown frames as on a loop that presents every pass.
+  bool drawThisPass = true;
   int debugMode = 0;
   int devMode = 0;
   std::atomic<bool> quit{false};
@@ -101,6 +110,11 @@ struct Client {
   std::string serverAddress;
   int serverPort = 666;
   std::string serverLabel;
+
+  // The servers found by the LAN search or the Internet list, and the list
+  // screens' selection.
+  ServerListState serverList;
+  NetState net;
 
   // Must stay the last member: stops the script threads before the rest goes.
   ScriptRunners scripts;

@@ -4,6 +4,7 @@
 #include "client/core/client.h"
 #include "client/core/key_latch.h"
 #include "client/core/local_game.h"
+#include "client/core/net_connection.h"
 #include "client/core/network_hooks.h"
 #include "client/core/state_steps.h"
 #include "client/ui/display_mode.h"
@@ -74,6 +75,8 @@ void StateStep(Client& client) {
 
 void SetGameState(Client& client, int newState, bool noFade) {
   FrameState& frame = client.frame;
+  // Whatever way the client leaves the network game, its connection goes.
+  if (newState != kStateNet) CloseServerLink(client.net);
   if (newState == kStateMenu) {
     client.round.botCount = 0;
     client.round.botList.clear();

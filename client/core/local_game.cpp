@@ -17,19 +17,20 @@ void NewGame(Client& client) {
   // Bots of an earlier game would keep their scores into this one.
   round.botList.clear();
   CreateBots(client);
+  round.paused = 0;
   round.roundStartTime = now;
 }
 
 int CountParticipants(const Client& client) {
   int n = 0;
-  for (const PlayerRecord& p : client.round.players) n += p.active;
+  for (const PlayerRecord& p : client.round.players) n += p.active != 0;
   return n + static_cast<int>(client.round.botList.size());
 }
 
 int CountEliminated(const Client& client) {
   int n = 0;
   // A slot switched off during the round no longer counts either way.
-  for (const PlayerRecord& p : client.round.players) n += p.active && p.dead;
+  for (const PlayerRecord& p : client.round.players) n += p.active != 0 && p.dead != 0;
   for (const BotRecord& b : client.round.botList) n += b.dead;
   return n;
 }

@@ -1,35 +1,80 @@
 #include "client/core/network_hooks.h"
 
 #include "client/core/client.h"
-#include "client/core/key_latch.h"
+#include "client/core/net_connection.h"
+#include "client/core/net_play.h"
 #include "client/core/server_list_hooks.h"
-#include "common/platform/core/keys.h"
+#include "client/ui/net_view.h"
+#include "client/ui/text_fields.h"
 
-// Placeholder until network play lands; replaced by its owner. Nothing here
-// pretends to connect or play: the network screens stay empty and Escape
-// leads back as it will in the real thing.
 namespace kb {
 
-int CurrentNetMode(const Client&) { return 0; }
-bool ManualAddressUsable(const Client&) { return false; }
-bool PasswordEntered(const Client&) { return false; }
-void ConnectFromScreen(Client&) {}
+int CurrentNetMode(const Client& client) { return client.net.netMode; }
+
+bool ManualAddressUsable(const Client& client) {
+  return ManualAddressValid(client.net.manualAddress) && ManualPortValid(client.net.manualPort);
+}
+
+bool PasswordEntered(const Client& client) { return !client.net.passwordText.empty(); }
+
+void ConnectFromScreen(Client& client) {
+  client.net.passwordText.clear();
+  DropPendingKeys(client.input);
+  // The state first: the task may finish before this frame ends.
+  SetGameState(client, kStateNetConnect);
+  StartConnectTask(client);
+}
 
 void NetworkStep(Client& client) {
-  FrameState& frame = client.frame;
-  if (frame.gameState == kStateNetLan || frame.gameState == kStateNetWeb) {
-    ServerListStep(client);
-    return;
+  switch (client.frame.gameState.load()) {
+    case kStateNetLan:
+    case kStateNetWeb:
+      ServerListStep(client);
+      break;
+    case kStateNetLanManual:
+      ManualScreenStep(client);
+      break;
+    case kStateNetConnect:
+      NetConnectStep(client);
+      break;
+    case kStateNet:
+      NetGameStep(client);
+      break;
+    default:
+      break;
   }
-  if (EdgePressed(client.input.KeyDown(scan::kEscape), frame.escapeLatch))
-    SetGameState(client, frame.gameState == kStateNetLanManual ? kStateNetLan : kStateNetChoose);
 }
 
 void DrawNetworkScreen(Client& client) {
   int state = client.frame.gameState;
-  if (state == kStateNetLan || state == kStateNetWeb) DrawServerListScreen(client);
+  switch (state) {
+    case kStateNetLan:
+    case kStateNetWeb:
+      DrawServerListScreen(client);
+      break;
+    case kStateNetLanManual:
+      DrawManualScreen(client);
+      break;
+    case kStateNet:
+      DrawNetGame(client);
+      break;
+    case kStateNetConnect:
+    case kStateNetFail:
+    case kStateConnectionLost:
+      DrawConnectStatus(client, state);
+      break;
+    default:
+      break;
+  }
 }
 
-void LeaveServer(Client&) {}
+void ResetManualFields(Client& client) {
+  NetState& net = client.net;
+  net.manualField = 0;
+  net.manualAddress.clear();
+  net.manualPort = "666";
+}
+
+void LeaveServer(Client& client) { SayGoodbye(client.net); }
 
 }  // namespace kb

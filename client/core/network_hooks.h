@@ -5,9 +5,7 @@ namespace kb {
 struct Client;
 
 // Where the frame loop, the menus and the buttons meet network play. The
-// bodies in network_hooks.cpp are placeholders until network play lands; its
-// owner replaces that file. The server list has its own seam
-// (server_list_hooks.h).
+// server list has its own seam (server_list_hooks.h).
 
 // The last "MODE" value received from the server (0 when not connected).
 int CurrentNetMode(const Client& client);
@@ -30,6 +28,10 @@ void NetworkStep(Client& client);
 // Draws the screens net_lan_manual, net_connect, net, net_fail and the
 // lost-connection screen; net_lan and net_web go to DrawServerListScreen.
 void DrawNetworkScreen(Client& client);
+
+// The manual fields as entering the LAN list leaves them: empty address,
+// port "666", focus on the address.
+void ResetManualFields(Client& client);
 
 // Says goodbye to the server when the window closes during a network game.
 void LeaveServer(Client& client);

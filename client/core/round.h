@@ -13,6 +13,8 @@ namespace kb {
 constexpr int kPlayerSlots = 8;
 // Slot 6 (shown as player 7) is steered with the mouse buttons.
 constexpr int kMouseSlot = 6;
+// Bots per game; every participant keeps a readable place in the score bar.
+constexpr int kMaxBots = 32;
 
 struct PlayerRecord {
   int score = 0;

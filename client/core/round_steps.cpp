@@ -2,9 +2,9 @@
 
 #include "client/core/bots.h"
 #include "client/core/client.h"
-#include "client/core/key_latch.h"
 #include "client/core/head_motion.h"
 #include "client/core/items.h"
+#include "client/core/key_latch.h"
 #include "client/core/local_game.h"
 #include "client/core/scoring.h"
 #include "common/platform/core/keys.h"
@@ -27,6 +27,8 @@ void LeaveToMenu(Client& client) {
     p.score = 0;
     p.active = 0;
   }
+  // A pause must not carry over into the next game.
+  client.round.paused = 0;
   SetGameState(client, kStateMenu);
 }
 
@@ -39,6 +41,8 @@ SlotKeys ReadSlotKeys(Client& client, int slot) {
   const PlayerRecord& p = client.round.players[slot];
   Input& input = client.input;
   SlotKeys keys{input.KeyDown(p.leftKey), input.KeyDown(p.rightKey), input.KeyDown(p.useKey)};
+  // Ctrl chords (Ctrl+P, Ctrl+F) share letters with slot keys; they are not steering.
+  if (input.KeyDown(scan::kLeftCtrl) || input.KeyDown(scan::kRightCtrl)) keys = {};
   if (slot == kMouseSlot) {
     // The frame loop queries the left button once per frame for everybody.
     keys.left = client.frame.leftButton || keys.left;

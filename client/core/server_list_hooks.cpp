@@ -1,21 +1,103 @@
 #include "client/core/server_list_hooks.h"
 
 #include "client/core/client.h"
+#include "client/core/internet_list_fetch.h"
 #include "client/core/key_latch.h"
+#include "client/core/mouse.h"
+#include "client/core/network_hooks.h"
+#include "client/ui/server_list_view.h"
 #include "common/platform/core/keys.h"
 
-// Placeholder until the list tasks land; replaced by their owner.
 namespace kb {
 
-int ServerCount(const Client&) { return -1; }
-void StartInternetListFetch(Client&) {}
-void StartLanSearch(Client&) {}
+namespace {
 
-void ServerListStep(Client& client) {
-  if (EdgePressed(client.input.KeyDown(scan::kEscape), client.frame.escapeLatch))
-    SetGameState(client, kStateNetChoose);
+bool ButtonHeld(const Client& client, int x, int y) {
+  return client.frame.leftButton && MouseInButton(client, x, y);
 }
 
-void DrawServerListScreen(Client&) {}
+}  // namespace
+
+int SelectServer(int selected, int count, bool up, bool down, int clickY) {
+  if (up) --selected;
+  if (down) ++selected;
+  if (clickY >= 0) {
+    // Rounds toward zero, so the frame's top border still means row 0.
+    int row = (clickY - 122) / 20;
+    if (row < count) selected = row;
+  }
+  if (selected > count - 1) selected = 0;
+  if (selected < 0) selected = count - 1;
+  return selected;
+}
+
+int ServerCount(const Client& client) { return client.serverList.tasks.List().Count(); }
+
+void StartInternetListFetch(Client& client) {
+  ListHostAddress host = ListHostFromEnvironment(kListHostVariable);
+  client.serverList.tasks.Start([host](ServerList& list, uint64_t token, const std::function<bool()>&) {
+    InternetListFetch(list, token, host);
+  });
+}
+
+void StartLanSearch(Client& client) {
+  Clock& clock = client.clock;
+  LanSearchPorts ports = client.serverList.lanPorts;
+  int durationMs = client.serverList.lanSearchMs;
+  client.serverList.tasks.Start(
+      [&clock, ports, durationMs](ServerList& list, uint64_t token, const std::function<bool()>& keepGoing) {
+        LanSearch(list, token, clock, keepGoing, ports, durationMs);
+      });
+}
+
+void ServerListStep(Client& client) {
+  FrameState& frame = client.frame;
+  const Input& input = client.input;
+  ServerListState& state = client.serverList;
+  bool web = frame.gameState == kStateNetWeb;
+
+  if (input.KeyDown(scan::kF5) && ServerCount(client) > -1) {
+    if (web)
+      StartInternetListFetch(client);
+    else
+      StartLanSearch(client);
+  }
+
+  int count = ServerCount(client);
+  bool up = EdgePressed(input.KeyDown(scan::kUp), state.upLatch);
+  bool down = EdgePressed(input.KeyDown(scan::kDown), state.downLatch);
+  bool click = frame.newClick && MouseInRect(client, 200, 120, 400, 390);
+  state.selectedServer = SelectServer(state.selectedServer, count, up, down, click ? frame.mouseY : -1);
+
+  if ((input.KeyDown(scan::kEnter) || ButtonHeld(client, web ? 315 : 225, 520)) && count > 0) {
+    std::vector<ServerListEntry> entries = state.tasks.List().Entries();
+    if (state.selectedServer < static_cast<int>(entries.size())) {
+      const ServerListEntry& entry = entries[state.selectedServer];
+      client.serverAddress = entry.address;
+      client.serverPort = entry.port;
+      client.serverLabel = entry.name;
+      ConnectFromScreen(client);
+      return;
+    }
+  }
+
+  if (!web && (input.KeyDown(scan::kF1) || ButtonHeld(client, 405, 520))) {
+    SetGameState(client, kStateNetLanManual);
+    return;
+  }
+
+  if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) SetGameState(client, kStateNetChoose);
+}
+
+void DrawServerListScreen(Client& client) {
+  const ServerListState& state = client.serverList;
+  bool lan = client.frame.gameState == kStateNetLan;
+  // The entries first: a count read afterwards never covers more than them.
+  std::vector<ServerListEntry> entries = state.tasks.List().Entries();
+  int count = ServerCount(client);
+  if (count > static_cast<int>(entries.size())) count = static_cast<int>(entries.size());
+  DrawServerList(client.screen, client.resources, entries, count, state.selectedServer, lan);
+  client.frame.helpLine = lan ? kNetLanHelp : kNetWebHelp;
+}
 
 }  // namespace kb

@@ -5,9 +5,7 @@ namespace kb {
 struct Client;
 
 // Where the menus and the network screens meet the server list that the LAN
-// search and the Internet list fetch fill. The bodies in
-// server_list_hooks.cpp are placeholders until the list tasks land; their
-// owner replaces that file.
+// search and the Internet list fetch fill.
 
 // Entries of the server list, -1 while a search or fetch is running.
 int ServerCount(const Client& client);

@@ -56,8 +56,10 @@ void MenuStep(Client& client) {
     if (frame.newClick && inBox) player.active = !player.active;
     player.clickLatch = frame.leftButton ? 1 : 0;
     // Slot 6 has no keys (code 0): it is steered with the mouse.
-    if (EdgePressed(player.leftKey != 0 && input.KeyDown(player.leftKey), player.leftLatch)) player.active = 1;
-    if (EdgePressed(player.rightKey != 0 && input.KeyDown(player.rightKey), player.rightLatch)) player.active = 0;
+    if (EdgePressed(player.leftKey != 0 && input.KeyDown(player.leftKey), player.leftLatch))
+      player.active = 1;
+    if (EdgePressed(player.rightKey != 0 && input.KeyDown(player.rightKey), player.rightLatch))
+      player.active = 0;
   }
 
   if (frame.newClick && my >= 455 && my < 475) {
@@ -75,10 +77,13 @@ void MenuStep(Client& client) {
     round.trailImage.Clear(0);
     NewGame(client);
     SetGameState(client, kStateStart);
+    // The fade's frames take their time; the start pause counts from its end.
+    round.roundStartTime = client.clock.Now();
     return;
   }
 
-  if (RepeatStep(client, input.KeyDown(scan::kPageUp), frame.pageUpLatch)) ++round.botCount;
+  if (RepeatStep(client, input.KeyDown(scan::kPageUp), frame.pageUpLatch) && round.botCount < kMaxBots)
+    ++round.botCount;
   if (RepeatStep(client, input.KeyDown(scan::kPageDown), frame.pageDownLatch) && round.botCount > 0)
     --round.botCount;
 
@@ -94,6 +99,7 @@ void NetChooseStep(Client& client) {
   }
   if (input.KeyDown(scan::kF2) || ButtonHeld(client, 315, 170)) {
     StartLanSearch(client);
+    ResetManualFields(client);
     SetGameState(client, kStateNetLan);
     return;
   }
@@ -123,12 +129,14 @@ void BannerStep(Client& client) {
     return;
 
   bool overBanner = MouseInRect(client, 100, 28, 590, 80);
-  if (overBanner) {
-    if (frame.bannerGlow < 255) frame.bannerGlow += 20;
-  } else if (frame.bannerGlow > 0) {
-    frame.bannerGlow -= 20;
+  if (frame.drawThisPass) {
+    if (overBanner) {
+      if (frame.bannerGlow < 255) frame.bannerGlow += 20;
+    } else if (frame.bannerGlow > 0) {
+      frame.bannerGlow -= 20;
+    }
+    frame.bannerGlow = std::clamp(frame.bannerGlow, 0, 255);
   }
-  frame.bannerGlow = std::clamp(frame.bannerGlow, 0, 255);
 
   if (!frame.newClick) return;
   if (MouseInRect(client, 700, 580, 100, 20) && state != kStateWtf && client.openUrl)

@@ -157,9 +157,10 @@ void DrawFrame(Client& client) {
 
   if (PointerShown(client, state)) screen.DrawKeyed(res.cursorSprite, frame.mouseX, frame.mouseY, kMagenta);
   client.display.Present(screen);
+  int64_t now = client.clock.Now();
+  frame.pacer.Presented(now, state);
 
   ++frame.frameCount;
-  int64_t now = client.clock.Now();
   if (now - frame.fpsTime >= 1000) {
     frame.fpsValue = frame.frameCount;
     frame.fpsTime = now;

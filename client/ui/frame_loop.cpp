@@ -9,20 +9,27 @@
 
 namespace kb {
 
-void RunFrameLoop(Client& client) {
+bool RunFramePass(Client& client) {
   FrameState& frame = client.frame;
+  frame.pacer.SetRefreshRate(client.display.RefreshRate());
+  frame.drawThisPass = frame.pacer.Due(client.clock.Now(), frame.gameState);
+  // A script's "exit" may have set quit between two passes.
+  if (!frame.quit) UpdateFrame(client);
+  // Asked again: a state change in this update is shown at once.
+  if (!frame.quit && frame.pacer.Due(client.clock.Now(), frame.gameState)) DrawFrame(client);
+  if (!frame.quit && client.display.TakeCloseRequest()) {
+    if (frame.gameState == kStateNet) LeaveServer(client);
+    frame.quit = true;
+  }
+  return !frame.quit;
+}
+
+void RunFrameLoop(Client& client) {
   for (;;) {
     {
       std::lock_guard lock(client.stateLock);
-      // A script's "exit" may have set quit between two frames.
-      if (!frame.quit) UpdateFrame(client);
-      if (!frame.quit) DrawFrame(client);
-      if (!frame.quit && client.display.TakeCloseRequest()) {
-        if (frame.gameState == kStateNet) LeaveServer(client);
-        frame.quit = true;
-      }
-      if (frame.quit) {
-        if (frame.fatalError.empty()) SaveSettings(client);
+      if (!RunFramePass(client)) {
+        if (client.frame.fatalError.empty()) SaveSettings(client);
         return;
       }
     }

@@ -4,9 +4,14 @@ namespace kb {
 
 struct Client;
 
-// Runs frames (update, draw, the window's close request, 1 ms sleep) until
-// frame.quit is set, holding the state lock for each frame. A normal end
-// saves the settings; a display failure (fatalError) does not.
+// One pass of the frame loop: UpdateFrame every pass; DrawFrame only when
+// the display can show a new frame or the screen changed; the window's close
+// request. False once the program is to end (frame.quit).
+bool RunFramePass(Client& client);
+
+// Runs passes with a 1 ms sleep between them until frame.quit is set, holding
+// the state lock for each pass. A normal end saves the settings; a display
+// failure (fatalError) does not.
 void RunFrameLoop(Client& client);
 
 }  // namespace kb

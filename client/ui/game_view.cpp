@@ -1,5 +1,6 @@
 #include "client/ui/game_view.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -51,21 +52,36 @@ void DrawHeads(Client& client, bool flash, int state, int64_t now) {
     screen.FillCircle(b.x, b.y + kFieldTop, kHeadRadius, botsInverted ? Inverted(b.colour) : b.colour);
 }
 
-void DrawScoreLine(Client& client) {
+// 50 pixels per participant while they fit; closer together when they would
+// run under the pause hint, so that the last score still ends left of it.
+int ScoreStep(Font& font, const RoundState& round, int count, int right) {
+  if (count <= 1) return 50;
+  int widest = 0;
+  for (const PlayerRecord& p : round.players)
+    if (p.active) widest = std::max(widest, font.TextWidth(std::to_string(p.score)) + 26);
+  for (const BotRecord& b : round.botList) widest = std::max(widest, font.TextWidth(std::to_string(b.score)));
+  return std::clamp((right - 4 - widest) / (count - 1), 1, 50);
+}
+
+void DrawScoreLine(Client& client, int right) {
   Image& screen = client.screen;
   RoundState& round = client.round;
   Font& font = client.resources.fontScore;
+  int count = static_cast<int>(round.botList.size());
+  for (const PlayerRecord& p : round.players) count += p.active;
+  int step = ScoreStep(font, round, count, right);
   int k = 0;
   for (int i = 0; i < kPlayerSlots; ++i) {
     const PlayerRecord& p = round.players[i];
     if (!p.active) continue;
     std::string score = std::to_string(p.score);
-    PutText(screen, font, 4 + 50 * k, 4, score, round.playerColours[i]);
-    if (p.item != 0 && p.itemStart == 0) DrawItemIcon(client, p.item, font.TextWidth(score) + 50 * k + 6, 4);
+    PutText(screen, font, 4 + step * k, 4, score, round.playerColours[i]);
+    if (p.item != 0 && p.itemStart == 0)
+      DrawItemIcon(client, p.item, font.TextWidth(score) + step * k + 6, 4);
     ++k;
   }
   for (const BotRecord& b : round.botList) {
-    PutText(screen, font, 4 + 50 * k, 4, std::to_string(b.score), b.colour);
+    PutText(screen, font, 4 + step * k, 4, std::to_string(b.score), b.colour);
     ++k;
   }
 }
@@ -112,9 +128,10 @@ void DrawLocalGame(Client& client) {
   screen.FillBox(1, 1, 798, 25, kBlack);
   if (flash) screen.Line(0, kFieldTop, 800, kFieldTop, kWhite);
   screen.Line(0, kFieldTop, 800, kFieldTop, kWhite);
-  DrawScoreLine(client);
   const std::string pauseHint = "Pause: Strg + P";
-  PutText(screen, res.fontNormal, 796 - res.fontNormal.TextWidth(pauseHint), 4, pauseHint, kWhite);
+  int hintX = 796 - res.fontNormal.TextWidth(pauseHint);
+  DrawScoreLine(client, hintX - 8);
+  PutText(screen, res.fontNormal, hintX, 4, pauseHint, kWhite);
   screen.SetXorMode(false);
 
   if (state == kStateGame && now > round.confusionStart && now - round.confusionStart < 1000 &&
@@ -131,10 +148,17 @@ void DrawFinalResult(Client& client) {
   Font& large = client.resources.fontLarge;
   const std::string title = "Winner!";
   PutText(screen, huge, 400 - huge.TextWidth(title) / 2, 0, title, round.winnerColour);
+  // One centred column while the entries fit below the title; more side by
+  // side when a game had more participants than that.
+  constexpr int kRowsPerColumn = (600 - 100) / 40;
+  int count = static_cast<int>(round.scoreList.size());
+  int columns = std::max(1, (count + kRowsPerColumn - 1) / kRowsPerColumn);
   int k = 0;
   for (const ScoreEntry& e : round.scoreList) {
     std::string score = std::to_string(e.score);
-    PutText(screen, large, 400 - large.TextWidth(score) / 2, 100 + 40 * k, score, e.colour);
+    int centre = 800 * (2 * (k / kRowsPerColumn) + 1) / (2 * columns);
+    PutText(screen, large, centre - large.TextWidth(score) / 2, 100 + 40 * (k % kRowsPerColumn), score,
+            e.colour);
     ++k;
   }
 }

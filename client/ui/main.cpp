@@ -7,15 +7,34 @@
 #include "client/ui/display_mode.h"
 #include "client/ui/frame_loop.h"
 #include "client/ui/startup.h"
+#include "client/ui/startup_watchdog.h"
 #include "common/platform/sdl/message_box.h"
 #include "common/platform/sdl/open_url.h"
 #include "common/platform/sdl/sdl_platform.h"
+
+namespace {
+
+// Far beyond a slow start on a loaded machine (font caches being built).
+constexpr std::chrono::seconds kStartupLimit{30};
+
+}  // namespace
 
 // Every end of the game, a failure included, exits with code 0.
 int main() {
   using namespace kb;
   auto platform = std::make_unique<SdlPlatform>();
+  // A start that hangs in the display or driver layers ends with the
+  // failure message instead of leaving a process without a window. The
+  // settings are not touched before the first frame, so nothing is lost.
+  StartupWatchdog watchdog(
+      kStartupLimit, [&platform] { return platform->PresentedOnce(); },
+      [] {
+        ShowMessageBox("Fehler", kWindowError, MessageKind::kWarning);
+        std::fflush(nullptr);
+        std::_Exit(0);
+      });
   if (!platform->Init()) {
+    watchdog.Disarm();
     ShowMessageBox("Fehler", kWindowError, MessageKind::kWarning);
     return 0;
   }
@@ -25,10 +44,12 @@ int main() {
   client->openUrl = OpenUrl;
 
   std::string error = StartClient(*client);
+  if (!error.empty()) watchdog.Disarm();
   if (error.empty()) {
     RunFrameLoop(*client);
     error = client->frame.fatalError;
   }
+  watchdog.Disarm();
   // Running scripts stop before their next line; the window goes before the
   // message so that it does not hide behind it.
   client->scripts.RequestStop();

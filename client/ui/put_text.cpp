@@ -1,5 +1,9 @@
 #include "client/ui/put_text.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 namespace kb {
 
 namespace {
@@ -19,8 +23,12 @@ void PutText(Image& screen, Font& font, int x, int y, const std::string& text, C
 void PutOutlinedText(Image& screen, Font& font, int x, int y, const std::string& text, Colour outline,
                      Colour textColour, int w) {
   Centre(font, text, x, y);
+  // Offsets in 64 bits: a text object may sit at the edge of the int range.
+  auto moved = [](int v, int d) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{v} + d, INT_MIN, INT_MAX));
+  };
   for (int i = -w; i <= w; ++i)
-    for (int j = -w; j <= w; ++j) font.Draw(screen, x + i, y + j, text, outline);
+    for (int j = -w; j <= w; ++j) font.Draw(screen, moved(x, i), moved(y, j), text, outline);
   font.Draw(screen, x, y, text, textColour);
 }
 

@@ -12,6 +12,13 @@ namespace {
 
 constexpr char kGroup[] = "Window";
 
+// A window that can be seen and dragged: 100 pixels of its width and its
+// caption on the desktop. An unknown desktop size lets every place pass.
+bool OnDesktop(int x, int y, int desktopWidth, int desktopHeight) {
+  if (desktopWidth <= 0 || desktopHeight <= 0) return true;
+  return x >= 100 - kScreenWidth && x <= desktopWidth - 100 && y >= -25 && y <= desktopHeight - 50;
+}
+
 }  // namespace
 
 std::string SettingsPath(const std::string& homeDirectory) {
@@ -37,6 +44,11 @@ void LoadSettings(Client& client) {
   }
   config.windowX = file.ReadInt(kGroup, "X", defaultX);
   config.windowY = file.ReadInt(kGroup, "Y", defaultY);
+  // A place saved on a larger or another desktop would open the window out of sight.
+  if (!OnDesktop(config.windowX, config.windowY, desktopWidth, desktopHeight)) {
+    config.windowX = defaultX;
+    config.windowY = defaultY;
+  }
   config.fullScreenMode = file.ReadInt(kGroup, "Fullscreen", 0) != 0 ? 1 : 0;
 }
 

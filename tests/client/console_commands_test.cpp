@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "client/core/local_game.h"
 #include "tests/client/console_test_client.h"
 
 namespace kb {
@@ -37,10 +38,22 @@ TEST(ConsoleCommands, PlayerCommands) {
   EXPECT_EQ(players[4].active, 1);
   c.Run("play 4 ");
   EXPECT_EQ(players[4].active, 0);
+  // A slot is active or not: any non-zero value counts once, so the round end stays reachable.
+  for (int i = 0; i < kPlayerSlots; ++i) players[i].active = 0;
+  c.RunAll({"play 0 5", "play 1 -3", "play 2 1", "play 3 0"});
+  EXPECT_EQ(players[0].active, 1);
+  EXPECT_EQ(players[1].active, 1);
+  EXPECT_EQ(CountParticipants(c.client), 3);
+  players[0].dead = players[1].dead = 1;
+  EXPECT_EQ(CountEliminated(c.client), 2);
   // color: #RRGGBB is swapped into the game's order, everything else is a number.
   // clang-format off
   struct Paint { const char* line; Colour colour; };
-  for (const Paint& p : {Paint{"color 2 #123456", 0x563412u}, {"color 2 $0000FF", 255u}, {"color 2 #FF000", 0u}}) {
+  // Colour 0 would be an invisible trail nobody hits: it is refused and the old colour stays;
+  // only 24 bits are kept.
+  for (const Paint& p : {Paint{"color 2 #123456", 0x563412u}, {"color 2 $0000FF", 255u}, {"color 2 #FF000", 255u},
+                         {"color 2 0", 255u}, {"color 2", 255u}, {"color 2 #000000", 255u},
+                         {"color 2 $1000000", 255u}, {"color 2 $7FFFFFFF", 0xFFFFFFu}, {"color 2 -1", 0xFFFFFFu}}) {
     // clang-format on
     c.Run(p.line);
     EXPECT_EQ(colours[2], p.colour) << p.line;

@@ -85,5 +85,39 @@ TEST(ConsoleDraw, HistoryAnchoring) {
   }
 }
 
+TEST(ConsoleDraw, TitleAndABlinkingCaretBehindTheInput) {
+  DrawClient d;
+  ASSERT_TRUE(d.fontLoaded);
+  ConsoleState& c = d.client.console;
+  c.isOpen = 1;
+  c.height = 219;
+  c.input = "echo";
+  const Image& panel = c.panel;
+  auto whiteIn = [&](int x, int y, int w, int h) {
+    int n = 0;
+    for (int j = y; j < y + h; ++j)
+      for (int i = x; i < x + w; ++i) n += panel.Pixel(i, j) == kConsoleWhite;
+    return n;
+  };
+  int caretX = d.client.resources.fontNormal.TextWidth("echo") + 3;
+  // The caret shows for 500 ms, then hides for 500 ms; the title stays.
+  struct Step {
+    int ms;
+    bool caret;
+  };
+  d.Frame();
+  bool on = c.caretOn != 0;
+  for (Step s : {Step{0, on}, {500, on}, {1, !on}, {500, !on}, {1, on}}) {
+    d.Frame(s.ms);
+    EXPECT_EQ(whiteIn(caretX, 201, 1, 16) == 16, s.caret) << s.ms;
+    EXPECT_EQ(whiteIn(caretX + 2, 201, 20, 16), 0);
+    EXPECT_GT(whiteIn(2, 2, 200, 17), 60);  // "Kringelbahn 1.2.4 Konsole"
+  }
+  Image probe(300, 20);
+  d.client.resources.fontNormal.Draw(probe, 0, 0, std::string(kVersionText) + " Konsole", kConsoleWhite);
+  for (int y = 0; y < 18; ++y)
+    for (int x = 0; x < 298; ++x) ASSERT_EQ(panel.Pixel(x + 2, y + 2), probe.Pixel(x, y)) << x << "," << y;
+}
+
 }  // namespace
 }  // namespace kb

@@ -84,5 +84,58 @@ TEST_F(LocalView, ConfusionFlashesInvertedHeadsAfterA200MillisecondFlicker) {
   EXPECT_EQ(s.Pixel(400, 475), Bot() ^ kWhite);
 }
 
+TEST_F(LocalView, PauseOverlayAndTheFieldItemShowOnlyInARunningGame) {
+  round().itemKind = 2;
+  round().itemX = 300, round().itemY = 200;
+  round().itemAppear = now() - 1, round().itemVanish = now() + 1000;
+  struct Case {
+    int state;
+    int paused;
+    bool pauseText, icon;
+  };
+  for (Case k : {Case{kStateGame, 0, false, true},
+                 {kStateGame, 1, true, false},
+                 {kStateStart, 0, false, false},
+                 {kStateEndRound, 1, false, false}}) {
+    SetState(k.state);
+    round().paused = k.paused;
+    Draw();
+    // "Pause" in black, outlined in white, in the middle of the screen.
+    bool pauseText = Count(250, 230, 300, 140, kWhite) > 300;
+    EXPECT_EQ(pauseText, k.pauseText) << k.state << " " << k.paused;
+    EXPECT_EQ(Count(300, 225, 20, 20, kIcon + 2) == 400, k.icon) << k.state << " " << k.paused;
+  }
+}
+
+// With the most bots a game can have, every score stays left of the pause
+// hint and every final score stays on the screen.
+TEST_F(LocalView, ManyParticipantsStayOnScreen) {
+  Resources& r = t.client.resources;
+  ASSERT_TRUE(r.fontNormal.Load("Arial", 11, false, false));
+  ASSERT_TRUE(r.fontLarge.Load("Arial", 20, true, false));
+  StartGame(8, kMaxBots);
+  ASSERT_EQ(round().botList.size(), static_cast<size_t>(kMaxBots));
+  for (int i = 0; i < kPlayerSlots; ++i) slot(i).score = 100 + i;
+  for (BotRecord& b : round().botList) b.score = 100;
+  const Image& s = Draw();
+  int hintX = 796 - r.fontNormal.TextWidth("Pause: Strg + P");
+  for (int y = 1; y < 25; ++y)
+    for (int x = hintX - 2; x < 799; ++x) {
+      Colour c = s.Pixel(x, y);
+      ASSERT_TRUE(RedOf(c) == GreenOf(c) && GreenOf(c) == BlueOf(c)) << x << "," << y;  // only the white hint
+    }
+  // The last bot's score is still drawn.
+  EXPECT_GT(Count(0, 1, hintX, 24, round().botList.back().colour), 3);
+
+  // The final table of 40 participants, each in its own colour.
+  round().scoreList.clear();
+  for (int i = 0; i < 40; ++i) round().scoreList.push_back({100 + i, Rgb(10 + 6 * i, 255 - 6 * i, 128), 0});
+  round().winnerColour = kWhite;
+  t.client.screen.Clear(0);
+  DrawFinalResult(t.client);
+  for (const ScoreEntry& e : round().scoreList) EXPECT_GT(Count(0, 60, 800, 540, e.colour), 10) << e.score;
+  EXPECT_GT(Count(300, 0, 200, 100, kWhite), 100);  // "Winner!"
+}
+
 }  // namespace
 }  // namespace kb

@@ -64,13 +64,22 @@ TEST(ScriptRunner, BadContentDoesNotStopTheScript) {
   std::string garbage;
   for (int i = 0; i < 256 * 64; ++i)
     if (!std::isalpha(i % 256)) garbage += static_cast<char>(i % 256);
-  std::string longText(3 * 1024 * 1024, 'x');
-  s.dir.Write("bad.kbs", garbage + "\necho " + longText + "\n" + std::string(1000, '\0') + "echo end\n");
+  // A line of 64 KiB still runs; one byte more, or megabytes, is skipped with a red line.
+  std::string longest(64 * 1024 - 5, 'x');
+  std::string huge(3 * 1024 * 1024, 'y');
+  s.dir.Write("bad.kbs", garbage + "\necho " + longest + "\necho " + longest + "z\r\necho " + huge + "\n" +
+                             std::string(1000, '\0') + "echo end\n");
   s.RunToEnd({"bad"});
   auto texts = s.Texts();
-  ASSERT_GE(texts.size(), 3u);
+  auto colours = s.Colours();
+  ASSERT_GE(texts.size(), 5u);
   EXPECT_EQ(texts.front(), "Starte \"bad.kbs\"...");
-  EXPECT_EQ(texts[texts.size() - 2], "[bad.kbs] " + longText);
+  size_t n = texts.size();
+  EXPECT_EQ(texts[n - 4], "[bad.kbs] " + longest);
+  for (size_t i : {n - 3, n - 2}) {
+    EXPECT_EQ(texts[i], "[bad.kbs] Zeile zu lang, nicht ausgef\xFChrt.");
+    EXPECT_EQ(colours[i], kConsoleRed);
+  }
   EXPECT_EQ(texts.back(), "[bad.kbs] end");
 }
 

@@ -2,12 +2,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "client/ui/frame_loop.h"
 #include "client/ui/settings.h"
+#include "client/ui/startup_watchdog.h"
 #include "tests/client/spine_harness.h"
 
 namespace kb {
@@ -80,13 +84,71 @@ TEST(Settings, SaveWritesTheWindowsPlaceOrKeepsTheOldFileSilently) {
   SaveSettings(c.client);
   EXPECT_EQ(c.Ini(), "[Window]\r\nX = 123\r\nY = -4\r\nFullscreen = 0\r\n");
 
-  if (geteuid() != 0) {
-    chmod(c.dir.c_str(), 0500);
-    c.display.windowX = 77;
-    SaveSettings(c.client);
-    chmod(c.dir.c_str(), 0700);
-  }
+  // A folder nobody can write to, root included: the settings path lies below a regular file.
+  std::string readable = c.client.config.filePath;
+  c.Write("plain", "x");
+  c.client.config.filePath = c.dir + "/plain/Kringelbahn.ini";
+  c.display.windowX = 77;
+  SaveSettings(c.client);
   EXPECT_EQ(c.Ini(), "[Window]\r\nX = 123\r\nY = -4\r\nFullscreen = 0\r\n");
+  EXPECT_EQ(std::filesystem::file_size(c.dir + "/plain"), 1u);
+  c.client.config.filePath = readable;
+  SaveSettings(c.client);
+  EXPECT_EQ(c.Ini(), "[Window]\r\nX = 77\r\nY = -4\r\nFullscreen = 0\r\n");
+}
+
+TEST(Settings, APlaceOffTheDesktopFallsBackToTheCentre) {
+  // The fake desktop is 1920 x 1080; the centred default is (560, 240).
+  struct Case {
+    int x, y;
+    bool kept;
+  };
+  for (Case k : {Case{5000, 100, false},
+                 {100, 5000, false},
+                 {-5000, 100, false},
+                 {100, -500, false},
+                 {-2147483647 - 1, 0, false},
+                 {1820, 100, true},
+                 {1821, 100, false},
+                 {-700, 100, true},
+                 {-701, 100, false},
+                 {0, -25, true},
+                 {0, -26, false},
+                 {0, 1030, true},
+                 {0, 1031, false}}) {
+    HomeClient c;
+    c.Write("Kringelbahn.ini",
+            "[Window]\nX = " + std::to_string(k.x) + "\nY = " + std::to_string(k.y) + "\n");
+    LoadSettings(c.client);
+    EXPECT_EQ(c.client.config.windowX, k.kept ? k.x : 560) << k.x << "," << k.y;
+    EXPECT_EQ(c.client.config.windowY, k.kept ? k.y : 240) << k.x << "," << k.y;
+  }
+}
+
+TEST(StartupWatchdog, FiresOnlyForAStartThatNeverShowsAFrame) {
+  using std::chrono::milliseconds;
+  struct Case {
+    milliseconds limit;
+    bool started, disarm;
+    bool fires;
+  };
+  for (Case k : {Case{milliseconds(0), false, false, true},
+                 {milliseconds(20), false, false, true},
+                 {milliseconds(600000), true, false, false},
+                 {milliseconds(0), true, false, false},
+                 {milliseconds(600000), false, true, false}}) {
+    std::atomic<int> fired{0};
+    {
+      StartupWatchdog watchdog(
+          k.limit, [&] { return k.started; }, [&] { ++fired; });
+      if (k.disarm) watchdog.Disarm();
+      if (k.fires) {
+        // Bounded: the watchdog's own limit is tiny, this wait only guards the test.
+        for (int i = 0; i < 5000 && fired == 0; ++i) std::this_thread::sleep_for(milliseconds(1));
+      }
+    }  // joins the watchdog's thread
+    EXPECT_EQ(fired, k.fires ? 1 : 0) << k.limit.count() << " " << k.started << " " << k.disarm;
+  }
 }
 
 TEST(StartClient, FillsTheTablesAndDecodesEveryPicture) {
@@ -105,8 +167,7 @@ TEST(StartClient, FillsTheTablesAndDecodesEveryPicture) {
 
   const Resources& r = c.resources;
   // Both kinds of carried picture decode: PNG and 24-bit BMP.
-  for (auto [image, w, h] :
-       {std::tuple{&r.titleBanner, 800, 90}, {&r.lockIconOnDark, 9, 14}})
+  for (auto [image, w, h] : {std::tuple{&r.titleBanner, 800, 90}, {&r.lockIconOnDark, 9, 14}})
     EXPECT_EQ(image->Width() * 1000 + image->Height(), w * 1000 + h);
   EXPECT_EQ(r.cursorSprite.Pixel(11, 0), kMagenta);  // drawn keyed
   EXPECT_TRUE(r.fontHuge.Loaded());
@@ -134,9 +195,8 @@ TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
     bool close, failOpen;
     int presented;
   };
-  for (Case k :
-       {Case{scan::kEscape, kStateMenu, false, false, 0}, Case{0, kStateGame, true, false, 1},
-        Case{scan::kF, kStateMenu, false, true, 0}}) {
+  for (Case k : {Case{scan::kEscape, kStateMenu, false, false, 0}, Case{0, kStateGame, true, false, 1},
+                 Case{scan::kF, kStateMenu, false, true, 0}}) {
     At<SpineClient> c;
     c.display.Open(false, 321, 5);
     c.client.frame.gameState = k.state;

@@ -39,9 +39,8 @@ TEST(SetGameState, FadesSixFramesOutAndInOnlyBetweenScreens) {
   change(kStateMenu, kStateStart);
   EXPECT_EQ(display.levels, (std::vector<int>{0, 50, 100, 150, 200, 250, 255, 205, 155, 105, 55, 5}));
   // Among the round states, into the menu from a round, or while connecting: no fade.
-  for (auto [from, to] : {std::pair{kStateEndRound, kStateStart},
-                          {kStateGame, kStateMenu},
-                          {kStateNetWeb, kStateNetConnect}})
+  for (auto [from, to] :
+       {std::pair{kStateEndRound, kStateStart}, {kStateGame, kStateMenu}, {kStateNetWeb, kStateNetConnect}})
     EXPECT_EQ(change(from, to), 0u) << from << " to " << to;
   EXPECT_EQ(change(kStateEnd, kStateMenu), 12u) << "the end screen fades like the menus";
 }
@@ -80,9 +79,9 @@ TEST(MenuStep, StartsOnlyWithEnoughParticipantsByKeyOrButton) {
 TEST(MenuStep, ClicksAndKeysToggleOncePerPress) {
   SpineClient c;
   auto& players = c.client.round.players;
-  c.Click(195, 135);        // top-left corner of slot 0's box
-  c.Click(214, 154 + 40);   // bottom-right corner of slot 1's box
-  c.Click(215, 135 + 80);   // just right of slot 2's box
+  c.Click(195, 135);       // top-left corner of slot 0's box
+  c.Click(214, 154 + 40);  // bottom-right corner of slot 1's box
+  c.Click(215, 135 + 80);  // just right of slot 2's box
   EXPECT_EQ(players[0].active + players[1].active, 2);
   EXPECT_EQ(players[2].active, 0);
   // Slot 7: C switches it on, V off; a held key acts once.
@@ -186,15 +185,16 @@ TEST(UpdateFrame, ScreensLeadWhereTheirKeysAndButtonsSay) {
   struct Case {
     int from, key, x, y, to;  // a key, or a click at (x, y)
   };
-  for (Case k : {Case{kStateMenu, scan::kEnter, 0, 0, kStateNetChoose},
-                 Case{kStateNetChoose, scan::kF2, 0, 0, kStateNetLan},
-                 Case{kStateNetChoose, 0, 316, 121, kStateNetWeb},
-                 Case{kStateNetChoose, 0, 315, 171, kStateNetChoose},  // the face's own edge
-                 Case{kStateHell, scan::kEscape, 0, 0, kStateMenu},
-                 // The banner leads back, except from the menu and the empty screen.
-                 Case{kStateMenu, 0, 690, 108, kStateMenu}, Case{kStateNetChoose, 0, 100, 28, kStateMenu},
-                 Case{kStateNetWeb, 0, 690, 108, kStateNetChoose}, Case{kStateEmpty, 0, 690, 108, kStateEmpty},
-                 Case{kStateNetLan, 0, 691, 108, kStateNetLan}}) {
+  for (Case k :
+       {Case{kStateMenu, scan::kEnter, 0, 0, kStateNetChoose},
+        Case{kStateNetChoose, scan::kF2, 0, 0, kStateNetLan},
+        Case{kStateNetChoose, 0, 316, 121, kStateNetWeb},
+        Case{kStateNetChoose, 0, 315, 171, kStateNetChoose},  // the face's own edge
+        Case{kStateHell, scan::kEscape, 0, 0, kStateMenu},
+        // The banner leads back, except from the menu and the empty screen.
+        Case{kStateMenu, 0, 690, 108, kStateMenu}, Case{kStateNetChoose, 0, 100, 28, kStateMenu},
+        Case{kStateNetWeb, 0, 690, 108, kStateNetChoose}, Case{kStateEmpty, 0, 690, 108, kStateEmpty},
+        Case{kStateNetLan, 0, 691, 108, kStateNetLan}}) {
     SpineClient c;
     c.client.frame.gameState = k.from;
     if (k.key)

@@ -14,3 +14,30 @@ if(TARGET kringelbahn)
   set_tests_properties(client_console_script_end_to_end PROPERTIES TIMEOUT 90
                        ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()
+# The LAN search against the real server, started headless.
+if(TARGET kringelbahn-server)
+  add_executable(test_lan_search_process ${CMAKE_CURRENT_SOURCE_DIR}/client/process/lan_search_process_test.cpp
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp)
+  target_link_libraries(test_lan_search_process PRIVATE kb_client kb_test_support GTest::gtest)
+  add_dependencies(test_lan_search_process kringelbahn-server)
+  add_test(NAME client_lan_search_process
+           COMMAND test_lan_search_process $<TARGET_FILE:kringelbahn-server>)
+  set_tests_properties(client_lan_search_process PROPERTIES
+    TIMEOUT 120 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+endif()
+if(TARGET kringelbahn AND TARGET kringelbahn-server)
+  add_test(NAME client_net_end_to_end
+           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/client/net_end_to_end.sh $<TARGET_FILE:kringelbahn>
+                   $<TARGET_FILE:kringelbahn-server>)
+  set_tests_properties(client_net_end_to_end PROPERTIES TIMEOUT 90 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+endif()
+if(TARGET kringelbahn-server)
+  add_executable(test_client_process ${CMAKE_CURRENT_SOURCE_DIR}/client/process/net_server_test.cpp
+                                     ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp)
+  target_link_libraries(test_client_process PRIVATE kb_client kb_test_support GTest::gtest)
+  add_dependencies(test_client_process kringelbahn-server)
+  add_test(NAME client_process_net_with_real_server
+           COMMAND test_client_process $<TARGET_FILE:kringelbahn-server>)
+  set_tests_properties(client_process_net_with_real_server PROPERTIES TIMEOUT 120
+                       ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+endif()

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 #include "tests/platform/temp_dir.h"
 
 namespace kb {

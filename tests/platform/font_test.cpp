@@ -42,5 +42,64 @@ TEST(Font, ArialAt96DpiMeasuresAndDrawsLatin1Text) {
   EXPECT_EQ(LitPixels(xorImage, 0x0000FF), 0);
 }
 
+// Only what can show is rendered: a megabyte of text costs its measuring,
+// not a rasterised strip megapixels wide, and looks the same.
+TEST(Font, LongTextsShowTheirVisiblePartOnly) {
+  Font font;
+  ASSERT_TRUE(font.Load("Arial", 11, false, false));
+  std::string text;
+  while (text.size() < (1u << 20)) text += "Kringelbahn 123 ";
+  text += "WWWW";
+  auto draw = [&](int width, int x, int y, const std::string& t) {
+    Image image(width, 30);
+    font.Draw(image, x, y, t, 0xFFFFFF);
+    return image;
+  };
+  Image whole = draw(800, 0, 5, text);
+  Image prefix = draw(800, 0, 5, text.substr(0, 300));
+  EXPECT_GT(LitPixels(whole), 500);
+  int differ = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 800; ++x) differ += whole.Pixel(x, y) != prefix.Pixel(x, y);
+  EXPECT_EQ(differ, 0);
+
+  // Far left of the image: the matching part of a wide image, up to a pixel
+  // (glyphs are placed at fractions of a pixel along a string).
+  for (int shift : {50, 3000, 100000}) {
+    Image wide = draw(800 + shift, 0, 5, text);
+    Image cut = draw(800, -shift, 5, text);
+    auto near = [&](const Image& a, int ax, const Image& b, int bx, int y) {
+      if (RedOf(a.Pixel(ax, y)) < 160) return true;
+      for (int d = -1; d <= 1; ++d)
+        if (RedOf(b.Pixel(bx + d, y)) > 64) return true;
+      return false;
+    };
+    int stray = 0;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 1; x < 799; ++x)
+        stray += !near(cut, x, wide, x + shift, y) + !near(wide, x + shift, cut, x, y);
+    EXPECT_EQ(stray, 0) << shift;
+    EXPECT_GT(LitPixels(cut), 500) << shift;
+  }
+
+  int width = font.TextWidth(text);
+  EXPECT_GT(width, 1000000);
+  EXPECT_GT(LitPixels(draw(800, 40 - width, 5, text)), 20);  // only "WWWW" reaches in
+  for (auto [x, y] : {std::pair{-2147483647 - 1, 5},
+                      {2147483647, 5},
+                      {0, -2147483647 - 1},
+                      {0, 2147483647},
+                      {-width - 5, 5},
+                      {800, 5},
+                      {0, 30},
+                      {0, -40}})
+    EXPECT_EQ(LitPixels(draw(800, x, y, text)), 0) << x << "," << y;
+
+  // Many long lines: the cache holds only their visible parts, and stays bounded.
+  ASSERT_TRUE(font.Load("Arial", 11, false, false));
+  for (int i = 0; i < 200; ++i) draw(800, 0, 0, std::to_string(i) + std::string(65000, 'M'));
+  EXPECT_LT(font.CacheBytes(), 4u << 20);
+}
+
 }  // namespace
 }  // namespace kb

@@ -30,6 +30,57 @@ TEST(Image, EveryOperationIsClippedAtAllFourBorders) {
   EXPECT_EQ(image.Pixel(1, 1), 7u);
 }
 
+// Coordinates at the ends of the int range: no overflow, no endless walk,
+// and the part that reaches the image is still drawn.
+TEST(Image, AnyIntCoordinatesAreSafe) {
+  constexpr int kMin = -2147483647 - 1, kMax = 2147483647;
+  auto lit = [](const Image& image) {
+    int n = 0;
+    for (int y = 0; y < image.Height(); ++y)
+      for (int x = 0; x < image.Width(); ++x) n += image.Pixel(x, y) != 0;
+    return n;
+  };
+  Image sprite(30, 20, 5);
+  const uint8_t coverage[4] = {255, 255, 255, 255};
+  // Everything here lies outside a 40 x 30 image.
+  for (auto [x, y] : {std::pair{kMin, kMin}, {kMax, kMax}, {kMin, 0}, {0, kMax}, {kMax - 5, 5}, {-30, -20}}) {
+    Image image(40, 30);
+    image.FillBox(x, y, 20, 20, 1);
+    image.FillBox(kMin, y, kMax, kMax, 1);  // ends left of column 0 or below/above the image
+    image.Draw(sprite, x, y);
+    image.DrawKeyed(sprite, x, y, 0);
+    image.DrawBlended(sprite, x, y, 100);
+    image.DrawCoverage(coverage, 2, 2, x, y, 1);
+    image.SetPixel(x, y, 1);
+    image.FillCircle(x, y, 3, 1);
+    image.Line(x, y, x, y, 1);
+    EXPECT_EQ(lit(image), 0) << x << "," << y;
+  }
+  Image image(40, 30);
+  image.FillBox(-10, -10, kMax, kMax, 1);  // reaches over everything
+  EXPECT_EQ(lit(image), 40 * 30);
+
+  image.Clear(0);
+  image.Line(kMin, kMin, kMax, kMax, 2);  // the diagonal through the image
+  EXPECT_EQ(image.Pixel(5, 5), 2u);
+  EXPECT_EQ(image.Pixel(29, 29), 2u);
+  EXPECT_EQ(lit(image), 30);
+  image.Clear(0);
+  image.Line(0, 10, kMax, 10, 2);  // a whole row, without two billion steps
+  image.Line(kMin, 20, kMax, 20, 2);
+  EXPECT_EQ(lit(image), 80);
+  EXPECT_EQ(image.Pixel(39, 20), 2u);
+
+  image.Clear(0);
+  image.FillCircle(kMax, 15, kMax, 3);  // the left edge of a huge disc
+  EXPECT_EQ(image.Pixel(0, 15), 3u);
+  EXPECT_EQ(image.Pixel(39, 0), 3u);
+  EXPECT_EQ(image.Pixel(0, 0), 0u);
+  image.Clear(0);
+  image.FillCircle(20, 15, kMax, 3);
+  EXPECT_EQ(lit(image), 40 * 30);
+}
+
 TEST(Image, ExactShapesXorKeyedAndBlendedDrawing) {
   Image image(20, 20);
   image.Line(2, 3, 7, 5, 9);

@@ -59,5 +59,47 @@ TEST(WriteIni, ReplacesTheFileWholeOrNotAtAll) {
   EXPECT_FALSE(WriteIni(dir.File("taken.ini"), "Window", {{"X", 1}}));
 }
 
+TEST(IniFile, OnlyRegularFilesAreRead) {
+  TempDir dir;
+  // A FIFO with no writer would block an ordinary open for ever.
+  ASSERT_EQ(mkfifo(dir.File("fifo.ini").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir(dir.File("folder.ini").c_str(), 0755), 0);
+  for (const char* name : {"fifo.ini", "folder.ini", "/dev/null"}) {
+    IniFile ini;
+    std::string path = name[0] == '/' ? name : dir.File(name);
+    EXPECT_FALSE(ini.Load(path)) << name;
+    EXPECT_EQ(ini.ReadInt("Window", "X", 33), 33);
+  }
+  // Nor is one of them replaced when the settings are saved.
+  EXPECT_FALSE(WriteIni(dir.File("fifo.ini"), "Window", {{"X", 1}}));
+  struct stat info;
+  ASSERT_EQ(lstat(dir.File("fifo.ini").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST(WriteIni, LinksStayLinksAndTheTemporaryFileIsNeverShared) {
+  TempDir dir;
+  dir.Write("real.ini", "[Window]\r\nX = 1\r\n");
+  ASSERT_EQ(chmod(dir.File("real.ini").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("real.ini", dir.File("Kringelbahn.ini").c_str()), 0);
+  // A file planted under a fixed temporary name must not be followed or replaced.
+  dir.Write("victim", "keep");
+  ASSERT_EQ(symlink(dir.File("victim").c_str(), dir.File("Kringelbahn.ini.new").c_str()), 0);
+
+  ASSERT_TRUE(WriteIni(dir.File("Kringelbahn.ini"), "Window", {{"X", 5}}));
+  struct stat info;
+  ASSERT_EQ(lstat(dir.File("Kringelbahn.ini").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(dir.Read("real.ini"), "[Window]\r\nX = 5\r\n");
+  ASSERT_EQ(stat(dir.File("real.ini").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);  // the file keeps its permissions
+  EXPECT_EQ(dir.Read("victim"), "keep");
+  // Nothing is left beside the file but what was there.
+  int entries = 0;
+  for (const DirEntry& e : ListDirectory(dir.File("*"))) entries += e.name[0] != '.';
+  EXPECT_EQ(entries, 4);
+  EXPECT_EQ(ListDirectory(dir.File(".Kringelbahn*")).size(), 0u);
+}
+
 }  // namespace
 }  // namespace kb

@@ -17,7 +17,7 @@ using V = std::vector<std::string>;
 // clock: ticks happen exactly where a test advances the clock.
 struct SteppedServer {
   SteppedServer() {
-    settings.name = "S";
+    settings.name.assign(1, 'S');
     EXPECT_TRUE(loop.Open(0, -1));
   }
   // Rounds without moving the clock, so pending events get handled.
@@ -83,6 +83,24 @@ TEST(HostilePeers, ConnectionsOverACapAreClosedAtOnce) {
   s.Settle();
   WireClient again;
   EXPECT_TRUE(s.Join(again, "127.0.0.1"));
+}
+
+TEST(HostilePeers, AnAddressThatKeepsReconnectingIsTurnedAway) {
+  SteppedServer s;
+  s.settings.maxConnectionsPerAddress = 1000;
+  int kept = 0;
+  for (int i = 0; i < ConnectGuard::kBurst + 5; ++i) {
+    WireClient c;
+    ASSERT_TRUE(c.Connect(s.settings.port, 0, "127.0.0.4") && c.Send("JOIN"));
+    s.Settle();
+    kept += c.WaitForPrefix("SERVER", 2000).has_value();
+  }
+  EXPECT_EQ(kept, ConnectGuard::kBurst);
+  // Other addresses are not affected, and the address is welcome again later.
+  WireClient other, later;
+  EXPECT_TRUE(s.Join(other, "127.0.0.5"));
+  s.clock.Advance(ConnectGuard::kInterval * ConnectGuard::kBurst);
+  EXPECT_TRUE(s.Join(later, "127.0.0.4"));
 }
 
 // Whatever arrives in the round of "SHUTDOWN" (a due tick, a message behind

@@ -21,6 +21,9 @@ class Display {
   virtual bool WindowPosition(int& x, int& y) const = 0;
   // Primary desktop size, for centring the default window position.
   virtual void DesktopSize(int& width, int& height) const = 0;
+  // The refresh rate in Hz of the display the window is on; 0 when it cannot
+  // be told.
+  virtual int RefreshRate() const { return 0; }
   // Whether the window or full screen has the input focus.
   virtual bool HasFocus() const = 0;
   // Takes at most one pending window event; true when it was the close request.

@@ -1,12 +1,14 @@
 #include "common/platform/core/image.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace kb {
 
 Image::Image(int width, int height, Colour fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
       pixels_(static_cast<size_t>(width_) * height_, fill) {}
 
 // Every channel is (from * (255 - o) + to * o + 127) / 255, red and blue side by
@@ -22,14 +24,12 @@ Colour MixColour(Colour a, Colour b, int opacity) {
   return rb | g;
 }
 
-void Image::Clear(Colour c) {
-  std::fill(pixels_.begin(), pixels_.end(), c);
-}
+void Image::Clear(Colour c) { std::fill(pixels_.begin(), pixels_.end(), c); }
 
-void Image::Span(int y, int x0, int x1, Colour c) {
+void Image::Span(int y, int64_t from, int64_t to, Colour c) {
   if (y < 0 || y >= height_) return;
-  x0 = std::max(x0, 0);
-  x1 = std::min(x1, width_ - 1);
+  int x0 = static_cast<int>(std::max<int64_t>(from, 0));
+  int x1 = static_cast<int>(std::min<int64_t>(to, width_ - 1));
   if (x0 > x1) return;
   Colour* row = Row(y);
   if (xorMode_) {
@@ -45,34 +45,93 @@ void Image::SetPixel(int x, int y, Colour c) {
   p = xorMode_ ? p ^ c : c;
 }
 
+// Sums of two ints are done in 64 bits throughout: callers may pass any int.
 void Image::FillBox(int x, int y, int w, int h, Colour c) {
   if (w <= 0 || h <= 0) return;
-  int y0 = std::max(y, 0);
-  int y1 = std::min(y + h, height_);
-  for (int row = y0; row < y1; ++row) Span(row, x, x + w - 1, c);
+  int64_t y0 = std::max<int64_t>(y, 0);
+  int64_t y1 = std::min<int64_t>(int64_t{y} + h, height_);
+  for (int64_t row = y0; row < y1; ++row) Span(static_cast<int>(row), x, int64_t{x} + w - 1, c);
 }
 
-void Image::Line(int x1, int y1, int x2, int y2, Colour c) {
-  int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
-  int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
-  int err = dx + dy;
+namespace {
+
+// Cuts the segment to the box [lo, hi] in both axes (Liang-Barsky); false when
+// it misses the box.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double loX, double loY, double hiX,
+                 double hiY) {
+  double t0 = 0, t1 = 1, dx = x2 - x1, dy = y2 - y1;
+  auto edge = [&](double p, double q) {
+    if (p == 0) return q >= 0;
+    double t = q / p;
+    if (p < 0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+    return true;
+  };
+  if (!edge(-dx, x1 - loX) || !edge(dx, hiX - x1) || !edge(-dy, y1 - loY) || !edge(dy, hiY - y1))
+    return false;
+  double sx = x1, sy = y1;
+  x1 = sx + t0 * dx, y1 = sy + t0 * dy;
+  x2 = sx + t1 * dx, y2 = sy + t1 * dy;
+  return true;
+}
+
+}  // namespace
+
+void Image::Line(int fromX, int fromY, int toX, int toY, Colour c) {
+  int64_t x1 = fromX, y1 = fromY, x2 = toX, y2 = toY;
+  if (std::max(x1, x2) < 0 || std::min(x1, x2) >= width_ || std::max(y1, y2) < 0 ||
+      std::min(y1, y2) >= height_)
+    return;
+  // Far-reaching lines would take billions of steps: they are cut to a box
+  // just round the image first (the pixels may then differ by one from the
+  // uncut line's, which nobody can tell at such a slope).
+  constexpr int64_t kFar = 1 << 16;
+  auto far = [&](int64_t v, int64_t size) { return v < -kFar || v > size + kFar; };
+  if (far(x1, width_) || far(x2, width_) || far(y1, height_) || far(y2, height_)) {
+    double ax = static_cast<double>(x1), ay = static_cast<double>(y1);
+    double bx = static_cast<double>(x2), by = static_cast<double>(y2);
+    if (!ClipSegment(ax, ay, bx, by, -2, -2, width_ + 1, height_ + 1)) return;
+    x1 = std::llround(ax), y1 = std::llround(ay), x2 = std::llround(bx), y2 = std::llround(by);
+  }
+  int64_t dx = x2 > x1 ? x2 - x1 : x1 - x2, sx = x1 < x2 ? 1 : -1;
+  int64_t dy = -(y2 > y1 ? y2 - y1 : y1 - y2), sy = y1 < y2 ? 1 : -1;
+  int64_t err = dx + dy;
+  bool entered = false;
   for (;;) {
-    SetPixel(x1, y1, c);
+    bool inside = x1 >= 0 && y1 >= 0 && x1 < width_ && y1 < height_;
+    if (inside) SetPixel(static_cast<int>(x1), static_cast<int>(y1), c);
+    // Once the line has left the image it never comes back.
+    if (entered && !inside) break;
+    entered = entered || inside;
     if (x1 == x2 && y1 == y2) break;
-    int e2 = 2 * err;
-    if (e2 >= dy) { err += dy; x1 += sx; }
-    if (e2 <= dx) { err += dx; y1 += sy; }
+    int64_t e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x1 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y1 += sy;
+    }
   }
 }
 
 void Image::FillCircle(int cx, int cy, int r, Colour c) {
   if (r < 0) return;
-  for (int dy = -r; dy <= r; ++dy) {
-    int y = cy + dy;
-    if (y < 0 || y >= height_) continue;
-    int half = 0;
-    while ((half + 1) * (half + 1) + dy * dy <= r * r) ++half;
-    Span(y, cx - half, cx + half, c);
+  int64_t r2 = int64_t{r} * r;
+  int64_t top = std::max<int64_t>(int64_t{cy} - r, 0);
+  int64_t bottom = std::min<int64_t>(int64_t{cy} + r, height_ - 1);
+  for (int64_t y = top; y <= bottom; ++y) {
+    int64_t dy = y - cy;
+    int64_t half = static_cast<int64_t>(std::sqrt(static_cast<double>(r2 - dy * dy)));
+    while ((half + 1) * (half + 1) + dy * dy <= r2) ++half;
+    while (half > 0 && half * half + dy * dy > r2) --half;
+    Span(static_cast<int>(y), int64_t{cx} - half, int64_t{cx} + half, c);
   }
 }
 
@@ -85,13 +144,16 @@ struct Clip {
 };
 
 bool ClipTo(int srcW, int srcH, int x, int y, int dstW, int dstH, Clip& clip) {
-  clip.sx = std::max(0, -x);
-  clip.sy = std::max(0, -y);
-  clip.tx = x + clip.sx;
-  clip.ty = y + clip.sy;
-  clip.w = std::min(srcW - clip.sx, dstW - clip.tx);
-  clip.h = std::min(srcH - clip.sy, dstH - clip.ty);
-  return clip.w > 0 && clip.h > 0;
+  // In 64 bits: -x overflows for the smallest int.
+  int64_t sx = std::max<int64_t>(0, -int64_t{x});
+  int64_t sy = std::max<int64_t>(0, -int64_t{y});
+  int64_t tx = x + sx, ty = y + sy;
+  int64_t w = std::min<int64_t>(srcW - sx, dstW - tx);
+  int64_t h = std::min<int64_t>(srcH - sy, dstH - ty);
+  if (w <= 0 || h <= 0) return false;
+  clip = {static_cast<int>(sx), static_cast<int>(sy), static_cast<int>(tx),
+          static_cast<int>(ty), static_cast<int>(w),  static_cast<int>(h)};
+  return true;
 }
 
 }  // namespace

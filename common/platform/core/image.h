@@ -62,7 +62,7 @@ class Image {
 
  private:
   size_t Index(int x, int y) const { return static_cast<size_t>(y) * width_ + x; }
-  void Span(int y, int x0, int x1, Colour c);
+  void Span(int y, int64_t x0, int64_t x1, Colour c);
 
   int width_ = 0;
   int height_ = 0;

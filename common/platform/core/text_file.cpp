@@ -42,13 +42,14 @@ bool TextFileReader::AtEnd() { return Peek() < 0; }
 
 bool TextFileReader::ReadLine(std::string& line) {
   line.clear();
+  tooLong_ = false;
   int c = Next();
   if (c < 0) return false;
   while (c >= 0) {
-    if (c == '\n' || c == 0) return true;
+    if (c == '\n' || c == 0) break;
     if (c == '\r') {
       if (Peek() == '\n') Next();
-      return true;
+      break;
     }
     // Copy the run of ordinary bytes in one go.
     size_t start = position_ - 1;
@@ -58,7 +59,11 @@ bool TextFileReader::ReadLine(std::string& line) {
       if (b == '\n' || b == '\r' || b == 0) break;
       ++end;
     }
-    line.append(buffer_.data() + start, end - start);
+    if (!tooLong_ && end - start > limit_ - line.size()) {
+      tooLong_ = true;
+      line.clear();
+    }
+    if (!tooLong_) line.append(buffer_.data() + start, end - start);
     position_ = end;
     c = Next();
   }

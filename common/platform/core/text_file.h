@@ -7,7 +7,7 @@
 namespace kb {
 
 // Reads a text file line by line. CR LF, LF, CR or a zero byte end a line;
-// lines have no length limit; any bytes are accepted.
+// any bytes are accepted. Lines have no length limit unless one is set.
 class TextFileReader {
  public:
   TextFileReader() = default;
@@ -21,6 +21,10 @@ class TextFileReader {
   bool ReadLine(std::string& line);
   bool AtEnd();
   void Close();
+  // Lines longer than this many bytes are read past; ReadLine then returns
+  // an empty line and LineTooLong() says so.
+  void SetLineLimit(size_t bytes) { limit_ = bytes; }
+  bool LineTooLong() const { return tooLong_; }
 
  private:
   // The next byte, or -1 at the end.
@@ -31,6 +35,8 @@ class TextFileReader {
   std::vector<char> buffer_;
   size_t position_ = 0;
   size_t filled_ = 0;
+  size_t limit_ = static_cast<size_t>(-1);
+  bool tooLong_ = false;
 };
 
 // Writes a text file line by line, each line ended by CR LF.

@@ -4,8 +4,12 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -48,21 +52,92 @@ struct Rendered {
 };
 
 constexpr size_t kCacheLimit = 2048;
+// Rendered strings together may hold this many bytes.
+constexpr size_t kCacheByteLimit = 16u << 20;
+// Texts are measured in pieces of at most this many bytes: the library copies
+// a whole text onto the stack to measure it.
+constexpr size_t kMeasureChunk = 1024;
 
 }  // namespace
 
 struct Font::Impl {
   TTF_Font* font = nullptr;
   std::unordered_map<std::string, Rendered> cache;
+  size_t cacheBytes = 0;
+  // The narrowest and widest advance of the Latin-1 glyphs (at least 1).
+  int minAdvance = 1, maxAdvance = 1;
 
   ~Impl() {
     if (font) TTF_CloseFont(font);
   }
 
+  void MeasureGlyphs() {
+    int lo = 0, hi = 0;
+    for (Uint16 ch = 32; ch < 256; ++ch) {
+      if (ch >= 127 && ch < 160) continue;
+      int advance = 0;
+      if (TTF_GlyphMetrics(font, ch, nullptr, nullptr, nullptr, nullptr, &advance) != 0) continue;
+      if (lo == 0 || advance < lo) lo = advance;
+      hi = std::max(hi, advance);
+    }
+    minAdvance = std::max(lo, 1);
+    maxAdvance = std::max(hi, minAdvance);
+  }
+
+  int64_t Width(std::string_view text) {
+    int64_t total = 0;
+    std::string piece;
+    for (size_t at = 0; at < text.size(); at += kMeasureChunk) {
+      piece.assign(text.substr(at, kMeasureChunk));
+      int w = 0, h = 0;
+      if (TTF_SizeText(font, piece.c_str(), &w, &h) == 0) total += w;
+    }
+    return total;
+  }
+
+  // Cuts text to the part that can show on a target `width` pixels wide
+  // when drawn at x, and moves x to where that part starts. Nothing is
+  // rasterised: a megabyte of text costs only its measuring.
+  void VisiblePart(std::string_view& text, int64_t& x, int width) {
+    if (x + static_cast<int64_t>(text.size()) * maxAdvance <= 0) {
+      text = {};
+      return;
+    }
+    // The characters that end left of the target, a piece at a time.
+    std::string piece;
+    while (x < 0 && !text.empty()) {
+      piece.assign(text.substr(0, kMeasureChunk));
+      int extent = 0, count = 0;
+      int room = static_cast<int>(std::min<int64_t>(-x, INT_MAX));
+      if (TTF_MeasureText(font, piece.c_str(), room, &extent, &count) != 0 || count <= 0) break;
+      size_t skip = std::min(static_cast<size_t>(count), piece.size());
+      x += Width(text.substr(0, skip));
+      text.remove_prefix(skip);
+      if (skip < piece.size()) break;
+    }
+    if (x >= width) {
+      text = {};
+      return;
+    }
+    // Every character is at least minAdvance wide; one more for the glyph
+    // that reaches over the edge, and one for overhang.
+    size_t fits = static_cast<size_t>((width - std::max<int64_t>(x, 0)) / minAdvance + 2);
+    if (text.size() > fits) text = text.substr(0, fits);
+    // Then exactly: what fits, and the characters that reach over the edge.
+    piece.assign(text);
+    int extent = 0, count = 0;
+    int room = static_cast<int>(width - x);
+    if (TTF_MeasureText(font, piece.c_str(), room, &extent, &count) == 0 && count >= 0)
+      text = text.substr(0, std::min(text.size(), static_cast<size_t>(count) + 2));
+  }
+
   const Rendered& Render(const std::string& text) {
     auto found = cache.find(text);
     if (found != cache.end()) return found->second;
-    if (cache.size() >= kCacheLimit) cache.clear();
+    if (cache.size() >= kCacheLimit || cacheBytes > kCacheByteLimit) {
+      cache.clear();
+      cacheBytes = 0;
+    }
     Rendered rendered;
     if (!text.empty()) {
       SDL_Surface* surface = TTF_RenderText_Blended(font, text.c_str(), SDL_Color{255, 255, 255, 255});
@@ -85,6 +160,7 @@ struct Font::Impl {
         }
       }
     }
+    cacheBytes += text.size() + rendered.coverage.size();
     return cache.emplace(text, std::move(rendered)).first->second;
   }
 };
@@ -115,16 +191,17 @@ bool Font::Load(const std::string& face, int points, bool bold, bool italic) {
   TTF_SetFontHinting(font, TTF_HINTING_LIGHT);
   impl_ = std::make_unique<Impl>();
   impl_->font = font;
+  impl_->MeasureGlyphs();
   return true;
 }
 
 bool Font::Loaded() const { return impl_ != nullptr; }
 
+size_t Font::CacheBytes() const { return impl_ ? impl_->cacheBytes : 0; }
+
 int Font::TextWidth(const std::string& text) {
   if (!impl_ || text.empty()) return 0;
-  int w = 0, h = 0;
-  TTF_SizeText(impl_->font, text.c_str(), &w, &h);
-  return w;
+  return static_cast<int>(std::min<int64_t>(impl_->Width(text), INT_MAX));
 }
 
 int Font::TextHeight(const std::string& text) {
@@ -134,9 +211,15 @@ int Font::TextHeight(const std::string& text) {
 }
 
 void Font::Draw(Image& target, int x, int y, const std::string& text, Colour colour) {
-  if (!impl_) return;
-  const Rendered& r = impl_->Render(text);
-  if (r.width > 0) target.DrawCoverage(r.coverage.data(), r.width, r.height, x, y, colour);
+  if (!impl_ || text.empty()) return;
+  if (y >= target.Height() || int64_t{y} + TTF_FontHeight(impl_->font) <= 0) return;
+  std::string_view part = text;
+  int64_t left = x;
+  impl_->VisiblePart(part, left, target.Width());
+  if (part.empty()) return;
+  const Rendered& r = impl_->Render(part.size() == text.size() ? text : std::string(part));
+  if (r.width > 0)
+    target.DrawCoverage(r.coverage.data(), r.width, r.height, static_cast<int>(left), y, colour);
 }
 
 void Font::DrawOpaque(Image& target, int x, int y, const std::string& text, Colour colour, Colour back) {

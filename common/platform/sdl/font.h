@@ -9,8 +9,9 @@ namespace kb {
 
 // A font face rendered through SDL2_ttf. The face is found by name through
 // fontconfig ("Arial" resolves to a metric-compatible face); sizes are points
-// at 96 dpi. Text is Latin-1. Rendered strings are cached, so drawing the same
-// text every frame does not rasterise it again. Works without a display.
+// at 96 dpi. Text is Latin-1. Only the part of a text that can show on the target is
+// rendered; rendered strings are cached (bounded in bytes), so drawing the
+// same text every frame does not rasterise it again. Works without a display.
 class Font {
  public:
   Font();
@@ -29,6 +30,9 @@ class Font {
   void Draw(Image& target, int x, int y, const std::string& text, Colour colour);
   // Fills the text's cell with the back colour first.
   void DrawOpaque(Image& target, int x, int y, const std::string& text, Colour colour, Colour back);
+
+  // Bytes held by the cache of rendered strings.
+  size_t CacheBytes() const;
 
  private:
   struct Impl;

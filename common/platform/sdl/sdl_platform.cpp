@@ -15,6 +15,25 @@ namespace {
 constexpr int kFrameWidth = 800;
 constexpr int kFrameHeight = 600;
 
+// Whether the renderer draws through OpenGL on the CPU (Mesa's llvmpipe or
+// softpipe, as in a virtual display): its upload, filtering and buffer swap
+// cost several milliseconds a frame, where SDL's software renderer writing to
+// the window's shared-memory image costs a fraction of one.
+bool RasterisesOnTheCpu(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || SDL_strncmp(info.name, "opengl", 6) != 0) return false;
+  if (!SDL_GL_GetCurrentContext()) return false;
+  using GetString = const unsigned char*(SDLCALL*)(unsigned);
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  if (!getString) return false;
+  constexpr unsigned kGlRenderer = 0x1F01;
+  const char* name = reinterpret_cast<const char*>(getString(kGlRenderer));
+  if (!name) return false;
+  for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR"})
+    if (SDL_strstr(name, soft)) return true;
+  return false;
+}
+
 int MouseButtonKey(int sdlButton) {
   switch (sdlButton) {
     case SDL_BUTTON_LEFT:
@@ -62,6 +81,9 @@ bool SdlPlatform::Init() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  // The software renderer writes to the window's own image (X11: shared
+  // memory) instead of going through an OpenGL texture again.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
   initialised_ = true;
   MarkVideoThread();
@@ -78,14 +100,22 @@ bool SdlPlatform::Open(bool fullScreen, int x, int y) {
   }
   window_ = SDL_CreateWindow("Kringelbahn", x, y, kFrameWidth, kFrameHeight, flags);
   if (!window_) return false;
-  // Accelerated without vsync: the loop paces itself by the clock.
+  // Accelerated without vsync: the frame loop paces the presents itself.
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+  // A renderer named by the user (SDL_RENDER_DRIVER) is kept as it is.
+  if (renderer_ && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && RasterisesOnTheCpu(renderer_)) {
+    SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+  }
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_ || SDL_RenderSetLogicalSize(renderer_, kFrameWidth, kFrameHeight) != 0) {
     Close();
     return false;
   }
   fullScreen_ = fullScreen;
+  SDL_DisplayMode mode;
+  int display = SDL_GetWindowDisplayIndex(window_);
+  refreshRate_ = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
   SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
   if (fullScreen) SDL_RaiseWindow(window_);
   SDL_StartTextInput();
@@ -104,6 +134,7 @@ void SdlPlatform::Close() {
   window_ = nullptr;
   textureWidth_ = textureHeight_ = 0;
   fullScreen_ = false;
+  refreshRate_ = 0;
 }
 
 void SdlPlatform::Present(const Image& frame) {
@@ -116,11 +147,18 @@ void SdlPlatform::Present(const Image& frame) {
     if (!texture_) return;
     textureWidth_ = frame.Width();
     textureHeight_ = frame.Height();
+    // Filtering only where the frame is scaled (full screen); one to one it
+    // changes no pixel and costs a filtered read of every one.
+    int outputWidth = 0, outputHeight = 0;
+    SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
+    if (outputWidth == textureWidth_ && outputHeight == textureHeight_)
+      SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
   }
   SDL_UpdateTexture(texture_, nullptr, frame.Data(), frame.Width() * 4);
   SDL_RenderClear(renderer_);
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   SDL_RenderPresent(renderer_);
+  presentedOnce_ = true;
 }
 
 bool SdlPlatform::WindowPosition(int& x, int& y) const {

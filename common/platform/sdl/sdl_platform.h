@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <string>
 
 #include "common/platform/core/display.h"
@@ -32,8 +33,11 @@ class SdlPlatform final : public Display, public Input {
   bool Open(bool fullScreen, int x, int y) override;
   void Close() override;
   void Present(const Image& frame) override;
+  // Whether a frame has ever been presented; any thread may ask.
+  bool PresentedOnce() const { return presentedOnce_.load(); }
   bool WindowPosition(int& x, int& y) const override;
   void DesktopSize(int& width, int& height) const override;
+  int RefreshRate() const override { return refreshRate_; }
   bool HasFocus() const override;
   bool TakeCloseRequest() override;
 
@@ -51,12 +55,14 @@ class SdlPlatform final : public Display, public Input {
   void ReadMouse();
 
   bool initialised_ = false;
+  std::atomic<bool> presentedOnce_{false};
   bool fullScreen_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   int textureWidth_ = 0;
   int textureHeight_ = 0;
+  int refreshRate_ = 0;
   bool closeRequested_ = false;
   std::array<bool, scan::kCount> keys_{};
   VirtualKeyboard virtualKeys_;

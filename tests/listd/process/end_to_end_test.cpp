@@ -6,6 +6,7 @@
 #include <regex>
 #include <thread>
 
+#include "client/core/internet_list_fetch.h"
 #include "common/net/web_list.h"
 #include "tests/platform/temp_dir.h"
 #include "tests/server/wire_client.h"
@@ -119,6 +120,17 @@ TEST(ListEndToEnd, TwoServersRegisterAreListedAndLeaveTheList) {
   EXPECT_EQ(adminB.Next(), "ADMIN^Der Server wird eingetragen...^65280");
   EXPECT_EQ(adminB.Next(), "ADMIN^Der Server wurde erfolgreich eingetragen.^65280");
   EXPECT_EQ(get(), Entry(portB, "Zweiter Server", 1) + "\x03" + Entry(portA, "Erster Server", 0));
+  // The game client's list shows both, newest first, the protected one with its padlock.
+  ServerList shown;
+  InternetListFetch(shown, shown.Begin(), host, 5000);
+  std::vector<ServerListEntry> rows = shown.Entries();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].name + " " + rows[0].address + ":" + std::to_string(rows[0].port) + " " +
+                std::to_string(rows[0].hasPassword),
+            "Zweiter Server 127.0.0.1:" + std::to_string(portB) + " 1");
+  EXPECT_EQ(rows[1].name + " " + rows[1].address + ":" + std::to_string(rows[1].port) + " " +
+                std::to_string(rows[1].hasPassword),
+            "Erster Server 127.0.0.1:" + std::to_string(portA) + " 0");
 
   // The second shuts down: its deletion names no server, so every entry of
   // the address goes, the first server's too.

@@ -1,0 +1,46 @@
+#include "client/core/internet_list_fetch.h"
+
+#include "common/net/protocol.h"
+
+namespace kb {
+
+namespace {
+
+std::string_view FieldAt(std::string_view text, char separator, int index) {
+  for (int i = 0; i < index; ++i) {
+    size_t next = text.find(separator);
+    if (next == std::string_view::npos) return {};
+    text.remove_prefix(next + 1);
+  }
+  return text.substr(0, text.find(separator));
+}
+
+}  // namespace
+
+std::vector<ServerListEntry> ParseListPayload(std::string_view payload) {
+  std::vector<ServerListEntry> entries;
+  if (payload.empty() || payload == kListError) return entries;
+  for (size_t from = 0; entries.size() < kServerListSize;) {
+    size_t to = payload.find(kEntrySeparator, from);
+    std::string_view piece = payload.substr(from, to == std::string_view::npos ? to : to - from);
+    ServerListEntry entry;
+    entry.address = std::string(FieldAt(piece, kFieldSeparator, 0));
+    entry.port = ParseNumberText(FieldAt(piece, kFieldSeparator, 1));
+    // Names arrive with plain spaces and are shown as they come.
+    entry.name = std::string(FieldAt(piece, kFieldSeparator, 2));
+    entry.hasPassword = ParseNumberText(FieldAt(piece, kFieldSeparator, 3));
+    entries.push_back(std::move(entry));
+    if (to == std::string_view::npos) break;
+    from = to + 1;
+  }
+  return entries;
+}
+
+void InternetListFetch(ServerList& list, uint64_t token, const ListHostAddress& host, int timeoutMs) {
+  std::string payload = ExchangeWithListHost(host, ListRequest(kListGetPath, host), timeoutMs);
+  for (ServerListEntry& entry : ParseListPayload(payload))
+    if (list.Add(token, std::move(entry), false) != ServerList::AddResult::kAdded) break;
+  list.Finish(token);
+}
+
+}  // namespace kb

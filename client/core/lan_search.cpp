@@ -1,0 +1,72 @@
+#include "client/core/lan_search.h"
+
+#include <algorithm>
+
+#include "common/net/discovery.h"
+#include "common/platform/core/poller.h"
+#include "common/platform/core/socket.h"
+
+namespace kb {
+
+namespace {
+
+std::string_view Piece(std::string_view text, int index) {
+  for (int i = 0; i < index; ++i) {
+    size_t next = text.find(kFieldSeparator);
+    if (next == std::string_view::npos) return {};
+    text.remove_prefix(next + 1);
+  }
+  return text.substr(0, text.find(kFieldSeparator));
+}
+
+// Bounds one poll so a stale search notices quickly.
+constexpr int kPollSliceMs = 50;
+constexpr int kDatagramsPerPoll = 64;
+
+}  // namespace
+
+std::optional<ServerListEntry> ParseLanAnswer(std::string_view datagram, const std::string& sender) {
+  datagram = datagram.substr(0, datagram.find('\0'));
+  if (Piece(datagram, 0) != kDiscoveryAnswerTag) return std::nullopt;
+  ServerListEntry entry;
+  entry.name = DecodeServerName(Piece(datagram, 1));
+  entry.address = sender;
+  entry.port = ParseNumberText(Piece(datagram, 2));
+  entry.players = ParseNumberText(Piece(datagram, 3));
+  entry.hasPassword = ParseNumberText(Piece(datagram, 4));
+  // No connection can reach such a port.
+  if (entry.port < 1 || entry.port > 65535) return std::nullopt;
+  return entry;
+}
+
+void LanSearch(ServerList& list, uint64_t token, Clock& clock, const std::function<bool()>& keepGoing,
+               LanSearchPorts ports, int durationMs) {
+  UdpSocket receiver;
+  // Listen before asking: a server on this machine answers within
+  // microseconds, before a receiver opened afterwards would exist.
+  if (receiver.Open(ports.answer)) {
+    Broadcast(ports.request, kDiscoveryRequest);
+    int64_t start = clock.Now();
+    char buffer[kReceiveBufferSize];
+    bool full = false;
+    while (!full && clock.Now() - start < durationMs && keepGoing()) {
+      Poller poller;
+      poller.Add(receiver.Fd(), true, false);
+      int64_t left = durationMs - (clock.Now() - start);
+      if (poller.Wait(static_cast<int>(std::clamp<int64_t>(left, 0, kPollSliceMs))) <= 0) continue;
+      std::string sender;
+      // A flood of datagrams must not hold the search past its time.
+      for (int i = 0; i < kDatagramsPerPoll && !full; ++i) {
+        long got = receiver.Receive(buffer, sizeof buffer, &sender);
+        if (got < 0) break;
+        auto entry = ParseLanAnswer(std::string_view(buffer, static_cast<size_t>(got)), sender);
+        if (!entry) continue;
+        ServerList::AddResult result = list.Add(token, std::move(*entry), true);
+        full = result == ServerList::AddResult::kFull || result == ServerList::AddResult::kStale;
+      }
+    }
+  }
+  list.Finish(token);
+}
+
+}  // namespace kb

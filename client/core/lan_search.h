@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "client/core/server_list.h"
+#include "common/net/protocol.h"
+#include "common/platform/core/clock.h"
+
+namespace kb {
+
+constexpr int kLanSearchMs = 5000;
+
+struct LanSearchPorts {
+  int request = kDiscoveryRequestPort;
+  int answer = kDiscoveryAnswerPort;
+};
+
+// A server's answer datagram from sender as a list entry, or nothing when it
+// is not an answer. The text ends at the first zero byte.
+std::optional<ServerListEntry> ParseLanAnswer(std::string_view datagram, const std::string& sender);
+
+// Asks every server on the network for its answer and lists each answering
+// address and port once, for durationMs or until keepGoing says stop or the
+// table is full. The answers of other clients' searches count as well.
+void LanSearch(ServerList& list, uint64_t token, Clock& clock, const std::function<bool()>& keepGoing,
+               LanSearchPorts ports = {}, int durationMs = kLanSearchMs);
+
+}  // namespace kb

@@ -1,0 +1,116 @@
+#include "client/core/net_dispatch.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "client/console/console.h"
+#include "client/core/client.h"
+#include "client/ui/chat.h"
+#include "common/game/field.h"
+#include "common/net/protocol.h"
+#include "common/net/score_list.h"
+
+namespace kb {
+
+namespace {
+
+constexpr int kTrailRadius = 3;
+// Reads per frame: enough for a busy tick of many players, bounded so a
+// flooding server cannot hold the frame.
+constexpr int kReceivesPerFrame = 8;
+// Texts a server can make the client keep and draw every frame.
+constexpr size_t kMaxShownText = 256;
+constexpr size_t kMaxConsoleText = 1024;
+// A segment with an end this far off the field is no trail the server can
+// draw; a hostile one would cost one disc per pixel of its length.
+constexpr int kCoordinateMargin = 1024;
+
+Colour ColourField(std::string_view message, int n) {
+  return static_cast<Colour>(MessageNumber(message, n)) & 0xFFFFFF;
+}
+
+std::string Bounded(std::string_view text, size_t limit) { return std::string(text.substr(0, limit)); }
+
+bool NearField(int x, int y) {
+  return x >= -kCoordinateMargin && x <= kFieldWidth + kCoordinateMargin && y >= -kCoordinateMargin &&
+         y <= kFieldHeight + kCoordinateMargin;
+}
+
+void SetScores(Client& client, std::string_view field) {
+  std::vector<ScoreEntry>& list = client.round.scoreList;
+  list.clear();
+  std::vector<ScoreListEntry> entries = ParseScoreList(field);
+  // An empty list still shows one entry: 0 points, colour 0, 0 wins.
+  if (entries.empty()) entries.emplace_back();
+  for (const ScoreListEntry& e : entries) list.push_back({e.points, e.colour & 0xFFFFFF, e.wins});
+}
+
+}  // namespace
+
+void DispatchServerMessage(Client& client, std::string_view m) {
+  NetState& net = client.net;
+  Image& trail = client.round.trailImage;
+  switch (ParseKeyword(MessageField(m, 1))) {
+    case Keyword::kServer:
+      client.serverLabel = DecodeServerName(Bounded(MessageField(m, 2), kMaxShownText));
+      break;
+    case Keyword::kColor:
+      net.ownColour = ColourField(m, 2);
+      break;
+    case Keyword::kMode:
+      net.passwordText.clear();
+      net.passwordMask.clear();
+      net.netMode = MessageNumber(m, 2);
+      break;
+    case Keyword::kChat:
+      AddChatLine(net.chatHistory, client.clock.Now(), Bounded(MessageField(m, 2), kMaxShownText),
+                  ColourField(m, 3));
+      break;
+    case Keyword::kLine: {
+      int x1 = MessageNumber(m, 2), y1 = MessageNumber(m, 3);
+      int x2 = MessageNumber(m, 4), y2 = MessageNumber(m, 5);
+      if (NearField(x1, y1) && NearField(x2, y2))
+        DrawTrailSegment(trail, x1, y1, x2, y2, kTrailRadius, ColourField(m, 6));
+      break;
+    }
+    case Keyword::kPoint:
+      trail.FillCircle(MessageNumber(m, 2), MessageNumber(m, 3), kTrailRadius, ColourField(m, 4));
+      break;
+    case Keyword::kTime:
+      net.countdownMs = MessageNumber(m, 2);
+      break;
+    case Keyword::kClear:
+      trail.Clear(0);
+      break;
+    case Keyword::kWinner:
+      client.round.winnerColour = ColourField(m, 2);
+      break;
+    case Keyword::kScores:
+      SetScores(client, MessageField(m, 2));
+      break;
+    case Keyword::kAdmin:
+      ConsolePrint(client, "[SERVER] " + Bounded(MessageField(m, 2), kMaxConsoleText), ColourField(m, 3));
+      break;
+    case Keyword::kPause:
+      net.serverPaused = MessageNumber(m, 2);
+      break;
+    default:
+      break;
+  }
+}
+
+bool ReceiveFromServer(Client& client) {
+  NetState& net = client.net;
+  char buffer[kReceiveBufferSize];
+  std::string message;
+  for (int i = 0; i < kReceivesPerFrame && net.link; ++i) {
+    long n = net.link->Receive(buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0 || !net.received.Add(std::string_view(buffer, static_cast<size_t>(n)))) return false;
+    net.lastReceive = client.clock.Now();
+    while (net.link && net.received.Next(message)) DispatchServerMessage(client, message);
+  }
+  return true;
+}
+
+}  // namespace kb

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+namespace kb {
+
+struct Client;
+
+// Acts on one message from the server (without its terminator).
+void DispatchServerMessage(Client& client, std::string_view message);
+
+// The receive step of state net: takes what arrived, in order, and acts on
+// every complete message. A message split across receives is completed by
+// the next one. False when the connection closed or broke.
+bool ReceiveFromServer(Client& client);
+
+}  // namespace kb

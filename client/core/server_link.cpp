@@ -1,0 +1,47 @@
+#include "client/core/server_link.h"
+
+#include "common/net/send_batch.h"
+#include "common/platform/core/socket.h"
+
+namespace kb {
+
+namespace {
+
+class TcpServerLink final : public ServerLink {
+ public:
+  explicit TcpServerLink(std::unique_ptr<TcpConnection> connection) : connection_(std::move(connection)) {}
+
+  long Receive(char* buffer, size_t n) override { return connection_->Receive(buffer, n); }
+
+  bool Send(std::string_view message) override {
+    if (connection_->Broken()) return false;
+    batch_.Add(message);
+    // A frame that queues more than the connection may hold is as broken as
+    // a server that stopped reading.
+    return batch_.Size() + connection_->Queued() <= TcpConnection::kDefaultQueueLimit;
+  }
+
+  bool Flush() override {
+    bool ok = batch_.Flush([this](std::string_view piece) { return connection_->Send(piece); });
+    return connection_->FlushQueue() && ok;
+  }
+
+  void Drain(int timeoutMs) override {
+    Flush();
+    connection_->Drain(timeoutMs);
+  }
+
+ private:
+  std::unique_ptr<TcpConnection> connection_;
+  SendBatch batch_;
+};
+
+}  // namespace
+
+std::unique_ptr<ServerLink> OpenTcpServerLink(const std::string& host, int port) {
+  auto connection = TcpConnection::Open(host, port, true, kConnectTimeoutMs);
+  if (!connection) return nullptr;
+  return std::make_unique<TcpServerLink>(std::move(connection));
+}
+
+}  // namespace kb

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kb {
+
+// The client's one connection to a game server. Sends never block: messages
+// wait in the link until Flush, which the frame loop calls once per frame.
+// Over a socket in the program; tests script the peer in-process.
+class ServerLink {
+ public:
+  virtual ~ServerLink() = default;
+  // Copies at most n arrived bytes: the count, 0 when nothing is there yet,
+  // -1 when the server closed the connection or it broke.
+  virtual long Receive(char* buffer, size_t n) = 0;
+  // Queues one whole message; false once the link is broken.
+  virtual bool Send(std::string_view message) = 0;
+  // Hands the queued messages to the network as far as it takes them now;
+  // false once the link is broken (also when too much waits unsent).
+  virtual bool Flush() = 0;
+  // Waits at most timeoutMs for the queue to leave: the last words before the
+  // link is closed.
+  virtual void Drain(int timeoutMs) = 0;
+};
+
+// Opens a link to host:port or returns nullptr; may block (the connection task
+// calls it on its own thread).
+using LinkOpener = std::function<std::unique_ptr<ServerLink>(const std::string& host, int port)>;
+
+// A connection attempt gives up after this long: the system's own limit is a
+// minute or more on an unreachable address.
+constexpr int kConnectTimeoutMs = 5000;
+
+// TCP with TCP_NODELAY; host names and dotted addresses.
+std::unique_ptr<ServerLink> OpenTcpServerLink(const std::string& host, int port);
+
+}  // namespace kb

@@ -1,0 +1,47 @@
+#include "client/ui/chat.h"
+
+#include "client/console/console_state.h"
+#include "client/ui/put_text.h"
+
+namespace kb {
+
+namespace {
+
+constexpr Colour kWhite = 0xFFFFFF;
+constexpr int64_t kCaretBlink = 500;
+
+}  // namespace
+
+void AddChatLine(ChatHistory& history, int64_t now, const std::string& text, Colour colour) {
+  for (int i = kChatHistoryLines - 1; i >= 1; --i) history[i] = std::move(history[i - 1]);
+  history[0] = {now, colour, text};
+}
+
+void ExpireChatLines(ChatHistory& history, int64_t now) {
+  for (ChatLine& line : history)
+    if (now - line.time > kChatLineLifetime) line = ChatLine{};
+}
+
+void DrawChat(Image& screen, Font& lineFont, Font& normal, NetState& net, ConsoleState& console,
+              int64_t now) {
+  int h = lineFont.TextHeight("ABC") + 4;
+  int base = 595 - h;
+  if (net.chatOpen) {
+    base = 595 - 2 * h;
+    std::string line = "Chat: " + net.chatText;
+    PutText(screen, normal, 5, 595 - h, line, kWhite);
+    if (now - console.caretTime > kCaretBlink) {
+      console.caretOn = 1 - console.caretOn;
+      console.caretTime = now;
+    }
+    int w = normal.TextWidth(line);
+    if (console.caretOn == 1) screen.Line(w + 7, 597 - h, w + 7, 595, kWhite);
+  }
+  ExpireChatLines(net.chatHistory, now);
+  for (int i = 0; i < kChatHistoryLines; ++i) {
+    const ChatLine& line = net.chatHistory[i];
+    if (!line.text.empty()) PutText(screen, normal, 5, base - i * (h + 2), line.text, line.colour);
+  }
+}
+
+}  // namespace kb

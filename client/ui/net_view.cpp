@@ -1,0 +1,166 @@
+#include "client/ui/net_view.h"
+
+#include <string>
+
+#include "client/core/client.h"
+#include "client/ui/chat.h"
+#include "client/ui/put_text.h"
+#include "client/ui/text_fields.h"
+#include "common/net/protocol.h"
+
+namespace kb {
+
+namespace {
+
+constexpr Colour kWhite = 0xFFFFFF;
+constexpr Colour kBlack = 0;
+constexpr int kFieldTop = 25;
+
+void DrawStatusBar(Image& screen) {
+  screen.FillBox(1, 1, 798, 25, kBlack);
+  screen.Line(0, 25, 800, 25, kWhite);
+}
+
+// "Runde beendet..." or "Spiel beendet." with the winner's colour box.
+void DrawWinner(Client& client, const std::string& text, const std::string& after) {
+  Image& screen = client.screen;
+  Font& font = client.resources.fontNormal;
+  int w = font.TextWidth(text);
+  PutText(screen, font, 4, 32, text, kWhite);
+  screen.FillBox(w + 8, 29, 20, 20, kWhite);
+  screen.FillBox(w + 9, 30, 18, 18, client.round.winnerColour);
+  PutText(screen, font, w + 32, 32, after, kWhite);
+}
+
+void DrawModeText(Client& client, int mode) {
+  Image& screen = client.screen;
+  Font& font = client.resources.fontNormal;
+  std::string seconds = std::to_string(CountdownSeconds(client.net.countdownMs));
+  auto line = [&](const std::string& text) { PutText(screen, font, 4, 29, text, kWhite); };
+  switch (mode) {
+    case kModeSpectating:
+      line(
+          "Warte auf das n\xE4"
+          "chste Spiel...");
+      break;
+    case kModeCountdown:
+      line("Neue Runde beginnt in " + seconds + "...");
+      break;
+    case kModeRoundOver:
+      DrawWinner(client, "Runde beendet...", "gewinnt!");
+      break;
+    case kModeWaiting:
+      screen.FillBox(0, 0, 800, 600, kBlack);
+      line("Warte auf Spieler...");
+      break;
+    case kModeGameOver:
+      DrawWinner(client, "Spiel beendet.",
+                 "gewinnt! N\xE4"
+                 "chstes Spiel in " +
+                     seconds + "...");
+      break;
+    case kModePasswordRequired:
+      DrawPasswordPrompt(screen, font, client.net);
+      client.frame.helpLine = kPasswordHelp;
+      break;
+    case kModeWrongPassword:
+      line("Falsches Passwort.");
+      client.frame.helpLine = kBackHelp;
+      break;
+    case kModeShutdown:
+      line("Der Server wurde beendet.");
+      client.frame.helpLine = kBackHelp;
+      break;
+    case 23:
+      line("Du wurdest vom Server gekickt.");
+      break;
+    default:
+      break;
+  }
+}
+
+void DrawScores(Client& client) {
+  Image& screen = client.screen;
+  Font& score = client.resources.fontScore;
+  Font& small = client.resources.fontSmall;
+  const std::vector<ScoreEntry>& list = client.round.scoreList;
+  for (size_t k = 0; k < list.size(); ++k)
+    PutText(screen, score, 4 + 50 * static_cast<int>(k), 4, std::to_string(list[k].score), list[k].colour);
+  for (size_t k = 0; k < list.size(); ++k) {
+    int w = small.TextWidth(std::to_string(list[k].score));
+    std::string wins = "(";
+    wins += std::to_string(list[k].wins);
+    wins += ')';
+    PutText(screen, small, w + 50 * static_cast<int>(k) + 10, 8, wins, list[k].colour);
+  }
+}
+
+bool IsOneOf(int mode, std::initializer_list<int> modes) {
+  for (int m : modes)
+    if (m == mode) return true;
+  return false;
+}
+
+}  // namespace
+
+int CountdownSeconds(int ms) {
+  int64_t value = ms;
+  return static_cast<int>(value > 0 ? (value + 999) / 1000 : -(-value / 1000));
+}
+
+void DrawManualScreen(Client& client) {
+  DrawManualFields(client.screen, client.resources.fontNormal, client.net);
+  client.frame.helpLine = kManualHelp;
+}
+
+void DrawConnectStatus(Client& client, int state) {
+  Image& screen = client.screen;
+  Font& font = client.resources.fontNormal;
+  DrawStatusBar(screen);
+  PutText(screen, font, 4, 4, client.serverLabel, kWhite);
+  std::string text;
+  if (state == kStateNetConnect) {
+    text = "Verbinde zum Server \"";
+    text += client.serverLabel;
+    text += "\"...";
+    client.frame.helpLine = kConnectHelp;
+  } else {
+    text = state == kStateNetFail ? "Konnte keine Verbindung zum Server aufbauen."
+                                  : "Die Verbindung zum Server wurde unterbrochen.";
+    client.frame.helpLine = kBackHelp;
+  }
+  PutText(screen, font, 4, 29, text, kWhite);
+}
+
+void DrawNetGame(Client& client) {
+  Image& screen = client.screen;
+  Resources& res = client.resources;
+  NetState& net = client.net;
+  int mode = net.netMode;
+  screen.Draw(client.round.trailImage, 0, kFieldTop);
+  DrawModeText(client, mode);
+  DrawStatusBar(screen);
+  bool scoreLine = !IsOneOf(mode, {6, 10, 19, 20, 21});
+  if (scoreLine)
+    DrawScores(client);
+  else
+    PutText(screen, res.fontNormal, 4, 4, client.serverLabel, kWhite);
+  if (!IsOneOf(mode, {19, 20, 21})) {
+    screen.FillBox(776, 2, 22, 22, kWhite);
+    screen.FillBox(777, 3, 20, 20, net.ownColour);
+  }
+  if (IsOneOf(mode, {6, 7, 8, 9, 18}))
+    DrawChat(screen, scoreLine ? res.fontSmall : res.fontNormal, res.fontNormal, net, client.console,
+             client.clock.Now());
+  if (IsOneOf(mode, {6, 7, 9, 10, 18})) {
+    const std::string hint = "Strg + C: Farbe \xE4ndern";
+    PutText(screen, res.fontNormal, 770 - res.fontNormal.TextWidth(hint), 4, hint, kWhite);
+  }
+  if (net.serverPaused) {
+    const std::string pause = "Pause";
+    PutOutlinedText(screen, res.fontHuge, 399 - res.fontHuge.TextWidth(pause) / 2,
+                    299 - res.fontHuge.TextHeight(pause) / 2, pause, kWhite, kBlack, 1);
+  }
+}
+
+}  // namespace kb

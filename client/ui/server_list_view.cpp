@@ -1,0 +1,46 @@
+#include "client/ui/server_list_view.h"
+
+#include <string>
+
+#include "client/ui/put_text.h"
+
+namespace kb {
+
+namespace {
+
+constexpr Colour kWhite = 0xFFFFFF;
+constexpr Colour kBlack = 0;
+
+}  // namespace
+
+void DrawServerList(Image& screen, Resources& resources, const std::vector<ServerListEntry>& entries,
+                    int count, int selected, bool lanScreen) {
+  Font& font = resources.fontNormal;
+  screen.FillBox(200, 120, 400, 390, kWhite);
+  screen.FillBox(201, 121, 398, 388, kBlack);
+  if (count < 0) {
+    PutText(screen, font, 203, 123, lanScreen ? "Suche nach Servern..." : "Lade Serverliste...", kWhite);
+    return;
+  }
+  if (count == 0 || entries.empty()) {
+    PutText(screen, font, 203, 123, "Keine Server gefunden.", kWhite);
+    return;
+  }
+  for (int i = 0; i < count && i < static_cast<int>(entries.size()); ++i) {
+    const ServerListEntry& entry = entries[i];
+    int y = 123 + 20 * i;
+    bool highlighted = i == selected;
+    Colour text = highlighted ? kBlack : kWhite;
+    if (highlighted) screen.FillBox(202, y - 1, 396, font.TextHeight(entry.name) + 2, kWhite);
+    PutText(screen, font, 203, y, entry.name, text);
+    if (entry.hasPassword)
+      screen.Draw(highlighted ? resources.lockIconOnLight : resources.lockIconOnDark, 585, y + 2);
+    if (lanScreen) {
+      std::string players = std::to_string(entry.players);
+      int right = entry.hasPassword ? 582 : 595;
+      PutText(screen, font, right - font.TextWidth(players), y, players, text);
+    }
+  }
+}
+
+}  // namespace kb

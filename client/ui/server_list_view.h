@@ -1,0 +1,20 @@
+#pragma once
+
+#include <vector>
+
+#include "client/core/server_list.h"
+#include "client/ui/resources.h"
+#include "common/platform/core/image.h"
+
+namespace kb {
+
+inline constexpr char kNetWebHelp[] = "Verbinden: Enter | Liste neu laden: F5 | Vollbild: Strg + F";
+inline constexpr char kNetLanHelp[] =
+    "Verbinden: Enter | Manuell: F1 | Server suchen: F5 | Vollbild: Strg + F";
+
+// The list's frame, its rows with the highlight and padlocks (and on the LAN
+// screen the player counts), or the searching or empty text.
+void DrawServerList(Image& screen, Resources& resources, const std::vector<ServerListEntry>& entries,
+                    int count, int selected, bool lanScreen);
+
+}  // namespace kb

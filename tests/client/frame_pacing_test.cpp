@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "client/core/client.h"
+#include "client/core/game_state.h"
+#include "client/core/local_game.h"
+#include "client/ui/button.h"
+#include "client/ui/frame_loop.h"
+#include "client/ui/frame_pacer.h"
+#include "client/ui/startup.h"
+#include "tests/support/fake_input.h"
+
+namespace kb {
+namespace {
+
+// A display with a chosen refresh rate that reports every frame shown.
+struct PacedDisplay final : Display {
+  bool Open(bool, int, int) override { return true; }
+  void Close() override {}
+  void Present(const Image& frame) override {
+    ++presented;
+    if (onPresent) onPresent(frame);
+  }
+  int RefreshRate() const override { return refreshRate; }
+  bool WindowPosition(int&, int&) const override { return false; }
+  void DesktopSize(int& w, int& h) const override { w = 1024, h = 768; }
+  bool HasFocus() const override { return true; }
+  bool TakeCloseRequest() override { return false; }
+  int refreshRate = 0;
+  int presented = 0;
+  std::function<void(const Image&)> onPresent;
+};
+
+// The real loop pass, 1 ms apart as the 1 ms sleep makes it.
+struct LoopClient {
+  explicit LoopClient(int refreshRate) {
+    display.refreshRate = refreshRate;
+    InitPlayerTable(client.round);
+    AddMenuButtons(client);
+  }
+  void Passes(int n) {
+    for (int i = 0; i < n; ++i) RunFramePass(client), clock.Advance(1);
+  }
+  // Slots 0 and 1 in a running round, heading right without gaps.
+  void StartRound() {
+    client.round.players[0].active = client.round.players[1].active = 1;
+    NewGame(client);
+    client.frame.gameState = kStateGame;
+    client.round.upgradesOption = client.round.confusionOption = 0;
+    client.round.itemVanish = client.round.confusionEnd = 0;
+    for (int i = 0; i < 2; ++i) {
+      PlayerRecord& p = client.round.players[i];
+      p.x = p.prevX = 100, p.y = p.prevY = 100 + 200 * i, p.heading = 0.5f, p.gapNext = clock.Now() + 100000;
+    }
+  }
+  ManualClock clock{100000};
+  Random random{7};
+  FakeInput input;
+  PacedDisplay display;
+  Client client{clock, random, input, display};
+};
+
+TEST(FramePacer, OneFramePerRefreshAtAnyLoopSpeedAndNoBurstAfterAStall) {
+  struct Case {
+    int hz, loopMs, shownPerSecond;
+  };
+  // Unknown or absurd rates count as 60 Hz; a loop slower than the display
+  // shows every pass.
+  for (Case k : {Case{0, 1, 60},
+                 {-3, 1, 60},
+                 {5000, 1, 60},
+                 {60, 1, 60},
+                 {75, 1, 75},
+                 {144, 1, 144},
+                 {144, 5, 144},
+                 {60, 17, 59},
+                 {60, 20, 50}}) {
+    FramePacer pacer;
+    pacer.SetRefreshRate(k.hz);
+    int shown = 0;
+    for (int64_t t = 5000; t < 6000; t += k.loopMs)
+      if (pacer.Due(t, 1)) pacer.Presented(t, 1), ++shown;
+    EXPECT_EQ(shown, k.shownPerSecond) << k.hz << " Hz, a pass every " << k.loopMs << " ms";
+  }
+  FramePacer pacer;
+  pacer.Presented(1000, 1);
+  EXPECT_FALSE(pacer.Due(1016, 1));
+  EXPECT_TRUE(pacer.Due(1001, 3)) << "a new screen is shown at once";
+  pacer.Presented(1005, 3);  // off the schedule: the schedule stays
+  EXPECT_TRUE(pacer.Due(1017, 3));
+  pacer.Presented(1600, 3);  // after a stall: one frame, then a period's wait
+  EXPECT_FALSE(pacer.Due(1616, 3));
+  EXPECT_TRUE(pacer.Due(1617, 3));
+}
+
+TEST(FrameLoop, GamePaceHoldsAtEveryRefreshRateWhileFramesFollowTheDisplay) {
+  for (int hz : {0, 60, 144, 240}) {
+    LoopClient c(hz);
+    c.StartRound();
+    c.input.SetKey(c.client.round.players[1].leftKey, true);
+    c.Passes(500);
+    c.input.SetKey(c.client.round.players[1].leftKey, false);
+    c.Passes(500);
+    // Movement more than 50 ms apart: 20 steps in 1000 passes; steering more
+    // than 10 ms apart: 46 turns of 4 degrees in the first 500.
+    EXPECT_EQ(c.client.round.players[0].x, 100 + 20 * 5) << hz;
+    EXPECT_FLOAT_EQ(c.client.round.players[1].heading, 0.5f - 46 * 4 + 360) << hz;
+    EXPECT_EQ(c.display.presented, hz ? hz : 60) << hz;
+    c.client.frame.devMode = 1;
+    c.Passes(1000);
+    EXPECT_NEAR(c.client.frame.fpsValue, hz ? hz : 60, 1) << "the counter counts frames shown";
+  }
+}
+
+TEST(FrameLoop, ScreenChangesAndFadesShowAtOnceAndAnimationsStepPerFrameShown) {
+  LoopClient c(10);  // a slow display: every present off its schedule is a forced one
+  std::vector<std::pair<int64_t, int>> shown;
+  c.display.onPresent = [&](const Image&) {
+    shown.emplace_back(c.clock.Now(), c.client.frame.gameState.load());
+  };
+  c.input.MoveMouse(300, 60);  // over the banner
+  c.Passes(250);               // shown at 0, 100 and 200 ms
+  EXPECT_EQ(c.display.presented, 3);
+  EXPECT_EQ(c.client.frame.bannerGlow, 60) << "the glow steps once per frame shown";
+
+  c.client.round.players[0].active = c.client.round.players[1].active = 1;
+  c.input.SetKey(scan::kSpace, true);
+  c.Passes(1);  // the fade's twelve frames, the new screen's last
+  EXPECT_EQ(c.display.presented, 15);
+  EXPECT_EQ(shown.back().second, kStateStart);
+  c.input.SetKey(scan::kSpace, false);
+  while (c.client.frame.gameState == kStateStart) c.Passes(1);
+  EXPECT_EQ(shown.back(), std::pair(c.clock.Now() - 1, int{kStateGame})) << "start to game shows at once";
+
+  c.client.frame.gameState = kStateNetFail;  // written by the connection task
+  c.Passes(1);
+  EXPECT_EQ(shown.back(), std::pair(c.clock.Now() - 1, int{kStateNetFail}));
+}
+
+TEST(FrameLoop, ConfusionFlickerShowsEveryStepAt60Hz) {
+  LoopClient c(60);
+  c.StartRound();
+  const PlayerRecord& head = c.client.round.players[0];
+  std::vector<bool> flash;  // per frame shown: the head drawn inverted
+  c.display.onPresent = [&](const Image& frame) {
+    Colour pixel = frame.Pixel(head.x, head.y + 25);
+    if (c.clock.Now() > c.client.round.confusionStart)
+      flash.push_back(pixel != c.client.round.playerColours[0]);
+  };
+  c.client.round.confusionStart = c.clock.Now();
+  c.client.round.confusionEnd = c.clock.Now() + 3000;
+  c.Passes(200);
+  // Flash, gap, flash, ... in 25 ms steps: no step falls between two frames.
+  int runs = 0;
+  for (size_t i = 0; i < flash.size(); ++i) runs += i == 0 || flash[i] != flash[i - 1];
+  EXPECT_EQ(runs, 8);
+  EXPECT_TRUE(flash.front());
+}
+
+}  // namespace
+}  // namespace kb

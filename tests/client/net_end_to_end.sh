@@ -1,0 +1,45 @@
+#!/bin/sh
+# The real client, headless, against the real server on loopback, driven by its
+# start-up script: a refused connection, a connection by host name,
+# administrator commands answered on the console, and "exit" in a network
+# game leaving the server at once.
+set -u
+client="$1" server="$2"
+work=$(mktemp -d)
+cd "$work" || exit 1
+mkdir home
+spid=
+cleanup() { [ -n "$spid" ] && kill "$spid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "$1"; for f in server.out client.out out.txt; do [ -f $f ] && { echo "== $f"; cat $f; }; done; exit 1; }
+
+"$server" --headless --name "Test Server" --port 0 --admin-password geheim >server.out 2>&1 &
+spid=$!
+i=0
+while [ $i -lt 100 ] && ! grep -q 'Spieler: 0' server.out; do sleep 0.1; i=$((i + 1)); done
+port=$(sed -nE 's/^Name: Test Server Port: ([0-9]+) Spieler: 0$/\1/p' server.out | head -1)
+[ -n "$port" ] || fail "server did not start"
+
+# Port 1: nothing listens there on a test machine, so the attempt is refused.
+printf '%s\r\n' 'console on' 'connect 127.0.0.1 1' 'delay 500' "connect localhost $port" 'delay 1000' \
+  'if mode 16 echo im Spiel' 'admin LOGIN falsch' 'admin LOGIN geheim' 'admin ECHO hallo welt' \
+  'delay 1000' 'dump out.txt' 'exit' >autoexec.kbs
+HOME="$work/home" SDL_VIDEODRIVER=dummy timeout 30 "$client" >client.out 2>&1 </dev/null ||
+  fail "client exit code $?"
+printf '%s\r\n' 'Willkommen zu Kringelbahn 1.2.4!' 'Starte "autoexec.kbs"...' \
+  'Konnte nicht mit Server 127.0.0.1 auf port 1 verbinden.' \
+  "Erfolgreich mit Server localhost auf port $port verbunden." '[autoexec.kbs] im Spiel' \
+  '[SERVER] Das angegebene Passwort ist falsch.' '[SERVER] Du hast dich erfolgreich eingeloggt.' \
+  '[SERVER] hallo welt' >expected.txt
+cmp -s expected.txt out.txt || { diff expected.txt out.txt; fail "unexpected console"; }
+
+# The record went with the client: the server counts 1, then 0 again.
+i=0
+while [ $i -lt 30 ] && [ "$(tail -n 1 server.out)" != "Name: Test Server Port: $port Spieler: 0" ]; do
+  sleep 0.1
+  i=$((i + 1))
+done
+[ "$(grep -c 'Spieler: 1' server.out)" = 1 ] || fail "the client never joined"
+[ "$(tail -n 1 server.out)" = "Name: Test Server Port: $port Spieler: 0" ] || fail "record kept"
+[ -s home/Kringelbahn.ini ] || fail "settings not written"
+echo ok

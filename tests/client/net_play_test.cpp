@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "client/console/command_registry.h"
+#include "client/console/console.h"
+#include "client/ui/frame_loop.h"
+#include "tests/client/net_fixture.h"
+
+namespace kb {
+namespace {
+
+struct Playing : NetClient {
+  explicit Playing(int mode = 10) {
+    Join(), LockedFrame();
+    Arrive("MODE", {mode});
+    peer->flushed.clear();
+  }
+  void Key(int scanCode, bool down) { input.SetKey(scanCode, down); }
+  void Type(int virtualKey, int ch) {
+    input.MapChar(virtualKey, ch);
+    input.SetVirtualKey(virtualKey, true);
+    LockedFrame();
+    input.SetVirtualKey(virtualKey, false);
+  }
+};
+
+TEST(NetSend, PingMoreThan100msApart) {
+  Playing c;
+  c.LockedFrame(350);  // 1 ms per frame
+  EXPECT_EQ(std::count(c.peer->flushed.begin(), c.peer->flushed.end(), kMessageTerminator), 3);
+}
+
+TEST(NetSend, OneAnglePerSteeringStepInARunningRoundOnly) {
+  struct Case {
+    const char* what;
+    int mode;
+    std::vector<int> keys;
+    int frameMs, frames;
+    Strings said;
+  } cases[] = {
+      {"5 ms frames: every third", 8, {scan::kLeftShift}, 5, 9, {"ANGLE DOWN", "ANGLE DOWN", "ANGLE DOWN"}},
+      {"slow frames: every frame", 8, {scan::kLeft}, 20, 2, {"ANGLE DOWN", "ANGLE DOWN"}},
+      {"two slots' left keys: one", 8, {scan::kLeftShift, scan::kLeft}, 20, 1, {"ANGLE DOWN"}},
+      {"left and right: both", 8, {scan::kLeftShift, scan::kDown}, 20, 1, {"ANGLE DOWN", "ANGLE UP"}},
+      {"an inactive slot steers too", 8, {scan::kComma}, 20, 1, {"ANGLE UP"}},
+      {"countdown: none", 7, {scan::kLeftShift}, 20, 2, {}},
+  };
+  for (const Case& k : cases) {
+    Playing c(k.mode);
+    c.clock.Advance(k.frameMs);
+    for (int key : k.keys) c.Key(key, true);
+    for (int i = 0; i < k.frames; ++i, c.clock.Advance(k.frameMs - 1)) c.LockedFrame();
+    EXPECT_EQ(c.peer->Said(), k.said) << k.what;
+  }
+  // Slot 6's right mouse button; nothing while the chat line is open.
+  Playing c(8);
+  c.input.SetVirtualKey(vk::kRightButton, true);
+  c.clock.Advance(20);
+  c.LockedFrame();
+  c.client.net.chatOpen = 1;
+  c.clock.Advance(20);
+  c.LockedFrame();
+  EXPECT_EQ(c.peer->Said(), Strings{"ANGLE UP"});
+}
+
+TEST(NetSend, SpaceCtrlCAndEscapeOnTheirEdges) {
+  Playing c;
+  for (int key : {scan::kSpace, scan::kLeftCtrl, scan::kC}) c.Key(key, true);
+  c.LockedFrame(3);
+  c.Tap(scan::kEscape);
+  EXPECT_EQ(c.peer->Said(), (Strings{"GO", "COLOR", "LEAVE"}));
+  EXPECT_EQ(c.peer->drains, 1);
+  EXPECT_TRUE(c.peer->destroyed);
+  EXPECT_EQ(c.State(), kStateNetChoose);
+}
+
+TEST(NetPassword, SentWhileEnterIsHeldAndTheAnswerIsSeen) {
+  Playing c(19);
+  c.Type('A', 'a');
+  c.Type(13, '\r');  // Enter and Backspace are no characters here
+  EXPECT_EQ(c.client.net.passwordText, "a");
+  c.Key(scan::kEnter, true);
+  c.LockedFrame(2);
+  EXPECT_EQ(c.peer->Said(), (Strings{"PASS a", "PASS a"}));
+  c.Arrive("MODE", {20});
+  c.LockedFrame();
+  EXPECT_EQ(c.client.net.passwordText, "");
+  EXPECT_EQ(c.peer->Said().size(), 2u);
+  EXPECT_EQ(c.State(), kStateNet) << "the Enter that sent it does not also leave";
+  c.Key(scan::kEnter, false);
+  c.LockedFrame();
+  c.Tap(scan::kEnter);
+  EXPECT_EQ(c.State(), kStateNetChoose);
+  EXPECT_TRUE(c.peer->destroyed);
+}
+
+TEST(NetChat, EnterOpensTypesSendsAndCloses) {
+  Playing c(7);
+  c.client.net.ownColour = 0x00FF00;
+  c.input.SetVirtualKey('H', true);  // pressed and released before the chat opens
+  c.input.SetVirtualKey('H', false);
+  c.Tap(scan::kEnter);
+  c.Type('H', 'H');
+  c.Type('I', 'i');
+  c.Tap(scan::kEnter);
+  c.Tap(scan::kEnter);  // an empty line closes without sending
+  c.Tap(scan::kEnter);
+  EXPECT_EQ(c.peer->Said(), Strings{"CHAT Hi"});
+  EXPECT_EQ(c.client.net.chatHistory[0].text, "Hi");
+  EXPECT_EQ(c.client.net.chatHistory[0].colour, 0x00FF00u);
+  EXPECT_EQ(c.client.net.chatOpen, 0);
+  // With the console open, Enter opens the chat but typing goes to the console.
+  c.client.console.enabled = c.client.console.isOpen = 1;
+  c.Tap(scan::kEnter);
+  c.Type('X', 'x');
+  EXPECT_EQ(c.client.net.chatOpen, 1);
+  EXPECT_EQ(c.client.net.chatText + "|" + c.client.console.input, "|x");
+}
+
+TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
+  NetClient c;
+  c.refuse = true;
+  c.Join();
+  EXPECT_EQ(c.State(), kStateNetFail);
+  ConsoleLine line = c.client.console.lines.Snapshot().at(0);
+  EXPECT_EQ(line.text, "Konnte nicht mit Server 10.0.0.1 auf port 666 verbinden.");
+  EXPECT_EQ(line.colour, kConsoleRed);
+  c.refuse = false;
+  c.client.frame.gameState = kStateNetChoose;  // Escape during net_connect: still enters net
+  c.Join();
+  EXPECT_EQ(c.State(), kStateNet);
+  auto first = c.peer;
+  c.Join("10.0.0.2");
+  EXPECT_TRUE(first->destroyed);
+  EXPECT_EQ(first->Said(), (Strings{"JOIN", "LEAVE"}));
+  // An older attempt that ends late changes nothing.
+  auto current = c.peer;
+  RunConnectTask(c.client, "10.0.0.3", 1, c.client.net.attempt - 1);
+  EXPECT_FALSE(current->destroyed);
+  EXPECT_EQ(c.opened, (Strings{"10.0.0.1:666", "10.0.0.1:666", "10.0.0.2:666", "10.0.0.3:1"}));
+}
+
+TEST(ConnectTask, ConsoleConnectAdminExitAndCloseRequest) {
+  for (bool viaExit : {true, false}) {
+    NetClient c;
+    RegisterCommands(c.client);
+    DispatchCommand(c.client, "connect localhost 4000", 0, "");
+    c.client.net.tasks.JoinAll(false);
+    DispatchCommand(c.client, "admin ECHO \"a b\"", 0, "");
+    if (viaExit)
+      DispatchCommand(c.client, "exit", 0, "");
+    else
+      c.display.closeRequested = true;
+    RunFrameLoop(c.client);
+    EXPECT_EQ(c.opened, Strings{"localhost:4000"});
+    EXPECT_EQ(c.peer->Said(), (Strings{"JOIN", "ADMIN ECHO \"a b\"", "LEAVE"}));
+    EXPECT_TRUE(c.peer->destroyed);
+  }
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "tests/client/net_fixture.h"
+
+namespace kb {
+namespace {
+
+struct Joined : NetClient {
+  Joined() { Join(), LockedFrame(); }
+};
+
+TEST(NetReceive, EveryKeywordActsOnItsFields) {
+  Joined c;
+  NetState& net = c.client.net;
+  EXPECT_EQ(c.peer->Said(), Strings{"JOIN"});
+  EXPECT_EQ(c.client.console.lines.Snapshot().at(0).colour, kConsoleGreen);
+  net.passwordText = net.passwordMask = "**";
+  c.Arrive("SERVER", {"Mein%20Server%20%2020"});
+  c.Arrive("COLOR", {65280});
+  c.Arrive("MODE", {7});
+  c.Arrive("CHAT", {"hallo", 255});
+  c.Arrive("TIME", {-12});
+  c.Arrive("WINNER", {16711680});
+  c.Arrive("PAUSE", {1});
+  c.Arrive("ADMIN", {"Spiel pausiert.", 255});
+  c.Arrive("mode", {9});  // keywords are case-sensitive; unknown ones are ignored
+  EXPECT_EQ(c.client.serverLabel, "Mein Server  20");
+  EXPECT_EQ(net.ownColour, 65280u);
+  EXPECT_EQ(c.Mode(), 7);
+  EXPECT_EQ(net.passwordText + net.passwordMask, "");
+  EXPECT_EQ(net.chatHistory[0].text + std::to_string(net.chatHistory[0].colour), "hallo255");
+  EXPECT_EQ(net.countdownMs, -12);
+  EXPECT_EQ(c.client.round.winnerColour, 16711680u);
+  EXPECT_EQ(net.serverPaused, 1);
+  ConsoleLine admin = c.client.console.lines.Snapshot().back();
+  EXPECT_EQ(admin.text, "[SERVER] Spiel pausiert.");
+  EXPECT_EQ(admin.colour, kConsoleRed);
+  // Missing or non-numeric fields read as 0.
+  c.Arrive("COLOR");
+  c.Arrive("TIME", {"abc"});
+  EXPECT_EQ(net.ownColour + net.countdownMs, 0u);
+}
+
+TEST(NetReceive, ScoresRebuildTheListInOrder) {
+  Joined c;
+  std::pair<std::string, std::vector<int>> cases[] = {
+      {"3\x05"
+       "255\x05"
+       "1\x03"
+       "0\x05"
+       "65280\x05"
+       "0",
+       {3, 255, 1, 0, 65280, 0}},
+      {"", {0, 0, 0}},  // an empty list still shows one entry
+      {"7\x03", {7, 0, 0, 0, 0, 0}},
+  };
+  for (auto& [field, values] : cases) {
+    c.Arrive("SCORES", {field});
+    std::vector<int> got;
+    for (const ScoreEntry& e : c.client.round.scoreList)
+      got.insert(got.end(), {e.score, int(e.colour), e.wins});
+    EXPECT_EQ(got, values) << field;
+  }
+}
+
+TEST(NetReceive, MessagesInOrderAcrossReceives) {
+  Joined c;
+  c.client.round.trailImage.Clear(0x123456);
+  // CLEAR, a LINE, and half a POINT whose rest comes with the next receive.
+  std::string point = BuildMessage("POINT", {300, 200, 65280});
+  c.peer->chunks = {
+      BuildMessage("CLEAR") + BuildMessage("LINE", {100, 100, 110, 100, 255}) + point.substr(0, 8),
+      point.substr(8) + BuildMessage("LINE", {295, 202, 306, 202, 16711680})};
+  c.LockedFrame();
+  EXPECT_EQ(c.Trail(0, 0), 0u);
+  EXPECT_EQ(c.Trail(105, 103), 255u);
+  EXPECT_EQ(c.Trail(105, 104), 0u);
+  EXPECT_EQ(c.Trail(300, 198), 65280u);
+  EXPECT_EQ(c.Trail(300, 200), 16711680u) << "the later line covers the point";
+  // A message holding a zero byte goes whole; its neighbours stay.
+  c.peer->chunks = {BuildMessage("TIME", {1}) + "MODE\x02" + std::string(1, '\0') + "9\x04" +
+                    BuildMessage("TIME", {2})};
+  c.LockedFrame();
+  EXPECT_EQ(c.Mode(), 10);
+  EXPECT_EQ(c.client.net.countdownMs, 2);
+}
+
+TEST(NetReceive, HostileValuesCostLittle) {
+  Joined c;
+  c.Arrive("LINE", {-2000000000, 5, 2000000000, 5, 255});  // minutes of discs if drawn
+  c.Arrive("CHAT", {std::string(60000, 'x'), -1});
+  c.Arrive("LINE", {-20, 300, 20, 300, 255});
+  EXPECT_EQ(c.Trail(400, 5), 0u);
+  EXPECT_EQ(c.Trail(10, 300), 255u) << "a segment from just off the field is drawn";
+  EXPECT_LE(c.client.net.chatHistory[0].text.size(), 256u);
+  EXPECT_EQ(c.client.net.chatHistory[0].colour, 0xFFFFFFu);
+}
+
+TEST(NetReceive, TheVisitEnds) {
+  struct Case {
+    const char* what;
+    std::function<void(Joined&)> act;
+    int state;
+  } cases[] = {
+      {"closed", [](Joined& c) { c.peer->closed = true; }, kStateConnectionLost},
+      {"endless message", [](Joined& c) { c.peer->chunks.assign(9, std::string(8192, 'A')); },
+       kStateConnectionLost},
+      {"dropped for silence", [](Joined& c) { c.peer->chunks = {BuildMessage("MODE", {22})}; },
+       kStateConnectionLost},
+      {"stopped reading", [](Joined& c) { c.peer->failFlush = true; }, kStateConnectionLost},
+      // The shutdown notice stays after the server closes.
+      {"shut down", [](Joined& c) { c.peer->chunks = {BuildMessage("MODE", {21})}, c.peer->closed = true; },
+       kStateNet},
+  };
+  for (const Case& k : cases) {
+    Joined c;
+    k.act(c);
+    c.LockedFrame(2);
+    EXPECT_EQ(c.State(), k.state) << k.what;
+    EXPECT_TRUE(c.peer->destroyed) << k.what;
+  }
+}
+
+TEST(NetReceive, ThirtySecondsOfSilenceEndTheVisit) {
+  Joined c;
+  int64_t last = c.client.net.lastReceive;
+  c.clock.Set(last + 29990);
+  c.Arrive("WHATEVER");  // any data counts as life
+  c.clock.Set(last + 29990 + 30000);
+  c.LockedFrame();
+  EXPECT_EQ(c.State(), kStateNet) << "exactly 30 s is not yet silence";
+  c.clock.Advance(1);
+  c.LockedFrame();
+  EXPECT_EQ(c.State(), kStateConnectionLost);
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <regex>
+#include <thread>
+
+#include "client/core/lan_search.h"
+#include "common/platform/core/poller.h"
+#include "common/platform/core/socket.h"
+#include "tests/server/wire_client.h"
+
+namespace kb {
+namespace {
+
+// test_environment.cpp sets the broadcast address before main; the server
+// started here inherits it, so its answers stay on this machine.
+const char* serverBinary = nullptr;
+
+// The real server, headless on a free port; its first status line names the port.
+class ServerProcess {
+ public:
+  explicit ServerProcess(std::vector<std::string> args) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    if ((pid_ = fork()) == 0) {
+      dup2(out[1], STDOUT_FILENO);
+      std::vector<char*> argv{const_cast<char*>(serverBinary)};
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(serverBinary, argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    output_ = out[0];
+    std::smatch match;
+    std::string status = ReadLine();
+    if (std::regex_search(status, match, std::regex("Port: (\\d+) "))) port_ = std::stoi(match[1]);
+  }
+  ~ServerProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      for (int i = 0; i < 200 && waitpid(pid_, nullptr, WNOHANG) != pid_; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, WNOHANG);
+    }
+    close(output_);
+  }
+  int Port() const { return port_; }
+  std::string ReadLine() {
+    std::string line;
+    Poller poller;
+    poller.Add(output_, true, false);
+    for (char c; poller.Wait(10000) > 0 && read(output_, &c, 1) == 1 && c != '\n';) line.push_back(c);
+    return line;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int output_ = -1;
+  int port_ = 0;
+};
+
+// The entries of one full search on the real ports.
+std::vector<ServerListEntry> SearchOnce() {
+  ServerList list;
+  SystemClock clock;
+  LanSearch(
+      list, list.Begin(), clock, [] { return true; }, {}, 2000);
+  return list.Entries();
+}
+
+const ServerListEntry* Find(const std::vector<ServerListEntry>& entries, int port) {
+  for (const ServerListEntry& e : entries)
+    if (e.port == port) return &e;
+  return nullptr;
+}
+
+// The servers' request port must be free for them, or held by sockets that
+// share it. Other test programs on this machine hold it for a while; one that
+// holds it alone for half a minute leaves nothing to test.
+bool RequestPortUsable() {
+  for (int i = 0; i < 300; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
+    UdpSocket probe;
+    if (probe.Open(kDiscoveryRequestPort)) return true;
+  }
+  return false;
+}
+
+TEST(LanSearchProcess, FindsAVisibleServerWithItsPortPlayersAndPassword) {
+  InitNetwork();
+  if (!RequestPortUsable()) GTEST_SKIP() << "UDP 667 is held by another program";
+  ServerProcess server(
+      {"--headless", "--visible", "--name", "Sichtbar Eins", "--password", "pw", "--port", "0"});
+  ASSERT_GT(server.Port(), 0);
+  auto entries = SearchOnce();
+  const ServerListEntry* found = Find(entries, server.Port());
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->name, "Sichtbar Eins");
+  EXPECT_EQ(found->address, "127.0.0.1");
+  EXPECT_EQ(found->players, 0);
+  EXPECT_EQ(found->hasPassword, 1);
+  // A client that has not given the password yet counts as well.
+  testing::WireClient joined;
+  ASSERT_TRUE(joined.Connect(server.Port()) && joined.Send("JOIN"));
+  ASSERT_TRUE(
+      joined.WaitFor([](const std::string& m) { return m.starts_with("MODE") && m.ends_with("19"); }));
+  entries = SearchOnce();
+  found = Find(entries, server.Port());
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->players, 1);
+  EXPECT_EQ(std::count_if(entries.begin(), entries.end(), [&](auto& e) { return e.port == server.Port(); }),
+            1);
+}
+
+TEST(LanSearchProcess, TwoServersOnOneMachineAreBothListed) {
+  InitNetwork();
+  if (!RequestPortUsable()) GTEST_SKIP() << "UDP 667 is held by another program";
+  ServerProcess first({"--headless", "--visible", "--name", "Eins", "--port", "0"});
+  ServerProcess second({"--headless", "--visible", "--name", "Zwei", "--port", "0"});
+  ASSERT_GT(first.Port(), 0);
+  ASSERT_GT(second.Port(), 0);
+  auto entries = SearchOnce();
+  const ServerListEntry* a = Find(entries, first.Port());
+  const ServerListEntry* b = Find(entries, second.Port());
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(a->name, "Eins");
+  EXPECT_EQ(b->name, "Zwei");
+  EXPECT_EQ(a->address, b->address);
+}
+
+TEST(LanSearchProcess, AHiddenServerIsNotFound) {
+  InitNetwork();
+  if (!RequestPortUsable()) GTEST_SKIP() << "UDP 667 is held by another program";
+  ServerProcess server({"--headless", "--name", "Versteckt", "--port", "0"});
+  ASSERT_GT(server.Port(), 0);
+  EXPECT_EQ(Find(SearchOnce(), server.Port()), nullptr);
+}
+
+}  // namespace
+}  // namespace kb
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc > 1) kb::serverBinary = argv[1];
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,341 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "client/core/internet_list_fetch.h"
+#include "client/core/lan_search.h"
+#include "client/core/server_list_hooks.h"
+#include "client/core/server_list_state.h"
+#include "tests/client/spine_harness.h"
+
+namespace kb {
+namespace {
+
+using namespace std::literals;
+
+ServerListEntry Entry(std::string name, std::string address, int port, int players = 0, int password = 0) {
+  return {std::move(name), std::move(address), port, players, password};
+}
+
+TEST(ServerList, CountsFromMinusOneAndDropsTheSameEndpointOnly) {
+  ServerList list;
+  EXPECT_EQ(list.Count(), 0);
+  uint64_t token = list.Begin();
+  EXPECT_EQ(list.Count(), -1);
+  using R = ServerList::AddResult;
+  EXPECT_EQ(list.Add(token, Entry("a", "10.0.0.1", 666, 1), true), R::kAdded);
+  EXPECT_EQ(list.Count(), 1);
+  // Same machine, other port: a second server. Same address and port: the
+  // same server answering again, listed once with its first answer.
+  EXPECT_EQ(list.Add(token, Entry("b", "10.0.0.1", 667), true), R::kAdded);
+  EXPECT_EQ(list.Add(token, Entry("a again", "10.0.0.1", 666, 9), true), R::kDuplicate);
+  EXPECT_EQ(list.Add(token, Entry("c", "10.0.0.2", 666), true), R::kAdded);
+  // The web list keeps what the host sends.
+  EXPECT_EQ(list.Add(token, Entry("c", "10.0.0.2", 666), false), R::kAdded);
+  list.Finish(token);
+  ASSERT_EQ(list.Count(), 4);
+  auto entries = list.Entries();
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[0].name, "a");
+  EXPECT_EQ(entries[0].players, 1);
+  EXPECT_EQ(entries[1].port, 667);
+}
+
+TEST(ServerList, NeverHoldsMoreThanFiftyTwoAndCutsLongNames) {
+  ServerList list;
+  uint64_t token = list.Begin();
+  for (int i = 0; i < kServerListSize; ++i)
+    ASSERT_EQ(list.Add(token, Entry(std::string(300, 'n'), "10.0.0.1", 1000 + i), true),
+              ServerList::AddResult::kAdded);
+  EXPECT_EQ(list.Add(token, Entry("53rd", "10.0.0.9", 1), true), ServerList::AddResult::kFull);
+  EXPECT_EQ(list.Count(), kServerListSize);
+  EXPECT_EQ(list.Entries().back().port, 1000 + kServerListSize - 1);
+  EXPECT_EQ(list.Entries()[0].name.size(), kServerNameLimit);
+}
+
+TEST(ServerList, ANewSearchTakesTheTableFromTheOldOne) {
+  ServerList list;
+  uint64_t old = list.Begin();
+  list.Add(old, Entry("old", "10.0.0.1", 1), true);
+  list.Finish(old);
+  uint64_t fresh = list.Begin();
+  EXPECT_EQ(list.Count(), -1);
+  EXPECT_FALSE(list.Current(old));
+  EXPECT_EQ(list.Add(old, Entry("late", "10.0.0.2", 2), true), ServerList::AddResult::kStale);
+  list.Finish(old);  // the old search ending must not end the new one
+  EXPECT_EQ(list.Count(), -1);
+  EXPECT_TRUE(list.Entries().empty());
+  // The new search writes from index 0; an address found by the old search is new again.
+  EXPECT_EQ(list.Add(fresh, Entry("old", "10.0.0.1", 1), true), ServerList::AddResult::kAdded);
+  list.Finish(fresh);
+  EXPECT_EQ(list.Count(), 1);
+  // A search without result ends at 0.
+  uint64_t empty = list.Begin();
+  list.Finish(empty);
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(ServerList, AReaderSeesOnlyCompleteEntries) {
+  ServerList list;
+  uint64_t token = list.Begin();
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (int i = 0; i < kServerListSize; ++i)
+      list.Add(token, Entry("Server " + std::to_string(1000 + i), "10.0.0.1", 1000 + i), true);
+    done = true;
+  });
+  for (int round = 0; round < 100000 && !done; ++round) {
+    int count = list.Count();
+    auto entries = list.Entries();
+    ASSERT_GE(static_cast<int>(entries.size()), count);
+    for (const ServerListEntry& e : entries) ASSERT_EQ(e.name, "Server " + std::to_string(e.port));
+  }
+  writer.join();
+  EXPECT_EQ(list.Count(), kServerListSize);
+}
+
+TEST(ServerList, LanAnswersParse) {
+  struct Case {
+    std::string datagram;
+    bool valid;
+    std::string name = {};
+    int port = 0, players = 0, password = 0;
+  } cases[] = {
+      {"KRINGELBAHN SERVER\x02Mein%20Server\x02"
+       "666\x02"
+       "3\x02"
+       "1",
+       true, "Mein Server", 666, 3, 1},
+      {"KRINGELBAHN SERVER\x02X\x02"
+       "667\x02"
+       "0\x02"
+       "0\0\x02junk"s,
+       true, "X", 667, 0, 0},
+      // Missing fields count as 0.
+      {"KRINGELBAHN SERVER\x02Y\x02"
+       "1234",
+       true, "Y", 1234, 0, 0},
+      {"KRINGELBAHN CLIENT", false},
+      {"KRINGELBAHN SERVERX\x02Y\x02"
+       "666",
+       false},
+      {"kringelbahn server\x02Y\x02"
+       "666",
+       false},
+      {"\0KRINGELBAHN SERVER\x02Y\x02"
+       "666"s,
+       false},
+      {"", false},
+      // No port to connect to.
+      {"KRINGELBAHN SERVER", false},
+      {"KRINGELBAHN SERVER\x02Y\x02"
+       "0",
+       false},
+      {"KRINGELBAHN SERVER\x02Y\x02"
+       "70000",
+       false},
+  };
+  for (const Case& c : cases) {
+    auto entry = ParseLanAnswer(c.datagram, "192.168.1.5");
+    ASSERT_EQ(entry.has_value(), c.valid) << c.datagram;
+    if (!entry) continue;
+    EXPECT_EQ(entry->name, c.name);
+    EXPECT_EQ(entry->address, "192.168.1.5");
+    EXPECT_EQ(entry->port, c.port);
+    EXPECT_EQ(entry->players, c.players);
+    EXPECT_EQ(entry->hasPassword, c.password);
+  }
+}
+
+TEST(ServerList, ListPayloadFieldsAreTakenAsSent) {
+  auto entries = ParseListPayload(
+      "1.2.3.4\x02"
+      "666\x02Mein%20Server\x02"
+      "1\x03"
+      "5.6.7.8\x02"
+      "x");
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].address, "1.2.3.4");
+  EXPECT_EQ(entries[0].port, 666);
+  EXPECT_EQ(entries[0].name, "Mein%20Server");
+  EXPECT_EQ(entries[0].hasPassword, 1);
+  // Missing and broken fields are empty or 0.
+  EXPECT_EQ(entries[1].port, 0);
+  EXPECT_EQ(entries[1].name, "");
+  // "ERROR" only means an error alone.
+  EXPECT_EQ(ParseListPayload("ERROR\x03x").size(), 2u);
+}
+
+TEST(ServerList, SelectionWrapsAndClicksPickRows) {
+  struct Case {
+    int selected, count;
+    bool up, down;
+    int clickY, want;
+  } cases[] = {
+      {0, 3, true, false, -1, 2},    // Up on the first: the last
+      {2, 3, false, true, -1, 0},    // Down on the last: the first
+      {1, 3, true, true, -1, 1},     // both in one frame cancel
+      {5, 3, false, false, -1, 0},   // the list got shorter
+      {0, -1, false, true, -1, 0},   // searching: forced to 0
+      {2, 0, false, false, -1, 0},   // empty
+      {0, 3, false, false, 120, 0},  // the frame's top border: row 0
+      {2, 3, false, false, 121, 0}, {0, 3, false, false, 141, 0},  {0, 3, false, false, 142, 1},
+      {0, 3, false, false, 181, 2}, {1, 3, false, false, 182, 1},  // below the last row: unchanged
+      {1, 3, false, false, 510, 1}, {1, -1, false, false, 125, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(SelectServer(c.selected, c.count, c.up, c.down, c.clickY), c.want)
+        << c.selected << " " << c.count << " " << c.up << c.down << " " << c.clickY;
+}
+
+// A list screen with entries put straight into the table.
+struct ListScreen : SpineClient {
+  explicit ListScreen(int state, int entries) {
+    client.frame.gameState = state;
+    ServerList& list = client.serverList.tasks.List();
+    token = list.Begin();
+    for (int i = 0; i < entries; ++i)
+      list.Add(token, Entry(std::string("S").append(std::to_string(i)), "127.0.0.1", 40000 + i, i, i % 2),
+               true);
+    if (entries >= 0) list.Finish(token);
+  }
+  uint64_t token;
+};
+
+TEST(ServerListScreens, EnterAndTheButtonsTakeTheSelectedServer) {
+  struct Case {
+    int state, entries, key, clickX, clickY;
+    bool connects;
+  } cases[] = {
+      {kStateNetLan, 3, scan::kEnter, 0, 0, true},  {kStateNetWeb, 3, scan::kEnter, 0, 0, true},
+      {kStateNetLan, 3, 0, 235, 530, true},   // "Verbinden" at (225, 520)
+      {kStateNetWeb, 3, 0, 325, 530, true},   // "Verbinden" at (315, 520)
+      {kStateNetWeb, 3, 0, 235, 530, false},  // the LAN screen's place
+      {kStateNetLan, 0, scan::kEnter, 0, 0, false}, {kStateNetLan, -1, scan::kEnter, 0, 0, false},
+      {kStateNetWeb, 0, 0, 325, 530, false},
+  };
+  for (const Case& c : cases) {
+    ListScreen s(c.state, c.entries);
+    s.Tap(scan::kDown);
+    if (c.key)
+      s.Tap(c.key);
+    else
+      s.Click(c.clickX, c.clickY);
+    if (c.connects) {
+      EXPECT_EQ(s.client.serverAddress, "127.0.0.1") << c.state << " " << c.key;
+      EXPECT_EQ(s.client.serverPort, 40001);
+      EXPECT_EQ(s.client.serverLabel, "S1");
+    } else {
+      EXPECT_EQ(s.client.serverLabel, "") << c.state << " " << c.entries << " " << c.clickX;
+    }
+  }
+}
+
+TEST(ServerListScreens, KeysLeadWhereTheySay) {
+  struct Case {
+    int state, key, x, y, to;
+  } cases[] = {
+      {kStateNetLan, scan::kF1, 0, 0, kStateNetLanManual},
+      {kStateNetLan, 0, 415, 530, kStateNetLanManual},  // "Manuell"
+      {kStateNetWeb, scan::kF1, 0, 0, kStateNetWeb},
+      {kStateNetLan, scan::kEscape, 0, 0, kStateNetChoose},
+      {kStateNetWeb, scan::kEscape, 0, 0, kStateNetChoose},
+  };
+  for (const Case& c : cases) {
+    ListScreen s(c.state, 2);
+    if (c.key)
+      s.Tap(c.key);
+    else
+      s.Click(c.x, c.y);
+    EXPECT_EQ(s.State(), c.to) << c.state << " " << c.key << " " << c.x;
+  }
+}
+
+TEST(ServerListScreens, ClicksAndArrowsMoveTheSelection) {
+  ListScreen s(kStateNetLan, 4);
+  int& selected = s.client.serverList.selectedServer;
+  s.Click(300, 185);  // row 3
+  EXPECT_EQ(selected, 3);
+  s.Tap(scan::kDown);
+  EXPECT_EQ(selected, 0);
+  s.Tap(scan::kUp);
+  EXPECT_EQ(selected, 3);
+  // Held, Down moves once.
+  s.input.SetKey(scan::kUp, true);
+  s.Frames(5);
+  EXPECT_EQ(selected, 2);
+  s.input.SetKey(scan::kUp, false);
+  s.Click(300, 300);  // below the rows
+  EXPECT_EQ(selected, 2);
+  s.Click(150, 130);  // beside the frame
+  EXPECT_EQ(selected, 2);
+}
+
+TEST(ServerListScreens, F5SearchesAgainOnlyWhenNoSearchRuns) {
+  for (int state : {kStateNetLan, kStateNetWeb}) {
+    ListScreen running(state, -1);
+    running.Tap(scan::kF5);
+    EXPECT_TRUE(running.client.serverList.tasks.List().Current(running.token)) << state;
+
+    ListScreen done(state, 2);
+    // A LAN search with nothing to find, kept off the real ports.
+    done.client.serverList.lanPorts = {1, 1};
+    done.client.serverList.lanSearchMs = 0;
+    done.Tap(scan::kF5);
+    EXPECT_FALSE(done.client.serverList.tasks.List().Current(done.token)) << state;
+    ASSERT_TRUE(done.client.serverList.tasks.WaitIdle(10000));
+    // The Internet list's host is a closed loopback port here.
+    EXPECT_EQ(ServerCount(done.client), 0) << state;
+  }
+}
+
+TEST(ServerListTasks, ALaterSearchWaitsForTheRunningOneAndOnlyTheNewestRuns) {
+  ServerListTasks tasks;
+  std::atomic<bool> release{false}, firstStarted{false}, firstEnded{false}, secondRan{false};
+  std::atomic<int> thirdSawFirstEnded{-1};
+  std::atomic<ServerList::AddResult> firstLateAdd{ServerList::AddResult::kAdded};
+  tasks.Start([&](ServerList& list, uint64_t token, const std::function<bool()>&) {
+    firstStarted = true;
+    for (int i = 0; i < 10000 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    firstLateAdd = list.Add(token, Entry("first", "10.0.0.1", 1), true);
+    firstEnded = true;
+  });
+  for (int i = 0; i < 10000 && !firstStarted; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  tasks.Start([&](ServerList&, uint64_t, const std::function<bool()>&) { secondRan = true; });
+  tasks.Start([&](ServerList& list, uint64_t token, const std::function<bool()>& keepGoing) {
+    thirdSawFirstEnded = firstEnded ? 1 : 0;
+    if (keepGoing()) list.Add(token, Entry("third", "10.0.0.3", 3), true);
+  });
+  EXPECT_EQ(tasks.List().Count(), -1);
+  release = true;
+  ASSERT_TRUE(tasks.WaitIdle(10000));
+  EXPECT_EQ(firstLateAdd, ServerList::AddResult::kStale);
+  EXPECT_FALSE(secondRan);
+  EXPECT_EQ(thirdSawFirstEnded, 1);
+  ASSERT_EQ(tasks.List().Count(), 1);
+  EXPECT_EQ(tasks.List().Entries()[0].name, "third");
+}
+
+TEST(ServerListTasks, TheOwnerEndsWhileASearchHangs) {
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  auto started = std::make_shared<std::atomic<bool>>(false);
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  {
+    ServerListTasks tasks;
+    tasks.Start([release, started, ended](ServerList&, uint64_t, const std::function<bool()>&) {
+      *started = true;
+      for (int i = 0; i < 20000 && !*release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      *ended = true;
+    });
+    for (int i = 0; i < 10000 && !*started; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  // The hanging search was left behind rather than waited for.
+  EXPECT_FALSE(*ended);
+  *release = true;
+  for (int i = 0; i < 5000 && !*ended; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(*ended);
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,108 @@
+#include "client/ui/text_fields.h"
+
+#include <gtest/gtest.h>
+
+#include "client/core/network_hooks.h"
+#include "tests/client/net_fixture.h"
+
+namespace kb {
+namespace {
+
+TEST(TextFields, AddressAndPortValidity) {
+  std::pair<const char*, bool> addresses[] = {
+      {"192.168.0.1", true}, {"10.0.0.1", true},   {"999.999.999.99", true}, {"1.2.3.4", false},
+      {"192.168..1", false}, {"1..2.3.4", false},  {".1.2.34567", false},    {"1.2.34567.", false},
+      {"1.2.3", false},      {"1.2.3.4.5", false},
+  };
+  for (auto [text, valid] : addresses) EXPECT_EQ(ManualAddressValid(text), valid) << text;
+  std::pair<const char*, bool> ports[] = {{"666", true}, {"00080", true}, {"0", false}, {"", false}};
+  for (auto [text, valid] : ports) EXPECT_EQ(ManualPortValid(text), valid) << text;
+}
+
+struct Typing : TestClient {
+  std::string text;
+  void Step(const TextRule& rule, int ms = 1) {
+    clock.Advance(ms);
+    TypeInto(input, client.console, clock.Now(), text, rule);
+  }
+  // The keys down together for one frame, up in the next.
+  void Press(std::initializer_list<int> keys, const TextRule& rule) {
+    for (int k : keys) input.SetVirtualKey(k, true);
+    Step(rule);
+    for (int k : keys) input.SetVirtualKey(k, false);
+    Step(rule);
+  }
+};
+
+TEST(TextFields, AHeldKeyTypesOnceThenEveryFrameAfterTheDelay) {
+  Typing t;
+  t.input.MapChar('7', '7');
+  t.input.SetVirtualKey('7', true);
+  std::vector<size_t> lengths;
+  for (int ms : {0, 100, 150, 1, 1, 1, 1, 1}) {  // 250 ms is not yet more than the delay
+    t.Step(kPortRule, ms);
+    lengths.push_back(t.text.size());
+  }
+  EXPECT_EQ(lengths, (std::vector<size_t>{1, 1, 1, 2, 3, 4, 5, 5}));
+  // Backspace: at once, then after 250 ms every frame.
+  t.input.SetVirtualKey('7', false);
+  t.input.SetKey(scan::kBackspace, true);
+  t.input.Poll();
+  for (int ms : {1, 250, 1}) t.Step(kPortRule, ms);
+  EXPECT_EQ(t.text, "777");
+}
+
+TEST(TextFields, CharacterSetsAndTheLengthLimit) {
+  Typing t;
+  for (auto [key, ch] : {std::pair<int, int>{'A', 'a'}, {'1', '1'}, {190, '.'}, {13, '\r'}, {8, '\b'}})
+    t.input.MapChar(key, ch);
+  t.Press({'A', '1', 190}, kAddressRule);
+  t.Press({'A', '1', 190}, kPortRule);
+  EXPECT_EQ(t.text, "1.1");
+  // The frame that reaches the limit may pass it; the next one adds nothing.
+  t.text = "1234";
+  t.Press({'1', 190}, kPortRule);
+  t.Press({'1'}, kPortRule);
+  EXPECT_EQ(t.text, "12341");
+  DropPendingKeys(t.input);  // a full field does not even query the keys
+  t.text.clear();
+  t.Press({'A', 13, 8}, kPasswordRule);
+  EXPECT_EQ(t.text, "a");
+}
+
+TEST(ManualScreen, FocusValidityConnectAndEscape) {
+  NetClient c;
+  c.client.frame.gameState = kStateNetChoose;
+  c.client.net.manualAddress = "x";
+  c.Tap(scan::kF2);  // entering the LAN list resets the fields
+  EXPECT_EQ(c.client.net.manualAddress + c.client.net.manualPort, "666");
+  c.client.frame.gameState = kStateNetLanManual;
+  c.Tap(scan::kDown);
+  c.input.MapChar('7', '7');
+  c.input.SetVirtualKey('7', true);
+  c.input.SetVirtualKey('7', false);
+  c.LockedFrame();
+  EXPECT_EQ(c.client.net.manualPort, "6667");
+  c.Click(360, 125);
+  EXPECT_EQ(c.client.net.manualField, 0);
+  c.Click(400, 160);
+  c.Tap(scan::kUp);
+  EXPECT_EQ(c.client.net.manualField, 0);
+  c.Tap(scan::kEscape);  // back to the list; the fields keep their text
+  EXPECT_EQ(c.State(), kStateNetLan);
+  c.client.frame.gameState = kStateNetLanManual;
+  c.client.net.manualAddress = "1.2.3.4";
+  c.Tap(scan::kEnter);
+  EXPECT_EQ(c.State(), kStateNetLanManual) << "an invalid address cannot connect";
+  c.client.net.manualAddress = "127.0.0.1";
+  c.client.net.passwordText = "alt";
+  c.input.SetKey(scan::kEnter, true);
+  c.LockedFrame();
+  c.client.net.tasks.JoinAll(false);
+  EXPECT_EQ(c.opened, Strings{"127.0.0.1:6667"});
+  EXPECT_EQ(c.client.serverLabel + c.client.net.passwordText, "LAN Server");
+  EXPECT_EQ(c.State(), kStateNet);
+}
+
+}  // namespace
+}  // namespace kb
