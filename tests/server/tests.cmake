@@ -22,5 +22,5 @@ if(TARGET kringelbahn-server AND ATSPI_FOUND AND X11_FOUND)
   add_dependencies(test_server_window kringelbahn-server)
   add_test(NAME server_window COMMAND test_server_window $<TARGET_FILE:kringelbahn-server>)
   set_tests_properties(server_window PROPERTIES TIMEOUT 180 ENVIRONMENT
-    "${KB_TEST_ENVIRONMENT};TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1 suppressions=${CMAKE_CURRENT_SOURCE_DIR}/server/process/tsan_window.supp")
+    "${KB_TEST_ENVIRONMENT};TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1 suppressions=${CMAKE_CURRENT_SOURCE_DIR}/tsan.supp")
 endif()
