@@ -7,15 +7,10 @@
 
 #include <cmath>
 
-#include "client/core/client.h"
-#include "client/ui/button.h"
+#include "bench/menu_client.h"
 #include "client/ui/chat.h"
 #include "client/ui/draw_frame.h"
-#include "client/ui/load_resources.h"
-#include "client/ui/startup.h"
 #include "common/net/protocol.h"
-#include "tests/support/fake_display.h"
-#include "tests/support/fake_input.h"
 
 namespace kb {
 namespace {
@@ -62,18 +57,9 @@ std::string Tick(int step) {
 }
 
 void BM_NetFrame(benchmark::State& state) {
-  ManualClock clock;
-  Random random(1);
-  FakeInput input;
-  FakeDisplay display;
-  Client client(clock, random, input, display);
-  display.Open(false, 0, 0);
-  LoadFonts(client.resources);
-  LoadPictures(client.resources);
-  LoadSprites(client.resources);
-  InitPlayerTable(client.round);
-  AddMenuButtons(client);
-  BuildButtonSprites(client);
+  MenuClient menu;
+  Client& client = menu.client;
+  ManualClock& clock = menu.clock;
   std::vector<std::string> ticks;
   for (int i = 0; i < 200; ++i) ticks.push_back(Tick(i));
   size_t next = 0;

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "common/platform/core/command_line.h"
 #include "common/platform/core/socket.h"
 #include "listd/http_front.h"
 #include "listd/list_service.h"
@@ -59,14 +60,6 @@ struct Options {
   std::string error;
 };
 
-bool ParseNumber(const std::string& text, long low, long high, long* out) {
-  char* end = nullptr;
-  long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end || value < low || value > high) return false;
-  *out = value;
-  return true;
-}
-
 Options ParseOptions(int argc, char** argv) {
   Options o;
   for (int i = 1; i < argc && o.error.empty(); ++i) {
@@ -80,7 +73,7 @@ Options ParseOptions(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       o.help = true;
     } else if (arg == "--port") {
-      if (ParseNumber(value(), 0, 65535, &number))
+      if (kb::ParseNumber(value(), 0, 65535, &number))
         o.port = static_cast<int>(number);
       else if (o.error.empty())
         o.error = "--port needs a number from 0 to 65535";
@@ -89,7 +82,7 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--db") {
       o.db = value();
     } else if (arg == "--check-interval") {
-      if (ParseNumber(value(), 1, 86400, &number))
+      if (kb::ParseNumber(value(), 1, 86400, &number))
         o.checkInterval = number;
       else if (o.error.empty())
         o.error = "--check-interval needs seconds from 1 to 86400";

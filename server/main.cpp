@@ -9,6 +9,7 @@
 #include "common/net/protocol.h"
 #include "common/net/web_list.h"
 #include "common/platform/core/clock.h"
+#include "common/platform/core/command_line.h"
 #include "common/platform/core/random.h"
 #include "server/latin1_text.h"
 #include "server/server_loop.h"
@@ -103,9 +104,8 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--port") {
       std::string text;
       value(&text);
-      char* end = nullptr;
-      long port = std::strtol(text.c_str(), &end, 10);
-      if (text.empty() || *end || port < 0 || port > 65535) {
+      long port = 0;
+      if (!kb::ParseNumber(text, 0, 65535, &port)) {
         o.error = "--port needs a number from 0 to 65535";
       } else {
         o.port = static_cast<int>(port);
@@ -113,9 +113,8 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--max-clients") {
       std::string text;
       value(&text);
-      char* end = nullptr;
-      long n = std::strtol(text.c_str(), &end, 10);
-      if (text.empty() || *end || n < 1 || n > 100000) {
+      long n = 0;
+      if (!kb::ParseNumber(text, 1, 100000, &n)) {
         o.error = "--max-clients needs a number from 1 to 100000";
       } else {
         o.maxClients = static_cast<int>(n);

@@ -16,14 +16,10 @@ if(TARGET kringelbahn)
 endif()
 # The LAN search against the real server, started headless.
 if(TARGET kringelbahn-server)
-  add_executable(test_lan_search_process ${CMAKE_CURRENT_SOURCE_DIR}/client/process/lan_search_process_test.cpp
-                                         ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp)
-  target_link_libraries(test_lan_search_process PRIVATE kb_client kb_test_support GTest::gtest)
-  add_dependencies(test_lan_search_process kringelbahn-server)
-  add_test(NAME client_lan_search_process
-           COMMAND test_lan_search_process $<TARGET_FILE:kringelbahn-server>)
-  set_tests_properties(client_lan_search_process PROPERTIES
-    TIMEOUT 120 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+  kb_add_process_test(client_lan_search_process test_lan_search_process
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/client/process/lan_search_process_test.cpp
+            ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp
+    LIBS kb_client PROGRAMS kringelbahn-server)
 endif()
 if(TARGET kringelbahn AND TARGET kringelbahn-server)
   add_test(NAME client_net_end_to_end
@@ -32,12 +28,8 @@ if(TARGET kringelbahn AND TARGET kringelbahn-server)
   set_tests_properties(client_net_end_to_end PROPERTIES TIMEOUT 90 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()
 if(TARGET kringelbahn-server)
-  add_executable(test_client_process ${CMAKE_CURRENT_SOURCE_DIR}/client/process/net_server_test.cpp
-                                     ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp)
-  target_link_libraries(test_client_process PRIVATE kb_client kb_test_support GTest::gtest)
-  add_dependencies(test_client_process kringelbahn-server)
-  add_test(NAME client_process_net_with_real_server
-           COMMAND test_client_process $<TARGET_FILE:kringelbahn-server>)
-  set_tests_properties(client_process_net_with_real_server PROPERTIES TIMEOUT 120
-                       ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+  kb_add_process_test(client_process_net_with_real_server test_client_process
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/client/process/net_server_test.cpp
+            ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp
+    LIBS kb_client PROGRAMS kringelbahn-server)
 endif()

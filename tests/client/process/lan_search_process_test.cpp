@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <regex>
+#include <algorithm>
 #include <thread>
 
 #include "client/core/lan_search.h"
-#include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "tests/server/wire_client.h"
+#include "tests/support/child_process.h"
 
 namespace kb {
 namespace {
@@ -19,47 +16,19 @@ namespace {
 const char* serverBinary = nullptr;
 
 // The real server, headless on a free port; its first status line names the port.
-class ServerProcess {
+class ServerProcess : public testing::ChildProcess {
  public:
-  explicit ServerProcess(std::vector<std::string> args) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    if ((pid_ = fork()) == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      std::vector<char*> argv{const_cast<char*>(serverBinary)};
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(serverBinary, argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    output_ = out[0];
-    std::smatch match;
-    std::string status = ReadLine();
-    if (std::regex_search(status, match, std::regex("Port: (\\d+) "))) port_ = std::stoi(match[1]);
-  }
-  ~ServerProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      for (int i = 0; i < 200 && waitpid(pid_, nullptr, WNOHANG) != pid_; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, WNOHANG);
-    }
-    close(output_);
+  explicit ServerProcess(std::vector<std::string> args) : ChildProcess(WithBinary(std::move(args))) {
+    std::vector<std::string> match = Until("Port: (\\d+) ", 1);
+    if (!match.empty()) port_ = std::stoi(match[1]);
   }
   int Port() const { return port_; }
-  std::string ReadLine() {
-    std::string line;
-    Poller poller;
-    poller.Add(output_, true, false);
-    for (char c; poller.Wait(10000) > 0 && read(output_, &c, 1) == 1 && c != '\n';) line.push_back(c);
-    return line;
-  }
 
  private:
-  pid_t pid_ = -1;
-  int output_ = -1;
+  static std::vector<std::string> WithBinary(std::vector<std::string> args) {
+    args.insert(args.begin(), serverBinary);
+    return args;
+  }
   int port_ = 0;
 };
 

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <regex>
 #include <thread>
 
 #include "client/core/network_hooks.h"
 #include "tests/client/spine_harness.h"
+#include "tests/support/child_process.h"
 
 namespace kb {
 namespace {
@@ -15,29 +13,11 @@ namespace {
 const char* serverBinary = nullptr;
 
 // The real server, headless on a free port, with a password.
-struct Server {
-  Server() {
-    int out[2];
-    if (pipe(out) != 0 || (pid = fork()) < 0) return;
-    if (pid == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      execl(serverBinary, serverBinary, "--headless", "--name", "T", "--port", "0", "--password", "pw",
-            nullptr);
-      _exit(127);
-    }
-    close(out[1]);
-    stream = fdopen(out[0], "r");
-    char line[128] = {};
-    std::cmatch match;
-    if (fgets(line, sizeof line, stream) && std::regex_search(line, match, std::regex("Port: (\\d+)")))
-      port = std::stoi(match[1]);
+struct Server : testing::ChildProcess {
+  Server() : ChildProcess({serverBinary, "--headless", "--name", "T", "--port", "0", "--password", "pw"}) {
+    std::vector<std::string> match = Until("Port: (\\d+)", 1);
+    if (!match.empty()) port = std::stoi(match[1]);
   }
-  ~Server() {
-    kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
-    if (stream) fclose(stream);
-  }
-  pid_t pid = -1;
-  FILE* stream = nullptr;
   int port = 0;
 };
 
@@ -95,7 +75,7 @@ TEST(NetWithRealServer, WrongPasswordRightPasswordAndShutdown) {
   ASSERT_TRUE(c.ModeBecomes(10));
   c.Key(scan::kEnter, false);
   // SIGTERM: the notice stays after the server closed the connection.
-  kill(server.pid, SIGTERM);
+  kill(server.Pid(), SIGTERM);
   ASSERT_TRUE(c.ModeBecomes(21));
   ASSERT_TRUE(c.FramesUntil([&] { return c.client.net.link == nullptr; }));
   EXPECT_EQ(c.State(), kStateNet);

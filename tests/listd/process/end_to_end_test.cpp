@@ -1,73 +1,20 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <regex>
-#include <thread>
+#include <memory>
 
 #include "client/core/internet_list_fetch.h"
 #include "common/net/web_list.h"
 #include "tests/platform/temp_dir.h"
 #include "tests/server/wire_client.h"
+#include "tests/support/child_process.h"
 
 namespace kb {
 namespace {
 
+using testing::ChildProcess;
 using testing::WireClient;
 std::string listdBinary, serverBinary;
-
-// A program with its standard output read line by line; every wait bounded.
-class Process {
- public:
-  Process(const std::string& binary, std::vector<std::string> args) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    if ((pid_ = fork()) == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(binary.c_str(), argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    output_ = out[0];
-  }
-  ~Process() { Finish(), close(output_); }
-  std::string ReadLine(int timeoutMs = 10000) {
-    std::string line;
-    Poller poller;
-    poller.Add(output_, true, false);
-    for (char c; poller.Wait(timeoutMs) > 0 && read(output_, &c, 1) == 1 && c != '\n';) line.push_back(c);
-    return line;
-  }
-  // Lines until one matches; the match, or an empty text after the time limit.
-  std::smatch Until(const std::string& pattern, int lines = 20) {
-    std::smatch match;
-    for (int i = 0; i < lines; ++i) {
-      last_ = ReadLine();
-      if (last_.empty()) break;
-      if (std::regex_search(last_, match, std::regex(pattern))) return match;
-    }
-    return {};
-  }
-  // SIGTERM, then the exit status within 10 s; else killed, -1.
-  int Finish() {
-    if (pid_ > 0) kill(pid_, SIGTERM);
-    for (int i = 0, status; pid_ > 0 && i < 200;
-         ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50)))
-      if (waitpid(pid_, &status, WNOHANG) == pid_)
-        return pid_ = 0, WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0), pid_ = 0;
-    return -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int output_ = -1;
-  std::string last_;
-};
 
 std::string Entry(int port, const std::string& name, int pass) {
   return "127.0.0.1\x02" + std::to_string(port) + "\x02" + name + "\x02" + std::to_string(pass);
@@ -87,30 +34,29 @@ void Administer(WireClient& admin, int port, const std::string& password) {
 
 TEST(ListEndToEnd, TwoServersRegisterAreListedAndLeaveTheList) {
   TempDir dir;
-  auto listd = std::make_unique<Process>(
-      listdBinary,
-      std::vector<std::string>{"--port", "0", "--bind", "127.0.0.1", "--db", dir.File("list.sqlite")});
-  std::smatch m = listd->Until("listening on 127.0.0.1 port (\\d+)");
+  auto listd = std::make_unique<ChildProcess>(std::vector<std::string>{
+      listdBinary, "--port", "0", "--bind", "127.0.0.1", "--db", dir.File("list.sqlite")});
+  std::vector<std::string> m = listd->Until("listening on 127.0.0.1 port (\\d+)");
   ASSERT_FALSE(m.empty());
   std::string listPort = m[1];
   ListHostAddress host = ParseListHost("127.0.0.1:" + listPort);
   auto get = [&] { return ExchangeWithListHost(host, ListRequest("/kringel_server.php?m=get", host), 5000); };
-  std::vector<std::string> common = {"--headless", "--port",      "0",         "--admin-password",
-                                     "chef",       "--list-host", host.header, "--list-delete-host",
-                                     host.header};
+  std::vector<std::string> common = {serverBinary,         "--headless", "--port",      "0",
+                                     "--admin-password",   "chef",       "--list-host", host.header,
+                                     "--list-delete-host", host.header};
 
   // The first registers at start; the second, protected, on an administrator's "REGISTER".
   std::vector<std::string> argsA = common, argsB = common;
   argsA.insert(argsA.end(), {"--name", "Erster Server", "--register"});
   argsB.insert(argsB.end(), {"--name", "Zweiter Server", "--password", "geheim"});
-  Process a(serverBinary, argsA);
+  ChildProcess a(argsA);
   m = a.Until("Port: (\\d+)");
   ASSERT_FALSE(m.empty());
   int portA = std::stoi(m[1]);
   EXPECT_FALSE(a.Until("^Kringelbahn Server: Server erfolgreich eingetragen\\.$").empty());
   EXPECT_EQ(get(), Entry(portA, "Erster Server", 0));
 
-  auto b = std::make_unique<Process>(serverBinary, argsB);
+  auto b = std::make_unique<ChildProcess>(argsB);
   m = b->Until("Port: (\\d+)");
   ASSERT_FALSE(m.empty());
   int portB = std::stoi(m[1]);
@@ -134,7 +80,7 @@ TEST(ListEndToEnd, TwoServersRegisterAreListedAndLeaveTheList) {
 
   // The second shuts down: its deletion names no server, so every entry of
   // the address goes, the first server's too.
-  EXPECT_EQ(b->Finish(), 0);
+  EXPECT_EQ(b->Finish(SIGTERM), 0);
   EXPECT_TRUE(adminB.WaitFor("MODE^21", 5000));
   EXPECT_EQ(get(), "");
 
@@ -144,10 +90,9 @@ TEST(ListEndToEnd, TwoServersRegisterAreListedAndLeaveTheList) {
   ASSERT_TRUE(adminA.Send("ADMIN", {"register"}));
   EXPECT_EQ(adminA.Next(), "ADMIN^Der Eintrag des Servers wird erneuert...^65280");
   EXPECT_EQ(adminA.Next(), "ADMIN^Der Server wurde erfolgreich eingetragen.^65280");
-  EXPECT_EQ(listd->Finish(), 0);
-  listd = std::make_unique<Process>(
-      listdBinary,
-      std::vector<std::string>{"--port", listPort, "--bind", "127.0.0.1", "--db", dir.File("list.sqlite")});
+  EXPECT_EQ(listd->Finish(SIGTERM), 0);
+  listd = std::make_unique<ChildProcess>(std::vector<std::string>{
+      listdBinary, "--port", listPort, "--bind", "127.0.0.1", "--db", dir.File("list.sqlite")});
   ASSERT_FALSE(listd->Until("listening on .* 1 entries").empty());
   EXPECT_EQ(get(), Entry(portA, "Erster Server", 0));
 
@@ -158,12 +103,12 @@ TEST(ListEndToEnd, TwoServersRegisterAreListedAndLeaveTheList) {
   EXPECT_EQ(get(), "");
 
   // With the service gone a registration fails with the failure texts.
-  EXPECT_EQ(listd->Finish(), 0);
+  EXPECT_EQ(listd->Finish(SIGTERM), 0);
   ASSERT_TRUE(adminA.Send("ADMIN", {"REGISTER"}));
   EXPECT_EQ(adminA.Next(), "ADMIN^Der Server wird eingetragen...^65280");
   EXPECT_EQ(adminA.Next(), "ADMIN^Der Server konnte nicht eingetragen werden.^255");
   EXPECT_FALSE(a.Until("^Fehler: Server konnte nicht eingetragen werden\\.$").empty());
-  EXPECT_EQ(a.Finish(), 0);
+  EXPECT_EQ(a.Finish(SIGTERM), 0);
 }
 
 }  // namespace

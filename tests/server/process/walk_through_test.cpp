@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <regex>
-#include <thread>
 
 #include "tests/server/wire_client.h"
+#include "tests/support/child_process.h"
 
 namespace kb {
 namespace {
@@ -15,48 +13,13 @@ using testing::WireClient;
 const char* serverBinary = nullptr;
 
 // The server program, headless, its standard output read line by line.
-class ServerProcess {
- public:
-  explicit ServerProcess(std::vector<std::string> args) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    if ((pid_ = fork()) == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      std::vector<char*> argv{const_cast<char*>(serverBinary)};
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(serverBinary, argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    output_ = out[0];
-  }
-  ~ServerProcess() { Finish(true), close(output_); }
-  std::string ReadLine() {
-    std::string line;
-    Poller poller;
-    poller.Add(output_, true, false);
-    for (char c; poller.Wait(10000) > 0 && read(output_, &c, 1) == 1 && c != '\n';) line.push_back(c);
-    return line;
-  }
-  // The exit status within 10 s, after SIGTERM when terminate; else killed, -1.
-  int Finish(bool terminate) {
-    if (pid_ > 0 && terminate) kill(pid_, SIGTERM);
-    for (int i = 0, status; pid_ > 0 && i < 200;
-         ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50)))
-      if (waitpid(pid_, &status, WNOHANG) == pid_)
-        return pid_ = 0, WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0), pid_ = 0;
-    return -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int output_ = -1;
-};
+testing::ChildProcess ServerProcess(std::vector<std::string> args) {
+  args.insert(args.begin(), serverBinary);
+  return testing::ChildProcess(std::move(args));
+}
 
 TEST(ServerProcess, TwoClientsPlayTheWalkThrough) {
-  ServerProcess server({"--headless", "--name", "Test Server", "--port", "0"});
+  testing::ChildProcess server = ServerProcess({"--headless", "--name", "Test Server", "--port", "0"});
   std::smatch match;
   std::string status = server.ReadLine();
   ASSERT_TRUE(std::regex_match(status, match, std::regex("Name: Test Server Port: (\\d+) Spieler: 0")))
@@ -106,22 +69,21 @@ TEST(ServerProcess, TwoClientsPlayTheWalkThrough) {
   ASSERT_TRUE(a.Send("LEAVE"));
   EXPECT_TRUE(b.WaitFor("MODE^10"));
   EXPECT_EQ(server.ReadLine(), players + "1");
-  EXPECT_EQ(server.Finish(true), 0);
+  EXPECT_EQ(server.Finish(SIGTERM), 0);
   EXPECT_TRUE(b.WaitFor("MODE^21", 5000) && b.WaitClosed(5000));
 }
 
 TEST(ServerProcess, PortInUseAndBadOptionsEndTheProgram) {
   TcpListener taken;
   ASSERT_TRUE(taken.Open(0));
-  EXPECT_EQ(
-      ServerProcess({"--headless", "--name", "x", "--port", std::to_string(taken.Port())}).Finish(false), 1);
-  EXPECT_EQ(ServerProcess({"--headless", "--port", "70000", "--name", "x"}).Finish(false), 2);
+  EXPECT_EQ(ServerProcess({"--headless", "--name", "x", "--port", std::to_string(taken.Port())}).Finish(0),
+            1);
+  EXPECT_EQ(ServerProcess({"--headless", "--port", "70000", "--name", "x"}).Finish(0), 2);
   // Names that could break the framing or are no text, and caps that make no sense.
   for (const char* name : {"Tab\there", "Stube\x04", "\x02", "Caf\xE9"})
-    EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", name}).Finish(false), 2) << name;
+    EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", name}).Finish(0), 2) << name;
   for (const char* cap : {"0", "-3", "zehn", ""})
-    EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", "x", "--max-clients", cap}).Finish(false),
-              2)
+    EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", "x", "--max-clients", cap}).Finish(0), 2)
         << cap;
 }
 

@@ -4,7 +4,6 @@
 #include <atspi/atspi.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +23,7 @@
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "tests/server/wire_client.h"
+#include "tests/support/child_process.h"
 
 namespace kb {
 
@@ -48,56 +48,6 @@ bool Eventually(const std::function<bool()>& condition, int timeoutMs = 10000) {
   }
   return true;
 }
-
-// A child process; its standard output readable line by line.
-class Child {
- public:
-  Child(std::vector<std::string> argv, std::vector<std::string> env = {}) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    if ((pid_ = fork()) == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      for (std::string& e : env) putenv(e.data());
-      std::vector<char*> args;
-      for (auto& a : argv) args.push_back(a.data());
-      args.push_back(nullptr);
-      execvp(args[0], args.data());
-      _exit(127);
-    }
-    close(out[1]);
-    output_ = out[0];
-  }
-  ~Child() {
-    Finish(SIGKILL);
-    close(output_);
-  }
-  pid_t Pid() const { return pid_; }
-  int Output() const { return output_; }
-  std::string ReadLine(int timeoutMs = 10000) {
-    std::string line;
-    Poller poller;
-    poller.Add(output_, true, false);
-    for (char c; poller.Wait(timeoutMs) > 0 && read(output_, &c, 1) == 1 && c != '\n';) line.push_back(c);
-    return line;
-  }
-  // The exit code within 10 s after the signal (0: none); -1 when killed.
-  int Finish(int signal = 0) {
-    if (pid_ <= 0) return code_;
-    if (signal) kill(pid_, signal);
-    int status = 0;
-    if (!Eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; })) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, &status, 0);
-    }
-    pid_ = 0;
-    return code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int output_ = -1;
-  int code_ = -1;
-};
 
 struct Gadget {
   std::string role, name, text;
@@ -278,7 +228,7 @@ class WindowTest : public ::testing::Test {
     return match.empty() ? 0 : std::stoi(match[1]);
   }
 
-  std::optional<Child> xvfb_, server_;
+  std::optional<testing::ChildProcess> xvfb_, server_;
   std::string display_;
 };
 
@@ -406,7 +356,7 @@ TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
   ASSERT_TRUE(Click(*ask->Find("push button", "Ja")));
   EXPECT_TRUE(a.WaitFor("MODE^21", 5000) && b->WaitFor("MODE^21", 5000));
   EXPECT_TRUE(a.WaitClosed(5000));
-  EXPECT_EQ(server_->Finish(), 0);
+  EXPECT_EQ(server_->Finish(0), 0);
 }
 
 TEST_F(WindowTest, TicksGoOnWhileAMessageBoxIsOpen) {
@@ -541,7 +491,7 @@ TEST_F(WindowTest, ListButtonsRegisterAndDeleteAndTheExitDeletes) {
   ASSERT_TRUE(
       Eventually([&] { return (ask = WindowNamed(server_->Pid(), "Kringelbahn Server")).has_value(); }));
   ASSERT_TRUE(Click(*ask->Find("push button", "Ja")));
-  EXPECT_EQ(server_->Finish(), 0);
+  EXPECT_EQ(server_->Finish(0), 0);
   EXPECT_TRUE(Eventually([&] { return host.Requests().size() == 4; }));
   EXPECT_EQ(host.Requests(),
             (std::vector<std::string>{reg, del, reg, "GET /kringel_server.php?m=del HTTP/1.1"}));
@@ -560,13 +510,13 @@ TEST_F(WindowTest, ATakenPortEndsTheProgramAfterTheErrorBox) {
   EXPECT_TRUE(box->Find("icon", "Warning") || box->Find("icon", "Warnung"));
   EXPECT_FALSE(Main());
   ASSERT_TRUE(Click(*box->Find("push button", "OK")));
-  EXPECT_EQ(server_->Finish(), 1);
+  EXPECT_EQ(server_->Finish(0), 1);
 }
 
 TEST(WindowWithoutDisplay, SaysSoAndEnds) {
-  Child server({"sh", "-c", "DISPLAY= WAYLAND_DISPLAY= exec \"$0\" 2>&1", serverBinary});
+  testing::ChildProcess server({"sh", "-c", "DISPLAY= WAYLAND_DISPLAY= exec \"$0\" 2>&1", serverBinary});
   EXPECT_EQ(server.ReadLine(), "Fehler: Es konnte kein Fenster ge\u00f6ffnet werden.");
-  EXPECT_EQ(server.Finish(), 1);
+  EXPECT_EQ(server.Finish(0), 1);
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "client/core/client.h"
+#include "client/ui/button.h"
+#include "client/ui/load_resources.h"
+#include "client/ui/startup.h"
+#include "tests/support/fake_display.h"
+#include "tests/support/fake_input.h"
+
+namespace kb {
+
+// A client on a fake display and input with the real fonts, pictures and
+// sprites and the menu's buttons: the state before the first frame.
+struct MenuClient {
+  MenuClient() {
+    display.Open(false, 0, 0);
+    LoadFonts(client.resources);
+    LoadPictures(client.resources);
+    LoadSprites(client.resources);
+    InitPlayerTable(client.round);
+    AddMenuButtons(client);
+    BuildButtonSprites(client);
+  }
+
+  ManualClock clock;
+  Random random{1};
+  FakeInput input;
+  FakeDisplay display;
+  Client client{clock, random, input, display};
+};
+
+}  // namespace kb
