@@ -10,11 +10,7 @@
 // COLOR, CHAT and ANGLE as fast as the socket takes them, joining again
 // whenever it is dropped.
 // Arguments: [measure ms, 5000] [one client count instead of the table].
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <pthread.h>
-#include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -28,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/loopback_client.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
@@ -41,28 +38,6 @@ double ThreadCpuMs() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-// A game connection from a loopback address of its own (127.0.a.b): the
-// server paces new connections per address, and 256 players on one machine
-// would otherwise wait half a minute to get in.
-std::unique_ptr<kb::TcpConnection> OpenFrom(int index, int port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return nullptr;
-  sockaddr_in local{}, remote{};
-  local.sin_family = remote.sin_family = AF_INET;
-  remote.sin_port = htons(static_cast<uint16_t>(port));
-  std::string from = "127.0." + std::to_string(1 + index / 250) + "." + std::to_string(2 + index % 250);
-  inet_pton(AF_INET, from.c_str(), &local.sin_addr);
-  inet_pton(AF_INET, "127.0.0.1", &remote.sin_addr);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-      connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
-    close(fd);
-    return nullptr;
-  }
-  int one = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  return std::make_unique<kb::TcpConnection>(fd);
 }
 
 // VmRSS or VmHWM of this process in KiB.
@@ -117,7 +92,7 @@ Result RunLoad(int clients, int warmUpMs, int measureMs, bool flood = false) {
 
   std::vector<std::unique_ptr<kb::TcpConnection>> peers;
   for (int i = 0; i < clients; ++i) {
-    auto c = OpenFrom(i, settings.port);
+    auto c = kb::bench::OpenFrom(i, settings.port);
     if (!c) break;
     c->Send(kb::BuildMessage(kb::Keyword::kJoin));
     peers.push_back(std::move(c));

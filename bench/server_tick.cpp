@@ -6,10 +6,6 @@
 //       build/bench/bench_server_tick 256 200
 // and divide the instructions by the ticks printed. Without valgrind it
 // prints the wall time and the heap allocations per tick of RunOnce.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -21,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/loopback_client.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/clock.h"
 #include "common/platform/core/socket.h"
@@ -44,27 +41,6 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
-
-// A client from a loopback address of its own: the server paces new
-// connections per address.
-std::unique_ptr<kb::TcpConnection> OpenFrom(int index, int port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return nullptr;
-  sockaddr_in local{}, remote{};
-  local.sin_family = remote.sin_family = AF_INET;
-  remote.sin_port = htons(static_cast<uint16_t>(port));
-  std::string from = "127.0." + std::to_string(1 + index / 250) + "." + std::to_string(2 + index % 250);
-  inet_pton(AF_INET, from.c_str(), &local.sin_addr);
-  inet_pton(AF_INET, "127.0.0.1", &remote.sin_addr);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-      connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
-    close(fd);
-    return nullptr;
-  }
-  int one = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  return std::make_unique<kb::TcpConnection>(fd);
-}
 
 struct Driver {
   kb::ServerSettings settings;
@@ -108,7 +84,7 @@ int main(int argc, char** argv) {
   if (!d->loop.Open(0, -1)) return 1;
   const std::string join = kb::BuildMessage(kb::Keyword::kJoin);
   for (int i = 0; i < players; ++i) {
-    auto c = OpenFrom(i, d->settings.port);
+    auto c = kb::bench::OpenFrom(i, d->settings.port);
     if (!c) return 1;
     c->Send(join);
     d->clients.push_back(std::move(c));
