@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,8 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, std::vector<std::strin
   // Close-on-exec, so children started later do not hold this pipe open.
   if (argv.empty() || pipe2(out, O_CLOEXEC) != 0) return;
   if ((pid_ = fork()) == 0) {
+    // A test killed by its time limit must not leave its programs running.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(out[1], STDOUT_FILENO);
     for (std::string& e : env) putenv(e.data());
     std::vector<char*> args;
