@@ -20,6 +20,9 @@ bool PasswordEntered(const Client& client) { return !client.net.passwordText.emp
 void ConnectFromScreen(Client& client) {
   client.net.passwordText.clear();
   DropPendingKeys(client.input);
+  // The Enter that connected is still down when a fast server starts the
+  // countdown; it must not count again as the Enter that opens the chat.
+  client.frame.enterLatch = 1;
   // The state first: the task may finish before this frame ends.
   SetGameState(client, kStateNetConnect);
   StartConnectTask(client);

@@ -2,6 +2,7 @@
 
 #include "client/console/command_registry.h"
 #include "client/console/console.h"
+#include "client/core/network_hooks.h"
 #include "client/ui/frame_loop.h"
 #include "tests/client/net_fixture.h"
 
@@ -114,6 +115,24 @@ TEST(NetChat, EnterOpensTypesSendsAndCloses) {
   c.Type('X', 'x');
   EXPECT_EQ(c.client.net.chatOpen, 1);
   EXPECT_EQ(c.client.net.chatText + "|" + c.client.console.input, "|x");
+}
+
+TEST(NetChat, TheEnterThatConnectedDoesNotOpenTheChat) {
+  NetClient c;
+  c.client.frame.gameState = kStateNetLan;
+  c.client.serverAddress = "10.0.0.1";
+  c.input.SetKey(scan::kEnter, true);
+  ConnectFromScreen(c.client);
+  c.client.net.tasks.JoinAll(false);
+  c.LockedFrame();
+  c.Arrive("MODE", {7});  // a second player was already there: the countdown runs
+  c.LockedFrame(3);
+  EXPECT_EQ(c.client.net.chatOpen, 0);
+  c.input.SetKey(scan::kEnter, false);
+  c.LockedFrame();
+  c.input.SetKey(scan::kEnter, true);
+  c.LockedFrame();
+  EXPECT_EQ(c.client.net.chatOpen, 1);
 }
 
 TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
