@@ -21,15 +21,15 @@ bool OnDesktop(int x, int y, int desktopWidth, int desktopHeight) {
 
 }  // namespace
 
-std::string SettingsPath(const std::string& homeDirectory) {
-  std::string path = homeDirectory;
+std::string SettingsPath(const std::string& directory) {
+  std::string path = directory;
   while (!path.empty() && path.back() == '/') path.pop_back();
   return path + "/Kringelbahn.ini";
 }
 
 void LoadSettings(Client& client) {
   Config& config = client.config;
-  if (config.filePath.empty()) config.filePath = SettingsPath(HomeDirectory());
+  if (config.filePath.empty()) config.filePath = SettingsPath(SettingsDirectory());
   int desktopWidth = 0, desktopHeight = 0;
   client.display.DesktopSize(desktopWidth, desktopHeight);
   // Centred, but never with the caption above or left of a small desktop.

@@ -7,7 +7,7 @@ namespace kb {
 struct Client;
 
 // "Kringelbahn.ini" in the given home directory.
-std::string SettingsPath(const std::string& homeDirectory);
+std::string SettingsPath(const std::string& directory);
 
 // Reads the window position and display mode; a missing file or key takes
 // the default (the window centred on the desktop, window mode).

@@ -15,8 +15,14 @@ class Clock {
   virtual void Sleep(int ms) = 0;
 };
 
+// On Windows it also asks for a 1 ms timer while it exists, since a sleep of
+// 1 ms there lasts a whole 15.6 ms scheduler tick otherwise.
 class SystemClock final : public Clock {
  public:
+  SystemClock();
+  ~SystemClock() override;
+  SystemClock(const SystemClock&) = delete;
+  SystemClock& operator=(const SystemClock&) = delete;
   int64_t Now() const override;
   void Sleep(int ms) override;
 };

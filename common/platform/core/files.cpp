@@ -1,21 +1,12 @@
 #include "common/platform/core/files.h"
 
-#include <dirent.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 
 namespace kb {
 
-int64_t FileSize(const std::string& path) {
-  struct stat info;
-  if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-  return static_cast<int64_t>(info.st_size);
-}
+// The system's side: every entry of the directory.
+std::vector<DirEntry> ListAll(const std::string& directory);
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
   auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
@@ -43,38 +34,23 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 std::vector<DirEntry> ListDirectory(const std::string& wildcard) {
   std::string directory = ".";
   std::string pattern = wildcard;
+#ifdef _WIN32
+  size_t slash = wildcard.find_last_of("/\\");
+#else
   size_t slash = wildcard.rfind('/');
+#endif
   if (slash != std::string::npos) {
-    directory = slash == 0 ? "/" : wildcard.substr(0, slash);
+    directory = slash == 0 ? wildcard.substr(0, 1) : wildcard.substr(0, slash);
     pattern = wildcard.substr(slash + 1);
   }
   std::vector<DirEntry> entries;
-  DIR* dir = opendir(directory.c_str());
-  if (!dir) return entries;
-  while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name == "." || name == ".." || !WildcardMatch(pattern, name)) continue;
-    struct stat info;
-    bool isDirectory = stat((directory + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-    entries.push_back({name, isDirectory});
+  for (DirEntry& entry : ListAll(directory)) {
+    if (entry.name == "." || entry.name == ".." || !WildcardMatch(pattern, entry.name)) continue;
+    entries.push_back(std::move(entry));
   }
-  closedir(dir);
   std::sort(entries.begin(), entries.end(),
             [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
   return entries;
-}
-
-std::string HomeDirectory() {
-  std::string home;
-  if (const char* env = std::getenv("HOME"); env && *env) {
-    home = env;
-  } else if (passwd* entry = getpwuid(getuid()); entry && entry->pw_dir && *entry->pw_dir) {
-    home = entry->pw_dir;
-  } else {
-    return ".";
-  }
-  while (home.size() > 1 && home.back() == '/') home.pop_back();
-  return home;
 }
 
 }  // namespace kb

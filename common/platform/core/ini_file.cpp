@@ -1,14 +1,11 @@
 #include "common/platform/core/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+
+#include "common/platform/core/files.h"
 
 namespace kb {
 
@@ -51,25 +48,8 @@ int ParseInt(const std::string& text) {
 
 bool IniFile::Load(const std::string& path) {
   entries_.clear();
-  // Without blocking: a FIFO or a device in the file's place must not stall
-  // start-up; only a regular file is read.
-  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return false;
-  }
-  std::string text(kMaxFileBytes, '\0');
-  size_t filled = 0;
-  while (filled < text.size()) {
-    ssize_t got = read(fd, text.data() + filled, text.size() - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    filled += static_cast<size_t>(got);
-  }
-  close(fd);
-  text.resize(filled);
+  std::string text;
+  if (!ReadSmallFile(path, kMaxFileBytes, &text)) return false;
   Parse(text);
   return true;
 }
@@ -105,44 +85,9 @@ int IniFile::ReadInt(const std::string& group, const std::string& key, int fallb
 
 bool WriteIni(const std::string& path, const std::string& group,
               const std::vector<std::pair<std::string, int>>& values) {
-  // A write-protected file stays as it is, even though the directory would let
-  // us replace it (also for root, whom
-  // access() lets write anything).
-  // Nor is anything but a regular file (a FIFO, a device) replaced.
-  struct stat info;
-  if (stat(path.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || access(path.c_str(), W_OK) != 0 ||
-                                         (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
-    return false;
-  // A symbolic link stays one: the file it points to is replaced.
-  std::string target = path;
-  if (char* resolved = realpath(path.c_str(), nullptr)) {
-    target = resolved;
-    std::free(resolved);
-  }
   std::string text = "[" + group + "]\r\n";
   for (const auto& [key, value] : values) text += key + " = " + std::to_string(value) + "\r\n";
-
-  // Written beside the target under a name of its own and renamed over it,
-  // so a full disk or a crash never leaves half a file, and two programs
-  // saving at once never share a temporary file.
-  size_t slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  std::string temporary = folder + ".Kringelbahn.ini.XXXXXX";
-  int fd = mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = fchmod(fd, stat(target.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644) == 0;
-  for (size_t written = 0; ok && written < text.size();) {
-    ssize_t put = write(fd, text.data() + written, text.size() - written);
-    if (put < 0 && errno == EINTR) continue;
-    ok = put > 0;
-    if (ok) written += static_cast<size_t>(put);
-  }
-  ok = close(fd) == 0 && ok;
-  if (!ok || std::rename(temporary.c_str(), target.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFile(path, text);
 }
 
 }  // namespace kb

@@ -61,6 +61,61 @@ std::string Latin1ToUtf8(const std::string& latin1) {
   return utf8;
 }
 
+namespace {
+
+void AppendUtf8(std::string& out, int code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | code >> 6);
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | code >> 12);
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | code >> 18);
+    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(const std::string& text) {
+  std::wstring wide;
+  wide.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    size_t start = i;
+    int code = DecodeOne(text, i);
+    if (code < 0) code = static_cast<unsigned char>(text[start]);
+    if (code >= 0x10000 && sizeof(wchar_t) == 2) {
+      wide += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+      wide += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      wide += static_cast<wchar_t>(code);
+    }
+  }
+  return wide;
+}
+
+std::string WideToUtf8(const std::wstring& text) {
+  std::string utf8;
+  utf8.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    int code = static_cast<int>(text[i]);
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<int>(text[++i]) - 0xDC00);
+    } else if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF || code < 0) {
+      code = 0xFFFD;
+    }
+    AppendUtf8(utf8, code);
+  }
+  return utf8;
+}
+
 int SingleCodePoint(const std::string& utf8) {
   if (utf8.empty()) return -1;
   size_t i = 0;

@@ -1,33 +1,30 @@
 #include "common/platform/core/socket.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/uio.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+
+#include "common/platform/core/socket_system.h"
 
 namespace kb {
 namespace {
 
-void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL, 0) | O_NONBLOCK); }
+using sockets::LastError;
+using sockets::WouldBlock;
 
-void SetNoDelay(int fd) {
+void SetOption(int fd, int level, int name) {
   int one = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  setsockopt(fd, level, name, reinterpret_cast<const char*>(&one), sizeof one);
 }
 
-bool WouldBlock(int e) { return e == EAGAIN || e == EWOULDBLOCK || e == EINTR; }
+void SetNoDelay(int fd) { SetOption(fd, IPPROTO_TCP, TCP_NODELAY); }
+
+// A socket of the type, after making sure the network is initialised.
+int OpenSocket(int type) { return InitNetwork() ? sockets::Open(type) : -1; }
 
 int BoundPort(int fd) {
   sockaddr_in address{};
@@ -38,6 +35,7 @@ int BoundPort(int fd) {
 
 bool ResolveIpv4(const std::string& host, int port, sockaddr_in* out) {
   *out = {};
+  if (!InitNetwork()) return false;
   out->sin_family = AF_INET;
   out->sin_port = htons(static_cast<uint16_t>(port));
   if (inet_pton(AF_INET, host.c_str(), &out->sin_addr) == 1) return true;
@@ -55,7 +53,7 @@ bool ResolveIpv4(const std::string& host, int port, sockaddr_in* out) {
 // timeoutMs instead of the system's minute-long retries.
 bool ConnectWithin(int fd, const sockaddr_in& address, int timeoutMs) {
   if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
-  if (errno != EINPROGRESS && errno != EINTR) return false;
+  if (!sockets::ConnectPending(LastError())) return false;
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (true) {
     int wait = -1;
@@ -65,25 +63,35 @@ bool ConnectWithin(int fd, const sockaddr_in& address, int timeoutMs) {
       if (left.count() <= 0) return false;
       wait = static_cast<int>(left.count());
     }
-    pollfd p{fd, POLLOUT, 0};
-    int ready = poll(&p, 1, wait);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return false;
+    bool failed = false;
+    if (!sockets::WaitWritable(fd, wait, &failed)) {
+      if (sockets::Interrupted(LastError())) continue;
+      return false;
+    }
     int error = 0;
     socklen_t length = sizeof error;
-    return getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+    return !failed && getsockopt(fd, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 &&
+           error == 0;
   }
 }
 
 }  // namespace
 
 bool InitNetwork() {
-  signal(SIGPIPE, SIG_IGN);
-  return true;
+  static const bool ready = [] {
+#ifdef _WIN32
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+#else
+    signal(SIGPIPE, SIG_IGN);
+    return true;
+#endif
+  }();
+  return ready;
 }
 
 TcpConnection::TcpConnection(int fd, size_t queueLimit) : fd_(fd), queueLimit_(queueLimit) {
-  SetNonBlocking(fd_);
+  sockets::SetNonBlocking(fd_);
 }
 
 TcpConnection::~TcpConnection() {
@@ -93,9 +101,9 @@ TcpConnection::~TcpConnection() {
   // "MODE" 21), so the input is read away first; bounded, as a flooder's
   // input must not hold the caller.
   char sink[16384];
-  for (int i = 0; i < 16 && recv(fd_, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
+  for (int i = 0; i < 16 && recv(fd_, sink, sizeof sink, 0) > 0; ++i) {
   }
-  close(fd_);
+  sockets::Close(fd_);
 }
 
 std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int port, bool noDelay,
@@ -103,10 +111,10 @@ std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int 
   if (port <= 0 || port > 65535) return nullptr;
   sockaddr_in address;
   if (!ResolveIpv4(host, port, &address)) return nullptr;
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  int fd = OpenSocket(SOCK_STREAM);
   if (fd < 0) return nullptr;
   if (!ConnectWithin(fd, address, timeoutMs)) {
-    close(fd);
+    sockets::Close(fd);
     return nullptr;
   }
   if (noDelay) SetNoDelay(fd);
@@ -125,9 +133,9 @@ std::string TcpConnection::PeerAddress() const {
 
 long TcpConnection::Receive(char* buffer, size_t n) {
   if (broken_) return -1;
-  ssize_t got = recv(fd_, buffer, n, 0);
+  long got = recv(fd_, buffer, static_cast<int>(std::min<size_t>(n, INT32_MAX)), 0);
   if (got > 0) return got;
-  if (got < 0 && WouldBlock(errno)) return 0;
+  if (got < 0 && WouldBlock(LastError())) return 0;
   broken_ = true;
   return -1;
 }
@@ -136,10 +144,12 @@ bool TcpConnection::Send(std::string_view bytes) {
   if (broken_) return false;
   if (Queued() == 0) {
     while (!bytes.empty()) {
-      ssize_t sent = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+      long sent = send(fd_, bytes.data(), static_cast<int>(std::min<size_t>(bytes.size(), INT32_MAX)),
+                       sockets::kNoSignal);
       if (sent < 0) {
-        if (errno == EINTR) continue;
-        if (WouldBlock(errno)) break;
+        int error = LastError();
+        if (sockets::Interrupted(error)) continue;
+        if (WouldBlock(error)) break;
         broken_ = true;
         return false;
       }
@@ -164,16 +174,11 @@ bool TcpConnection::Send(std::span<const std::string_view> parts) {
   for (std::string_view p : parts) total += p.size();
   size_t sent = 0;
   if (Queued() == 0 && parts.size() <= 64) {
-    iovec vectors[64];
-    for (size_t i = 0; i < parts.size(); ++i)
-      vectors[i] = {const_cast<char*>(parts[i].data()), parts[i].size()};
-    msghdr message{};
-    message.msg_iov = vectors;
-    message.msg_iovlen = parts.size();
     while (true) {
-      ssize_t n = sendmsg(fd_, &message, MSG_NOSIGNAL);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && !WouldBlock(errno)) {
+      long n = sockets::SendParts(fd_, parts);
+      int error = n < 0 ? LastError() : 0;
+      if (n < 0 && sockets::Interrupted(error)) continue;
+      if (n < 0 && !WouldBlock(error)) {
         broken_ = true;
         return false;
       }
@@ -197,10 +202,12 @@ bool TcpConnection::Send(std::span<const std::string_view> parts) {
 
 bool TcpConnection::FlushQueue() {
   while (!broken_ && Queued() > 0) {
-    ssize_t sent = send(fd_, queue_.data() + queueStart_, Queued(), MSG_NOSIGNAL);
+    long sent = send(fd_, queue_.data() + queueStart_,
+                     static_cast<int>(std::min<size_t>(Queued(), INT32_MAX)), sockets::kNoSignal);
     if (sent < 0) {
-      if (errno == EINTR) continue;
-      if (WouldBlock(errno)) break;
+      int error = LastError();
+      if (sockets::Interrupted(error)) continue;
+      if (WouldBlock(error)) break;
       broken_ = true;
       return false;
     }
@@ -226,8 +233,8 @@ bool TcpConnection::Drain(int timeoutMs) {
   while (FlushQueue() && Queued() > 0) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
-    pollfd p{fd_, POLLOUT, 0};
-    poll(&p, 1, static_cast<int>(left.count()));
+    bool failed = false;
+    sockets::WaitWritable(fd_, static_cast<int>(left.count()), &failed);
   }
   return !broken_ && Queued() == 0;
 }
@@ -237,16 +244,15 @@ TcpListener::~TcpListener() { Close(); }
 bool TcpListener::Open(int port) {
   Close();
   if (port < 0 || port > 65535) return false;
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  int fd = OpenSocket(SOCK_STREAM);
   if (fd < 0) return false;
-  int one = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockets::ReserveListeningPort(fd);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_ANY);
   address.sin_port = htons(static_cast<uint16_t>(port));
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 128) != 0) {
-    close(fd);
+    sockets::Close(fd);
     return false;
   }
   fd_ = fd;
@@ -255,7 +261,7 @@ bool TcpListener::Open(int port) {
 }
 
 void TcpListener::Close() {
-  if (fd_ >= 0) close(fd_);
+  if (fd_ >= 0) sockets::Close(fd_);
   fd_ = -1;
   port_ = 0;
 }
@@ -263,17 +269,16 @@ void TcpListener::Close() {
 AcceptResult TcpListener::Accept(std::unique_ptr<TcpConnection>* out) {
   if (fd_ < 0) return AcceptResult::kFailed;
   while (true) {
-    int fd = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    int fd = sockets::Accept(fd_);
     if (fd >= 0) {
       SetNoDelay(fd);
       *out = std::make_unique<TcpConnection>(fd);
       return AcceptResult::kConnection;
     }
-    if (errno == EINTR || errno == ECONNABORTED) continue;
-    if (WouldBlock(errno)) return AcceptResult::kNone;
-    if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-      return AcceptResult::kOutOfResources;
-    }
+    int error = LastError();
+    if (sockets::AcceptRetry(error)) continue;
+    if (WouldBlock(error)) return AcceptResult::kNone;
+    if (sockets::OutOfResources(error)) return AcceptResult::kOutOfResources;
     return AcceptResult::kFailed;
   }
 }
@@ -283,16 +288,15 @@ UdpSocket::~UdpSocket() { Close(); }
 bool UdpSocket::Open(int port) {
   Close();
   if (port < 0 || port > 65535) return false;
-  int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  int fd = OpenSocket(SOCK_DGRAM);
   if (fd < 0) return false;
-  int one = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  SetOption(fd, SOL_SOCKET, SO_REUSEADDR);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_ANY);
   address.sin_port = htons(static_cast<uint16_t>(port));
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
+    sockets::Close(fd);
     return false;
   }
   fd_ = fd;
@@ -301,7 +305,7 @@ bool UdpSocket::Open(int port) {
 }
 
 void UdpSocket::Close() {
-  if (fd_ >= 0) close(fd_);
+  if (fd_ >= 0) sockets::Close(fd_);
   fd_ = -1;
   port_ = 0;
 }
@@ -310,7 +314,8 @@ long UdpSocket::Receive(char* buffer, size_t n, std::string* sender) {
   if (fd_ < 0) return -1;
   sockaddr_in from{};
   socklen_t length = sizeof from;
-  ssize_t got = recvfrom(fd_, buffer, n, 0, reinterpret_cast<sockaddr*>(&from), &length);
+  long got = recvfrom(fd_, buffer, static_cast<int>(std::min<size_t>(n, INT32_MAX)), 0,
+                      reinterpret_cast<sockaddr*>(&from), &length);
   if (got < 0) return -1;
   if (sender) {
     char text[INET_ADDRSTRLEN] = {};
@@ -330,13 +335,13 @@ bool SendDatagram(const std::string& address, int port, std::string_view text) {
   to.sin_family = AF_INET;
   to.sin_port = htons(static_cast<uint16_t>(port));
   if (port <= 0 || port > 65535 || inet_pton(AF_INET, address.c_str(), &to.sin_addr) != 1) return false;
-  int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  int fd = OpenSocket(SOCK_DGRAM);
   if (fd < 0) return false;
-  int one = 1;
-  setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
-  ssize_t sent = sendto(fd, text.data(), text.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-  close(fd);
-  return sent == static_cast<ssize_t>(text.size());
+  SetOption(fd, SOL_SOCKET, SO_BROADCAST);
+  long sent =
+      sendto(fd, text.data(), static_cast<int>(text.size()), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  sockets::Close(fd);
+  return sent == static_cast<long>(text.size());
 }
 
 bool Broadcast(int port, std::string_view text) { return SendDatagram(BroadcastAddress(), port, text); }

@@ -1,5 +1,7 @@
 #include "common/platform/core/text_file.h"
 
+#include "common/platform/core/files.h"
+
 namespace kb {
 
 namespace {
@@ -10,7 +12,7 @@ TextFileReader::~TextFileReader() { Close(); }
 
 bool TextFileReader::Open(const std::string& path) {
   Close();
-  file_ = std::fopen(path.c_str(), "rb");
+  file_ = OpenFile(path, "rb");
   if (!file_) return false;
   buffer_.resize(kBufferSize);
   return true;
@@ -75,7 +77,7 @@ TextFileWriter::~TextFileWriter() { Close(); }
 bool TextFileWriter::Create(const std::string& path) {
   Close();
   failed_ = false;
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = OpenFile(path, "wb");
   return file_ != nullptr;
 }
 

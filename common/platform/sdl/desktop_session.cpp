@@ -13,7 +13,7 @@ namespace {
 std::mutex videoMutex;
 std::thread::id videoThread;
 
-bool Set(const char* name) {
+[[maybe_unused]] bool Set(const char* name) {
   const char* value = std::getenv(name);
   return value && *value;
 }
@@ -24,7 +24,11 @@ bool DesktopAvailable() {
   if (const char* driver = std::getenv("SDL_VIDEODRIVER")) {
     if (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0) return false;
   }
+#ifdef _WIN32
+  return true;
+#else
   return Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+#endif
 }
 
 void MarkVideoThread() {

@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <climits>
@@ -13,31 +12,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/platform/sdl/font_face.h"
+
 namespace kb {
 
 namespace {
-
-// The file of the installed face that best matches the family and style.
-std::string FindFontFile(const std::string& face, bool bold, bool italic) {
-  static std::mutex mutex;
-  std::lock_guard lock(mutex);
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
-  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  std::string file;
-  FcChar8* path = nullptr;
-  if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
-    file = reinterpret_cast<const char*>(path);
-  }
-  if (match) FcPatternDestroy(match);
-  FcPatternDestroy(pattern);
-  return file;
-}
 
 bool InitTtf() {
   static bool ok = TTF_Init() == 0;
@@ -62,6 +41,8 @@ constexpr size_t kMeasureChunk = 1024;
 
 struct Font::Impl {
   TTF_Font* font = nullptr;
+  // The face read into memory, which the library reads as long as the font lives.
+  std::vector<unsigned char> faceBytes;
   std::unordered_map<std::string, Rendered> cache;
   size_t cacheBytes = 0;
   // The narrowest and widest advance of the Latin-1 glyphs (at least 1).
@@ -173,10 +154,15 @@ Font& Font::operator=(Font&&) noexcept = default;
 bool Font::Load(const std::string& face, int points, bool bold, bool italic) {
   impl_.reset();
   if (!InitTtf()) return false;
-  std::string file = FindFontFile(face, bold, italic);
-  if (file.empty()) return false;
+  FontFace found = FindFontFace(face, bold, italic);
   int pixels = static_cast<int>(std::lround(points * 96.0 / 72.0));
-  TTF_Font* font = TTF_OpenFont(file.c_str(), pixels);
+  TTF_Font* font = nullptr;
+  if (!found.file.empty()) {
+    font = TTF_OpenFont(found.file.c_str(), pixels);
+  } else if (!found.bytes.empty()) {
+    font = TTF_OpenFontRW(SDL_RWFromConstMem(found.bytes.data(), static_cast<int>(found.bytes.size())), 1,
+                          pixels);
+  }
   if (!font) return false;
   int style = (bold ? TTF_STYLE_BOLD : 0) | (italic ? TTF_STYLE_ITALIC : 0);
   // Synthesise only what the matched file lacks.
@@ -191,6 +177,7 @@ bool Font::Load(const std::string& face, int points, bool bold, bool italic) {
   TTF_SetFontHinting(font, TTF_HINTING_LIGHT);
   impl_ = std::make_unique<Impl>();
   impl_->font = font;
+  impl_->faceBytes = std::move(found.bytes);
   impl_->MeasureGlyphs();
   return true;
 }

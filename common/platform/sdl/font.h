@@ -8,7 +8,7 @@
 namespace kb {
 
 // A font face rendered through SDL2_ttf. The face is found by name through
-// fontconfig ("Arial" resolves to a metric-compatible face); sizes are points
+// fontconfig, or GDI on Windows ("Arial" resolves to a metric-compatible face); sizes are points
 // at 96 dpi. Text is Latin-1. Only the part of a text that can show on the target is
 // rendered; rendered strings are cached (bounded in bytes), so drawing the
 // same text every frame does not rasterise it again. Works without a display.

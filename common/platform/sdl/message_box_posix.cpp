@@ -1,5 +1,3 @@
-#include "common/platform/sdl/message_box.h"
-
 #include <SDL.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -14,6 +12,7 @@
 
 #include "common/platform/core/latin1.h"
 #include "common/platform/sdl/desktop_session.h"
+#include "common/platform/sdl/message_box.h"
 
 extern char** environ;
 

@@ -1,0 +1,27 @@
+# The third-party libraries for Windows, cross-built as static libraries by
+# tools/windows/build-deps into the prefix named by KB_MINGW_PREFIX. Every
+# program is linked statically (the C++ runtime and threads included), so no
+# DLL has to travel with it. The targets take the names the Linux build gets
+# from pkg-config.
+find_package(SDL2 REQUIRED CONFIG)
+find_package(SDL2_ttf REQUIRED CONFIG)
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+find_package(PNG REQUIRED)
+
+add_library(PkgConfig::SDL2 INTERFACE IMPORTED)
+target_link_libraries(PkgConfig::SDL2 INTERFACE SDL2::SDL2-static)
+# The programs keep their own main(): nothing of ours runs before SDL_Init
+# that SDL's entry point would have to prepare.
+target_compile_definitions(PkgConfig::SDL2 INTERFACE SDL_MAIN_HANDLED)
+add_library(PkgConfig::SDL2_TTF INTERFACE IMPORTED)
+target_link_libraries(PkgConfig::SDL2_TTF INTERFACE SDL2_ttf::SDL2_ttf-static)
+add_library(PkgConfig::PNG INTERFACE IMPORTED)
+target_link_libraries(PkgConfig::PNG INTERFACE PNG::PNG)
+
+# Windows 10 and later; wide-character Win32 calls throughout.
+add_compile_definitions(_WIN32_WINNT=0x0A00 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+add_link_options(-static)
+
+# Tests and tools run the programs through wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine CACHE STRING "Runs the Windows programs on this machine")
