@@ -1,5 +1,3 @@
-#include <signal.h>
-
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -10,16 +8,13 @@
 #include "common/net/web_list.h"
 #include "common/platform/core/clock.h"
 #include "common/platform/core/command_line.h"
+#include "common/platform/core/process.h"
 #include "common/platform/core/random.h"
 #include "server/latin1_text.h"
 #include "server/server_loop.h"
 #include "server/window/server_window.h"
 
 namespace {
-
-std::atomic<bool> stopRequested{false};
-
-void RequestStop(int) { stopRequested = true; }
 
 const char kUsage[] =
     "Kringelbahn Server\n"
@@ -50,7 +45,8 @@ const char kUsage[] =
     "                        renew or delete the entry with REGISTER and DEREGISTER\n"
     "  --help                this text\n"
     "\n"
-    "SIGINT and SIGTERM shut the server down and tell every client.\n";
+    "SIGINT and SIGTERM (Ctrl+C or closing the console on Windows) shut the server\n"
+    "down and tell every client.\n";
 
 struct Options {
   bool headless = false;
@@ -67,8 +63,9 @@ struct Options {
   std::string error;
 };
 
-Options ParseOptions(int argc, char** argv) {
+Options ParseOptions(const std::vector<std::string>& argv) {
   Options o;
+  int argc = static_cast<int>(argv.size());
   for (int i = 1; i < argc && o.error.empty(); ++i) {
     std::string arg = argv[i];
     auto value = [&](std::string* out) {
@@ -135,7 +132,8 @@ void ConfigureRegistration(const Options& options, kb::ListRegistration& registr
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options = ParseOptions(argc, argv);
+  kb::UseBinaryStandardOutput();
+  Options options = ParseOptions(kb::CommandLineArguments(argc, argv));
   if (options.help) {
     std::fputs(kUsage, stdout);
     return 0;
@@ -145,6 +143,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!options.headless) {
+    kb::ReleaseOwnConsole();
     kb::ServerSettings initial;
     initial.maxClients = options.maxClients;
     return kb::RunServerWindow(initial, options.port, [&](kb::ServerLoop& loop, const kb::MessageBoxHook&) {
@@ -179,12 +178,8 @@ int main(int argc, char** argv) {
   // Without a window there is no button: the operator asks for it at start.
   ConfigureRegistration(options, loop.Registration());
 
-  struct sigaction action {};
-  action.sa_handler = RequestStop;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-
+  std::atomic<bool> stopRequested{false};
+  kb::StopRequests stopRequests(stopRequested);
   loop.Run(stopRequested, [](const std::string& status) {
     std::printf("%s\n", kb::Latin1ToUtf8(status).c_str());
     std::fflush(stdout);

@@ -1,8 +1,9 @@
 #include "common/platform/core/clock.h"
 
 #ifdef _WIN32
-#include <timeapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <timeapi.h>
 #endif
 
 #include <chrono>

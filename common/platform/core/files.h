@@ -25,7 +25,7 @@ bool ReadSmallFile(const std::string& path, size_t maxBytes, std::string* text);
 // its own and moved over it, so a full disk or a crash never leaves half a
 // file. A write-protected file or anything but a regular file is left as it
 // is (false); a symbolic link stays one, the file it points to is replaced.
-bool ReplaceFile(const std::string& path, const std::string& text);
+bool ReplaceFileContents(const std::string& path, const std::string& text);
 
 struct DirEntry {
   std::string name;

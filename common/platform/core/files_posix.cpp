@@ -42,7 +42,7 @@ bool ReadSmallFile(const std::string& path, size_t maxBytes, std::string* text) 
   return true;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& text) {
+bool ReplaceFileContents(const std::string& path, const std::string& text) {
   // access() would let root write anything, so the mode bits are read too.
   struct stat info;
   if (stat(path.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || access(path.c_str(), W_OK) != 0 ||

@@ -1,6 +1,6 @@
-#include <shlobj.h>
-#include <sys/stat.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -65,7 +65,7 @@ bool ReadSmallFile(const std::string& path, size_t maxBytes, std::string* text) 
   return true;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& text) {
+bool ReplaceFileContents(const std::string& path, const std::string& text) {
   std::wstring target = Utf8ToWide(path);
   DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&

@@ -87,7 +87,7 @@ bool WriteIni(const std::string& path, const std::string& group,
               const std::vector<std::pair<std::string, int>>& values) {
   std::string text = "[" + group + "]\r\n";
   for (const auto& [key, value] : values) text += key + " = " + std::to_string(value) + "\r\n";
-  return ReplaceFile(path, text);
+  return ReplaceFileContents(path, text);
 }
 
 }  // namespace kb

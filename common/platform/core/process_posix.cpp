@@ -1,0 +1,28 @@
+#include <signal.h>
+
+#include "common/platform/core/process.h"
+
+namespace kb {
+
+namespace {
+std::atomic<bool>* stopFlag = nullptr;
+void RequestStop(int) { *stopFlag = true; }
+}  // namespace
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+void UseBinaryStandardOutput() {}
+void ReleaseOwnConsole() {}
+
+void WatchSystemStopRequests(std::atomic<bool>& flag) {
+  stopFlag = &flag;
+  struct sigaction action {};
+  action.sa_handler = RequestStop;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+void SystemShutdownFinished() {}
+
+}  // namespace kb
