@@ -98,8 +98,21 @@ bool SdlPlatform::Open(bool fullScreen, int x, int y) {
     flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     x = y = SDL_WINDOWPOS_UNDEFINED_DISPLAY(0);
   }
+#ifdef _WIN32
+  // Windows places the client area at the position given: the frame's corner
+  // (what WindowPosition reports) goes there once the frame is known.
+  if (!fullScreen) flags = (flags & ~SDL_WINDOW_SHOWN) | SDL_WINDOW_HIDDEN;
+#endif
   window_ = SDL_CreateWindow("Kringelbahn", x, y, kFrameWidth, kFrameHeight, flags);
   if (!window_) return false;
+#ifdef _WIN32
+  if (!fullScreen) {
+    int top = 0, left = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, nullptr, nullptr) == 0)
+      SDL_SetWindowPosition(window_, x + left, y + top);
+    SDL_ShowWindow(window_);
+  }
+#endif
   // Accelerated without vsync: the frame loop paces the presents itself.
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
   // A renderer named by the user (SDL_RENDER_DRIVER) is kept as it is.
@@ -166,7 +179,8 @@ bool SdlPlatform::WindowPosition(int& x, int& y) const {
   SDL_GetWindowPosition(window_, &x, &y);
   // Window managers place the frame, not the client area, at the position a
   // window is opened with: report the frame's corner so that a saved position
-  // opens the window at the same place next time instead of one title bar lower.
+  // opens the window at the same place next time instead of one title bar lower
+  // (Windows, which places the client area, is helped in Open).
   int top = 0, left = 0;
   if (SDL_GetWindowBordersSize(window_, &top, &left, nullptr, nullptr) == 0) {
     x -= left;

@@ -1,0 +1,123 @@
+#!/bin/bash
+# The cross-built client under wine on a virtual display, as a player sees it:
+# its menu matches the Linux client's, and two clients play a network round on
+# the cross-built server, each drawing both trails.
+# Arguments: kringelbahn.exe kringelbahn-server.exe linux-kringelbahn
+set -u
+client_exe=$1 server_exe=$2 linux_client=$3
+for tool in wine Xvfb xdotool import compare python3; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+done
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $1"
+  for f in "$work"/*.out "$work"/*/out.txt; do [ -f "$f" ] && { echo "== $f"; cat "$f"; }; done
+  exit 1
+}
+# The clients get homes of their own; wine keeps the prefix it was given.
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
+export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255 KRINGELBAHN_LIST_HOST=127.0.0.1:9 SDL_AUDIODRIVER=dummy
+unset SDL_VIDEODRIVER
+
+Xvfb -displayfd 3 -screen 0 1700x650x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "no virtual display"
+export DISPLAY=":$(cat "$work/display")"
+
+# A client in a folder of its own, its window's frame at (x, 0); the rest of the
+# arguments run it. Sets $window.
+start_client() {
+  local name=$1 x=$2
+  shift 2
+  mkdir -p "$work/$name"
+  printf '[Window]\r\nX = %s\r\nY = 0\r\nFullscreen = 0\r\n' "$x" >"$work/$name/Kringelbahn.ini"
+  (cd "$work/$name" && HOME="$work/$name" KRINGELBAHN_SETTINGS_DIR="$work/$name" exec "$@" >out.txt 2>&1) &
+  pids+=($!)
+  window=
+  for _ in $(seq 300); do
+    window=$(xdotool search --onlyvisible --name '^Kringelbahn$' 2>/dev/null |
+      while read -r id; do
+        left=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Position: \([0-9]*\),.*/\1/p')
+        # The frame's corner is at x: the client area a border further.
+        [ -n "$left" ] && [ "$left" -ge "$x" ] && [ "$left" -lt $((x + 30)) ] && echo "$id"
+      done | head -1)
+    [ -n "$window" ] && return 0
+    sleep 0.1
+  done
+  fail "the window of $name did not appear"
+}
+
+# Focus first, then a key held long enough for a frame to see it.
+press() {
+  xdotool windowfocus --sync "$1"
+  sleep 0.3
+  xdotool keydown "$2"
+  sleep 0.1
+  xdotool keyup "$2"
+}
+
+# The menu, after its fade, against the Linux client's: the pictures and
+# boxes pixel for pixel; text only roughly, as the two builds of the text
+# library place glyphs a pixel apart here and there.
+start_client menu-windows 0 wine "$client_exe"
+windows_menu=$window
+start_client menu-linux 820 "$linux_client"
+linux_menu=$window
+sleep 3
+import -window "$windows_menu" "$work/menu-windows.png"
+import -window "$linux_menu" "$work/menu-linux.png"
+differing() {  # region of both shots, then options for compare
+  local region=$1
+  shift
+  convert "$work/menu-windows.png" -crop "$region" +repage "$@" "$work/a.png"
+  convert "$work/menu-linux.png" -crop "$region" +repage "$@" "$work/b.png"
+  compare -metric AE -fuzz 20% "$work/a.png" "$work/b.png" null: 2>&1
+}
+banner=$(differing 800x90+0+12) boxes=$(differing 30x270+120+85) whole=$(differing 800x600+0+0 -resize 12.5%)
+echo "menu against the Linux client's: banner $banner, boxes $boxes, whole (1:8) $whole pixels differ"
+[ "$banner" = 0 ] && [ "$boxes" = 0 ] && [ "${whole%%.*}" -lt 100 ] 2>/dev/null ||
+  fail "the menu differs from the Linux client's"
+# Escape in the menu ends the game, which keeps its window place.
+press "$windows_menu" Escape
+for _ in $(seq 100); do kill -0 "${pids[1]}" 2>/dev/null || break; sleep 0.1; done
+kill -0 "${pids[1]}" 2>/dev/null && fail "Escape did not end the client"
+grep -q '^X = 0' "$work/menu-windows/Kringelbahn.ini" || { cat -A "$work/menu-windows/Kringelbahn.ini"; fail "settings not written"; }
+kill "${pids[2]}" 2>/dev/null
+
+# A network round: the server headless, two clients that connect from their
+# start-up scripts; each player presses Space.
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+wine "$server_exe" --headless --name Runde --port "$port" >"$work/server.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 300); do grep -q 'Spieler: 0' "$work/server.out" && break; sleep 0.1; done
+grep -q 'Spieler: 0' "$work/server.out" || fail "the server did not start"
+players=()
+for x in 0 820; do
+  mkdir -p "$work/player$x"
+  printf 'connect 127.0.0.1 %s\r\n' "$port" >"$work/player$x/autoexec.kbs"
+  start_client "player$x" "$x" wine "$client_exe"
+  players+=("$window")
+done
+for _ in $(seq 300); do grep -q 'Spieler: 2' "$work/server.out" && break; sleep 0.1; done
+grep -q 'Spieler: 2' "$work/server.out" || fail "the clients did not join"
+for window in "${players[@]}"; do press "$window" space; done
+# The countdown, then the heads run until one hits a trail or the border.
+sleep 6
+for i in 0 1; do
+  import -window "${players[$i]}" -crop 800x575+0+25 +repage "$work/field$i.png"
+done
+# Both fields hold the same two trails.
+same=$(compare -metric AE "$work/field0.png" "$work/field1.png" null: 2>&1)
+[ "${same%%.*}" = 0 ] 2>/dev/null || fail "the clients show different fields ($same pixels differ)"
+trails=$(convert "$work/field0.png" -format %c histogram:info:- |
+  awk '$1 + 0 >= 100 && $0 !~ /#000000/' | wc -l)
+echo "round: $trails trail colours of at least 100 pixels on both clients"
+[ "$trails" -ge 2 ] || fail "the field does not show both trails"
+echo ok
