@@ -3,6 +3,8 @@
 # commands and starts a second script that dumps the console and exits. The dump
 # must match byte for byte; the exit must be clean (code 0, settings written).
 set -eu
+# KB_RUN runs the program through an emulator (wine for a Windows build).
+KB_RUN=${KB_RUN:-}
 binary="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -12,7 +14,7 @@ printf '%s\r\n' 'console on' '  // a comment' 'open small' 'echo  two  blanks' '
   'echo "quoted  text" \"x\"' 'help' 'nope' 'dev on' 'nope' 'dev off' 'if not open echo never' \
   'if small echo small' 'set   echo typed  ' 'enter' 'exec sub' 'end' 'echo never' >autoexec.kbs
 printf 'echo sub \344\ndump "console dump.txt"\nexit\necho never\n' >sub.kbs
-HOME="$work/home" SDL_VIDEODRIVER=dummy timeout 60 "$binary" </dev/null || { echo "exit code $?" >&2; exit 1; }
+HOME="$work/home" KRINGELBAHN_SETTINGS_DIR="$work/home" SDL_VIDEODRIVER=dummy timeout 60 $KB_RUN "$binary" </dev/null || { echo "exit code $?" >&2; exit 1; }
 printf '%s\r\n' 'Willkommen zu Kringelbahn 1.2.4!' 'Starte "autoexec.kbs"...' '[autoexec.kbs]  two  blanks' \
   '[autoexec.kbs] quoted  text "x"' 'Den Befehl "nope" gibt es nicht.' '[autoexec.kbs] small' \
   '> echo typed' 'typed' 'Starte "sub.kbs"...' >expected.txt

@@ -4,6 +4,8 @@
 # administrator commands answered on the console, and "exit" in a network
 # game leaving the server at once.
 set -u
+# KB_RUN runs the programs through an emulator (wine for a Windows build).
+KB_RUN=${KB_RUN:-}
 client="$1" server="$2"
 work=$(mktemp -d)
 cd "$work" || exit 1
@@ -13,7 +15,7 @@ cleanup() { [ -n "$spid" ] && kill "$spid" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 fail() { echo "$1"; for f in server.out client.out out.txt; do [ -f $f ] && { echo "== $f"; cat $f; }; done; exit 1; }
 
-"$server" --headless --name "Test Server" --port 0 --admin-password geheim >server.out 2>&1 &
+$KB_RUN "$server" --headless --name "Test Server" --port 0 --admin-password geheim >server.out 2>&1 &
 spid=$!
 i=0
 while [ $i -lt 100 ] && ! grep -q 'Spieler: 0' server.out; do sleep 0.1; i=$((i + 1)); done
@@ -24,7 +26,7 @@ port=$(sed -nE 's/^Name: Test Server Port: ([0-9]+) Spieler: 0$/\1/p' server.out
 printf '%s\r\n' 'console on' 'connect 127.0.0.1 1' 'delay 500' "connect localhost $port" 'delay 1000' \
   'if mode 16 echo im Spiel' 'admin LOGIN falsch' 'admin LOGIN geheim' 'admin ECHO hallo welt' \
   'delay 1000' 'dump out.txt' 'exit' >autoexec.kbs
-HOME="$work/home" SDL_VIDEODRIVER=dummy timeout 30 "$client" >client.out 2>&1 </dev/null ||
+HOME="$work/home" KRINGELBAHN_SETTINGS_DIR="$work/home" SDL_VIDEODRIVER=dummy timeout 30 $KB_RUN "$client" >client.out 2>&1 </dev/null ||
   fail "client exit code $?"
 printf '%s\r\n' 'Willkommen zu Kringelbahn 1.2.4!' 'Starte "autoexec.kbs"...' \
   'Konnte nicht mit Server 127.0.0.1 auf port 1 verbinden.' \

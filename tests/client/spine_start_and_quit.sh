@@ -7,6 +7,8 @@
 #               keeps the position it was read with
 #   exit        "exit" in autoexec.kbs ends it by itself
 set -u
+# KB_RUN runs the program through an emulator (wine for a Windows build).
+KB_RUN=${KB_RUN:-}
 game="$1" scenario="${2:-close}"
 home=$(mktemp -d) work=$(mktemp -d)
 trap 'rm -rf "$home" "$work"' EXIT
@@ -17,7 +19,7 @@ case "$scenario" in
   fullscreen) printf '[window]\r\nx = 17\r\nY = 23\r\nFULLSCREEN = 1\r\n' >"$ini" ;;
   exit) printf 'console 1\r\nexit\r\n' >autoexec.kbs ;;
 esac
-HOME="$home" SDL_VIDEODRIVER="${SDL_VIDEODRIVER:-dummy}" "$game" >out.txt 2>&1 &
+HOME="$home" KRINGELBAHN_SETTINGS_DIR="$home" SDL_VIDEODRIVER="${SDL_VIDEODRIVER:-dummy}" $KB_RUN "$game" >out.txt 2>&1 &
 pid=$!
 if [ "$scenario" != exit ]; then
   sleep 2  # let it reach the frame loop

@@ -1,6 +1,11 @@
-# Process tests of the real client, run headless.
+# Process tests of the real client, run headless. Closing it from outside
+# needs a signal, which wine cannot deliver to a Windows program.
+set(KB_CLIENT_SCENARIOS close fullscreen exit)
+if(CMAKE_CROSSCOMPILING)
+  set(KB_CLIENT_SCENARIOS exit)
+endif()
 if(TARGET kringelbahn)
-  foreach(scenario close fullscreen exit)
+  foreach(scenario ${KB_CLIENT_SCENARIOS})
     add_test(NAME client_process_${scenario}
              COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/client/spine_start_and_quit.sh
                      $<TARGET_FILE:kringelbahn> ${scenario})

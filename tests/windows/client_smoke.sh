@@ -4,7 +4,8 @@
 # the cross-built server, each drawing both trails.
 # Arguments: kringelbahn.exe kringelbahn-server.exe linux-kringelbahn
 set -u
-client_exe=$1 server_exe=$2 linux_client=$3
+client_exe=$1 server_exe=$2 linux_client=${3:-}
+[ -x "$linux_client" ] || { echo "SKIP: no Linux client to compare with (KB_NATIVE_CLIENT)"; exit 77; }
 for tool in wine Xvfb xdotool import compare python3; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
