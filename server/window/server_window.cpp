@@ -3,32 +3,18 @@
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <deque>
-#include <memory>
-#include <mutex>
-#include <optional>
-#include <thread>
+#include <string>
 
-#include "common/net/protocol.h"
-#include "common/platform/core/clock.h"
-#include "common/platform/core/random.h"
+#include "common/platform/core/socket.h"
 #include "server/latin1_text.h"
-#include "server/server_loop.h"
-#include "server/window_link.h"
+#include "server/window/window_layout.h"
+#include "server/window/window_session.h"
 
 namespace kb {
 namespace {
 
-const char kWindowTitle[] = "Kringelbahn Server 1.2.4";
-const char kBoxTitle[] = "Kringelbahn Server";
-const char kErrorTitle[] = "Fehler";
-const char kNoServer[] = "Es konnte kein Server erstellt werden.";
-const char kNoWindow[] =
-    "Es konnte kein Fenster ge\xF6"
-    "ffnet werden.";
+using namespace layout;
 
 // The gadgets keep their classic 20-pixel rows: a small face and no padding
 // beyond what the frames need.
@@ -65,28 +51,10 @@ GtkWidget* MessageBox(GtkWidget* parent, const std::string& title, const std::st
   return box;
 }
 
-struct Message {
-  std::string title, text;
-  bool warning;
-};
-
 class ServerWindow {
  public:
   ServerWindow(const ServerSettings& initial, int fixedPort, ServerStartHook onStart)
-      : fixedPort_(fixedPort), onStart_(std::move(onStart)), settings_(initial) {
-    // The gadgets start as the operator expects them, whatever came in.
-    settings_.passwordBox = false;
-    settings_.password.clear();
-    settings_.adminPassword.clear();
-    settings_.hidden = true;
-    if (const char* text = std::getenv("KRINGELBAHN_TEST_MESSAGE_BOX")) testMessage_ = text;
-    reportTicks_ = std::getenv("KRINGELBAHN_TICK_STATS") != nullptr;
-  }
-
-  ~ServerWindow() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
+      : session_(initial, fixedPort, std::move(onStart), [this] { g_idle_add(OnDeliver, this); }) {}
 
   int Run() {
     GtkCssProvider* css = gtk_css_provider_new();
@@ -98,29 +66,21 @@ class ServerWindow {
     g_unix_signal_add(SIGINT, OnSignal, this);
     g_unix_signal_add(SIGTERM, OnSignal, this);
     gtk_main();
-    if (thread_.joinable()) thread_.join();
+    session_.Join();
     if (window_) gtk_widget_destroy(window_);
     return exitCode_;
-  }
-
-  MessageBoxHook MessageHook() {
-    return [this](const std::string& title, const std::string& text, bool warning) {
-      std::lock_guard lock(mutex_);
-      messages_.push_back({title, text, warning});
-      ScheduleLocked();
-    };
   }
 
  private:
   enum class Phase { kNaming, kServing, kFailed, kClosing };
 
-  GtkWidget* Place(GtkWidget* widget, int x, int y, int width, int height) {
-    gtk_widget_set_size_request(widget, width, height);
-    gtk_fixed_put(GTK_FIXED(fixed_), widget, x, y);
+  GtkWidget* Place(GtkWidget* widget, const Gadget& at) {
+    gtk_widget_set_size_request(widget, at.w, at.h);
+    gtk_fixed_put(GTK_FIXED(fixed_), widget, at.x, at.y);
     return widget;
   }
   GtkWidget* Label(const char* text) {
-    GtkWidget* label = gtk_label_new(text);
+    GtkWidget* label = gtk_label_new(Utf8(text).c_str());
     gtk_label_set_xalign(GTK_LABEL(label), 0);
     return label;
   }
@@ -139,11 +99,11 @@ class ServerWindow {
     gtk_style_context_add_class(gtk_widget_get_style_context(window_), "kb-server");
     gtk_window_set_icon_name(GTK_WINDOW(window_), "kringelbahn-server");
     fixed_ = gtk_fixed_new();
-    gtk_widget_set_size_request(fixed_, 300, 49);
+    gtk_widget_set_size_request(fixed_, kWidth, kNamingHeight);
     gtk_container_add(GTK_CONTAINER(window_), fixed_);
-    nameLabel_ = Place(Label("Name:"), 3, 5, 34, 17);
-    nameEntry_ = Place(Entry(false), 40, 3, 257, 20);
-    button3_ = Place(gtk_button_new_with_label("Server starten"), 3, 26, 294, 20);
+    nameLabel_ = Place(Label(kNameLabel.text), kNameLabel);
+    nameEntry_ = Place(Entry(false), kNameField);
+    button3_ = Place(gtk_button_new_with_label(Utf8(kStartButton.text).c_str()), kStartButton);
     gtk_widget_set_sensitive(button3_, FALSE);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(nameEntry_, "changed", G_CALLBACK(OnNameChanged), this);
@@ -157,36 +117,34 @@ class ServerWindow {
     gtk_widget_destroy(nameLabel_);
     gtk_widget_destroy(nameEntry_);
     nameLabel_ = nameEntry_ = nullptr;
-    gtk_fixed_move(GTK_FIXED(fixed_), button3_, 3, 95);
-    gtk_button_set_label(GTK_BUTTON(button3_), "Server eintragen");
-    status_ = Place(Label(""), 3, 5, 294, 17);
+    gtk_fixed_move(GTK_FIXED(fixed_), button3_, kRegisterButton.x, kRegisterButton.y);
+    gtk_button_set_label(GTK_BUTTON(button3_), Utf8(kRegisterButton.text).c_str());
+    status_ = Place(Label(kStatusLine.text), kStatusLine);
     gtk_label_set_ellipsize(GTK_LABEL(status_), PANGO_ELLIPSIZE_END);
-    Place(Label("Adminpasswort:"), 3, 26, 74, 20);
-    adminEntry_ = Place(Entry(true), 80, 26, 217, 20);
-    passwordBox_ = Place(gtk_check_button_new_with_label("Passwort:"), 3, 49, 65, 20);
-    passwordEntry_ = Place(Entry(true), 71, 49, 226, 20);
+    Place(Label(kAdminLabel.text), kAdminLabel);
+    adminEntry_ = Place(Entry(true), kAdminField);
+    passwordBox_ = Place(gtk_check_button_new_with_label(Utf8(kPasswordBox.text).c_str()), kPasswordBox);
+    passwordEntry_ = Place(Entry(true), kPasswordField);
     gtk_widget_set_sensitive(passwordEntry_, FALSE);
-    hiddenBox_ =
-        Place(gtk_check_button_new_with_label("Server versteckt (Wird nicht angezeigt)"), 3, 72, 200, 20);
+    hiddenBox_ = Place(gtk_check_button_new_with_label(Utf8(kHiddenBox.text).c_str()), kHiddenBox);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(hiddenBox_), TRUE);
-    button6_ = Place(gtk_button_new_with_label(Utf8("Eintrag l\xF6schen").c_str()), 3, 118, 294, 20);
+    button6_ = Place(gtk_button_new_with_label(Utf8(kDeleteButton.text).c_str()), kDeleteButton);
     gtk_widget_set_sensitive(button6_, FALSE);
     g_signal_connect(adminEntry_, "changed", G_CALLBACK(OnEdited), this);
     g_signal_connect(passwordEntry_, "changed", G_CALLBACK(OnEdited), this);
     g_signal_connect(passwordBox_, "toggled", G_CALLBACK(OnEdited), this);
     g_signal_connect(hiddenBox_, "toggled", G_CALLBACK(OnEdited), this);
     g_signal_connect(button6_, "clicked", G_CALLBACK(OnButton6), this);
-    gtk_widget_set_size_request(fixed_, 300, 141);
+    gtk_widget_set_size_request(fixed_, kWidth, kServingHeight);
     gtk_widget_show_all(window_);
     gtk_widget_grab_focus(adminEntry_);
   }
 
   void Start() {
-    std::string name = gtk_entry_get_text(GTK_ENTRY(nameEntry_));
-    if (!ServerNameProblem(name).empty() || phase_ != Phase::kNaming) return;
-    settings_.name = EncodeServerName(Utf8ToLatin1(name));
-    loop_ = std::make_unique<ServerLoop>(settings_, clock_, random_);
-    if (!loop_->Open(fixedPort_)) {
+    if (phase_ != Phase::kNaming) return;
+    WindowSession::OpenResult opened = session_.Open(gtk_entry_get_text(GTK_ENTRY(nameEntry_)));
+    if (opened == WindowSession::OpenResult::kBadName) return;
+    if (opened == WindowSession::OpenResult::kFailed) {
       gtk_widget_hide(window_);
       phase_ = Phase::kFailed;
       exitCode_ = 1;
@@ -198,36 +156,7 @@ class ServerWindow {
     }
     phase_ = Phase::kServing;
     BuildServingWindow();
-    loop_->Registration().show = [box = MessageHook()](const OperatorMessage& m) {
-      box(m.title, m.text, m.warning);
-    };
-    if (onStart_) onStart_(*loop_, MessageHook());
-    thread_ = std::thread([this] { LoopThread(); });
-  }
-
-  // The server loop's thread: the same loop the headless front runs.
-  void LoopThread() {
-    MessageBoxHook messageBox = MessageHook();
-    loop_->eachRound = [&] {
-      if (auto view = link_.Round(loop_->Game(), loop_->Shared(), loop_->Registration().Buttons())) {
-        std::lock_guard lock(mutex_);
-        view_ = std::move(view);
-        ScheduleLocked();
-      }
-      // A message box asked for by the loop itself, so tests can watch the
-      // ticks go on while it is open.
-      if (!testMessage_.empty()) messageBox(kBoxTitle, testMessage_, false), testMessage_.clear();
-    };
-    loop_->Run(stop_, nullptr);
-    if (reportTicks_) {
-      const TickStats& s = loop_->Stats();
-      std::printf("ticks %llu, latest start %lld ms late, longest %.2f ms\n",
-                  static_cast<unsigned long long>(s.ticks), static_cast<long long>(s.lateMsMax), s.workMsMax);
-      std::fflush(stdout);
-    }
-    std::lock_guard lock(mutex_);
-    quit_ = true;
-    ScheduleLocked();
+    session_.Run();
   }
 
   // The operator confirmed, or a signal came: the loop tells every client
@@ -240,29 +169,14 @@ class ServerWindow {
     phase_ = Phase::kClosing;
     if (confirm_) gtk_widget_destroy(confirm_), confirm_ = nullptr;
     gtk_widget_hide(window_);
-    stop_ = true;
-  }
-
-  void ScheduleLocked() {
-    if (scheduled_) return;
-    scheduled_ = true;
-    g_idle_add(OnDeliver, this);
+    session_.Stop();
   }
 
   void Deliver() {
-    std::optional<WindowView> view;
-    std::deque<Message> messages;
-    bool quit;
-    {
-      std::lock_guard lock(mutex_);
-      scheduled_ = false;
-      view.swap(view_);
-      messages.swap(messages_);
-      quit = quit_;
-    }
-    if (view && phase_ == Phase::kServing) Show(*view);
-    for (const Message& m : messages) ShowMessage(m);
-    if (quit) {
+    WindowSession::Delivery delivery = session_.Take();
+    if (delivery.view && phase_ == Phase::kServing) Show(*delivery.view);
+    for (const WindowMessage& m : delivery.messages) ShowMessage(m);
+    if (delivery.quit) {
       if (phase_ == Phase::kServing) gtk_widget_hide(window_);
       phase_ = Phase::kClosing;
       gtk_main_quit();
@@ -272,9 +186,7 @@ class ServerWindow {
   void Show(const WindowView& view) {
     updating_ = true;
     gtk_label_set_text(GTK_LABEL(status_), Utf8(view.status).c_str());
-    // Edits of ours still on their way to the loop: the view is older than
-    // the gadgets and must not undo them.
-    if (view.applied == posted_) {
+    if (session_.HasAllEdits(view)) {
       SetText(adminEntry_, view.settings.adminPassword);
       SetText(passwordEntry_, view.settings.password);
       gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(passwordBox_), view.settings.passwordBox);
@@ -295,7 +207,7 @@ class ServerWindow {
 
   // Message boxes stay open without holding anything up: not modal, closed
   // by their own button.
-  void ShowMessage(const Message& m) {
+  void ShowMessage(const WindowMessage& m) {
     GtkWidget* box = MessageBox(phase_ == Phase::kClosing ? nullptr : window_, m.title, m.text,
                                 m.warning ? "dialog-warning" : "dialog-information");
     gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
@@ -305,15 +217,13 @@ class ServerWindow {
 
   void AskClose() {
     if (confirm_) return gtk_window_present(GTK_WINDOW(confirm_));
-    confirm_ = MessageBox(window_, kBoxTitle, "Server wirklich beenden?", "dialog-question");
+    confirm_ = MessageBox(window_, kBoxTitle, kReallyStop, "dialog-question");
     gtk_window_set_modal(GTK_WINDOW(confirm_), TRUE);
     gtk_dialog_add_buttons(GTK_DIALOG(confirm_), "_Ja", GTK_RESPONSE_YES, "_Nein", GTK_RESPONSE_NO, nullptr);
     g_signal_connect(confirm_, "response", G_CALLBACK(OnConfirm), this);
     gtk_widget_show_all(confirm_);
   }
 
-  // Each gadget posts only its own value, so an administrator's change to
-  // another one that crosses it is kept.
   void Edited(GtkWidget* gadget) {
     if (updating_) return;
     std::function<void(ServerSettings&)> change;
@@ -332,7 +242,7 @@ class ServerWindow {
         change = [text](ServerSettings& s) { s.adminPassword = text; };
       }
     }
-    posted_ = loop_->Shared().Post(std::move(change));
+    session_.PostEdit(std::move(change));
   }
 
   static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
@@ -364,14 +274,10 @@ class ServerWindow {
   static void OnButton3(GtkWidget*, gpointer self) {
     auto* w = static_cast<ServerWindow*>(self);
     if (w->phase_ == Phase::kNaming) return w->Start();
-    w->link_.Post([](ServerGame& game) {
-      if (game.startRegisterEntry) game.startRegisterEntry();
-    });
+    w->session_.PressRegister();
   }
   static void OnButton6(GtkWidget*, gpointer self) {
-    static_cast<ServerWindow*>(self)->link_.Post([](ServerGame& game) {
-      if (game.startDeleteEntry) game.startDeleteEntry();
-    });
+    static_cast<ServerWindow*>(self)->session_.PressDelete();
   }
   static void OnEdited(GtkWidget* gadget, gpointer self) { static_cast<ServerWindow*>(self)->Edited(gadget); }
   static gboolean OnDeliver(gpointer self) {
@@ -379,30 +285,9 @@ class ServerWindow {
     return G_SOURCE_REMOVE;
   }
 
-  int fixedPort_;
-  ServerStartHook onStart_;
-  std::string testMessage_;
-  bool reportTicks_ = false;
+  WindowSession session_;
   int exitCode_ = 0;
   Phase phase_ = Phase::kNaming;
-
-  ServerSettings settings_;
-  SystemClock clock_;
-  Random random_ = Random::FromEntropy();
-  std::unique_ptr<ServerLoop> loop_;
-  WindowLink link_;
-  std::thread thread_;
-  std::atomic<bool> stop_{false};
-
-  // Handed from the loop's thread to the window's.
-  std::mutex mutex_;
-  std::optional<WindowView> view_;
-  std::deque<Message> messages_;
-  bool quit_ = false;
-  bool scheduled_ = false;
-
-  // The window's thread only.
-  uint64_t posted_ = 0;
   bool updating_ = false;
   GtkWidget* window_ = nullptr;
   GtkWidget* fixed_ = nullptr;
