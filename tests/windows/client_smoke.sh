@@ -109,14 +109,21 @@ done
 for _ in $(seq 300); do grep -q 'Spieler: 2' "$work/server.out" && break; sleep 0.1; done
 grep -q 'Spieler: 2' "$work/server.out" || fail "the clients did not join"
 for window in "${players[@]}"; do press "$window" space; done
-# The countdown, then the heads run until one hits a trail or the border.
-sleep 6
-for i in 0 1; do
-  import -window "${players[$i]}" -crop 800x575+0+25 +repage "$work/field$i.png"
+# The countdown, then the heads run until one hits a trail or the border:
+# both fields settle on the same picture.
+same=
+for _ in $(seq 40); do
+  sleep 1
+  for i in 0 1; do
+    [ -f "$work/field$i.png" ] && mv "$work/field$i.png" "$work/before$i.png"
+    import -window "${players[$i]}" -crop 800x575+0+25 +repage "$work/field$i.png"
+  done
+  [ -f "$work/before0.png" ] || continue
+  same=$(compare -metric AE "$work/field0.png" "$work/field1.png" null: 2>&1)
+  settled=$(compare -metric AE "$work/field0.png" "$work/before0.png" null: 2>&1)
+  [ "$same" = 0 ] && [ "$settled" = 0 ] && break
 done
-# Both fields hold the same two trails.
-same=$(compare -metric AE "$work/field0.png" "$work/field1.png" null: 2>&1)
-[ "${same%%.*}" = 0 ] 2>/dev/null || fail "the clients show different fields ($same pixels differ)"
+[ "$same" = 0 ] || fail "the clients show different fields ($same pixels differ)"
 trails=$(convert "$work/field0.png" -format %c histogram:info:- |
   awk '$1 + 0 >= 100 && $0 !~ /#000000/' | wc -l)
 echo "round: $trails trail colours of at least 100 pixels on both clients"
