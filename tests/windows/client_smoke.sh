@@ -26,11 +26,9 @@ export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
 export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255 KRINGELBAHN_LIST_HOST=127.0.0.1:9 SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
-Xvfb -displayfd 3 -screen 0 1700x650x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "no virtual display"
-export DISPLAY=":$(cat "$work/display")"
+. "$(dirname "$0")/virtual_display.sh"
+start_virtual_display 1700x650x24 || fail "no virtual display"
+pids+=("$display_pid")
 
 # A client in a folder of its own, its window's frame at (x, 0); the rest of the
 # arguments run it. Sets $window.

@@ -6,19 +6,21 @@ set -u
 exe=${1:?usage: $0 kringelbahn-server.exe}
 skip() { echo "SKIP: $*"; exit 77; }
 fail() { echo "FAIL: $*"; exit 1; }
-for tool in wine xdotool python3; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done
-xdotool getdisplaygeometry >/dev/null 2>&1 || skip "no X display (Xvfb) at DISPLAY='${DISPLAY:-}'"
+for tool in wine Xvfb xdotool python3; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done
 export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255 WINEDEBUG=${WINEDEBUG:--all}
 
 work=$(mktemp -d)
-server="" client="" keycode=""
+server="" client="" keycode="" display_pid=""
 cleanup() {
   [ -n "$server" ] && kill "$server" 2>/dev/null
   [ -n "$client" ] && kill "$client" 2>/dev/null
   [ -n "$keycode" ] && python3 "$work/umlaut.py" "$keycode"
+  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
+. "$(dirname "$0")/virtual_display.sh"
+start_virtual_display 1024x768x24 || fail "no virtual display"
 
 # xdotool types a character missing from the keymap on a key remapped just
 # for that press, which wine may look up after the mapping is gone. The

@@ -1,6 +1,7 @@
 # The Windows build under wine on a virtual display of its own: the client as a
 # player sees it, against the Linux client (KB_NATIVE_CLIENT), and the server
-# window. One at a time, as both drive the keyboard focus.
+# window. One at a time: all the programs of one wine prefix share one
+# foreground window, whichever display they are on.
 set(KB_NATIVE_CLIENT "" CACHE FILEPATH "The Linux client, to compare the Windows client's menu with")
 if(TARGET kringelbahn AND TARGET kringelbahn-server)
   add_test(NAME windows_client_smoke
