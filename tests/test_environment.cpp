@@ -2,18 +2,19 @@
 // started (ctest, by hand, in a debugger): the ENVIRONMENT property does not
 // survive test discovery with more than one variable.
 
-#include <cstdlib>
+#include "tests/support/environment.h"
 
 namespace {
 
 struct TestEnvironment {
   TestEnvironment() {
-    setenv("KRINGELBAHN_BROADCAST_ADDRESS", "127.255.255.255", 1);
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    using kb::testing::SetEnv;
+    SetEnv("KRINGELBAHN_BROADCAST_ADDRESS", "127.255.255.255");
+    SetEnv("SDL_VIDEODRIVER", "dummy");
+    SetEnv("SDL_AUDIODRIVER", "dummy");
     // A closed loopback port: a screen that fetches the Internet list never
     // reaches beyond this machine.
-    setenv("KRINGELBAHN_LIST_HOST", "127.0.0.1:9", 1);
+    SetEnv("KRINGELBAHN_LIST_HOST", "127.0.0.1:9");
   }
 } testEnvironment;
 

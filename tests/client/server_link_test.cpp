@@ -1,7 +1,8 @@
 #include "client/core/server_link.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
+
+#include <thread>
 
 #include "common/net/protocol.h"
 #include "common/platform/core/socket.h"
@@ -18,7 +19,8 @@ TEST(ServerLink, AServerThatStopsReadingBreaksTheLink) {
   ASSERT_NE(link, nullptr);
   std::unique_ptr<TcpConnection> peer;
   for (int i = 0; i < 500 && !peer; ++i)
-    if (listener.Accept(&peer) != AcceptResult::kConnection) usleep(2000);
+    if (listener.Accept(&peer) != AcceptResult::kConnection)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
   ASSERT_NE(peer, nullptr);
   std::string chat = BuildMessage(Keyword::kChat, {std::string(1000, 'x')});
   bool broken = false;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <thread>
@@ -10,6 +9,7 @@
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "tests/client/spine_harness.h"
+#include "tests/support/environment.h"
 
 namespace kb {
 namespace {
@@ -207,13 +207,13 @@ TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {
       "7777\x02Gast%20Server\x02"
       "1[/data]");
   std::string saved = getenv(kListHostVariable) ? getenv(kListHostVariable) : "";
-  setenv(kListHostVariable, host.HostText().c_str(), 1);
+  testing::SetEnv(kListHostVariable, host.HostText());
   SpineClient c;
   c.client.frame.gameState = kStateNetChoose;
   c.Tap(scan::kF1);
   EXPECT_EQ(c.State(), kStateNetWeb);
   ASSERT_TRUE(c.client.serverList.tasks.WaitIdle(10000));
-  setenv(kListHostVariable, saved.c_str(), 1);
+  testing::SetEnv(kListHostVariable, saved);
   ASSERT_EQ(ServerCount(c.client), 1);
   auto entries = c.client.serverList.tasks.List().Entries();
   EXPECT_EQ(entries[0].name, "Gast%20Server");

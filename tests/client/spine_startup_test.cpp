@@ -1,18 +1,16 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "client/ui/frame_loop.h"
 #include "client/ui/settings.h"
 #include "client/ui/startup_watchdog.h"
 #include "tests/client/spine_harness.h"
+#include "tests/platform/temp_dir.h"
 
 namespace kb {
 namespace {
@@ -26,25 +24,13 @@ const char kGarbage[] = "\x89PNG\r\n\0\0X 40\n]Window[\nY=";
 // A fresh temporary folder as home and current directory, for a client of
 // type Base (TestClient as before start-up, SpineClient as after it).
 struct TempHome {
-  TempHome() {
-    char pattern[] = "/tmp/kb_home_XXXXXX";
-    dir = mkdtemp(pattern);
-    std::filesystem::current_path(dir);
-  }
-  ~TempHome() {
-    std::filesystem::current_path(oldDir);
-    std::filesystem::remove_all(dir);
-  }
-  void Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir + "/" + name, std::ios::binary) << text;
-  }
-  std::string Ini() {
-    std::stringstream text;
-    text << std::ifstream(dir + "/Kringelbahn.ini", std::ios::binary).rdbuf();
-    return text.str();
-  }
+  TempHome() { std::filesystem::current_path(dir); }
+  ~TempHome() { std::filesystem::current_path(oldDir); }
+  void Write(const std::string& name, const std::string& text) { folder.Write(name, text); }
+  std::string Ini() { return folder.Read("Kringelbahn.ini"); }
   std::filesystem::path oldDir = std::filesystem::current_path();
-  std::string dir;
+  TempDir folder;
+  std::string dir = folder.Path();
 };
 template <class Base>
 struct At : TempHome, Base {

@@ -1,11 +1,12 @@
 #include "common/platform/core/socket.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 
 #include <cstdlib>
 
 #include "common/platform/core/poller.h"
+#include "tests/support/environment.h"
+#include "tests/support/socket_options.h"
 
 namespace kb {
 namespace {
@@ -33,8 +34,7 @@ TEST(Socket, QueuedBytesLeaveInOrderAndCloseIsReported) {
   ASSERT_TRUE(p.server);
   char buffer[8192];
   EXPECT_EQ(p.server->Receive(buffer, sizeof buffer), 0);  // nothing yet, no blocking
-  int small = 4096;
-  setsockopt(p.server->Fd(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  testing::SetSocketBuffer(p.server->Fd(), true, 4096);
   std::string all, got;
   for (int i = 0; i < 400; ++i) all += std::to_string(i) + std::string(500, 'a' + i % 26);
   ASSERT_TRUE(p.server->Send(all));
@@ -58,8 +58,7 @@ TEST(Socket, PartsLeaveInOneSendAndWhatTheSocketRefusesIsQueuedInOrder) {
   InitNetwork();
   Pair p;
   ASSERT_TRUE(p.server);
-  int small = 4096;
-  setsockopt(p.server->Fd(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  testing::SetSocketBuffer(p.server->Fd(), true, 4096);
   std::string a(200000, 'a'), b = "bb", c(5000, 'c'), all;
   for (int i = 0; i < static_cast<int>(a.size()); i += 997) a[i] = static_cast<char>('0' + i % 10);
   std::string_view first[] = {a, b, c}, second[] = {b, c};
@@ -87,9 +86,9 @@ TEST(Socket, DatagramsCarryTheSenderAndBroadcastUsesTheConfiguredAddress) {
   char buffer[64];
   const char* configured = std::getenv("KRINGELBAHN_BROADCAST_ADDRESS");
   std::string old = configured ? configured : "";
-  setenv("KRINGELBAHN_BROADCAST_ADDRESS", "127.0.0.1", 1);
+  testing::SetEnv("KRINGELBAHN_BROADCAST_ADDRESS", "127.0.0.1");
   ASSERT_TRUE(Broadcast(receiver.Port(), "KRINGELBAHN CLIENT"));
-  setenv("KRINGELBAHN_BROADCAST_ADDRESS", old.c_str(), 1);
+  testing::SetEnv("KRINGELBAHN_BROADCAST_ADDRESS", old);
   ASSERT_TRUE(WaitReadable(receiver.Fd()));
   std::string sender;
   long n = receiver.Receive(buffer, sizeof buffer, &sender);
@@ -97,7 +96,7 @@ TEST(Socket, DatagramsCarryTheSenderAndBroadcastUsesTheConfiguredAddress) {
   EXPECT_EQ(sender, "127.0.0.1");
 }
 
-TEST(Socket, SeveralReceiversShareADiscoveryPort) {
+TEST(Socket, SeveralReceiversShareADiscoveryPortButNoListeningPort) {
   UdpSocket first, second;
   ASSERT_TRUE(first.Open(0));
   ASSERT_TRUE(second.Open(first.Port()));  // a second server on the same machine
@@ -108,14 +107,17 @@ TEST(Socket, SeveralReceiversShareADiscoveryPort) {
     long n = s->Receive(buffer, sizeof buffer);
     EXPECT_EQ(std::string(buffer, n > 0 ? n : 0), "KRINGELBAHN CLIENT");
   }
+  // A second server cannot take over the port another one listens on.
+  TcpListener listening, intruder;
+  ASSERT_TRUE(listening.Open(0));
+  EXPECT_FALSE(intruder.Open(listening.Port()));
 }
 
 TEST(Socket, ClosingWithUnreadInputStillDeliversWhatWasSent) {
   InitNetwork();
   Pair p;
   ASSERT_TRUE(p.server);
-  int small = 4096;
-  setsockopt(p.client->Fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  testing::SetSocketBuffer(p.client->Fd(), false, 4096);
   // The peer's input is never read, and more is sent than the peer's window
   // takes, so part of it still waits in the system when the connection goes.
   ASSERT_TRUE(p.client->Send("PING\x04PING\x04"));

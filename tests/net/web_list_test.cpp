@@ -1,8 +1,6 @@
 #include "common/net/web_list.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/socket.h>
 
 #include <string>
 #include <thread>
@@ -10,6 +8,7 @@
 
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
+#include "tests/support/environment.h"
 
 namespace kb {
 namespace {
@@ -54,9 +53,9 @@ TEST(WebList, ListHostTakesAnOptionalPortAndFallsBackOnNonsense) {
   }
   EXPECT_EQ(ListRequest("/kringel_server.php?m=get", ParseListHost("127.0.0.1:8080")),
             "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: 127.0.0.1:8080\r\nConnection: close\r\n\r\n");
-  setenv("KB_TEST_LIST_HOST", "10.1.2.3:99", 1);
+  testing::SetEnv("KB_TEST_LIST_HOST", "10.1.2.3:99");
   EXPECT_EQ(ListHostFromEnvironment("KB_TEST_LIST_HOST").port, 99);
-  setenv("KB_TEST_LIST_HOST", "", 1);
+  testing::SetEnv("KB_TEST_LIST_HOST", "");
   EXPECT_EQ(ListHostFromEnvironment("KB_TEST_LIST_HOST", "other:81").host, "other");
 }
 

@@ -1,8 +1,8 @@
 #include "common/platform/core/files.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 #include "tests/platform/temp_dir.h"
 
@@ -37,7 +37,7 @@ TEST(Files, WildcardMatchesLikeTheShellWithoutLetterCase) {
 TEST(Files, ListDirectoryFiltersSortsAndMarksDirectories) {
   TempDir dir;
   for (const char* name : {"zeta.kbs", "alpha.kbs", "notes.txt"}) dir.Write(name, "x");
-  ASSERT_EQ(mkdir(dir.File("sub.kbs").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(dir.File("sub.kbs")));
   auto entries = ListDirectory(dir.Path() + "/*.kbs");
   std::string seen;
   for (const DirEntry& entry : entries) seen += entry.name + (entry.isDirectory ? "/ " : " ");
@@ -45,11 +45,10 @@ TEST(Files, ListDirectoryFiltersSortsAndMarksDirectories) {
   EXPECT_TRUE(ListDirectory(dir.File("missing") + "/*").empty());
 
   // Without a path: the current directory.
-  char previous[4096];
-  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
   entries = ListDirectory("*.TXT");
-  ASSERT_EQ(chdir(previous), 0);
+  std::filesystem::current_path(previous);
   EXPECT_TRUE(entries.size() == 1 && entries[0].name == "notes.txt");
 }
 

@@ -1,10 +1,10 @@
 #include "server/socket_transport.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 
 #include "common/net/protocol.h"
 #include "common/platform/core/poller.h"
+#include "tests/support/socket_options.h"
 
 namespace kb {
 namespace {
@@ -55,8 +55,7 @@ TEST(SocketTransport, SharedRunsAndOwnMessagesReachEachPeerInOrderOverManyRounds
   Peers p;
   ASSERT_EQ(p.ids.size(), 3u);
   // One peer reads slowly: its part of a large run waits in its queue.
-  int small = 4096;
-  setsockopt(p.transport.Find(p.ids[2])->connection->Fd(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  testing::SetSocketBuffer(p.transport.Find(p.ids[2])->connection->Fd(), true, 4096);
   std::string expected[3];
   for (int round = 0; round < 6; ++round) {
     // Rounds alternate a large tick run with small ones: the kept runs are

@@ -1,10 +1,5 @@
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <deque>
@@ -18,6 +13,7 @@
 #include "common/net/receive_buffer.h"
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
+#include "tests/support/socket_options.h"
 
 namespace kb::testing {
 
@@ -36,23 +32,13 @@ class WireClient {
   // from picks the local address (127.0.0.2 is another machine to the server).
   bool Connect(int port, int receiveBuffer = 0, const char* from = nullptr) {
     if (from) {
-      int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in local{}, remote{};
-      local.sin_family = remote.sin_family = AF_INET;
-      remote.sin_port = htons(static_cast<uint16_t>(port));
-      inet_pton(AF_INET, from, &local.sin_addr);
-      inet_pton(AF_INET, "127.0.0.1", &remote.sin_addr);
-      if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-          connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
-        close(fd);
-        return false;
-      }
+      int fd = ConnectFrom(from, port);
+      if (fd < 0) return false;
       connection_ = std::make_unique<TcpConnection>(fd);
     } else {
       connection_ = TcpConnection::Open("127.0.0.1", port);
     }
-    if (connection_ && receiveBuffer > 0)
-      setsockopt(connection_->Fd(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    if (connection_ && receiveBuffer > 0) SetSocketBuffer(connection_->Fd(), false, receiveBuffer);
     return connection_ != nullptr;
   }
   bool SendRaw(std::string_view bytes) {

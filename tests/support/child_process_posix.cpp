@@ -1,5 +1,3 @@
-#include "tests/support/child_process.h"
-
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -8,14 +6,20 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <regex>
+#include <filesystem>
 #include <thread>
 
 #include "common/platform/core/poller.h"
+#include "tests/support/child_process.h"
 
 namespace kb::testing {
 
-ChildProcess::ChildProcess(std::vector<std::string> argv, std::vector<std::string> env) {
+struct ChildProcess::System {
+  int output = -1;
+};
+
+ChildProcess::ChildProcess(std::vector<std::string> argv, std::vector<std::string> env)
+    : system_(std::make_unique<System>()) {
   int out[2];
   // Close-on-exec, so children started later do not hold this pipe open.
   if (argv.empty() || pipe2(out, O_CLOEXEC) != 0) return;
@@ -31,37 +35,31 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, std::vector<std::strin
     _exit(127);
   }
   close(out[1]);
-  output_ = out[0];
+  system_->output = out[0];
 }
 
 ChildProcess::~ChildProcess() {
   Finish(SIGTERM);
-  if (output_ >= 0) close(output_);
+  if (system_->output >= 0) close(system_->output);
 }
 
 std::string ChildProcess::ReadLine(int timeoutMs) {
   std::string line;
-  if (output_ < 0) return line;
+  int output = system_->output;
+  if (output < 0) return line;
   Poller poller;
-  poller.Add(output_, true, false);
-  for (char c; poller.Wait(timeoutMs) > 0 && read(output_, &c, 1) == 1 && c != '\n';) line.push_back(c);
+  poller.Add(output, true, false);
+  for (char c; poller.Wait(timeoutMs) > 0 && read(output, &c, 1) == 1 && c != '\n';) line.push_back(c);
   return line;
 }
 
-std::vector<std::string> ChildProcess::Until(const std::string& pattern, int lines) {
-  std::regex wanted(pattern);
-  for (int i = 0; i < lines; ++i) {
-    std::string line = ReadLine();
-    if (line.empty()) break;
-    std::smatch match;
-    if (std::regex_search(line, match, wanted)) return {match.begin(), match.end()};
-  }
-  return {};
+void ChildProcess::Signal(int signal) {
+  if (pid_ > 0 && signal) kill(pid_, signal);
 }
 
 int ChildProcess::Finish(int signal) {
   if (pid_ <= 0) return code_;
-  if (signal) kill(pid_, signal);
+  Signal(signal);
   int status = 0;
   bool ended = false;
   for (int i = 0; i < 200 && !(ended = waitpid(pid_, &status, WNOHANG) == pid_); ++i)
@@ -70,5 +68,7 @@ int ChildProcess::Finish(int signal) {
   pid_ = 0;
   return code_ = ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+std::string ChildProcess::OwnProgram() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
 
 }  // namespace kb::testing

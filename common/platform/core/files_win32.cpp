@@ -19,6 +19,16 @@ bool IsRegularFile(DWORD attributes) {
          !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
+// Device names (NUL, CON, COM1 ...) pass for plain files by their attributes.
+bool IsDevice(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool device = GetFileType(file) != FILE_TYPE_DISK;
+  CloseHandle(file);
+  return device;
+}
+
 // The game shows names as Latin-1; a name beyond Latin-1 stays UTF-8, which
 // the path rules take back just as well.
 std::string NameForGame(const std::wstring& name) {
@@ -69,7 +79,7 @@ bool ReplaceFileContents(const std::string& path, const std::string& text) {
   std::wstring target = Utf8ToWide(path);
   DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
-      (!IsRegularFile(attributes) || (attributes & FILE_ATTRIBUTE_READONLY)))
+      (!IsRegularFile(attributes) || (attributes & FILE_ATTRIBUTE_READONLY) || IsDevice(target)))
     return false;
   // Two programs saving at once never share a temporary file.
   std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +

@@ -75,7 +75,7 @@ TEST(NetWithRealServer, WrongPasswordRightPasswordAndShutdown) {
   ASSERT_TRUE(c.ModeBecomes(10));
   c.Key(scan::kEnter, false);
   // SIGTERM: the notice stays after the server closed the connection.
-  kill(server.Pid(), SIGTERM);
+  server.Signal(SIGTERM);
   ASSERT_TRUE(c.ModeBecomes(21));
   ASSERT_TRUE(c.FramesUntil([&] { return c.client.net.link == nullptr; }));
   EXPECT_EQ(c.State(), kStateNet);

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace kb::testing {
+
+// Sets a socket's send or receive buffer size: a slow link in a test.
+void SetSocketBuffer(int fd, bool send, int bytes);
+
+// A TCP connection to 127.0.0.1:port from the local address `from`
+// (127.0.0.2 is another machine to a server); the socket or -1.
+int ConnectFrom(const char* from, int port);
+
+}  // namespace kb::testing
