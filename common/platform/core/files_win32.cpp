@@ -84,8 +84,9 @@ bool ReplaceFileContents(const std::string& path, const std::string& text) {
   // Two programs saving at once never share a temporary file.
   std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
                            std::to_wstring(GetTickCount64()) + L".tmp";
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  // Not FILE_ATTRIBUTE_TEMPORARY: the file keeps its attributes when it takes the target's place.
+  HANDLE file =
+      CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
