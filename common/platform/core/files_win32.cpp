@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
 #include "common/platform/core/files.h"
@@ -82,8 +83,9 @@ bool ReplaceFileContents(const std::string& path, const std::string& text) {
       (!IsRegularFile(attributes) || (attributes & FILE_ATTRIBUTE_READONLY) || IsDevice(target)))
     return false;
   // Two programs saving at once never share a temporary file.
+  static std::atomic<unsigned> saves{0};
   std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
-                           std::to_wstring(GetTickCount64()) + L".tmp";
+                           std::to_wstring(++saves) + L".tmp";
   // Not FILE_ATTRIBUTE_TEMPORARY: the file keeps its attributes when it takes the target's place.
   HANDLE file =
       CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
