@@ -9,11 +9,15 @@
 // The flood case: two such players and one connection that joins and sends
 // COLOR, CHAT and ANGLE as fast as the socket takes them, joining again
 // whenever it is dropped.
-// Arguments: [measure ms, 5000] [one client count instead of the table].
+// --websocket-share P makes P percent of the players browsers: they join
+// over a WebSocket and send their messages in binary frames.
+// Arguments: [--websocket-share P] [measure ms, 5000] [one client count
+// instead of the table].
 #include <pthread.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +33,7 @@
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "server/server_loop.h"
+#include "server/web_socket.h"
 
 namespace {
 
@@ -64,7 +69,20 @@ struct Result {
   int recordsAtEnd = 0;
 };
 
-Result RunLoad(int clients, int warmUpMs, int measureMs, bool flood = false) {
+// A browser's opening, then each message in a frame of its own.
+const char kHandshake[] =
+    "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+    "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
+    "Sec-WebSocket-Protocol: binary\r\n\r\n";
+
+std::string Framed(const std::string& message) {
+  kb::WebSocketFraming framing(kb::WebSocketFraming::Side::kClient);
+  std::string_view parts[] = {message};
+  framing.Encode(parts);
+  return framing.Output();
+}
+
+Result RunLoad(int clients, int warmUpMs, int measureMs, int websocketShare, bool flood = false) {
   kb::ServerSettings settings;
   settings.name = "Last";
   settings.maxConnectionsPerAddress = 1000;  // every load client comes from loopback
@@ -90,17 +108,24 @@ Result RunLoad(int clients, int warmUpMs, int measureMs, bool flood = false) {
     cpuAtEnd = ThreadCpuMs();
   });
 
+  // Each message as a game client and as a browser sends it.
+  struct Wire {
+    std::string join, up, down, go;
+  };
+  const Wire tcp{kb::BuildMessage(kb::Keyword::kJoin), kb::BuildMessage(kb::Keyword::kAngle, {"UP"}),
+                 kb::BuildMessage(kb::Keyword::kAngle, {"DOWN"}), kb::BuildMessage(kb::Keyword::kGo)};
+  const Wire web{kHandshake + Framed(tcp.join), Framed(tcp.up), Framed(tcp.down), Framed(tcp.go)};
   std::vector<std::unique_ptr<kb::TcpConnection>> peers;
+  std::vector<const Wire*> wires;
   for (int i = 0; i < clients; ++i) {
     auto c = kb::bench::OpenFrom(i, settings.port);
     if (!c) break;
-    c->Send(kb::BuildMessage(kb::Keyword::kJoin));
+    // The share spread evenly: 50 is every second player.
+    wires.push_back((i + 1) * websocketShare / 100 != i * websocketShare / 100 ? &web : &tcp);
+    c->Send(wires.back()->join);
     peers.push_back(std::move(c));
   }
   result.joined = static_cast<int>(peers.size());
-  const std::string up = kb::BuildMessage(kb::Keyword::kAngle, {"UP"});
-  const std::string down = kb::BuildMessage(kb::Keyword::kAngle, {"DOWN"});
-  const std::string go = kb::BuildMessage(kb::Keyword::kGo);
   kb::Random steer(2);
   std::vector<Steady::time_point> nextAngle(peers.size(), Steady::now());
   std::vector<int> turn(peers.size(), 0);
@@ -117,7 +142,7 @@ Result RunLoad(int clients, int warmUpMs, int measureMs, bool flood = false) {
   std::unique_ptr<kb::TcpConnection> flooder;
   std::string burst;
   while (burst.size() < 8192)
-    burst += kb::BuildMessage(kb::Keyword::kColor) + kb::BuildMessage(kb::Keyword::kChat, {"spam"}) + up;
+    burst += kb::BuildMessage(kb::Keyword::kColor) + kb::BuildMessage(kb::Keyword::kChat, {"spam"}) + tcp.up;
   while (Steady::now() < end) {
     if (flood && measuring) {
       if (flooder) {
@@ -143,11 +168,11 @@ Result RunLoad(int clients, int warmUpMs, int measureMs, bool flood = false) {
     bool sendGo = now >= nextGo;
     if (sendGo) nextGo = now + std::chrono::milliseconds(500);
     for (size_t i = 0; i < peers.size(); ++i) {
-      if (sendGo) peers[i]->Send(go);
+      if (sendGo) peers[i]->Send(wires[i]->go);
       if (now >= nextAngle[i]) {
         // Hold one key for a while, as a player does.
         if (steer.Next(20) == 0) turn[i] = steer.Next(2);
-        if (turn[i]) peers[i]->Send(turn[i] == 1 ? up : down);
+        if (turn[i]) peers[i]->Send(turn[i] == 1 ? wires[i]->up : wires[i]->down);
         nextAngle[i] += std::chrono::milliseconds(11);
       }
       peers[i]->FlushQueue();
@@ -189,11 +214,21 @@ Result RunLoad(int clients, int warmUpMs, int measureMs, bool flood = false) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int measureMs = argc > 1 ? std::atoi(argv[1]) : 5000;
+  int websocketShare = 0;
+  std::vector<const char*> args;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--websocket-share") == 0 && i + 1 < argc) {
+      websocketShare = std::clamp(std::atoi(argv[++i]), 0, 100);
+    } else {
+      args.push_back(argv[i]);
+    }
+  }
+  int measureMs = args.size() > 0 ? std::atoi(args[0]) : 5000;
   if (measureMs < 500 || measureMs > 60000) measureMs = 5000;
   kb::InitNetwork();
   std::vector<int> counts = {8, 32, 64, 128, 256};
-  if (argc > 2) counts = {std::atoi(argv[2])};
+  if (args.size() > 1) counts = {std::atoi(args[1])};
+  std::printf("WebSocket players: %d%%\n", websocketShare);
   std::printf("%7s %6s %5s %10s %10s %11s %11s %9s %5s %12s %8s %7s\n", "clients", "joined", "ticks",
               "work avg", "work max", "server cpu", "client cpu", "late max", "lost", "bytes/s", "RSS KiB",
               "rounds");
@@ -201,16 +236,16 @@ int main(int argc, char** argv) {
               "ms/tick", "ms/tick", "ms", "", "", "", "/tick");
   for (int clients : counts) {
     if (clients < 2 || clients > 1000) continue;
-    Result r = RunLoad(clients, 1500, measureMs);
+    Result r = RunLoad(clients, 1500, measureMs, websocketShare);
     std::printf("%7d %6d %5llu %10.3f %10.3f %11.3f %11.3f %9lld %5d %12.0f %8ld %7.1f\n", clients, r.joined,
                 static_cast<unsigned long long>(r.ticks), r.workMsAvg, r.workMsMax, r.cpuMsPerTick,
                 r.clientCpuMsPerTick, static_cast<long long>(r.lateMsMax), r.playersLost, r.bytesPerSecond,
                 r.rssKb, r.roundsPerTick);
     std::fflush(stdout);
   }
-  if (argc > 2) return 0;
+  if (args.size() > 1) return 0;
   // Two players and a flooder, over the whole time the acceptance asks for.
-  Result f = RunLoad(2, 1500, 10000, true);
+  Result f = RunLoad(2, 1500, 10000, websocketShare, true);
   std::printf("\nflood: 2 players + 1 flooding connection, 10 s\n");
   std::printf("%6s %12s %12s %12s %13s %14s %12s\n", "ticks", "work ms/tick", "work ms max", "late ms max",
               "players lost", "flooder drops", "records end");

@@ -1,37 +1,18 @@
 #include "listd/http_front.h"
 
-#include <arpa/inet.h>
 #include <httplib.h>
 
+#include "common/net/forwarded_for.h"
+#include "common/platform/core/socket.h"
 #include "listd/list_format.h"
 #include "listd/list_service.h"
 
 namespace kb {
-namespace {
-
-std::string Trim(std::string text) {
-  size_t from = text.find_first_not_of(" \t");
-  if (from == std::string::npos) return {};
-  return text.substr(from, text.find_last_not_of(" \t") - from + 1);
-}
-
-bool DottedIpv4(const std::string& text) {
-  in_addr address;
-  return inet_pton(AF_INET, text.c_str(), &address) == 1;
-}
-
-}  // namespace
 
 std::string RequestingAddress(const std::string& remoteAddress, const std::string& forwardedFor,
                               bool trustForwardedFor) {
-  std::string address = remoteAddress;
-  if (trustForwardedFor && !forwardedFor.empty()) {
-    // Earlier addresses come from the client itself and prove nothing.
-    size_t comma = forwardedFor.rfind(',');
-    address = Trim(comma == std::string::npos ? forwardedFor : forwardedFor.substr(comma + 1));
-  }
-  if (address.starts_with("::ffff:")) address = address.substr(7);
-  return DottedIpv4(address) ? address : std::string();
+  if (trustForwardedFor && !forwardedFor.empty()) return ForwardedAddress(forwardedFor);
+  return DottedIpv4(remoteAddress);
 }
 
 void MountListService(httplib::Server& server, ListService& service, const HttpFrontOptions& options) {

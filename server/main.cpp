@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "common/platform/core/command_line.h"
 #include "common/platform/core/process.h"
 #include "common/platform/core/random.h"
+#include "common/platform/core/socket.h"
 #include "server/latin1_text.h"
 #include "server/server_loop.h"
 #include "server/window/server_window.h"
@@ -21,11 +23,14 @@ const char kUsage[] =
     "\n"
     "  kringelbahn-server [--port N] [--max-clients N] [--list-host HOST[:PORT]]\n"
     "                     [--list-delete-host HOST[:PORT]] [--register]\n"
+    "                     [--trust-forwarded-for ADDR[,ADDR...]]\n"
     "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
     "                     [--visible] [--port N] [--max-clients N]\n"
     "                     [--list-host HOST[:PORT]] [--list-delete-host HOST[:PORT]] [--register]\n"
+    "                     [--trust-forwarded-for ADDR[,ADDR...]]\n"
     "\n"
     "Without --headless the server opens its window and asks for the name.\n"
+    "The game port also takes browser players: WebSocket connections (binary frames).\n"
     "\n"
     "  --headless            run without a window; the status line goes to standard output\n"
     "  --name NAME           the server's name (required)\n"
@@ -43,6 +48,9 @@ const char kUsage[] =
     "                        $KRINGELBAHN_LIST_DELETE_HOST, else list.kb.example.org)\n"
     "  --register            register with the list host once at start; administrators\n"
     "                        renew or delete the entry with REGISTER and DEREGISTER\n"
+    "  --trust-forwarded-for ADDR[,ADDR...]  reverse proxies (IPv4 addresses) that carry\n"
+    "                        browser players: a WebSocket handshake from one of them is\n"
+    "                        counted for the address it appended to X-Forwarded-For\n"
     "  --help                this text\n"
     "\n"
     "SIGINT and SIGTERM (Ctrl+C or closing the console on Windows) shut the server\n"
@@ -60,6 +68,7 @@ struct Options {
   std::string listDeleteHost;
   bool registerAtStart = false;
   int maxClients = 256;
+  std::vector<std::string> trustedProxies;
   std::string error;
 };
 
@@ -95,6 +104,19 @@ Options ParseOptions(const std::vector<std::string>& argv) {
         o.error = arg + " needs HOST or HOST:PORT";
       } else {
         (arg == "--list-host" ? o.listHost : o.listDeleteHost) = text;
+      }
+    } else if (arg == "--trust-forwarded-for") {
+      std::string text;
+      value(&text);
+      for (size_t from = 0; o.error.empty() && from <= text.size();) {
+        size_t comma = std::min(text.find(',', from), text.size());
+        std::string address = kb::DottedIpv4(std::string_view(text).substr(from, comma - from));
+        if (address.empty()) {
+          o.error = "--trust-forwarded-for needs IPv4 addresses separated by commas";
+        } else {
+          o.trustedProxies.push_back(address);
+        }
+        from = comma + 1;
       }
     } else if (arg == "--register") {
       o.registerAtStart = true;
@@ -146,6 +168,7 @@ int main(int argc, char** argv) {
     kb::ReleaseOwnConsole();
     kb::ServerSettings initial;
     initial.maxClients = options.maxClients;
+    initial.trustedProxies = options.trustedProxies;
     return kb::RunServerWindow(initial, options.port, [&](kb::ServerLoop& loop, const kb::MessageBoxHook&) {
       ConfigureRegistration(options, loop.Registration());
     });
@@ -166,6 +189,7 @@ int main(int argc, char** argv) {
   settings.adminPassword = kb::Utf8ToLatin1(options.adminPassword);
   settings.hidden = !options.visible;
   settings.maxClients = options.maxClients;
+  settings.trustedProxies = options.trustedProxies;
 
   kb::SystemClock clock;
   kb::Random random = kb::Random::FromEntropy();

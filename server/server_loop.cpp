@@ -15,6 +15,12 @@ ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
       registration_(game_, settings) {
   game_.startRegisterEntry = [this] { registration_.StartRegister(); };
   game_.startDeleteEntry = [this] { registration_.StartDelete(); };
+  transport_.admit = [this](const std::string& address) { return Admit(address); };
+}
+
+bool ServerLoop::Admit(const std::string& address) {
+  return transport_.CountFrom(address) < settings_.maxConnectionsPerAddress &&
+         connectGuard_.Allow(address, clock_.Now());
 }
 
 bool ServerLoop::Open(int fixedPort, int discoveryPort) {
@@ -43,13 +49,13 @@ void ServerLoop::AcceptAll() {
     AcceptResult result = listener_.Accept(&connection);
     if (result == AcceptResult::kConnection) {
       // Over a cap the connection is taken and closed at once, so it holds
-      // neither a descriptor nor a place in the accept queue.
+      // neither a descriptor nor a place in the accept queue. A trusted
+      // proxy's players are counted by their own address once it is known.
       std::string address = connection->PeerAddress();
-      if (static_cast<int>(transport_.Size()) >= settings_.maxClients ||
-          transport_.CountFrom(address) >= settings_.maxConnectionsPerAddress ||
-          !connectGuard_.Allow(address, clock_.Now()))
+      bool proxy = settings_.TrustsProxy(address);
+      if (static_cast<int>(transport_.Size()) >= settings_.maxClients || (!proxy && !Admit(address)))
         continue;
-      transport_.Add(std::move(connection), clock_.Now());
+      transport_.Add(std::move(connection), clock_.Now(), proxy);
       continue;
     }
     // Out of descriptors: the listener would stay readable and spin the
@@ -81,11 +87,15 @@ void ServerLoop::ReceiveFrom(ConnectionId id) {
   char buffer[kReceiveBufferSize];
   long n = peer->connection->Receive(buffer, sizeof buffer);
   if (n == 0) return;
-  if (n < 0 || !peer->received.Add(std::string_view(buffer, static_cast<size_t>(n)))) {
+  int64_t now = clock_.Now();
+  SocketTransport::Intake intake =
+      n < 0 ? SocketTransport::Intake::kClosed
+            : transport_.Take(id, std::string_view(buffer, static_cast<size_t>(n)), now);
+  if (intake == SocketTransport::Intake::kClosed) {
     Drop(id);
     return;
   }
-  int64_t now = clock_.Now();
+  if (intake == SocketTransport::Intake::kWaiting) return;
   peer->lastReceive = now;
   game_.HandleData(id);
   std::string_view message;  // in place: nothing is copied per message
@@ -101,10 +111,15 @@ void ServerLoop::ReceiveFrom(ConnectionId id) {
 
 void ServerLoop::CloseIdleStrangers(int64_t now) {
   // Connections without a record that stay silent (never joined, left, or
-  // dropped for silence) would otherwise hold their descriptor forever.
+  // dropped for silence) would otherwise hold their descriptor forever; an
+  // opening (a handshake) has a few seconds to arrive whole.
   std::vector<ConnectionId> idle;
   for (auto& [id, peer] : transport_.Peers()) {
-    if (now - peer.lastReceive > kSilenceTimeout && !game_.Clients().Find(id)) idle.push_back(id);
+    bool opening = peer.kind == SocketTransport::Kind::kHandshake ||
+                   (peer.kind == SocketTransport::Kind::kUndecided && !peer.opening.empty());
+    if ((opening && now - peer.accepted > kHandshakeTime) ||
+        (now - peer.lastReceive > kSilenceTimeout && !game_.Clients().Find(id)))
+      idle.push_back(id);
   }
   for (ConnectionId id : idle) Drop(id);
 }

@@ -60,6 +60,8 @@ class ServerLoop {
   int Port() const { return listener_.Port(); }
 
  private:
+  // Whether a connection from the address is let in (per-address caps).
+  bool Admit(const std::string& address);
   void AcceptAll();
   void AnswerDatagrams();
   void ReceiveFrom(ConnectionId id);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -22,9 +23,15 @@ struct ServerSettings {
   // Records and open connections; a connection over a cap is closed at once.
   int maxClients = 256;
   int maxConnectionsPerAddress = 16;
+  // Reverse proxies whose X-Forwarded-For in a WebSocket handshake names the
+  // player; caps and throttles then count that address.
+  std::vector<std::string> trustedProxies;
 
   // A checked box with an empty password protects nothing.
   bool PasswordProtected() const { return passwordBox && !password.empty(); }
+  bool TrustsProxy(const std::string& address) const {
+    return std::find(trustedProxies.begin(), trustedProxies.end(), address) != trustedProxies.end();
+  }
   bool operator==(const ServerSettings&) const = default;
 };
 

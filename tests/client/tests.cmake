@@ -24,7 +24,7 @@ if(TARGET kringelbahn-server)
   kb_add_process_test(client_lan_search_process test_lan_search_process
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/client/process/lan_search_process_test.cpp
             ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp
-    LIBS kb_client PROGRAMS kringelbahn-server)
+    LIBS kb_client kb_server PROGRAMS kringelbahn-server)
 endif()
 if(TARGET kringelbahn AND TARGET kringelbahn-server)
   add_test(NAME client_net_end_to_end

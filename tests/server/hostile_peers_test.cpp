@@ -10,7 +10,10 @@
 namespace kb {
 namespace {
 
+using testing::kWires;
+using testing::Wire;
 using testing::WireClient;
+using testing::WireName;
 using V = std::vector<std::string>;
 
 // The real loop on a free loopback port, driven round by round with a fake
@@ -55,63 +58,71 @@ TEST(HostilePeers, JoinsReadInOneRoundEnterInAcceptOrder) {
 }
 
 TEST(HostilePeers, ConnectionsOverACapAreClosedAtOnce) {
-  SteppedServer s;
-  s.settings.maxClients = 3;
-  s.settings.maxConnectionsPerAddress = 2;
-  struct Step {
-    const char* from;
-    bool kept;
-  };
-  const Step steps[] = {{"127.0.0.1", true},
-                        {"127.0.0.1", true},
-                        {"127.0.0.1", false},  // third from one address
-                        {"127.0.0.2", true},
-                        {"127.0.0.3", false}};  // fourth in all
-  WireClient c[5];
-  for (int i = 0; i < 5; ++i) {
-    ASSERT_TRUE(c[i].Connect(s.settings.port, 0, steps[i].from) && c[i].Send("JOIN")) << i;
-    s.Settle();
-    if (steps[i].kept) {
-      EXPECT_TRUE(c[i].WaitForPrefix("SERVER", 2000)) << i;
-    } else {
-      EXPECT_TRUE(c[i].WaitClosed(2000)) << i;
+  for (Wire wire : kWires) {
+    SCOPED_TRACE(WireName(wire));
+    SteppedServer s;
+    s.settings.maxClients = 3;
+    s.settings.maxConnectionsPerAddress = 2;
+    struct Step {
+      const char* from;
+      bool kept;
+    };
+    const Step steps[] = {{"127.0.0.1", true},
+                          {"127.0.0.1", true},
+                          {"127.0.0.1", false},  // third from one address
+                          {"127.0.0.2", true},
+                          {"127.0.0.3", false}};  // fourth in all
+    std::vector<WireClient> c;
+    for (int i = 0; i < 5; ++i) {
+      c.emplace_back(wire);
+      ASSERT_TRUE(c[i].Connect(s.settings.port, 0, steps[i].from) && c[i].Send("JOIN")) << i;
+      s.Settle();
+      if (steps[i].kept) {
+        EXPECT_TRUE(c[i].WaitForPrefix("SERVER", 2000)) << i;
+      } else {
+        EXPECT_TRUE(c[i].WaitClosed(2000)) << i;
+      }
     }
+    EXPECT_EQ(s.loop.Transport().Size(), 3u);
+    // A place that frees up can be taken again from that address.
+    c[0] = WireClient(wire);
+    s.Settle();
+    WireClient again(wire);
+    EXPECT_TRUE(s.Join(again, "127.0.0.1"));
   }
-  EXPECT_EQ(s.loop.Transport().Size(), 3u);
-  // A place that frees up can be taken again from that address.
-  c[0] = WireClient();
-  s.Settle();
-  WireClient again;
-  EXPECT_TRUE(s.Join(again, "127.0.0.1"));
 }
 
 TEST(HostilePeers, AnAddressThatKeepsReconnectingIsTurnedAway) {
-  SteppedServer s;
-  s.settings.maxConnectionsPerAddress = 1000;
-  int kept = 0;
-  for (int i = 0; i < ConnectGuard::kBurst + 5; ++i) {
-    WireClient c;
-    ASSERT_TRUE(c.Connect(s.settings.port, 0, "127.0.0.4") && c.Send("JOIN"));
-    s.Settle();
-    kept += c.WaitForPrefix("SERVER", 2000).has_value();
+  for (Wire wire : kWires) {
+    SCOPED_TRACE(WireName(wire));
+    SteppedServer s;
+    s.settings.maxConnectionsPerAddress = 1000;
+    int kept = 0;
+    for (int i = 0; i < ConnectGuard::kBurst + 5; ++i) {
+      WireClient c(wire);
+      ASSERT_TRUE(c.Connect(s.settings.port, 0, "127.0.0.4") && c.Send("JOIN"));
+      s.Settle();
+      kept += c.WaitForPrefix("SERVER", 2000).has_value();
+    }
+    EXPECT_EQ(kept, ConnectGuard::kBurst);
+    // Other addresses are not affected, and the address is welcome again later.
+    WireClient other(wire), later(wire);
+    EXPECT_TRUE(s.Join(other, "127.0.0.5"));
+    s.clock.Advance(ConnectGuard::kInterval * ConnectGuard::kBurst);
+    EXPECT_TRUE(s.Join(later, "127.0.0.4"));
   }
-  EXPECT_EQ(kept, ConnectGuard::kBurst);
-  // Other addresses are not affected, and the address is welcome again later.
-  WireClient other, later;
-  EXPECT_TRUE(s.Join(other, "127.0.0.5"));
-  s.clock.Advance(ConnectGuard::kInterval * ConnectGuard::kBurst);
-  EXPECT_TRUE(s.Join(later, "127.0.0.4"));
 }
 
 // Whatever arrives in the round of "SHUTDOWN" (a due tick, a message behind
 // it in the same chunk, another client's chat), "MODE" 21 is the last thing
 // every client hears before its connection closes.
 TEST(HostilePeers, ShutdownIsTheLastWordAtEveryTickBoundary) {
-  for (int trial = 0; trial < 8; ++trial) {
+  for (int trial = 0; trial < 16; ++trial) {
     bool tickDue = trial & 1, trailing = trial & 2, otherTalks = trial & 4;
+    Wire wire = kWires[trial / 8];
     SteppedServer s;
     s.settings.adminPassword = "chef";
-    WireClient admin, other;
+    WireClient admin(wire), other(wire);
     ASSERT_TRUE(s.Join(admin) && s.Join(other));
     ASSERT_TRUE(admin.Send("ADMIN", {"LOGIN chef"}));
     s.Tick();
@@ -132,6 +143,8 @@ TEST(HostilePeers, ShutdownIsTheLastWordAtEveryTickBoundary) {
       EXPECT_EQ(rest.back(), "MODE^21") << trial;
       EXPECT_EQ(std::count(rest.begin(), rest.end(), "MODE^21"), 1) << trial;
       EXPECT_TRUE(c->Closed()) << trial;
+      // A browser is told the server goes away.
+      EXPECT_EQ(c->CloseCode(), wire == Wire::kWebSocket ? 1001 : 0) << trial;
     }
   }
   // The same with the real clock and loop thread, at assorted moments of a tick.
@@ -175,11 +188,14 @@ TEST(HostilePeers, AFloodCostsOnlyTheFlooder) {
        {BuildMessage(Keyword::kColor), BuildMessage(Keyword::kChat, {"spam"}),
         BuildMessage(Keyword::kAngle, {"UP"}), BuildMessage(Keyword::kGo)}},
   };
-  for (const Flood& flood : floods) {
+  for (int trial = 0; trial < 8; ++trial) {
+    const Flood& flood = floods[trial % 4];
+    Wire wire = kWires[trial / 4];
+    SCOPED_TRACE(WireName(wire));
     SteppedServer s;
     s.settings.passwordBox = flood.stranger;
     s.settings.password = "pw";
-    WireClient victims[2], flooder;
+    WireClient victims[2] = {WireClient(wire), WireClient(wire)}, flooder(wire);
     for (WireClient& v : victims) {
       ASSERT_TRUE(s.Join(v, nullptr, 8192));
       if (flood.stranger) v.Send("PASS", {"pw"});
@@ -215,6 +231,178 @@ TEST(HostilePeers, AFloodCostsOnlyTheFlooder) {
     EXPECT_EQ(modes[1], 40) << flood.name;
     EXPECT_TRUE(flooder.WaitClosed(2000)) << flood.name;
   }
+}
+
+// One frame as a client puts it on the wire: the first byte (FIN, RSV bits,
+// opcode), then a length that may claim more than the payload given.
+std::string Frame(uint8_t head, std::string_view payload, bool masked = true, uint64_t length = UINT64_MAX) {
+  if (length == UINT64_MAX) length = payload.size();
+  std::string f(1, static_cast<char>(head));
+  char mask = masked ? '\x80' : 0;
+  int extra = length < 126 ? 0 : length < 65536 ? 2 : 8;
+  f += static_cast<char>(mask | (extra == 0 ? length : extra == 2 ? 126 : 127));
+  for (int i = extra - 1; i >= 0; --i) f += static_cast<char>(length >> (8 * i));
+  const char key[4] = {0x11, 0x22, 0x33, 0x44};
+  if (masked) f.append(key, 4);
+  for (size_t i = 0; i < payload.size(); ++i)
+    f += masked ? static_cast<char>(payload[i] ^ key[i % 4]) : payload[i];
+  return f;
+}
+
+TEST(WebSocketPeers, HandshakeAnswers) {
+  auto request = [](std::string_view headers, const char* line = "GET /k HTTP/1.1") {
+    return std::string(line) + "\r\nHost: h\r\n" + std::string(headers) + "\r\n";
+  };
+  const std::string upgrade =
+      "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
+  struct Case {
+    std::string request;
+    const char* status;  // "" while unfinished
+    bool binary;
+  };
+  const Case cases[] = {
+      {request(upgrade), "101", false},
+      {request(upgrade + "Sec-WebSocket-Protocol: chat, binary\r\n"), "101", true},
+      {request(upgrade + "Sec-WebSocket-Protocol: chat\r\nSec-WebSocket-Protocol: Binary\r\n"), "101", false},
+      {request("upgrade: WebSocket\r\nconnection: keep-alive, upgrade\r\nsec-websocket-version: 13\r\n"
+               "sec-websocket-key: dGhlIHNhbXBsZSBub25jZQ==\r\n"),
+       "101", false},
+      {request(""), "400", false},
+      {request("Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+               "Sec-WebSocket-Key: c2hvcnQ=\r\n"),
+       "400", false},
+      {request(upgrade + "Sec-WebSocket-Version: 8\r\n"), "426", false},
+      {request(upgrade, "POST /k HTTP/1.1"), "400", false},
+      {request(upgrade, "GET /k HTTP/1.0"), "400", false},
+      {request(upgrade + " folded\r\n"), "400", false},
+      {request(upgrade).substr(0, 60), "", false},
+      {request(upgrade).substr(0, 60) + std::string(kHandshakeLimit, 'x'), "431", false},
+  };
+  for (const Case& c : cases) {
+    // Bytes behind the head are the first frames, not part of it.
+    WebSocketHandshake h = ReadHandshake(c.request + "\x82\x80");
+    SCOPED_TRACE(c.request.substr(0, 200));
+    EXPECT_EQ(h.answer.substr(std::min<size_t>(9, h.answer.size()), 3), c.status);
+    EXPECT_EQ(h.state == WebSocketHandshake::State::kUpgrade, c.status == std::string("101"));
+    if (h.state != WebSocketHandshake::State::kUpgrade) continue;
+    EXPECT_EQ(h.length, c.request.size());
+    EXPECT_NE(h.answer.find("\r\nSec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n"), std::string::npos);
+    EXPECT_EQ(h.answer.find("\r\nSec-WebSocket-Protocol: binary\r\n") != std::string::npos, c.binary);
+  }
+  EXPECT_EQ(
+      ReadHandshake(request(upgrade + "X-Forwarded-For: 1.1.1.1\r\nX-Forwarded-For: 2.2.2.2, 3.3.3.3\r\n"))
+          .forwardedFor,
+      "2.2.2.2, 3.3.3.3");
+}
+
+// Every frame a browser would never send ends the connection with a close
+// frame: the code RFC 6455 names, or none (1005 to the reader) where the
+// frame's header itself is broken. Control frames count as messages.
+TEST(WebSocketPeers, FramesAgainstTheRules) {
+  const std::string ping = BuildMessage(Keyword::kPing);
+  std::string pings;
+  while (pings.size() < 8000) pings += Frame(0x89, "");
+  constexpr int kOpen = -1, kDropped = 0;
+  struct Case {
+    const char* name;
+    std::string wire;
+    int closeCode;  // kOpen: stays open and answers PONG
+  };
+  const Case cases[] = {
+      {"unmasked", Frame(0x82, ping, false), 1002},
+      {"text", Frame(0x81, ping), 1003},
+      {"larger than an unfinished message may be", Frame(0x82, ping, true, ReceiveBuffer::kPendingLimit + 1),
+       1009},
+      {"long control frame", Frame(0x89, std::string(126, 'p')), 1005},
+      {"fragmented control frame", Frame(0x09, "p"), 1005},
+      {"reserved bit", Frame(0xC2, ping), 1002},
+      {"reserved opcode", Frame(0x83, ping), 1002},
+      {"continuation of nothing", Frame(0x80, ping), 1002},
+      {"new message inside a fragmented one", Frame(0x02, "PI") + Frame(0x82, "NG\x04"), 1002},
+      {"close", Frame(0x88, "\x03\xE8"), 1000},
+      {"a flood of pings", pings, kDropped},
+      {"fragments around a ping", Frame(0x02, "PI") + Frame(0x89, "p") + Frame(0x80, "NG\x04"), kOpen},
+      {"empty frames", Frame(0x82, "") + Frame(0x82, ping) + Frame(0x8A, ""), kOpen},
+  };
+  SteppedServer s;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WireClient browser(Wire::kWebSocket);
+    ASSERT_TRUE(s.Join(browser));
+    EXPECT_NE(browser.Answer().find("\r\nSec-WebSocket-Protocol: binary\r\n"), std::string::npos);
+    ASSERT_TRUE(browser.SendWire(c.wire));
+    s.Settle();
+    if (c.closeCode == kOpen) {
+      EXPECT_TRUE(browser.WaitFor("PONG", 2000));
+      EXPECT_FALSE(browser.Closed());
+    } else {
+      EXPECT_TRUE(browser.WaitClosed(2000));
+      EXPECT_EQ(browser.CloseCode(), c.closeCode);
+    }
+    browser = WireClient();
+    s.Settle();
+    EXPECT_EQ(s.loop.Transport().Size(), 0u);
+  }
+}
+
+// Half a handshake, or the first letters of one, hold a place for a few
+// seconds at most; an overlong one not even that; the players play on.
+TEST(WebSocketPeers, OpeningsThatStallOrOverflowCostOnlyThemselves) {
+  SteppedServer s;
+  WireClient tcp, browser(Wire::kWebSocket), half, letters;
+  WireClient huge(Wire::kWebSocket, "X-Pad: " + std::string(kHandshakeLimit, 'x') + "\r\n");
+  ASSERT_TRUE(s.Join(tcp) && s.Join(browser));
+  ASSERT_TRUE(half.Connect(s.settings.port) && half.SendWire("GET / HTTP/1.1\r\nHost: h\r\n"));
+  ASSERT_TRUE(letters.Connect(s.settings.port) && letters.SendWire("GE"));
+  ASSERT_TRUE(huge.Connect(s.settings.port));
+  s.Settle();
+  EXPECT_TRUE(huge.WaitClosed(2000));
+  EXPECT_TRUE(huge.Answer().starts_with("HTTP/1.1 431 "));
+  int ticks = 0;
+  for (; ticks * (ServerGame::kTickInterval + 1) < kHandshakeTime - 100; ++ticks) s.Tick();
+  EXPECT_FALSE(half.Closed() || letters.Closed());
+  EXPECT_EQ(s.loop.Transport().Size(), 4u);
+  for (int i = 0; i < 4; ++i, ++ticks) s.Tick();
+  EXPECT_TRUE(half.WaitClosed(2000) && letters.WaitClosed(2000));
+  EXPECT_EQ(s.loop.Transport().Size(), 2u);
+  for (WireClient* player : {&tcp, &browser}) {
+    V rest = player->Rest(300);
+    EXPECT_EQ(std::count_if(rest.begin(), rest.end(), [](auto& m) { return m.starts_with("MODE^"); }), ticks);
+  }
+}
+
+// Behind a trusted proxy the caps count the player it forwards; anyone else's
+// X-Forwarded-For is only a header.
+TEST(WebSocketPeers, ForwardedForCountsOnlyFromTrustedProxies) {
+  SteppedServer s;
+  s.settings.trustedProxies = {"127.0.0.2"};
+  s.settings.maxConnectionsPerAddress = 2;
+  struct Step {
+    const char* from;
+    const char* forwarded;
+    const char* address;  // as counted; nullptr: turned away
+  };
+  const Step steps[] = {
+      {"127.0.0.2", "203.0.113.9", "203.0.113.9"},
+      {"127.0.0.2", "198.51.100.1, 203.0.113.9", "203.0.113.9"},  // the proxy's entry is the last
+      {"127.0.0.2", "203.0.113.9", nullptr},                      // a third from that player
+      {"127.0.0.2", "198.51.100.7", "198.51.100.7"},              // the proxy itself is no cap
+      {"127.0.0.2", "unknown", nullptr},
+      {"127.0.0.3", "203.0.113.9", "127.0.0.3"},
+  };
+  std::vector<WireClient> c;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.from) + " " + step.forwarded);
+    c.emplace_back(Wire::kWebSocket, std::string("X-Forwarded-For: ") + step.forwarded + "\r\n");
+    EXPECT_EQ(s.Join(c.back(), step.from), step.address != nullptr);
+    if (step.address) {
+      EXPECT_EQ(s.loop.Transport().Address(s.loop.Transport().Peers().rbegin()->first), step.address);
+    }
+  }
+  EXPECT_EQ(s.loop.Transport().Size(), 4u);
+  EXPECT_EQ(s.loop.Transport().CountFrom("203.0.113.9"), 2);
+  EXPECT_EQ(s.loop.Transport().CountFrom("127.0.0.2"), 0);
 }
 
 }  // namespace

@@ -9,12 +9,15 @@
 namespace kb {
 namespace {
 
+using testing::kWires;
+using testing::Wire;
 using testing::WireClient;
+using testing::WireName;
 
 // The real loop on a free loopback port and its own thread, with two joined
 // players that must keep getting whole ticks whatever the others do.
 struct LiveServer {
-  LiveServer() {
+  explicit LiveServer(Wire wire = Wire::kTcp) : a(wire), b(wire) {
     EXPECT_TRUE(loop.Open(0, -1));
     thread = std::thread([this] {
       while (!stop) loop.RunOnce(20);
@@ -51,46 +54,52 @@ struct LiveServer {
 };
 
 TEST(Robustness, GarbageZeroBytesStrangersAndEndlessMessages) {
-  LiveServer server;
-  WireClient stranger, flood;
-  ASSERT_TRUE(stranger.Connect(server.settings.port));
-  for (const char* k : {"GO", "ANGLE", "COLOR", "PASS", "LEAVE", "PING", "CHAT", "ADMIN"})
-    ASSERT_TRUE(stranger.Send(k, {"SHUTDOWN"}));
-  EXPECT_EQ(stranger.Next(300), std::nullopt);  // never joined: ignored
-  Random noise(99);
-  std::string garbage;
-  for (int i = 0; i < 20000; ++i) garbage.push_back(static_cast<char>(noise.Next(255)));
-  ASSERT_TRUE(stranger.SendRaw(garbage) && server.a.SendRaw(garbage + "\x04"));
-  // After a zero byte the message it was in is dropped, the next one counts.
-  ASSERT_TRUE(server.b.SendRaw(std::string("\x04PI\0NG\x04PING\x04", 12)) && server.b.WaitFor("PONG"));
-  // 72 KiB of one unfinished message break the connection.
-  ASSERT_TRUE(flood.Connect(server.settings.port) && flood.Send("JOIN") && flood.WaitForPrefix("SERVER"));
-  for (int i = 0; i < 9 && !flood.Closed(); ++i) flood.SendRaw(std::string(8192, 'A'));
-  EXPECT_TRUE(flood.WaitClosed());
+  for (Wire wire : kWires) {
+    SCOPED_TRACE(WireName(wire));
+    LiveServer server(wire);
+    WireClient stranger(wire), flood(wire);
+    ASSERT_TRUE(stranger.Connect(server.settings.port));
+    for (const char* k : {"GO", "ANGLE", "COLOR", "PASS", "LEAVE", "PING", "CHAT", "ADMIN"})
+      ASSERT_TRUE(stranger.Send(k, {"SHUTDOWN"}));
+    EXPECT_EQ(stranger.Next(300), std::nullopt);  // never joined: ignored
+    Random noise(99);
+    std::string garbage;
+    for (int i = 0; i < 20000; ++i) garbage.push_back(static_cast<char>(noise.Next(255)));
+    ASSERT_TRUE(stranger.SendRaw(garbage) && server.a.SendRaw(garbage + "\x04"));
+    // After a zero byte the message it was in is dropped, the next one counts.
+    ASSERT_TRUE(server.b.SendRaw(std::string("\x04PI\0NG\x04PING\x04", 12)) && server.b.WaitFor("PONG"));
+    // 72 KiB of one unfinished message break the connection, in frames of 8 KiB too.
+    ASSERT_TRUE(flood.Connect(server.settings.port) && flood.Send("JOIN") && flood.WaitForPrefix("SERVER"));
+    for (int i = 0; i < 9 && !flood.Closed(); ++i) flood.SendRaw(std::string(8192, 'A'));
+    EXPECT_TRUE(flood.WaitClosed());
+  }
 }
 
 TEST(Robustness, BurstsAndAPeerThatNeverReads) {
-  {
-    LiveServer server;
-    ASSERT_TRUE(server.a.WaitForPrefix("POINT"));  // placed: the heading is no longer reset
-    // A burst a lagging client might send is taken whole, and the heading
-    // stays within one turn of 0..360 however many turns arrive.
-    std::string burst;
-    for (int i = 0; i < 400; ++i) burst += BuildMessage(Keyword::kAngle, {"UP"});
-    ASSERT_TRUE(server.a.SendRaw(burst + BuildMessage(Keyword::kPing)) && server.a.WaitFor("PONG"));
+  for (Wire wire : kWires) {
+    SCOPED_TRACE(WireName(wire));
+    {
+      LiveServer server(wire);
+      ASSERT_TRUE(server.a.WaitForPrefix("POINT"));  // placed: the heading is no longer reset
+      // A burst a lagging client might send is taken whole, and the heading
+      // stays within one turn of 0..360 however many turns arrive.
+      std::string burst;
+      for (int i = 0; i < 400; ++i) burst += BuildMessage(Keyword::kAngle, {"UP"});
+      ASSERT_TRUE(server.a.SendRaw(burst + BuildMessage(Keyword::kPing)) && server.a.WaitFor("PONG"));
+      server.Stop();
+      float heading = server.loop.Game().Clients()[0].heading;
+      EXPECT_TRUE(heading >= 0 && heading < 360) << heading;
+    }
+    // The sleeper asks for 60 KB answers (an unknown command names itself) and
+    // never reads them: it is dropped, the players are not.
+    LiveServer server(wire);
+    WireClient sleeper(wire);
+    ASSERT_TRUE(sleeper.Connect(server.settings.port, 4096) && sleeper.Send("JOIN"));
+    std::string ask = BuildMessage(Keyword::kAdmin, {std::string(60000, 'x')});
+    for (int i = 0; i < 100 && sleeper.SendRaw(ask); ++i) {
+    }
     server.Stop();
-    float heading = server.loop.Game().Clients()[0].heading;
-    EXPECT_TRUE(heading >= 0 && heading < 360) << heading;
   }
-  // The sleeper asks for 60 KB answers (an unknown command names itself) and
-  // never reads them: it is dropped, the players are not.
-  LiveServer server;
-  WireClient sleeper;
-  ASSERT_TRUE(sleeper.Connect(server.settings.port, 4096) && sleeper.Send("JOIN"));
-  std::string ask = BuildMessage(Keyword::kAdmin, {std::string(60000, 'x')});
-  for (int i = 0; i < 100 && sleeper.SendRaw(ask); ++i) {
-  }
-  server.Stop();
 }
 
 TEST(Robustness, FiveHundredConnectionsComeAndGo) {

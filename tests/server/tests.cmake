@@ -3,7 +3,7 @@
 if(TARGET kringelbahn-server)
   kb_add_process_test(server_process_walk_through test_server_process
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/server/process/walk_through_test.cpp
-    LIBS kb_net PROGRAMS kringelbahn-server)
+    LIBS kb_server PROGRAMS kringelbahn-server)
 endif()
 
 # The server with its window on a virtual display, read through the
@@ -15,6 +15,6 @@ if(TARGET kringelbahn-server AND ATSPI_FOUND AND X11_FOUND AND NOT WIN32)
   kb_add_process_test(server_window test_server_window
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/server/process/window_test.cpp
             ${CMAKE_CURRENT_SOURCE_DIR}/server/process/close_request.cpp
-    LIBS kb_net PkgConfig::ATSPI PkgConfig::X11 PROGRAMS kringelbahn-server TIMEOUT 180
+    LIBS kb_server PkgConfig::ATSPI PkgConfig::X11 PROGRAMS kringelbahn-server TIMEOUT 180
     ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1 suppressions=${CMAKE_CURRENT_SOURCE_DIR}/tsan.supp")
 endif()

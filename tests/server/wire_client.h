@@ -13,6 +13,7 @@
 #include "common/net/receive_buffer.h"
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
+#include "server/web_socket.h"
 #include "tests/support/socket_options.h"
 
 namespace kb::testing {
@@ -25,9 +26,21 @@ inline std::string Readable(std::string m) {
   return m;
 }
 
-// A protocol-level client for tests; every wait is bounded.
+// How a test client reaches the game port: as the game client does, or as
+// a browser does (WebSocket, binary frames).
+enum class Wire { kTcp, kWebSocket };
+constexpr Wire kWires[] = {Wire::kTcp, Wire::kWebSocket};
+inline const char* WireName(Wire wire) { return wire == Wire::kTcp ? "tcp" : "websocket"; }
+
+// A protocol-level client for tests; every wait is bounded. Over a WebSocket
+// it sends its handshake at once and reads the answer before the first
+// frame, so a server that is stepped by the test need not answer at once.
 class WireClient {
  public:
+  // headers: more lines for the handshake, each ended by CR LF.
+  explicit WireClient(Wire wire = Wire::kTcp, std::string headers = {})
+      : wire_(wire), headers_(std::move(headers)) {}
+
   // receiveBuffer > 0 shrinks the socket's receive buffer (a slow reader);
   // from picks the local address (127.0.0.2 is another machine to the server).
   bool Connect(int port, int receiveBuffer = 0, const char* from = nullptr) {
@@ -39,18 +52,30 @@ class WireClient {
       connection_ = TcpConnection::Open("127.0.0.1", port);
     }
     if (connection_ && receiveBuffer > 0) SetSocketBuffer(connection_->Fd(), false, receiveBuffer);
-    return connection_ != nullptr;
+    if (!connection_ || wire_ == Wire::kTcp) return connection_ != nullptr;
+    framing_ = std::make_unique<WebSocketFraming>(WebSocketFraming::Side::kClient);
+    return SendWire(
+        "GET /kringelbahn HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
+        "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+        "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Protocol: binary\r\n" +
+        headers_ + "\r\n");
   }
-  bool SendRaw(std::string_view bytes) {
-    return connection_ && connection_->Send(bytes) && connection_->Drain(5000);
-  }
+  // Game bytes, in one frame over a WebSocket.
+  bool SendRaw(std::string_view bytes) { return SendWire(Wrap(bytes)); }
   bool Send(std::string_view keyword, std::initializer_list<Field> fields = {}) {
     return SendRaw(BuildMessage(keyword, fields));
   }
   // Sends without waiting: what the socket does not take is queued.
   bool SendNow(std::string_view bytes) {
-    return connection_ && connection_->Send(bytes) && connection_->FlushQueue();
+    return connection_ && connection_->Send(Wrap(bytes)) && connection_->FlushQueue();
   }
+  // Bytes as they are to go on the wire, never framed.
+  bool SendWire(std::string_view bytes) {
+    return connection_ && connection_->Send(bytes) && connection_->Drain(5000);
+  }
+  // The server's answer to the handshake, once read; its close frame's code.
+  const std::string& Answer() const { return answer_; }
+  uint16_t CloseCode() const { return framing_ ? framing_->CloseCode() : 0; }
   // One receive of at most maxBytes if something waits: a reader on a slow link.
   void ReadSome(size_t maxBytes) { ReadOnce(0, maxBytes); }
   // Every message until the connection closes or nothing comes for timeoutMs.
@@ -100,10 +125,36 @@ class WireClient {
     if (poller.Wait(timeoutMs) <= 0) return;
     char buffer[kReceiveBufferSize];
     long n = connection_->Receive(buffer, std::min(maxBytes, sizeof buffer));
-    closed_ = n < 0 || !buffer_.Add(std::string_view(buffer, n > 0 ? n : 0));
+    closed_ = n < 0 || !Unwrap(std::string_view(buffer, n > 0 ? n : 0));
     for (std::string m; buffer_.Next(m);) pending_.push_back(Readable(m));
   }
+  std::string Wrap(std::string_view bytes) {
+    if (!framing_) return std::string(bytes);
+    std::string_view parts[] = {bytes};
+    framing_->Encode(parts);
+    std::string framed = std::move(framing_->Output());
+    framing_->Output().clear();
+    return framed;
+  }
+  bool Unwrap(std::string_view bytes) {
+    if (!framing_) return buffer_.Add(bytes);
+    std::string rest(bytes);
+    if (answer_.empty() || !answer_.ends_with("\r\n\r\n")) {
+      answer_ += rest;
+      size_t end = answer_.find("\r\n\r\n");
+      if (end == std::string::npos) return true;
+      rest = answer_.substr(end + 4);
+      answer_.resize(end + 4);
+    }
+    std::string data;
+    bool open = framing_->Decode(rest, data);
+    return buffer_.Add(data) && open;
+  }
 
+  Wire wire_;
+  std::string headers_;
+  std::unique_ptr<WebSocketFraming> framing_;
+  std::string answer_;
   std::unique_ptr<TcpConnection> connection_;
   ReceiveBuffer buffer_;
   std::deque<std::string> pending_;

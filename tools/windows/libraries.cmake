@@ -18,6 +18,12 @@ add_library(PkgConfig::SDL2_TTF INTERFACE IMPORTED)
 target_link_libraries(PkgConfig::SDL2_TTF INTERFACE SDL2_ttf::SDL2_ttf-static)
 add_library(PkgConfig::PNG INTERFACE IMPORTED)
 target_link_libraries(PkgConfig::PNG INTERFACE PNG::PNG)
+# wslay under the name its Linux package's CMake file gives it.
+find_library(WSLAY_LIBRARY NAMES libwslay.a REQUIRED)
+find_path(WSLAY_INCLUDE_DIR wslay/wslay.h REQUIRED)
+add_library(wslay STATIC IMPORTED)
+set_target_properties(wslay PROPERTIES IMPORTED_LOCATION ${WSLAY_LIBRARY}
+                      INTERFACE_INCLUDE_DIRECTORIES ${WSLAY_INCLUDE_DIR} INTERFACE_LINK_LIBRARIES ws2_32)
 
 # Windows 10 and later; wide-character Win32 calls throughout.
 add_compile_definitions(_WIN32_WINNT=0x0A00 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)

@@ -325,6 +325,15 @@ long UdpSocket::Receive(char* buffer, size_t n, std::string* sender) {
   return got;
 }
 
+std::string DottedIpv4(std::string_view text) {
+  if (text.starts_with("::ffff:")) text.remove_prefix(7);
+  in_addr address{};
+  if (!InitNetwork() || inet_pton(AF_INET, std::string(text).c_str(), &address) != 1) return {};
+  char out[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, &address, out, sizeof out);
+  return out;
+}
+
 std::string BroadcastAddress() {
   const char* configured = std::getenv("KRINGELBAHN_BROADCAST_ADDRESS");
   return configured && *configured ? configured : "255.255.255.255";

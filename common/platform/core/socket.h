@@ -100,6 +100,10 @@ class UdpSocket {
   int port_ = 0;
 };
 
+// The address in its dotted IPv4 form when text is one (an IPv4-mapped IPv6
+// form "::ffff:a.b.c.d" is unwrapped); empty for anything else.
+std::string DottedIpv4(std::string_view text);
+
 // Where broadcasts go: KRINGELBAHN_BROADCAST_ADDRESS, else 255.255.255.255.
 std::string BroadcastAddress();
 // One datagram to BroadcastAddress() on the port from a new socket.

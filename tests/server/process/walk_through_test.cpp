@@ -18,15 +18,17 @@ testing::ChildProcess ServerProcess(std::vector<std::string> args) {
   return testing::ChildProcess(std::move(args));
 }
 
+// B plays in a browser, through a proxy on this machine.
 TEST(ServerProcess, TwoClientsPlayTheWalkThrough) {
-  testing::ChildProcess server = ServerProcess({"--headless", "--name", "Test Server", "--port", "0"});
+  testing::ChildProcess server = ServerProcess(
+      {"--headless", "--name", "Test Server", "--port", "0", "--trust-forwarded-for", "192.0.2.1,127.0.0.1"});
   std::smatch match;
   std::string status = server.ReadLine();
   ASSERT_TRUE(std::regex_match(status, match, std::regex("Name: Test Server Port: (\\d+) Spieler: 0")))
       << status;
   int port = std::stoi(match[1]);
   std::string players = "Name: Test Server Port: " + std::to_string(port) + " Spieler: ";
-  WireClient a, b;
+  WireClient a, b(testing::Wire::kWebSocket, "X-Forwarded-For: 203.0.113.9\r\n");
   std::string colour[2];
   for (WireClient* c : {&a, &b}) {
     ASSERT_TRUE(c->Connect(port) && c->Send("JOIN"));
@@ -91,6 +93,11 @@ TEST(ServerProcess, PortInUseAndBadOptionsEndTheProgram) {
   for (const char* cap : {"0", "-3", "zehn", ""})
     EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", "x", "--max-clients", cap}).Finish(0), 2)
         << cap;
+  for (const char* proxies : {"", "proxy.example.org", "127.0.0.1,", "127.0.0.1,,::1"})
+    EXPECT_EQ(ServerProcess({"--headless", "--port", "0", "--name", "x", "--trust-forwarded-for", proxies})
+                  .Finish(0),
+              2)
+        << proxies;
 }
 
 }  // namespace

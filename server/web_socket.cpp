@@ -1,0 +1,226 @@
+#include "server/web_socket.h"
+
+#include <wslay/wslay.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstring>
+
+#include "common/platform/core/digest.h"
+
+namespace kb {
+namespace {
+
+constexpr std::string_view kAcceptSuffix = "258EAFA5-E914-47DA-95CA-C5AB0DC85B11";
+
+std::string_view Trim(std::string_view text) {
+  size_t from = text.find_first_not_of(" \t");
+  if (from == std::string_view::npos) return {};
+  return text.substr(from, text.find_last_not_of(" \t") - from + 1);
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// Whether a comma-separated header value names the token.
+bool HasToken(std::string_view list, std::string_view token, bool anyCase) {
+  while (!list.empty()) {
+    size_t comma = list.find(',');
+    std::string_view item = Trim(list.substr(0, comma));
+    if (anyCase ? SameLetters(item, token) : item == token) return true;
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return false;
+}
+
+// 16 bytes in base64: 22 characters of the alphabet and "==".
+bool ValidKey(std::string_view key) {
+  if (key.size() != 24 || !key.ends_with("==")) return false;
+  return std::all_of(key.begin(), key.end() - 2, [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/';
+  });
+}
+
+}  // namespace
+
+std::string HttpRefusal(int status, std::string_view reason) {
+  std::string answer = "HTTP/1.1 " + std::to_string(status) + " ";
+  answer.append(reason);
+  answer += "\r\nConnection: close\r\nContent-Length: 0\r\n";
+  if (status == 426) answer += "Sec-WebSocket-Version: 13\r\n";
+  return answer + "\r\n";
+}
+
+WebSocketHandshake ReadHandshake(std::string_view bytes) {
+  WebSocketHandshake h;
+  size_t end = bytes.substr(0, kHandshakeLimit).find("\r\n\r\n");
+  if (end == std::string_view::npos || end + 4 > kHandshakeLimit) {
+    if (bytes.size() >= kHandshakeLimit) {
+      h.state = WebSocketHandshake::State::kRefused;
+      h.answer = HttpRefusal(431, "Request Header Fields Too Large");
+    }
+    return h;
+  }
+  h.length = end + 4;
+  h.state = WebSocketHandshake::State::kRefused;
+  h.answer = HttpRefusal(400, "Bad Request");
+  std::string_view head = bytes.substr(0, end + 2);
+  size_t eol = head.find("\r\n");
+  std::string_view line = head.substr(0, eol);
+  if (!line.starts_with("GET ") || !line.ends_with(" HTTP/1.1")) return h;
+  head.remove_prefix(eol + 2);
+  bool upgrade = false, connection = false, binary = false;
+  std::string_view version, key;
+  while (!head.empty()) {
+    eol = head.find("\r\n");
+    line = head.substr(0, eol);
+    head.remove_prefix(eol + 2);
+    size_t colon = line.find(':');
+    // A folded line (leading blank) or one without a name is refused, as
+    // RFC 7230 asks of a server.
+    if (colon == std::string_view::npos || colon == 0 || line[0] == ' ' || line[0] == '\t') return h;
+    std::string_view name = line.substr(0, colon), value = Trim(line.substr(colon + 1));
+    if (SameLetters(name, "Upgrade")) {
+      upgrade = upgrade || HasToken(value, "websocket", true);
+    } else if (SameLetters(name, "Connection")) {
+      connection = connection || HasToken(value, "Upgrade", true);
+    } else if (SameLetters(name, "Sec-WebSocket-Version")) {
+      version = value;
+    } else if (SameLetters(name, "Sec-WebSocket-Key")) {
+      key = value;
+    } else if (SameLetters(name, "Sec-WebSocket-Protocol")) {
+      binary = binary || HasToken(value, "binary", false);
+    } else if (SameLetters(name, "X-Forwarded-For")) {
+      h.forwardedFor = value;
+    }
+  }
+  if (!upgrade || !connection || !ValidKey(key)) return h;
+  if (version != "13") {
+    h.answer = HttpRefusal(426, "Upgrade Required");
+    return h;
+  }
+  std::string accept = Sha1Base64(std::string(key) + std::string(kAcceptSuffix));
+  if (accept.empty()) {
+    h.answer = HttpRefusal(500, "Internal Server Error");
+    return h;
+  }
+  h.state = WebSocketHandshake::State::kUpgrade;
+  h.answer =
+      "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+      "Sec-WebSocket-Accept: " +
+      accept + "\r\n";
+  if (binary) h.answer += "Sec-WebSocket-Protocol: binary\r\n";
+  h.answer += "\r\n";
+  return h;
+}
+
+struct WebSocketFraming::Callbacks {
+  static WebSocketFraming& Self(void* user) { return *static_cast<WebSocketFraming*>(user); }
+
+  static ssize_t Receive(wslay_event_context_ptr context, uint8_t* buffer, size_t length, int, void* user) {
+    std::string_view& input = Self(user).input_;
+    if (input.empty()) {
+      wslay_event_set_error(context, WSLAY_ERR_WOULDBLOCK);
+      return -1;
+    }
+    size_t n = std::min(length, input.size());
+    std::memcpy(buffer, input.data(), n);
+    input.remove_prefix(n);
+    return static_cast<ssize_t>(n);
+  }
+  static ssize_t Send(wslay_event_context_ptr, const uint8_t* data, size_t length, int, void* user) {
+    Self(user).output_.append(reinterpret_cast<const char*>(data), length);
+    return static_cast<ssize_t>(length);
+  }
+  // Masks hide a client's bytes from proxies in between, not from anyone
+  // who reads them; only the tests' and the benchmark's clients mask.
+  static int Mask(wslay_event_context_ptr, uint8_t* buffer, size_t length, void* user) {
+    uint32_t& state = Self(user).maskState_;
+    for (size_t i = 0; i < length; ++i) {
+      state = state * 1664525u + 1013904223u;
+      buffer[i] = static_cast<uint8_t>(state >> 24);
+    }
+    return 0;
+  }
+  static void FrameStart(wslay_event_context_ptr context, const wslay_event_on_frame_recv_start_arg* arg,
+                         void* user) {
+    WebSocketFraming& self = Self(user);
+    self.frameOpcode_ = arg->opcode;
+    if (arg->opcode & 8) ++self.controlFrames_;
+    if (arg->opcode == WSLAY_TEXT_FRAME || arg->opcode == WSLAY_BINARY_FRAME)
+      self.messageOpcode_ = arg->opcode;
+    if (arg->opcode == WSLAY_TEXT_FRAME) {
+      self.refused_ = true;
+      wslay_event_shutdown_read(context);
+    }
+  }
+  static void FrameChunk(wslay_event_context_ptr, const wslay_event_on_frame_recv_chunk_arg* arg,
+                         void* user) {
+    WebSocketFraming& self = Self(user);
+    bool binary = self.frameOpcode_ == WSLAY_BINARY_FRAME || (self.frameOpcode_ == WSLAY_CONTINUATION_FRAME &&
+                                                              self.messageOpcode_ == WSLAY_BINARY_FRAME);
+    if (binary && !self.refused_ && self.data_)
+      self.data_->append(reinterpret_cast<const char*>(arg->data), arg->data_length);
+  }
+};
+
+WebSocketFraming::WebSocketFraming(Side side, size_t frameLimit)
+    : maskState_(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count())) {
+  wslay_event_callbacks callbacks{};
+  callbacks.recv_callback = &Callbacks::Receive;
+  callbacks.send_callback = &Callbacks::Send;
+  callbacks.genmask_callback = &Callbacks::Mask;
+  callbacks.on_frame_recv_start_callback = &Callbacks::FrameStart;
+  callbacks.on_frame_recv_chunk_callback = &Callbacks::FrameChunk;
+  if (side == Side::kServer) {
+    wslay_event_context_server_init(&context_, &callbacks, this);
+  } else {
+    wslay_event_context_client_init(&context_, &callbacks, this);
+  }
+  // Payload streams on as it comes instead of being gathered per message.
+  wslay_event_config_set_no_buffering(context_, 1);
+  wslay_event_config_set_max_recv_msg_length(context_, frameLimit);
+}
+
+WebSocketFraming::~WebSocketFraming() { wslay_event_context_free(context_); }
+
+bool WebSocketFraming::Decode(std::string_view bytes, std::string& data, int* controlFrames) {
+  if (!context_) return false;
+  input_ = bytes;
+  data_ = &data;
+  controlFrames_ = 0;
+  int result = wslay_event_recv(context_);
+  data_ = nullptr;
+  input_ = {};
+  if (controlFrames) *controlFrames = controlFrames_;
+  if (refused_) wslay_event_queue_close(context_, WSLAY_CODE_UNSUPPORTED_DATA, nullptr, 0);
+  wslay_event_send(context_);
+  return result == 0 && !refused_ && wslay_event_get_read_enabled(context_);
+}
+
+void WebSocketFraming::Encode(std::span<const std::string_view> parts) {
+  if (!context_) return;
+  for (std::string_view part : parts) {
+    wslay_event_msg message{WSLAY_BINARY_FRAME, reinterpret_cast<const uint8_t*>(part.data()), part.size()};
+    wslay_event_queue_msg(context_, &message);
+  }
+  wslay_event_send(context_);
+}
+
+void WebSocketFraming::Close(uint16_t code) {
+  if (!context_) return;
+  wslay_event_queue_close(context_, code, nullptr, 0);
+  wslay_event_send(context_);
+}
+
+uint16_t WebSocketFraming::CloseCode() const {
+  return context_ && wslay_event_get_close_received(context_) ? wslay_event_get_status_code_received(context_)
+                                                              : 0;
+}
+
+}  // namespace kb

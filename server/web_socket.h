@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "common/net/receive_buffer.h"
+
+struct wslay_event_context;
+
+namespace kb {
+
+// A browser's request head is a few hundred bytes; with cookies of the
+// game's host a few KiB. More, or a head that does not arrive in time, is a
+// peer holding a connection open.
+constexpr size_t kHandshakeLimit = 8 * 1024;
+constexpr int64_t kHandshakeTime = 5000;  // ms from the connection's accept
+
+// The request head at the start of a connection that began with "GET ".
+struct WebSocketHandshake {
+  enum class State { kIncomplete, kUpgrade, kRefused };
+  State state = State::kIncomplete;
+  size_t length = 0;         // of the head, blank line included
+  std::string answer;        // the HTTP answer: 101 with the accept key, or an error
+  std::string forwardedFor;  // the last X-Forwarded-For line as sent
+};
+
+// Reads the request head (RFC 6455): an upgrade to a WebSocket of version 13
+// with a key; a client that offers the "binary" protocol gets it named back,
+// as browsers refuse the connection otherwise.
+WebSocketHandshake ReadHandshake(std::string_view bytes);
+// A complete HTTP answer that refuses and ends the connection.
+std::string HttpRefusal(int status, std::string_view reason);
+
+// WebSocket frames over one connection's bytes (wslay). Binary frames carry
+// the game's byte stream in either direction; frame bounds mean nothing to
+// it. Pings are answered, a close frame is answered and ends the connection.
+// A server accepts only masked frames; text frames are refused (1003), as
+// the game's bytes are not UTF-8.
+class WebSocketFraming {
+ public:
+  enum class Side { kServer, kClient };
+
+  // frameLimit bounds one frame's payload; fragments of a message are not
+  // gathered here, so the game's bound for an unfinished message holds.
+  explicit WebSocketFraming(Side side, size_t frameLimit = ReceiveBuffer::kPendingLimit);
+  ~WebSocketFraming();
+  WebSocketFraming(const WebSocketFraming&) = delete;
+  WebSocketFraming& operator=(const WebSocketFraming&) = delete;
+
+  // The bytes of one receive: binary payload is appended to data, and the
+  // control frames among them are counted into *controlFrames (each costs
+  // an answer, as a message does). false once the connection is over (a
+  // close frame, or a frame against the rules); the closing frame due is in
+  // Output() then.
+  bool Decode(std::string_view bytes, std::string& data, int* controlFrames = nullptr);
+  // One binary frame for each part, into Output().
+  void Encode(std::span<const std::string_view> parts);
+  // A close frame with the code, into Output().
+  void Close(uint16_t code);
+  // Frames to send, in order; the caller sends and clears it.
+  std::string& Output() { return output_; }
+  // The code of the peer's close frame; 0 before one came.
+  uint16_t CloseCode() const;
+
+ private:
+  struct Callbacks;
+
+  wslay_event_context* context_ = nullptr;
+  std::string_view input_;
+  std::string* data_ = nullptr;
+  int controlFrames_ = 0;
+  std::string output_;
+  uint8_t frameOpcode_ = 0;    // of the frame being read
+  uint8_t messageOpcode_ = 0;  // of the data message it belongs to
+  bool refused_ = false;
+  uint32_t maskState_;
+};
+
+}  // namespace kb
