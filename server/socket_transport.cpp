@@ -9,6 +9,8 @@ namespace {
 
 constexpr std::string_view kGet = "GET ";
 constexpr uint16_t kGoingAway = 1001;
+// Parts one system call takes (TcpConnection::Send).
+constexpr size_t kMaxFrameParts = 64;
 
 // Hands what the framing has for the peer (frames, answers) to its connection.
 void SendFrames(TcpConnection& connection, WebSocketFraming& framing) {
@@ -159,10 +161,12 @@ std::vector<ConnectionId> SocketTransport::Flush() {
     if (!peer) continue;
     TcpConnection& c = *peer->connection;
     if (WebSocketFraming* framing = peer->framing.get()) {
+      // Each send's parts framed in place: a shared run is not copied per browser.
       peer->outgoing.Flush(SendBatch::SendParts([&](std::span<const std::string_view> parts) {
-        framing->Encode(parts);
-        bool sent = c.Send(framing->Output());
-        framing->Output().clear();
+        framing->Encode(parts, &frames_);
+        bool sent = true;
+        for (size_t i = 0; sent && i < frames_.size(); i += kMaxFrameParts)
+          sent = c.Send(std::span(frames_).subspan(i, std::min(kMaxFrameParts, frames_.size() - i)));
         return sent;
       }));
     } else {

@@ -96,7 +96,8 @@ class SocketTransport final : public Transport {
   std::vector<std::unique_ptr<std::string>> runs_;
   size_t runsUsed_ = 0;
   std::unordered_map<std::string, int> perAddress_;
-  std::string unwrapped_;  // one receive's game bytes out of its frames
+  std::string unwrapped_;                 // one receive's game bytes out of its frames
+  std::vector<std::string_view> frames_;  // one send's frames: headers and parts
 };
 
 }  // namespace kb

@@ -147,6 +147,24 @@ struct WebSocketFraming::Callbacks {
     }
     return 0;
   }
+  static ssize_t Write(const uint8_t* data, size_t length, int, void* user) {
+    WebSocketFraming& self = Self(user);
+    const char* bytes = reinterpret_cast<const char*>(data);
+    if (!self.pieces_) {
+      self.output_.append(bytes, length);
+    } else if (bytes >= self.payload_.data() &&
+               bytes + length <= self.payload_.data() + self.payload_.size()) {
+      self.pieces_->push_back({bytes, 0, length});
+    } else {
+      self.pieces_->push_back({nullptr, self.written_.size(), length});
+      self.written_.append(bytes, length);
+    }
+    return static_cast<ssize_t>(length);
+  }
+  static ssize_t NoRead(uint8_t*, size_t, int, void*) { return -1; }
+  static int WriteMask(uint8_t* buffer, size_t length, void* user) {
+    return Mask(nullptr, buffer, length, user);
+  }
   static void FrameStart(wslay_event_context_ptr context, const wslay_event_on_frame_recv_start_arg* arg,
                          void* user) {
     WebSocketFraming& self = Self(user);
@@ -185,9 +203,15 @@ WebSocketFraming::WebSocketFraming(Side side, size_t frameLimit)
   // Payload streams on as it comes instead of being gathered per message.
   wslay_event_config_set_no_buffering(context_, 1);
   wslay_event_config_set_max_recv_msg_length(context_, frameLimit);
+  wslay_frame_callbacks writer{&Callbacks::Write, &Callbacks::NoRead, &Callbacks::WriteMask};
+  wslay_frame_context_init(&writer_, &writer, this);
+  masked_ = side == Side::kClient;
 }
 
-WebSocketFraming::~WebSocketFraming() { wslay_event_context_free(context_); }
+WebSocketFraming::~WebSocketFraming() {
+  wslay_event_context_free(context_);
+  wslay_frame_context_free(writer_);
+}
 
 bool WebSocketFraming::Decode(std::string_view bytes, std::string& data, int* controlFrames) {
   if (!context_) return false;
@@ -203,13 +227,27 @@ bool WebSocketFraming::Decode(std::string_view bytes, std::string& data, int* co
   return result == 0 && !refused_ && wslay_event_get_read_enabled(context_);
 }
 
-void WebSocketFraming::Encode(std::span<const std::string_view> parts) {
-  if (!context_) return;
+void WebSocketFraming::Encode(std::span<const std::string_view> parts,
+                              std::vector<std::string_view>* frames) {
+  if (!writer_) return;
+  written_.clear();
+  pieceList_.clear();
+  pieces_ = frames ? &pieceList_ : nullptr;
   for (std::string_view part : parts) {
-    wslay_event_msg message{WSLAY_BINARY_FRAME, reinterpret_cast<const uint8_t*>(part.data()), part.size()};
-    wslay_event_queue_msg(context_, &message);
+    if (part.empty()) continue;
+    payload_ = part;
+    wslay_frame_iocb frame{1,           0,       WSLAY_BINARY_FRAME,
+                           part.size(), masked_, reinterpret_cast<const uint8_t*>(part.data()),
+                           part.size()};
+    wslay_frame_send(writer_, &frame);
   }
-  wslay_event_send(context_);
+  payload_ = {};
+  pieces_ = nullptr;
+  if (!frames) return;
+  frames->clear();
+  for (const Piece& p : pieceList_)
+    frames->push_back(p.outside ? std::string_view(p.outside, p.length)
+                                : std::string_view(written_).substr(p.offset, p.length));
 }
 
 void WebSocketFraming::Close(uint16_t code) {

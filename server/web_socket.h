@@ -5,10 +5,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/net/receive_buffer.h"
 
 struct wslay_event_context;
+struct wslay_frame_context;
 
 namespace kb {
 
@@ -56,8 +58,10 @@ class WebSocketFraming {
   // close frame, or a frame against the rules); the closing frame due is in
   // Output() then.
   bool Decode(std::string_view bytes, std::string& data, int* controlFrames = nullptr);
-  // One binary frame for each part, into Output().
-  void Encode(std::span<const std::string_view> parts);
+  // One binary frame for each part, into Output(); with frames given, the
+  // frames' bytes in order go there instead, a server's payload as the
+  // parts themselves (not copied): valid until the next call.
+  void Encode(std::span<const std::string_view> parts, std::vector<std::string_view>* frames = nullptr);
   // A close frame with the code, into Output().
   void Close(uint16_t code);
   // Frames to send, in order; the caller sends and clears it.
@@ -68,7 +72,18 @@ class WebSocketFraming {
  private:
   struct Callbacks;
 
+  // Reading and control frames; data frames are written by a frame context
+  // of their own, which hands a payload through instead of queueing a copy.
   wslay_event_context* context_ = nullptr;
+  wslay_frame_context* writer_ = nullptr;
+  struct Piece {
+    const char* outside;  // nullptr: written_[offset, offset + length)
+    size_t offset, length;
+  };
+  std::vector<Piece>* pieces_ = nullptr;
+  std::vector<Piece> pieceList_;
+  std::string_view payload_;
+  std::string written_;
   std::string_view input_;
   std::string* data_ = nullptr;
   int controlFrames_ = 0;
@@ -76,6 +91,7 @@ class WebSocketFraming {
   uint8_t frameOpcode_ = 0;    // of the frame being read
   uint8_t messageOpcode_ = 0;  // of the data message it belongs to
   bool refused_ = false;
+  bool masked_ = false;
   uint32_t maskState_;
 };
 
