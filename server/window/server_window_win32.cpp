@@ -1,5 +1,3 @@
-#include "server/window/server_window.h"
-
 #include <windows.h>
 
 #include <atomic>
@@ -11,6 +9,7 @@
 #include "common/platform/core/process.h"
 #include "common/platform/core/socket.h"
 #include "server/latin1_text.h"
+#include "server/window/server_window.h"
 #include "server/window/window_layout.h"
 #include "server/window/window_session.h"
 

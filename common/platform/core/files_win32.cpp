@@ -84,8 +84,8 @@ bool ReplaceFileContents(const std::string& path, const std::string& text) {
     return false;
   // Two programs saving at once never share a temporary file.
   static std::atomic<unsigned> saves{0};
-  std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
-                           std::to_wstring(++saves) + L".tmp";
+  std::wstring temporary =
+      target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++saves) + L".tmp";
   // Not FILE_ATTRIBUTE_TEMPORARY: the file keeps its attributes when it takes the target's place.
   HANDLE file =
       CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
