@@ -9,19 +9,41 @@
 
 namespace kb {
 
-bool RunFramePass(Client& client) {
+namespace {
+
+// Passes one browser callback may catch up; more time missed (a hidden page)
+// is skipped, as a stalled desktop loop skips it.
+constexpr int kMaxCatchUpPasses = 100;
+
+enum class Draw { kWhenDue, kNo, kYes };
+
+bool RunPass(Client& client, Draw draw) {
   FrameState& frame = client.frame;
   frame.pacer.SetRefreshRate(client.display.RefreshRate());
-  frame.drawThisPass = frame.pacer.Due(client.clock.Now(), frame.gameState);
+  auto due = [&] { return draw == Draw::kYes || (draw == Draw::kWhenDue && frame.pacer.Due(client.clock.Now(), frame.gameState)); };
+  frame.drawThisPass = due();
   // A script's "exit" may have set quit between two passes.
   if (!frame.quit) UpdateFrame(client);
   // Asked again: a state change in this update is shown at once.
-  if (!frame.quit && frame.pacer.Due(client.clock.Now(), frame.gameState)) DrawFrame(client);
+  if (!frame.quit && due()) DrawFrame(client);
   if (!frame.quit && client.display.TakeCloseRequest()) {
     if (frame.gameState == kStateNet) LeaveServer(client);
     frame.quit = true;
   }
   return !frame.quit;
+}
+
+}  // namespace
+
+bool RunFramePass(Client& client) { return RunPass(client, Draw::kWhenDue); }
+
+bool RunSteppedPasses(Client& client, SteppedClock& clock) {
+  std::lock_guard lock(client.stateLock);
+  for (int n = clock.Lag(kMaxCatchUpPasses); n > 0; --n) {
+    if (!RunPass(client, n == 1 ? Draw::kYes : Draw::kNo)) return false;
+    clock.Step();
+  }
+  return !client.frame.quit;
 }
 
 void RunFrameLoop(Client& client) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/platform/core/clock.h"
+
 namespace kb {
 
 struct Client;
@@ -8,6 +10,11 @@ struct Client;
 // the display can show a new frame or the screen changed; the window's close
 // request. False once the program is to end (frame.quit).
 bool RunFramePass(Client& client);
+
+// For a browser, which calls it once per display frame: one pass for each
+// millisecond since the last call, as the 1 ms loop would have run them, the
+// last of them drawn. Holds the state lock. False once the program is to end.
+bool RunSteppedPasses(Client& client, SteppedClock& clock);
 
 // Runs passes with a 1 ms sleep between them until frame.quit is set, holding
 // the state lock for each pass. A normal end saves the settings; a display

@@ -32,15 +32,20 @@ struct PacedDisplay final : Display {
   std::function<void(const Image&)> onPresent;
 };
 
-// The real loop pass, 1 ms apart as the 1 ms sleep makes it.
+// The real loop pass, 1 ms apart as the 1 ms sleep makes it, or the browser's
+// passes, run per display frame on a stepped clock.
 struct LoopClient {
-  explicit LoopClient(int refreshRate) {
+  explicit LoopClient(int refreshRate, bool browser = false) : browser(browser) {
     display.refreshRate = refreshRate;
     InitPlayerTable(client.round);
     AddMenuButtons(client);
   }
   void Passes(int n) {
+    if (browser) return BrowserFrames(n / frameMs, frameMs);
     for (int i = 0; i < n; ++i) RunFramePass(client), clock.Advance(1);
+  }
+  void BrowserFrames(int n, int everyMs) {
+    for (int i = 0; i < n; ++i) clock.Advance(everyMs), RunSteppedPasses(client, stepped);
   }
   // Slots 0 and 1 in a running round, heading right without gaps.
   void StartRound() {
@@ -54,11 +59,14 @@ struct LoopClient {
       p.x = p.prevX = 100, p.y = p.prevY = 100 + 200 * i, p.heading = 0.5f, p.gapNext = clock.Now() + 100000;
     }
   }
+  bool browser;
+  int frameMs = 10;
   ManualClock clock{100000};
+  SteppedClock stepped{clock};
   Random random{7};
   FakeInput input;
   PacedDisplay display;
-  Client client{clock, random, input, display};
+  Client client{browser ? static_cast<Clock&>(stepped) : clock, random, input, display};
 };
 
 TEST(FramePacer, OneFramePerRefreshAtAnyLoopSpeedAndNoBurstAfterAStall) {
@@ -111,6 +119,33 @@ TEST(FrameLoop, GamePaceHoldsAtEveryRefreshRateWhileFramesFollowTheDisplay) {
     c.Passes(1000);
     EXPECT_NEAR(c.client.frame.fpsValue, hz ? hz : 60, 1) << "the counter counts frames shown";
   }
+  // A browser calls the loop once per display frame, at whatever rate it
+  // likes: the pace stays, and each call shows one frame.
+  for (int frameMs : {4, 10, 20, 25}) {
+    LoopClient c(60, true);
+    c.frameMs = frameMs;
+    c.StartRound();
+    c.input.SetKey(c.client.round.players[1].leftKey, true);
+    c.Passes(500);
+    c.input.SetKey(c.client.round.players[1].leftKey, false);
+    c.Passes(500);
+    EXPECT_EQ(c.client.round.players[0].x, 100 + 20 * 5) << frameMs;
+    EXPECT_FLOAT_EQ(c.client.round.players[1].heading, 0.5f - 46 * 4 + 360) << frameMs;
+    EXPECT_EQ(c.display.presented, 1000 / frameMs) << frameMs;
+  }
+  // After a hidden page the missed time is skipped, not raced through; the
+  // loop's own sleeps (a fade) move the time on instead of waiting.
+  LoopClient c(60, true);
+  c.StartRound();
+  c.clock.Advance(60000);
+  c.BrowserFrames(1, 0);
+  EXPECT_EQ(c.client.round.players[0].x, 100 + 2 * 5) << "100 passes, 2 steps";
+  EXPECT_EQ(c.stepped.Now(), c.clock.Now());
+  c.stepped.Sleep(192);
+  c.BrowserFrames(19, 10);
+  EXPECT_EQ(c.display.presented, 1) << "no pass until the real time has caught up";
+  c.BrowserFrames(1, 10);
+  EXPECT_EQ(c.display.presented, 2);
 }
 
 TEST(FrameLoop, ScreenChangesAndFadesShowAtOnceAndAnimationsStepPerFrameShown) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 namespace kb {
 
@@ -25,6 +26,29 @@ class SystemClock final : public Clock {
   SystemClock& operator=(const SystemClock&) = delete;
   int64_t Now() const override;
   void Sleep(int ms) override;
+};
+
+// The time of a loop that cannot sleep between its passes (the browser calls
+// it once per display frame): Now() moves one millisecond per Step, so a
+// frame's passes see the times a loop with a 1 ms sleep would have seen, and
+// every rule paced by the clock keeps its pace.
+class SteppedClock final : public Clock {
+ public:
+  // The thread that creates it is the loop's.
+  explicit SteppedClock(Clock& source);
+  int64_t Now() const override { return now_.load(); }
+  // The loop cannot wait inside a pass: its sleeps move the time on at once.
+  // Other threads (scripts) wait on the source clock.
+  void Sleep(int ms) override;
+  // How many passes (ms) the loop is behind the source, at most maxLag: a
+  // longer gap (a hidden page) is skipped, as a stalled desktop loop would.
+  int Lag(int maxLag);
+  void Step() { ++now_; }
+
+ private:
+  Clock& source_;
+  std::thread::id loopThread_;
+  std::atomic<int64_t> now_;
 };
 
 // A clock that only moves when told; Sleep advances it. Safe to read from
