@@ -25,6 +25,8 @@ constexpr int kDatagramsPerPoll = 64;
 
 }  // namespace
 
+const bool kLanSearchPossible = true;
+
 std::optional<ServerListEntry> ParseLanAnswer(std::string_view datagram, const std::string& sender) {
   datagram = datagram.substr(0, datagram.find('\0'));
   if (Piece(datagram, 0) != kDiscoveryAnswerTag) return std::nullopt;

@@ -23,6 +23,10 @@ struct LanSearchPorts {
 // is not an answer. The text ends at the first zero byte.
 std::optional<ServerListEntry> ParseLanAnswer(std::string_view datagram, const std::string& sender);
 
+// False where no search can be made (a browser has no UDP): the LAN screen
+// says so instead, and its manual connection still works.
+extern const bool kLanSearchPossible;
+
 // Asks every server on the network for its answer and lists each answering
 // address and port once, for durationMs or until keepGoing says stop or the
 // table is full. The answers of other clients' searches count as well.

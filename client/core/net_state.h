@@ -87,7 +87,7 @@ struct NetState {
   std::unique_ptr<ServerLink> link;
   ReceiveBuffer received;
   // How connections are opened; tests put a scripted peer here.
-  LinkOpener openLink = OpenTcpServerLink;
+  LinkOpener openLink = OpenServerLink;
   // Must stay the last member: the attempts end before the link goes.
   ConnectTasks tasks;
 };

@@ -38,7 +38,7 @@ class TcpServerLink final : public ServerLink {
 
 }  // namespace
 
-std::unique_ptr<ServerLink> OpenTcpServerLink(const std::string& host, int port) {
+std::unique_ptr<ServerLink> OpenServerLink(const std::string& host, int port) {
   auto connection = TcpConnection::Open(host, port, true, kConnectTimeoutMs);
   if (!connection) return nullptr;
   return std::make_unique<TcpServerLink>(std::move(connection));

@@ -34,7 +34,8 @@ using LinkOpener = std::function<std::unique_ptr<ServerLink>(const std::string& 
 // minute or more on an unreachable address.
 constexpr int kConnectTimeoutMs = 5000;
 
-// TCP with TCP_NODELAY; host names and dotted addresses.
-std::unique_ptr<ServerLink> OpenTcpServerLink(const std::string& host, int port);
+// TCP with TCP_NODELAY, host names and dotted addresses; in the browser a
+// WebSocket to the same host and port (binary frames, wss:// on an https page).
+std::unique_ptr<ServerLink> OpenServerLink(const std::string& host, int port);
 
 }  // namespace kb

@@ -8,6 +8,7 @@ namespace kb {
 
 void SwitchDisplayMode(Client& client) {
   Config& config = client.config;
+  if (!client.display.HasFullScreen()) return;
   bool toFullScreen = config.fullScreenMode == 0;
   client.display.Close();
   // Back to the window at the position read at start-up, not where it was.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "client/core/lan_search.h"
 #include "client/ui/put_text.h"
 
 namespace kb {
@@ -18,6 +19,11 @@ void DrawServerList(Image& screen, Resources& resources, const std::vector<Serve
   Font& font = resources.fontNormal;
   screen.FillBox(200, 120, 400, 390, kWhite);
   screen.FillBox(201, 121, 398, 388, kBlack);
+  if (lanScreen && !kLanSearchPossible) {
+    PutText(screen, font, 203, 123, "Im Browser gibt es keine LAN-Suche.", kWhite);
+    PutText(screen, font, 203, 143, "Mit F1 kann ein Server von Hand eingegeben werden.", kWhite);
+    return;
+  }
   if (count < 0) {
     PutText(screen, font, 203, 123, lanScreen ? "Suche nach Servern..." : "Lade Serverliste...", kWhite);
     return;

@@ -12,6 +12,8 @@ constexpr std::string_view kListDataEnd = "[/data]";
 constexpr std::string_view kListError = "ERROR";
 constexpr std::string_view kDefaultListHost = "list.kb.example.org";
 constexpr int kDefaultListPort = 80;
+// A hostile host must not grow a response without bound.
+constexpr size_t kListResponseLimit = 1024 * 1024;
 
 // The text between the first start marker and the first end marker after it;
 // empty when either is missing.
@@ -38,7 +40,8 @@ std::string ListRequest(std::string_view pathAndQuery, const ListHostAddress& ho
 // the request and collects the response until it holds the end marker or
 // timeoutMs have passed since sending. Returns the text between the markers,
 // or "ERROR" when the host cannot be reached or the end marker never comes.
-// Blocks the calling thread: for background tasks.
+// Blocks the calling thread: for background tasks. In the browser the page
+// may only ask the host that served it, so the request's path goes there.
 std::string ExchangeWithListHost(const ListHostAddress& host, std::string_view request, int timeoutMs);
 
 }  // namespace kb

@@ -15,7 +15,7 @@ namespace {
 TEST(ServerLink, AServerThatStopsReadingBreaksTheLink) {
   TcpListener listener;
   ASSERT_TRUE(listener.Open(0));
-  auto link = OpenTcpServerLink("localhost", listener.Port());
+  auto link = OpenServerLink("localhost", listener.Port());
   ASSERT_NE(link, nullptr);
   std::unique_ptr<TcpConnection> peer;
   for (int i = 0; i < 500 && !peer; ++i)
@@ -29,7 +29,7 @@ TEST(ServerLink, AServerThatStopsReadingBreaksTheLink) {
   EXPECT_TRUE(broken);
   int closedPort = listener.Port();
   listener.Close();
-  EXPECT_EQ(OpenTcpServerLink("127.0.0.1", closedPort), nullptr);
+  EXPECT_EQ(OpenServerLink("127.0.0.1", closedPort), nullptr);
 }
 
 }  // namespace

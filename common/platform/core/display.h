@@ -28,6 +28,9 @@ class Display {
   virtual bool HasFocus() const = 0;
   // Takes at most one pending window event; true when it was the close request.
   virtual bool TakeCloseRequest() = 0;
+  // False where the game cannot switch to a full screen of its own (a
+  // browser page has only the browser's).
+  virtual bool HasFullScreen() const { return true; }
 };
 
 }  // namespace kb

@@ -24,7 +24,7 @@ bool DesktopAvailable() {
   if (const char* driver = std::getenv("SDL_VIDEODRIVER")) {
     if (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0) return false;
   }
-#ifdef _WIN32
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
   return true;
 #else
   return Set("DISPLAY") || Set("WAYLAND_DISPLAY");

@@ -90,9 +90,18 @@ bool SdlPlatform::Init() {
   return true;
 }
 
+bool SdlPlatform::HasFullScreen() const {
+#ifdef __EMSCRIPTEN__
+  return false;
+#else
+  return true;
+#endif
+}
+
 bool SdlPlatform::Open(bool fullScreen, int x, int y) {
   if (!initialised_) return false;
   Close();
+  fullScreen = fullScreen && HasFullScreen();
   Uint32 flags = SDL_WINDOW_SHOWN;
   if (fullScreen) {
     flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;

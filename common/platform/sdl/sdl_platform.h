@@ -40,6 +40,7 @@ class SdlPlatform final : public Display, public Input {
   int RefreshRate() const override { return refreshRate_; }
   bool HasFocus() const override;
   bool TakeCloseRequest() override;
+  bool HasFullScreen() const override;
 
   // Input
   void Poll() override;
