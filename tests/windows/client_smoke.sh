@@ -26,45 +26,11 @@ export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
 export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255 KRINGELBAHN_LIST_HOST=127.0.0.1:9 SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
-. "$(dirname "$0")/virtual_display.sh"
+. "$(dirname "$0")/../support/desktop_session.sh"
 start_virtual_display 1700x650x24 || fail "no virtual display"
 pids+=("$display_pid")
 
-# A client in a folder of its own, its window's frame at (x, 0); the rest of the
-# arguments run it. Sets $window.
-start_client() {
-  local name=$1 x=$2
-  shift 2
-  mkdir -p "$work/$name"
-  printf '[Window]\r\nX = %s\r\nY = 0\r\nFullscreen = 0\r\n' "$x" >"$work/$name/Kringelbahn.ini"
-  (cd "$work/$name" && HOME="$work/$name" KRINGELBAHN_SETTINGS_DIR="$work/$name" exec "$@" >out.txt 2>&1) &
-  pids+=($!)
-  window=
-  for _ in $(seq 300); do
-    window=$(xdotool search --onlyvisible --name '^Kringelbahn$' 2>/dev/null |
-      while read -r id; do
-        left=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Position: \([0-9]*\),.*/\1/p')
-        # The frame's corner is at x: the client area a border further.
-        [ -n "$left" ] && [ "$left" -ge "$x" ] && [ "$left" -lt $((x + 30)) ] && echo "$id"
-      done | head -1)
-    [ -n "$window" ] && return 0
-    sleep 0.1
-  done
-  fail "the window of $name did not appear"
-}
-
-# Focus first, then a key held long enough for a frame to see it.
-press() {
-  xdotool windowfocus --sync "$1"
-  sleep 0.3
-  xdotool keydown "$2"
-  sleep 0.1
-  xdotool keyup "$2"
-}
-
-# The menu, after its fade, against the Linux client's: the pictures and
-# boxes pixel for pixel; text only roughly, as the two builds of the text
-# library place glyphs a pixel apart here and there.
+# The menu, after its fade, against the Linux client's.
 start_client menu-windows 0 wine "$client_exe"
 windows_menu=$window
 start_client menu-linux 820 "$linux_client"
@@ -72,17 +38,7 @@ linux_menu=$window
 sleep 3
 import -window "$windows_menu" "$work/menu-windows.png"
 import -window "$linux_menu" "$work/menu-linux.png"
-differing() {  # region of both shots, then options for compare
-  local region=$1
-  shift
-  convert "$work/menu-windows.png" -crop "$region" +repage "$@" "$work/a.png"
-  convert "$work/menu-linux.png" -crop "$region" +repage "$@" "$work/b.png"
-  compare -metric AE -fuzz 20% "$work/a.png" "$work/b.png" null: 2>&1
-}
-banner=$(differing 800x90+0+12) boxes=$(differing 30x270+120+85) whole=$(differing 800x600+0+0 -resize 12.5%)
-echo "menu against the Linux client's: banner $banner, boxes $boxes, whole (1:8) $whole pixels differ"
-[ "$banner" = 0 ] && [ "$boxes" = 0 ] && [ "${whole%%.*}" -lt 100 ] 2>/dev/null ||
-  fail "the menu differs from the Linux client's"
+same_menu "$work/menu-windows.png" "$work/menu-linux.png" || fail "the menu differs from the Linux client's"
 # Escape in the menu ends the game, which keeps its window place.
 press "$windows_menu" Escape
 for _ in $(seq 100); do kill -0 "${pids[1]}" 2>/dev/null || break; sleep 0.1; done
@@ -122,8 +78,7 @@ for _ in $(seq 40); do
   [ "$same" = 0 ] && [ "$settled" = 0 ] && break
 done
 [ "$same" = 0 ] || fail "the clients show different fields ($same pixels differ)"
-trails=$(convert "$work/field0.png" -format %c histogram:info:- |
-  awk '$1 + 0 >= 100 && $0 !~ /#000000/' | wc -l)
+trails=$(trail_colours "$work/field0.png")
 echo "round: $trails trail colours of at least 100 pixels on both clients"
 [ "$trails" -ge 2 ] || fail "the field does not show both trails"
 echo ok

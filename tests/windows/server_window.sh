@@ -19,7 +19,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-. "$(dirname "$0")/virtual_display.sh"
+. "$(dirname "$0")/../support/desktop_session.sh"
 start_virtual_display 1024x768x24 || fail "no virtual display"
 
 # xdotool types a character missing from the keymap on a key remapped just

@@ -1,0 +1,97 @@
+#!/bin/bash
+# The browser client in headless Chromium, as a player sees it: the page served
+# by the list service, its menu against the Linux client's, a local round with
+# a bot, and a network round on a real headless server against the Linux
+# client, each drawing both trails.
+# Arguments: page-folder kringelbahn-listd kringelbahn-server linux-kringelbahn node-modules
+set -u
+page=$1 listd=$2 server=$3 linux_client=$4 modules=$5
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $1"
+  for f in "$work"/*.out "$work"/*/out.txt; do [ -f "$f" ] && { echo "== $f"; cat "$f"; }; done
+  exit 1
+}
+export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255 KRINGELBAHN_LIST_HOST=127.0.0.1:9 SDL_AUDIODRIVER=dummy
+unset SDL_VIDEODRIVER
+. "$(dirname "$0")/../support/desktop_session.sh"
+start_virtual_display 1700x650x24 || fail "no virtual display"
+pids+=("$display_pid")
+
+wait_for() {  # text file seconds
+  for _ in $(seq $(($3 * 10))); do grep -q "$1" "$2" 2>/dev/null && return 0; sleep 0.1; done
+  return 1
+}
+free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+
+"$listd" --port 0 --bind 127.0.0.1 --db "$work/list.db" --web-root "$page" >"$work/listd.out" 2>&1 &
+pids+=($!)
+wait_for 'listening on' "$work/listd.out" 30 || fail "the list service did not start"
+list_port=$(sed -n 's/.*listening on 127.0.0.1 port \([0-9]*\).*/\1/p' "$work/listd.out")
+server_port=$(free_port)
+"$server" --headless --name Browserrunde --port "$server_port" >"$work/server.out" 2>&1 &
+pids+=($!)
+wait_for 'Spieler: 0' "$work/server.out" 30 || fail "the server did not start"
+
+# The Linux client's menu, to hold the browser's against.
+start_client menu-linux 0 "$linux_client"
+sleep 3
+import -window "$window" "$work/menu-linux.png"
+press "$window" Escape
+
+NODE_PATH=$modules node "$(dirname "$0")/play.mjs" "http://127.0.0.1:$list_port/kringelbahn.html" \
+  "$server_port" "$work" >"$work/browser.out" 2>&1 &
+browser=$!
+pids+=($browser)
+for _ in $(seq 900); do
+  [ -f "$work/menu-browser.png" ] || [ -f "$work/browser-connected" ] && break
+  kill -0 $browser 2>/dev/null || break
+  sleep 0.1
+done
+[ -f "$work/menu-browser.png" ] || fail "the browser showed no menu"
+same_menu "$work/menu-browser.png" "$work/menu-linux.png" || fail "the browser's menu differs from the Linux client's"
+
+# The local round: the player's trail and the bot's.
+for _ in $(seq 300); do [ -f "$work/browser-connected" ] && break; kill -0 $browser 2>/dev/null || break; sleep 0.1; done
+[ -f "$work/local-browser.png" ] || fail "the browser played no local round"
+trails=$(trail_colours "$work/local-browser.png")
+echo "local round in the browser: $trails trail colours of at least 100 pixels"
+[ "$trails" -ge 2 ] || fail "the local round does not show the player's and the bot's trails"
+
+# The network round: the browser joined through its console; the Linux
+# client joins from its start-up script.
+wait_for 'Spieler: 1' "$work/server.out" 30 || fail "the browser did not join the server"
+mkdir -p "$work/linux-player"
+printf 'connect 127.0.0.1 %s\r\n' "$server_port" >"$work/linux-player/autoexec.kbs"
+start_client linux-player 0 "$linux_client"
+linux_player=$window
+wait_for 'Spieler: 2' "$work/server.out" 30 || fail "the Linux client did not join"
+touch "$work/go"
+press "$linux_player" space
+# The heads run until one hits a trail or the border: both fields settle on
+# the same picture.
+same=
+for _ in $(seq 40); do
+  sleep 1
+  [ -f "$work/linux-field.png" ] && mv "$work/linux-field.png" "$work/linux-before.png"
+  import -window "$linux_player" -crop 800x575+0+25 +repage "$work/linux-field.png"
+  convert "$work/field-browser.png" -crop 800x575+0+25 +repage "$work/browser-field.png" 2>/dev/null || continue
+  [ -f "$work/linux-before.png" ] || continue
+  same=$(compare -metric AE "$work/linux-field.png" "$work/browser-field.png" null: 2>&1)
+  settled=$(compare -metric AE "$work/linux-field.png" "$work/linux-before.png" null: 2>&1)
+  [ "$same" = 0 ] && [ "$settled" = 0 ] && break
+done
+touch "$work/done"
+wait $browser || fail "the browser's part failed"
+cat "$work/browser.out"
+[ "$same" = 0 ] || fail "the browser and the Linux client show different fields ($same pixels differ)"
+trails=$(trail_colours "$work/browser-field.png")
+echo "network round: $trails trail colours of at least 100 pixels in the browser and the Linux client"
+[ "$trails" -ge 2 ] || fail "the field does not show both trails"
+echo ok

@@ -1,0 +1,96 @@
+// Plays the browser client in headless Chromium as a player would, writing
+// what it sees into the work folder for browser_test.sh: the menu, a local
+// round against a bot, then a network round on the server at serverPort.
+// Waits for the files "go" (both players joined) and "done" from the driver.
+// Arguments: page-url server-port work-folder
+import { chromium } from 'playwright-core';
+import { existsSync, renameSync, writeFileSync } from 'node:fs';
+
+const [url, serverPort, work] = process.argv.slice(2);
+const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+const note = (text) => console.log(`browser: ${text}`);
+
+async function waitForFile(name, seconds) {
+  for (let i = 0; i < seconds * 10; ++i) {
+    if (existsSync(`${work}/${name}`)) return true;
+    await sleep(100);
+  }
+  return false;
+}
+
+const browser = await chromium.launch({
+  executablePath: '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+});
+let failed = false;
+try {
+  const page = await browser.newPage({ viewport: { width: 900, height: 700 } });
+  page.on('console', (message) => console.log(`page: ${message.text()}`));
+  page.on('pageerror', (error) => console.log(`page error: ${error}`));
+  const started = Date.now();
+  await page.goto(url);
+  await page.waitForFunction(() => self.crossOriginIsolated && document.getElementById('status').textContent === '',
+    null, { timeout: 60000 });
+  note(`page loaded and running after ${((Date.now() - started) / 1000).toFixed(2)} s`);
+  const canvas = page.locator('#canvas');
+  const box = await canvas.boundingBox();
+  const shot = (name) => canvas.screenshot({ path: `${work}/${name}` });
+  const click = (x, y) => page.mouse.click(box.x + x, box.y + y);
+  // Held long enough for a frame to see it, as a player holds a key.
+  const key = async (name) => {
+    await page.keyboard.down(name);
+    await sleep(120);
+    await page.keyboard.up(name);
+    await sleep(80);
+  };
+
+  // The menu after its fade.
+  await sleep(2500);
+  await shot('menu-browser.png');
+
+  // The frame loop's pace, measured in the page: frames and passes per second.
+  const pace = await page.evaluate(() => new Promise((done) => {
+    let frames = 0;
+    const start = performance.now();
+    const count = () => {
+      ++frames;
+      if (performance.now() - start < 2000) requestAnimationFrame(count);
+      else done({ frames, ms: performance.now() - start });
+    };
+    requestAnimationFrame(count);
+  }));
+  note(`${(pace.frames * 1000 / pace.ms).toFixed(1)} display frames per second`);
+
+  // A local round: the first slot on, one bot, Space. The heads draw their
+  // trails for three seconds.
+  await click(205, 145);
+  await key('PageUp');
+  await key('Space');
+  await sleep(4000);
+  await shot('local-browser.png');
+  await key('Escape');
+  await sleep(1500);
+
+  // The console's connect, typed as a player types it.
+  await key('Backquote');
+  await page.keyboard.type(`connect 127.0.0.1 ${serverPort}`, { delay: 60 });
+  await key('Enter');
+  await sleep(300);
+  await key('Backquote');
+  writeFileSync(`${work}/browser-connected`, '');
+  if (!(await waitForFile('go', 60))) throw new Error('the driver never said go');
+  await key('Space');
+  // The field, shot again and again until the driver has seen enough.
+  for (let i = 0; i < 60 && !existsSync(`${work}/done`); ++i) {
+    await shot('field-browser.tmp.png');
+    renameSync(`${work}/field-browser.tmp.png`, `${work}/field-browser.png`);
+    await sleep(700);
+  }
+} catch (error) {
+  console.log(`browser: FAIL: ${error.message}`);
+  failed = true;
+} finally {
+  await browser.close();
+}
+process.exit(failed ? 1 : 0);
