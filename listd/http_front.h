@@ -21,6 +21,11 @@ struct HttpFrontOptions {
 // time and size limits that keep one slow or greedy peer from the others.
 void MountListService(httplib::Server& server, ListService& service, const HttpFrontOptions& options);
 
+// Serves the files under dir (the browser build of the game) beside the list,
+// "/" redirecting to the page, and marks every response cross-origin isolated
+// so the page may run threads. False when dir is no readable directory.
+bool MountWebRoot(httplib::Server& server, const std::string& dir);
+
 // The requesting address: the TCP peer, or with trustForwardedFor the last
 // X-Forwarded-For address; empty when that is not a dotted IPv4 address.
 std::string RequestingAddress(const std::string& remoteAddress, const std::string& forwardedFor,

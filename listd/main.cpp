@@ -23,7 +23,7 @@ const char kUsage[] =
     "kringelbahn-listd: the Internet server list of Kringelbahn\n"
     "\n"
     "  kringelbahn-listd [--port N] [--bind ADDRESS] [--db PATH] [--check-interval S]\n"
-    "                    [--trust-forwarded-for]\n"
+    "                    [--trust-forwarded-for] [--web-root DIR]\n"
     "\n"
     "  --port N              HTTP port (default 80; 0 takes a free one, named in the log)\n"
     "  --bind ADDRESS        IPv4 address to listen on (default 0.0.0.0, every interface)\n"
@@ -34,6 +34,9 @@ const char kUsage[] =
     "                        an entry is removed after 3 failed checks in a row\n"
     "  --trust-forwarded-for take the requesting address from X-Forwarded-For (only behind\n"
     "                        a reverse proxy that sets it)\n"
+    "  --web-root DIR        also serve the browser build of the game from DIR, \"/\" leading\n"
+    "                        to kringelbahn.html; every answer then carries the\n"
+    "                        Cross-Origin-Opener/Embedder-Policy headers its threads need\n"
     "  --help                this text\n"
     "\n"
     "Serves GET /kringel_server.php with m=get, m=reg (name, port, pass) and m=del.\n"
@@ -56,6 +59,7 @@ struct Options {
   std::string db;
   long checkInterval = 300;
   bool trustForwardedFor = false;
+  std::string webRoot;
   bool help = false;
   std::string error;
 };
@@ -88,6 +92,8 @@ Options ParseOptions(int argc, char** argv) {
         o.error = "--check-interval needs seconds from 1 to 86400";
     } else if (arg == "--trust-forwarded-for") {
       o.trustForwardedFor = true;
+    } else if (arg == "--web-root") {
+      o.webRoot = value();
     } else {
       o.error = "unknown option " + arg;
     }
@@ -140,6 +146,11 @@ int main(int argc, char** argv) {
   }
   if (options.db.empty()) options.db = DefaultDatabase();
   kb::InitNetwork();
+  httplib::Server server;
+  if (!options.webRoot.empty() && !kb::MountWebRoot(server, options.webRoot)) {
+    std::fprintf(stderr, "cannot serve %s: no readable directory\n", options.webRoot.c_str());
+    return 1;
+  }
 
   kb::ListStore store;
   if (!store.Open(options.db)) {
@@ -156,7 +167,6 @@ int main(int argc, char** argv) {
       },
       limits, LogLine);
 
-  httplib::Server server;
   kb::MountListService(server, service, {.trustForwardedFor = options.trustForwardedFor});
   int port = options.port;
   if (port == 0) {
@@ -193,7 +203,8 @@ int main(int argc, char** argv) {
     server.stop();
   });
   LogLine("listening on " + options.bind + " port " + std::to_string(port) + ", database " + options.db +
-          ", " + std::to_string(store.Count()) + " entries");
+          ", " + std::to_string(store.Count()) + " entries" +
+          (options.webRoot.empty() ? "" : ", web root " + options.webRoot));
   server.listen_after_bind();
   stopRequested = true;
   wake.notify_all();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "common/net/web_list.h"
@@ -23,7 +24,7 @@ struct LiveService {
   std::thread thread;
   ListHostAddress host;
 
-  explicit LiveService(ListServiceLimits limits = {}) {
+  explicit LiveService(ListServiceLimits limits = {}, const std::string& webRoot = "") {
     InitNetwork();
     EXPECT_TRUE(store.Open(dir.File("list.sqlite")));
     service = std::make_unique<ListService>(
@@ -33,6 +34,9 @@ struct LiveService {
         },
         limits);
     MountListService(http, *service, {});
+    if (!webRoot.empty()) {
+      EXPECT_TRUE(MountWebRoot(http, webRoot));
+    }
     int port = http.bind_to_any_port("127.0.0.1");
     host = ParseListHost("127.0.0.1:" + std::to_string(port));
     thread = std::thread([this] { http.listen_after_bind(); });
@@ -109,6 +113,52 @@ TEST(HttpService, OtherRequestsGetAnErrorOrA4xx) {
     }
   }
   EXPECT_EQ(s.Ask("m=get"), "");  // still serving
+}
+
+TEST(HttpService, WebRootServesIsolatedFilesAndNothingOutsideIt) {
+  TempDir web, outside;
+  web.Write("kringelbahn.html", "<html>page</html>");
+  web.Write("kringelbahn.wasm", "wasm");
+  std::filesystem::create_directory(web.File("parts"));
+  web.Write("parts/kringelbahn.data", "data");
+  outside.Write("secret.txt", "SECRET");
+  std::filesystem::create_symlink(outside.File("secret.txt"), web.File("link.txt"));
+  std::string away = "/../" + std::filesystem::path(outside.Path()).filename().string() + "/secret.txt";
+  LiveService s({}, web.Path());
+  httplib::Server unused;
+  EXPECT_FALSE(MountWebRoot(unused, web.File("kringelbahn.html")));
+  EXPECT_FALSE(MountWebRoot(unused, web.File("missing")));
+
+  struct Case {
+    std::string request;
+    const char* status;
+    const char* expected;  // a header line or the body's end
+  } cases[] = {
+      {"GET / HTTP/1.0", "HTTP/1.1 302", "\r\nLocation: /kringelbahn.html\r\n"},
+      {"GET /kringelbahn.html HTTP/1.0", "HTTP/1.1 200", "\r\nContent-Type: text/html; charset=utf-8\r\n"},
+      {"GET /kringelbahn.wasm HTTP/1.0", "HTTP/1.1 200", "\r\nContent-Type: application/wasm\r\n"},
+      {"GET /parts/kringelbahn.data HTTP/1.0", "HTTP/1.1 200", "\r\n\r\ndata"},
+      {"HEAD /kringelbahn.wasm HTTP/1.0", "HTTP/1.1 200", "\r\nContent-Length: 4\r\n"},
+      {"GET /kringel_server.php?m=get HTTP/1.0", "HTTP/1.1 200", "\r\n\r\n[data][/data]"},
+      {"GET /missing.js HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
+      {"GET " + away + " HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
+      {"GET /%2e%2e" + away.substr(3) + " HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
+      {"GET " + outside.File("secret.txt") + " HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
+      {"GET /link.txt HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
+      {"GET /kringelbahn.html%00.wasm HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
+      {"GET /parts/ HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},  // no listing
+  };
+  for (const Case& c : cases) {
+    std::string response = s.Raw(c.request + "\r\n\r\n");
+    EXPECT_TRUE(response.starts_with(c.status)) << c.request << "\n" << response;
+    EXPECT_NE(response.find(c.expected), std::string::npos) << c.request << "\n" << response;
+    EXPECT_NE(response.find("\r\nCross-Origin-Opener-Policy: same-origin\r\n"), std::string::npos)
+        << c.request;
+    EXPECT_NE(response.find("\r\nCross-Origin-Embedder-Policy: require-corp\r\n"), std::string::npos)
+        << c.request;
+    EXPECT_EQ(response.find("SECRET"), std::string::npos) << c.request;
+    EXPECT_TRUE(!c.request.starts_with("HEAD") || response.ends_with("\r\n\r\n")) << response;
+  }
 }
 
 TEST(HttpService, ConcurrentRegistrationsAllLand) {
