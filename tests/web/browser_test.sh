@@ -5,12 +5,13 @@
 # client, each drawing both trails.
 # Arguments: page-folder kringelbahn-listd kringelbahn-server linux-kringelbahn node-modules
 set -u
-page=$1 listd=$2 server=$3 linux_client=$4 modules=$5
+page=$1 listd=$2 server=$3 modules=$5
+linux_client=$(realpath "$4")
 work=$(mktemp -d)
 pids=()
 cleanup() {
   [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2>/dev/null
-  rm -rf "$work"
+  [ -n "${KB_KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 fail() {
@@ -35,7 +36,7 @@ pids+=($!)
 wait_for 'listening on' "$work/listd.out" 30 || fail "the list service did not start"
 list_port=$(sed -n 's/.*listening on 127.0.0.1 port \([0-9]*\).*/\1/p' "$work/listd.out")
 server_port=$(free_port)
-"$server" --headless --name Browserrunde --port "$server_port" >"$work/server.out" 2>&1 &
+"$server" --headless --name Browserrunde --port "$server_port" 2>&1 | while IFS= read -r l; do echo "$(date +%T.%N) $l"; done >"$work/server.out" &
 pids+=($!)
 wait_for 'Spieler: 0' "$work/server.out" 30 || fail "the server did not start"
 
@@ -75,15 +76,18 @@ wait_for 'Spieler: 2' "$work/server.out" 30 || fail "the Linux client did not jo
 touch "$work/go"
 press "$linux_player" space
 # The heads run until one hits a trail or the border: both fields settle on
-# the same picture.
+# the same picture for the few seconds before the next countdown. The field
+# is compared below the status line, whose text two builds of the text
+# library draw a pixel apart here and there; the browser's shot of its
+# canvas comes back up to 2% darker.
 same=
 for _ in $(seq 40); do
   sleep 1
   [ -f "$work/linux-field.png" ] && mv "$work/linux-field.png" "$work/linux-before.png"
-  import -window "$linux_player" -crop 800x575+0+25 +repage "$work/linux-field.png"
-  convert "$work/field-browser.png" -crop 800x575+0+25 +repage "$work/browser-field.png" 2>/dev/null || continue
+  import -window "$linux_player" -crop 800x548+0+52 +repage "$work/linux-field.png"
+  convert "$work/field-browser.png" -crop 800x548+0+52 +repage "$work/browser-field.png" 2>/dev/null || continue
   [ -f "$work/linux-before.png" ] || continue
-  same=$(compare -metric AE "$work/linux-field.png" "$work/browser-field.png" null: 2>&1)
+  same=$(compare -metric AE -fuzz 3% "$work/linux-field.png" "$work/browser-field.png" null: 2>&1)
   settled=$(compare -metric AE "$work/linux-field.png" "$work/linux-before.png" null: 2>&1)
   [ "$same" = 0 ] && [ "$settled" = 0 ] && break
 done

@@ -3,8 +3,11 @@
 // round against a bot, then a network round on the server at serverPort.
 // Waits for the files "go" (both players joined) and "done" from the driver.
 // Arguments: page-url server-port work-folder
-import { chromium } from 'playwright-core';
 import { existsSync, renameSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+
+// Imports ignore NODE_PATH, require() reads it: playwright-core lives outside the checkout.
+const { chromium } = createRequire(import.meta.url)('playwright-core');
 
 const [url, serverPort, work] = process.argv.slice(2);
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
@@ -35,7 +38,10 @@ try {
   note(`page loaded and running after ${((Date.now() - started) / 1000).toFixed(2)} s`);
   const canvas = page.locator('#canvas');
   const box = await canvas.boundingBox();
-  const shot = (name) => canvas.screenshot({ path: `${work}/${name}` });
+  // The canvas's own 800x600 pixels, even where centring puts it between two.
+  const shot = (name) => page.screenshot({
+    path: `${work}/${name}`, clip: { x: Math.round(box.x), y: Math.round(box.y), width: 800, height: 600 },
+  });
   const click = (x, y) => page.mouse.click(box.x + x, box.y + y);
   // Held long enough for a frame to see it, as a player holds a key.
   const key = async (name) => {
@@ -72,9 +78,18 @@ try {
   await key('Escape');
   await sleep(1500);
 
-  // The console's connect, typed as a player types it.
+  // The console's connect, typed as a player types it (Ctrl+^ opens it the first time).
+  await page.keyboard.down('Control');
   await key('Backquote');
-  await page.keyboard.type(`connect 127.0.0.1 ${serverPort}`, { delay: 60 });
+  await page.keyboard.up('Control');
+  // Each key held 40 ms and released 60 ms before the next, as a person types;
+  // keyboard.type() would hold each key for its whole delay, long enough to repeat.
+  for (const character of `connect 127.0.0.1 ${serverPort}`) {
+    await page.keyboard.down(character);
+    await sleep(40);
+    await page.keyboard.up(character);
+    await sleep(60);
+  }
   await key('Enter');
   await sleep(300);
   await key('Backquote');

@@ -5,8 +5,9 @@ set_target_properties(kringelbahn PROPERTIES SUFFIX .html)
 set(KB_PAGE_OPTIONS
     -sPTHREAD_POOL_SIZE=6 -sINITIAL_MEMORY=64MB -sALLOW_MEMORY_GROWTH=1 -sFETCH=1 -lwebsocket.js
     -sENVIRONMENT=web,worker -sMINIFY_HTML=0 --shell-file ${CMAKE_SOURCE_DIR}/dist/web/shell.html)
+# SHELL: keeps CMake from folding the repeated --preload-file into one.
 foreach(style Regular Bold Italic BoldItalic)
-  list(APPEND KB_PAGE_OPTIONS --preload-file ${KB_FONT_DIR}/LiberationSans-${style}.ttf@/fonts/LiberationSans-${style}.ttf)
+  list(APPEND KB_PAGE_OPTIONS "SHELL:--preload-file ${KB_FONT_DIR}/LiberationSans-${style}.ttf@/fonts/LiberationSans-${style}.ttf")
 endforeach()
 target_link_options(kringelbahn PRIVATE ${KB_PAGE_OPTIONS})
 set_property(TARGET kringelbahn APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/dist/web/shell.html)
