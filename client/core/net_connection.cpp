@@ -93,6 +93,7 @@ void RunConnectTask(Client& client, const std::string& address, int port, int at
   std::string where = address + " auf port " + std::to_string(port);
   if (!link) {
     ConsolePrint(client, "Konnte nicht mit Server " + where + " verbinden.", kConsoleRed);
+    net.failLatch = 1;
     client.frame.gameState = kStateNetFail;
     return;
   }

@@ -84,6 +84,7 @@ bool CtrlDown(const Input& input) {
 
 void LoseConnection(Client& client) {
   CloseServerLink(client.net);
+  client.net.failLatch = 1;
   SetGameState(client, kStateConnectionLost);
 }
 

@@ -77,6 +77,9 @@ struct NetState {
   int64_t lastReceive = 0;
   int64_t lastPing = 0;
   int goLatch = 0;
+  // Set when a failure screen appears: only a key pressed after that leaves
+  // it, not the Enter that started the attempt and is still held.
+  int failLatch = 0;
   int colourLatch = 0;
   // Numbers the connection attempts; only the newest may change the client.
   int attempt = 0;

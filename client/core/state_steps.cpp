@@ -108,7 +108,8 @@ void NetChooseStep(Client& client) {
 
 void NetFailStep(Client& client) {
   const Input& input = client.input;
-  if (input.KeyDown(scan::kSpace) || input.KeyDown(scan::kEscape) || input.KeyDown(scan::kEnter)) {
+  bool leave = input.KeyDown(scan::kSpace) || input.KeyDown(scan::kEscape) || input.KeyDown(scan::kEnter);
+  if (EdgePressed(leave, client.net.failLatch)) {
     client.frame.escapeLatch = 1;
     SetGameState(client, kStateNetChoose);
   }

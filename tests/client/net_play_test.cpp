@@ -140,6 +140,17 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   c.refuse = true;
   c.Join();
   EXPECT_EQ(c.State(), kStateNetFail);
+  // The Enter that started the attempt is still held: the failure stays
+  // until a fresh press.
+  c.input.SetKey(scan::kEnter, true);
+  c.LockedFrame(3);
+  EXPECT_EQ(c.State(), kStateNetFail);
+  c.input.SetKey(scan::kEnter, false);
+  c.LockedFrame();
+  c.input.SetKey(scan::kEnter, true);
+  c.LockedFrame();
+  EXPECT_EQ(c.State(), kStateNetChoose);
+  c.input.SetKey(scan::kEnter, false);
   ConsoleLine line = c.client.console.lines.Snapshot().at(0);
   EXPECT_EQ(line.text, "Konnte nicht mit Server 10.0.0.1 auf port 666 verbinden.");
   EXPECT_EQ(line.colour, kConsoleRed);
