@@ -3,7 +3,8 @@
 The heads run straight (nobody steers), so the front of a trail moved by a
 whole number of steps of the rounded table vector of its direction. A
 changed score line means a head died in between: that pair is discarded.
-Usage: client_pace.py before.ppm after.ppm unpaused_ms
+Usage: client_pace.py before.ppm after.ppm unpaused_ms [left top]
+(left, top: where the 800 x 600 picture starts; the desktop run's window by default)
 """
 import math
 import sys
@@ -19,8 +20,8 @@ def read_ppm(path):
 def main():
     (w, h, a), (_, _, b) = read_ppm(sys.argv[1]), read_ppm(sys.argv[2])
     seconds = int(sys.argv[3]) / 1000
-    # The window sits at (112, 84) on the 1024 x 768 screen: top bar, then field.
-    left, top = 112, 84
+    # The desktop run's window sits at (112, 84) on the 1024 x 768 screen: top bar, then field.
+    left, top = map(int, sys.argv[4:6]) if len(sys.argv) > 5 else (112, 84)
 
     def bar(img):
         return b"".join(img[(y * w + left) * 3:(y * w + left + 800) * 3] for y in range(top + 2, top + 24))
@@ -28,16 +29,20 @@ def main():
     if bar(a) != bar(b):
         print("pace: a head died between the screenshots, run discarded")
         return
-    # Trail colours after the faint fade overlay (level 5) that stays on.
+    # Trail colours after the faint fade overlay (level 5) that stays on; a
+    # browser hands its canvas back a few levels darker.
+    def near(pixel, colour):
+        return all(abs(p - c) <= 8 for p, c in zip(pixel, colour))
+
     table = [(round(math.cos(i / 10) * 5), round(math.sin(i / 10) * 5)) for i in range(64)]
     for name, colour in (("player 1", bytes((250, 0, 0))), ("player 2", bytes((0, 250, 0)))):
         old, new = [], []
         for y in range(top + 26, min(h, top + 600)):
             for x in range(left, left + 800):
                 i = (y * w + x) * 3
-                if a[i:i + 3] == colour:
+                if near(a[i:i + 3], colour):
                     old.append((x, y))
-                elif b[i:i + 3] == colour:
+                elif near(b[i:i + 3], colour):
                     new.append((x, y))
         if len(old) < 5 or len(new) < 20:
             print(f"pace {name}: no trail to measure")

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The browser client in headless Chromium, as a player sees it: the page served
 # by the list service, its menu against the Linux client's, a local round with
-# a bot, and a network round on a real headless server against the Linux
+# a bot, the Internet list fetched from the page's origin, and a network round
+# on a real headless server (listed there) against the Linux
 # client, each drawing both trails.
 # Arguments: page-folder kringelbahn-listd kringelbahn-server linux-kringelbahn node-modules
 set -u
@@ -36,7 +37,8 @@ pids+=($!)
 wait_for 'listening on' "$work/listd.out" 30 || fail "the list service did not start"
 list_port=$(sed -n 's/.*listening on 127.0.0.1 port \([0-9]*\).*/\1/p' "$work/listd.out")
 server_port=$(free_port)
-"$server" --headless --name Browserrunde --port "$server_port" 2>&1 | while IFS= read -r l; do echo "$(date +%T.%N) $l"; done >"$work/server.out" &
+"$server" --headless --name Browserrunde --port "$server_port" --list-host "127.0.0.1:$list_port" \
+  --register >"$work/server.out" 2>&1 &
 pids+=($!)
 wait_for 'Spieler: 0' "$work/server.out" 30 || fail "the server did not start"
 
@@ -64,6 +66,10 @@ for _ in $(seq 300); do [ -f "$work/browser-connected" ] && break; kill -0 $brow
 trails=$(trail_colours "$work/local-browser.png")
 echo "local round in the browser: $trails trail colours of at least 100 pixels"
 [ "$trails" -ge 2 ] || fail "the local round does not show the player's and the bot's trails"
+
+# The server's entry, selected at the top of the Internet list: its bar is white.
+bar=$(convert "$work/list-browser.png" -crop 1x1+590+131 -format '%[fx:int(255*luminance)]' info:-)
+[ "$bar" -ge 240 ] || fail "the browser's Internet list shows no server"
 
 # The network round: the browser joined through its console; the Linux
 # client joins from its start-up script.

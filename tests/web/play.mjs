@@ -42,7 +42,14 @@ try {
   const shot = (name) => page.screenshot({
     path: `${work}/${name}`, clip: { x: Math.round(box.x), y: Math.round(box.y), width: 800, height: 600 },
   });
-  const click = (x, y) => page.mouse.click(box.x + x, box.y + y);
+  // The button held for a few frames, as a hand holds it.
+  const click = async (x, y) => {
+    await page.mouse.move(box.x + x, box.y + y);
+    await page.mouse.down();
+    await sleep(100);
+    await page.mouse.up();
+    await sleep(100);
+  };
   // Held long enough for a frame to see it, as a player holds a key.
   const key = async (name) => {
     await page.keyboard.down(name);
@@ -77,6 +84,12 @@ try {
   await shot('local-browser.png');
   await key('Escape');
   await sleep(1500);
+
+  // The Internet list, fetched from the page's own origin: Multiplayer, F1.
+  await key('Enter');
+  await key('F1');
+  await sleep(2000);
+  await shot('list-browser.png');
 
   // The console's connect, typed as a player types it (Ctrl+^ opens it the first time).
   await page.keyboard.down('Control');
