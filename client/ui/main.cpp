@@ -19,7 +19,7 @@ constexpr std::chrono::seconds kStartupLimit{30};
 
 }  // namespace
 
-// Every end of the game, a failure included, exits with code 0.
+// A failure (start-up, display) ends with code 1, every other end with 0.
 int main() {
   using namespace kb;
   auto platform = std::make_unique<SdlPlatform>();
@@ -31,12 +31,12 @@ int main() {
       [] {
         ShowMessageBox("Fehler", kWindowError, MessageKind::kWarning);
         std::fflush(nullptr);
-        std::_Exit(0);
+        std::_Exit(1);
       });
   if (!platform->Init()) {
     watchdog.Disarm();
     ShowMessageBox("Fehler", kWindowError, MessageKind::kWarning);
-    return 0;
+    return 1;
   }
   SystemClock clock;
   Random random = Random::FromEntropy();
@@ -60,7 +60,7 @@ int main() {
     // A script stuck in a message box still refers to the client: leave
     // without tearing anything down.
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(error.empty() ? 0 : 1);
   }
-  return 0;
+  return error.empty() ? 0 : 1;
 }

@@ -1,11 +1,14 @@
 #!/bin/sh
 # Runs the real game headless with an empty home and checks that it ends with
-# code 0 and leaves exactly the configuration file it should.
+# code 0 and leaves exactly the configuration file it should, or, without a
+# display, that it fails at once.
 #   close       closed as a window manager would (SDL turns SIGTERM into the
 #               close request): a new file with the window's position
 #   fullscreen  started in full screen from the file, then closed: the file
 #               keeps the position it was read with
 #   exit        "exit" in autoexec.kbs ends it by itself
+#   nodisplay   started where no display is reachable: it ends at once with
+#               the failure on standard error and code 1, leaving no file
 set -u
 # KB_RUN runs the program through an emulator (wine for a Windows build).
 KB_RUN=${KB_RUN:-}
@@ -19,6 +22,16 @@ case "$scenario" in
   fullscreen) printf '[window]\r\nx = 17\r\nY = 23\r\nFULLSCREEN = 1\r\n' >"$ini" ;;
   exit) printf 'console 1\r\nexit\r\n' >autoexec.kbs ;;
 esac
+if [ "$scenario" = nodisplay ]; then
+  HOME="$home" KRINGELBAHN_SETTINGS_DIR="$home" timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
+    "$game" >out.txt 2>&1
+  code=$?
+  [ $code = 1 ] || fail "exit code $code"
+  grep -q "^Fehler: Es konnte kein Fenster" out.txt || fail "no failure message"
+  [ -z "$(ls -A "$home")" ] || fail "files left in the home: $(ls -A "$home")"
+  echo ok
+  exit 0
+fi
 HOME="$home" KRINGELBAHN_SETTINGS_DIR="$home" SDL_VIDEODRIVER="${SDL_VIDEODRIVER:-dummy}" $KB_RUN "$game" >out.txt 2>&1 &
 pid=$!
 if [ "$scenario" != exit ]; then

@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "common/platform/core/latin1.h"
 #include "common/platform/sdl/desktop_session.h"
@@ -11,6 +13,16 @@
 namespace kb {
 
 namespace {
+
+// Without a reachable display SDL falls back to its offscreen driver: a game
+// that runs where nobody sees it. The drivers without a screen count only when
+// asked for by name (SDL_VIDEODRIVER, as the tests do).
+bool UnseenDriverNotAskedFor() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)) return false;
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  return !asked || std::strcmp(asked, driver) != 0;
+}
 
 constexpr int kFrameWidth = 800;
 constexpr int kFrameHeight = 600;
@@ -85,6 +97,10 @@ bool SdlPlatform::Init() {
   // memory) instead of going through an OpenGL texture again.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  if (UnseenDriverNotAskedFor()) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return false;
+  }
   initialised_ = true;
   MarkVideoThread();
   return true;
