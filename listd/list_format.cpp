@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "common/net/web_list.h"
+
 namespace kb {
 namespace {
 
@@ -72,21 +74,27 @@ std::optional<QueryFields> ParseQuery(std::string_view query) {
   return fields;
 }
 
-std::optional<Registration> ParseRegistration(const QueryFields& fields) {
+std::optional<Registration> ParseRegistration(const QueryFields& fields, std::string& problem) {
   auto name = fields.find("name"), port = fields.find("port"), pass = fields.find("pass");
-  if (name == fields.end() || port == fields.end() || pass == fields.end()) return std::nullopt;
+  if (name == fields.end() || port == fields.end() || pass == fields.end()) {
+    problem = "name, port or pass missing";
+    return std::nullopt;
+  }
   Registration r;
   std::optional<int> portNumber = Number(port->second);
-  if (!portNumber || *portNumber < 1 || *portNumber > 65535) return std::nullopt;
-  if (pass->second != "0" && pass->second != "1") return std::nullopt;
+  if (!portNumber || *portNumber < 1 || *portNumber > 65535) {
+    problem = "no port number";
+    return std::nullopt;
+  }
+  if (pass->second != "0" && pass->second != "1") {
+    problem = "pass is neither 0 nor 1";
+    return std::nullopt;
+  }
   r.port = *portNumber;
   r.pass = pass->second[0] - '0';
   r.name = DecodeSpaces(name->second);
-  if (r.name.empty() || r.name.size() > kMaxNameBytes) return std::nullopt;
-  for (unsigned char c : r.name)
-    if (c < 0x20 || c == 0x7F) return std::nullopt;
-  // A name holding the end marker would cut every client's list short.
-  if (r.name.find("[/data]") != std::string::npos) return std::nullopt;
+  problem = ListNameProblem(r.name);
+  if (!problem.empty()) return std::nullopt;
   return r;
 }
 

@@ -12,7 +12,6 @@ namespace kb {
 constexpr std::string_view kListPath = "/kringel_server.php";
 // The client's table holds 52 servers.
 constexpr size_t kMaxListed = 52;
-constexpr size_t kMaxNameBytes = 64;
 constexpr size_t kMaxQueryBytes = 1024;
 constexpr std::string_view kListOk = "[data]OK[/data]";
 constexpr std::string_view kListFailed = "[data]ERROR[/data]";
@@ -46,8 +45,8 @@ struct Registration {
   int pass = 0;
 };
 
-// The "reg" keys checked: port 1..65535, pass 0 or 1, a name of 1..64 bytes
-// after decoding without control bytes or anything that would cut the list.
-std::optional<Registration> ParseRegistration(const QueryFields& fields);
+// The "reg" keys checked: port 1..65535, pass 0 or 1, a name the list takes
+// (ListNameProblem) after decoding. nullopt with the reason in problem.
+std::optional<Registration> ParseRegistration(const QueryFields& fields, std::string& problem);
 
 }  // namespace kb

@@ -50,8 +50,12 @@ void ListService::ReturnCheckSlot(const std::string& peer) {
 }
 
 std::string ListService::Register(const std::string& peer, const QueryFields& fields) {
-  std::optional<Registration> r = ParseRegistration(fields);
-  if (!r) return std::string(kListFailed);
+  std::string problem;
+  std::optional<Registration> r = ParseRegistration(fields, problem);
+  if (!r) {
+    Write("refused " + peer + ": " + problem);
+    return std::string(kListFailed);
+  }
   if (!TakeCheckSlot(peer)) {
     Write("refused " + peer + ":" + std::to_string(r->port) + ": too many checks running");
     return std::string(kListFailed);

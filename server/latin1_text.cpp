@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/net/web_list.h"
+
 namespace kb {
 
 std::string Latin1ToUtf8(std::string_view text) {
@@ -68,6 +70,10 @@ std::string ServerNameProblem(std::string_view utf8) {
   for (unsigned char c : utf8) {
     if (c < 0x20) return "the server name holds a control character";
   }
+  // One name for the game and the Internet list: what the list would refuse
+  // is refused here, before anyone tries to register it.
+  if (std::string problem = ListNameProblem(Utf8ToLatin1(utf8)); !problem.empty())
+    return "the Internet list would refuse it: " + problem;
   return {};
 }
 

@@ -5,6 +5,18 @@
 
 namespace kb {
 
+std::string ListNameProblem(std::string_view latin1Name) {
+  if (latin1Name.empty()) return "the name is empty";
+  if (latin1Name.size() > kListNameBytes)
+    return "the name has " + std::to_string(latin1Name.size()) + " bytes, the list takes at most " +
+           std::to_string(kListNameBytes);
+  for (unsigned char c : latin1Name)
+    if (c < 0x20 || c == 0x7F) return "the name holds a control character";
+  // It would cut every client's list short.
+  if (latin1Name.find(kListDataEnd) != std::string_view::npos) return "the name holds \"[/data]\"";
+  return {};
+}
+
 std::string ExtractBetween(std::string_view text, std::string_view start, std::string_view end) {
   size_t from = text.find(start);
   if (from == std::string_view::npos) return {};

@@ -15,6 +15,12 @@ constexpr int kDefaultListPort = 80;
 // A hostile host must not grow a response without bound.
 constexpr size_t kListResponseLimit = 1024 * 1024;
 
+// What a list host takes as a server's name (Latin-1, spaces as sent):
+// 1..64 bytes, no control bytes, nothing that would end the list early. Why
+// not, or empty when it does.
+constexpr size_t kListNameBytes = 64;
+std::string ListNameProblem(std::string_view latin1Name);
+
 // The text between the first start marker and the first end marker after it;
 // empty when either is missing.
 std::string ExtractBetween(std::string_view text, std::string_view start, std::string_view end);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/net/web_list.h"
 #include "common/platform/core/socket.h"
 #include "server/latin1_text.h"
 #include "server/window/window_layout.h"
@@ -103,6 +104,9 @@ class ServerWindow {
     gtk_container_add(GTK_CONTAINER(window_), fixed_);
     nameLabel_ = Place(Label(kNameLabel.text), kNameLabel);
     nameEntry_ = Place(Entry(false), kNameField);
+    // A character is one Latin-1 byte on the wire: the entry holds no more
+    // than the Internet list takes.
+    gtk_entry_set_max_length(GTK_ENTRY(nameEntry_), kListNameBytes);
     button3_ = Place(gtk_button_new_with_label(Utf8(kStartButton.text).c_str()), kStartButton);
     gtk_widget_set_sensitive(button3_, FALSE);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "common/platform/core/process.h"
+#include "common/net/web_list.h"
 #include "common/platform/core/socket.h"
 #include "server/latin1_text.h"
 #include "server/window/server_window.h"
@@ -164,6 +165,9 @@ class ServerWindow {
     if (!font_) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     nameLabel_ = Label(kNameLabel, kNameLabelId);
     nameField_ = Field(kNameField, kNameFieldId, false);
+    // A character is one Latin-1 byte on the wire: the field holds no more
+    // than the Internet list takes.
+    SendMessageW(nameField_, EM_LIMITTEXT, kListNameBytes, 0);
     button3_ = Button(kStartButton, kButton3Id);
     EnableWindow(button3_, FALSE);
     ShowWindow(window, SW_SHOWNORMAL);

@@ -25,6 +25,7 @@ struct ServiceFixture {
   std::atomic<int> probes{0};
   ListServiceLimits limits;
   std::unique_ptr<ListService> service;
+  std::vector<std::string> log;
 
   explicit ServiceFixture(ListServiceLimits l = {}) : limits(l) {
     EXPECT_TRUE(store.Open(dir.File("list.sqlite"))) << store.Error();
@@ -34,7 +35,7 @@ struct ServiceFixture {
           ++probes;
           return open.count({a, p}) > 0;
         },
-        limits);
+        limits, [this](const std::string& line) { log.push_back(line); });
   }
   std::string Reg(const std::string& from, int port, const std::string& name = "Server", int pass = 0) {
     open.insert({from, port});
@@ -94,6 +95,12 @@ TEST(ListService, MalformedQueriesAreRefusedAndStoreNothing) {
   for (const std::string& query : cases) EXPECT_EQ(f.service->Answer("1.2.3.4", query), kError) << query;
   EXPECT_EQ(f.store.Count(), 0);
   EXPECT_EQ(f.probes, 0);  // refused before anyone is contacted
+  // Every refused registration is logged with its reason.
+  f.log.clear();
+  f.service->Answer("1.2.3.4", "m=reg&name=" + std::string(65, 'n') + valid);
+  f.service->Answer("1.2.3.4", "m=reg&name=x&port=5000&pass=2");
+  EXPECT_EQ(f.log, (std::vector<std::string>{"refused 1.2.3.4: the name has 65 bytes, the list takes at most 64",
+                                             "refused 1.2.3.4: pass is neither 0 nor 1"}));
 }
 
 TEST(ListService, NamesKeepWhatTheGameSends) {

@@ -182,6 +182,12 @@ TEST(Outsiders, ServerNamesMustBeTextWithoutControlBytes) {
       {"\xED\xA0\x80", false},  // overlong, surrogate
       {"\xF4\x90\x80\x80", false},
       {"\xE2\x82", false},  // beyond U+10FFFF, cut short
+      // The Internet list's limits: 64 Latin-1 bytes (é is one), no end marker.
+      {std::string(64, 'x'), true},
+      {std::string(65, 'x'), false},
+      {std::string(63, 'x') + "\xC3\xA9", true},
+      {"Kaffee\x7F", false},
+      {"a[/data]b", false},
   };
   for (const auto& [name, ok] : names) EXPECT_EQ(ServerNameProblem(name).empty(), ok) << name;
 }
