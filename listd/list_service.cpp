@@ -26,7 +26,8 @@ std::string ListService::Answer(const std::string& peer, std::string_view query)
     // The request names no server: everything the address registered goes.
     int removed = store_.DeleteAddress(peer);
     if (removed < 0) return std::string(kListFailed);
-    if (removed > 0) Write("deleted " + std::to_string(removed) + " entries of " + peer);
+    if (removed > 0)
+      Write("deleted " + std::to_string(removed) + (removed == 1 ? " entry of " : " entries of ") + peer);
     return std::string(kListOk);
   }
   return std::string(kListFailed);

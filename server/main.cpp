@@ -195,7 +195,8 @@ int main(int argc, char** argv) {
   kb::Random random = kb::Random::FromEntropy();
   kb::ServerLoop loop(settings, clock, random);
   if (!loop.Open(options.port)) {
-    std::fprintf(stderr, "Fehler: %s\n", kb::Latin1ToUtf8("Es konnte kein Server erstellt werden.").c_str());
+    std::fprintf(stderr, "Fehler: %s\n%s\n", kb::Latin1ToUtf8("Es konnte kein Server erstellt werden.").c_str(),
+                 loop.OpenError().c_str());
     return 1;
   }
 
@@ -208,5 +209,6 @@ int main(int argc, char** argv) {
     std::printf("%s\n", kb::Latin1ToUtf8(status).c_str());
     std::fflush(stdout);
   });
+  std::printf("%s\n", kb::ShutdownNotice(stopRequested ? stopRequests.Reason() : "").c_str());
   return 0;
 }

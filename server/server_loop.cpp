@@ -23,6 +23,10 @@ bool ServerLoop::Admit(const std::string& address) {
          connectGuard_.Allow(address, clock_.Now());
 }
 
+std::string ShutdownNotice(const std::string& stopReason) {
+  return "shutting down: " + (stopReason.empty() ? std::string("an administrator sent SHUTDOWN") : stopReason);
+}
+
 bool ServerLoop::Open(int fixedPort, int discoveryPort) {
   InitNetwork();
   bool open;
@@ -36,7 +40,11 @@ bool ServerLoop::Open(int fixedPort, int discoveryPort) {
       clock_.Sleep(1);
     }
   }
-  if (!open) return false;
+  if (!open) {
+    openError_ = fixedPort >= 0 ? "port " + std::to_string(fixedPort) + ": " + listener_.OpenError()
+                                : "no free port found, the last one tried: " + listener_.OpenError();
+    return false;
+  }
   settings_.port = listener_.Port();
   // Not being found on the LAN is no reason to stop.
   if (discoveryPort >= 0) discovery_.Open(discoveryPort);

@@ -28,6 +28,11 @@ struct TickStats {
 // The server's network side: one poll round handles every ready event, runs
 // the tick when it is due and flushes the batches. It sleeps in poll until
 // the next event or tick, so an idle server uses no CPU.
+// The line an operator reads when the server ends. stopReason: what asked it
+// to stop (a signal, the window); empty when the game ended itself, which only
+// an administrator's SHUTDOWN does.
+std::string ShutdownNotice(const std::string& stopReason);
+
 class ServerLoop {
  public:
   static constexpr int kPortSearchTime = 5000;
@@ -38,6 +43,8 @@ class ServerLoop {
   // fixedPort < 0: port 666, else random ports 300..65535 for up to 5000 ms;
   // fixedPort >= 0: only that port (0: any free one). Fills settings.port.
   bool Open(int fixedPort, int discoveryPort = kDiscoveryRequestPort);
+  // Why Open failed, for the operator: the port and the system's reason.
+  const std::string& OpenError() const { return openError_; }
 
   // One round, waiting at most maxWaitMs for something to do.
   void RunOnce(int maxWaitMs = 1000);
@@ -76,6 +83,7 @@ class ServerLoop {
   ServerGame game_;
   ListRegistration registration_;
   TcpListener listener_;
+  std::string openError_;
   UdpSocket discovery_;
   Poller poller_;
   std::vector<ConnectionId> slots_;

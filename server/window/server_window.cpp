@@ -64,8 +64,8 @@ class ServerWindow {
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_unref(css);
     BuildNameWindow();
-    g_unix_signal_add(SIGINT, OnSignal, this);
-    g_unix_signal_add(SIGTERM, OnSignal, this);
+    g_unix_signal_add(SIGINT, OnSigint, this);
+    g_unix_signal_add(SIGTERM, OnSigterm, this);
     gtk_main();
     session_.Join();
     if (window_) gtk_widget_destroy(window_);
@@ -165,7 +165,7 @@ class ServerWindow {
 
   // The operator confirmed, or a signal came: the loop tells every client
   // and ends, then the main loop quits.
-  void Stop() {
+  void Stop(const char* why) {
     if (phase_ != Phase::kServing) {
       if (phase_ != Phase::kClosing) gtk_main_quit();
       return;
@@ -173,7 +173,7 @@ class ServerWindow {
     phase_ = Phase::kClosing;
     if (confirm_) gtk_widget_destroy(confirm_), confirm_ = nullptr;
     gtk_widget_hide(window_);
-    session_.Stop();
+    session_.Stop(why);
   }
 
   void Deliver() {
@@ -262,12 +262,16 @@ class ServerWindow {
     auto* w = static_cast<ServerWindow*>(self);
     w->confirm_ = nullptr;
     gtk_widget_destroy(GTK_WIDGET(dialog));
-    if (response == GTK_RESPONSE_YES) w->Stop();
+    if (response == GTK_RESPONSE_YES) w->Stop("window closed");
   }
   static void OnMessageAnswered(GtkDialog* box, int, gpointer) { gtk_widget_destroy(GTK_WIDGET(box)); }
   static void OnErrorAnswered(GtkDialog*, int, gpointer) { gtk_main_quit(); }
-  static gboolean OnSignal(gpointer self) {
-    static_cast<ServerWindow*>(self)->Stop();
+  static gboolean OnSigint(gpointer self) {
+    static_cast<ServerWindow*>(self)->Stop("SIGINT");
+    return G_SOURCE_CONTINUE;
+  }
+  static gboolean OnSigterm(gpointer self) {
+    static_cast<ServerWindow*>(self)->Stop("SIGTERM");
     return G_SOURCE_CONTINUE;
   }
   static void OnNameChanged(GtkEntry* entry, gpointer self) {

@@ -220,7 +220,7 @@ class ServerWindow {
 
   // The operator confirmed, or the console asked: the loop tells every
   // client and ends, then the message loop quits.
-  void Stop() {
+  void Stop(const char* why) {
     if (phase_ != Phase::kServing) {
       if (phase_ != Phase::kClosing) PostQuitMessage(0);
       return;
@@ -228,7 +228,7 @@ class ServerWindow {
     phase_ = Phase::kClosing;
     CloseConfirmation();
     ShowWindow(window_.load(), SW_HIDE);
-    session_.Stop();
+    session_.Stop(why);
   }
 
   void Deliver() {
@@ -283,7 +283,7 @@ class ServerWindow {
     int answer = Box(window, kBoxTitle, kReallyStop, MB_YESNO | MB_ICONQUESTION);
     confirming_ = false;
     // The box may have been closed for us, by a shutdown meanwhile.
-    if (answer == IDYES && phase_ == Phase::kServing) Stop();
+    if (answer == IDYES && phase_ == Phase::kServing) Stop("window closed");
   }
 
   void CloseConfirmation() {
@@ -374,7 +374,7 @@ class ServerWindow {
       case WM_ENDSESSION:
         // Windows ends the process once this returns: the clients hear first.
         if (w && phase_ == Phase::kServing) {
-          Stop();
+          Stop("Windows session ending");
           session_.Join();
         }
         return 0;
@@ -382,7 +382,7 @@ class ServerWindow {
         Deliver();
         return 0;
       case WM_TIMER:
-        if (w == kStopTimer && stopRequested_) Stop();
+        if (w == kStopTimer && stopRequested_) Stop("console stop request");
         return 0;
     }
     return DefWindowProcW(window, message, w, l);

@@ -31,11 +31,23 @@ WindowSession::OpenResult WindowSession::Open(const std::string& utf8Name) {
   if (!ServerNameProblem(utf8Name).empty() || loop_) return OpenResult::kBadName;
   settings_.name = EncodeServerName(Utf8ToLatin1(utf8Name));
   loop_ = std::make_unique<ServerLoop>(settings_, clock_, random_);
-  if (!loop_->Open(fixedPort_)) return OpenResult::kFailed;
+  if (!loop_->Open(fixedPort_)) {
+    // The dialog keeps its own words; the operator's terminal gets the reason.
+    std::fprintf(stderr, "%s\n", loop_->OpenError().c_str());
+    return OpenResult::kFailed;
+  }
   loop_->Registration().show = [box = MessageHook()](const OperatorMessage& m) {
     box(m.title, m.text, m.warning);
   };
   return OpenResult::kOpen;
+}
+
+void WindowSession::Stop(const std::string& why) {
+  {
+    std::lock_guard lock(mutex_);
+    stopReason_ = why;
+  }
+  stop_ = true;
 }
 
 void WindowSession::Run() {
@@ -104,6 +116,8 @@ void WindowSession::LoopThread() {
     std::fflush(stdout);
   }
   std::lock_guard lock(mutex_);
+  std::printf("%s\n", ShutdownNotice(stopReason_).c_str());
+  std::fflush(stdout);
   waiting_.quit = true;
   WakeLocked();
 }

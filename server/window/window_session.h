@@ -51,7 +51,8 @@ class WindowSession {
   // Once the serving gadgets exist: the start hook, then the loop's thread.
   void Run();
   // The loop tells every client and ends; Take then reports quit.
-  void Stop() { stop_ = true; }
+  // Ends the game; why (a few words) goes into the line that says so.
+  void Stop(const std::string& why);
   void Join();
 
   MessageBoxHook MessageHook();
@@ -88,6 +89,7 @@ class WindowSession {
   std::unique_ptr<ServerLoop> loop_;
   WindowLink link_;
   std::atomic<bool> stop_{false};
+  std::string stopReason_;  // under mutex_
   std::thread thread_;
   uint64_t posted_ = 0;
 };

@@ -154,6 +154,9 @@ TEST(ListService, RegistrationRefreshOrderAndDeletion) {
   EXPECT_EQ(f.Get(), "[data]" + Entry("2.2.2.2", 666, "Zwei", 1) + "[/data]");
   EXPECT_EQ(f.service->Answer("1.1.1.1", "m=del"), kOk);  // nothing left: still OK
   EXPECT_EQ(f.store.Count(), 1);
+  EXPECT_EQ(f.service->Answer("2.2.2.2", "m=del"), kOk);
+  EXPECT_EQ(f.log.at(f.log.size() - 2), "deleted 2 entries of 1.1.1.1");
+  EXPECT_EQ(f.log.back(), "deleted 1 entry of 2.2.2.2");
 }
 
 TEST(ListService, EntriesAreBoundedPerAddressAndInTotal) {

@@ -43,6 +43,12 @@ TEST(ServerLoop, SilentMembersAreDroppedAndSilentStrangersDisconnected) {
   ServerLoop second(settings, clock, random);
   ASSERT_TRUE(second.Open(-1, -1));
   EXPECT_TRUE(settings.port != kDefaultGamePort && settings.port >= 300 && settings.port <= 65535);
+  // A fixed port that is taken: the operator learns which and the system's reason.
+  ServerLoop third(settings, clock, random);
+  ASSERT_FALSE(third.Open(settings.port, -1));
+  std::string prefix = "port " + std::to_string(settings.port) + ": ";
+  EXPECT_TRUE(third.OpenError().starts_with(prefix) && third.OpenError().size() > prefix.size() + 3)
+      << third.OpenError();
 }
 
 }  // namespace

@@ -12,6 +12,8 @@ namespace kb {
 // end of the program's shutdown.
 void WatchSystemStopRequests(std::atomic<bool>& flag);
 void SystemShutdownFinished();
+// Which of the system's requests came ("SIGTERM"...), empty when none did.
+std::string SystemStopReason();
 
 StopRequests::StopRequests(std::atomic<bool>& flag) {
   WatchSystemStopRequests(flag);
@@ -19,10 +21,19 @@ StopRequests::StopRequests(std::atomic<bool>& flag) {
   if (!stopFile || !*stopFile) return;
   fileWatch_ = std::thread([this, &flag, path = std::string(stopFile)] {
     while (!ended_) {
-      if (FileSize(path) >= 0) flag = true;
+      if (FileSize(path) >= 0) {
+        byFile_ = true;
+        flag = true;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
   });
+}
+
+std::string StopRequests::Reason() const {
+  std::string system = SystemStopReason();
+  if (!system.empty()) return system;
+  return byFile_ ? "stop file" : "";
 }
 
 StopRequests::~StopRequests() {

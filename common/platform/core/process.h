@@ -29,9 +29,13 @@ class StopRequests {
   ~StopRequests();
   StopRequests(const StopRequests&) = delete;
   StopRequests& operator=(const StopRequests&) = delete;
+  // What asked: "SIGTERM", "SIGINT", "stop file", on Windows "Ctrl+C" and the
+  // like; empty when nothing did.
+  std::string Reason() const;
 
  private:
   std::atomic<bool> ended_{false};
+  std::atomic<bool> byFile_{false};
   std::thread fileWatch_;
 };
 

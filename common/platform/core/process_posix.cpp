@@ -6,7 +6,11 @@ namespace kb {
 
 namespace {
 std::atomic<bool>* stopFlag = nullptr;
-void RequestStop(int) { *stopFlag = true; }
+std::atomic<int> stopSignal{0};
+void RequestStop(int signal) {
+  stopSignal = signal;
+  *stopFlag = true;
+}
 }  // namespace
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) { return {argv, argv + argc}; }
@@ -24,5 +28,10 @@ void WatchSystemStopRequests(std::atomic<bool>& flag) {
 }
 
 void SystemShutdownFinished() {}
+
+std::string SystemStopReason() {
+  int signal = stopSignal;
+  return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "";
+}
 
 }  // namespace kb

@@ -15,9 +15,11 @@ namespace {
 
 std::atomic<bool>* stopFlag = nullptr;
 std::atomic<bool> shutdownFinished{false};
+std::atomic<int> stopEvent{-1};
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (!stopFlag) return FALSE;
+  stopEvent = static_cast<int>(event);
   *stopFlag = true;
   // After a close, logoff or shutdown event the system ends the process as
   // soon as the handler returns: wait (within its 5 s grace) for the goodbye.
@@ -52,5 +54,22 @@ void WatchSystemStopRequests(std::atomic<bool>& flag) {
 }
 
 void SystemShutdownFinished() { shutdownFinished = true; }
+
+std::string SystemStopReason() {
+  switch (stopEvent) {
+    case CTRL_C_EVENT:
+      return "Ctrl+C";
+    case CTRL_BREAK_EVENT:
+      return "Ctrl+Break";
+    case CTRL_CLOSE_EVENT:
+      return "console closed";
+    case CTRL_LOGOFF_EVENT:
+      return "user logged off";
+    case CTRL_SHUTDOWN_EVENT:
+      return "system shutting down";
+    default:
+      return "";
+  }
+}
 
 }  // namespace kb

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 
 #include "common/platform/core/socket_system.h"
 
@@ -243,18 +244,25 @@ TcpListener::~TcpListener() { Close(); }
 
 bool TcpListener::Open(int port) {
   Close();
+  openError_ = "no such port";
   if (port < 0 || port > 65535) return false;
+  auto failed = [this] {
+    openError_ = std::system_category().message(LastError());
+    return false;
+  };
   int fd = OpenSocket(SOCK_STREAM);
-  if (fd < 0) return false;
+  if (fd < 0) return failed();
   sockets::ReserveListeningPort(fd);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_ANY);
   address.sin_port = htons(static_cast<uint16_t>(port));
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 128) != 0) {
+    failed();
     sockets::Close(fd);
     return false;
   }
+  openError_.clear();
   fd_ = fd;
   port_ = BoundPort(fd);
   return true;

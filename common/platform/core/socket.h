@@ -72,12 +72,15 @@ class TcpListener {
   bool IsOpen() const { return fd_ >= 0; }
   int Fd() const { return fd_; }
   int Port() const { return port_; }
+  // The system's reason why the last Open failed.
+  std::string OpenError() const { return openError_; }
   // Takes one waiting connection (TCP_NODELAY set) into *out.
   AcceptResult Accept(std::unique_ptr<TcpConnection>* out);
 
  private:
   int fd_ = -1;
   int port_ = 0;
+  std::string openError_;
 };
 
 // A bound, non-blocking UDP socket. The port may be shared with other

@@ -395,6 +395,7 @@ TEST_F(WindowTest, TicksGoOnWhileAMessageBoxIsOpen) {
   EXPECT_GE(std::stoi(match[1]), static_cast<int>(times.size()));
   RecordProperty("latest_tick_ms", match[2].str());
   std::printf("%s\n", stats.c_str());
+  EXPECT_EQ(server_->ReadLine(1000), "shutting down: SIGTERM");
   EXPECT_TRUE(a.WaitFor("MODE^21", 5000));
 }
 
