@@ -195,7 +195,8 @@ int main(int argc, char** argv) {
   kb::Random random = kb::Random::FromEntropy();
   kb::ServerLoop loop(settings, clock, random);
   if (!loop.Open(options.port)) {
-    std::fprintf(stderr, "Fehler: %s\n%s\n", kb::Latin1ToUtf8("Es konnte kein Server erstellt werden.").c_str(),
+    std::fprintf(stderr, "Fehler: %s\n%s\n",
+                 kb::Latin1ToUtf8("Es konnte kein Server erstellt werden.").c_str(),
                  loop.OpenError().c_str());
     return 1;
   }

@@ -24,7 +24,8 @@ bool ServerLoop::Admit(const std::string& address) {
 }
 
 std::string ShutdownNotice(const std::string& stopReason) {
-  return "shutting down: " + (stopReason.empty() ? std::string("an administrator sent SHUTDOWN") : stopReason);
+  return "shutting down: " +
+         (stopReason.empty() ? std::string("an administrator sent SHUTDOWN") : stopReason);
 }
 
 bool ServerLoop::Open(int fixedPort, int discoveryPort) {

@@ -30,7 +30,8 @@ class WebSocketServerLink final : public ServerLink {
     if (socket <= 0) return nullptr;
     auto link = std::unique_ptr<WebSocketServerLink>(new WebSocketServerLink(socket));
     std::unique_lock lock(link->mutex_);
-    link->changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return link->state_ != kOpening; });
+    link->changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                            [&] { return link->state_ != kOpening; });
     if (link->state_ != kOpen) return nullptr;
     return link;
   }

@@ -20,7 +20,10 @@ enum class Draw { kWhenDue, kNo, kYes };
 bool RunPass(Client& client, Draw draw) {
   FrameState& frame = client.frame;
   frame.pacer.SetRefreshRate(client.display.RefreshRate());
-  auto due = [&] { return draw == Draw::kYes || (draw == Draw::kWhenDue && frame.pacer.Due(client.clock.Now(), frame.gameState)); };
+  auto due = [&] {
+    return draw == Draw::kYes ||
+           (draw == Draw::kWhenDue && frame.pacer.Due(client.clock.Now(), frame.gameState));
+  };
   frame.drawThisPass = due();
   // A script's "exit" may have set quit between two passes.
   if (!frame.quit) UpdateFrame(client);

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <thread>
 
-#include "common/platform/core/process.h"
 #include "common/net/web_list.h"
+#include "common/platform/core/process.h"
 #include "common/platform/core/socket.h"
 #include "server/latin1_text.h"
 #include "server/window/server_window.h"

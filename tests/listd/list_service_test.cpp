@@ -99,8 +99,9 @@ TEST(ListService, MalformedQueriesAreRefusedAndStoreNothing) {
   f.log.clear();
   f.service->Answer("1.2.3.4", "m=reg&name=" + std::string(65, 'n') + valid);
   f.service->Answer("1.2.3.4", "m=reg&name=x&port=5000&pass=2");
-  EXPECT_EQ(f.log, (std::vector<std::string>{"refused 1.2.3.4: the name has 65 bytes, the list takes at most 64",
-                                             "refused 1.2.3.4: pass is neither 0 nor 1"}));
+  EXPECT_EQ(f.log,
+            (std::vector<std::string>{"refused 1.2.3.4: the name has 65 bytes, the list takes at most 64",
+                                      "refused 1.2.3.4: pass is neither 0 nor 1"}));
 }
 
 TEST(ListService, NamesKeepWhatTheGameSends) {
