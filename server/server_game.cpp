@@ -14,13 +14,6 @@ ServerGame::ServerGame(ServerSettings& settings, Clock& clock, Random& random, T
       field_(kFieldWidth, kFieldHeight),
       lastTick_(clock.Now()) {}
 
-Colour ServerGame::RandomColour() {
-  int r = RandomRange(random_, 20, 255);
-  int g = RandomRange(random_, 20, 255);
-  int b = RandomRange(random_, 20, 255);
-  return Rgb(r, g, b);
-}
-
 bool ServerGame::Hears(Audience audience, const ClientRecord& r) const {
   return audience == Audience::kMembers ? Eligible(r) : r.playing != 0;
 }
@@ -90,7 +83,7 @@ void ServerGame::HandleMessage(ConnectionId connection, std::string_view message
   int modeForJoiner = state_ == kWaiting ? kModeWaiting : kModeSpectating;
   if (keyword == Keyword::kJoin) {
     if (sender || static_cast<int>(clients_.Size()) >= settings_.maxClients) return;
-    ClientRecord& r = clients_.Add(connection, RandomColour(), clock_.Now());
+    ClientRecord& r = clients_.Add(connection, RandomTrailColour(random_), clock_.Now());
     if (settings_.PasswordProtected()) {
       transport_.Send(connection, BuildMessage(Keyword::kMode, {kModePasswordRequired}));
     } else {
@@ -116,7 +109,7 @@ void ServerGame::HandleMessage(ConnectionId connection, std::string_view message
       break;
     case Keyword::kColor:
       if (member && (state_ != kRunning || !sender->playing)) {
-        sender->colour = RandomColour();
+        sender->colour = RandomTrailColour(random_);
         transport_.Send(connection, BuildMessage(Keyword::kColor, {sender->colour}));
         scoresWanted_ = true;
       }

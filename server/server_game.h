@@ -30,9 +30,9 @@ class ServerGame {
   static constexpr int kGameOver = 18;
 
   static constexpr int kTickInterval = 50;  // a tick runs once more than this has passed
-  static constexpr int kCountdownTime = 5000;
+  static constexpr int kCountdownTime = kb::kCountdownTime;
   static constexpr int kRoundEndTime = 5000;
-  static constexpr int kGameEndTime = 20000;
+  static constexpr int kGameEndTime = kb::kGameEndTime;
   static constexpr int kGapLength = 175;
   static constexpr int kStep = 5;
   static constexpr int kTrailRadius = 3;
@@ -125,7 +125,6 @@ class ServerGame {
   bool Hears(Audience audience, const ClientRecord& r) const;
   void SendToAll(std::string_view message) { Share(Audience::kMembers, message); }
   void SendToPlaying(std::string_view message) { Share(Audience::kPlaying, message); }
-  Colour RandomColour();
 
   // Every single send of the game goes through this: it sends the pending
   // run first.

@@ -37,10 +37,7 @@ void CreateBots(Client& client) {
     BotRecord bot;
     PlaceHead(bot, random, now, 0.5f);
     bot.nextWander = now + RandomRange(random, 250, 1000);
-    int r = RandomRange(random, 20, 255);
-    int g = RandomRange(random, 20, 255);
-    int b = RandomRange(random, 20, 255);
-    bot.colour = Rgb(r, g, b);
+    bot.colour = RandomTrailColour(random);
     client.round.botList.push_back(bot);
   }
 }

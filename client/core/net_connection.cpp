@@ -104,6 +104,9 @@ void RunConnectTask(Client& client, const std::string& address, int port, int at
   SendToServer(client, BuildMessage(Keyword::kJoin));
   FlushServerLink(net);
   net.lastReceive = client.clock.Now();
+  // Nothing of an earlier server's field shows behind this one's first screen
+  // (a password prompt, say).
+  client.round.trailImage.Clear(0);
   client.frame.gameState = kStateNet;
   net.netMode = kModeWaiting;
 }

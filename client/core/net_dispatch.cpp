@@ -61,6 +61,10 @@ void DispatchServerMessage(Client& client, std::string_view m) {
       net.passwordText.clear();
       net.passwordMask.clear();
       net.netMode = MessageNumber(m, 2);
+      // Until the first TIME of a countdown arrives (a tick later), it shows
+      // its whole length, not what the last one ended on.
+      if (net.netMode == kModeCountdown) net.countdownMs = kCountdownTime;
+      if (net.netMode == kModeGameOver) net.countdownMs = kGameEndTime;
       break;
     case Keyword::kChat:
       AddChatLine(net.chatHistory, client.clock.Now(), Bounded(MessageField(m, 2), kMaxShownText),

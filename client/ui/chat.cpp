@@ -28,7 +28,8 @@ void DrawChat(Image& screen, Font& lineFont, Font& normal, NetState& net, Consol
   int base = 595 - h;
   if (net.chatOpen) {
     base = 595 - 2 * h;
-    std::string line = "Chat: " + net.chatText;
+    // The end of a long line stays in sight while it is typed.
+    std::string line = "Chat: " + FitTextEnd(normal, net.chatText, 780 - normal.TextWidth("Chat: "));
     PutText(screen, normal, 5, 595 - h, line, kWhite);
     if (now - console.caretTime > kCaretBlink) {
       console.caretOn = 1 - console.caretOn;
@@ -40,7 +41,8 @@ void DrawChat(Image& screen, Font& lineFont, Font& normal, NetState& net, Consol
   ExpireChatLines(net.chatHistory, now);
   for (int i = 0; i < kChatHistoryLines; ++i) {
     const ChatLine& line = net.chatHistory[i];
-    if (!line.text.empty()) PutText(screen, normal, 5, base - i * (h + 2), line.text, line.colour);
+    if (!line.text.empty())
+      PutText(screen, normal, 5, base - i * (h + 2), FitText(normal, line.text, 790), line.colour);
   }
 }
 

@@ -117,7 +117,7 @@ void DrawConnectStatus(Client& client, int state) {
   Image& screen = client.screen;
   Font& font = client.resources.fontNormal;
   DrawStatusBar(screen);
-  PutText(screen, font, 4, 4, client.serverLabel, kWhite);
+  PutText(screen, font, 4, 4, FitText(font, client.serverLabel, 792), kWhite);
   std::string text;
   if (state == kStateNetConnect) {
     text = "Verbinde zum Server \"";
@@ -129,7 +129,7 @@ void DrawConnectStatus(Client& client, int state) {
                                   : "Die Verbindung zum Server wurde unterbrochen.";
     client.frame.helpLine = kBackHelp;
   }
-  PutText(screen, font, 4, 29, text, kWhite);
+  PutText(screen, font, 4, 29, FitText(font, text, 792), kWhite);
 }
 
 void DrawNetGame(Client& client) {
@@ -144,7 +144,8 @@ void DrawNetGame(Client& client) {
   if (scoreLine)
     DrawScores(client);
   else
-    PutText(screen, res.fontNormal, 4, 4, client.serverLabel, kWhite);
+    // The name ends before the colour hint and the colour box on its right.
+    PutText(screen, res.fontNormal, 4, 4, FitText(res.fontNormal, client.serverLabel, 560), kWhite);
   if (!IsOneOf(mode, {19, 20, 21})) {
     screen.FillBox(776, 2, 22, 22, kWhite);
     screen.FillBox(777, 3, 20, 20, net.ownColour);

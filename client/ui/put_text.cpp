@@ -13,7 +13,37 @@ void Centre(Font& font, const std::string& text, int& x, int& y) {
   if (y == -1) y = 300 - font.TextHeight(text) / 2;
 }
 
+constexpr char kEllipsis[] = "...";
+
+// The longest n in [0, size] for which fits(n); fits is monotonic, falling.
+size_t LongestFitting(size_t size, const auto& fits) {
+  size_t low = 0, high = size;
+  while (low < high) {
+    size_t middle = (low + high + 1) / 2;
+    if (fits(middle))
+      low = middle;
+    else
+      high = middle - 1;
+  }
+  return low;
+}
+
 }  // namespace
+
+std::string FitText(Font& font, const std::string& text, int width) {
+  if (font.TextWidth(text) <= width) return text;
+  size_t n = LongestFitting(text.size(),
+                            [&](size_t n) { return font.TextWidth(text.substr(0, n) + kEllipsis) <= width; });
+  return text.substr(0, n) + kEllipsis;
+}
+
+std::string FitTextEnd(Font& font, const std::string& text, int width) {
+  if (font.TextWidth(text) <= width) return text;
+  size_t n = LongestFitting(text.size(), [&](size_t n) {
+    return font.TextWidth(kEllipsis + text.substr(text.size() - n)) <= width;
+  });
+  return kEllipsis + text.substr(text.size() - n);
+}
 
 void PutText(Image& screen, Font& font, int x, int y, const std::string& text, Colour colour) {
   Centre(font, text, x, y);

@@ -38,14 +38,17 @@ void DrawServerList(Image& screen, Resources& resources, const std::vector<Serve
     bool highlighted = i == selected;
     Colour text = highlighted ? kBlack : kWhite;
     if (highlighted) screen.FillBox(202, y - 1, 396, font.TextHeight(entry.name) + 2, kWhite);
-    PutText(screen, font, 203, y, entry.name, text);
+    // The name ends before the padlock and the player count.
+    int nameEnd = entry.hasPassword ? 581 : 596;
     if (entry.hasPassword)
       screen.Draw(highlighted ? resources.lockIconOnLight : resources.lockIconOnDark, 585, y + 2);
     if (lanScreen) {
       std::string players = std::to_string(entry.players);
       int right = entry.hasPassword ? 582 : 595;
       PutText(screen, font, right - font.TextWidth(players), y, players, text);
+      nameEnd = right - font.TextWidth(players) - 6;
     }
+    PutText(screen, font, 203, y, FitText(font, entry.name, nameEnd - 203), text);
   }
 }
 

@@ -12,6 +12,13 @@ constexpr int kFieldHeight = 575;
 // a..b inclusive.
 int RandomRange(Random& random, int a, int b);
 
+// A colour for a trail nobody chose (a bot's, a newcomer's on the server):
+// each channel 20..255, and bright enough to be seen on the black field
+// (luminance at least kMinTrailLuminance of 255).
+constexpr int kMinTrailLuminance = 80;
+int Luminance(Colour c);
+Colour RandomTrailColour(Random& random);
+
 // The border test: 0 <= x <= 800 and 0 <= y <= 575 (the far edges count as
 // inside although they are one pixel past the image).
 bool InsideField(int x, int y);

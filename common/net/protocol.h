@@ -66,6 +66,10 @@ enum NetModeValue : int {
   kModeShutdown = 21,
   kModeKicked = 22,
 };
+// How long the countdown and the game-over screen last; "TIME" counts down
+// from these, one message per tick.
+constexpr int kCountdownTime = 5000;
+constexpr int kGameEndTime = 20000;
 
 // One field of a message being built: text as is, integers in decimal.
 class Field {

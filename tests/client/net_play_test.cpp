@@ -159,8 +159,10 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   c.Join();
   EXPECT_EQ(c.State(), kStateNet);
   auto first = c.peer;
+  c.client.round.trailImage.SetPixel(400, 300, 0xFF0000);  // the first server's trails
   c.Join("10.0.0.2");
   EXPECT_TRUE(first->destroyed);
+  EXPECT_EQ(c.client.round.trailImage.Pixel(400, 300), 0u) << "a new connection starts from a clear field";
   EXPECT_EQ(first->Said(), (Strings{"JOIN", "LEAVE"}));
   // An older attempt that ends late changes nothing.
   auto current = c.peer;

@@ -39,6 +39,13 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   c.Arrive("COLOR");
   c.Arrive("TIME", {"abc"});
   EXPECT_EQ(net.ownColour + net.countdownMs, 0u);
+  // A countdown or game-over screen starts from its whole length, not from
+  // where the last one ended, until its first TIME comes a tick later.
+  c.Arrive("MODE", {7});
+  EXPECT_EQ(net.countdownMs, 5000);
+  c.Arrive("TIME", {-3});
+  c.Arrive("MODE", {18});
+  EXPECT_EQ(net.countdownMs, 20000);
 }
 
 TEST(NetReceive, ScoresRebuildTheListInOrder) {

@@ -120,5 +120,27 @@ TEST(ServerListDrawing, RowsHighlightPadlocksAndRightAlignedCounts) {
   }
 }
 
+// Texts too wide for their box are cut where drawn, with "...", never stored
+// cut: a long name ends before the count and padlock of its row.
+TEST(ServerListDrawing, LongTextsAreCutToTheirBox) {
+  const std::string wide(64, 'W');
+  DrawnList d(kStateNetLan, {{wide, "127.0.0.1", 1, 12, 1}});
+  d.client.serverList.selectedServer = 0;  // a white bar: any text pixel shows
+  Font& font = d.Normal();
+  EXPECT_EQ(FitText(font, "Beta", 50), "Beta");
+  for (int width : {0, 30, 200}) {
+    std::string start = FitText(font, wide, width), end = FitTextEnd(font, wide, width);
+    EXPECT_TRUE(start.ends_with("...") && end.starts_with("...")) << width;
+    EXPECT_LE(font.TextWidth(start), std::max(width, font.TextWidth("...")));
+    EXPECT_LE(font.TextWidth(end), std::max(width, font.TextWidth("...")));
+    EXPECT_GT(font.TextWidth(start + "W"), width);  // nothing more would fit
+  }
+  d.Frame();
+  EXPECT_EQ(d.client.serverList.tasks.List().Entries().at(0).name, wide);
+  int countStart = 582 - font.TextWidth("12");
+  for (int x = countStart - 5; x < countStart; ++x)
+    for (int y = 123; y < 123 + font.TextHeight(wide); ++y) EXPECT_EQ(d.At(x, y), kWhite) << x << "," << y;
+}
+
 }  // namespace
 }  // namespace kb

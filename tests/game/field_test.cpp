@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <utility>
 
 #include "common/game/trig.h"
@@ -25,6 +26,20 @@ TEST(Field, RandomRangeStaysInsideBothBoundsAndReachesThem) {
     sawLow |= v == 3, sawHigh |= v == 6;
   }
   EXPECT_TRUE(sawLow && sawHigh);
+}
+
+// Colours nobody chose are seen on black (#303034 is not), and still vary.
+TEST(Field, RandomTrailColoursAreBrightEnoughAndVaried) {
+  EXPECT_LT(Luminance(0x343030), kMinTrailLuminance);
+  Random random(11);
+  std::set<Colour> seen;
+  for (int i = 0; i < 5000; ++i) {
+    Colour c = RandomTrailColour(random);
+    ASSERT_GE(Luminance(c), kMinTrailLuminance) << std::hex << c;
+    ASSERT_TRUE(RedOf(c) >= 20 && GreenOf(c) >= 20 && BlueOf(c) >= 20) << std::hex << c;
+    seen.insert(c);
+  }
+  EXPECT_GT(seen.size(), 4900u);
 }
 
 TEST(Field, TrailSegmentDrawsRoundedLengthDiscsAndLeavesTheEndPointToTheNext) {
