@@ -16,15 +16,20 @@ bool KnownKey(std::string_view key) {
   return false;
 }
 
+}  // namespace
+
 // Strict decimal: digits only, no sign, no leading blanks.
-std::optional<int> Number(std::string_view text) {
+std::optional<int> PortNumber(std::string_view text) {
   if (text.empty() || text.size() > 5) return std::nullopt;
   int value = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || text[0] == '-' || text[0] == '+')
     return std::nullopt;
+  if (value < 1 || value > 65535) return std::nullopt;
   return value;
 }
+
+namespace {
 
 std::string DecodeSpaces(std::string_view text) {
   std::string out;
@@ -81,8 +86,8 @@ std::optional<Registration> ParseRegistration(const QueryFields& fields, std::st
     return std::nullopt;
   }
   Registration r;
-  std::optional<int> portNumber = Number(port->second);
-  if (!portNumber || *portNumber < 1 || *portNumber > 65535) {
+  std::optional<int> portNumber = PortNumber(port->second);
+  if (!portNumber) {
     problem = "no port number";
     return std::nullopt;
   }

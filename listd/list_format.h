@@ -39,6 +39,9 @@ std::string FormatList(const std::vector<ListEntry>& entries);
 using QueryFields = std::map<std::string, std::string, std::less<>>;
 std::optional<QueryFields> ParseQuery(std::string_view query);
 
+// A port number 1..65535 in strict decimal (no sign, blanks or leading text).
+std::optional<int> PortNumber(std::string_view text);
+
 struct Registration {
   std::string name;  // "%20" decoded
   int port = 0;

@@ -23,11 +23,19 @@ std::string ListService::Answer(const std::string& peer, std::string_view query)
   if (mode->second == "get") return FormatList(store_.Newest(kMaxListed));
   if (mode->second == "reg") return Register(peer, *fields);
   if (mode->second == "del") {
-    // The request names no server: everything the address registered goes.
-    int removed = store_.DeleteAddress(peer);
+    // A server names its port, so its neighbours on the same host stay;
+    // without one (older servers) everything the address registered goes.
+    int port = 0;
+    if (auto given = fields->find("port"); given != fields->end()) {
+      std::optional<int> number = PortNumber(given->second);
+      if (!number) return std::string(kListFailed);
+      port = *number;
+    }
+    int removed = store_.Delete(peer, port);
     if (removed < 0) return std::string(kListFailed);
+    std::string whose = port ? peer + ":" + std::to_string(port) : peer;
     if (removed > 0)
-      Write("deleted " + std::to_string(removed) + (removed == 1 ? " entry of " : " entries of ") + peer);
+      Write("deleted " + std::to_string(removed) + (removed == 1 ? " entry of " : " entries of ") + whose);
     return std::string(kListOk);
   }
   return std::string(kListFailed);

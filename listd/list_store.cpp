@@ -86,10 +86,13 @@ ListStore::Stored ListStore::Put(const ListEntry& e, int perAddress, int total) 
   return finish(Stored::kNew);
 }
 
-int ListStore::DeleteAddress(const std::string& address) {
+int ListStore::Delete(const std::string& address, int port) {
   std::lock_guard lock(mutex_);
-  Statement del(db_, "DELETE FROM entries WHERE address = ?");
-  if (del.Bind(1, address).Step() != SQLITE_DONE) return -1;
+  Statement del(db_, port ? "DELETE FROM entries WHERE address = ? AND port = ?"
+                          : "DELETE FROM entries WHERE address = ?");
+  del.Bind(1, address);
+  if (port) del.Bind(2, port);
+  if (del.Step() != SQLITE_DONE) return -1;
   return sqlite3_changes(db_);
 }
 

@@ -27,8 +27,9 @@ class ListStore {
   // address and port; a new one only while the address holds fewer than
   // perAddress entries and the list fewer than total.
   Stored Put(const ListEntry& entry, int perAddress, int total);
-  // The number of entries removed, -1 on failure.
-  int DeleteAddress(const std::string& address);
+  // Removes the entry of address and port, or with port 0 every entry of
+  // the address. The number removed, -1 on failure.
+  int Delete(const std::string& address, int port = 0);
   // The most recently confirmed first.
   std::vector<ListEntry> Newest(size_t limit);
   // Entries whose last check is at or before the time.

@@ -202,8 +202,9 @@ int main(int argc, char** argv) {
     }
     server.stop();
   });
+  int count = store.Count();
   LogLine("listening on " + options.bind + " port " + std::to_string(port) + ", database " + options.db +
-          ", " + std::to_string(store.Count()) + " entries" +
+          ", " + std::to_string(count) + (count == 1 ? " entry" : " entries") +
           (options.webRoot.empty() ? "" : ", web root " + options.webRoot));
   server.listen_after_bind();
   stopRequested = true;

@@ -53,11 +53,12 @@ std::string ListRegistration::RegisterRequest() const {
 }
 
 std::string ListRegistration::DeleteRequest() const {
-  return ListRequest("/kringel_server.php?m=del", deleteHost);
+  return ListRequest("/kringel_server.php?m=del&port=" + std::to_string(settings_.port), deleteHost);
 }
 
 std::string ListRegistration::ExitDeleteRequest() const {
-  return "GET /kringel_server.php?m=del HTTP/1.1\r\nHost: " + deleteHost.header + "\r\n\r\n";
+  return "GET /kringel_server.php?m=del&port=" + std::to_string(settings_.port) +
+         " HTTP/1.1\r\nHost: " + deleteHost.header + "\r\n\r\n";
 }
 
 int ListRegistration::Running() const {

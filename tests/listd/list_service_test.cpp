@@ -150,7 +150,14 @@ TEST(ListService, RegistrationRefreshOrderAndDeletion) {
   EXPECT_EQ(f.Reg("1.1.1.1", 666, "Neu", 1), kOk);
   EXPECT_EQ(f.store.Count(), 3);
   EXPECT_TRUE(f.Get().starts_with("[data]" + Entry("1.1.1.1", 666, "Neu", 1) + '\x03'));
-  // Deletion takes every entry of the requesting address and nothing else.
+  // A deletion naming a port takes only that entry (two servers on one
+  // host); a bad port is refused and deletes nothing.
+  EXPECT_EQ(f.service->Answer("1.1.1.1", "m=del&port=667"), kOk);
+  EXPECT_EQ(f.log.back(), "deleted 1 entry of 1.1.1.1:667");
+  EXPECT_EQ(f.service->Answer("1.1.1.1", "m=del&port=0"), kError);
+  EXPECT_EQ(f.store.Count(), 2);
+  EXPECT_EQ(f.Reg("1.1.1.1", 667, "Zweiter"), kOk);
+  // Without a port, every entry of the requesting address and nothing else.
   EXPECT_EQ(f.service->Answer("1.1.1.1", "m=del"), kOk);
   EXPECT_EQ(f.Get(), "[data]" + Entry("2.2.2.2", 666, "Zwei", 1) + "[/data]");
   EXPECT_EQ(f.service->Answer("1.1.1.1", "m=del"), kOk);  // nothing left: still OK

@@ -86,9 +86,10 @@ TEST(ListRegistration, RequestsCarryTheSettingsAsTheyWereAtTheStart) {
   EXPECT_EQ(f.host.requests,
             (V{"GET /kringel_server.php?m=reg&name=Test%20Server&port=4711&pass=1 HTTP/1.0\r\n"
                "Host: list.example:8080\r\nConnection: close\r\n\r\n",
-               "GET /kringel_server.php?m=del HTTP/1.0\r\nHost: del.example\r\nConnection: close\r\n\r\n"}));
+               "GET /kringel_server.php?m=del&port=4711 HTTP/1.0\r\nHost: del.example\r\nConnection: "
+               "close\r\n\r\n"}));
   EXPECT_EQ(f.registration.ExitDeleteRequest(),
-            "GET /kringel_server.php?m=del HTTP/1.1\r\nHost: del.example\r\n\r\n");
+            "GET /kringel_server.php?m=del&port=4711 HTTP/1.1\r\nHost: del.example\r\n\r\n");
 }
 
 TEST(ListRegistration, ResultsSetStateCaptionsAndTellAdminsInTableOrder) {
@@ -210,8 +211,8 @@ TEST(ListRegistration, ShutdownSendsTheShortDeletionOnlyWithAnEntry) {
       request.append(buffer, static_cast<size_t>(n));
       if (n == 0 && poller.Wait(50) == 0) break;
     }
-    EXPECT_EQ(request, "GET /kringel_server.php?m=del HTTP/1.1\r\nHost: 127.0.0.1:" +
-                           std::to_string(host.Port()) + "\r\n\r\n")
+    EXPECT_EQ(request, "GET /kringel_server.php?m=del&port=" + std::to_string(settings.port) +
+                           " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(host.Port()) + "\r\n\r\n")
         << state;
   }
   // No delete host listening: the exit goes on.

@@ -457,7 +457,7 @@ TEST_F(WindowTest, ListButtonsRegisterAndDeleteAndTheExitDeletes) {
   ASSERT_GT(port, 0);
   const std::string reg =
       "GET /kringel_server.php?m=reg&name=Liste&port=" + std::to_string(port) + "&pass=0 HTTP/1.0";
-  const std::string del = "GET /kringel_server.php?m=del HTTP/1.0";
+  const std::string del = "GET /kringel_server.php?m=del&port=" + std::to_string(port) + " HTTP/1.0";
   // Each answer comes as an information box; OK closes it.
   auto answered = [&](const std::string& text) {
     std::optional<TopWindow> box;
@@ -495,7 +495,8 @@ TEST_F(WindowTest, ListButtonsRegisterAndDeleteAndTheExitDeletes) {
   EXPECT_EQ(server_->Finish(0), 0);
   EXPECT_TRUE(Eventually([&] { return host.Requests().size() == 4; }));
   EXPECT_EQ(host.Requests(),
-            (std::vector<std::string>{reg, del, reg, "GET /kringel_server.php?m=del HTTP/1.1"}));
+            (std::vector<std::string>{
+                reg, del, reg, "GET /kringel_server.php?m=del&port=" + std::to_string(port) + " HTTP/1.1"}));
 }
 
 TEST_F(WindowTest, ATakenPortEndsTheProgramAfterTheErrorBox) {
