@@ -2,7 +2,8 @@
 // One frame of the client in a network game while a server tick with 64
 // players' LINE messages arrives: receive, dispatch, drawing into the trail
 // field and the whole frame (scores, own colour, chat), as UpdateFrame and
-// DrawFrame run it.
+// DrawFrame run it. Argument 1: a hostile server adds, every tick, a LINE
+// across the whole range it may send and a SCORES of 63,001 entries.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -42,8 +43,13 @@ class TickLink final : public ServerLink {
 
 // The players circle on rings, 5 pixels per tick; each tick's message holds
 // one segment per player, then MODE and PAUSE as the server sends them.
-std::string Tick(int step) {
+std::string Tick(int step, bool hostile) {
   std::string tick;
+  if (hostile) {
+    tick += BuildMessage(Keyword::kLine, {-1024, -1024 + step, 1824, 1599 - step, Rgb(255, 255, 0)});
+    // Empty entries: 63,001 of them in 63 KB, under the message bound.
+    tick += BuildMessage(Keyword::kScores, {std::string(63000, '\x03')});
+  }
   for (int p = 0; p < kPlayers; ++p) {
     double radius = 40 + 3.5 * p, speed = 5.0 / radius;
     double a0 = step * speed + p, a1 = a0 + speed;
@@ -61,7 +67,7 @@ void BM_NetFrame(benchmark::State& state) {
   Client& client = menu.client;
   ManualClock& clock = menu.clock;
   std::vector<std::string> ticks;
-  for (int i = 0; i < 200; ++i) ticks.push_back(Tick(i));
+  for (int i = 0; i < 200; ++i) ticks.push_back(Tick(i, state.range(0) == 1));
   size_t next = 0;
   auto link = std::make_unique<TickLink>(&ticks[0]);
   TickLink* current = link.get();
@@ -83,7 +89,12 @@ void BM_NetFrame(benchmark::State& state) {
   }
   if (client.frame.gameState != kStateNet) state.SkipWithError("left the network game");
 }
-BENCHMARK(BM_NetFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_NetFrame)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace kb

@@ -1,5 +1,6 @@
 #include "client/ui/net_view.h"
 
+#include <algorithm>
 #include <string>
 
 #include "client/core/client.h"
@@ -84,9 +85,11 @@ void DrawScores(Client& client) {
   Font& score = client.resources.fontScore;
   Font& small = client.resources.fontSmall;
   const std::vector<ScoreEntry>& list = client.round.scoreList;
-  for (size_t k = 0; k < list.size(); ++k)
+  // 50 pixels an entry: those starting past the right edge are not drawn.
+  size_t shown = std::min<size_t>(list.size(), 16);
+  for (size_t k = 0; k < shown; ++k)
     PutText(screen, score, 4 + 50 * static_cast<int>(k), 4, std::to_string(list[k].score), list[k].colour);
-  for (size_t k = 0; k < list.size(); ++k) {
+  for (size_t k = 0; k < shown; ++k) {
     int w = small.TextWidth(std::to_string(list[k].score));
     std::string wins = "(";
     wins += std::to_string(list[k].wins);

@@ -42,7 +42,7 @@ std::vector<ScoreListEntry> ParseScoreList(std::string_view field) {
     entries.push_back({ParseNumberText(Piece(entry, kSubFieldSeparator, 0)),
                        static_cast<Colour>(ParseNumberText(Piece(entry, kSubFieldSeparator, 1))),
                        ParseNumberText(Piece(entry, kSubFieldSeparator, 2))});
-    if (end == std::string_view::npos) break;
+    if (end == std::string_view::npos || entries.size() == kMaxScoreEntries) break;
     start = end + 1;
   }
   return entries;

@@ -62,6 +62,12 @@ TEST(Protocol, ServerNamesAndScores) {
   EXPECT_EQ(ParseScoreList(BuildScoreList(entries)), entries);
   // Damaged entries read missing values as 0 and never fail.
   EXPECT_EQ(ParseScoreList(Framed("5|x/7")), (std::vector<ScoreListEntry>{{5, 0, 0}, {0, 7, 0}}));
+  // A list longer than any server's player cap is cut there.
+  std::vector<ScoreListEntry> many(kMaxScoreEntries + 1, {1, 2, 3});
+  many.back() = {9, 9, 9};
+  std::vector<ScoreListEntry> cut = ParseScoreList(BuildScoreList(many));
+  ASSERT_EQ(cut.size(), kMaxScoreEntries);
+  EXPECT_EQ(cut.back(), (ScoreListEntry{1, 2, 3}));
 }
 
 }  // namespace
