@@ -39,9 +39,11 @@ bool EscapesRoot(const std::filesystem::path& root, const std::string& path) {
 }  // namespace
 
 std::string RequestingAddress(const std::string& remoteAddress, const std::string& forwardedFor,
-                              bool trustForwardedFor) {
-  if (trustForwardedFor && !forwardedFor.empty()) return ForwardedAddress(forwardedFor);
-  return DottedIpv4(remoteAddress);
+                              const std::vector<std::string>& trustedProxies) {
+  std::string peer = DottedIpv4(remoteAddress);
+  bool trusted = std::find(trustedProxies.begin(), trustedProxies.end(), peer) != trustedProxies.end();
+  if (trusted && !peer.empty() && !forwardedFor.empty()) return ForwardedAddress(forwardedFor);
+  return peer;
 }
 
 void MountListService(httplib::Server& server, ListService& service, const HttpFrontOptions& options) {
@@ -52,16 +54,17 @@ void MountListService(httplib::Server& server, ListService& service, const HttpF
   server.set_keep_alive_timeout(2);
   server.set_keep_alive_max_count(10);
   server.set_payload_max_length(4096);
-  server.Get(std::string(kListPath), [&service, options](const httplib::Request& request,
-                                                         httplib::Response& response) {
-    std::string peer = RequestingAddress(request.remote_addr, request.get_header_value("X-Forwarded-For"),
-                                         options.trustForwardedFor);
-    size_t question = request.target.find('?');
-    std::string_view query;
-    if (question != std::string::npos) query = std::string_view(request.target).substr(question + 1);
-    std::string body = peer.empty() ? std::string(kListFailed) : service.Answer(peer, query);
-    response.set_content(body, "text/plain; charset=ISO-8859-1");
-  });
+  server.Get(std::string(kListPath),
+             [&service, options](const httplib::Request& request, httplib::Response& response) {
+               std::string peer = RequestingAddress(
+                   request.remote_addr, request.get_header_value("X-Forwarded-For"), options.trustedProxies);
+               size_t question = request.target.find('?');
+               std::string_view query;
+               if (question != std::string::npos)
+                 query = std::string_view(request.target).substr(question + 1);
+               std::string body = peer.empty() ? std::string(kListFailed) : service.Answer(peer, query);
+               response.set_content(body, "text/plain; charset=ISO-8859-1");
+             });
   // Other paths and methods get a 4xx that still reads as a failed answer.
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
     response.set_content(std::string(kListFailed), "text/plain; charset=ISO-8859-1");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -11,9 +12,9 @@ namespace kb {
 class ListService;
 
 struct HttpFrontOptions {
-  // Behind a reverse proxy the peer is the proxy: take the address it
-  // appended to X-Forwarded-For instead.
-  bool trustForwardedFor = false;
+  // Behind a reverse proxy the peer is the proxy: from these peers (dotted
+  // IPv4) take the address it appended to X-Forwarded-For instead.
+  std::vector<std::string> trustedProxies;
   int threads = 32;
 };
 
@@ -26,9 +27,10 @@ void MountListService(httplib::Server& server, ListService& service, const HttpF
 // so the page may run threads. False when dir is no readable directory.
 bool MountWebRoot(httplib::Server& server, const std::string& dir);
 
-// The requesting address: the TCP peer, or with trustForwardedFor the last
-// X-Forwarded-For address; empty when that is not a dotted IPv4 address.
+// The requesting address: the TCP peer, or when the peer is a trusted proxy
+// the last X-Forwarded-For address; empty when that is not a dotted IPv4
+// address. Anyone else's header is ignored.
 std::string RequestingAddress(const std::string& remoteAddress, const std::string& forwardedFor,
-                              bool trustForwardedFor);
+                              const std::vector<std::string>& trustedProxies);
 
 }  // namespace kb

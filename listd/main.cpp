@@ -23,7 +23,7 @@ const char kUsage[] =
     "kringelbahn-listd: the Internet server list of Kringelbahn\n"
     "\n"
     "  kringelbahn-listd [--port N] [--bind ADDRESS] [--db PATH] [--check-interval S]\n"
-    "                    [--trust-forwarded-for] [--web-root DIR]\n"
+    "                    [--trusted-proxy ADDRESS]... [--web-root DIR]\n"
     "\n"
     "  --port N              HTTP port (default 80; 0 takes a free one, named in the log)\n"
     "  --bind ADDRESS        IPv4 address to listen on (default 0.0.0.0, every interface)\n"
@@ -32,8 +32,9 @@ const char kUsage[] =
     "                        ~/.local/share/kringelbahn/list.sqlite)\n"
     "  --check-interval S    seconds between reachability checks of an entry (default 300);\n"
     "                        an entry is removed after 3 failed checks in a row\n"
-    "  --trust-forwarded-for take the requesting address from X-Forwarded-For (only behind\n"
-    "                        a reverse proxy that sets it)\n"
+    "  --trusted-proxy ADDRESS  a reverse proxy (IPv4) whose requests are taken as from\n"
+    "                        the last address it appended to X-Forwarded-For; repeatable.\n"
+    "                        Everyone else's X-Forwarded-For is ignored\n"
     "  --web-root DIR        also serve the browser build of the game from DIR, \"/\" leading\n"
     "                        to kringelbahn.html; every answer then carries the\n"
     "                        Cross-Origin-Opener/Embedder-Policy headers its threads need\n"
@@ -58,7 +59,7 @@ struct Options {
   std::string bind = "0.0.0.0";
   std::string db;
   long checkInterval = 300;
-  bool trustForwardedFor = false;
+  std::vector<std::string> trustedProxies;
   std::string webRoot;
   bool help = false;
   std::string error;
@@ -90,8 +91,13 @@ Options ParseOptions(int argc, char** argv) {
         o.checkInterval = number;
       else if (o.error.empty())
         o.error = "--check-interval needs seconds from 1 to 86400";
+    } else if (arg == "--trusted-proxy") {
+      std::string address = kb::DottedIpv4(value());
+      if (address.empty() && o.error.empty()) o.error = "--trusted-proxy needs an IPv4 address";
+      if (!address.empty()) o.trustedProxies.push_back(address);
     } else if (arg == "--trust-forwarded-for") {
-      o.trustForwardedFor = true;
+      // Trusting the header from anyone let anyone name a third party.
+      o.error = "--trust-forwarded-for is gone: name each reverse proxy with --trusted-proxy ADDRESS";
     } else if (arg == "--web-root") {
       o.webRoot = value();
     } else {
@@ -167,7 +173,7 @@ int main(int argc, char** argv) {
       },
       limits, LogLine);
 
-  kb::MountListService(server, service, {.trustForwardedFor = options.trustForwardedFor});
+  kb::MountListService(server, service, {.trustedProxies = options.trustedProxies});
   int port = options.port;
   if (port == 0) {
     port = server.bind_to_any_port(options.bind);

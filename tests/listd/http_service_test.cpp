@@ -24,7 +24,8 @@ struct LiveService {
   std::thread thread;
   ListHostAddress host;
 
-  explicit LiveService(ListServiceLimits limits = {}, const std::string& webRoot = "") {
+  explicit LiveService(ListServiceLimits limits = {}, const std::string& webRoot = "",
+                       HttpFrontOptions front = {}) {
     InitNetwork();
     EXPECT_TRUE(store.Open(dir.File("list.sqlite")));
     service = std::make_unique<ListService>(
@@ -33,7 +34,7 @@ struct LiveService {
           return TcpConnection::Open(address, port, false, 3000) != nullptr;
         },
         limits);
-    MountListService(http, *service, {});
+    MountListService(http, *service, front);
     if (!webRoot.empty()) {
       EXPECT_TRUE(MountWebRoot(http, webRoot));
     }
@@ -89,6 +90,24 @@ TEST(HttpService, RegistersOnlyReachablePortsAndDeletesByPeer) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(s.Ask("m=get"), "");
   EXPECT_EQ(s.Ask("m=del"), "OK");
+}
+
+// X-Forwarded-For counts only from a named proxy, and then its last entry:
+// anyone else naming a third party registers (and is probed) as itself.
+TEST(HttpService, ForwardedAddressesOnlyFromTrustedProxies) {
+  TcpListener game;
+  ASSERT_TRUE(game.Open(0));
+  std::string port = std::to_string(game.Port());
+  for (bool trusted : {false, true}) {
+    LiveService s(
+        {}, "",
+        {.trustedProxies = trusted ? std::vector<std::string>{"127.0.0.1"} : std::vector<std::string>{}});
+    std::string response = s.Raw("GET /kringel_server.php?m=reg&name=x&port=" + port +
+                                 "&pass=0 HTTP/1.0\r\nX-Forwarded-For: 127.0.0.3, 127.0.0.2\r\n\r\n");
+    EXPECT_TRUE(response.ends_with("[data]OK[/data]")) << response;
+    EXPECT_EQ(s.Ask("m=get"), (trusted ? "127.0.0.2\x02" : "127.0.0.1\x02") + port + "\x02x\x02" + "0")
+        << trusted;
+  }
 }
 
 TEST(HttpService, OtherRequestsGetAnErrorOrA4xx) {

@@ -292,23 +292,25 @@ TEST(ListStore, EntriesSurviveAReopen) {
 }
 
 TEST(HttpFront, RequestingAddressTrustsOnlyTheProxysOwnEntry) {
+  const std::vector<std::string> proxy = {"10.0.0.1"}, none;
   struct Case {
     const char* remote;
     const char* forwarded;
-    bool trust;
+    const std::vector<std::string>& trusted;
     const char* want;
   } cases[] = {
-      {"127.0.0.1", "", false, "127.0.0.1"},
-      {"127.0.0.1", "9.9.9.9", false, "127.0.0.1"},
-      {"::ffff:10.0.0.2", "", false, "10.0.0.2"},
-      {"127.0.0.1", "9.9.9.9", true, "9.9.9.9"},
-      {"127.0.0.1", "6.6.6.6, 9.9.9.9", true, "9.9.9.9"},
-      {"127.0.0.1", "9.9.9.9 ,garbage", true, ""},
-      {"127.0.0.1", "", true, "127.0.0.1"},
-      {"::1", "", false, ""},
+      {"127.0.0.1", "", none, "127.0.0.1"},
+      {"127.0.0.1", "9.9.9.9", none, "127.0.0.1"},
+      {"127.0.0.1", "9.9.9.9", proxy, "127.0.0.1"},  // not the proxy
+      {"::ffff:10.0.0.2", "", none, "10.0.0.2"},
+      {"10.0.0.1", "9.9.9.9", proxy, "9.9.9.9"},
+      {"::ffff:10.0.0.1", "6.6.6.6, 9.9.9.9", proxy, "9.9.9.9"},
+      {"10.0.0.1", "9.9.9.9 ,garbage", proxy, ""},
+      {"10.0.0.1", "", proxy, "10.0.0.1"},
+      {"::1", "", none, ""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(RequestingAddress(c.remote, c.forwarded, c.trust), c.want) << c.remote << " " << c.forwarded;
+    EXPECT_EQ(RequestingAddress(c.remote, c.forwarded, c.trusted), c.want) << c.remote << " " << c.forwarded;
 }
 
 }  // namespace
