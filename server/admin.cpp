@@ -53,7 +53,8 @@ void ServerGame::HandleAdmin(ClientRecord& sender, std::string_view line) {
   if (command == "LOGIN") {
     if (sender.adminLoggedIn) {
       SendAdmin(to, "Du bist bereits eingeloggt.", kGreen);
-    } else if (!settings_.adminPassword.empty() && GuessAllowed(sender, word2, settings_.adminPassword)) {
+    } else if (!settings_.adminPassword.empty() &&
+               GuessAllowed(adminGuesses_, sender, word2, settings_.adminPassword)) {
       // An empty administrator password means administration is off: anyone
       // could otherwise shut the server down.
       sender.adminLoggedIn = 1;

@@ -84,7 +84,8 @@ void ServerGame::RunTick() {
   RunEnd runEnd{*this};
   AdmitPresentWhenProtected();
   int64_t now = clock_.Now();
-  guesses_.Prune(now);
+  passGuesses_.Prune(now);
+  adminGuesses_.Prune(now);
   for (const ClientRecord& r : clients_) {
     if (now - r.lastSeen > kSilenceTimeout) {
       transport_.Send(r.connection, BuildMessage(Keyword::kMode, {kModeKicked}));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <unordered_map>
 
@@ -46,15 +47,19 @@ class ConnectGuard {
   std::unordered_map<std::string, RateLimit> rates_;
 };
 
-// Wrong password attempts per remote address: after kAttempts wrong ones
-// within kWindow ms the address is refused until that window is over, so a
-// reconnect does not start a new count.
+// Wrong password attempts of one password: after kAttempts wrong ones from
+// an address within kWindow ms the address is refused until that window is
+// over, so a reconnect does not start a new count; after kTotalAttempts wrong
+// ones from anywhere within kWindow every guess waits until the oldest of
+// them is a window old, so many addresses guess no faster than a few.
 class GuessGuard {
  public:
   static constexpr int kAttempts = 5;
+  static constexpr int kTotalAttempts = 20;
   static constexpr int64_t kWindow = 60000;
 
   bool Blocked(const std::string& address, int64_t now) const {
+    if (recent_.size() == kTotalAttempts && now - recent_.front() < kWindow) return true;
     auto it = failures_.find(address);
     return it != failures_.end() && now - it->second.since < kWindow && it->second.count >= kAttempts;
   }
@@ -62,6 +67,8 @@ class GuessGuard {
     Entry& e = failures_[address];
     if (e.count == 0 || now - e.since >= kWindow) e = {now, 0};
     ++e.count;
+    if (recent_.size() == kTotalAttempts) recent_.pop_front();
+    recent_.push_back(now);
   }
   // Forgets windows that are over, so the table stays as small as the set
   // of addresses guessing right now.
@@ -76,6 +83,7 @@ class GuessGuard {
     int count = 0;
   };
   std::unordered_map<std::string, Entry> failures_;
+  std::deque<int64_t> recent_;  // the times of the latest wrong guesses, oldest first
 };
 
 }  // namespace kb

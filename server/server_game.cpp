@@ -54,13 +54,14 @@ void ServerGame::AdmitPresentWhenProtected() {
   protectedBefore_ = now;
 }
 
-bool ServerGame::GuessAllowed(const ClientRecord& sender, std::string_view guess, std::string_view secret) {
+bool ServerGame::GuessAllowed(GuessGuard& guard, const ClientRecord& sender, std::string_view guess,
+                              std::string_view secret) {
   std::string address = transport_.Address(sender.connection);
   int64_t now = clock_.Now();
   // A throttled address is refused without looking at its guess.
-  if (guesses_.Blocked(address, now)) return false;
+  if (guard.Blocked(address, now)) return false;
   if (guess == secret) return true;
-  guesses_.Failed(address, now);
+  guard.Failed(address, now);
   return false;
 }
 
@@ -99,7 +100,7 @@ void ServerGame::HandleMessage(ConnectionId connection, std::string_view message
     case Keyword::kPass:
       // Nothing to ask of a record that needs no password.
       if (member) break;
-      if (GuessAllowed(*sender, MessageField(message, 2), settings_.password)) {
+      if (GuessAllowed(passGuesses_, *sender, MessageField(message, 2), settings_.password)) {
         sender->authenticated = 1;
         transport_.Send(connection, BuildMessage(Keyword::kMode, {modeForJoiner}));
         transport_.Send(connection, BuildMessage(Keyword::kColor, {sender->colour}));

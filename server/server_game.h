@@ -106,7 +106,8 @@ class ServerGame {
   int Members() const;
   int Playing() const;
   void AdmitPresentWhenProtected();
-  bool GuessAllowed(const ClientRecord& sender, std::string_view guess, std::string_view secret);
+  bool GuessAllowed(GuessGuard& guard, const ClientRecord& sender, std::string_view guess,
+                    std::string_view secret);
   void ClearFieldForAll();
 
   void SendScores();
@@ -167,7 +168,10 @@ class ServerGame {
   bool shutdown_ = false;
   bool protectedBefore_ = false;
   bool scoresWanted_ = false;  // a colour changed: one SCORES at the next tick
-  GuessGuard guesses_;
+  // The game password and the admin password are guessed at apart: one
+  // being tried does not lock the other.
+  GuessGuard passGuesses_;
+  GuessGuard adminGuesses_;
   RateLimit discoveryAnswers_{50, 20};
 };
 

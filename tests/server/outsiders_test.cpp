@@ -137,7 +137,25 @@ TEST(Outsiders, GuessesAreThrottledPerAddressForAMinute) {
     EXPECT_EQ(answer(3, "geheim"), c.wrong) << c.name;
     f.clock.Advance(1);
     EXPECT_EQ(answer(3, "geheim"), c.right) << c.name;
+    // Many addresses together: after 20 wrong guesses within a window from
+    // anywhere, every guess waits until the window is over.
+    for (int a = 10; a < 14; ++a) {
+      f.sent.addresses[a] = "198.51.100." + std::to_string(a);
+      for (int i = 0; i < 5; ++i) EXPECT_EQ(answer(a, "rate"), c.wrong) << c.name << a;
+    }
+    f.sent.addresses[20] = "203.0.113.20";
+    EXPECT_EQ(answer(20, "geheim"), c.wrong) << c.name;
+    f.clock.Advance(GuessGuard::kWindow);
+    EXPECT_EQ(answer(20, "geheim"), c.right) << c.name;
   }
+  // The game password and the admin password are counted apart.
+  GameFixture f;
+  f.settings.passwordBox = true, f.settings.password = "geheim", f.settings.adminPassword = "chef";
+  f.Message(1, "JOIN");
+  for (int i = 0; i < 5; ++i) f.Message(1, "PASS", {"rate"});
+  f.sent.log.clear();
+  f.Message(1, "ADMIN", {"LOGIN chef"});
+  EXPECT_EQ(f.sent.To(1), V{"ADMIN^Du hast dich erfolgreich eingeloggt.^65280"});
 }
 
 TEST(Outsiders, ChatPaceChatLengthAndTheRecordCap) {
