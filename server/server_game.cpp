@@ -116,9 +116,11 @@ void ServerGame::HandleMessage(ConnectionId connection, std::string_view message
       }
       break;
     case Keyword::kChat: {
-      if (!member || !sender->chat.Allow(clock_.Now())) break;
-      std::string chat =
-          BuildMessage(Keyword::kChat, {MessageField(message, 2).substr(0, kMaxChatLength), sender->colour});
+      if (!member || !sender->chat.Allow(clock_.Now()) || !chatRelay_.Allow(clock_.Now())) break;
+      // Control bytes would reach every member's screen and console.
+      std::string text(MessageField(message, 2).substr(0, kMaxChatLength));
+      std::erase_if(text, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+      std::string chat = BuildMessage(Keyword::kChat, {text, sender->colour});
       for (const ClientRecord& r : clients_) {
         if (r.connection != connection && Eligible(r)) transport_.Send(r.connection, chat);
       }

@@ -40,6 +40,10 @@ class ServerGame {
   static constexpr float kDegreesToRadians = 0.0174532924f;
   // Longer chat lines are cut; no client types more on one line.
   static constexpr size_t kMaxChatLength = 256;
+  // Lines relayed by the whole server: every member receives all of them,
+  // so many chatting members must not multiply what each one reads.
+  static constexpr int64_t kChatRelayInterval = 125;
+  static constexpr int64_t kChatRelayBurst = 8;
 
   ServerGame(ServerSettings& settings, Clock& clock, Random& random, Transport& transport);
 
@@ -173,6 +177,7 @@ class ServerGame {
   GuessGuard passGuesses_;
   GuessGuard adminGuesses_;
   RateLimit discoveryAnswers_{50, 20};
+  RateLimit chatRelay_{kChatRelayInterval, kChatRelayBurst};
 };
 
 }  // namespace kb

@@ -175,6 +175,31 @@ TEST(Outsiders, ChatPaceChatLengthAndTheRecordCap) {
   f.sent.log.clear();
   f.Message(1, "CHAT", {std::string(1000, 'y')});
   EXPECT_EQ(f.sent.To(2), (V{"CHAT^" + std::string(ServerGame::kMaxChatLength, 'y') + c}));
+  // Control bytes are not relayed.
+  f.clock.Advance(1000);
+  f.sent.log.clear();
+  f.Message(1, "CHAT",
+            {"a\x01"
+             "b\x7F"
+             "c\x1B[2J"});
+  EXPECT_EQ(f.sent.To(2), (V{"CHAT^abc[2J" + c}));
+}
+
+// However many members chat, each one receives a bounded number of lines.
+TEST(Outsiders, ChatRelayIsBoundedForTheWholeServer) {
+  GameFixture f;
+  for (int id = 1; id <= 40; ++id) f.Message(id, "JOIN");
+  for (int second = 0; second < 3; ++second) {
+    f.sent.log.clear();
+    for (int step = 0; step < 4; ++step) {
+      for (int id = 2; id <= 40; ++id) f.Message(id, "CHAT", {"storm"});
+      f.clock.Advance(250);
+    }
+    EXPECT_LE(f.sent.To(1).size(),
+              static_cast<size_t>(1000 / ServerGame::kChatRelayInterval + ServerGame::kChatRelayBurst))
+        << second;
+    EXPECT_GE(f.sent.To(1).size(), 1000 / ServerGame::kChatRelayInterval - 1) << second;
+  }
 }
 
 TEST(Outsiders, DiscoveryAnswersAreRateLimited) {
