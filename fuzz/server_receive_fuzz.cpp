@@ -46,7 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view chunk = input.substr(0, length);
     input.remove_prefix(length);
     if (buffers[connection].Add(chunk)) {
-      game.HandleData(connection + 1);
       while (buffers[connection].Next(message)) game.HandleMessage(connection + 1, message);
     } else {
       game.HandleClosed(connection + 1);

@@ -65,10 +65,6 @@ bool ServerGame::GuessAllowed(GuessGuard& guard, const ClientRecord& sender, std
   return false;
 }
 
-void ServerGame::HandleData(ConnectionId connection) {
-  if (ClientRecord* r = clients_.Find(connection)) r->lastSeen = clock_.Now();
-}
-
 void ServerGame::HandleClosed(ConnectionId connection) {
   SendRun();
   clients_.Remove(connection);
@@ -81,6 +77,7 @@ void ServerGame::HandleMessage(ConnectionId connection, std::string_view message
   AdmitPresentWhenProtected();
   Keyword keyword = ParseKeyword(MessageField(message, 1));
   ClientRecord* sender = clients_.Find(connection);
+  if (sender) sender->lastSeen = clock_.Now();
   int modeForJoiner = state_ == kWaiting ? kModeWaiting : kModeSpectating;
   if (keyword == Keyword::kJoin) {
     if (sender || static_cast<int>(clients_.Size()) >= settings_.maxClients) return;

@@ -48,7 +48,6 @@ class ServerGame {
   ServerGame(ServerSettings& settings, Clock& clock, Random& random, Transport& transport);
 
   // Any bytes arrived on the connection: it is alive.
-  void HandleData(ConnectionId connection);
   void HandleMessage(ConnectionId connection, std::string_view message);
   // The connection closed or broke: its record goes.
   void HandleClosed(ConnectionId connection);

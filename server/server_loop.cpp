@@ -105,8 +105,6 @@ void ServerLoop::ReceiveFrom(ConnectionId id) {
     return;
   }
   if (intake == SocketTransport::Intake::kWaiting) return;
-  peer->lastReceive = now;
-  game_.HandleData(id);
   std::string_view message;  // in place: nothing is copied per message
   // A message may remove the record but never the peer, so peer stays valid.
   while (!game_.ShutdownRequested() && peer->received.Next(message)) {
@@ -114,20 +112,25 @@ void ServerLoop::ReceiveFrom(ConnectionId id) {
       Drop(id);
       return;
     }
+    // Only whole messages count against silence: a trickle of bytes that
+    // never completes one keeps nobody's place.
+    peer->lastReceive = now;
     game_.HandleMessage(id, message);
   }
 }
 
 void ServerLoop::CloseIdleStrangers(int64_t now) {
-  // Connections without a record that stay silent (never joined, left, or
-  // dropped for silence) would otherwise hold their descriptor forever; an
-  // opening (a handshake) has a few seconds to arrive whole.
+  // Connections without a record (never joined, left, or dropped for
+  // silence) would otherwise hold a slot forever: a client joins at once, so
+  // one that has not after kJoinTime goes. An opening (a handshake) has a few
+  // seconds to arrive whole.
   std::vector<ConnectionId> idle;
   for (auto& [id, peer] : transport_.Peers()) {
     bool opening = peer.kind == SocketTransport::Kind::kHandshake ||
                    (peer.kind == SocketTransport::Kind::kUndecided && !peer.opening.empty());
+    bool stranger = !game_.Clients().Find(id);
     if ((opening && now - peer.accepted > kHandshakeTime) ||
-        (now - peer.lastReceive > kSilenceTimeout && !game_.Clients().Find(id)))
+        (stranger && (now - peer.accepted > kJoinTime || now - peer.lastReceive > kSilenceTimeout)))
       idle.push_back(id);
   }
   for (ConnectionId id : idle) Drop(id);

@@ -20,6 +20,8 @@ constexpr int kDiscoveryAnswerPort = 668;
 constexpr int kReceiveBufferSize = 8192;
 constexpr int kPingInterval = 100;
 constexpr int kSilenceTimeout = 30000;
+// A connection that has not joined within this long is closed (ms).
+constexpr int kJoinTime = 10000;
 
 // Every keyword of both directions; the one table both programs dispatch on.
 enum class Keyword {
