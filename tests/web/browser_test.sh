@@ -2,8 +2,8 @@
 # The browser client in headless Chromium, as a player sees it: the page served
 # by the list service, its menu against the Linux client's, a local round with
 # a bot, the Internet list fetched from the page's origin, and a network round
-# on a real headless server (listed there) against the Linux
-# client, each drawing both trails.
+# on a real headless server (listed there) against the Linux client, each
+# drawing both trails. KB_KEEP_WORK=1 keeps the shots for a look.
 # Arguments: page-folder kringelbahn-listd kringelbahn-server linux-kringelbahn node-modules
 set -u
 page=$1 listd=$2 server=$3 modules=$5
