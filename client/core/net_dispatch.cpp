@@ -57,15 +57,18 @@ void DispatchServerMessage(Client& client, std::string_view m) {
     case Keyword::kColor:
       net.ownColour = ColourField(m, 2);
       break;
-    case Keyword::kMode:
+    case Keyword::kMode: {
       net.passwordText.clear();
       net.passwordMask.clear();
+      int previous = net.netMode;
       net.netMode = MessageNumber(m, 2);
       // Until the first TIME of a countdown arrives (a tick later), it shows
-      // its whole length, not what the last one ended on.
-      if (net.netMode == kModeCountdown) net.countdownMs = kCountdownTime;
-      if (net.netMode == kModeGameOver) net.countdownMs = kGameEndTime;
+      // its whole length, not what the last one ended on. The server repeats
+      // MODE every tick: only a change starts a countdown.
+      if (net.netMode != previous && net.netMode == kModeCountdown) net.countdownMs = kCountdownTime;
+      if (net.netMode != previous && net.netMode == kModeGameOver) net.countdownMs = kGameEndTime;
       break;
+    }
     case Keyword::kChat:
       AddChatLine(net.chatHistory, client.clock.Now(), Bounded(MessageField(m, 2), kMaxShownText),
                   ColourField(m, 3));

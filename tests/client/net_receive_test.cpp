@@ -41,8 +41,12 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   EXPECT_EQ(net.ownColour + net.countdownMs, 0u);
   // A countdown or game-over screen starts from its whole length, not from
   // where the last one ended, until its first TIME comes a tick later.
+  c.Arrive("MODE", {9});
   c.Arrive("MODE", {7});
   EXPECT_EQ(net.countdownMs, 5000);
+  c.Arrive("TIME", {3000});
+  c.Arrive("MODE", {7});  // repeated every tick: the countdown runs on
+  EXPECT_EQ(net.countdownMs, 3000);
   c.Arrive("TIME", {-3});
   c.Arrive("MODE", {18});
   EXPECT_EQ(net.countdownMs, 20000);
