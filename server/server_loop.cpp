@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unordered_map>
 
 #include "common/net/protocol.h"
 
@@ -20,7 +21,34 @@ ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
 
 bool ServerLoop::Admit(const std::string& address) {
   return transport_.CountFrom(address) < settings_.maxConnectionsPerAddress &&
-         connectGuard_.Allow(address, clock_.Now());
+         StrangersFrom(address) < kStrangersPerAddress && connectGuard_.Allow(address, clock_.Now());
+}
+
+int ServerLoop::StrangersFrom(const std::string& address) {
+  int count = 0;
+  for (auto& [id, peer] : transport_.Peers())
+    count +=
+        !game_.Clients().Find(id) && (address.empty() || (!peer.addressPending && peer.address == address));
+  return count;
+}
+
+// The stranger a newcomer takes the place of: the oldest of the address that
+// holds the most, among those accepted up to `heard` (their bytes were read
+// this round, so a client that sends JOIN with its connection has joined).
+// 0 if there is none.
+ConnectionId ServerLoop::StrangerToPushOut(ConnectionId heard) {
+  struct Holder {
+    ConnectionId oldest;
+    int count;
+  };
+  std::unordered_map<std::string, Holder> holders;
+  for (auto& [id, peer] : transport_.Peers())
+    if (id <= heard && !game_.Clients().Find(id))
+      ++holders.try_emplace(peer.address, Holder{id, 0}).first->second.count;
+  const Holder* most = nullptr;
+  for (auto& [address, h] : holders)
+    if (!most || h.count > most->count || (h.count == most->count && h.oldest < most->oldest)) most = &h;
+  return most ? most->oldest : 0;
 }
 
 std::string ShutdownNotice(const std::string& stopReason) {
@@ -52,8 +80,19 @@ bool ServerLoop::Open(int fixedPort, int discoveryPort) {
   return true;
 }
 
+// Runs after the round's reads. When every stranger's place is taken, a
+// newcomer pushes one out rather than being refused: refusing would let a
+// handful of addresses keep everyone out by reconnecting as fast as their
+// connections are closed, while a pushed-out holder only loses a connection
+// that was not going to join.
 void ServerLoop::AcceptAll() {
+  ConnectionId heard = transport_.Peers().empty() ? 0 : transport_.Peers().rbegin()->first;
   for (int i = 0; i < kMaxAcceptsPerRound; ++i) {
+    bool full = StrangersFrom({}) >= kMaxStrangers;
+    ConnectionId pushOut = full ? StrangerToPushOut(heard) : 0;
+    // Every place held by a stranger not yet read: the rest wait in the
+    // listen queue for the next round.
+    if (full && !pushOut) break;
     std::unique_ptr<TcpConnection> connection;
     AcceptResult result = listener_.Accept(&connection);
     if (result == AcceptResult::kConnection) {
@@ -62,8 +101,9 @@ void ServerLoop::AcceptAll() {
       // proxy's players are counted by their own address once it is known.
       std::string address = connection->PeerAddress();
       bool proxy = settings_.TrustsProxy(address);
-      if (static_cast<int>(transport_.Size()) >= settings_.maxClients || (!proxy && !Admit(address)))
+      if (static_cast<int>(game_.Clients().Size()) >= settings_.maxClients || (!proxy && !Admit(address)))
         continue;
+      if (pushOut) Drop(pushOut);
       transport_.Add(std::move(connection), clock_.Now(), proxy);
       continue;
     }
@@ -151,7 +191,6 @@ void ServerLoop::RunOnce(int maxWaitMs) {
   int64_t wait = std::clamp<int64_t>(game_.NextTickAt() - clock_.Now(), 0, maxWaitMs);
   int ready = poller_.Wait(static_cast<int>(wait));
   if (ready > 0) {
-    if (listenSlot != SIZE_MAX && poller_.Readable(listenSlot)) AcceptAll();
     if (udpSlot != SIZE_MAX && poller_.Readable(udpSlot)) AnswerDatagrams();
     for (size_t i = 0; i < slots_.size(); ++i) {
       size_t slot = firstPeer + i;
@@ -166,6 +205,7 @@ void ServerLoop::RunOnce(int maxWaitMs) {
       // After "MODE" 21 nothing else may reach anyone; Shutdown closes.
       if (game_.ShutdownRequested()) return;
     }
+    if (listenSlot != SIZE_MAX && poller_.Readable(listenSlot)) AcceptAll();
   }
   if (game_.TickDue()) {
     auto start = std::chrono::steady_clock::now();

@@ -37,6 +37,10 @@ class ServerLoop {
  public:
   static constexpr int kPortSearchTime = 5000;
   static constexpr int kMaxAcceptsPerRound = 64;
+  // Connections that have not joined: a few per address and a few dozen in
+  // all, apart from the players' places (ServerSettings::maxClients).
+  static constexpr int kStrangersPerAddress = 4;
+  static constexpr int kMaxStrangers = 32;
 
   ServerLoop(ServerSettings& settings, Clock& clock, Random& random);
 
@@ -69,6 +73,9 @@ class ServerLoop {
  private:
   // Whether a connection from the address is let in (per-address caps).
   bool Admit(const std::string& address);
+  // Connections without a record from the address, or from anywhere if empty.
+  int StrangersFrom(const std::string& address);
+  ConnectionId StrangerToPushOut(ConnectionId heard);
   void AcceptAll();
   void AnswerDatagrams();
   void ReceiveFrom(ConnectionId id);

@@ -20,7 +20,9 @@ struct ServerSettings {
   std::string password;
   std::string adminPassword;
   bool hidden = true;
-  // Records and open connections; a connection over a cap is closed at once.
+  // Records (connections that have not joined are capped apart, see
+  // ServerLoop) and connections per address; a connection over a cap is
+  // closed at once.
   int maxClients = 256;
   int maxConnectionsPerAddress = 16;
   // Reverse proxies whose X-Forwarded-For in a WebSocket handshake names the

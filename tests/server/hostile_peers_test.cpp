@@ -44,8 +44,9 @@ struct SteppedServer {
 
 TEST(HostilePeers, JoinsReadInOneRoundEnterInAcceptOrder) {
   SteppedServer s;
-  WireClient c[6];
-  for (WireClient& client : c) ASSERT_TRUE(client.Connect(s.settings.port));
+  WireClient c[6];  // from two addresses: one holds only a few connections that have not joined
+  for (int i = 0; i < 6; ++i)
+    ASSERT_TRUE(c[i].Connect(s.settings.port, 0, i % 2 ? "127.0.0.2" : "127.0.0.3"));
   for (int i = 0; i < 50 && s.loop.Transport().Size() < 6; ++i) s.loop.RunOnce(5);
   for (int i = 5; i >= 0; --i) ASSERT_TRUE(c[i].Send("JOIN"));  // the last accepted speaks first
   s.loop.RunOnce(50);
@@ -89,6 +90,23 @@ TEST(HostilePeers, ConnectionsOverACapAreClosedAtOnce) {
     s.Settle();
     WireClient again(wire);
     EXPECT_TRUE(s.Join(again, "127.0.0.1"));
+    // 16 addresses x 16 connections that never join hold a few places of
+    // their own: one who connected before them and one after both join.
+    SteppedServer idle;
+    WireClient early(wire), late(wire);
+    ASSERT_TRUE(early.Connect(idle.settings.port));
+    std::vector<WireClient> holders;
+    for (int i = 0; i < 256; ++i) {
+      WireClient& c = holders.emplace_back(wire);
+      c.Connect(idle.settings.port, 0, ("127.0.0." + std::to_string(10 + i / 16)).c_str());
+      c.SendNow("P");
+      if (i % 16 == 15) idle.Settle();
+    }
+    EXPECT_EQ(idle.loop.Transport().Size(), size_t{ServerLoop::kMaxStrangers});
+    EXPECT_EQ(idle.loop.Transport().CountFrom("127.0.0.25"), ServerLoop::kStrangersPerAddress);
+    EXPECT_TRUE(idle.Join(late) && early.Send("JOIN"));
+    idle.Settle();
+    EXPECT_TRUE(early.WaitForPrefix("SERVER", 2000));
   }
 }
 
