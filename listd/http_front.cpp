@@ -47,12 +47,6 @@ std::string RequestingAddress(const std::string& remoteAddress, const std::strin
 }
 
 void MountListService(httplib::Server& server, ListService& service, const HttpFrontOptions& options) {
-  int threads = options.threads;
-  server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
-  server.set_read_timeout(5, 0);
-  server.set_write_timeout(5, 0);
-  server.set_keep_alive_timeout(2);
-  server.set_keep_alive_max_count(10);
   server.set_payload_max_length(4096);
   server.Get(std::string(kListPath),
              [&service, options](const httplib::Request& request, httplib::Response& response) {

@@ -15,11 +15,10 @@ struct HttpFrontOptions {
   // Behind a reverse proxy the peer is the proxy: from these peers (dotted
   // IPv4) take the address it appended to X-Forwarded-For instead.
   std::vector<std::string> trustedProxies;
-  int threads = 32;
 };
 
-// Serves "/kringel_server.php" from the service on the HTTP server, with the
-// time and size limits that keep one slow or greedy peer from the others.
+// Serves "/kringel_server.php" from the service on the HTTP server (a
+// GatedHttpServer, which keeps one slow or greedy peer from the others).
 void MountListService(httplib::Server& server, ListService& service, const HttpFrontOptions& options);
 
 // Serves the files under dir (the browser build of the game) beside the list,

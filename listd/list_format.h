@@ -26,6 +26,7 @@ struct ListEntry {
   int64_t confirmed = 0;  // time of the last registration
   int64_t checked = 0;    // time of the last reachability check
   int failures = 0;       // failed checks in a row
+  int64_t listed = 0;     // time it entered the list (kept by a refresh)
 };
 
 // "[data]" + entries separated by 0x03, each address 0x02 port 0x02 name

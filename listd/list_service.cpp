@@ -1,8 +1,5 @@
 #include "listd/list_service.h"
 
-#include <algorithm>
-#include <atomic>
-#include <thread>
 #include <vector>
 
 namespace kb {
@@ -20,7 +17,7 @@ std::string ListService::Answer(const std::string& peer, std::string_view query)
   if (!fields) return std::string(kListFailed);
   auto mode = fields->find("m");
   if (mode == fields->end()) return std::string(kListFailed);
-  if (mode->second == "get") return FormatList(store_.Newest(kMaxListed));
+  if (mode->second == "get") return FormatList(store_.Shown(kMaxListed, limits_.shownPerNetwork));
   if (mode->second == "reg") return Register(peer, *fields);
   if (mode->second == "del") {
     // A server names its port, so its neighbours on the same host stay;
@@ -32,8 +29,11 @@ std::string ListService::Answer(const std::string& peer, std::string_view query)
       port = *number;
     }
     int removed = store_.Delete(peer, port);
-    if (removed < 0) return std::string(kListFailed);
     std::string whose = port ? peer + ":" + std::to_string(port) : peer;
+    if (removed < 0) {
+      Write("cannot delete the entries of " + whose + ": " + store_.Error());
+      return std::string(kListFailed);
+    }
     if (removed > 0)
       Write("deleted " + std::to_string(removed) + (removed == 1 ? " entry of " : " entries of ") + whose);
     return std::string(kListOk);
@@ -70,15 +70,15 @@ std::string ListService::Register(const std::string& peer, const QueryFields& fi
     return std::string(kListFailed);
   }
   // Only a server that players can reach belongs on the list.
-  bool reachable = probe_(peer, r->port);
+  std::vector<bool> reachable = probe_({{peer, r->port}});
   ReturnCheckSlot(peer);
-  if (!reachable) {
+  if (reachable.empty() || !reachable[0]) {
     Write("refused " + peer + ":" + std::to_string(r->port) + ": game port unreachable");
     return std::string(kListFailed);
   }
   int64_t now = clock_.Now();
   ListEntry entry{peer, r->port, r->name, r->pass, now, now, 0};
-  switch (store_.Put(entry, limits_.entriesPerAddress, limits_.entriesTotal)) {
+  switch (store_.Put(entry, limits_.entries)) {
     case ListStore::Stored::kNew:
       Write("registered " + peer + ":" + std::to_string(r->port));
       return std::string(kListOk);
@@ -87,6 +87,9 @@ std::string ListService::Register(const std::string& peer, const QueryFields& fi
       return std::string(kListOk);
     case ListStore::Stored::kAddressFull:
       Write("refused " + peer + ":" + std::to_string(r->port) + ": address holds enough entries");
+      break;
+    case ListStore::Stored::kNetworkFull:
+      Write("refused " + peer + ":" + std::to_string(r->port) + ": its network holds enough entries");
       break;
     case ListStore::Stored::kListFull:
       Write("refused " + peer + ":" + std::to_string(r->port) + ": list full");
@@ -100,20 +103,13 @@ std::string ListService::Register(const std::string& peer, const QueryFields& fi
 
 int ListService::PruneDue() {
   std::vector<ListEntry> due = store_.CheckedBefore(clock_.Now() - limits_.checkIntervalMs);
-  std::vector<char> reachable(due.size());
-  // Unreachable ports cost the probe's whole time limit: check several at once.
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    for (size_t i; (i = next++) < due.size();) reachable[i] = probe_(due[i].address, due[i].port);
-  };
-  std::vector<std::thread> workers;
-  size_t count = std::min<size_t>(due.size(), static_cast<size_t>(std::max(1, limits_.pruneParallel)));
-  for (size_t i = 1; i < count; ++i) workers.emplace_back(work);
-  work();
-  for (std::thread& t : workers) t.join();
+  std::vector<Endpoint> endpoints;
+  for (const ListEntry& e : due) endpoints.push_back({e.address, e.port});
+  std::vector<bool> reachable = probe_(endpoints);
   int removed = 0;
   int64_t now = clock_.Now();
-  for (size_t i = 0; i < due.size(); ++i) {
+  // A stopped probe answers for the first entries only; the rest wait.
+  for (size_t i = 0; i < due.size() && i < reachable.size(); ++i) {
     if (store_.NoteCheck(due[i], reachable[i], now, limits_.failuresToRemove)) {
       ++removed;
       Write("pruned " + due[i].address + ":" + std::to_string(due[i].port) + " after " +

@@ -5,30 +5,33 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/platform/core/clock.h"
 #include "listd/list_store.h"
+#include "listd/reachability.h"
 
 namespace kb {
 
 struct ListServiceLimits {
-  int entriesPerAddress = 8;
-  int entriesTotal = 10000;
-  // Reachability checks waiting at once: each holds a request thread for up
-  // to the probe's time limit, so one address must not take them all.
-  int checksPerAddress = 4;
+  ListStore::Limits entries;
+  // A network's places in the list: one host or provider cannot fill it.
+  int shownPerNetwork = 4;
+  // Registrations waiting for their check: each holds a request worker for
+  // up to the probe's time limit, so one address gets one at a time.
+  int checksPerAddress = 1;
   int checksTotal = 16;
   int64_t checkIntervalMs = 5 * 60 * 1000;
   int failuresToRemove = 3;
-  int pruneParallel = 8;
 };
 
 // The list's rules without HTTP: answers one query of a peer address, and
-// prunes entries whose game port stopped answering. The probe tells whether
-// a TCP connection to address:port opens (the program gives it 3 s).
+// prunes entries whose game port stopped answering. The probe tells of each
+// endpoint whether a TCP connection to it opens (the program gives them 2 s
+// together, see ProbeAll); a probe that was stopped gives fewer answers.
 class ListService {
  public:
-  using Probe = std::function<bool(const std::string& address, int port)>;
+  using Probe = std::function<std::vector<bool>(const std::vector<Endpoint>& endpoints)>;
   using Log = std::function<void(const std::string& line)>;
 
   ListService(ListStore& store, Clock& clock, Probe probe, ListServiceLimits limits = {}, Log log = {});

@@ -1,6 +1,11 @@
 #include "listd/list_store.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace kb {
 namespace {
@@ -12,6 +17,10 @@ class Statement {
   ~Statement() { sqlite3_finalize(stmt_); }
   bool Ok() const { return stmt_ != nullptr; }
   Statement& Bind(int i, int64_t v) { return sqlite3_bind_int64(stmt_, i, v), *this; }
+  // Addresses are stored as blobs; what an expression over them gives is text.
+  Statement& BindText(int i, const std::string& v) {
+    return sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT), *this;
+  }
   Statement& Bind(int i, const std::string& v) {
     // Names are Latin-1 bytes, not UTF-8: kept as a blob, byte for byte.
     return sqlite3_bind_blob(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT), *this;
@@ -27,80 +36,129 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-constexpr const char* kColumns = "address, port, name, pass, confirmed, checked, failures";
+constexpr const char* kColumns = "address, port, name, pass, confirmed, checked, failures, listed";
+// The /24 of a dotted address, as NetworkOf gives it.
+#define KB_NETWORK "rtrim(address, '0123456789')"
 
 }  // namespace
 
+std::string NetworkOf(const std::string& address) { return address.substr(0, address.rfind('.') + 1); }
+
 ListStore::~ListStore() { sqlite3_close_v2(db_); }
 
-bool ListStore::Exec(const char* sql) {
-  char* message = nullptr;
-  if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
-  error_ = message ? message : sqlite3_errmsg(db_);
-  sqlite3_free(message);
+bool ListStore::Fail(const std::string& what) {
+  // The first failure is the reason; a rollback after it must not hide it.
+  if (!error_.empty()) return false;
+  error_ = what + sqlite3_errmsg(db_);
+  if (int code = sqlite3_system_errno(db_)) error_ += std::string(" (") + std::strerror(code) + ")";
   return false;
+}
+
+bool ListStore::Exec(const char* sql) {
+  return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Fail("");
+}
+
+std::string ListStore::Error() {
+  std::lock_guard lock(mutex_);
+  return error_;
 }
 
 bool ListStore::Open(const std::string& path) {
   std::lock_guard lock(mutex_);
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                      nullptr) != SQLITE_OK) {
-    error_ = db_ ? sqlite3_errmsg(db_) : "out of memory";
-    return false;
-  }
+  path_ = path;
+  error_.clear();
+  int opened = sqlite3_open_v2(path.c_str(), &db_,
+                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (!db_) return error_ = "out of memory", false;
+  if (opened != SQLITE_OK) return Fail("");
   // Other instances on the same file hold their write locks only briefly.
   sqlite3_busy_timeout(db_, 5000);
-  return Exec("PRAGMA journal_mode=WAL") && Exec("PRAGMA synchronous=FULL") &&
-         Exec(
-             "CREATE TABLE IF NOT EXISTS entries (address TEXT NOT NULL, port INTEGER NOT NULL, "
-             "name BLOB NOT NULL, pass INTEGER NOT NULL, confirmed INTEGER NOT NULL, "
-             "checked INTEGER NOT NULL, failures INTEGER NOT NULL, PRIMARY KEY (address, port))") &&
-         Exec("CREATE INDEX IF NOT EXISTS entries_confirmed ON entries (confirmed)");
+  bool ok = Exec("PRAGMA journal_mode=WAL") && Exec("PRAGMA synchronous=FULL") &&
+            Exec("CREATE TABLE IF NOT EXISTS entries (address TEXT NOT NULL, port INTEGER NOT NULL, "
+                 "name BLOB NOT NULL, pass INTEGER NOT NULL, confirmed INTEGER NOT NULL, "
+                 "checked INTEGER NOT NULL, failures INTEGER NOT NULL, listed INTEGER NOT NULL DEFAULT 0, "
+                 "PRIMARY KEY (address, port))") &&
+            Exec("CREATE INDEX IF NOT EXISTS entries_confirmed ON entries (confirmed)") &&
+            Exec("CREATE INDEX IF NOT EXISTS entries_network ON entries (" KB_NETWORK ")");
+  // Files of older versions lack the time of listing: they count as listed
+  // before anything new.
+  Statement hasListed(db_, "SELECT COUNT(*) FROM pragma_table_info('entries') WHERE name = 'listed'");
+  if (ok && hasListed.Step() == SQLITE_ROW && hasListed.Int(0) == 0)
+    ok = Exec("ALTER TABLE entries ADD COLUMN listed INTEGER NOT NULL DEFAULT 0");
+  // A read-only folder or file shows only at the first write.
+  ok = ok && Exec("BEGIN IMMEDIATE") && Exec("COMMIT");
+  struct stat file {};
+  if (ok && stat(path.c_str(), &file) != 0) ok = false, error_ = std::strerror(errno);
+  device_ = file.st_dev, inode_ = file.st_ino;
+  return ok;
 }
 
-ListStore::Stored ListStore::Put(const ListEntry& e, int perAddress, int total) {
+std::string ListStore::LostLocked() {
+  struct stat file {};
+  if (stat(path_.c_str(), &file) != 0) return errno == ENOENT ? "was removed" : std::strerror(errno);
+  if (file.st_dev != device_ || file.st_ino != inode_) return "was replaced by another file";
+  return {};
+}
+
+std::string ListStore::Lost() {
   std::lock_guard lock(mutex_);
+  return LostLocked();
+}
+
+ListStore::Stored ListStore::Put(const ListEntry& e, const Limits& limits) {
+  std::lock_guard lock(mutex_);
+  error_.clear();
+  if (std::string lost = LostLocked(); !lost.empty()) return error_ = path_ + " " + lost, Stored::kFailed;
   // IMMEDIATE: the counts and the insert see one state even across instances.
-  if (!db_ || !Exec("BEGIN IMMEDIATE")) return Stored::kFailed;
+  if (!Exec("BEGIN IMMEDIATE")) return Stored::kFailed;
   auto finish = [&](Stored result) {
-    if (result == Stored::kFailed || !Exec("COMMIT")) Exec("ROLLBACK"), result = Stored::kFailed;
+    if (result == Stored::kFailed || !Exec("COMMIT")) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      result = Stored::kFailed;
+    }
     return result;
   };
+  auto count = [](Statement& query) { return query.Step() == SQLITE_ROW ? query.Int(0) : -1; };
   Statement update(db_,
                    "UPDATE entries SET name = ?, pass = ?, confirmed = ?, checked = ?, failures = 0 "
                    "WHERE address = ? AND port = ?");
   update.Bind(1, e.name).Bind(2, e.pass).Bind(3, e.confirmed).Bind(4, e.checked).Bind(5, e.address);
-  if (update.Bind(6, e.port).Step() != SQLITE_DONE) return finish(Stored::kFailed);
+  if (update.Bind(6, e.port).Step() != SQLITE_DONE) return Fail(""), finish(Stored::kFailed);
   if (sqlite3_changes(db_) > 0) return finish(Stored::kRefreshed);
   Statement mine(db_, "SELECT COUNT(*) FROM entries WHERE address = ?");
-  if (mine.Bind(1, e.address).Step() != SQLITE_ROW) return finish(Stored::kFailed);
-  if (mine.Int(0) >= perAddress) return finish(Stored::kAddressFull);
+  Statement network(db_, "SELECT COUNT(*) FROM entries WHERE " KB_NETWORK " = ?");
   Statement all(db_, "SELECT COUNT(*) FROM entries");
-  if (all.Step() != SQLITE_ROW) return finish(Stored::kFailed);
-  if (all.Int(0) >= total) return finish(Stored::kListFull);
+  mine.Bind(1, e.address);
+  network.BindText(1, NetworkOf(e.address));
+  int64_t counts[] = {count(mine), count(network), count(all)};
+  if (std::min({counts[0], counts[1], counts[2]}) < 0) return Fail(""), finish(Stored::kFailed);
+  if (counts[0] >= limits.perAddress) return finish(Stored::kAddressFull);
+  if (counts[1] >= limits.perNetwork) return finish(Stored::kNetworkFull);
+  if (counts[2] >= limits.total) return finish(Stored::kListFull);
   Statement insert(db_,
-                   "INSERT INTO entries (address, port, name, pass, confirmed, checked, failures) "
-                   "VALUES (?, ?, ?, ?, ?, ?, 0)");
+                   "INSERT INTO entries (address, port, name, pass, confirmed, checked, failures, listed) "
+                   "VALUES (?, ?, ?, ?, ?, ?, 0, ?)");
   insert.Bind(1, e.address).Bind(2, e.port).Bind(3, e.name).Bind(4, e.pass).Bind(5, e.confirmed);
-  if (insert.Bind(6, e.checked).Step() != SQLITE_DONE) return finish(Stored::kFailed);
+  if (insert.Bind(6, e.checked).Bind(7, e.confirmed).Step() != SQLITE_DONE) return Fail(""), finish(Stored::kFailed);
   return finish(Stored::kNew);
 }
 
 int ListStore::Delete(const std::string& address, int port) {
   std::lock_guard lock(mutex_);
+  error_.clear();
+  if (std::string lost = LostLocked(); !lost.empty()) return error_ = path_ + " " + lost, -1;
   Statement del(db_, port ? "DELETE FROM entries WHERE address = ? AND port = ?"
                           : "DELETE FROM entries WHERE address = ?");
   del.Bind(1, address);
   if (port) del.Bind(2, port);
-  if (del.Step() != SQLITE_DONE) return -1;
+  if (del.Step() != SQLITE_DONE) return Fail(""), -1;
   return sqlite3_changes(db_);
 }
 
-std::vector<ListEntry> ListStore::Select(const char* where, int64_t value) {
+std::vector<ListEntry> ListStore::Select(const std::string& sql, std::vector<int64_t> values) {
   std::vector<ListEntry> out;
-  std::string sql = std::string("SELECT ") + kColumns + " FROM entries " + where;
   Statement query(db_, sql.c_str());
-  query.Bind(1, value);
+  for (size_t i = 0; i < values.size(); ++i) query.Bind(static_cast<int>(i + 1), values[i]);
   while (query.Step() == SQLITE_ROW) {
     ListEntry e;
     e.address = query.Text(0);
@@ -110,19 +168,33 @@ std::vector<ListEntry> ListStore::Select(const char* where, int64_t value) {
     e.confirmed = query.Int(4);
     e.checked = query.Int(5);
     e.failures = static_cast<int>(query.Int(6));
+    e.listed = query.Int(7);
     out.push_back(std::move(e));
   }
   return out;
 }
 
-std::vector<ListEntry> ListStore::Newest(size_t limit) {
+std::vector<ListEntry> ListStore::Shown(size_t places, int perNetwork) {
   std::lock_guard lock(mutex_);
-  return Select("ORDER BY confirmed DESC, rowid DESC LIMIT ?", static_cast<int64_t>(limit));
+  // A flood of new entries can take the recent half at most, and no network
+  // more than perNetwork places.
+  int64_t senior = static_cast<int64_t>(places / 2);
+  return Select(std::string("WITH candidates AS (SELECT id, listed, confirmed FROM ("
+                            "  SELECT rowid AS id, listed, confirmed, ROW_NUMBER() OVER ("
+                            "    PARTITION BY " KB_NETWORK " ORDER BY listed, rowid) AS seniority FROM entries)"
+                            "  WHERE seniority <= ?1), "
+                            "senior AS (SELECT id FROM candidates ORDER BY listed, id LIMIT ?2), "
+                            "recent AS (SELECT id FROM candidates WHERE id NOT IN senior "
+                            "  ORDER BY confirmed DESC, id DESC LIMIT ?3) "
+                            "SELECT ") +
+                    kColumns +
+                    " FROM entries WHERE rowid IN senior OR rowid IN recent ORDER BY confirmed DESC, rowid DESC",
+                {perNetwork, senior, static_cast<int64_t>(places) - senior});
 }
 
 std::vector<ListEntry> ListStore::CheckedBefore(int64_t time) {
   std::lock_guard lock(mutex_);
-  return Select("WHERE checked <= ? ORDER BY checked", time);
+  return Select(std::string("SELECT ") + kColumns + " FROM entries WHERE checked <= ? ORDER BY checked", {time});
 }
 
 bool ListStore::NoteCheck(const ListEntry& e, bool reachable, int64_t now, int removeAfter) {

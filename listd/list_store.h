@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 #include "listd/list_format.h"
@@ -11,27 +12,41 @@ struct sqlite3;
 
 namespace kb {
 
+// The network an address belongs to for the list's limits: its /24.
+std::string NetworkOf(const std::string& address);
+
 // The entries in one SQLite file (WAL, busy timeout, one transaction per
 // change), so several service instances may share it and a crash loses no
 // committed entry. Safe to use from several threads.
 class ListStore {
  public:
-  enum class Stored { kNew, kRefreshed, kAddressFull, kListFull, kFailed };
+  enum class Stored { kNew, kRefreshed, kAddressFull, kNetworkFull, kListFull, kFailed };
+  struct Limits {
+    int perAddress = 8;
+    int perNetwork = 16;
+    int total = 10000;
+  };
 
   ~ListStore();
-  // Creates the file and its table when missing; false with Error() set.
+  // Creates the file and its table when missing and proves that it can be
+  // written; false with Error() set (the path and the reason).
   bool Open(const std::string& path);
-  const std::string& Error() const { return error_; }
+  // Why the last operation failed.
+  std::string Error();
+  // Empty while the file at the path is still the one opened; else what
+  // happened to it. Writes to a removed or replaced file would be lost.
+  std::string Lost();
 
   // Inserts or refreshes (name, flag, times, failures reset) the entry of
-  // address and port; a new one only while the address holds fewer than
-  // perAddress entries and the list fewer than total.
-  Stored Put(const ListEntry& entry, int perAddress, int total);
+  // address and port; a new one only within the limits.
+  Stored Put(const ListEntry& entry, const Limits& limits);
   // Removes the entry of address and port, or with port 0 every entry of
   // the address. The number removed, -1 on failure.
   int Delete(const std::string& address, int port = 0);
-  // The most recently confirmed first.
-  std::vector<ListEntry> Newest(size_t limit);
+  // The entries a list shows, the most recently confirmed first: of each
+  // network its perNetwork longest listed, and of those half the places for
+  // the longest listed and the rest for the most recently confirmed.
+  std::vector<ListEntry> Shown(size_t places, int perNetwork);
   // Entries whose last check is at or before the time.
   std::vector<ListEntry> CheckedBefore(int64_t time);
   // Notes one check of the entry as it was read (same confirmed time: a
@@ -42,10 +57,15 @@ class ListStore {
 
  private:
   bool Exec(const char* sql);
-  std::vector<ListEntry> Select(const char* sql, int64_t value);
+  bool Fail(const std::string& what);
+  std::string LostLocked();
+  std::vector<ListEntry> Select(const std::string& sql, std::vector<int64_t> values);
 
   std::mutex mutex_;
   sqlite3* db_ = nullptr;
+  std::string path_;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
   std::string error_;
 };
 

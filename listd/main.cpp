@@ -1,5 +1,6 @@
 #include <httplib.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <chrono>
@@ -14,7 +15,9 @@
 
 #include "common/platform/core/command_line.h"
 #include "common/platform/core/socket.h"
+#include "listd/reachability.h"
 #include "listd/http_front.h"
+#include "listd/http_gate.h"
 #include "listd/list_service.h"
 
 namespace {
@@ -152,7 +155,15 @@ int main(int argc, char** argv) {
   }
   if (options.db.empty()) options.db = DefaultDatabase();
   kb::InitNetwork();
-  httplib::Server server;
+  // Every connection and every check holds a descriptor.
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
+  kb::GateLimits gate;
+  gate.unlimited = options.trustedProxies;
+  kb::GatedHttpServer server(gate);
   if (!options.webRoot.empty() && !kb::MountWebRoot(server, options.webRoot)) {
     std::fprintf(stderr, "cannot serve %s: no readable directory\n", options.webRoot.c_str());
     return 1;
@@ -168,18 +179,11 @@ int main(int argc, char** argv) {
   limits.checkIntervalMs = options.checkInterval * 1000;
   kb::ListService service(
       store, clock,
-      [](const std::string& address, int port) {
-        return kb::TcpConnection::Open(address, port, false, 3000) != nullptr;
-      },
+      [](const std::vector<kb::Endpoint>& endpoints) { return kb::ProbeAll(endpoints, 2000, stopRequested); },
       limits, LogLine);
 
   kb::MountListService(server, service, {.trustedProxies = options.trustedProxies});
-  int port = options.port;
-  if (port == 0) {
-    port = server.bind_to_any_port(options.bind);
-  } else if (!server.bind_to_port(options.bind, port)) {
-    port = -1;
-  }
+  int port = server.Bind(options.bind, options.port);
   if (port <= 0) {
     std::fprintf(stderr, "cannot listen on %s port %d\n", options.bind.c_str(), options.port);
     return 1;
@@ -194,6 +198,7 @@ int main(int argc, char** argv) {
   // The checks and the stop request are watched off the request threads.
   std::mutex waitMutex;
   std::condition_variable wake;
+  int exitCode = 0;
   std::thread watcher([&] {
     int64_t lastPrune = 0;
     std::unique_lock lock(waitMutex);
@@ -201,6 +206,12 @@ int main(int argc, char** argv) {
       wake.wait_for(lock, std::chrono::milliseconds(200));
       if (clock.Now() - lastPrune >= 1000) {
         lock.unlock();
+        // Entries written to a file nobody will open again are lost.
+        if (std::string lost = store.Lost(); !lost.empty()) {
+          LogLine("the database " + options.db + " " + lost + ": nothing can be stored, stopping");
+          exitCode = 1;
+          break;
+        }
         service.PruneDue();
         lastPrune = clock.Now();
         lock.lock();
@@ -217,5 +228,5 @@ int main(int argc, char** argv) {
   wake.notify_all();
   watcher.join();
   LogLine("stopped");
-  return 0;
+  return exitCode;
 }

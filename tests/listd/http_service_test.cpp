@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -8,8 +9,10 @@
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "listd/http_front.h"
+#include "listd/http_gate.h"
 #include "listd/list_service.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/support/socket_options.h"
 
 namespace kb {
 namespace {
@@ -20,29 +23,29 @@ struct LiveService {
   ListStore store;
   SystemClock clock;
   std::unique_ptr<ListService> service;
-  httplib::Server http;
+  std::atomic<bool> stop{false};
+  GatedHttpServer http;
   std::thread thread;
   ListHostAddress host;
 
   explicit LiveService(ListServiceLimits limits = {}, const std::string& webRoot = "",
-                       HttpFrontOptions front = {}) {
+                       HttpFrontOptions front = {}, GateLimits gate = {})
+      : http(gate) {
     InitNetwork();
     EXPECT_TRUE(store.Open(dir.File("list.sqlite")));
     service = std::make_unique<ListService>(
-        store, clock,
-        [](const std::string& address, int port) {
-          return TcpConnection::Open(address, port, false, 3000) != nullptr;
-        },
+        store, clock, [this](const std::vector<Endpoint>& endpoints) { return ProbeAll(endpoints, 3000, stop); },
         limits);
     MountListService(http, *service, front);
     if (!webRoot.empty()) {
       EXPECT_TRUE(MountWebRoot(http, webRoot));
     }
-    int port = http.bind_to_any_port("127.0.0.1");
+    int port = http.Bind("127.0.0.1", 0);
     host = ParseListHost("127.0.0.1:" + std::to_string(port));
     thread = std::thread([this] { http.listen_after_bind(); });
   }
   ~LiveService() {
+    stop = true;
     http.stop();
     thread.join();
   }
@@ -50,9 +53,11 @@ struct LiveService {
     return ExchangeWithListHost(host, ListRequest("/kringel_server.php?" + query, host), 5000);
   }
   // The whole raw response to raw request bytes, until the service closes.
-  std::string Raw(const std::string& bytes) {
-    auto c = TcpConnection::Open(host.host, host.port, false, 3000);
-    if (!c || !c->Send(bytes) || !c->Drain(3000)) return "no connection";
+  std::string Raw(const std::string& bytes, const char* from = "127.0.0.1") {
+    int fd = testing::ConnectFrom(from, host.port);
+    if (fd < 0) return "no connection";
+    auto c = std::make_unique<TcpConnection>(fd);
+    if (!c->Send(bytes) || !c->Drain(3000)) return "no connection";
     std::string response;
     char buffer[4096];
     Poller poller;
@@ -182,8 +187,11 @@ TEST(HttpService, WebRootServesIsolatedFilesAndNothingOutsideIt) {
 
 TEST(HttpService, ConcurrentRegistrationsAllLand) {
   ListServiceLimits limits;
-  limits.entriesPerAddress = 64;
-  LiveService s(limits);
+  limits.entries.perAddress = limits.entries.perNetwork = limits.shownPerNetwork = 64;
+  limits.checksPerAddress = 4;
+  GateLimits gate;
+  gate.requestsPerSecond = 1000;
+  LiveService s(limits, "", {}, gate);
   constexpr int kThreads = 4, kEach = 6;
   std::vector<std::unique_ptr<TcpListener>> games;
   for (int i = 0; i < kThreads * kEach; ++i) {
@@ -207,6 +215,75 @@ TEST(HttpService, ConcurrentRegistrationsAllLand) {
   EXPECT_EQ(s.store.Count(), kThreads * kEach);
   std::string list = s.Ask("m=get");
   EXPECT_EQ(std::count(list.begin(), list.end(), '\x03'), kThreads * kEach - 1);
+}
+
+// Ten connections from each of twenty addresses that never finish their
+// request: eight of each wait until their time is up, two are turned away,
+// and nobody else notices. A greedy address is turned away too.
+TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
+  GateLimits gate;
+  gate.requestsPerSecond = 1;
+  gate.requestTimeMs = 1000;
+  LiveService s({}, "", {}, gate);
+  TcpListener game;
+  ASSERT_TRUE(game.Open(0));
+  std::vector<std::unique_ptr<TcpConnection>> slow;
+  for (int a = 0; a < 20; ++a)
+    for (int i = 0; i < 10; ++i) {
+      int fd = testing::ConnectFrom(("127.0.0." + std::to_string(a + 2)).c_str(), s.host.port);
+      ASSERT_GE(fd, 0);
+      slow.push_back(std::make_unique<TcpConnection>(fd));
+      slow.back()->Send("GET /kringel_server.php?m=get HTTP/1.1\r\n");
+    }
+  EXPECT_EQ(s.Ask("m=reg&name=Ehrlich&port=" + std::to_string(game.Port()) + "&pass=0"), "OK");
+  EXPECT_EQ(s.Ask("m=get"), "127.0.0.1\x02" + std::to_string(game.Port()) + "\x02" + "Ehrlich\x02" + "0");
+  int busy = 0, closed = 0;
+  for (auto& c : slow) {
+    std::string answer;
+    char buffer[512];
+    Poller poller;
+    poller.Add(c->Fd(), true, false);
+    for (long n = 0; n >= 0 && poller.Wait(5000) > 0;)
+      if ((n = c->Receive(buffer, sizeof buffer)) > 0) answer.append(buffer, static_cast<size_t>(n));
+    busy += answer.starts_with("HTTP/1.1 503") && answer.ends_with("[data]ERROR[/data]");
+    closed += answer.empty();
+  }
+  EXPECT_EQ(busy, 40);
+  EXPECT_EQ(closed, 160);
+  int refused = 0;
+  for (int i = 0; i < 50; ++i)
+    refused += s.Raw("GET /kringel_server.php?m=get HTTP/1.0\r\n\r\n", "127.0.0.30").starts_with("HTTP/1.1 503");
+  EXPECT_GE(refused, 5);
+  EXPECT_LE(refused, 10);
+}
+
+TEST(HttpService, ProbesRunSideBySideAndStopWhenTold) {
+  TcpListener open, gone;
+  ASSERT_TRUE(open.Open(0) && gone.Open(0));
+  int closedPort = gone.Port();
+  gone.Close();
+  // A listener whose queue is full lets connects hang, as a dropping firewall does.
+  TcpListener hole;
+  ASSERT_TRUE(hole.Open(0));
+  listen(hole.Fd(), 0);
+  std::vector<std::unique_ptr<TcpConnection>> queued;
+  for (int i = 0; i < 4; ++i) queued.push_back(TcpConnection::Open("127.0.0.1", hole.Port(), false, 200));
+  std::vector<Endpoint> endpoints = {{"127.0.0.1", open.Port()}, {"127.0.0.1", closedPort}};
+  for (int i = 0; i < 20; ++i) endpoints.push_back({"127.0.0.1", hole.Port()});
+  endpoints.push_back({"127.0.0.1", open.Port()});
+  std::atomic<bool> stop{false};
+  std::vector<bool> reachable = ProbeAll(endpoints, 500, stop);
+  std::vector<bool> expected(endpoints.size(), false);
+  expected.front() = expected.back() = true;
+  EXPECT_EQ(reachable, expected);
+  // Stopped, it answers for what it had decided and leaves the rest.
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    stop = true;
+  });
+  reachable = ProbeAll(endpoints, 60'000, stop, 4);
+  stopper.join();
+  EXPECT_EQ(reachable, std::vector<bool>({true, false}));
 }
 
 }  // namespace

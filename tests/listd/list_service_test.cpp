@@ -1,9 +1,11 @@
 #include "listd/list_service.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <set>
 #include <thread>
 
@@ -31,9 +33,10 @@ struct ServiceFixture {
     EXPECT_TRUE(store.Open(dir.File("list.sqlite"))) << store.Error();
     service = std::make_unique<ListService>(
         store, clock,
-        [this](const std::string& a, int p) {
-          ++probes;
-          return open.count({a, p}) > 0;
+        [this](const std::vector<Endpoint>& endpoints) {
+          std::vector<bool> reachable;
+          for (const Endpoint& e : endpoints) reachable.push_back(open.count({e.address, e.port}) > 0), ++probes;
+          return reachable;
         },
         limits, [this](const std::string& line) { log.push_back(line); });
   }
@@ -117,7 +120,8 @@ TEST(ListService, NamesKeepWhatTheGameSends) {
       {std::string(62, 'x') + "%20", std::string(62, 'x') + " "},
   };
   ListServiceLimits limits;
-  limits.entriesPerAddress = 10;
+  limits.entries.perAddress = 10;
+  limits.shownPerNetwork = 10;
   ServiceFixture f(limits);
   int port = 7000;
   for (const auto& [sent, stored] : names) {
@@ -167,63 +171,81 @@ TEST(ListService, RegistrationRefreshOrderAndDeletion) {
   EXPECT_EQ(f.log.back(), "deleted 1 entry of 2.2.2.2");
 }
 
-TEST(ListService, EntriesAreBoundedPerAddressAndInTotal) {
+TEST(ListService, EntriesAreBoundedPerAddressNetworkAndInTotal) {
   ListServiceLimits limits;
-  limits.entriesPerAddress = 3;
-  limits.entriesTotal = 5;
+  limits.entries = {3, 4, 6};  // per address, per network, in all
   ServiceFixture f(limits);
   for (int port = 1; port <= 3; ++port) EXPECT_EQ(f.Reg("1.1.1.1", port), kOk);
   EXPECT_EQ(f.Reg("1.1.1.1", 4), kError);
   EXPECT_EQ(f.Reg("1.1.1.1", 2, "Erneuert"), kOk);  // a refresh is no new entry
-  EXPECT_EQ(f.Reg("2.2.2.2", 1), kOk);
+  EXPECT_EQ(f.Reg("1.1.1.2", 1), kOk);
+  EXPECT_EQ(f.Reg("1.1.1.3", 1), kError);  // 1.1.1.0/24 is full
+  EXPECT_EQ(f.log.back(), "refused 1.1.1.3:1: its network holds enough entries");
+  EXPECT_EQ(f.Reg("1.1.2.1", 1), kOk);
   EXPECT_EQ(f.Reg("3.3.3.3", 1), kOk);
   EXPECT_EQ(f.Reg("4.4.4.4", 1), kError);
-  EXPECT_EQ(f.store.Count(), 5);
-  // The list shows at most the client's 52 entries.
-  ListServiceLimits wide;
-  wide.entriesPerAddress = 100;
-  ServiceFixture g(wide);
-  for (int port = 1; port <= 60; ++port) ASSERT_EQ(g.Reg("1.1.1.1", port), kOk);
-  std::string list = g.Get();
-  EXPECT_EQ(std::count(list.begin(), list.end(), '\x03'), 51);
+  EXPECT_EQ(f.store.Count(), 6);
 }
 
-TEST(ListService, ChecksWaitingAtOnceAreBoundedPerAddress) {
+// Ten servers listed for a while, then a flood of new entries from many
+// addresses and networks, each within its limits.
+TEST(ListService, AFloodOfNewEntriesCannotPushOutServersThatStayed) {
+  ServiceFixture f;
+  for (int i = 0; i < 10; ++i) ASSERT_EQ(f.Reg("20.0." + std::to_string(i) + ".1", 666, "Stamm"), kOk);
+  f.clock.Advance(60'000);
+  for (int network = 0; network < 40; ++network)
+    for (int host = 1; host <= 3; ++host)
+      for (int port = 1; port <= 8; ++port) f.Reg("66." + std::to_string(network) + ".0." + std::to_string(host), port);
+  std::string list = f.Get();
+  // The whole list, the old servers in it, and no network with more than four places.
+  EXPECT_EQ(std::count(list.begin(), list.end(), '\x03'), 51);
+  size_t stayed = 0;
+  for (size_t at = 0; (at = list.find("Stamm", at)) != std::string::npos; ++at) ++stayed;
+  EXPECT_EQ(stayed, 10u);
+  for (int network = 0; network < 40; ++network) {
+    std::string prefix = "66." + std::to_string(network) + ".0.";
+    size_t places = 0;
+    for (size_t at = 0; (at = list.find(prefix, at)) != std::string::npos; ++at) ++places;
+    EXPECT_LE(places, 4u) << prefix;
+  }
+  // The newest are shown too, and the list stays newest first.
+  EXPECT_TRUE(list.starts_with("[data]66.39.0.")) << list.substr(0, 40);
+}
+
+TEST(ListService, OneCheckAtATimePerAddress) {
   ServiceFixture f;
   std::mutex mutex;
   std::condition_variable changed;
   int waiting = 0;
   bool release = false;
-  ListService service(f.store, f.clock, [&](const std::string&, int) {
+  ListService service(f.store, f.clock, [&](const std::vector<Endpoint>& endpoints) {
     std::unique_lock lock(mutex);
     ++waiting;
     changed.notify_all();
     changed.wait_for(lock, std::chrono::seconds(10), [&] { return release; });
-    return true;
+    return std::vector<bool>(endpoints.size(), true);
   });
-  std::vector<std::thread> slow;
-  std::vector<std::string> answers(5);
-  for (int i = 0; i < 4; ++i)
-    slow.emplace_back([&, i] {
-      answers[i] = service.Answer("1.1.1.1", "m=reg&name=x&pass=0&port=" + std::to_string(10 + i));
-    });
-  {
+  std::string answers[2];
+  std::thread first([&] { answers[0] = service.Answer("1.1.1.1", "m=reg&name=x&pass=0&port=10"); });
+  auto waitFor = [&](int n) {
     std::unique_lock lock(mutex);
-    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return waiting == 4; }));
-  }
-  // A fifth check of that address is refused at once; another address still gets one.
+    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return waiting == n; });
+  };
+  ASSERT_TRUE(waitFor(1));
+  // A second check of that address is refused at once; another address still gets one.
   EXPECT_EQ(service.Answer("1.1.1.1", "m=reg&name=x&port=20&pass=0"), kError);
-  std::thread other([&] { answers[4] = service.Answer("2.2.2.2", "m=reg&name=y&port=20&pass=0"); });
+  std::thread other([&] { answers[1] = service.Answer("2.2.2.2", "m=reg&name=y&port=20&pass=0"); });
+  EXPECT_TRUE(waitFor(2));
   {
-    std::unique_lock lock(mutex);
-    EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return waiting == 5; }));
+    std::lock_guard lock(mutex);
     release = true;
     changed.notify_all();
   }
-  for (auto& t : slow) t.join();
+  first.join();
   other.join();
-  for (const std::string& a : answers) EXPECT_EQ(a, kOk);
-  // The slots came back.
+  EXPECT_EQ(answers[0], kOk);
+  EXPECT_EQ(answers[1], kOk);
+  // The slot came back.
   EXPECT_EQ(service.Answer("1.1.1.1", "m=reg&name=x&port=20&pass=0"), kOk);
 }
 
@@ -271,13 +293,13 @@ TEST(ListStore, EntriesSurviveAReopen) {
                          "Gr\xFC\xDF"
                          "e",
                          1, 50, 50, 0},
-                        8, 100),
+                        {}),
               ListStore::Stored::kNew);
-    EXPECT_EQ(store.Put({"2.2.2.2", 667, "B", 0, 60, 60, 0}, 8, 100), ListStore::Stored::kNew);
+    EXPECT_EQ(store.Put({"2.2.2.2", 667, "B", 0, 60, 60, 0}, {}), ListStore::Stored::kNew);
   }
   ListStore again;
   ASSERT_TRUE(again.Open(dir.File("list.sqlite")));
-  std::vector<ListEntry> entries = again.Newest(52);
+  std::vector<ListEntry> entries = again.Shown(52, 4);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].address, "2.2.2.2");
   EXPECT_EQ(entries[1].name,
@@ -289,6 +311,48 @@ TEST(ListStore, EntriesSurviveAReopen) {
   ListStore broken;
   EXPECT_FALSE(broken.Open(dir.File("broken.sqlite")));
   EXPECT_FALSE(broken.Error().empty());
+}
+
+TEST(ListStore, FilesOfOlderVersionsOpenWithTheirEntries) {
+  TempDir dir;
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(dir.File("old.sqlite").c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "CREATE TABLE entries (address TEXT NOT NULL, port INTEGER NOT NULL, name BLOB NOT NULL, "
+                         "pass INTEGER NOT NULL, confirmed INTEGER NOT NULL, checked INTEGER NOT NULL, "
+                         "failures INTEGER NOT NULL, PRIMARY KEY (address, port));"
+                         "INSERT INTO entries VALUES (CAST('1.1.1.1' AS BLOB), 666, CAST('Alt' AS BLOB), 0, 5, 5, 0)",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  ListStore store;
+  ASSERT_TRUE(store.Open(dir.File("old.sqlite"))) << store.Error();
+  EXPECT_EQ(store.Put({"1.1.1.2", 667, "Neu", 0, 9, 9, 0}, {}), ListStore::Stored::kNew);
+  std::vector<ListEntry> entries = store.Shown(52, 4);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[1].name, "Alt");
+  EXPECT_EQ(entries[1].listed, 0);
+  EXPECT_EQ(entries[0].listed, 9);
+}
+
+// Writes to a file nobody will open again would be lost: they fail, with the reason.
+TEST(ListStore, ARemovedOrReplacedFileFailsLoudly) {
+  ListStore missing;
+  EXPECT_FALSE(missing.Open("/nonexistent-folder/list.sqlite"));
+  EXPECT_NE(missing.Error().find("No such file or directory"), std::string::npos) << missing.Error();
+  for (bool replace : {false, true}) {
+    ServiceFixture f;
+    ASSERT_EQ(f.Reg("1.1.1.1", 666), kOk);
+    std::string path = f.dir.File("list.sqlite");
+    std::filesystem::remove(path);
+    if (replace) f.dir.Write("list.sqlite", "");
+    std::string lost = replace ? " was replaced by another file" : " was removed";
+    EXPECT_EQ(f.store.Lost(), lost.substr(1));
+    EXPECT_EQ(f.Reg("1.1.1.1", 667), kError);
+    EXPECT_EQ(f.log.back(), "refused 1.1.1.1:667: storage failed: " + path + lost);
+    EXPECT_EQ(f.service->Answer("1.1.1.1", "m=del"), kError);
+    EXPECT_EQ(f.log.back(), "cannot delete the entries of 1.1.1.1: " + path + lost);
+  }
 }
 
 TEST(HttpFront, RequestingAddressTrustsOnlyTheProxysOwnEntry) {

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace kb {
+
+struct GateLimits {
+  // A browser fetches the page over up to six connections at once.
+  int connectionsPerAddress = 8;
+  int connectionsTotal = 4096;
+  int requestsPerSecond = 10;
+  int requestBurst = 40;
+  int requestTimeMs = 3000;  // the whole request must be there by then
+  size_t requestBytes = 8192;
+  int responseStallMs = 10000;  // a response that does not move on this long is dropped
+  size_t responseBytesTotal = 256 << 20;  // responses waiting for their readers
+  int workers = 32;
+  // Reverse proxies speak for many clients: no per-address limits for them.
+  std::vector<std::string> unlimited;
+};
+
+// cpp-httplib's routing and handlers behind one poll thread that holds every
+// connection: it reads each request whole within the time limit and sends
+// each response, and hands only whole requests to the workers that run the
+// handlers. So a slow or silent peer costs a descriptor, never a worker, and
+// each address has its own few connections and requests per second; over
+// them it gets 503 at once. One request per connection.
+class GatedHttpServer final : public httplib::Server {
+ public:
+  explicit GatedHttpServer(GateLimits limits = {});
+  ~GatedHttpServer() override;
+  // Binds to the address and port (0: a free one) with a backlog that a
+  // burst of connects does not overflow; the port, or -1.
+  int Bind(const std::string& host, int port);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  enum class Phase { kRequest, kHandler, kResponse };
+  struct Connection {
+    std::string address;
+    int port = 0;
+    Phase phase = Phase::kRequest;
+    std::string bytes;  // the request so far, then the response
+    size_t sent = 0;
+    Clock::time_point deadline;
+  };
+  struct Budget {
+    int connections = 0;
+    double tokens = 0;
+    Clock::time_point refilled;
+  };
+  struct Job {
+    int fd;
+    std::string request, address;
+    int port;
+  };
+
+  // Runs on httplib's accept thread: hands the socket to the poll thread.
+  bool process_and_close_socket(socket_t sock) override;
+  void Poll();
+  void Work();
+  void Wake();
+  void Admit(int fd, Clock::time_point now);
+  void Read(int fd, Connection& c, Clock::time_point now);
+  void Write(int fd, Connection& c, Clock::time_point now);
+  void Close(int fd);
+
+  GateLimits limits_;
+  int wake_[2] = {-1, -1};
+  std::mutex mutex_;  // guards the hand-overs below
+  std::condition_variable jobsWaiting_;
+  std::vector<int> arrivals_;
+  std::deque<Job> jobs_;
+  std::vector<std::pair<int, std::string>> answered_;
+  bool stopping_ = false;
+  // The poll thread's own.
+  std::unordered_map<int, Connection> connections_;
+  std::unordered_map<std::string, Budget> budgets_;
+  size_t responseBytes_ = 0;
+  Clock::time_point lastSweep_;
+  std::thread poller_;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace kb

@@ -1,0 +1,97 @@
+#include "listd/reachability.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+namespace kb {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A non-blocking connect under way; fd -1 once it is decided.
+struct Attempt {
+  size_t index;
+  int fd;
+  Clock::time_point deadline;
+};
+
+// Starts a connect: the descriptor while it is under way, -1 when it was
+// decided at once (result set).
+int StartConnect(const Endpoint& endpoint, bool& result) {
+  result = false;
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<uint16_t>(endpoint.port));
+  if (endpoint.port < 1 || endpoint.port > 65535 || inet_pton(AF_INET, endpoint.address.c_str(), &to.sin_addr) != 1)
+    return -1;
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
+    result = true;
+  } else if (errno == EINPROGRESS) {
+    return fd;
+  }
+  close(fd);
+  return -1;
+}
+
+}  // namespace
+
+std::vector<bool> ProbeAll(const std::vector<Endpoint>& endpoints, int timeLimitMs,
+                           const std::atomic<bool>& stop, size_t parallel) {
+  std::vector<bool> open(endpoints.size(), false);
+  std::vector<Attempt> running;
+  std::vector<pollfd> fds;
+  size_t next = 0;
+  while (!stop) {
+    while (next < endpoints.size() && running.size() < std::max<size_t>(parallel, 1)) {
+      bool result = false;
+      int fd = StartConnect(endpoints[next], result);
+      open[next] = result;
+      if (fd >= 0) running.push_back({next, fd, Clock::now() + std::chrono::milliseconds(timeLimitMs)});
+      ++next;
+    }
+    if (running.empty()) return open;
+    fds.clear();
+    Clock::time_point soonest = Clock::now() + std::chrono::milliseconds(100);
+    for (const Attempt& a : running) {
+      fds.push_back({a.fd, POLLOUT, 0});
+      soonest = std::min(soonest, a.deadline);
+    }
+    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(soonest - Clock::now()).count();
+    if (poll(fds.data(), fds.size(), static_cast<int>(std::max<int64_t>(wait, 0) + 1)) < 0 && errno != EINTR)
+      break;
+    Clock::time_point now = Clock::now();
+    for (size_t i = 0; i < running.size(); ++i) {
+      Attempt& a = running[i];
+      if (fds[i].revents) {
+        int error = 0;
+        socklen_t size = sizeof error;
+        open[a.index] = getsockopt(a.fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+      } else if (now < a.deadline) {
+        continue;
+      }
+      close(a.fd);
+      a.fd = -1;
+    }
+    std::erase_if(running, [](const Attempt& a) { return a.fd < 0; });
+  }
+  // Stopped or poll failed: what is still under way was not checked.
+  size_t checked = next;
+  for (const Attempt& a : running) {
+    checked = std::min(checked, a.index);
+    close(a.fd);
+  }
+  open.resize(checked);
+  return open;
+}
+
+}  // namespace kb
