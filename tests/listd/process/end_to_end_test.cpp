@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <filesystem>
 #include <memory>
 #include <regex>
 
@@ -118,6 +119,14 @@ TEST(ListEndToEnd, TwoServersRegisterAreListedAndLeaveTheList) {
   EXPECT_EQ(adminA.Next(), "ADMIN^Der Server konnte nicht eingetragen werden.^255");
   EXPECT_FALSE(a.Until("^Fehler: Server konnte nicht eingetragen werden\\.$").empty());
   EXPECT_EQ(a.Finish(SIGTERM), 0);
+
+  // A service whose database file is removed can store nothing more: it says so and fails.
+  listd = std::make_unique<ChildProcess>(std::vector<std::string>{
+      listdBinary, "--port", "0", "--bind", "127.0.0.1", "--db", dir.File("list.sqlite")});
+  ASSERT_FALSE(listd->Until("listening on").empty());
+  std::filesystem::remove(dir.File("list.sqlite"));
+  EXPECT_FALSE(listd->Until("the database .*list.sqlite was removed: nothing can be stored, stopping$").empty());
+  EXPECT_EQ(listd->Finish(0), 1);
 }
 
 }  // namespace
