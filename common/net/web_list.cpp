@@ -26,6 +26,18 @@ std::string ExtractBetween(std::string_view text, std::string_view start, std::s
   return std::string(text.substr(from, to - from));
 }
 
+bool ListResponse::Add(std::string_view receive) {
+  text_.append(receive.substr(0, receive.find('\0')));
+  size_t start = text_.find(kListDataStart);
+  complete_ = start != std::string::npos &&
+              text_.find(kListDataEnd, start + kListDataStart.size()) != std::string::npos;
+  return complete_ || text_.size() > kListResponseLimit;
+}
+
+std::string ListResponse::Payload() const {
+  return complete_ ? ExtractBetween(text_, kListDataStart, kListDataEnd) : std::string(kListError);
+}
+
 ListHostAddress ParseListHost(std::string_view text) {
   if (text.empty()) text = kDefaultListHost;
   ListHostAddress address;

@@ -42,6 +42,20 @@ ListHostAddress ListHostFromEnvironment(const char* variable, std::string_view f
 // "GET <path> HTTP/1.0", the Host line, "Connection: close", blank line.
 std::string ListRequest(std::string_view pathAndQuery, const ListHostAddress& host);
 
+// A list host's response as it arrives, receive by receive.
+class ListResponse {
+ public:
+  // Adds one receive (its text ends at its first zero byte); true once the
+  // end marker came after the start marker, or the response grew too long.
+  bool Add(std::string_view receive);
+  // The text between the markers, or "ERROR" while the end marker is missing.
+  std::string Payload() const;
+
+ private:
+  std::string text_;
+  bool complete_ = false;
+};
+
 // Opens a connection to the host (waiting at most timeoutMs for it), sends
 // the request and collects the response until it holds the end marker or
 // timeoutMs have passed since sending. Returns the text between the markers,
