@@ -107,6 +107,7 @@ std::string ListStore::Lost() {
 
 ListStore::Stored ListStore::Put(const ListEntry& e, const Limits& limits) {
   std::lock_guard lock(mutex_);
+  ++writes_;
   error_.clear();
   if (std::string lost = LostLocked(); !lost.empty()) return error_ = path_ + " " + lost, Stored::kFailed;
   // IMMEDIATE: the counts and the insert see one state even across instances.
@@ -145,6 +146,7 @@ ListStore::Stored ListStore::Put(const ListEntry& e, const Limits& limits) {
 
 int ListStore::Delete(const std::string& address, int port) {
   std::lock_guard lock(mutex_);
+  ++writes_;
   error_.clear();
   if (std::string lost = LostLocked(); !lost.empty()) return error_ = path_ + " " + lost, -1;
   Statement del(db_, port ? "DELETE FROM entries WHERE address = ? AND port = ?"
@@ -176,10 +178,16 @@ std::vector<ListEntry> ListStore::Select(const std::string& sql, std::vector<int
 
 std::vector<ListEntry> ListStore::Shown(size_t places, int perNetwork) {
   std::lock_guard lock(mutex_);
+  // The list is asked for far more often than it changes: the last answer
+  // holds until this or another connection to the file writes.
+  Statement version(db_, "PRAGMA data_version");
+  ShownKey key{places, perNetwork, writes_, version.Step() == SQLITE_ROW ? version.Int(0) : -1};
+  if (std::get<3>(key) >= 0 && key == shownKey_) return shown_;
   // A flood of new entries can take the recent half at most, and no network
   // more than perNetwork places.
   int64_t senior = static_cast<int64_t>(places / 2);
-  return Select(std::string("WITH candidates AS (SELECT id, listed, confirmed FROM ("
+  shownKey_ = key;
+  return shown_ = Select(std::string("WITH candidates AS (SELECT id, listed, confirmed FROM ("
                             "  SELECT rowid AS id, listed, confirmed, ROW_NUMBER() OVER ("
                             "    PARTITION BY " KB_NETWORK " ORDER BY listed, rowid) AS seniority FROM entries)"
                             "  WHERE seniority <= ?1), "
@@ -199,6 +207,7 @@ std::vector<ListEntry> ListStore::CheckedBefore(int64_t time) {
 
 bool ListStore::NoteCheck(const ListEntry& e, bool reachable, int64_t now, int removeAfter) {
   std::lock_guard lock(mutex_);
+  ++writes_;
   if (!reachable && e.failures + 1 >= removeAfter) {
     Statement del(db_, "DELETE FROM entries WHERE address = ? AND port = ? AND confirmed = ?");
     del.Bind(1, e.address).Bind(2, e.port).Bind(3, e.confirmed).Step();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <sys/types.h>
 #include <vector>
 
@@ -67,6 +68,12 @@ class ListStore {
   dev_t device_ = 0;
   ino_t inode_ = 0;
   std::string error_;
+  // The last Shown answer and what it depends on: its arguments, the writes
+  // through this store and SQLite's data version (others' writes).
+  using ShownKey = std::tuple<size_t, int, uint64_t, int64_t>;
+  uint64_t writes_ = 0;
+  ShownKey shownKey_{0, 0, 0, -1};
+  std::vector<ListEntry> shown_;
 };
 
 }  // namespace kb

@@ -306,6 +306,11 @@ TEST(ListStore, EntriesSurviveAReopen) {
             "Gr\xFC\xDF"
             "e");
   EXPECT_EQ(entries[1].pass, 1);
+  // Another instance's write shows at once, though the list was just read.
+  ListStore other;
+  ASSERT_TRUE(other.Open(dir.File("list.sqlite")));
+  EXPECT_EQ(other.Put({"3.3.3.3", 668, "C", 0, 70, 70, 0}, {}), ListStore::Stored::kNew);
+  EXPECT_EQ(again.Shown(52, 4).size(), 3u);
   // A file that is no database is reported, not used.
   dir.Write("broken.sqlite", std::string(4096, 'x'));
   ListStore broken;
