@@ -211,6 +211,7 @@ void ServerLoop::RunOnce(int maxWaitMs) {
     auto start = std::chrono::steady_clock::now();
     int64_t now = clock_.Now();
     stats_.lateMsMax = std::max(stats_.lateMsMax, now - game_.NextTickAt());
+    stats_.lateTicks += now - game_.NextTickAt() > TickStats::kLateMs;
     CloseIdleStrangers(now);
     acceptPaused_ = false;
     game_.RunTick();

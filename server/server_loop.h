@@ -18,11 +18,13 @@ namespace kb {
 
 // Measured by the loop for operators and the load benchmark.
 struct TickStats {
+  static constexpr int64_t kLateMs = 5;  // the most a tick may start past its due time
   uint64_t ticks = 0;
   double workMsTotal = 0;  // RunTick and the flush after it
   double workMsMax = 0;
-  int64_t lateMsMax = 0;  // tick start past its due time
-  uint64_t rounds = 0;    // loop rounds, ticks included
+  int64_t lateMsMax = 0;   // tick start past its due time
+  uint64_t lateTicks = 0;  // started more than kLateMs past it
+  uint64_t rounds = 0;     // loop rounds, ticks included
 };
 
 // The server's network side: one poll round handles every ready event, runs
