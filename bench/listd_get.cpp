@@ -7,6 +7,9 @@
 // addresses hold 10 connections each that trickle a request a byte a second,
 // and 20 more register ports that never answer, as fast as they are answered.
 // --host aims it at a running list service instead of one in this process.
+//        bench_listd_get --prune N
+// times one check pass over N entries whose ports never answer (2 s each,
+// side by side), and how long a stop takes to end such a pass.
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
@@ -90,8 +93,45 @@ void Flood(const std::string& from, int port, int deadPort, Clock::time_point en
 
 }  // namespace
 
+// The pruning pass over entries whose ports never answer, and its stop.
+int Prune(int count) {
+  char folder[] = "/tmp/kb_bench_listd_XXXXXX";
+  kb::TcpListener hole;
+  if (!mkdtemp(folder) || !hole.Open(0) || ::listen(hole.Fd(), 0) != 0) return 1;
+  std::vector<std::unique_ptr<kb::TcpConnection>> queued;
+  for (int i = 0; i < 4; ++i) queued.push_back(kb::TcpConnection::Open("127.0.0.1", hole.Port(), false, 100));
+  kb::ListStore store;
+  if (!store.Open(std::string(folder) + "/list.sqlite")) return 1;
+  for (int i = 0; i < count; ++i)
+    store.Put({"127." + std::to_string(i / 64 % 256) + "." + std::to_string(i / 16384) + "." + std::to_string(i % 64 + 1),
+               hole.Port(), "Tot", 0, 0, 0, 0},
+              {64, 64, count});
+  kb::ManualClock clock(10'000'000);
+  std::atomic<bool> stop{false};
+  kb::ListService service(store, clock, [&](const std::vector<kb::Endpoint>& endpoints) {
+    return kb::ProbeAll(endpoints, 2000, stop, 4096);
+  });
+  auto start = Clock::now();
+  service.PruneDue();
+  double pass = std::chrono::duration<double>(Clock::now() - start).count();
+  clock.Advance(10'000'000);
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    stop = true;
+  });
+  start = Clock::now();
+  service.PruneDue();
+  double stopped = std::chrono::duration<double>(Clock::now() - start).count() - 0.5;
+  stopper.join();
+  std::filesystem::remove_all(folder);
+  std::printf("check pass over %d entries on ports that never answer: %.2f s; a stop ended the next pass in %.0f ms\n",
+              store.Count(), pass, stopped * 1000);
+  return 0;
+}
+
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 2 && args[0] == "--prune") return Prune(std::clamp(atoi(args[1].c_str()), 1, 100000));
   bool attack = !args.empty() && args[0] == "--attack";
   if (attack) args.erase(args.begin());
   std::string external;

@@ -106,17 +106,13 @@ int ListService::PruneDue() {
   std::vector<Endpoint> endpoints;
   for (const ListEntry& e : due) endpoints.push_back({e.address, e.port});
   std::vector<bool> reachable = probe_(endpoints);
-  int removed = 0;
-  int64_t now = clock_.Now();
   // A stopped probe answers for the first entries only; the rest wait.
-  for (size_t i = 0; i < due.size() && i < reachable.size(); ++i) {
-    if (store_.NoteCheck(due[i], reachable[i], now, limits_.failuresToRemove)) {
-      ++removed;
-      Write("pruned " + due[i].address + ":" + std::to_string(due[i].port) + " after " +
-            std::to_string(limits_.failuresToRemove) + " failed checks");
-    }
-  }
-  return removed;
+  std::vector<ListEntry> removed =
+      store_.NoteChecks(due, reachable, clock_.Now(), limits_.failuresToRemove);
+  for (const ListEntry& e : removed)
+    Write("pruned " + e.address + ":" + std::to_string(e.port) + " after " +
+          std::to_string(limits_.failuresToRemove) + " failed checks");
+  return static_cast<int>(removed.size());
 }
 
 }  // namespace kb

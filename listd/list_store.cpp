@@ -26,6 +26,7 @@ class Statement {
     return sqlite3_bind_blob(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT), *this;
   }
   int Step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_ERROR; }
+  sqlite3_stmt* Raw() { return stmt_; }
   int64_t Int(int column) { return sqlite3_column_int64(stmt_, column); }
   std::string Text(int column) {
     const void* p = sqlite3_column_blob(stmt_, column);
@@ -205,19 +206,34 @@ std::vector<ListEntry> ListStore::CheckedBefore(int64_t time) {
   return Select(std::string("SELECT ") + kColumns + " FROM entries WHERE checked <= ? ORDER BY checked", {time});
 }
 
-bool ListStore::NoteCheck(const ListEntry& e, bool reachable, int64_t now, int removeAfter) {
+std::vector<ListEntry> ListStore::NoteChecks(const std::vector<ListEntry>& entries, const std::vector<bool>& reachable,
+                                             int64_t now, int removeAfter) {
   std::lock_guard lock(mutex_);
   ++writes_;
-  if (!reachable && e.failures + 1 >= removeAfter) {
-    Statement del(db_, "DELETE FROM entries WHERE address = ? AND port = ? AND confirmed = ?");
-    del.Bind(1, e.address).Bind(2, e.port).Bind(3, e.confirmed).Step();
-    return sqlite3_changes(db_) > 0;
-  }
+  std::vector<ListEntry> removed;
+  // One transaction for the pass: a commit each would wait for the disk each.
+  if (!Exec("BEGIN IMMEDIATE")) return removed;
+  Statement del(db_, "DELETE FROM entries WHERE address = ? AND port = ? AND confirmed = ?");
   Statement note(
       db_, "UPDATE entries SET checked = ?, failures = ? WHERE address = ? AND port = ? AND confirmed = ?");
-  note.Bind(1, now).Bind(2, reachable ? 0 : e.failures + 1).Bind(3, e.address).Bind(4, e.port);
-  note.Bind(5, e.confirmed).Step();
-  return false;
+  for (size_t i = 0; i < entries.size() && i < reachable.size(); ++i) {
+    const ListEntry& e = entries[i];
+    bool remove = !reachable[i] && e.failures + 1 >= removeAfter;
+    Statement& change = remove ? del : note;
+    sqlite3_reset(change.Raw());
+    if (remove) {
+      del.Bind(1, e.address).Bind(2, e.port).Bind(3, e.confirmed);
+    } else {
+      note.Bind(1, now).Bind(2, reachable[i] ? 0 : e.failures + 1).Bind(3, e.address).Bind(4, e.port);
+      note.Bind(5, e.confirmed);
+    }
+    if (change.Step() == SQLITE_DONE && remove && sqlite3_changes(db_) > 0) removed.push_back(e);
+  }
+  if (!Exec("COMMIT")) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    removed.clear();
+  }
+  return removed;
 }
 
 int ListStore::Count() {

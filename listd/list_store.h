@@ -50,10 +50,11 @@ class ListStore {
   std::vector<ListEntry> Shown(size_t places, int perNetwork);
   // Entries whose last check is at or before the time.
   std::vector<ListEntry> CheckedBefore(int64_t time);
-  // Notes one check of the entry as it was read (same confirmed time: a
+  // Notes the checks of entries as they were read (same confirmed time: a
   // registration meanwhile wins). A failure that makes `failures` reach
-  // removeAfter removes it; true then.
-  bool NoteCheck(const ListEntry& entry, bool reachable, int64_t now, int removeAfter);
+  // removeAfter removes the entry. The entries removed.
+  std::vector<ListEntry> NoteChecks(const std::vector<ListEntry>& entries, const std::vector<bool>& reachable,
+                                    int64_t now, int removeAfter);
   int Count();
 
  private:

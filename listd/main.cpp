@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -161,6 +162,8 @@ int main(int argc, char** argv) {
     files.rlim_cur = files.rlim_max;
     setrlimit(RLIMIT_NOFILE, &files);
   }
+  // A quarter of them for checks that run side by side.
+  size_t parallelChecks = std::clamp<size_t>(files.rlim_cur / 4, 64, 4096);
   kb::GateLimits gate;
   gate.unlimited = options.trustedProxies;
   kb::GatedHttpServer server(gate);
@@ -179,7 +182,9 @@ int main(int argc, char** argv) {
   limits.checkIntervalMs = options.checkInterval * 1000;
   kb::ListService service(
       store, clock,
-      [](const std::vector<kb::Endpoint>& endpoints) { return kb::ProbeAll(endpoints, 2000, stopRequested); },
+      [parallelChecks](const std::vector<kb::Endpoint>& endpoints) {
+        return kb::ProbeAll(endpoints, 2000, stopRequested, parallelChecks);
+      },
       limits, LogLine);
 
   kb::MountListService(server, service, {.trustedProxies = options.trustedProxies});

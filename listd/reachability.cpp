@@ -23,24 +23,26 @@ struct Attempt {
   Clock::time_point deadline;
 };
 
-// Starts a connect: the descriptor while it is under way, -1 when it was
-// decided at once (result set).
+constexpr int kDecided = -1, kNoDescriptor = -2;
+
+// Starts a connect: the descriptor while it is under way, kDecided when it
+// was decided at once (result set), kNoDescriptor when none is free now.
 int StartConnect(const Endpoint& endpoint, bool& result) {
   result = false;
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(static_cast<uint16_t>(endpoint.port));
   if (endpoint.port < 1 || endpoint.port > 65535 || inet_pton(AF_INET, endpoint.address.c_str(), &to.sin_addr) != 1)
-    return -1;
+    return kDecided;
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
+  if (fd < 0) return errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM ? kNoDescriptor : kDecided;
   if (connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
     result = true;
   } else if (errno == EINPROGRESS) {
     return fd;
   }
   close(fd);
-  return -1;
+  return kDecided;
 }
 
 }  // namespace
@@ -52,14 +54,17 @@ std::vector<bool> ProbeAll(const std::vector<Endpoint>& endpoints, int timeLimit
   std::vector<pollfd> fds;
   size_t next = 0;
   while (!stop) {
+    bool starved = false;
     while (next < endpoints.size() && running.size() < std::max<size_t>(parallel, 1)) {
       bool result = false;
       int fd = StartConnect(endpoints[next], result);
+      // Out of descriptors is no answer from the port: wait for ours to come back.
+      if ((starved = fd == kNoDescriptor)) break;
       open[next] = result;
       if (fd >= 0) running.push_back({next, fd, Clock::now() + std::chrono::milliseconds(timeLimitMs)});
       ++next;
     }
-    if (running.empty()) return open;
+    if (running.empty() && (next == endpoints.size() || starved)) break;
     fds.clear();
     Clock::time_point soonest = Clock::now() + std::chrono::milliseconds(100);
     for (const Attempt& a : running) {
@@ -84,7 +89,7 @@ std::vector<bool> ProbeAll(const std::vector<Endpoint>& endpoints, int timeLimit
     }
     std::erase_if(running, [](const Attempt& a) { return a.fd < 0; });
   }
-  // Stopped or poll failed: what is still under way was not checked.
+  // Done, stopped or starved: what is still under way or not begun was not checked.
   size_t checked = next;
   for (const Attempt& a : running) {
     checked = std::min(checked, a.index);
