@@ -23,7 +23,9 @@ struct GateLimits {
   size_t requestBytes = 8192;
   int responseStallMs = 10000;  // a response that does not move on this long is dropped
   size_t responseBytesTotal = 256 << 20;  // responses waiting for their readers
-  int workers = 32;
+  // Enough that the list's reachability checks (see ListServiceLimits), which
+  // hold a worker each, leave plenty for everyone else.
+  int workers = 96;
   // Reverse proxies speak for many clients: no per-address limits for them.
   std::vector<std::string> unlimited;
 };

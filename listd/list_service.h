@@ -20,7 +20,7 @@ struct ListServiceLimits {
   // Registrations waiting for their check: each holds a request worker for
   // up to the probe's time limit, so one address gets one at a time.
   int checksPerAddress = 1;
-  int checksTotal = 16;
+  int checksTotal = 64;
   int64_t checkIntervalMs = 5 * 60 * 1000;
   int failuresToRemove = 3;
 };
