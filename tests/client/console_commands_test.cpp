@@ -24,7 +24,7 @@ TEST(ConsoleCommands, PlayerCommands) {
   ConsoleTestClient c;
   auto& players = c.client.round.players;
   auto& colours = c.client.round.playerColours;
-  // angle turns by 2 degrees and wraps into 0..359; an unknown direction only wraps.
+  // angle turns by 4 degrees and wraps into 0..359; an unknown direction only wraps.
   // clang-format off
   struct Turn { int slot; float before; const char* line; float after; };
   for (const Turn& t : {Turn{0, 358, "angle 0 up", 2}, {0, 2, "angle 0 DOWN", 358}, {7, 363, "angle 7", 3}}) {

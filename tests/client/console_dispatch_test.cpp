@@ -63,12 +63,16 @@ TEST(ConsoleDispatch, TableAndHelp) {
 TEST(ConsoleDispatch, DeepNestingIsCutOffInsteadOfOverflowing) {
   ConsoleTestClient c;
   c.client.console.isOpen = 1;
-  std::string deep, shallow;
-  for (int i = 0; i < 100000; ++i) deep += "if open ";
-  for (int i = 0; i < 10; ++i) shallow += "if open ";
-  EXPECT_EQ(c.Run(deep + "echo deep"), 1);
-  c.Run(shallow + "echo shallow");
-  EXPECT_EQ(c.Texts(), (Strings{"shallow"}));
+  auto nested = [](int depth, const std::string& last) {
+    std::string line;
+    for (int i = 0; i < depth; ++i) line += "if open ";
+    return line + last;
+  };
+  EXPECT_EQ(c.Run(nested(100000, "echo deep")), 1);
+  // 64 commands deep at most: the echo inside 63 "if"s runs, inside 64 it does not.
+  c.Run(nested(63, "echo limit"));
+  c.Run(nested(64, "echo beyond"));
+  EXPECT_EQ(c.Texts(), (Strings{"limit"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/client/console_test_client.h"
+#include "tests/support/environment.h"
 
 namespace kb {
 namespace {
@@ -69,7 +70,7 @@ TEST(ConsoleDraw, SmallPanelShowsOnlyTheInputBar) {
 }
 
 TEST(ConsoleDraw, HistoryAnchoring) {
-  if (!DrawClient().fontLoaded) GTEST_SKIP() << "no Arial-compatible face";
+  if (!DrawClient().fontLoaded) KB_SKIP_OR_FAIL("no Arial-compatible face");
   // Up to 8 lines hang from the title bar, 20 pixels apart; from the 9th on, or when
   // scrolled, the newest sits on the input bar and older ones climb above it.
   // clang-format off

@@ -135,6 +135,8 @@ TEST(ScriptRunner, ClientEndsWhileScriptsWait) {
   s->dir.Write("long.kbs", "delay 100000000\necho never\n");
   StartScript(s->client, "long");
   StartScript(s->client, "long");
+  EXPECT_EQ(s->client.scripts.Running(), 2);
+  // The client's end stops both in their delay; a hang here is the failure.
   s.reset();
 }
 

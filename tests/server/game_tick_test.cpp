@@ -189,7 +189,9 @@ TEST(GameTick, ABorderDeathIsNotAlsoATrailDeath) {
   EXPECT_EQ(f.Record(1).dead, 1);
   EXPECT_EQ(f.Record(2).points, 1);
   EXPECT_EQ(f.Record(3).points, 1);
-  for (const std::string& m : f.sent.To(2)) EXPECT_FALSE(m.starts_with("SCORES")) << m;
+  std::vector<std::string> told = f.sent.To(2);
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(std::count_if(told.begin(), told.end(), [](const std::string& m) { return m.starts_with("SCORES"); }), 0);
 }
 
 TEST(GameTick, HeadingNormalisationAndMovementRounding) {
@@ -243,6 +245,15 @@ TEST(GameTick, GameIsWonAtTenPointsPerOpponent) {
     f.Step();
     EXPECT_EQ(f.sent.To(2), (V{"TIME^19949", "MODE^18", "PAUSE^0"}));  // WINNER only once
   }
+  // The opponent leaving at the round's end wins the one left nothing.
+  RunningGame f;
+  f.OnlySurvivor(1);
+  f.Tick(2);
+  ASSERT_EQ(f.game.State(), ServerGame::kRoundOver);
+  f.game.HandleClosed(2);
+  f.Step();
+  EXPECT_EQ(f.Record(1).wins, 0);
+  EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
 }
 
 TEST(GameTick, SpectatorsJoinOnlyAtANewGame) {

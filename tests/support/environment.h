@@ -23,4 +23,19 @@ inline void UnsetEnv(const char* name) {
 #endif
 }
 
+// True where every tool a test needs must be there (tools/run-tests, CI):
+// a test that cannot run fails there instead of skipping.
+inline bool SkipsAreFailures() {
+  const char* value = std::getenv("KB_NO_SKIPS");
+  return value && std::string(value) == "1";
+}
+
 }  // namespace kb::testing
+
+// Skips a test that cannot run here, with the reason; fails where skips
+// are failures.
+#define KB_SKIP_OR_FAIL(reason)                                 \
+  do {                                                          \
+    if (::kb::testing::SkipsAreFailures()) FAIL() << (reason);  \
+    GTEST_SKIP() << (reason);                                   \
+  } while (0)

@@ -5,9 +5,11 @@
 # Arguments: kringelbahn.exe kringelbahn-server.exe linux-kringelbahn
 set -u
 client_exe=$1 server_exe=$2 linux_client=${3:-}
-[ -x "$linux_client" ] || { echo "SKIP: no Linux client to compare with (KB_NATIVE_CLIENT)"; exit 77; }
+# Where every tool must be there (KB_NO_SKIPS=1, as tools/run-tests sets it) a skip fails.
+skip() { echo "SKIP: $*"; [ "${KB_NO_SKIPS:-0}" = 1 ] && exit 1; exit 77; }
+[ -x "$linux_client" ] || skip "no Linux client to compare with (KB_NATIVE_CLIENT)"
 for tool in wine Xvfb xdotool import compare python3; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+  command -v "$tool" >/dev/null || skip "$tool is missing"
 done
 work=$(mktemp -d)
 pids=()

@@ -7,6 +7,7 @@
 #include "common/platform/core/socket.h"
 #include "tests/server/wire_client.h"
 #include "tests/support/child_process.h"
+#include "tests/support/environment.h"
 
 namespace kb {
 namespace {
@@ -60,7 +61,7 @@ bool RequestPortUsable() {
 
 TEST(LanSearchProcess, FindsAVisibleServerWithItsPortPlayersAndPassword) {
   InitNetwork();
-  if (!RequestPortUsable()) GTEST_SKIP() << "UDP 667 is held by another program";
+  if (!RequestPortUsable()) KB_SKIP_OR_FAIL("UDP 667 is held by another program");
   ServerProcess server(
       {"--headless", "--visible", "--name", "Sichtbar Eins", "--password", "pw", "--port", "0"});
   ASSERT_GT(server.Port(), 0);
@@ -86,7 +87,7 @@ TEST(LanSearchProcess, FindsAVisibleServerWithItsPortPlayersAndPassword) {
 
 TEST(LanSearchProcess, TwoServersOnOneMachineAreBothListed) {
   InitNetwork();
-  if (!RequestPortUsable()) GTEST_SKIP() << "UDP 667 is held by another program";
+  if (!RequestPortUsable()) KB_SKIP_OR_FAIL("UDP 667 is held by another program");
   ServerProcess first({"--headless", "--visible", "--name", "Eins", "--port", "0"});
   // A name beyond ASCII arrives whole over the command line (UTF-16 on Windows).
   ServerProcess second({"--headless", "--visible", "--name", "Zw\xC3\xB6lf", "--port", "0"});
@@ -103,7 +104,7 @@ TEST(LanSearchProcess, TwoServersOnOneMachineAreBothListed) {
 
 TEST(LanSearchProcess, AHiddenServerIsNotFound) {
   InitNetwork();
-  if (!RequestPortUsable()) GTEST_SKIP() << "UDP 667 is held by another program";
+  if (!RequestPortUsable()) KB_SKIP_OR_FAIL("UDP 667 is held by another program");
   ServerProcess server({"--headless", "--name", "Versteckt", "--port", "0"});
   ASSERT_GT(server.Port(), 0);
   EXPECT_EQ(Find(SearchOnce(), server.Port()), nullptr);

@@ -24,6 +24,7 @@
 #include "common/platform/core/socket.h"
 #include "tests/server/wire_client.h"
 #include "tests/support/child_process.h"
+#include "tests/support/environment.h"
 
 namespace kb {
 
@@ -184,8 +185,8 @@ class WindowTest : public ::testing::Test {
   static constexpr char kTitle[] = "Kringelbahn Server 1.2.4";
 
   void SetUp() override {
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are needed";
-    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus for the accessibility tree";
+    if (!OnPath("Xvfb") || !OnPath("xdotool")) KB_SKIP_OR_FAIL("Xvfb and xdotool are needed");
+    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) KB_SKIP_OR_FAIL("no session bus for the accessibility tree");
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     std::string fd = std::to_string(fds[1]);
