@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -88,6 +89,10 @@ bool ListStore::Open(const std::string& path) {
     ok = Exec("ALTER TABLE entries ADD COLUMN listed INTEGER NOT NULL DEFAULT 0");
   // A read-only folder or file shows only at the first write.
   ok = ok && Exec("BEGIN IMMEDIATE") && Exec("COMMIT");
+  // SQLite names the step that failed, and the error of its last system
+  // call, which need not be why: say what the system thinks of writing there.
+  if (!ok && access(path.c_str(), W_OK) != 0 && errno != ENOENT)
+    error_ = std::string(sqlite3_errmsg(db_)) + " (" + std::strerror(errno) + ")";
   struct stat file {};
   if (ok && stat(path.c_str(), &file) != 0) ok = false, error_ = std::strerror(errno);
   device_ = file.st_dev, inode_ = file.st_ino;
