@@ -13,7 +13,8 @@ namespace kb {
 class Transport {
  public:
   virtual ~Transport() = default;
-  // message holds one whole message with its terminator.
+  // message holds whole messages, each with its terminator (one, or a run
+  // shared through SendToEach).
   virtual void Send(ConnectionId connection, std::string_view message) = 0;
   // The same whole messages to each receiver: what a loop of Send does.
   virtual void SendToEach(std::span<const ConnectionId> receivers, std::string_view messages) {
