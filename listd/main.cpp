@@ -130,10 +130,12 @@ std::string DefaultDatabase() {
 std::mutex logMutex;
 
 void LogLine(const std::string& line) {
-  std::time_t now = std::time(nullptr);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+  // The time zone is read on first use, and not safely from two threads.
   std::lock_guard lock(logMutex);
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", localtime_r(&now, &local));
   std::printf("%s %s\n", stamp, line.c_str());
   std::fflush(stdout);
 }
