@@ -27,8 +27,8 @@ struct ListServiceLimits {
 
 // The list's rules without HTTP: answers one query of a peer address, and
 // prunes entries whose game port stopped answering. The probe tells of each
-// endpoint whether a TCP connection to it opens (the program gives them 2 s
-// together, see ProbeAll); a probe that was stopped gives fewer answers.
+// endpoint whether a TCP connection to it opens (the program gives each 2 s,
+// many at once: see ProbeAll); a probe that was stopped gives fewer answers.
 class ListService {
  public:
   using Probe = std::function<std::vector<bool>(const std::vector<Endpoint>& endpoints)>;
