@@ -14,43 +14,27 @@ namespace kb {
 namespace {
 
 TEST(WebList, ExtractBetweenTakesTheFirstPairInOrder) {
-  struct Case {
-    const char* text;
-    const char* want;
-  } cases[] = {
-      {"HTTP/1.0 200 OK\r\n\r\n[data]OK[/data]", "OK"},
-      {"[data][/data]", ""},
-      {"x[data]a\x02"
-       "b[/data][data]second[/data]",
-       "a\x02"
-       "b"},
-      {"[/data] [data]late[/data]", "late"},
-      {"no start[/data]", ""},
-      {"[data]no end", ""},
-      {"", ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ExtractBetween(c.text, "[data]", "[/data]"), c.want) << c.text;
+  const std::pair<const char*, const char*> cases[] = {
+      {"HTTP/1.0 200 OK\r\n\r\n[data]OK[/data]", "OK"}, {"[data][/data]", ""},
+      {"x[data]a\x02z[/data][data]second[/data]", "a\x02z"}, {"[/data] [data]late[/data]", "late"},
+      {"no start[/data]", ""}, {"[data]no end", ""}, {"", ""}};
+  for (auto [text, want] : cases) EXPECT_EQ(ExtractBetween(text, "[data]", "[/data]"), want) << text;
 }
 
 TEST(WebList, ListHostTakesAnOptionalPortAndFallsBackOnNonsense) {
-  struct Case {
+  const std::string fallback = ParseListHost("").host;
+  const struct {
     const char* text;
-    const char* host;
+    std::string host;
     int port;
-  } cases[] = {
-      {"list.example.org", "list.example.org", 80},
-      {"127.0.0.1:8080", "127.0.0.1", 8080},
-      {"", "list.kb.example.org", 80},
-      {"host:0", "list.kb.example.org", 80},
-      {"host:70000", "list.kb.example.org", 80},
-      {"host:80x", "list.kb.example.org", 80},
-      {":81", "list.kb.example.org", 80},
-  };
-  for (const Case& c : cases) {
+  } cases[] = {{"list.example.org", "list.example.org", 80}, {"127.0.0.1:8080", "127.0.0.1", 8080},
+               {"host:0", fallback, 80}, {"host:70000", fallback, 80}, {"host:80x", fallback, 80},
+               {":81", fallback, 80}};
+  for (const auto& c : cases) {
     ListHostAddress address = ParseListHost(c.text);
-    EXPECT_EQ(address.host, c.host) << c.text;
-    EXPECT_EQ(address.port, c.port) << c.text;
+    EXPECT_EQ(address.host + ":" + std::to_string(address.port), c.host + ":" + std::to_string(c.port)) << c.text;
   }
+  EXPECT_NE(fallback, "");
   EXPECT_EQ(ListRequest("/kringel_server.php?m=get", ParseListHost("127.0.0.1:8080")),
             "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: 127.0.0.1:8080\r\nConnection: close\r\n\r\n");
   testing::SetEnv("KB_TEST_LIST_HOST", "10.1.2.3:99");
@@ -96,37 +80,29 @@ struct FakeListHost {
   std::thread thread;
 };
 
-TEST(WebList, ExchangeCollectsTheAnswerAcrossReceives) {
+TEST(WebList, ExchangeCollectsTheAnswerAcrossReceivesOrFailsAsError) {
   InitNetwork();
-  std::string payload =
-      "127.0.0.1\x02"
-      "666\x02"
-      "Mein Server\x02"
-      "1";
-  FakeListHost host({"HTTP/1.0 200 OK\r\n\r\n[da", std::string("ta]") + payload.substr(0, 5),
-                     payload.substr(5) + "[/data]trailing"});
-  std::string sent = ListRequest("/kringel_server.php?m=get", host.Address());
-  EXPECT_EQ(ExchangeWithListHost(host.Address(), sent, 3000), payload);
-  host.Finish();
-  EXPECT_EQ(host.request, sent);
-}
-
-TEST(WebList, ExchangeFailsAsErrorWithoutAProperAnswer) {
-  InitNetwork();
-  {
-    // No start marker: not an answer, even with the end marker.
-    FakeListHost host({"HTTP/1.0 500 Oops\r\n\r\nOK[/data]"});
-    EXPECT_EQ(ExchangeWithListHost(host.Address(), "GET / HTTP/1.0\r\n\r\n", 3000), "ERROR");
-  }
-  {
-    // The end marker never comes before the time limit.
-    FakeListHost host({"[data]OK"}, false);
-    EXPECT_EQ(ExchangeWithListHost(host.Address(), "GET / HTTP/1.0\r\n\r\n", 200), "ERROR");
-  }
-  {
-    // A zero byte cuts its receive; what follows it in that receive is lost.
-    FakeListHost host({std::string("[data]O\0junk", 12), "K[/data]"});
-    EXPECT_EQ(ExchangeWithListHost(host.Address(), "GET / HTTP/1.0\r\n\r\n", 3000), "OK");
+  const std::string payload = "127.0.0.1\x02" "666\x02" "Mein Server\x02" "1";
+  const struct {
+    std::vector<std::string> pieces;
+    bool close;
+    int timeoutMs;
+    std::string answer;
+  } cases[] = {
+      {{"HTTP/1.0 200 OK\r\n\r\n[da", "ta]" + payload.substr(0, 5), payload.substr(5) + "[/data]x"}, true, 3000,
+       payload},
+      // No start marker: not an answer, even with the end marker.
+      {{"HTTP/1.0 500 Oops\r\n\r\nOK[/data]"}, true, 3000, "ERROR"},
+      {{"[data]OK"}, false, 200, "ERROR"},  // the end marker never comes in time
+      // A zero byte cuts its receive; what follows it in that receive is lost.
+      {{std::string("[data]O\0junk", 12), "K[/data]"}, true, 3000, "OK"},
+  };
+  for (const auto& c : cases) {
+    FakeListHost host(c.pieces, c.close);
+    std::string sent = ListRequest("/kringel_server.php?m=get", host.Address());
+    EXPECT_EQ(ExchangeWithListHost(host.Address(), sent, c.timeoutMs), c.answer) << c.pieces[0];
+    host.Finish();
+    EXPECT_EQ(host.request, sent);
   }
   TcpListener closed;
   ASSERT_TRUE(closed.Open(0));

@@ -7,90 +7,75 @@
 namespace kb {
 namespace {
 
-TEST(Image, EveryOperationIsClippedAtAllFourBorders) {
+int Lit(const Image& image) {
+  int n = 0;
+  for (int y = 0; y < image.Height(); ++y)
+    for (int x = 0; x < image.Width(); ++x) n += image.Pixel(x, y) != 0;
+  return n;
+}
+
+// Shapes and sprites hanging off the borders, out to the ends of the int
+// range: no overflow, no endless walk, and the part that reaches the image
+// is still drawn.
+TEST(Image, EveryOperationIsClippedAndAnyIntCoordinatesAreSafe) {
+  constexpr int kMin = -2147483647 - 1, kMax = 2147483647;
   Image image(10, 8);
   image.FillBox(-5, -5, 8, 8, 1);  // top-left: only 0..2 remain
   EXPECT_TRUE(image.Pixel(2, 2) == 1u && image.Pixel(3, 3) == 0u);
   image.FillCircle(9, 7, 4, 2);  // bottom-right corner
   EXPECT_EQ(image.Pixel(9, 7), 2u);
   EXPECT_EQ(image.Pixel(100, 100), 0u);  // reads outside are empty
-  image.Line(-20, 0, 40, 0, 3);
-  EXPECT_TRUE(image.Pixel(0, 0) == 3u && image.Pixel(9, 0) == 3u);
-  image.SetPixel(10, 8, 4);  // one past the far corner
-  // A sprite hanging off every edge copies only its visible part.
-  Image big(14, 12, 7);
+  image.SetPixel(10, 8, 4);              // one past the far corner
+  Image big(14, 12, 7), sprite(3, 3, 5);
   image.Draw(big, -2, -2);
-  EXPECT_EQ(image.Pixel(0, 0), 7u);
-  EXPECT_EQ(image.Pixel(9, 7), 7u);
-  Image sprite(3, 3, 5);
+  EXPECT_TRUE(image.Pixel(0, 0) == 7u && image.Pixel(9, 7) == 7u);
   image.DrawBlended(sprite, 8, 6, 255);
   image.DrawKeyed(sprite, -2, -2, kMagenta);
-  EXPECT_EQ(image.Pixel(9, 7), 5u);
-  EXPECT_EQ(image.Pixel(0, 0), 5u);
-  EXPECT_EQ(image.Pixel(1, 1), 7u);
-}
+  EXPECT_TRUE(image.Pixel(9, 7) == 5u && image.Pixel(0, 0) == 5u && image.Pixel(1, 1) == 7u);
 
-// Coordinates at the ends of the int range: no overflow, no endless walk,
-// and the part that reaches the image is still drawn.
-TEST(Image, AnyIntCoordinatesAreSafe) {
-  constexpr int kMin = -2147483647 - 1, kMax = 2147483647;
-  auto lit = [](const Image& image) {
-    int n = 0;
-    for (int y = 0; y < image.Height(); ++y)
-      for (int x = 0; x < image.Width(); ++x) n += image.Pixel(x, y) != 0;
-    return n;
-  };
-  Image sprite(30, 20, 5);
+  Image wide(30, 20, 5);
   const uint8_t coverage[4] = {255, 255, 255, 255};
   // Everything here lies outside a 40 x 30 image.
   for (auto [x, y] : {std::pair{kMin, kMin}, {kMax, kMax}, {kMin, 0}, {0, kMax}, {kMax - 5, 5}, {-30, -20}}) {
-    Image image(40, 30);
-    image.FillBox(x, y, 20, 20, 1);
-    image.FillBox(kMin, y, kMax, kMax, 1);  // ends left of column 0 or below/above the image
-    image.Draw(sprite, x, y);
-    image.DrawKeyed(sprite, x, y, 0);
-    image.DrawBlended(sprite, x, y, 100);
-    image.DrawCoverage(coverage, 2, 2, x, y, 1);
-    image.SetPixel(x, y, 1);
-    image.FillCircle(x, y, 3, 1);
-    image.Line(x, y, x, y, 1);
-    EXPECT_EQ(lit(image), 0) << x << "," << y;
+    Image outside(40, 30);
+    outside.FillBox(x, y, 20, 20, 1);
+    outside.FillBox(kMin, y, kMax, kMax, 1);  // ends left of column 0 or below/above the image
+    outside.Draw(wide, x, y);
+    outside.DrawKeyed(wide, x, y, 0);
+    outside.DrawBlended(wide, x, y, 100);
+    outside.DrawCoverage(coverage, 2, 2, x, y, 1);
+    outside.SetPixel(x, y, 1);
+    outside.FillCircle(x, y, 3, 1);
+    outside.Line(x, y, x, y, 1);
+    EXPECT_EQ(Lit(outside), 0) << x << "," << y;
   }
-  Image image(40, 30);
-  image.FillBox(-10, -10, kMax, kMax, 1);  // reaches over everything
-  EXPECT_EQ(lit(image), 40 * 30);
-
-  image.Clear(0);
-  image.Line(kMin, kMin, kMax, kMax, 2);  // the diagonal through the image
-  EXPECT_EQ(image.Pixel(5, 5), 2u);
-  EXPECT_EQ(image.Pixel(29, 29), 2u);
-  EXPECT_EQ(lit(image), 30);
-  image.Clear(0);
-  image.Line(0, 10, kMax, 10, 2);  // a whole row, without two billion steps
-  image.Line(kMin, 20, kMax, 20, 2);
-  EXPECT_EQ(lit(image), 80);
-  EXPECT_EQ(image.Pixel(39, 20), 2u);
-
-  image.Clear(0);
-  image.FillCircle(kMax, 15, kMax, 3);  // the left edge of a huge disc
-  EXPECT_EQ(image.Pixel(0, 15), 3u);
-  EXPECT_EQ(image.Pixel(39, 0), 3u);
-  EXPECT_EQ(image.Pixel(0, 0), 0u);
-  image.Clear(0);
-  image.FillCircle(20, 15, kMax, 3);
-  EXPECT_EQ(lit(image), 40 * 30);
+  Image field(40, 30);
+  field.FillBox(-10, -10, kMax, kMax, 1);  // reaches over everything
+  EXPECT_EQ(Lit(field), 40 * 30);
+  field.Clear(0);
+  field.Line(kMin, kMin, kMax, kMax, 2);  // the diagonal through the image
+  EXPECT_TRUE(field.Pixel(5, 5) == 2u && field.Pixel(29, 29) == 2u && Lit(field) == 30);
+  field.Clear(0);
+  field.Line(0, 10, kMax, 10, 2);  // a whole row, without two billion steps
+  field.Line(kMin, 20, kMax, 20, 2);
+  EXPECT_TRUE(Lit(field) == 80 && field.Pixel(39, 20) == 2u);
+  field.Clear(0);
+  field.FillCircle(kMax, 15, kMax, 3);  // the left edge of a huge disc
+  EXPECT_TRUE(field.Pixel(0, 15) == 3u && field.Pixel(39, 0) == 3u && field.Pixel(0, 0) == 0u);
+  field.Clear(0);
+  field.FillCircle(20, 15, kMax, 3);
+  EXPECT_EQ(Lit(field), 40 * 30);
 }
 
 TEST(Image, ExactShapesXorKeyedAndBlendedDrawing) {
   Image image(20, 20);
   image.Line(2, 3, 7, 5, 9);
-  EXPECT_EQ(image.Pixel(2, 3), 9u);
-  EXPECT_EQ(image.Pixel(7, 5), 9u);
+  EXPECT_TRUE(image.Pixel(2, 3) == 9u && image.Pixel(7, 5) == 9u);
+  // A disc holds the pixels within its radius: dx² + dy² <= r².
   image.FillCircle(10, 10, 3, 5);
-  EXPECT_EQ(image.Pixel(13, 10), 5u);
-  EXPECT_EQ(image.Pixel(14, 10), 0u);
-  EXPECT_EQ(image.Pixel(12, 12), 5u);  // 8 <= 9
-  EXPECT_EQ(image.Pixel(13, 12), 0u);  // 13 > 9
+  for (auto [x, y, inside] : {std::tuple{13, 10, true}, {14, 10, false}, {12, 12, true}, {13, 12, false},
+                              {13, 11, false}, {10, 13, true}, {11, 13, false}})
+    EXPECT_EQ(image.Pixel(x, y) == 5u, inside) << x << "," << y;
   Image xored(4, 4, 0x0000FF);
   xored.SetXorMode(true);
   xored.FillBox(0, 0, 2, 2, 0x00FFFF);

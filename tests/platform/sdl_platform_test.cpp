@@ -42,7 +42,6 @@ TEST_F(SdlPlatformTest, OpensPresentsReopensAndTakesTheCloseRequestOnce) {
   EXPECT_FALSE(platform.WindowPosition(x, y));  // full screen has no window position
   platform.Present(frame);
   ASSERT_TRUE(platform.Open(false, 10, 10));  // opening again replaces the display
-  EXPECT_EQ(platform.ClipboardText(), "");    // no desktop, no clipboard
 
   EXPECT_FALSE(platform.TakeCloseRequest());
   Push(SDL_QUIT);
@@ -51,26 +50,19 @@ TEST_F(SdlPlatformTest, OpensPresentsReopensAndTakesTheCloseRequestOnce) {
   EXPECT_FALSE(platform.TakeCloseRequest());
 }
 
+// The layout's letter, the text typed and the tap reach the game through the
+// event queue; the rules of each are the key table's and the keyboard's.
 TEST_F(SdlPlatformTest, KeyEventsFeedTheQueryAndTheCharacters) {
   ASSERT_TRUE(platform.Open(false, 0, 0));
   platform.Poll();
   Push(SDL_KEYDOWN, SDL_SCANCODE_Y, SDLK_z);  // German layout
-  Push(SDL_TEXTINPUT, {}, 0, "z");
+  Push(SDL_TEXTINPUT, {}, 0, "\xC3\xBC");       // typed as UTF-8, kept as Latin-1
   Push(SDL_KEYUP, SDL_SCANCODE_Y, SDLK_z);
-  Push(SDL_KEYDOWN, SDL_SCANCODE_LEFTBRACKET, 0xFC);
-  Push(SDL_TEXTINPUT, {}, 0, "\xC3\xBC");
   platform.Poll();
-  EXPECT_TRUE(platform.AsyncKey('Z'));  // a tap within one frame is seen once
+  EXPECT_TRUE(platform.AsyncKey('Z'));
   EXPECT_FALSE(platform.AsyncKey('Z'));
-  EXPECT_FALSE(platform.AsyncKey('Y'));
-  EXPECT_EQ(platform.KeyToChar('Z'), 'z');
-  EXPECT_TRUE(platform.AsyncKey(186));
-  EXPECT_TRUE(platform.AsyncKey(186));  // still held
-  EXPECT_EQ(platform.KeyToChar(186), 0xFC);
-  EXPECT_EQ(platform.KeyToChar(vk::kLeftButton), 0);
-  EXPECT_EQ(platform.KeyToChar(-5), 0);
-  EXPECT_FALSE(platform.KeyDown(-1));
-  EXPECT_FALSE(platform.KeyDown(scan::kCount));
+  EXPECT_EQ(platform.KeyToChar('Z'), 0xFC);
+  EXPECT_FALSE(platform.KeyDown(-1) || platform.KeyDown(scan::kCount));
 }
 
 }  // namespace

@@ -39,9 +39,6 @@ class ChildProcess {
   // signal (on Windows: was killed or crashed); later calls give the same answer.
   int Finish(int signal);
 
-  // This test program's own path, to run it as a child.
-  static std::string OwnProgram();
-
  private:
   struct System;  // the system's handles
   std::unique_ptr<System> system_;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "common/platform/core/poller.h"
@@ -68,7 +67,5 @@ int ChildProcess::Finish(int signal) {
   pid_ = 0;
   return code_ = ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-std::string ChildProcess::OwnProgram() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
 
 }  // namespace kb::testing

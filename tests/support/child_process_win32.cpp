@@ -179,10 +179,4 @@ int ChildProcess::Finish(int signal) {
   return code_ = status >= 0xC0000000 ? -1 : static_cast<int>(status);
 }
 
-std::string ChildProcess::OwnProgram() {
-  std::wstring path(32768, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-  return WideToUtf8(path);
-}
-
 }  // namespace kb::testing
