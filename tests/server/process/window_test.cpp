@@ -6,10 +6,8 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -53,20 +51,21 @@ bool Eventually(const std::function<bool()>& condition, int timeoutMs = 10000) {
 struct Gadget {
   std::string role, name, text;
   bool sensitive = false, checked = false, focused = false;
-  int x = 0, y = 0, w = 0, h = 0;  // in the window
-  int screenX = 0, screenY = 0;
+  int screenX = 0, screenY = 0;  // the centre
 };
 
+// A top-level window's controls in the order of the tree.
 struct TopWindow {
-  std::string role, name;
-  int w = 0, h = 0;
+  std::string name;
   std::vector<Gadget> gadgets;
 
-  const Gadget* Find(const std::string& role, const std::string& name = "", int y = -1) const {
+  // The n-th control with this role whose name starts with the given one.
+  const Gadget* Find(const std::string& role, const std::string& name = "", int n = 0) const {
     for (const Gadget& g : gadgets)
-      if (g.role == role && (name.empty() || g.name == name) && (y < 0 || g.y == y)) return &g;
+      if (g.role == role && g.name.starts_with(name) && n-- == 0) return &g;
     return nullptr;
   }
+  bool Has(const std::string& role, const std::string& name) const { return Find(role, name) != nullptr; }
 };
 
 std::string Take(gchar* text) {
@@ -93,10 +92,6 @@ void Collect(AtspiAccessible* node, TopWindow& window) {
     g.focused = atspi_state_set_contains(states, ATSPI_STATE_FOCUSED);
     g_object_unref(states);
     if (AtspiComponent* c = atspi_accessible_get_component_iface(child)) {
-      if (AtspiRect* r = atspi_component_get_extents(c, ATSPI_COORD_TYPE_WINDOW, nullptr)) {
-        g.x = r->x, g.y = r->y, g.w = r->width, g.h = r->height;
-        g_free(r);
-      }
       if (AtspiRect* r = atspi_component_get_extents(c, ATSPI_COORD_TYPE_SCREEN, nullptr)) {
         g.screenX = r->x + r->width / 2, g.screenY = r->y + r->height / 2;
         g_free(r);
@@ -109,54 +104,41 @@ void Collect(AtspiAccessible* node, TopWindow& window) {
   }
 }
 
-// The program's top-level windows that are showing, as the accessibility tree has them now.
-std::vector<TopWindow> Windows(pid_t pid) {
-  std::vector<TopWindow> windows;
+// The program's top-level window of that name, if it is showing now.
+std::optional<TopWindow> WindowNamed(pid_t pid, const std::string& name) {
+  std::optional<TopWindow> found;
   AtspiAccessible* desktop = atspi_get_desktop(0);
   int apps = atspi_accessible_get_child_count(desktop, nullptr);
-  for (int i = 0; i < apps; ++i) {
+  for (int i = 0; i < apps && !found; ++i) {
     AtspiAccessible* app = atspi_accessible_get_child_at_index(desktop, i, nullptr);
     if (!app) continue;
-    if (static_cast<pid_t>(atspi_accessible_get_process_id(app, nullptr)) == pid) {
-      int n = atspi_accessible_get_child_count(app, nullptr);
-      for (int k = 0; k < n; ++k) {
-        AtspiAccessible* top = atspi_accessible_get_child_at_index(app, k, nullptr);
-        if (!top) continue;
-        AtspiStateSet* states = atspi_accessible_get_state_set(top);
-        if (atspi_state_set_contains(states, ATSPI_STATE_SHOWING)) {
-          TopWindow w;
-          w.role = Take(atspi_accessible_get_role_name(top, nullptr));
-          w.name = Take(atspi_accessible_get_name(top, nullptr));
-          if (AtspiComponent* c = atspi_accessible_get_component_iface(top)) {
-            if (AtspiRect* r = atspi_component_get_extents(c, ATSPI_COORD_TYPE_WINDOW, nullptr))
-              w.w = r->width, w.h = r->height, g_free(r);
-            g_object_unref(c);
-          }
-          Collect(top, w);
-          windows.push_back(std::move(w));
-        }
-        g_object_unref(states);
-        g_object_unref(top);
+    int n = static_cast<pid_t>(atspi_accessible_get_process_id(app, nullptr)) == pid
+                ? atspi_accessible_get_child_count(app, nullptr)
+                : 0;
+    for (int k = 0; k < n && !found; ++k) {
+      AtspiAccessible* top = atspi_accessible_get_child_at_index(app, k, nullptr);
+      if (!top) continue;
+      AtspiStateSet* states = atspi_accessible_get_state_set(top);
+      if (atspi_state_set_contains(states, ATSPI_STATE_SHOWING) &&
+          Take(atspi_accessible_get_name(top, nullptr)) == name) {
+        found.emplace().name = name;
+        Collect(top, *found);
       }
+      g_object_unref(states);
+      g_object_unref(top);
     }
     g_object_unref(app);
   }
   g_object_unref(desktop);
-  return windows;
-}
-
-std::optional<TopWindow> WindowNamed(pid_t pid, const std::string& name) {
-  for (TopWindow& w : Windows(pid))
-    if (w.name == name) return w;
-  return std::nullopt;
+  return found;
 }
 
 bool Xdotool(const std::string& args) {
   return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
 }
-bool Click(const Gadget& g) {
-  return Xdotool("mousemove --sync " + std::to_string(g.screenX) + " " + std::to_string(g.screenY) +
-                 " click 1");
+bool Click(const Gadget* g) {
+  return g && Xdotool("mousemove --sync " + std::to_string(g->screenX) + " " + std::to_string(g->screenY) +
+                      " click 1");
 }
 
 // One LAN search: the answer of the server with this port, if it gave one.
@@ -166,9 +148,8 @@ std::optional<std::string> Discover(int port, int timeoutMs = 300) {
   Broadcast(kDiscoveryRequestPort, kDiscoveryRequest);
   Poller poller;
   poller.Add(answers.Fd(), true, false);
-  std::string needle = "^";
-  needle += std::to_string(port);
-  needle += '^';
+  std::string needle = "^";  // built apart: GCC 12 warns wrongly about "^" + ...
+  needle += std::to_string(port) + '^';
   char buffer[512];
   while (poller.Wait(timeoutMs) > 0) {
     long n = answers.Receive(buffer, sizeof buffer);
@@ -183,6 +164,7 @@ std::optional<std::string> Discover(int port, int timeoutMs = 300) {
 class WindowTest : public ::testing::Test {
  protected:
   static constexpr char kTitle[] = "Kringelbahn Server 1.2.4";
+  static constexpr char kBox[] = "Kringelbahn Server";
 
   void SetUp() override {
     if (!OnPath("Xvfb") || !OnPath("xdotool")) KB_SKIP_OR_FAIL("Xvfb and xdotool are needed");
@@ -211,22 +193,37 @@ class WindowTest : public ::testing::Test {
   void StartServer(std::vector<std::string> env = {}, int port = 0) {
     server_.emplace(std::vector<std::string>{serverBinary, "--port", std::to_string(port)}, env);
   }
-  std::optional<TopWindow> Main() { return WindowNamed(server_->Pid(), kTitle); }
+  std::optional<TopWindow> Named(const std::string& name) { return WindowNamed(server_->Pid(), name); }
+  std::optional<TopWindow> Main() { return Named(kTitle); }
+  // Waits for a window of that name to show.
+  std::optional<TopWindow> Shown(const std::string& name) {
+    std::optional<TopWindow> w;
+    Eventually([&] { return (w = Named(name)).has_value(); });
+    return w;
+  }
+  bool TypeName(const std::string& name) {
+    return Shown(kTitle) && Xdotool("search --sync --name '^" + std::string(kTitle) + "$' windowfocus --sync") &&
+           Xdotool("type --delay 5 '" + name + "'") && Xdotool("key Return");
+  }
+  // The status line of the running server.
+  std::string Status() {
+    auto w = Main();
+    const Gadget* g = w ? w->Find("label", "Name: ") : nullptr;
+    return g ? g->name : "";
+  }
   // Types the name and presses Return; the port the status line shows.
   int StartNamed(const std::string& name) {
-    EXPECT_TRUE(Eventually([&] { return Main().has_value(); }));
-    EXPECT_TRUE(Xdotool("search --sync --name '^" + std::string(kTitle) + "$' windowfocus --sync"));
-    EXPECT_TRUE(Xdotool("type --delay 5 '" + name + "'"));
-    EXPECT_TRUE(Xdotool("key Return"));
+    EXPECT_TRUE(TypeName(name));
     std::regex status("Name: " + name + " Port: (\\d+) Spieler: 0");
     std::smatch match;
     std::string line;
-    EXPECT_TRUE(Eventually([&] {
-      auto w = Main();
-      const Gadget* g = w ? w->Find("label", "", 5) : nullptr;
-      return g && std::regex_match(line = g->name, match, status);
-    })) << line;
+    EXPECT_TRUE(Eventually([&] { return std::regex_match(line = Status(), match, status); })) << line;
     return match.empty() ? 0 : std::stoi(match[1]);
+  }
+  // Closes the window and answers the question with this button.
+  bool Close(const char* button) {
+    auto ask = RequestClose(kTitle) ? Shown(kBox) : std::nullopt;
+    return ask && Click(ask->Find("push button", button)) && Eventually([&] { return !Named(kBox); });
   }
 
   std::optional<testing::ChildProcess> xvfb_, server_;
@@ -235,173 +232,93 @@ class WindowTest : public ::testing::Test {
 
 TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
   StartServer();
-  // The first window: the name field has the focus, the button waits for a name.
-  ASSERT_TRUE(Eventually([&] { return Main().has_value(); }));
-  auto first = Main();
-  EXPECT_EQ(first->w, 300);
-  EXPECT_EQ(first->h, 49);
-  const Gadget* field = first->Find("text");
-  const Gadget* start = first->Find("push button", "Server starten");
-  ASSERT_TRUE(field && start && first->Find("label", "Name:"));
-  EXPECT_TRUE(field->focused);
-  EXPECT_FALSE(start->sensitive);
-  EXPECT_EQ(std::vector<int>({field->x, field->y, field->w, field->h}), std::vector<int>({40, 3, 257, 20}));
-  EXPECT_EQ(std::vector<int>({start->x, start->y, start->w, start->h}), std::vector<int>({3, 26, 294, 20}));
-  // Return with an empty name does nothing.
-  ASSERT_TRUE(Xdotool("search --sync --name '^" + std::string(kTitle) + "$' windowfocus --sync"));
-  ASSERT_TRUE(Xdotool("key Return"));
-  ASSERT_TRUE(Xdotool("type 'x'"));
-  ASSERT_TRUE(Eventually([&] { return Main()->Find("push button", "Server starten")->sensitive; }));
-  ASSERT_TRUE(Xdotool("key BackSpace"));
-  ASSERT_TRUE(Eventually([&] { return !Main()->Find("push button", "Server starten")->sensitive; }));
-  EXPECT_EQ(Main()->h, 49);
-
+  // The name comes first: the start button waits for it.
+  auto first = Shown(kTitle);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(first->Find("text") && first->Find("push button"));
+  EXPECT_TRUE(first->Find("text")->focused);
+  EXPECT_FALSE(first->Find("push button")->sensitive);
   int port = StartNamed("Test Server");
   ASSERT_GT(port, 0);
-  auto second = Main();
-  ASSERT_TRUE(second);
-  EXPECT_EQ(second->w, 300);
-  EXPECT_EQ(second->h, 141);
-  struct Expected {
-    const char* role;
-    const char* name;
-    int x, y, w, h;
-    bool sensitive, checked;
-  };
-  for (const Expected& e : std::initializer_list<Expected>{
-           {"label", "Adminpasswort:", 3, 26, 74, 20, true, false},
-           {"password text", "", 80, 26, 217, 20, true, false},
-           {"check box", "Passwort:", 3, 49, 65, 20, true, false},
-           {"password text", "", 71, 49, 226, 20, false, false},
-           {"check box", "Server versteckt (Wird nicht angezeigt)", 3, 72, 200, 20, true, true},
-           {"push button", "Server eintragen", 3, 95, 294, 20, true, false},
-           {"push button", "Eintrag l\u00f6schen", 3, 118, 294, 20, false, false},
-       }) {
-    const Gadget* g = second->Find(e.role, e.name, e.y);
-    ASSERT_TRUE(g) << e.role << " " << e.name;
-    EXPECT_EQ(std::vector<int>({g->x, g->w, g->h}), std::vector<int>({e.x, e.w, e.h})) << e.name;
-    EXPECT_EQ(g->sensitive, e.sensitive) << e.role << " " << e.name;
-    EXPECT_EQ(g->checked, e.checked) << e.role << " " << e.name;
-  }
-  EXPECT_FALSE(second->Find("text"));  // the name field is gone
+  auto running = Main();
+  ASSERT_TRUE(running);
+  EXPECT_FALSE(running->Find("text"));  // the name is fixed now
+  const Gadget *adminPassword = running->Find("password text", "", 0),
+               *password = running->Find("password text", "", 1);
+  ASSERT_TRUE(adminPassword && password && running->Find("check box", "Passwort:"));
+  EXPECT_FALSE(password->sensitive);
+  EXPECT_TRUE(running->Find("check box", "Server versteckt")->checked);
 
-  // A client joins and the status line counts it.
+  // The status line counts the players.
   std::string players = "Name: Test Server Port: " + std::to_string(port) + " Spieler: ";
-  auto status = [&] {
-    auto w = Main();
-    const Gadget* g = w ? w->Find("label", "", 5) : nullptr;
-    return g ? g->name : "";
-  };
   WireClient a;
-  ASSERT_TRUE(a.Connect(port) && a.Send("JOIN"));
-  EXPECT_EQ(a.Next(), "MODE^10");
-  EXPECT_TRUE(a.WaitFor("SERVER^Test%20Server"));
-  EXPECT_TRUE(Eventually([&] { return status() == players + "1"; })) << status();
+  ASSERT_TRUE(a.Connect(port) && a.Send("JOIN") && a.WaitForPrefix("SERVER"));
+  EXPECT_TRUE(Eventually([&] { return Status() == players + "1"; })) << Status();
 
-  // The operator sets an administrator password and a game password.
-  ASSERT_TRUE(Click(*second->Find("password text", "", 26)));
-  ASSERT_TRUE(Xdotool("type --delay 5 'chef'"));
-  ASSERT_TRUE(Click(*second->Find("check box", "Passwort:")));
-  ASSERT_TRUE(Eventually([&] { return Main()->Find("password text", "", 49)->sensitive; }));
-  ASSERT_TRUE(Click(*second->Find("password text", "", 49)));
-  ASSERT_TRUE(Xdotool("type --delay 5 'geheim'"));
-  // Every keystroke is on its way once the field shows six characters; a
-  // newcomer asked for the password shows that the loop has them all, the
-  // administrator password typed before included.
+  // The operator sets an administrator password and a game password. A
+  // newcomer asked for the password shows that the loop has every keystroke.
+  ASSERT_TRUE(Click(adminPassword) && Xdotool("type --delay 5 'chef'"));
+  ASSERT_TRUE(Click(running->Find("check box", "Passwort:")));
+  ASSERT_TRUE(Eventually([&] { return Main()->Find("password text", "", 1)->sensitive; }));
+  ASSERT_TRUE(Click(password) && Xdotool("type --delay 5 'geheim'"));
   auto masked = [](size_t n) { return n * std::string("\u25cf").size(); };
-  ASSERT_TRUE(Eventually([&] { return Main()->Find("password text", "", 49)->text.size() == masked(6); }));
+  ASSERT_TRUE(Eventually([&] { return Main()->Find("password text", "", 1)->text.size() == masked(6); }));
   std::optional<WireClient> b;
   ASSERT_TRUE(Eventually([&] {
     b.emplace();
     return b->Connect(port) && b->Send("JOIN") && b->Next() == "MODE^19";
   }));
-  EXPECT_EQ(b->Next(), "SERVER^Test%20Server");
   ASSERT_TRUE(a.Send("ADMIN", {"LOGIN chef"}) && a.Send("ADMIN", {"PASS"}));
-  EXPECT_TRUE(a.WaitFor("ADMIN^Du hast dich erfolgreich eingeloggt.^65280"));
-  EXPECT_EQ(a.Next(), "ADMIN^Das Serverpasswort ist \"geheim\".^65280");
-  ASSERT_TRUE(b->Send("PASS", {"geheim"}));
-  EXPECT_EQ(b->Next(), "MODE^10");
-  EXPECT_TRUE(Eventually([&] { return status() == players + "2"; })) << status();
+  EXPECT_TRUE(a.WaitFor([](const std::string& m) { return m.find("\"geheim\"") != std::string::npos; }));
+  ASSERT_TRUE(b->Send("PASS", {"geheim"}) && b->WaitFor("MODE^10"));
+  EXPECT_TRUE(Eventually([&] { return Status() == players + "2"; })) << Status();
 
   // Hidden at start; unticked, the server answers a LAN search.
   EXPECT_FALSE(Discover(port));
-  ASSERT_TRUE(Click(*second->Find("check box", "Server versteckt (Wird nicht angezeigt)")));
+  ASSERT_TRUE(Click(running->Find("check box", "Server versteckt")));
   std::optional<std::string> answer;
   ASSERT_TRUE(Eventually([&] { return (answer = Discover(port)).has_value(); }));
-  EXPECT_EQ(*answer, "KRINGELBAHN SERVER^Test%20Server^" + std::to_string(port) + "^2^1");
+  EXPECT_TRUE(answer->ends_with("^2^1")) << *answer;
 
-  // Administrator commands show in the window.
-  ASSERT_TRUE(a.Send("ADMIN", {"HIDE"}) && a.Send("ADMIN", {"SETPASS"}) && a.Send("ADMIN", {"SETADPASS xy"}));
-  EXPECT_TRUE(a.WaitFor("ADMIN^Das Adminpasswort wurde ge\xE4ndert.^65280"));
+  // What the administrator changes shows in the window.
+  ASSERT_TRUE(a.Send("ADMIN", {"HIDE"}) && a.Send("ADMIN", {"SETPASS"}));
   EXPECT_TRUE(Eventually([&] {
     auto w = Main();
-    return w->Find("check box", "Server versteckt (Wird nicht angezeigt)")->checked &&
-           !w->Find("check box", "Passwort:")->checked && !w->Find("password text", "", 49)->sensitive &&
-           w->Find("password text", "", 26)->text.size() == masked(2);
+    return w->Find("check box", "Server versteckt")->checked && !w->Find("check box", "Passwort:")->checked &&
+           !w->Find("password text", "", 1)->sensitive;
   }));
   EXPECT_FALSE(Discover(port));
 
   // Closing asks first; "Nein" keeps the server, "Ja" ends it for everyone.
-  ASSERT_TRUE(RequestClose(kTitle));
-  std::optional<TopWindow> ask;
-  ASSERT_TRUE(
-      Eventually([&] { return (ask = WindowNamed(server_->Pid(), "Kringelbahn Server")).has_value(); }));
-  EXPECT_TRUE(ask->Find("label", "Server wirklich beenden?"));
-  ASSERT_TRUE(Click(*ask->Find("push button", "Nein")));
-  ASSERT_TRUE(Eventually([&] { return !WindowNamed(server_->Pid(), "Kringelbahn Server"); }));
-  ASSERT_TRUE(a.Send("PING"));
-  EXPECT_TRUE(a.WaitFor("PONG"));
-  ASSERT_TRUE(RequestClose(kTitle));
-  ASSERT_TRUE(
-      Eventually([&] { return (ask = WindowNamed(server_->Pid(), "Kringelbahn Server")).has_value(); }));
-  ASSERT_TRUE(Click(*ask->Find("push button", "Ja")));
+  ASSERT_TRUE(Close("Nein"));
+  ASSERT_TRUE(a.Send("PING") && a.WaitFor("PONG"));
+  ASSERT_TRUE(Close("Ja"));
   EXPECT_TRUE(a.WaitFor("MODE^21", 5000) && b->WaitFor("MODE^21", 5000));
   EXPECT_TRUE(a.WaitClosed(5000));
   EXPECT_EQ(server_->Finish(0), 0);
 }
 
-TEST_F(WindowTest, TicksGoOnWhileAMessageBoxIsOpen) {
-  StartServer({"KRINGELBAHN_TEST_MESSAGE_BOX=Probe", "KRINGELBAHN_TICK_STATS=1"});
+TEST_F(WindowTest, TicksGoOnWhileAMessageBoxIsOpenAndSigtermEndsIt) {
+  StartServer({"KRINGELBAHN_TEST_MESSAGE_BOX=Probe"});
   int port = StartNamed("Box");
   ASSERT_GT(port, 0);
-  // The loop asked for the box in its first round; it stays open.
-  std::optional<TopWindow> box;
-  ASSERT_TRUE(
-      Eventually([&] { return (box = WindowNamed(server_->Pid(), "Kringelbahn Server")).has_value(); }));
-  EXPECT_TRUE(box->Find("label", "Probe"));
-  // A whole countdown runs, tick by tick, while nobody closes the box:
-  // nobody sends GO, so only the ticks' clock ends it.
+  // The loop asked for the box in its first round; it stays open while a
+  // whole countdown runs, which only the ticks' clock ends (nobody sends GO).
+  auto box = Shown(kBox);
+  ASSERT_TRUE(box && box->Has("label", "Probe"));
   WireClient a, b;
   for (WireClient* c : {&a, &b})
     ASSERT_TRUE(c->Connect(port) && c->Send("JOIN") && c->WaitForPrefix("SERVER"));
   ASSERT_TRUE(a.WaitFor("MODE^7"));
-  std::vector<int> times;
-  while (auto m = a.Next(2000)) {
-    if (m->starts_with("TIME^")) times.push_back(std::stoi(m->substr(5)));
-    if (*m == "MODE^8") break;
-  }
-  ASSERT_GE(times.size(), 2u);
-  EXPECT_TRUE(std::is_sorted(times.rbegin(), times.rend()));
-  EXPECT_GT(times.front(), 4000);
-  EXPECT_LT(times.back(), 1000);
-  ASSERT_TRUE(a.Send("PING"));
-  EXPECT_TRUE(a.WaitFor("PONG"));
-  EXPECT_TRUE(WindowNamed(server_->Pid(), "Kringelbahn Server"));
-  // SIGTERM ends it like a confirmed close.
+  EXPECT_TRUE(a.WaitFor("MODE^8", 10000));
+  EXPECT_TRUE(Named(kBox));
   EXPECT_EQ(server_->Finish(SIGTERM), 0);
-  std::string stats = server_->ReadLine(1000);
-  std::smatch match;
-  ASSERT_TRUE(std::regex_search(stats, match, std::regex("ticks (\\d+), latest start (-?\\d+) ms late")))
-      << stats;
-  EXPECT_GE(std::stoi(match[1]), static_cast<int>(times.size()));
-  RecordProperty("latest_tick_ms", match[2].str());
-  std::printf("%s\n", stats.c_str());
   EXPECT_EQ(server_->ReadLine(1000), "shutting down: SIGTERM");
   EXPECT_TRUE(a.WaitFor("MODE^21", 5000));
 }
 
-// A list host on loopback that answers every request with the given result
-// and keeps the request lines.
+// A list host on loopback that answers every request with success and keeps
+// the request lines.
 class FakeListHost {
  public:
   FakeListHost() {
@@ -423,22 +340,18 @@ class FakeListHost {
     Poller poller;
     poller.Add(listener_.Fd(), true, false);
     while (!stop_) {
-      if (poller.Wait(50) <= 0) continue;
       std::unique_ptr<TcpConnection> c;
-      if (listener_.Accept(&c) != AcceptResult::kConnection) continue;
+      if (poller.Wait(50) <= 0 || listener_.Accept(&c) != AcceptResult::kConnection) continue;
       std::string request;
       char buffer[1024];
       Poller one;
       one.Add(c->Fd(), true, false);
-      while (request.find("\r\n\r\n") == std::string::npos && one.Wait(5000) > 0) {
-        long n = c->Receive(buffer, sizeof buffer);
-        if (n <= 0) break;
+      for (long n = 0; request.find("\r\n\r\n") == std::string::npos && one.Wait(5000) > 0;) {
+        if ((n = c->Receive(buffer, sizeof buffer)) <= 0) break;
         request.append(buffer, static_cast<size_t>(n));
       }
-      {
-        std::lock_guard lock(mutex_);
-        requests_.push_back(request.substr(0, request.find("\r\n")));
-      }
+      std::lock_guard lock(mutex_);
+      requests_.push_back(request.substr(0, request.find("\r\n")));
       c->Send("HTTP/1.0 200 OK\r\n\r\n[data]OK[/data]");
       c->Drain(2000);
     }
@@ -450,75 +363,46 @@ class FakeListHost {
   std::vector<std::string> requests_;
 };
 
-TEST_F(WindowTest, ListButtonsRegisterAndDeleteAndTheExitDeletes) {
+// The list buttons reach the host, the answer comes as a box, and a
+// registered server deletes its entry on the way out.
+TEST_F(WindowTest, ListButtonsReachTheHostAndTheExitDeletes) {
   FakeListHost host;
   std::string address = "127.0.0.1:" + std::to_string(host.Port());
   StartServer({"KRINGELBAHN_LIST_HOST=" + address, "KRINGELBAHN_LIST_DELETE_HOST=" + address});
   int port = StartNamed("Liste");
   ASSERT_GT(port, 0);
-  const std::string reg =
-      "GET /kringel_server.php?m=reg&name=Liste&port=" + std::to_string(port) + "&pass=0 HTTP/1.0";
-  const std::string del = "GET /kringel_server.php?m=del&port=" + std::to_string(port) + " HTTP/1.0";
-  // Each answer comes as an information box; OK closes it.
-  auto answered = [&](const std::string& text) {
-    std::optional<TopWindow> box;
-    if (!Eventually([&] { return (box = WindowNamed(server_->Pid(), "Kringelbahn Server")).has_value(); }))
-      return false;
-    bool right = box->Find("label", text) && box->Find("icon", "Information");
-    return Click(*box->Find("push button", "OK")) &&
-           Eventually([&] { return !WindowNamed(server_->Pid(), "Kringelbahn Server"); }) && right;
-  };
-  auto buttons = [&](bool registerOn, const std::string& deleteCaption, bool deleteOn) {
-    return Eventually([&] {
-      auto w = Main();
-      const Gadget* b3 = w ? w->Find("push button", "", 95) : nullptr;
-      const Gadget* b6 = w ? w->Find("push button", "", 118) : nullptr;
-      return b3 && b6 && b3->sensitive == registerOn && b6->name == deleteCaption &&
-             b6->sensitive == deleteOn;
-    });
-  };
-  ASSERT_TRUE(Click(*Main()->Find("push button", "Server eintragen")));
-  ASSERT_TRUE(answered("Server erfolgreich eingetragen."));
-  EXPECT_TRUE(Main()->Find("push button", "Eintrag erneuern"));
-  EXPECT_TRUE(buttons(true, "Eintrag l\u00f6schen", true));
-  ASSERT_TRUE(Click(*Main()->Find("push button", "Eintrag l\u00f6schen")));
-  ASSERT_TRUE(answered("Der Eintrag wurde gel\u00f6scht."));
-  EXPECT_TRUE(buttons(true, "Eintrag l\u00f6schen", false));
-  EXPECT_TRUE(Main()->Find("push button", "Server eintragen"));
-  ASSERT_TRUE(Click(*Main()->Find("push button", "Server eintragen")));
-  ASSERT_TRUE(answered("Server erfolgreich eingetragen."));
-  // Registered at the close: the short deletion goes out before the exit.
-  ASSERT_TRUE(RequestClose(kTitle));
-  std::optional<TopWindow> ask;
-  ASSERT_TRUE(
-      Eventually([&] { return (ask = WindowNamed(server_->Pid(), "Kringelbahn Server")).has_value(); }));
-  ASSERT_TRUE(Click(*ask->Find("push button", "Ja")));
+  auto deleteButton = [&] { return Main()->Find("push button", "", 1); };
+  ASSERT_TRUE(deleteButton() && !deleteButton()->sensitive);
+  ASSERT_TRUE(Click(Main()->Find("push button", "", 0)));
+  auto box = Shown(kBox);
+  ASSERT_TRUE(box && box->Has("icon", "Information"));
+  ASSERT_TRUE(Click(box->Find("push button", "OK")));
+  EXPECT_TRUE(Eventually([&] { return deleteButton()->sensitive; }));
+  ASSERT_TRUE(Close("Ja"));
   EXPECT_EQ(server_->Finish(0), 0);
-  EXPECT_TRUE(Eventually([&] { return host.Requests().size() == 4; }));
-  EXPECT_EQ(host.Requests(),
-            (std::vector<std::string>{
-                reg, del, reg, "GET /kringel_server.php?m=del&port=" + std::to_string(port) + " HTTP/1.1"}));
+  std::string p = "port=" + std::to_string(port);
+  EXPECT_TRUE(Eventually([&] { return host.Requests().size() == 2; }));
+  EXPECT_EQ(host.Requests(), (std::vector<std::string>{"GET /kringel_server.php?m=reg&name=Liste&" + p +
+                                                           "&pass=0 HTTP/1.0",
+                                                       "GET /kringel_server.php?m=del&" + p + " HTTP/1.1"}));
 }
 
 TEST_F(WindowTest, ATakenPortEndsTheProgramAfterTheErrorBox) {
   TcpListener taken;
   ASSERT_TRUE(taken.Open(0));
   StartServer({}, taken.Port());
-  ASSERT_TRUE(Eventually([&] { return Main().has_value(); }));
-  ASSERT_TRUE(Xdotool("search --sync --name '^" + std::string(kTitle) + "$' windowfocus --sync"));
-  ASSERT_TRUE(Xdotool("type 'x'") && Xdotool("key Return"));
-  std::optional<TopWindow> box;
-  ASSERT_TRUE(Eventually([&] { return (box = WindowNamed(server_->Pid(), "Fehler")).has_value(); }));
-  EXPECT_TRUE(box->Find("label", "Es konnte kein Server erstellt werden."));
-  EXPECT_TRUE(box->Find("icon", "Warning") || box->Find("icon", "Warnung"));
+  ASSERT_TRUE(TypeName("x"));
+  auto box = Shown("Fehler");
+  ASSERT_TRUE(box);
+  EXPECT_TRUE(box->Has("icon", "Warning") || box->Has("icon", "Warnung"));
   EXPECT_FALSE(Main());
-  ASSERT_TRUE(Click(*box->Find("push button", "OK")));
+  ASSERT_TRUE(Click(box->Find("push button", "OK")));
   EXPECT_EQ(server_->Finish(0), 1);
 }
 
 TEST(WindowWithoutDisplay, SaysSoAndEnds) {
   testing::ChildProcess server({"sh", "-c", "DISPLAY= WAYLAND_DISPLAY= exec \"$0\" 2>&1", serverBinary});
-  EXPECT_EQ(server.ReadLine(), "Fehler: Es konnte kein Fenster ge\u00f6ffnet werden.");
+  EXPECT_TRUE(server.ReadLine().starts_with("Fehler: "));
   EXPECT_EQ(server.Finish(0), 1);
 }
 
