@@ -4,7 +4,7 @@
 #include "client/console/console.h"
 #include "client/core/network_hooks.h"
 #include "client/ui/frame_loop.h"
-#include "tests/client/net_fixture.h"
+#include "tests/client/harness.h"
 
 namespace kb {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/client/net_fixture.h"
+#include "tests/client/harness.h"
 
 namespace kb {
 namespace {

@@ -4,9 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <system_error>
 #include <thread>
 
-#include "tests/client/console_test_client.h"
+#include "tests/client/harness.h"
 
 namespace kb {
 namespace {
@@ -138,6 +139,54 @@ TEST(ScriptRunner, ClientEndsWhileScriptsWait) {
   EXPECT_EQ(s->client.scripts.Running(), 2);
   // The client's end stops both in their delay; a hang here is the failure.
   s.reset();
+}
+
+TEST(ScriptLimits, RunnersAreCappedAndAThreadThatCannotStartIsReported) {
+  ScriptClient s;
+  // Each copy starts itself twice: without a cap the runners double until no thread starts.
+  s.dir.Write("twice.kbs", "exec twice\nexec twice\n");
+  s.client.frame.devMode = 0;
+  StartScript(s.client, "twice");
+  const std::string refused = "Zu viele laufende Skripte, \"twice\" wird nicht gestartet.";
+  auto refusedShown = [&] {
+    Strings texts = s.Texts();
+    return std::find(texts.begin(), texts.end(), refused) != texts.end();
+  };
+  // Until the cap refuses one (bounded), then stop them all.
+  for (int i = 0; i < 4000 && !refusedShown(); ++i) {
+    EXPECT_LE(s.client.scripts.Running(), ScriptRunners::kMaxRunning);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  s.client.scripts.RequestStop();
+  ASSERT_TRUE(s.client.scripts.WaitIdle(kWaitMs));
+  EXPECT_TRUE(refusedShown());
+
+  ScriptClient f;
+  f.client.scripts.spawn = [](std::function<void()>) -> std::thread {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  };
+  f.dir.Write("x.kbs", "echo x\n");
+  f.Run("exec x");
+  EXPECT_EQ(f.Texts(), Strings{"\"x\" konnte nicht gestartet werden."});
+  EXPECT_EQ(f.Colours(), std::vector<Colour>{kConsoleRed});
+  EXPECT_EQ(f.client.scripts.Running(), 0);
+}
+
+TEST(ScriptLimits, TwoMillisecondsAfterEveryLineRunAndTabsDoNotMakeComments) {
+  ScriptClient s;
+  s.client.frame.devMode = 1;  // unknown commands are reported
+  s.dir.Write("t.kbs", "echo a\n  // skipped\n\t// runs\n  echo b\nend\necho never\n");
+  int64_t before = s.clock.Now();
+  StartScript(s.client, "t");
+  ASSERT_TRUE(s.client.scripts.WaitIdle(kWaitMs));
+  // Three lines ran before "end" (which has no pause after it); the comment costs nothing.
+  EXPECT_EQ(s.clock.Now() - before, 6);
+  Strings texts = s.Texts();
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[1], "[t.kbs] a");
+  EXPECT_NE(texts[2].find("\t//"), std::string::npos)
+      << "the tab-led line reached the dispatcher: " << texts[2];
+  EXPECT_EQ(texts[3], "[t.kbs] b");
 }
 
 }  // namespace

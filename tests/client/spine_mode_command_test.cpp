@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "client/core/mode_command.h"
-#include "tests/client/spine_harness.h"
+#include "tests/client/harness.h"
 
 namespace kb {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "client/core/mouse.h"
 #include "client/core/state_steps.h"
-#include "tests/client/spine_harness.h"
+#include "tests/client/harness.h"
 
 namespace kb {
 namespace {
@@ -194,7 +194,10 @@ TEST(UpdateFrame, ScreensLeadWhereTheirKeysAndButtonsSay) {
         // The banner leads back, except from the menu and the empty screen.
         Case{kStateMenu, 0, 690, 108, kStateMenu}, Case{kStateNetChoose, 0, 100, 28, kStateMenu},
         Case{kStateNetWeb, 0, 690, 108, kStateNetChoose}, Case{kStateEmpty, 0, 690, 108, kStateEmpty},
-        Case{kStateNetLan, 0, 691, 108, kStateNetLan}}) {
+        Case{kStateNetLan, 0, 691, 108, kStateNetLan}, Case{kStateNetLan, scan::kF1, 0, 0, kStateNetLanManual},
+        Case{kStateNetLan, 0, 415, 530, kStateNetLanManual}, Case{kStateNetWeb, scan::kF1, 0, 0, kStateNetWeb},
+        Case{kStateNetLan, scan::kEscape, 0, 0, kStateNetChoose},
+        Case{kStateNetWeb, scan::kEscape, 0, 0, kStateNetChoose}}) {
     SpineClient c;
     c.client.frame.gameState = k.from;
     if (k.key)

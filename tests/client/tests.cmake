@@ -19,19 +19,13 @@ if(TARGET kringelbahn)
   set_tests_properties(client_console_script_end_to_end PROPERTIES TIMEOUT 90
                        ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()
-# The LAN search against the real server, started headless.
-if(TARGET kringelbahn-server)
-  kb_add_process_test(client_lan_search_process test_lan_search_process
-    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/client/process/lan_search_process_test.cpp
-            ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp
-    LIBS kb_client kb_server PROGRAMS kringelbahn-server)
-endif()
 if(TARGET kringelbahn AND TARGET kringelbahn-server)
   add_test(NAME client_net_end_to_end
            COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/client/net_end_to_end.sh $<TARGET_FILE:kringelbahn>
                    $<TARGET_FILE:kringelbahn-server>)
   set_tests_properties(client_net_end_to_end PROPERTIES TIMEOUT 90 ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()
+# The LAN search over real UDP, against the real server started headless.
 if(TARGET kringelbahn-server)
   kb_add_process_test(client_process_net_with_real_server test_client_process
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/client/process/net_server_test.cpp

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "client/core/network_hooks.h"
-#include "tests/client/net_fixture.h"
+#include "tests/client/harness.h"
 
 namespace kb {
 namespace {

@@ -1,0 +1,524 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "client/core/bots.h"
+#include "client/core/items.h"
+#include "client/core/local_game.h"
+#include "client/core/round_steps.h"
+#include "client/core/scoring.h"
+#include "common/game/trig.h"
+#include "tests/client/harness.h"
+
+namespace kb {
+namespace {
+
+// A local game on the manual clock with keys and colours for every slot.
+class LocalGameTest : public ::testing::Test {
+ protected:
+  static constexpr int kLeft[kPlayerSlots] = {0x10, 0x1E, 0x2C, 0x13, 0x20, 0x2E, 0, 0x17};
+  static constexpr int kUse[kPlayerSlots] = {0x12, 0x30, 0x31, 0x15, 0x22, 0x32, 0, 0x99};
+
+  LocalGameTest() {
+    for (int i = 0; i < kPlayerSlots; ++i) {
+      slot(i).leftKey = kLeft[i];
+      slot(i).rightKey = kLeft[i] ? kLeft[i] + 1 : 0;
+      slot(i).useKey = kUse[i];
+      round().playerColours[i] = Rgb(40 + 25 * i, 200 - 20 * i, 60 + 10 * i);
+    }
+  }
+  RoundState& round() { return t.client.round; }
+  PlayerRecord& slot(int i) { return round().players[i]; }
+  int64_t now() { return t.clock.Now(); }
+  int state() { return t.client.frame.gameState; }
+  void SetState(int s) { t.client.frame.gameState = s; }
+
+  // Slots 0..n-1 and `bots` bots in state game, no item or confusion pending.
+  void StartGame(int slots, int bots = 0) {
+    for (int i = 0; i < kPlayerSlots; ++i) slot(i).active = i < slots;
+    round().botCount = bots;
+    NewGame(t.client);
+    SetState(kStateGame);
+    round().upgradesOption = round().confusionOption = 0;
+    round().itemVanish = round().confusionEnd = 0;
+    round().trailImage.Clear(0);
+  }
+  // A head at a place and heading, with no gap for a long time.
+  template <class Head>
+  void Place(Head& head, int x, int y, float heading) {
+    head.x = head.prevX = x;
+    head.y = head.prevY = y;
+    head.heading = heading;
+    head.gapStart = 0;
+    head.gapNext = now() + 1000000;
+  }
+  void Frame() { UpdateFrame(t.client); }
+  void StepFrame(int64_t ms) { t.clock.Advance(ms), Frame(); }
+  void Key(int code, bool down) { t.input.SetKey(code, down); }
+
+  TestClient t;
+};
+
+using LocalRound = LocalGameTest;
+
+TEST_F(LocalRound, BorderIsInclusiveAndAwardsGoToSurvivorsInOrder) {
+  StartGame(3, 1);
+  for (int i = 0; i < 3; ++i) Place(slot(i), 100 + 200 * i, 300, 90.5f);
+  Place(round().botList[0], 700, 100, 0.5f);
+  round().botList[0].nextWander = now() + 100000;
+  slot(0).x = 800;
+  slot(1).y = 575;
+  SteeringStep(t.client);
+  EXPECT_EQ(slot(0).dead + slot(1).dead, 0);
+  slot(0).x = 801;  // A out first...
+  SteeringStep(t.client);
+  slot(1).y = -1;  // ...then B
+  SteeringStep(t.client);
+  EXPECT_EQ(slot(0).score, 0);
+  EXPECT_EQ(slot(1).score, 1);
+  EXPECT_EQ(slot(2).score, 2);
+  EXPECT_EQ(round().botList[0].score, 2);
+}
+
+TEST_F(LocalRound, StepsKeepTheirPaceAndPauseFreezesHeadsWhileTimersRun) {
+  StartGame(2);
+  Place(slot(0), 400, 300, 0.5f);
+  Place(slot(1), 400, 100, 0.5f);
+  Key(kLeft[0], true);
+  Frame();  // both steps due
+  EXPECT_FLOAT_EQ(slot(0).heading, 356.5f);
+  EXPECT_EQ(slot(0).x, 405);
+  StepFrame(10);  // not more than 10 ms: no steering
+  EXPECT_FLOAT_EQ(slot(0).heading, 356.5f);
+  StepFrame(40);  // steering again, but 50 ms is not enough to move
+  EXPECT_FLOAT_EQ(slot(0).heading, 352.5f);
+  EXPECT_EQ(slot(0).x, 405);
+  StepFrame(1000);  // a slow frame still runs each step once
+  EXPECT_FLOAT_EQ(slot(0).heading, 348.5f);
+  EXPECT_EQ(slot(0).x, 410);
+
+  round().upgradesOption = 1;
+  Key(scan::kRightCtrl, true);
+  Key(scan::kP, true);
+  StepFrame(100);
+  Frame();  // held: toggles once
+  EXPECT_EQ(round().paused, 1);
+  int64_t itemVanish = round().itemVanish;
+  for (int i = 0; i < 300; ++i) StepFrame(100);
+  EXPECT_EQ(slot(0).x, 410);
+  EXPECT_FLOAT_EQ(slot(0).heading, 348.5f);
+  EXPECT_NE(round().itemVanish, itemVanish);  // the item cycled meanwhile
+  slot(1).dead = 1;
+  Frame();
+  EXPECT_EQ(state(), kStateEndRound);  // round end is tested while paused
+}
+
+TEST_F(LocalRound, HeadOnTheLowerSlotDrawsFirstAndALaterDeathPaysTheEarlierOne) {
+  StartGame(3);
+  Place(slot(0), 100, 300, 0.5f);    // to the right...
+  Place(slot(1), 110, 300, 180.5f);  // ...meets this one head-on at x = 105
+  Place(slot(2), 102, 307, 270.5f);  // and this one runs up into slot 0's new segment
+  t.clock.Advance(51);
+  MovementStep(t.client);
+  EXPECT_EQ(slot(0).dead, 0);
+  EXPECT_EQ(slot(1).dead, 1);
+  EXPECT_EQ(slot(2).dead, 1);
+  // Slot 1 went first and paid slots 0 and 2; slot 2 then paid slot 0.
+  EXPECT_EQ(slot(0).score, 2);
+  EXPECT_EQ(slot(1).score, 0);
+  EXPECT_EQ(slot(2).score, 1);
+}
+
+TEST_F(LocalRound, GapLeavesAHoleAnotherHeadPassesThrough) {
+  StartGame(3);
+  Place(slot(0), 100, 200, 0.5f);
+  Place(slot(1), 600, 500, 0.5f);
+  Place(slot(2), 50, 500, 0.5f);
+  slot(0).gapNext = now() + 51 * 5;  // the gap begins at the fifth step
+  auto steps = [&](int n) {
+    for (int i = 0; i < n; ++i) t.clock.Advance(51), MovementStep(t.client);
+  };
+  steps(12);
+  const Image& trail = round().trailImage;
+  // Steps 5 to 8 (at gapNext, up to gapStart + 175 ms) draw nothing.
+  EXPECT_EQ(trail.Pixel(122, 200), round().playerColours[0]);
+  for (int x = 123; x <= 136; ++x) EXPECT_EQ(trail.Pixel(x, 200), 0u) << x;
+  EXPECT_EQ(trail.Pixel(137, 200), round().playerColours[0]);
+  Place(slot(1), 130, 180, 90.5f);  // straight down through the hole
+  Place(slot(2), 150, 180, 90.5f);  // and beside it
+  steps(8);
+  EXPECT_EQ(slot(1).dead, 0);
+  EXPECT_EQ(slot(2).dead, 1);
+}
+
+TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
+  StartGame(8);
+  EXPECT_EQ(GoalScore(t.client), 70);
+  StartGame(2, 3);
+  EXPECT_EQ(GoalScore(t.client), 40);
+  SetState(kStateEndRound);
+  slot(0).score = 39;
+  round().botList[2].score = 40;
+  slot(1).score = 40;
+  Key(scan::kSpace, true);
+  Frame();
+  EXPECT_EQ(state(), kStateEnd);
+  EXPECT_EQ(round().winnerColour, round().playerColours[1]);  // bots first, then slots
+  ASSERT_EQ(round().scoreList.size(), 5u);
+  EXPECT_EQ(round().scoreList[1].colour, round().botList[2].colour);
+  EXPECT_EQ(round().scoreList[2].score, 39);
+  Frame();
+  EXPECT_EQ(state(), kStateEnd);  // the Space still held does not leave the table at once
+  Key(scan::kSpace, false);
+  Frame();
+  Key(scan::kSpace, true);
+  Frame();
+  EXPECT_EQ(state(), kStateMenu);
+  EXPECT_EQ(slot(1).active + slot(1).score, 0);
+  EXPECT_TRUE(round().botList.empty());
+}
+
+TEST_F(LocalRound, NextRoundKeepsScoresAndItemsAndWaitsASecond) {
+  StartGame(2, 1);
+  slot(0).dead = 1;
+  slot(0).score = 3;
+  slot(0).item = 2;
+  round().botList[0].dead = 1;
+  SetState(kStateEndRound);
+  Key(scan::kSpace, true);
+  Frame();
+  Key(scan::kSpace, false);
+  EXPECT_EQ(state(), kStateStart);
+  EXPECT_EQ(slot(0).dead + round().botList[0].dead, 0);
+  EXPECT_EQ(slot(0).score, 3);
+  EXPECT_EQ(slot(0).item, 2);
+  StepFrame(1000);
+  EXPECT_EQ(state(), kStateStart);
+  StepFrame(1);
+  EXPECT_EQ(state(), kStateGame);
+}
+
+using LocalRules = LocalGameTest;
+
+TEST_F(LocalRules, EscapeLeavesEveryRoundStateAndNoPauseCarriesOver) {
+  for (int from : {kStateStart, kStateGame, kStateEndRound}) {
+    StartGame(3);
+    slot(0).score = 4;
+    round().paused = 1;
+    SetState(from);
+    Key(scan::kEscape, true);
+    Frame();
+    Key(scan::kEscape, false);
+    EXPECT_EQ(state(), kStateMenu) << from;
+    EXPECT_EQ(round().paused, 0) << from;
+    EXPECT_EQ(slot(0).active + slot(0).score, 0) << from;
+    Frame();
+  }
+  // A pause switched on in the menu (console "pause 1") does not start the next game paused.
+  SetState(kStateMenu);
+  slot(0).active = slot(1).active = 1;
+  round().paused = 1;
+  Key(scan::kSpace, true);
+  Frame();
+  Key(scan::kSpace, false);
+  EXPECT_EQ(state(), kStateStart);
+  EXPECT_EQ(round().paused, 0);
+}
+
+// Ctrl+P and Ctrl+F share their letters with slot keys (slot 4 uses P in
+// the real table, slot 7 F); a held Ctrl turns every slot key off.
+TEST_F(LocalRules, CtrlChordsNeitherSteerNorUseItems) {
+  struct Case {
+    int ctrl;
+    int which;  // 0 left, 1 right, 2 use
+    bool acts;
+  };
+  for (Case k : {Case{0, 0, true},
+                 {0, 1, true},
+                 {0, 2, true},
+                 {scan::kLeftCtrl, 0, false},
+                 {scan::kLeftCtrl, 2, false},
+                 {scan::kRightCtrl, 1, false},
+                 {scan::kRightCtrl, 2, false}}) {
+    StartGame(8);
+    for (int i = 0; i < kPlayerSlots; ++i) Place(slot(i), 100 + 80 * i, 300, 90.5f);
+    slot(7).useKey = scan::kF;
+    slot(7).item = 1;
+    slot(7).itemStart = 0;
+    int key = k.which == 0 ? slot(7).leftKey : k.which == 1 ? slot(7).rightKey : slot(7).useKey;
+    t.input.ReleaseAll();
+    if (k.ctrl) Key(k.ctrl, true);
+    Key(key, true);
+    t.input.Poll();
+    SteeringStep(t.client);
+    bool acted = slot(7).heading != 90.5f || slot(7).itemStart != 0;
+    EXPECT_EQ(acted, k.acts) << k.ctrl << " " << k.which;
+  }
+}
+
+// Slot 6 has no keys: left button left, right button right, middle button uses.
+TEST_F(LocalRules, TheMouseSlotSteersWithTheButtons) {
+  struct Case {
+    int button;
+    float heading;
+    bool used;
+  };
+  for (Case k : {Case{vk::kLeftButton, 86.5f, false},
+                 {vk::kRightButton, 94.5f, false},
+                 {vk::kMiddleButton, 90.5f, true}}) {
+    StartGame(7);
+    for (int i = 0; i < 7; ++i) Place(slot(i), 100 + 90 * i, 300, 90.5f);
+    slot(kMouseSlot).item = 1;
+    slot(kMouseSlot).itemStart = 0;
+    t.input.ReleaseAll();
+    t.input.SetVirtualKey(k.button, true);
+    t.clock.Advance(11);
+    Frame();
+    t.input.SetVirtualKey(k.button, false);
+    EXPECT_FLOAT_EQ(slot(kMouseSlot).heading, k.heading) << k.button;
+    EXPECT_EQ(slot(kMouseSlot).itemStart != 0, k.used) << k.button;
+    EXPECT_FLOAT_EQ(slot(0).heading, 90.5f);
+  }
+}
+
+TEST_F(LocalRules, AnActiveItemKeepsItsTimeThroughUseAndCollecting) {
+  StartGame(2);
+  Place(slot(0), 300, 300, 0.5f);
+  Place(slot(1), 300, 100, 0.5f);
+  slot(0).item = 1;
+  ActivateItem(round(), slot(0), now());
+  int64_t started = now();
+  t.clock.Advance(1000);
+  ActivateItem(round(), slot(0), now());  // the use key again: no new period
+  EXPECT_EQ(slot(0).itemStart, started);
+  // Collecting another kind while one runs: the new kind inherits the time left.
+  round().itemKind = 2;
+  round().itemX = 290, round().itemY = 290;
+  round().itemAppear = now() - 1, round().itemVanish = now() + 5000;
+  UpdateHeldItem(round(), slot(0), now());
+  EXPECT_EQ(slot(0).item, 2);
+  EXPECT_EQ(slot(0).itemStart, started);
+  t.clock.Set(started + kItemActiveMs + 1);
+  UpdateHeldItem(round(), slot(0), now());
+  EXPECT_EQ(slot(0).item, 0);
+}
+
+TEST_F(LocalRules, BotsDieOnTrailsAndADyingHeadDrawsItsLastSegment) {
+  StartGame(1, 2);
+  Place(slot(0), 100, 100, 0.5f);
+  BotRecord& bot = round().botList[0];
+  Place(bot, 400, 300, 0.5f);  // moves right by 5 onto the wall
+  Place(round().botList[1], 400, 500, 180.5f);
+  round().trailImage.FillBox(405, 290, 3, 20, Rgb(1, 2, 3));
+  t.clock.Advance(51);
+  MovementStep(t.client);
+  EXPECT_EQ(bot.dead, 1);
+  EXPECT_EQ(round().botList[1].dead, 0);
+  EXPECT_EQ(slot(0).score, 1);
+  EXPECT_EQ(round().trailImage.Pixel(402, 300), bot.colour);
+  // The same for a slot.
+  Place(slot(0), 500, 100, 0.5f);
+  round().trailImage.FillBox(505, 90, 3, 20, Rgb(1, 2, 3));
+  t.clock.Advance(51);
+  MovementStep(t.client);
+  EXPECT_EQ(slot(0).dead, 1);
+  EXPECT_EQ(round().trailImage.Pixel(502, 100), round().playerColours[0]);
+}
+
+TEST_F(LocalRules, BotWanderWaitsForTheEvasionHold) {
+  for (auto [sinceEvade, wanders] : {std::pair{750, false}, {100, false}, {751, true}, {5000, true}}) {
+    StartGame(1, 1);
+    BotRecord& bot = round().botList[0];
+    Place(bot, 400, 300, 90.5f);
+    bot.targetHeading = 90.5f;
+    bot.lastEvade = now() - sinceEvade;
+    bot.nextWander = now() - 1;
+    int64_t nextWander = bot.nextWander;
+    SteerBot(t.client, bot, now());
+    EXPECT_EQ(bot.nextWander != nextWander, wanders) << sinceEvade;
+  }
+}
+
+// Random draws stay inside their ranges and reach both ends of them.
+TEST_F(LocalRules, ItemAndConfusionScheduleRanges) {
+  StartGame(2);
+  round().upgradesOption = round().confusionOption = 1;
+  struct Range {
+    const char* name;
+    std::function<void()> draw;
+    std::function<int64_t()> value;
+    int64_t lo, hi;
+  };
+  RoundState& r = round();
+  auto item = [&] { ScheduleItem(t.client); };
+  auto confusion = [&] { ScheduleConfusion(t.client); };
+  const Range ranges[] = {
+      {"appear", item, [&] { return r.itemAppear - now(); }, 500, 5000},
+      {"shown", item, [&] { return r.itemVanish - r.itemAppear; }, 10000, 20000},
+      {"x", item, [&] { return int64_t{r.itemX}; }, 25, 775},
+      {"y", item, [&] { return int64_t{r.itemY}; }, 25, 550},
+      {"kind", item, [&] { return int64_t{r.itemKind}; }, 1, 3},
+      {"confusion start", confusion, [&] { return r.confusionStart - now(); }, 1000, 30000},
+      {"confusion length", confusion, [&] { return r.confusionEnd - r.confusionStart; }, 2000, 5000},
+  };
+  for (const Range& range : ranges) {
+    int64_t lo = INT64_MAX, hi = INT64_MIN;
+    for (int i = 0; i < 4000; ++i) {
+      range.draw();
+      lo = std::min(lo, range.value());
+      hi = std::max(hi, range.value());
+    }
+    int64_t slack = (range.hi - range.lo) / 50;
+    EXPECT_GE(lo, range.lo) << range.name;
+    EXPECT_LE(hi, range.hi) << range.name;
+    EXPECT_LE(lo, range.lo + slack) << range.name;
+    EXPECT_GE(hi, range.hi - slack) << range.name;
+  }
+  // Confusion periods follow each other only after the last one ended.
+  r.confusionEnd = now() + 10;
+  int64_t start = r.confusionStart;
+  RescheduleTimers(t.client);
+  EXPECT_EQ(r.confusionStart, start);
+  t.clock.Advance(11);
+  RescheduleTimers(t.client);
+  EXPECT_GT(r.confusionStart, now());
+}
+
+class LocalItems : public LocalGameTest {
+ protected:
+  // Slot 0 at (300, 300) heading right; an item of `kind` at (310, 290).
+  void StartWithItem(int kind, int64_t appearIn) {
+    StartGame(2);
+    Place(slot(0), 300, 300, 0.5f);
+    Place(slot(1), 300, 100, 0.5f);
+    slot(0).item = slot(0).itemStart = 0;
+    round().itemKind = kind;
+    round().itemX = 310, round().itemY = 290;
+    round().itemAppear = now() + appearIn;
+    round().itemVanish = now() + 15000;
+  }
+  void Use() {
+    Key(kUse[0], true);
+    StepFrame(60);
+    Key(kUse[0], false);
+  }
+};
+
+TEST_F(LocalItems, NoConfusionOfAnyKindWithoutItsOption) {
+  StartGame(2);
+  round().upgradesOption = 1;
+  for (int i = 0; i < 300; ++i) {
+    ScheduleItem(t.client);
+    ASSERT_NE(round().itemKind, 3);
+  }
+  round().paused = 1;
+  for (int i = 0; i < 100; ++i) StepFrame(1000);
+  EXPECT_EQ(round().confusionEnd, 0);
+}
+
+TEST_F(LocalItems, OnlyAShownItemIsCollected) {
+  StartWithItem(1, 200);
+  round().upgradesOption = 1;
+  Place(slot(0), 315, 300, 0.5f);
+  StepFrame(20);
+  EXPECT_EQ(slot(0).item, 0);  // on it, but it is not shown yet
+  Place(slot(0), 330, 300, 0.5f);
+  StepFrame(200);  // moved to x = 335, but the test comes first
+  EXPECT_EQ(slot(0).item, 1);
+  EXPECT_FALSE(ItemShown(round(), now()));
+  StartWithItem(2, -1);
+  Place(slot(0), 331, 300, 0.5f);  // one pixel right of the icon
+  SteeringStep(t.client);
+  EXPECT_EQ(slot(0).item, 0);
+}
+
+TEST_F(LocalItems, PassThroughCrossesTrailsForTwoSecondsThenTheNextPixelKills) {
+  StartWithItem(2, 100000);
+  slot(0).item = 2;
+  round().trailImage.FillBox(310, 280, 490, 40, 0x00FFFF);
+  Use();
+  int64_t started = slot(0).itemStart;
+  EXPECT_EQ(started, now());
+  while (now() + 51 - started <= 2000) {
+    StepFrame(51);
+    ASSERT_EQ(slot(0).dead, 0) << now() - started;
+  }
+  StepFrame(51);
+  EXPECT_EQ(slot(0).dead, 1);
+}
+
+TEST_F(LocalItems, SpeedDoublesTheStepAndConfusionSwapsTheOwnersKeys) {
+  StartWithItem(1, 100000);
+  slot(0).item = 1;
+  Use();
+  EXPECT_EQ(slot(0).x, 310);
+  StartWithItem(3, 100000);
+  slot(0).item = 3;
+  Use();
+  EXPECT_EQ(round().confusionEnd, now() + 2000);
+  Key(kLeft[0], true);
+  StepFrame(11);
+  EXPECT_FLOAT_EQ(slot(0).heading, 4.5f);  // left turns clockwise for its owner too
+  StepFrame(2000);
+  EXPECT_FLOAT_EQ(slot(0).heading, 0.5f);
+}
+
+class LocalBots : public LocalGameTest {
+ protected:
+  // One bot at (x, y) with evasion due and no wander.
+  BotRecord& OneBot(float heading, int x = 400, int y = 300) {
+    StartGame(1, 1);
+    BotRecord& bot = round().botList[0];
+    Place(bot, x, y, heading);
+    bot.targetHeading = heading;
+    bot.nextWander = now() + 100000;
+    return bot;
+  }
+  // How far the target moved after a step that sees trail pixels k ahead.
+  float EvadeFrom(std::initializer_list<int> distances) {
+    BotRecord& bot = OneBot(180.5f);  // no turn of this step wraps
+    int d = DirectionIndex(bot.heading);
+    for (int k : distances)
+      round().trailImage.SetPixel(static_cast<int>(std::lround(400 + CosTable()[d] * k)),
+                                  static_cast<int>(std::lround(300 + SinTable()[d] * k)), 0x00FF00);
+    SteerBot(t.client, bot, now());
+    EXPECT_EQ(bot.lastEvade, now());
+    return std::abs(bot.targetHeading - 180.5f);
+  }
+};
+
+TEST_F(LocalBots, TheFarthestProbeThatSeesATrailDecides) {
+  bool sawWide = false;
+  for (int seed = 0; seed < 200; ++seed) {
+    t.random = Random(seed);
+    EXPECT_LE(EvadeFrom({20}), 80.0f);
+    EXPECT_LE(EvadeFrom({5, 20}), 80.0f);
+    float nearOnly = EvadeFrom({5});
+    EXPECT_LE(nearOnly, 200.0f);
+    sawWide |= nearOnly > 160.0f;
+  }
+  EXPECT_TRUE(sawWide);
+}
+
+TEST_F(LocalBots, TurnsTowardsItsTargetAndAwayFromItWhenConfused) {
+  BotRecord& bot = OneBot(100.5f);
+  bot.targetHeading = 140.5f;
+  SteerBot(t.client, bot, now());
+  EXPECT_FLOAT_EQ(bot.heading, 104.5f);
+  round().confusionStart = now() - 1;
+  round().confusionEnd = now() + 1;
+  SteerBot(t.client, bot, now());
+  EXPECT_FLOAT_EQ(bot.heading, 100.5f);
+  // A target across 0 degrees is reached, not circled for ever.
+  round().confusionEnd = now();
+  bot.heading = 6.5f;
+  bot.targetHeading = -33.5f;
+  for (int i = 0; i < 30; ++i) SteerBot(t.client, bot, now());
+  EXPECT_FLOAT_EQ(bot.heading, 326.5f);
+}
+
+}  // namespace
+}  // namespace kb

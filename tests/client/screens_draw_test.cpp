@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "client/core/local_game.h"
+#include "client/ui/game_view.h"
+#include "client/ui/load_resources.h"
+#include "client/ui/menu_view.h"
+#include "client/ui/net_view.h"
+#include "client/ui/put_text.h"
+#include "client/ui/server_list_view.h"
+#include "tests/client/harness.h"
+#include "tests/support/environment.h"
+
+namespace kb {
+namespace {
+
+// A client with real fonts and plain single-colour pictures.
+struct Drawn : SpineClient {
+  Drawn() {
+    Resources& res = client.resources;
+    LoadFonts(res);
+    for (int k = 1; k <= 3; ++k) res.itemIcons[k] = Image(20, 20, Rgb(10, 200, 30 + k));
+    res.lockIconOnLight = Image(9, 14, Rgb(10, 200, 30));
+    res.lockIconOnDark = Image(9, 14, Rgb(200, 10, 30));
+    res.cursorSprite = Image(12, 21, Rgb(1, 2, 3));
+    client.screen.Clear(0);
+  }
+  void List(std::vector<ServerListEntry> entries, int count, int selected) {
+    DrawServerList(client.screen, client.resources, entries, count, selected, true);
+  }
+};
+
+size_t Lit(const Image& image) {
+  size_t n = 0;
+  for (int y = 0; y < image.Height(); ++y)
+    for (int x = 0; x < image.Width(); ++x) n += image.Pixel(x, y) != 0;
+  return n;
+}
+
+bool Same(const Image& a, const Image& b) {
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+  return true;
+}
+
+// One screen drawn twice with one thing changed: the change must show (more
+// marks with it on, or just a different frame) or must not show at all.
+enum class Shows { kNothing, kChange, kMore };
+struct Scene {
+  std::string what;
+  std::function<void(Drawn&, bool)> draw;
+  Shows shows;
+};
+
+std::vector<Scene> Scenes() {
+  std::vector<Scene> scenes = {
+      {"a player's check box", [](Drawn& d, bool on) { d.client.round.players[1].active = on, DrawMenuScreen(d.client); },
+       Shows::kMore},
+      {"the confusion box", [](Drawn& d, bool on) { d.client.round.confusionOption = on, DrawMenuScreen(d.client); },
+       Shows::kMore},
+      {"the upgrades box", [](Drawn& d, bool on) { d.client.round.upgradesOption = on, DrawMenuScreen(d.client); },
+       Shows::kMore},
+      {"a finished empty search against a running one", [](Drawn& d, bool on) { d.List({}, on ? 0 : -1, 0); },
+       Shows::kChange},
+      {"the last server selected against none",
+       [](Drawn& d, bool on) {
+         ServerListEntry e{"S", "127.0.0.1", 1, 2, 1};
+         d.List({e, e, e}, 3, on ? 2 : -1);
+       },
+       Shows::kChange},
+      {"the focused manual field",
+       [](Drawn& d, bool on) { d.client.net.manualField = on, DrawManualScreen(d.client); }, Shows::kChange},
+      {"the server's pause over a running round",
+       [](Drawn& d, bool on) { d.client.net.netMode = 8, d.client.net.serverPaused = on, DrawNetGame(d.client); },
+       Shows::kMore},
+  };
+  // The status bar names the server where no scores are shown; the score
+  // line has room for sixteen entries.
+  for (int mode : {6, 8, 10, 19, 20, 21})
+    scenes.push_back({"the server's name in mode " + std::to_string(mode),
+                      [mode](Drawn& d, bool on) {
+                        d.client.net.netMode = mode, d.client.serverLabel = on ? "Alpha" : "Omega";
+                        DrawNetGame(d.client);
+                      },
+                      mode == 8 ? Shows::kNothing : Shows::kChange});
+  for (int entry : {15, 16})
+    scenes.push_back({"score entry " + std::to_string(entry + 1),
+                      [entry](Drawn& d, bool on) {
+                        d.client.net.netMode = 8;
+                        d.client.round.scoreList.assign(20, ScoreEntry{5, 0xFFFFFF, 0});
+                        d.client.round.scoreList[entry].score = on ? 8 : 1;
+                        DrawNetGame(d.client);
+                      },
+                      entry < 16 ? Shows::kChange : Shows::kNothing});
+  // The field's item and the pause notice show only in a running round.
+  for (int state : {kStateGame, kStateStart, kStateEndRound}) {
+    Shows running = state == kStateGame ? Shows::kMore : Shows::kNothing;
+    scenes.push_back({"the field's item in state " + std::to_string(state),
+                      [state](Drawn& d, bool on) {
+                        RoundState& r = d.client.round;
+                        d.client.frame.gameState = state;
+                        r.itemKind = on ? 2 : 0, r.itemX = 300, r.itemY = 200;
+                        r.itemAppear = d.clock.Now() - 1, r.itemVanish = d.clock.Now() + 1000;
+                        DrawLocalGame(d.client);
+                      },
+                      running});
+    scenes.push_back({"the local pause in state " + std::to_string(state),
+                      [state](Drawn& d, bool on) {
+                        d.client.frame.gameState = state, d.client.round.paused = on;
+                        DrawLocalGame(d.client);
+                      },
+                      running});
+  }
+  return scenes;
+}
+
+TEST(ScreenDrawing, WhatIsShownFollowsTheState) {
+  for (const Scene& scene : Scenes()) {
+    SCOPED_TRACE(scene.what);
+    Drawn off, on;
+    scene.draw(off, false);
+    scene.draw(on, true);
+    const Image& a = off.display.presented ? off.display.lastFrame : off.client.screen;
+    const Image& b = on.display.presented ? on.display.lastFrame : on.client.screen;
+    if (scene.shows == Shows::kNothing) EXPECT_TRUE(Same(a, b));
+    if (scene.shows != Shows::kNothing) EXPECT_FALSE(Same(a, b));
+    if (scene.shows == Shows::kMore) EXPECT_GT(Lit(b), Lit(a));
+  }
+}
+
+// Texts too wide for their box are cut where drawn, with "...", and never
+// stored cut.
+TEST(ScreenDrawing, LongTextsAreCutToTheirBox) {
+  Drawn d;
+  Font& font = d.client.resources.fontNormal;
+  const std::string wide = "Anfang" + std::string(64, 'W') + "Ende";
+  EXPECT_EQ(FitText(font, "Beta", 50), "Beta");
+  for (int width : {0, 30, 200}) {
+    SCOPED_TRACE(width);
+    std::string start = FitText(font, wide, width), end = FitTextEnd(font, wide, width);
+    EXPECT_TRUE(start.ends_with("...") && end.starts_with("...")) << start << " " << end;
+    if (width == 200) EXPECT_TRUE(start.starts_with("Anfang") && end.ends_with("Ende")) << start << " " << end;
+    EXPECT_LE(font.TextWidth(start), std::max(width, font.TextWidth("...")));
+    EXPECT_LE(font.TextWidth(end), std::max(width, font.TextWidth("...")));
+    EXPECT_GT(font.TextWidth(start.substr(0, start.size() - 3) + wide[start.size() - 3] + "..."), width);
+  }
+  // A long server name ends before the player count and padlock of its row.
+  auto row = [](const std::string& name, int password) {
+    Drawn r;
+    r.List({{name, "127.0.0.1", 1, 12, password}}, 1, 0);
+    return r.client.screen;
+  };
+  Image bare = row("", 1), open = row("", 0), named = row(wide, 1);
+  int countStart = 800, nameEnd = -1;
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      if (bare.Pixel(x, y) != open.Pixel(x, y)) countStart = std::min(countStart, x);
+      if (bare.Pixel(x, y) != named.Pixel(x, y)) nameEnd = std::max(nameEnd, x);
+    }
+  EXPECT_GE(nameEnd, 0) << "the name is drawn";
+  EXPECT_LT(nameEnd, countStart);
+  ServerList& list = d.client.serverList.tasks.List();
+  uint64_t token = list.Begin();
+  list.Add(token, {wide, "127.0.0.1", 1, 12, 1}, false);
+  list.Finish(token);
+  d.client.frame.gameState = kStateNetLan;
+  d.Frame();
+  EXPECT_EQ(list.Entries().at(0).name, wide);
+}
+
+TEST(ScreenDrawing, CountdownRoundsUpToWholeSeconds) {
+  for (auto [ms, s] : {std::pair{2001, 3}, {2000, 2}, {1, 1}, {0, 0}, {-10, 0}, {2147483647, 2147484}})
+    EXPECT_EQ(CountdownSeconds(ms), s) << ms;
+}
+
+TEST(ScreenDrawing, FadeOverlayMatchesABlendedBlackSprite) {
+  Image colours(70, 4);  // 70 wide: a partial run at the end
+  for (int i = 0; i < 70; ++i) colours.SetPixel(i, 0, Rgb(i * 3, 255 - i * 3, i * 2)), colours.SetPixel(i, 1, 0xFFFFFF);
+  for (int level : {5, 128, 255}) {
+    Image fast = colours, blended = colours;
+    DrawFadeOverlay(fast, level);
+    blended.DrawBlended(Image(70, 4, 0), 0, 0, level);
+    EXPECT_TRUE(Same(fast, blended)) << level;
+  }
+}
+
+// With the most bots a game can have, the last score is still drawn and
+// every final score stays on the screen.
+TEST(ScreenDrawing, ManyParticipantsStayOnScreen) {
+  Drawn d;
+  RoundState& r = d.client.round;
+  for (int i = 0; i < kPlayerSlots; ++i) r.players[i].active = 1, r.players[i].score = 100 + i;
+  r.botCount = kMaxBots;
+  NewGame(d.client);
+  d.client.frame.gameState = kStateGame;
+  r.itemVanish = r.confusionEnd = 0;
+  r.botList.back().colour = Rgb(1, 250, 7);
+  DrawLocalGame(d.client);
+  auto shows = [&](Colour c, int y0, int y1) {
+    for (int y = y0; y < y1; ++y)
+      for (int x = 0; x < 800; ++x)
+        if (d.client.screen.Pixel(x, y) == c) return true;
+    return false;
+  };
+  EXPECT_TRUE(shows(r.botList.back().colour, 0, 25)) << "the last bot's score";
+  r.scoreList.clear();
+  for (int i = 0; i < 40; ++i) r.scoreList.push_back({100 + i, Rgb(10 + 6 * i, 255 - 6 * i, 128), 0});
+  d.client.screen.Clear(0);
+  DrawFinalResult(d.client);
+  for (const ScoreEntry& e : r.scoreList) EXPECT_TRUE(shows(e.colour, 60, 600)) << e.score;
+}
+
+TEST(ScreenDrawing, LocalConfusionFlashesAfterA200MillisecondFlicker) {
+  Drawn d;
+  d.client.frame.gameState = kStateGame;
+  RoundState& r = d.client.round;
+  auto flashAt = [&](int64_t since) {
+    r.confusionStart = d.clock.Now() - since;
+    r.confusionEnd = r.confusionStart + 3000;
+    return IsFlashFrame(d.client, d.clock.Now());
+  };
+  for (int since : {1, 25, 50, 200, 2999}) EXPECT_TRUE(flashAt(since)) << since;
+  for (int since : {0, 26, 49, 199, 3000}) EXPECT_FALSE(flashAt(since)) << since;
+  r.paused = 1;
+  EXPECT_FALSE(flashAt(1)) << "paused";
+}
+
+struct ConsoleView : ConsoleTestClient {
+  ConsoleView() {
+    if (!client.resources.fontNormal.Load("Arial", 11, false, false)) font = false;
+    client.console.isOpen = 1;
+  }
+  int Frame(int ms = 1) {
+    clock.Advance(ms);
+    DrawConsole(client);
+    return client.console.height;
+  }
+  bool Shows(Colour c) const {
+    const Image& p = client.console.panel;
+    for (int y = 0; y < p.Height(); ++y)
+      for (int x = 0; x < p.Width(); ++x)
+        if (p.Pixel(x, y) == c) return true;
+    return false;
+  }
+  bool font = true;
+};
+
+TEST(ConsoleDraw, SlidesEasedAndTheSmallPanelStopsAtTheInputBar) {
+  ConsoleView d;
+  std::vector<int> heights;
+  while (heights.size() < 200 && d.client.console.height < 220) heights.push_back(d.Frame());
+  ASSERT_EQ(heights.back(), 220);
+  EXPECT_EQ(heights[0], 1);
+  for (size_t i = 1; i < heights.size(); ++i) EXPECT_GT(heights[i], heights[i - 1]);
+  d.client.console.isSmall = 1;
+  for (int i = 0; i < 300; ++i) ASSERT_GE(d.Frame(), 22);
+  EXPECT_EQ(d.client.console.height, 22);
+  d.client.console.isOpen = 0;
+  for (int i = 0; i < 20; ++i) d.Frame();
+  EXPECT_EQ(d.client.console.height, 0);
+}
+
+TEST(ConsoleDraw, TheCaretBlinksAndScrollingShowsOlderLines) {
+  ConsoleView d;
+  if (!d.font) KB_SKIP_OR_FAIL("no Arial-compatible face");
+  d.client.console.height = 219;
+  d.client.console.input = "echo";
+  d.Frame();
+  Image last = d.client.console.panel;
+  for (auto [ms, changes] : {std::pair{0, false}, {500, false}, {1, true}, {500, false}, {1, true}}) {
+    d.Frame(ms);
+    EXPECT_EQ(!Same(last, d.client.console.panel), changes) << ms;
+    last = d.client.console.panel;
+  }
+  // Twenty lines: the newest shows, the oldest only once scrolled to the top.
+  Colour oldest = Rgb(200, 40, 60), newest = Rgb(40, 200, 60);
+  ConsolePrint(d.client, "MMMM", oldest);
+  for (int i = 0; i < 18; ++i) ConsolePrint(d.client, "MMMM", kConsoleWhite);
+  ConsolePrint(d.client, "MMMM", newest);
+  d.Frame();
+  EXPECT_TRUE(d.Shows(newest) && !d.Shows(oldest));
+  d.client.console.scroll = 224;
+  d.Frame();
+  EXPECT_TRUE(d.Shows(oldest) && !d.Shows(newest));
+}
+
+}  // namespace
+}  // namespace kb
