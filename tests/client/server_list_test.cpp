@@ -99,75 +99,49 @@ TEST(ServerList, AReaderSeesOnlyCompleteEntries) {
   EXPECT_EQ(list.Count(), kServerListSize);
 }
 
+// Fields joined by the field separator.
+std::string Fields(std::initializer_list<std::string> fields) {
+  std::string out;
+  for (const std::string& f : fields) out += (out.empty() ? "" : std::string(1, kFieldSeparator)) + f;
+  return out;
+}
+
 TEST(ServerList, LanAnswersParse) {
+  const std::string tag = "KRINGELBAHN SERVER";
   struct Case {
     std::string datagram;
-    bool valid;
-    std::string name = {};
-    int port = 0, players = 0, password = 0;
+    const char* entry;  // name|port|players|password, or nothing
   } cases[] = {
-      {"KRINGELBAHN SERVER\x02Mein%20Server\x02"
-       "666\x02"
-       "3\x02"
-       "1",
-       true, "Mein Server", 666, 3, 1},
-      {"KRINGELBAHN SERVER\x02X\x02"
-       "667\x02"
-       "0\x02"
-       "0\0\x02junk"s,
-       true, "X", 667, 0, 0},
-      // Missing fields count as 0.
-      {"KRINGELBAHN SERVER\x02Y\x02"
-       "1234",
-       true, "Y", 1234, 0, 0},
-      {"KRINGELBAHN CLIENT", false},
-      {"KRINGELBAHN SERVERX\x02Y\x02"
-       "666",
-       false},
-      {"kringelbahn server\x02Y\x02"
-       "666",
-       false},
-      {"\0KRINGELBAHN SERVER\x02Y\x02"
-       "666"s,
-       false},
-      {"", false},
-      // No port to connect to.
-      {"KRINGELBAHN SERVER", false},
-      {"KRINGELBAHN SERVER\x02Y\x02"
-       "0",
-       false},
-      {"KRINGELBAHN SERVER\x02Y\x02"
-       "70000",
-       false},
+      {Fields({tag, "Mein%20Server", "666", "3", "1"}), "Mein Server|666|3|1"},
+      {Fields({tag, "X", "667", "0", "0\0"s, "junk"}), "X|667|0|0"},
+      {Fields({tag, "Y", "1234"}), "Y|1234|0|0"},  // missing fields count as 0
+      {"KRINGELBAHN CLIENT", nullptr},
+      {Fields({tag + "X", "Y", "666"}), nullptr},
+      {Fields({"kringelbahn server", "Y", "666"}), nullptr},
+      {"\0"s + Fields({tag, "Y", "666"}), nullptr},
+      {"", nullptr},
+      {tag, nullptr},  // no port to connect to
+      {Fields({tag, "Y", "0"}), nullptr},
+      {Fields({tag, "Y", "70000"}), nullptr},
   };
   for (const Case& c : cases) {
-    auto entry = ParseLanAnswer(c.datagram, "192.168.1.5");
-    ASSERT_EQ(entry.has_value(), c.valid) << c.datagram;
-    if (!entry) continue;
-    EXPECT_EQ(entry->name, c.name);
-    EXPECT_EQ(entry->address, "192.168.1.5");
-    EXPECT_EQ(entry->port, c.port);
-    EXPECT_EQ(entry->players, c.players);
-    EXPECT_EQ(entry->hasPassword, c.password);
+    auto e = ParseLanAnswer(c.datagram, "192.168.1.5");
+    ASSERT_EQ(e.has_value(), c.entry != nullptr) << c.datagram;
+    if (!e) continue;
+    EXPECT_EQ(e->address, "192.168.1.5");
+    EXPECT_EQ(e->name + "|" + std::to_string(e->port) + "|" + std::to_string(e->players) + "|" +
+                  std::to_string(e->hasPassword),
+              c.entry);
   }
 }
 
 TEST(ServerList, ListPayloadFieldsAreTakenAsSent) {
-  auto entries = ParseListPayload(
-      "1.2.3.4\x02"
-      "666\x02Mein%20Server\x02"
-      "1\x03"
-      "5.6.7.8\x02"
-      "x");
+  auto entries = ParseListPayload(Fields({"1.2.3.4", "666", "Mein%20Server", "1"}) + kEntrySeparator + Fields({"5.6.7.8", "x"}));
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].address, "1.2.3.4");
-  EXPECT_EQ(entries[0].port, 666);
-  EXPECT_EQ(entries[0].name, "Mein%20Server");
-  EXPECT_EQ(entries[0].hasPassword, 1);
-  // Missing and broken fields are empty or 0.
-  EXPECT_EQ(entries[1].port, 0);
-  EXPECT_EQ(entries[1].name, "");
-  // "ERROR" only means an error alone.
+  EXPECT_EQ(entries[0].address + entries[0].name, "1.2.3.4Mein%20Server");
+  EXPECT_EQ(entries[0].port * 10 + entries[0].hasPassword, 6661);
+  // Missing and broken fields are empty or 0; "ERROR" only means an error alone.
+  EXPECT_EQ(entries[1].port + entries[1].name.size(), 0u);
   EXPECT_EQ(ParseListPayload("ERROR\x03x").size(), 2u);
 }
 
@@ -420,44 +394,18 @@ struct FakeListHost {
 
 TEST(InternetListFetch, FillsTheTableFromTheHostsPayload) {
   InitNetwork();
-  std::string many;
-  for (int i = 0; i < 55; ++i) {
-    if (i) many.push_back(kEntrySeparator);
-    many.append("127.0.0.1\x02").append(std::to_string(5000 + i)).append("\x02Server\x02").append("0");
-  }
+  std::string many, ok = "HTTP/1.0 200 OK\r\n\r\n";
+  for (int i = 0; i < 55; ++i) many += (i ? std::string(1, kEntrySeparator) : "") + Fields({"127.0.0.1", std::to_string(5000 + i), "S", "0"});
   struct Case {
     std::string response;
     int count;
   } cases[] = {
-      {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n[data]10.1.2.3\x02"
-       "666\x02Mein Server\x02"
-       "1[/data]\r\n",
-       1},
-      {"[data]1.1.1.1\x02"
-       "1\x02"
-       "A\x02"
-       "0\x03"
-       "2.2.2.2\x02"
-       "2\x02"
-       "B\x02"
-       "1\x03"
-       "3.3.3.3\x02"
-       "3\x02"
-       "C\x02"
-       "0[/data]",
-       3},
-      {"HTTP/1.0 200 OK\r\n\r\n[data]ERROR[/data]", 0},
-      {"HTTP/1.0 200 OK\r\n\r\n[data][/data]", 0},
-      {"HTTP/1.0 200 OK\r\n\r\n[data]1.1.1.1\x02"
-       "1\x02"
-       "A\x02"
-       "0",
-       0},
-      {"HTTP/1.0 404 Not Found\r\n\r\n1.1.1.1\x02"
-       "1\x02"
-       "A\x02"
-       "0[/data]",
-       0},
+      {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n[data]" + Fields({"10.1.2.3", "666", "Mein Server", "1"}) + "[/data]\r\n", 1},
+      {"[data]" + Fields({"1.1.1.1", "1", "A", "0"}) + kEntrySeparator + Fields({"2.2.2.2", "2", "B", "1"}) + "[/data]", 2},
+      {ok + "[data]ERROR[/data]", 0},
+      {ok + "[data][/data]", 0},
+      {ok + "[data]" + Fields({"1.1.1.1", "1", "A", "0"}), 0},
+      {"HTTP/1.0 404 Not Found\r\n\r\n" + Fields({"1.1.1.1", "1", "A", "0"}) + "[/data]", 0},
       {"[data]" + many + "[/data]", kServerListSize},
   };
   for (const Case& c : cases) {

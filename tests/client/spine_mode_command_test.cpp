@@ -8,10 +8,7 @@ namespace {
 
 TEST(ModeCommand, NamesInAnyCaseFadeFromTheConsoleButNotFromAScript) {
   const std::pair<const char*, int> names[] = {
-      {"menu", 1},     {"start", 2},        {"game", 3},     {"endround", 4},
-      {"end", 5},      {"net_choose", 11},  {"net_lan", 12}, {"net_lan_manual", 13},
-      {"net_web", 14}, {"net_connect", 15}, {"net", 16},     {"net_fail", 17},
-      {"wtf", 24},     {"empty", 25}};
+      {"menu", kStateMenu}, {"EndRound", kStateEndRound}, {"net_lan_manual", kStateNetLanManual}, {"wtf", kStateWtf}};
   for (auto [name, state] : names) {
     SpineClient c;
     c.client.frame.gameState = kStateEmpty;
