@@ -302,7 +302,7 @@ TEST(HttpFront, RequestingAddressTrustsOnlyTheProxysOwnEntry) {
       {"127.0.0.1", "", none, "127.0.0.1"}, {"127.0.0.1", "9.9.9.9", none, "127.0.0.1"},
       {"127.0.0.1", "9.9.9.9", proxy, "127.0.0.1"},  // not the proxy
       {"::ffff:10.0.0.2", "", none, "10.0.0.2"}, {"10.0.0.1", "9.9.9.9", proxy, "9.9.9.9"},
-      {"::ffff:10.0.0.1", "6.6.6.6, 9.9.9.9", proxy, "9.9.9.9"}, {"10.0.0.1", "9.9.9.9 ,garbage", proxy, ""},
+      {"::ffff:10.0.0.1", "5.5.5.5, 6.6.6.6, 9.9.9.9", proxy, "9.9.9.9"}, {"10.0.0.1", "9.9.9.9 ,garbage", proxy, ""},
       {"10.0.0.1", "", proxy, "10.0.0.1"}, {"::1", "", none, ""}};
   for (const Case& c : cases)
     EXPECT_EQ(RequestingAddress(c.remote, c.forwarded, c.trusted), c.want) << c.remote << " " << c.forwarded;
