@@ -139,44 +139,44 @@ TEST(GameTick, WaitingPhasesEndOnAllReadyOrAfterTheirTime) {
   EXPECT_EQ(f.game.State(), ServerGame::kCountdown);
 }
 
-TEST(GameTick, BorderDeathComesOneTickLateAndFarEdgesReadAsEmpty) {
-  RunningGame f;
-  f.Place(1, 798, 300, 0);
-  f.Place(2, 400, 570, 90);  // reaches y = 575, one row past the image
-  f.Tick();
-  EXPECT_EQ(f.Record(1).x, 803);
-  EXPECT_EQ(f.Record(1).dead + f.Record(2).dead, 0);  // outside, but no test yet
-  f.Step();
-  EXPECT_EQ(f.Record(1).dead, 1);
-  EXPECT_EQ(f.Record(2).points, 1);
-  EXPECT_EQ(f.sent.To(2)[0], "LINE^803^300^808^300^" + f.ColourOf(1));  // the last segment still goes out
-  RunningGame g;
-  g.Place(1, 795, 300, 0);  // reaches x = 800
-  g.Tick();
-  g.Tick();  // x = 800 itself passes the border test
-  EXPECT_EQ(g.Record(1).dead, 0);
-  EXPECT_EQ(g.Record(1).x, 805);
-}
-
-TEST(GameTick, HeadOnCrossingsAndDoubleDeaths) {
-  for (bool earlierCrosses : {false, true}) {
+// Where two heads end after some ticks on an empty field: the border is
+// tested a tick after a head passed it (x = 800 and the row past the image
+// are still inside), and the earlier record moves first, so it dies only in
+// a trail already drawn.
+TEST(GameTick, BorderAndTrailDeaths) {
+  struct Head {
+    int x, y;
+    float heading;
+  };
+  const struct Case {
+    const char* name;
+    Head heads[2];
+    int ticks, dead1, dead2;
+  } cases[] = {
+      {"past the right border, not yet tested", {{798, 300, 0}, {400, 570, 90}}, 1, 0, 0},
+      {"past the right border, tested", {{798, 300, 0}, {400, 570, 90}}, 2, 1, 0},
+      {"on the far edges", {{795, 300, 0}, {400, 570, 90}}, 2, 0, 0},
+      {"the later one runs into the earlier one's new trail", {{100, 100, 0}, {103, 107, 270}}, 1, 0, 1},
+      {"the earlier one crosses where the later one draws", {{103, 107, 270}, {100, 100, 0}}, 1, 0, 0},
+      {"both out in one tick", {{810, 300, 0}, {400, -3, 90}}, 1, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     RunningGame f;
-    // One head draws x = 100..104 at y = 100, the other reaches 103,102.
-    f.Place(earlierCrosses ? 2 : 1, 100, 100, 0);
-    f.Place(earlierCrosses ? 1 : 2, 103, 107, 270);
-    f.Tick();
-    // The earlier record moves first: it only dies in a trail already drawn.
-    EXPECT_EQ(f.Record(1).dead, 0);
-    EXPECT_EQ(f.Record(2).dead, earlierCrosses ? 0 : 1);
+    for (ConnectionId id : {1, 2}) f.Place(id, c.heads[id - 1].x, c.heads[id - 1].y, c.heads[id - 1].heading);
+    f.Tick(c.ticks);
+    EXPECT_EQ(f.Record(1).dead, c.dead1);
+    EXPECT_EQ(f.Record(2).dead, c.dead2);
+    // The one who died later, or lives, scores for each death before.
+    EXPECT_EQ(f.Record(2).points, c.dead1 ? 1 : 0);
+    EXPECT_EQ(f.Record(1).points, c.dead2 && !c.dead1 ? 1 : 0);
   }
+  // Both died: nobody has won the round.
   RunningGame f;
   f.Place(1, 810, 300, 0);
   f.Place(2, 400, -3, 90);
-  f.Tick();
-  EXPECT_EQ(f.Record(1).dead + f.Record(2).dead, 2);
-  EXPECT_EQ(f.Record(2).points, 1);  // 1 died first
-  f.Tick();
-  EXPECT_EQ(f.game.WinnerColour(), 0u);  // nobody has won yet
+  f.Tick(2);
+  EXPECT_EQ(f.game.WinnerColour(), 0u);
 }
 
 TEST(GameTick, ABorderDeathIsNotAlsoATrailDeath) {

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <thread>
 
 #include "tests/server/loopback_transport.h"
@@ -67,62 +64,18 @@ TEST(WindowLink, ViewsComeOnlyWhenSomethingShownChanged) {
   auto registering = link.Round(f.game, shared, captions);
   ASSERT_TRUE(registering);
   EXPECT_FALSE(registering->buttons.registerEnabled);
+  // A press in the window waits for the loop's round.
+  bool pressed = false;
+  f.game.startRegisterEntry = [&] { pressed = true; };
+  std::thread([&] { link.Post([](ServerGame& g) { g.startRegisterEntry(); }); }).join();
+  EXPECT_FALSE(pressed);
+  link.Round(f.game, shared, captions);
+  EXPECT_TRUE(pressed);
   uint64_t posted = shared.Post([](ServerSettings& s) { s.hidden = false; });  // as it was
   shared.Sync();
   auto edited = link.Round(f.game, shared, captions);
   ASSERT_TRUE(edited);
   EXPECT_EQ(edited->applied, posted);
-}
-
-// The list buttons as the window shows them while real list tasks run
-// against a host that answers when the test says so.
-TEST(WindowLink, ListButtonsFollowTheTasksPressedInTheWindow) {
-  GameFixture f;
-  SharedSettings shared(f.settings);
-  ListRegistration registration(f.game, f.settings);
-  std::mutex mutex;
-  std::condition_variable answered;
-  std::deque<std::string> answers;
-  registration.exchange = [&](const ListHostAddress&, const std::string&) {
-    std::unique_lock lock(mutex);
-    answered.wait_for(lock, std::chrono::seconds(10), [&] { return !answers.empty(); });
-    std::string a = answers.empty() ? "ERROR" : answers.front();
-    if (!answers.empty()) answers.pop_front();
-    return a;
-  };
-  std::vector<std::string> shown;
-  registration.show = [&](const OperatorMessage& m) { shown.push_back(m.title + ": " + m.text); };
-  f.game.startRegisterEntry = [&] { registration.StartRegister(); };
-  f.game.startDeleteEntry = [&] { registration.StartDelete(); };
-  WindowLink link;
-  auto answer = [&](const std::string& a) {
-    std::lock_guard lock(mutex);
-    answers.push_back(a);
-    answered.notify_all();
-  };
-  auto finish = [&] {
-    for (int i = 0; i < 2000 && registration.Running() > 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    registration.Drain();
-    return link.Round(f.game, shared, registration.Buttons()).value_or(WindowView()).buttons;
-  };
-  using B = ListButtons;
-  EXPECT_EQ(link.Round(f.game, shared, registration.Buttons())->buttons,
-            (B{"Server eintragen", true, "Eintrag l\xF6schen", false}));
-  // A press waits for the loop's round.
-  std::thread([&] { link.Post([](ServerGame& g) { g.startRegisterEntry(); }); }).join();
-  EXPECT_EQ(registration.Running(), 0);
-  EXPECT_EQ(link.Round(f.game, shared, registration.Buttons())->buttons,
-            (B{"Server wird eingetragen...", false, "Eintrag l\xF6schen", false}));
-  answer("OK");
-  EXPECT_EQ(finish(), (B{"Eintrag erneuern", true, "Eintrag l\xF6schen", true}));
-  link.Post([](ServerGame& g) { g.startDeleteEntry(); });
-  EXPECT_EQ(link.Round(f.game, shared, registration.Buttons())->buttons,
-            (B{"Eintrag erneuern", true, "Eintrag wird gel\xF6scht...", false}));
-  answer("ERROR");
-  EXPECT_EQ(finish(), (B{"Server eintragen", true, "Eintrag wird gel\xF6scht...", false}));
-  EXPECT_EQ(shown, (std::vector<std::string>{"Kringelbahn Server: Server erfolgreich eingetragen.",
-                                             "Fehler: Der Eintrag konnte nicht gel\xF6scht werden."}));
 }
 
 // Run under ThreadSanitizer: the window posts and reads while the loop's

@@ -6,11 +6,9 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <regex>
 #include <string>
@@ -315,76 +313,6 @@ TEST_F(WindowTest, TicksGoOnWhileAMessageBoxIsOpenAndSigtermEndsIt) {
   EXPECT_EQ(server_->Finish(SIGTERM), 0);
   EXPECT_EQ(server_->ReadLine(1000), "shutting down: SIGTERM");
   EXPECT_TRUE(a.WaitFor("MODE^21", 5000));
-}
-
-// A list host on loopback that answers every request with success and keeps
-// the request lines.
-class FakeListHost {
- public:
-  FakeListHost() {
-    listener_.Open(0);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~FakeListHost() {
-    stop_ = true;
-    thread_.join();
-  }
-  int Port() const { return listener_.Port(); }
-  std::vector<std::string> Requests() {
-    std::lock_guard lock(mutex_);
-    return requests_;
-  }
-
- private:
-  void Serve() {
-    Poller poller;
-    poller.Add(listener_.Fd(), true, false);
-    while (!stop_) {
-      std::unique_ptr<TcpConnection> c;
-      if (poller.Wait(50) <= 0 || listener_.Accept(&c) != AcceptResult::kConnection) continue;
-      std::string request;
-      char buffer[1024];
-      Poller one;
-      one.Add(c->Fd(), true, false);
-      for (long n = 0; request.find("\r\n\r\n") == std::string::npos && one.Wait(5000) > 0;) {
-        if ((n = c->Receive(buffer, sizeof buffer)) <= 0) break;
-        request.append(buffer, static_cast<size_t>(n));
-      }
-      std::lock_guard lock(mutex_);
-      requests_.push_back(request.substr(0, request.find("\r\n")));
-      c->Send("HTTP/1.0 200 OK\r\n\r\n[data]OK[/data]");
-      c->Drain(2000);
-    }
-  }
-  TcpListener listener_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-  std::mutex mutex_;
-  std::vector<std::string> requests_;
-};
-
-// The list buttons reach the host, the answer comes as a box, and a
-// registered server deletes its entry on the way out.
-TEST_F(WindowTest, ListButtonsReachTheHostAndTheExitDeletes) {
-  FakeListHost host;
-  std::string address = "127.0.0.1:" + std::to_string(host.Port());
-  StartServer({"KRINGELBAHN_LIST_HOST=" + address, "KRINGELBAHN_LIST_DELETE_HOST=" + address});
-  int port = StartNamed("Liste");
-  ASSERT_GT(port, 0);
-  auto deleteButton = [&] { return Main()->Find("push button", "", 1); };
-  ASSERT_TRUE(deleteButton() && !deleteButton()->sensitive);
-  ASSERT_TRUE(Click(Main()->Find("push button", "", 0)));
-  auto box = Shown(kBox);
-  ASSERT_TRUE(box && box->Has("icon", "Information"));
-  ASSERT_TRUE(Click(box->Find("push button", "OK")));
-  EXPECT_TRUE(Eventually([&] { return deleteButton()->sensitive; }));
-  ASSERT_TRUE(Close("Ja"));
-  EXPECT_EQ(server_->Finish(0), 0);
-  std::string p = "port=" + std::to_string(port);
-  EXPECT_TRUE(Eventually([&] { return host.Requests().size() == 2; }));
-  EXPECT_EQ(host.Requests(), (std::vector<std::string>{"GET /kringel_server.php?m=reg&name=Liste&" + p +
-                                                           "&pass=0 HTTP/1.0",
-                                                       "GET /kringel_server.php?m=del&" + p + " HTTP/1.1"}));
 }
 
 TEST_F(WindowTest, ATakenPortEndsTheProgramAfterTheErrorBox) {
