@@ -83,23 +83,17 @@ TEST_F(LocalRound, BorderIsInclusiveAndAwardsGoToSurvivorsInOrder) {
   EXPECT_EQ(round().botList[0].score, 2);
 }
 
-TEST_F(LocalRound, StepsKeepTheirPaceAndPauseFreezesHeadsWhileTimersRun) {
+// The step pace itself is pinned by the frame loop tests; here: a slow frame
+// runs each step once, and a pause freezes the heads while the timers go on.
+TEST_F(LocalRound, ASlowFrameStepsOnceAndPauseFreezesHeadsWhileTimersRun) {
   StartGame(2);
   Place(slot(0), 400, 300, 0.5f);
   Place(slot(1), 400, 100, 0.5f);
   Key(kLeft[0], true);
-  Frame();  // both steps due
-  EXPECT_FLOAT_EQ(slot(0).heading, 356.5f);
-  EXPECT_EQ(slot(0).x, 405);
-  StepFrame(10);  // not more than 10 ms: no steering
-  EXPECT_FLOAT_EQ(slot(0).heading, 356.5f);
-  StepFrame(40);  // steering again, but 50 ms is not enough to move
+  Frame();
+  StepFrame(1000);
   EXPECT_FLOAT_EQ(slot(0).heading, 352.5f);
-  EXPECT_EQ(slot(0).x, 405);
-  StepFrame(1000);  // a slow frame still runs each step once
-  EXPECT_FLOAT_EQ(slot(0).heading, 348.5f);
   EXPECT_EQ(slot(0).x, 410);
-
   round().upgradesOption = 1;
   Key(scan::kRightCtrl, true);
   Key(scan::kP, true);
@@ -109,7 +103,7 @@ TEST_F(LocalRound, StepsKeepTheirPaceAndPauseFreezesHeadsWhileTimersRun) {
   int64_t itemVanish = round().itemVanish;
   for (int i = 0; i < 300; ++i) StepFrame(100);
   EXPECT_EQ(slot(0).x, 410);
-  EXPECT_FLOAT_EQ(slot(0).heading, 348.5f);
+  EXPECT_FLOAT_EQ(slot(0).heading, 352.5f);
   EXPECT_NE(round().itemVanish, itemVanish);  // the item cycled meanwhile
   slot(1).dead = 1;
   Frame();
@@ -228,58 +222,37 @@ TEST_F(LocalRules, EscapeLeavesEveryRoundStateAndNoPauseCarriesOver) {
   EXPECT_EQ(round().paused, 0);
 }
 
-// Ctrl+P and Ctrl+F share their letters with slot keys (slot 4 uses P in
-// the real table, slot 7 F); a held Ctrl turns every slot key off.
-TEST_F(LocalRules, CtrlChordsNeitherSteerNorUseItems) {
+// Ctrl+P and Ctrl+F share their letters with slot keys (slot 4 uses P in the
+// real table, slot 7 F): a held Ctrl turns every slot key off. Slot 6 has no
+// keys: the left and right buttons steer, the middle button uses.
+TEST_F(LocalRules, WhichInputsSteerOrUseAnItem) {
   struct Case {
-    int ctrl;
-    int which;  // 0 left, 1 right, 2 use
-    bool acts;
-  };
-  for (Case k : {Case{0, 0, true},
-                 {0, 1, true},
-                 {0, 2, true},
-                 {scan::kLeftCtrl, 0, false},
-                 {scan::kLeftCtrl, 2, false},
-                 {scan::kRightCtrl, 1, false},
-                 {scan::kRightCtrl, 2, false}}) {
-    StartGame(8);
-    for (int i = 0; i < kPlayerSlots; ++i) Place(slot(i), 100 + 80 * i, 300, 90.5f);
-    slot(7).useKey = scan::kF;
-    slot(7).item = 1;
-    slot(7).itemStart = 0;
-    int key = k.which == 0 ? slot(7).leftKey : k.which == 1 ? slot(7).rightKey : slot(7).useKey;
-    t.input.ReleaseAll();
-    if (k.ctrl) Key(k.ctrl, true);
-    Key(key, true);
-    t.input.Poll();
-    SteeringStep(t.client);
-    bool acted = slot(7).heading != 90.5f || slot(7).itemStart != 0;
-    EXPECT_EQ(acted, k.acts) << k.ctrl << " " << k.which;
-  }
-}
-
-// Slot 6 has no keys: left button left, right button right, middle button uses.
-TEST_F(LocalRules, TheMouseSlotSteersWithTheButtons) {
-  struct Case {
-    int button;
+    int slot, ctrl, key, button;  // key: 0 left, 1 right, 2 use, -1 none
     float heading;
     bool used;
   };
-  for (Case k : {Case{vk::kLeftButton, 86.5f, false},
-                 {vk::kRightButton, 94.5f, false},
-                 {vk::kMiddleButton, 90.5f, true}}) {
-    StartGame(7);
-    for (int i = 0; i < 7; ++i) Place(slot(i), 100 + 90 * i, 300, 90.5f);
-    slot(kMouseSlot).item = 1;
-    slot(kMouseSlot).itemStart = 0;
+  for (Case k : {Case{7, 0, 0, 0, 86.5f, false}, {7, 0, 1, 0, 94.5f, false}, {7, 0, 2, 0, 90.5f, true},
+                 {7, scan::kLeftCtrl, 0, 0, 90.5f, false}, {7, scan::kLeftCtrl, 2, 0, 90.5f, false},
+                 {7, scan::kRightCtrl, 1, 0, 90.5f, false}, {7, scan::kRightCtrl, 2, 0, 90.5f, false},
+                 {kMouseSlot, 0, -1, vk::kLeftButton, 86.5f, false},
+                 {kMouseSlot, 0, -1, vk::kRightButton, 94.5f, false},
+                 {kMouseSlot, 0, -1, vk::kMiddleButton, 90.5f, true}}) {
+    SCOPED_TRACE(testing::Message() << k.slot << " " << k.ctrl << " " << k.key << " " << k.button);
+    StartGame(8);
+    for (int i = 0; i < kPlayerSlots; ++i) Place(slot(i), 100 + 80 * i, 300, 90.5f);
+    slot(7).useKey = scan::kF;
+    slot(k.slot).item = 1;
+    slot(k.slot).itemStart = 0;
     t.input.ReleaseAll();
-    t.input.SetVirtualKey(k.button, true);
-    t.clock.Advance(11);
-    Frame();
-    t.input.SetVirtualKey(k.button, false);
-    EXPECT_FLOAT_EQ(slot(kMouseSlot).heading, k.heading) << k.button;
-    EXPECT_EQ(slot(kMouseSlot).itemStart != 0, k.used) << k.button;
+    if (k.ctrl) Key(k.ctrl, true);
+    if (k.key >= 0) Key(k.key == 0 ? slot(7).leftKey : k.key == 1 ? slot(7).rightKey : slot(7).useKey, true);
+    t.input.Poll();
+    if (k.button)  // the buttons are read by the frame
+      t.input.SetVirtualKey(k.button, true), StepFrame(11);
+    else
+      SteeringStep(t.client);
+    EXPECT_FLOAT_EQ(slot(k.slot).heading, k.heading);
+    EXPECT_EQ(slot(k.slot).itemStart != 0, k.used);
     EXPECT_FLOAT_EQ(slot(0).heading, 90.5f);
   }
 }
@@ -330,54 +303,61 @@ TEST_F(LocalRules, BotsDieOnTrailsAndADyingHeadDrawsItsLastSegment) {
 
 TEST_F(LocalRules, BotWanderWaitsForTheEvasionHold) {
   for (auto [sinceEvade, wanders] : {std::pair{750, false}, {100, false}, {751, true}, {5000, true}}) {
-    StartGame(1, 1);
-    BotRecord& bot = round().botList[0];
+    BotRecord& bot = (StartGame(1, 1), round().botList[0]);
     Place(bot, 400, 300, 90.5f);
     bot.targetHeading = 90.5f;
     bot.lastEvade = now() - sinceEvade;
-    bot.nextWander = now() - 1;
-    int64_t nextWander = bot.nextWander;
+    int64_t nextWander = bot.nextWander = now() - 1;
     SteerBot(t.client, bot, now());
     EXPECT_EQ(bot.nextWander != nextWander, wanders) << sinceEvade;
   }
 }
 
-// Random draws stay inside their ranges and reach both ends of them.
+// Random draws stay inside their ranges and reach both ends of them; the
+// confusing item and confusion periods belong to the confusion option.
 TEST_F(LocalRules, ItemAndConfusionScheduleRanges) {
-  StartGame(2);
-  round().upgradesOption = round().confusionOption = 1;
+  RoundState& r = round();
   struct Range {
     const char* name;
-    std::function<void()> draw;
+    bool confusion;
     std::function<int64_t()> value;
     int64_t lo, hi;
+  } ranges[] = {
+      {"appear", false, [&] { return r.itemAppear - now(); }, 500, 5000},
+      {"shown", false, [&] { return r.itemVanish - r.itemAppear; }, 10000, 20000},
+      {"x", false, [&] { return int64_t{r.itemX}; }, 25, 775},
+      {"y", false, [&] { return int64_t{r.itemY}; }, 25, 550},
+      {"kind", false, [&] { return int64_t{r.itemKind}; }, 1, 3},
+      {"confusion start", true, [&] { return r.confusionStart - now(); }, 1000, 30000},
+      {"confusion length", true, [&] { return r.confusionEnd - r.confusionStart; }, 2000, 5000},
   };
-  RoundState& r = round();
-  auto item = [&] { ScheduleItem(t.client); };
-  auto confusion = [&] { ScheduleConfusion(t.client); };
-  const Range ranges[] = {
-      {"appear", item, [&] { return r.itemAppear - now(); }, 500, 5000},
-      {"shown", item, [&] { return r.itemVanish - r.itemAppear; }, 10000, 20000},
-      {"x", item, [&] { return int64_t{r.itemX}; }, 25, 775},
-      {"y", item, [&] { return int64_t{r.itemY}; }, 25, 550},
-      {"kind", item, [&] { return int64_t{r.itemKind}; }, 1, 3},
-      {"confusion start", confusion, [&] { return r.confusionStart - now(); }, 1000, 30000},
-      {"confusion length", confusion, [&] { return r.confusionEnd - r.confusionStart; }, 2000, 5000},
-  };
-  for (const Range& range : ranges) {
-    int64_t lo = INT64_MAX, hi = INT64_MIN;
-    for (int i = 0; i < 4000; ++i) {
-      range.draw();
-      lo = std::min(lo, range.value());
-      hi = std::max(hi, range.value());
+  StartGame(2);
+  for (int option : {1, 0}) {
+    r.upgradesOption = 1, r.confusionOption = option;
+    for (const Range& range : ranges) {
+      if (!option && range.confusion) continue;
+      SCOPED_TRACE(testing::Message() << range.name << " with the confusion option " << option);
+      int64_t lo = INT64_MAX, hi = INT64_MIN;
+      for (int i = 0; i < 4000; ++i) {
+        range.confusion ? ScheduleConfusion(t.client) : ScheduleItem(t.client);
+        lo = std::min(lo, range.value());
+        hi = std::max(hi, range.value());
+      }
+      int64_t rangeHi = option || range.name != std::string("kind") ? range.hi : 2;
+      int64_t slack = (rangeHi - range.lo) / 50;
+      EXPECT_GE(lo, range.lo);
+      EXPECT_LE(hi, rangeHi);
+      EXPECT_LE(lo, range.lo + slack);
+      EXPECT_GE(hi, rangeHi - slack);
     }
-    int64_t slack = (range.hi - range.lo) / 50;
-    EXPECT_GE(lo, range.lo) << range.name;
-    EXPECT_LE(hi, range.hi) << range.name;
-    EXPECT_LE(lo, range.lo + slack) << range.name;
-    EXPECT_GE(hi, range.hi - slack) << range.name;
   }
+  // Without the option no confusion period is ever scheduled.
+  r.confusionEnd = 0;
+  r.paused = 1;
+  for (int i = 0; i < 100; ++i) StepFrame(1000);
+  EXPECT_EQ(r.confusionEnd, 0);
   // Confusion periods follow each other only after the last one ended.
+  r.confusionOption = 1;
   r.confusionEnd = now() + 10;
   int64_t start = r.confusionStart;
   RescheduleTimers(t.client);
@@ -406,18 +386,6 @@ class LocalItems : public LocalGameTest {
     Key(kUse[0], false);
   }
 };
-
-TEST_F(LocalItems, NoConfusionOfAnyKindWithoutItsOption) {
-  StartGame(2);
-  round().upgradesOption = 1;
-  for (int i = 0; i < 300; ++i) {
-    ScheduleItem(t.client);
-    ASSERT_NE(round().itemKind, 3);
-  }
-  round().paused = 1;
-  for (int i = 0; i < 100; ++i) StepFrame(1000);
-  EXPECT_EQ(round().confusionEnd, 0);
-}
 
 TEST_F(LocalItems, OnlyAShownItemIsCollected) {
   StartWithItem(1, 200);

@@ -8,6 +8,7 @@
 #include "client/core/lan_search.h"
 #include "client/core/server_list_hooks.h"
 #include "client/core/server_list_state.h"
+#include "common/net/discovery.h"
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "tests/client/harness.h"
@@ -133,16 +134,6 @@ TEST(ServerList, LanAnswersParse) {
                   std::to_string(e->hasPassword),
               c.entry);
   }
-}
-
-TEST(ServerList, ListPayloadFieldsAreTakenAsSent) {
-  auto entries = ParseListPayload(Fields({"1.2.3.4", "666", "Mein%20Server", "1"}) + kEntrySeparator + Fields({"5.6.7.8", "x"}));
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].address + entries[0].name, "1.2.3.4Mein%20Server");
-  EXPECT_EQ(entries[0].port * 10 + entries[0].hasPassword, 6661);
-  // Missing and broken fields are empty or 0; "ERROR" only means an error alone.
-  EXPECT_EQ(entries[1].port + entries[1].name.size(), 0u);
-  EXPECT_EQ(ParseListPayload("ERROR\x03x").size(), 2u);
 }
 
 TEST(ServerList, SelectionWrapsAndClicksPickRows) {
@@ -305,11 +296,6 @@ struct FakeLanServers {
   void Finish() {
     if (thread.joinable()) thread.join();
   }
-  static std::string Answer(const std::string& name, int port, int players, int password) {
-    return "KRINGELBAHN SERVER\x02" + name + "\x02" + std::to_string(port) + "\x02" +
-           std::to_string(players) + "\x02" + std::to_string(password);
-  }
-
   UdpSocket requests;
   LanSearchPorts ports;
   std::vector<std::string> received;
@@ -326,34 +312,26 @@ struct Search {
   }
 };
 
+// Two clients of one machine search at once; each lists every address and
+// port once and ignores datagrams that are no server's answer.
 TEST(LanSearch, ListsEveryAddressAndPortOnceAndIgnoresStrangers) {
   InitNetwork();
-  FakeLanServers servers({FakeLanServers::Answer("Erster%20Server", 1000, 2, 0), "HELLO",
-                          "KRINGELBAHN CLIENT", FakeLanServers::Answer("Zweiter", 1001, 0, 1),
-                          FakeLanServers::Answer("Erster again", 1000, 7, 1)});
-  Search search;
-  search.Run(servers.ports);
-  servers.Finish();
-  ASSERT_EQ(servers.received, std::vector<std::string>{"KRINGELBAHN CLIENT"});
-  ASSERT_EQ(search.list.Count(), 2);
-  std::string found;
-  for (const ServerListEntry& e : search.list.Entries())
-    found += e.name + "|" + e.address + "|" + std::to_string(e.port * 100 + e.players * 10 + e.hasPassword) + ";";
-  EXPECT_EQ(found, "Erster Server|127.0.0.1|100020;Zweiter|127.0.0.1|100101;");
-}
-
-TEST(LanSearch, TwoClientsOnOneMachineSearchAtOnce) {
-  InitNetwork();
-  FakeLanServers servers({FakeLanServers::Answer("Nur", 2000, 1, 0)}, 2);
+  FakeLanServers servers({BuildDiscoveryAnswer("Erster%20Server", 1000, 2, false), "HELLO", "KRINGELBAHN CLIENT",
+                          BuildDiscoveryAnswer("Zweiter", 1001, 0, true),
+                          BuildDiscoveryAnswer("Erster again", 1000, 7, true)},
+                         2);
   Search a, b;
   std::thread other([&] { b.Run(servers.ports); });
   a.Run(servers.ports);
   other.join();
   servers.Finish();
-  EXPECT_EQ(servers.received.size(), 2u);
+  ASSERT_EQ(servers.received, (Strings{"KRINGELBAHN CLIENT", "KRINGELBAHN CLIENT"}));
   for (Search* s : {&a, &b}) {
-    ASSERT_EQ(s->list.Count(), 1);
-    EXPECT_EQ(s->list.Entries()[0].port, 2000);
+    std::string found;
+    for (const ServerListEntry& e : s->list.Entries())
+      found += e.name + "|" + e.address + "|" + std::to_string(e.port * 100 + e.players * 10 + e.hasPassword) + ";";
+    EXPECT_EQ(found, "Erster Server|127.0.0.1|100020;Zweiter|127.0.0.1|100101;");
+    EXPECT_EQ(s->list.Count(), 2);
   }
   Search none;  // no answer: the search ends at 0
   none.Run({FreeUdpPort(), FreeUdpPort()}, 200);
@@ -403,6 +381,7 @@ TEST(InternetListFetch, FillsTheTableFromTheHostsPayload) {
       {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n[data]" + Fields({"10.1.2.3", "666", "Mein Server", "1"}) + "[/data]\r\n", 1},
       {"[data]" + Fields({"1.1.1.1", "1", "A", "0"}) + kEntrySeparator + Fields({"2.2.2.2", "2", "B", "1"}) + "[/data]", 2},
       {ok + "[data]ERROR[/data]", 0},
+      {ok + "[data]ERROR" + kEntrySeparator + Fields({"5.6.7.8", "x"}) + "[/data]", 2},  // only alone an error
       {ok + "[data][/data]", 0},
       {ok + "[data]" + Fields({"1.1.1.1", "1", "A", "0"}), 0},
       {"HTTP/1.0 404 Not Found\r\n\r\n" + Fields({"1.1.1.1", "1", "A", "0"}) + "[/data]", 0},
@@ -434,10 +413,8 @@ TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {
   ASSERT_TRUE(c.client.serverList.tasks.WaitIdle(10000));
   testing::SetEnv(kListHostVariable, saved);
   ASSERT_EQ(ServerCount(c.client), 1);
-  auto entries = c.client.serverList.tasks.List().Entries();
-  EXPECT_EQ(entries[0].name, "Gast%20Server");
-  EXPECT_EQ(entries[0].port, 7777);
-  EXPECT_EQ(entries[0].hasPassword, 1);
+  const ServerListEntry e = c.client.serverList.tasks.List().Entries()[0];
+  EXPECT_EQ(e.name + "|" + std::to_string(e.port) + "|" + std::to_string(e.hasPassword), "Gast%20Server|7777|1");
 
   // Nobody listens: nothing found.
   TcpListener closed;
