@@ -2,7 +2,10 @@
 
 #include <map>
 
+#include "common/platform/core/poller.h"
+#include "server/socket_transport.h"
 #include "tests/server/loopback_transport.h"
+#include "tests/support/socket_options.h"
 
 namespace kb {
 namespace {
@@ -38,72 +41,47 @@ struct Twin {
   ServerGame game{settings, clock, random, sent};
 };
 
+// The same seed and inputs to a game that frames each message per receiver
+// at once and to one that shares runs: every receiver gets the same bytes,
+// in whole messages, from far fewer sends.
 TEST(SharedRuns, EveryReceiverGetsTheBytesOfPerReceiverFraming) {
   Twin a(false), b(true);
   Random script(2024);
   auto both = [&](auto&& step) { step(a), step(b); };
-  auto message = [&](ConnectionId c, Keyword k, std::initializer_list<Field> fields) {
+  auto message = [&](ConnectionId c, Keyword k, std::initializer_list<Field> fields = {}) {
     std::string m = BuildMessage(k, fields);
     m.pop_back();
     both([&](Twin& t) { t.game.HandleMessage(c, m); });
   };
   ConnectionId next = 1;
   std::vector<ConnectionId> open;
-  auto join = [&] {
-    open.push_back(next);
-    message(next++, Keyword::kJoin, {});
-  };
+  auto join = [&] { open.push_back(next), message(next++, Keyword::kJoin); };
   for (int i = 0; i < 6; ++i) join();
   message(1, Keyword::kAdmin, {"LOGIN chef"});
-  int ticksWithLines = 0, ticksWithScores = 0, statesSeen = 0;
+  int ticksWithLines = 0, ticksWithScores = 0;
   std::map<int, bool> states;
   for (int tick = 0; tick < 1500; ++tick) {
-    // Inputs between two ticks, the same for both games.
-    int inputs = static_cast<int>(script.Next(40));
-    for (int i = 0; i < inputs; ++i) {
+    for (int i = static_cast<int>(script.Next(40)); i > 0; --i) {
       ConnectionId c = open[script.Next(static_cast<uint32_t>(open.size()))];
-      switch (script.Next(20)) {
-        case 0:
-          message(c, Keyword::kColor, {});
-          break;
-        case 1:
-          message(c, Keyword::kChat, {"hallo"});
-          break;
-        case 2:
-        case 3:
-        case 4:
-          message(c, Keyword::kGo, {});
-          break;
-        case 5:
-          if (open.size() > 3 && script.Next(8) == 0) {
-            message(c, Keyword::kLeave, {});
-            std::erase(open, c);
-          }
-          break;
-        case 6:
-          if (script.Next(20) == 0) join();  // joins mid-game: a spectator
-          break;
-        case 7:
-          message(c, Keyword::kPing, {});
-          break;
-        case 8:
-          message(c, Keyword::kPass, {script.Next(2) ? "geheim" : "falsch"});
-          break;
-        default:
-          message(c, Keyword::kAngle, {script.Next(2) ? "UP" : "DOWN"});
-          break;
-      }
+      uint32_t pick = script.Next(20);
+      if (pick == 0) message(c, Keyword::kColor);
+      if (pick == 1) message(c, Keyword::kChat, {"hallo"});
+      if (pick >= 2 && pick <= 4) message(c, Keyword::kGo);
+      if (pick == 5 && open.size() > 3 && script.Next(8) == 0) message(c, Keyword::kLeave), std::erase(open, c);
+      if (pick == 6 && script.Next(20) == 0) join();  // mid-game: a spectator
+      if (pick == 7) message(c, Keyword::kPing);
+      if (pick == 8) message(c, Keyword::kPass, {script.Next(2) ? "geheim" : "falsch"});
+      if (pick > 8) message(c, Keyword::kAngle, {script.Next(2) ? "UP" : "DOWN"});
     }
-    // Protection on for a while: newcomers are strangers until they pass.
+    // Protection on for a while (newcomers are strangers), a pause, and now
+    // and then a game won: its end and the new game with spectators.
     if (tick == 120) both([](Twin& t) { t.settings.passwordBox = true, t.settings.password = "geheim"; });
     if (tick == 200) both([](Twin& t) { t.settings.passwordBox = false; });
     if (tick == 260 || tick == 275) message(1, Keyword::kAdmin, {"PAUSE"});
-    // A game won now and then: its end and the new game with spectators.
-    if (tick % 250 == 0) {
+    if (tick % 250 == 0)
       both([](Twin& t) {
         for (ClientRecord& r : t.game.Clients()) r.points = r.playing ? t.game.TargetScore() : 0;
       });
-    }
     both([](Twin& t) {
       t.sent.bytes.clear();
       t.clock.Advance(ServerGame::kTickInterval + 1);
@@ -112,20 +90,112 @@ TEST(SharedRuns, EveryReceiverGetsTheBytesOfPerReceiverFraming) {
       t.tickSends += t.sent.sends - before;
     });
     ASSERT_EQ(a.sent.bytes, b.sent.bytes) << "tick " << tick;
-    for (const auto& [c, bytes] : a.sent.bytes) {
-      ticksWithLines += bytes.find("LINE\x02") != std::string::npos && c == open.front();
-      ticksWithScores += bytes.find("SCORES\x02") != std::string::npos && c == open.front();
-    }
+    const std::string& first = a.sent.bytes[open.front()];
+    ticksWithLines += first.find("LINE\x02") != std::string::npos;
+    ticksWithScores += first.find("SCORES\x02") != std::string::npos;
     states[a.game.State()] = true;
   }
-  statesSeen = static_cast<int>(states.size());
   // The script reached what matters: running rounds, collisions, every state.
   EXPECT_GT(ticksWithLines, 100);
   EXPECT_GT(ticksWithScores, 10);
-  EXPECT_EQ(statesSeen, 5);
+  EXPECT_EQ(states.size(), 5u);
   EXPECT_EQ(a.sent.partialSends + b.sent.partialSends, 0);
-  // Sharing is what makes a tick cheap: far fewer sends for the same bytes.
   EXPECT_LT(b.tickSends * 2, a.tickSends);
+}
+
+// Three real loopback connections whose server ends the transport owns,
+// plain or already past a WebSocket handshake.
+struct Peers {
+  explicit Peers(bool webSocket) {
+    InitNetwork();
+    EXPECT_TRUE(listener.Open(0));
+    for (int i = 0; i < 3; ++i) {
+      clients.push_back(TcpConnection::Open("127.0.0.1", listener.Port()));
+      Poller poller;
+      poller.Add(listener.Fd(), true, false);
+      std::unique_ptr<TcpConnection> accepted;
+      if (poller.Wait(2000) > 0) listener.Accept(&accepted);
+      EXPECT_TRUE(clients.back() && accepted);
+      if (accepted) ids.push_back(transport.Add(std::move(accepted), 0));
+      if (!webSocket || !accepted) continue;
+      SocketTransport::Peer& peer = *transport.Find(ids.back());
+      peer.kind = SocketTransport::Kind::kWebSocket;
+      peer.framing = std::make_unique<WebSocketFraming>(WebSocketFraming::Side::kServer);
+      unwrap[i] = std::make_unique<WebSocketFraming>(WebSocketFraming::Side::kClient);
+    }
+  }
+  // What client i got, read until want bytes arrived (bounded).
+  std::string Read(size_t i, size_t want) {
+    std::string got;
+    char buffer[8192];
+    for (int round = 0; round < 2000 && got.size() < want; ++round) {
+      for (auto& [id, peer] : transport.Peers()) peer.connection->FlushQueue();
+      Poller poller;
+      poller.Add(clients[i]->Fd(), true, false);
+      if (poller.Wait(10) <= 0) continue;
+      long n = clients[i]->Receive(buffer, sizeof buffer);
+      if (n < 0) break;
+      std::string_view bytes(buffer, static_cast<size_t>(n));
+      if (!unwrap[i]) {
+        got.append(bytes);
+      } else if (!unwrap[i]->Decode(bytes, got)) {
+        break;
+      }
+    }
+    return got;
+  }
+  TcpListener listener;
+  std::unique_ptr<WebSocketFraming> unwrap[3];
+  std::vector<std::unique_ptr<TcpConnection>> clients;
+  std::vector<ConnectionId> ids;
+  SocketTransport transport;
+};
+
+std::string Lines(int count, int seed) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += BuildMessage(Keyword::kLine, {seed, i, seed + i, i * 7, 65280});
+  return out;
+}
+
+TEST(SocketTransport, SharedRunsAndOwnMessagesReachEachPeerInOrderOverManyRounds) {
+  for (bool webSocket : {false, true}) {
+    SCOPED_TRACE(webSocket ? "websocket" : "tcp");
+    Peers p(webSocket);
+    ASSERT_EQ(p.ids.size(), 3u);
+    // One peer reads slowly: its part of a large run waits in its queue.
+    testing::SetSocketBuffer(p.transport.Find(p.ids[2])->connection->Fd(), true, 4096);
+    std::string expected[3];
+    for (int round = 0; round < 6; ++round) {
+      // Rounds alternate a large tick run with small ones: the kept runs are
+      // reused and must not mix the rounds' bytes.
+      std::string big = Lines(round % 2 ? 30 : 3000, round), small1 = Lines(3, 100 + round);
+      std::string own = BuildMessage(Keyword::kPong), mode = BuildMessage(Keyword::kMode, {8});
+      ConnectionId all[] = {p.ids[0], p.ids[1], p.ids[2]}, some[] = {p.ids[0], p.ids[2]};
+      p.transport.Send(p.ids[0], own);
+      p.transport.SendToEach(all, big);
+      p.transport.Send(p.ids[1], mode);
+      p.transport.SendToEach(some, small1);
+      p.transport.SendToEach(std::span<const ConnectionId>(all, 1), mode);
+      expected[0] += own + big + small1 + mode;
+      expected[1] += big + mode;
+      expected[2] += big + small1;
+      // Own and shared parts taking turns: more frames than one system call takes.
+      for (int k = 0; k < (round % 2 ? 0 : 30); ++k) {
+        p.transport.Send(p.ids[1], own);
+        p.transport.SendToEach(some, small1);
+        expected[0] += small1;
+        expected[1] += own;
+        expected[2] += small1;
+      }
+      EXPECT_TRUE(p.transport.Flush().empty());
+      // The flush must not leave the transport pointing into this round's runs.
+      big.assign(big.size(), 'X');
+    }
+    for (size_t i = 0; i < 3; ++i) {
+      std::string got = p.Read(i, expected[i].size());
+      EXPECT_TRUE(got == expected[i]) << "peer " << i << ": " << got.size() << " of " << expected[i].size();
+    }
+  }
 }
 
 }  // namespace
