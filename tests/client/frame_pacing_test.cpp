@@ -75,15 +75,8 @@ TEST(FramePacer, OneFramePerRefreshAtAnyLoopSpeedAndNoBurstAfterAStall) {
   };
   // Unknown or absurd rates count as 60 Hz; a loop slower than the display
   // shows every pass.
-  for (Case k : {Case{0, 1, 60},
-                 {-3, 1, 60},
-                 {5000, 1, 60},
-                 {60, 1, 60},
-                 {75, 1, 75},
-                 {144, 1, 144},
-                 {144, 5, 144},
-                 {60, 17, 59},
-                 {60, 20, 50}}) {
+  for (Case k : {Case{0, 1, 60}, {-3, 1, 60}, {5000, 1, 60}, {60, 1, 60}, {75, 1, 75}, {144, 1, 144}, {144, 5, 144},
+                 {60, 17, 59}, {60, 20, 50}}) {
     FramePacer pacer;
     pacer.SetRefreshRate(k.hz);
     int shown = 0;

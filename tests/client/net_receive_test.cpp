@@ -55,13 +55,7 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
 TEST(NetReceive, ScoresRebuildTheListInOrder) {
   Joined c;
   std::pair<std::string, std::vector<int>> cases[] = {
-      {"3\x05"
-       "255\x05"
-       "1\x03"
-       "0\x05"
-       "65280\x05"
-       "0",
-       {3, 255, 1, 0, 65280, 0}},
+      {"3\x05" "255\x05" "1\x03" "0\x05" "65280\x05" "0", {3, 255, 1, 0, 65280, 0}},  // NOLINT
       {"", {0, 0, 0}},  // an empty list still shows one entry
       {"7\x03", {7, 0, 0, 0, 0, 0}},
   };

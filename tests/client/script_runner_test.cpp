@@ -27,14 +27,6 @@ std::string CannotOpen(const std::string& name) {
   return "\"" + name + "\" konnte nicht ge\366ffnet werden.";
 }
 
-TEST(ScriptRunner, ExtensionRule) {
-  // clang-format off
-  struct Case { const char* name; const char* file; };
-  for (const Case& c : {Case{"demo", "demo.kbs"}, {"demo.txt", "demo.txt"}, {"my.dir/demo", "my.dir/demo.kbs"}})
-    // clang-format on
-    EXPECT_EQ(ScriptFileName(c.name), c.file) << c.name;
-}
-
 TEST(ScriptRunner, FileFormat) {
   ScriptClient s;
   s.client.console.isOpen = 1;
@@ -48,14 +40,15 @@ TEST(ScriptRunner, FileFormat) {
                                 "[f.txt] x // y", "[f.txt] e", "[f.txt] last"}));
 }
 
+// ".kbs" is added to a name without an extension of its own.
 TEST(ScriptRunner, FilesThatCannotBeRun) {
   ScriptClient s;
   std::filesystem::create_directory("folder.kbs");
-  s.RunToEnd({"missing", "folder", "/nonexistent/dir/x.kbs"});
+  s.RunToEnd({"missing", "folder", "/nonexistent/dir/x.kbs", "demo.txt", "my.dir/demo"});
   Strings texts = s.Texts();
   std::sort(texts.begin(), texts.end());
-  EXPECT_EQ(texts, (Strings{CannotOpen("/nonexistent/dir/x.kbs"), CannotOpen("folder.kbs"),
-                            CannotOpen("missing.kbs")}));
+  EXPECT_EQ(texts, (Strings{CannotOpen("/nonexistent/dir/x.kbs"), CannotOpen("demo.txt"), CannotOpen("folder.kbs"),
+                            CannotOpen("missing.kbs"), CannotOpen("my.dir/demo.kbs")}));
   for (Colour colour : s.Colours()) EXPECT_EQ(colour, kConsoleRed);
 }
 

@@ -4,8 +4,6 @@
 # display, that it fails at once.
 #   close       closed as a window manager would (SDL turns SIGTERM into the
 #               close request): a new file with the window's position
-#   fullscreen  started in full screen from the file, then closed: the file
-#               keeps the position it was read with
 #   exit        "exit" in autoexec.kbs ends it by itself
 #   nodisplay   started where no display is reachable: it ends at once with
 #               the failure on standard error and code 1, leaving no file
@@ -18,10 +16,7 @@ trap 'rm -rf "$home" "$work"' EXIT
 cd "$work" || exit 1
 ini="$home/Kringelbahn.ini"
 fail() { echo "$1"; cat out.txt; exit 1; }
-case "$scenario" in
-  fullscreen) printf '[window]\r\nx = 17\r\nY = 23\r\nFULLSCREEN = 1\r\n' >"$ini" ;;
-  exit) printf 'console 1\r\nexit\r\n' >autoexec.kbs ;;
-esac
+[ "$scenario" = exit ] && printf 'console 1\r\nexit\r\n' >autoexec.kbs
 if [ "$scenario" = nodisplay ]; then
   HOME="$home" KRINGELBAHN_SETTINGS_DIR="$home" timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
     "$game" >out.txt 2>&1
@@ -44,12 +39,8 @@ while [ $i -lt 100 ] && kill -0 $pid 2>/dev/null; do sleep 0.1; i=$((i + 1)); do
 kill -0 $pid 2>/dev/null && { kill -KILL $pid; fail "did not end"; }
 wait $pid || fail "exit code $?"
 [ -f "$ini" ] || fail "no $ini"
-if [ "$scenario" = fullscreen ]; then
-  printf '[Window]\r\nX = 17\r\nY = 23\r\nFullscreen = 1\r\n' >expected
-  cp "$ini" normal
-else  # a new window's position is whatever the dummy desktop made of it
-  printf '[Window]\r\nX = N\r\nY = N\r\nFullscreen = 0\r\n' >expected
-  sed -E 's/^(X|Y) = -?[0-9]+\r$/\1 = N\r/' "$ini" >normal
-fi
+# A new window's position is whatever the dummy desktop made of it.
+printf '[Window]\r\nX = N\r\nY = N\r\nFullscreen = 0\r\n' >expected
+sed -E 's/^(X|Y) = -?[0-9]+\r$/\1 = N\r/' "$ini" >normal
 cmp -s normal expected || { od -c "$ini"; fail "unexpected configuration"; }
 echo ok
