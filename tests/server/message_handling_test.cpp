@@ -119,20 +119,5 @@ TEST(ServerMessages, ChatAngleGoPingAndLeave) {
   EXPECT_EQ(f.game.Clients().Size(), 2u);
 }
 
-TEST(ServerMessages, DiscoveryAnswersOnlyTheExactRequestWhileVisible) {
-  GameFixture f;
-  f.Join(1, 1);
-  f.settings.passwordBox = true;
-  f.settings.password = "p";
-  EXPECT_FALSE(f.game.AnswerDiscovery("KRINGELBAHN CLIENT"));  // hidden at start
-  f.settings.hidden = false;
-  EXPECT_EQ(testing::Readable(f.game.AnswerDiscovery("KRINGELBAHN CLIENT").value_or("")),
-            "KRINGELBAHN SERVER^Test%20Server^666^1^1");
-  // Up to the first zero byte, like the receive.
-  EXPECT_TRUE(f.game.AnswerDiscovery(std::string("KRINGELBAHN CLIENT\0junk", 23)));
-  for (const char* wrong : {"KRINGELBAHN CLIENT ", "kringelbahn client"})
-    EXPECT_FALSE(f.game.AnswerDiscovery(wrong)) << wrong;
-}
-
 }  // namespace
 }  // namespace kb

@@ -48,51 +48,30 @@ TEST(Outsiders, AStrangerHearsOnlyTheAnswersToItsOwnMessages) {
     for (const std::string& m : f.sent.To(c)) EXPECT_NE(m, "CHAT^UP^" + std::to_string(colour));
   V to2 = f.sent.To(2);
   EXPECT_EQ(std::count(to2.begin(), to2.end(), chat), 1);
-  // The LAN answer still counts every record.
-  f.settings.hidden = false;
-  EXPECT_EQ(testing::Readable(f.game.AnswerDiscovery("KRINGELBAHN CLIENT").value_or("")),
-            "KRINGELBAHN SERVER^Test%20Server^666^3^1");
-  // A player and a stranger are no game.
-  f.game.HandleClosed(2);
-  f.Tick(2);
-  EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
 }
 
+// Protection switched on mid-game (by the operator or SETPASS) keeps those
+// already there: their PASS needs no answer, the round runs on.
 TEST(Outsiders, ProtectionSwitchedOnMidGameKeepsThoseAlreadyThere) {
-  for (bool byAdmin : {true, false}) {
-    GameFixture f;
-    f.settings.adminPassword = "chef";
-    f.Join(1, 3);
-    f.Tick(2);
-    f.Go(1, 3);
-    f.Tick();
-    ASSERT_EQ(f.game.State(), ServerGame::kRunning);
-    if (byAdmin) {
-      f.Admin("LOGIN chef");
-      f.Admin("SETPASS geheim");
-    } else {  // the operator's window
-      f.settings.passwordBox = true;
-      f.settings.password = "geheim";
-    }
-    f.Join(4, 4);
-    EXPECT_EQ(f.sent.To(4).at(0), "MODE^19");
-    f.sent.log.clear();
-    f.Message(2, "PASS", {"geheim"});  // needs none: nothing happens
-    f.Message(2, "PASS", {"falsch"});
-    EXPECT_TRUE(f.sent.log.empty());
-    f.Step();
-    EXPECT_EQ(f.game.State(), ServerGame::kRunning) << byAdmin;
-    V to2 = f.sent.To(2);
-    EXPECT_EQ(std::count_if(to2.begin(), to2.end(), [](auto& m) { return m.starts_with("LINE"); }), 3);
-    EXPECT_TRUE(f.sent.To(4).empty());
-  }
-  // Without protection a PASS mid-round changes nothing either.
-  GameFixture g;
-  g.Join(1, 2);
-  g.Tick();
-  g.sent.log.clear();
-  g.Message(1, "PASS", {"irgendwas"});
-  EXPECT_TRUE(g.sent.log.empty());
+  GameFixture f;
+  f.Join(1, 3);
+  f.Tick(2);
+  f.Go(1, 3);
+  f.Tick();
+  ASSERT_EQ(f.game.State(), ServerGame::kRunning);
+  f.settings.passwordBox = true;
+  f.settings.password = "geheim";
+  f.Join(4, 4);
+  EXPECT_EQ(f.sent.To(4).at(0), "MODE^19");
+  f.sent.log.clear();
+  f.Message(2, "PASS", {"geheim"});
+  f.Message(2, "PASS", {"falsch"});
+  EXPECT_TRUE(f.sent.log.empty());
+  f.Step();
+  EXPECT_EQ(f.game.State(), ServerGame::kRunning);
+  V to2 = f.sent.To(2);
+  EXPECT_EQ(std::count_if(to2.begin(), to2.end(), [](auto& m) { return m.starts_with("LINE"); }), 3);
+  EXPECT_TRUE(f.sent.To(4).empty());
 }
 
 TEST(Outsiders, GuessesAreThrottledPerAddressForAMinute) {
@@ -202,9 +181,21 @@ TEST(Outsiders, ChatRelayIsBoundedForTheWholeServer) {
   }
 }
 
-TEST(Outsiders, DiscoveryAnswersAreRateLimited) {
+// The LAN answer: only to the exact request (up to a zero byte, like the
+// receive), only while visible, counting every record, at most 20 a second.
+TEST(Outsiders, DiscoveryAnswers) {
   GameFixture f;
+  f.Join(1, 2);
+  f.settings.passwordBox = true;
+  f.settings.password = "p";
+  EXPECT_FALSE(f.game.AnswerDiscovery("KRINGELBAHN CLIENT"));  // hidden at start
   f.settings.hidden = false;
+  EXPECT_EQ(testing::Readable(f.game.AnswerDiscovery("KRINGELBAHN CLIENT").value_or("")),
+            "KRINGELBAHN SERVER^Test%20Server^666^2^1");
+  EXPECT_TRUE(f.game.AnswerDiscovery(std::string("KRINGELBAHN CLIENT\0junk", 23)));
+  for (const char* wrong : {"KRINGELBAHN CLIENT ", "kringelbahn client"})
+    EXPECT_FALSE(f.game.AnswerDiscovery(wrong)) << wrong;
+  f.clock.Advance(1000);
   for (int second = 0; second < 2; ++second) {
     int answers = 0;
     for (int i = 0; i < 200; ++i) answers += f.game.AnswerDiscovery("KRINGELBAHN CLIENT") ? 1 : 0;
