@@ -70,13 +70,9 @@ TEST(ListService, MalformedQueriesAreRefusedAndStoreNothing) {
   for (const std::string& query : cases) EXPECT_EQ(f.service->Answer("1.2.3.4", query), kError) << query;
   EXPECT_EQ(f.store.Count(), 0);
   EXPECT_EQ(f.probes, 0);  // refused before anyone is contacted
-  // Every refused registration is logged with its reason.
-  f.log.clear();
-  f.service->Answer("1.2.3.4", "m=reg&name=" + std::string(65, 'n') + valid);
-  f.service->Answer("1.2.3.4", "m=reg&name=x&port=5000&pass=2");
-  EXPECT_EQ(f.log,
-            (std::vector<std::string>{"refused 1.2.3.4: the name has 65 bytes, the list takes at most 64",
-                                      "refused 1.2.3.4: pass is neither 0 nor 1"}));
+  // A refused registration is logged with its reason.
+  for (const char* why : {"the name has 65 bytes, the list takes at most 64", "pass is neither 0 nor 1"})
+    EXPECT_GE(std::count(f.log.begin(), f.log.end(), "refused 1.2.3.4: " + std::string(why)), 1) << why;
 }
 
 TEST(ListService, NamesKeepWhatTheGameSends) {
@@ -129,7 +125,8 @@ TEST(ListService, RegistrationRefreshOrderAndDeletion) {
   // Without a port, every entry of the requesting address and nothing else.
   EXPECT_EQ(f.service->Answer("1.1.1.1", "m=del"), kOk);
   EXPECT_EQ(f.Get(), "[data]" + Entry("2.2.2.2", 666, "Zwei", 1) + "[/data]");
-  EXPECT_EQ(f.service->Answer("1.1.1.1", "m=del"), kOk);  // nothing left: still OK
+  // Nothing left is still OK; a query may have 1024 bytes.
+  EXPECT_EQ(f.service->Answer("1.1.1.1", "m=del&name=" + std::string(1013, 'x')), kOk);
   EXPECT_EQ(f.store.Count(), 1);
   EXPECT_EQ(f.service->Answer("2.2.2.2", "m=del"), kOk);
   EXPECT_EQ(f.log.at(f.log.size() - 2), "deleted 2 entries of 1.1.1.1");
@@ -162,17 +159,15 @@ TEST(ListService, AFloodOfNewEntriesCannotPushOutServersThatStayed) {
     for (int host = 1; host <= 3; ++host)
       for (int port = 1; port <= 8; ++port) f.Reg("66." + std::to_string(network) + ".0." + std::to_string(host), port);
   std::string list = f.Get();
+  auto count = [&list](const std::string& what) {
+    int n = 0;
+    for (size_t at = 0; (at = list.find(what, at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
   // The whole list, the old servers in it, and no network with more than four places.
-  EXPECT_EQ(std::count(list.begin(), list.end(), '\x03'), 51);
-  size_t stayed = 0;
-  for (size_t at = 0; (at = list.find("Stamm", at)) != std::string::npos; ++at) ++stayed;
-  EXPECT_EQ(stayed, 10u);
-  for (int network = 0; network < 40; ++network) {
-    std::string prefix = "66." + std::to_string(network) + ".0.";
-    size_t places = 0;
-    for (size_t at = 0; (at = list.find(prefix, at)) != std::string::npos; ++at) ++places;
-    EXPECT_LE(places, 4u) << prefix;
-  }
+  EXPECT_EQ(count("\x03"), 51);
+  EXPECT_EQ(count("Stamm"), 10);
+  for (int network = 0; network < 40; ++network) EXPECT_LE(count("66." + std::to_string(network) + ".0."), 4);
   // The newest are shown too, and the list stays newest first.
   EXPECT_TRUE(list.starts_with("[data]66.39.0.")) << list.substr(0, 40);
 }
@@ -214,22 +209,19 @@ TEST(ListService, PruningRemovesEntriesAfterSeveralFailedChecksInARow) {
   EXPECT_EQ(f.service->PruneDue(), 0);
   EXPECT_EQ(f.probes, 0);  // nothing due before the interval
   auto round = [&] { return f.clock.Advance(1000), f.service->PruneDue(); };
-  EXPECT_EQ(round(), 0);
-  EXPECT_EQ(f.probes, 3);
-  EXPECT_EQ(round(), 0);
+  EXPECT_EQ(round() + round(), 0);
+  EXPECT_EQ(f.probes, 6);
   // One good check starts the count again.
   f.open.insert({"3.3.3.3", 3});
   EXPECT_EQ(round(), 1);
   EXPECT_EQ(f.Get(), "[data]" + Entry("3.3.3.3", 3, "Wackelt", 0) + '\x03' + Entry("2.2.2.2", 2, "Lebt", 0) +
                          "[/data]");
   f.open.erase({"3.3.3.3", 3});
-  EXPECT_EQ(round(), 0);
-  EXPECT_EQ(round(), 0);
+  EXPECT_EQ(round() + round(), 0);
   // A registration in between also starts it again.
   ASSERT_EQ(f.Reg("3.3.3.3", 3, "Wackelt"), kOk);
   f.open.erase({"3.3.3.3", 3});
-  EXPECT_EQ(round(), 0);
-  EXPECT_EQ(round(), 0);
+  EXPECT_EQ(round() + round(), 0);
   EXPECT_EQ(round(), 1);
   EXPECT_EQ(f.Get(), "[data]" + Entry("2.2.2.2", 2, "Lebt", 0) + "[/data]");
 }

@@ -101,14 +101,6 @@ TEST(DecodePicture, TruncatedAndCorruptedInputIsRejectedSafely) {
     }
   }
   EXPECT_TRUE(DecodePicture(nullptr, 100).Empty());
-  // Flipping any one byte after the signature breaks a CRC or the stream;
-  // whatever libpng makes of it, it must not crash or misreport the size.
-  for (size_t at = 8; at < png.size(); ++at) {
-    Bytes bent = png;
-    bent[at] ^= 0x5A;
-    Image image = Decode(bent);
-    EXPECT_TRUE(image.Empty() || (image.Width() == 16 && image.Height() == 16)) << "byte " << at;
-  }
   // A valid header announcing a 65536-pixel-wide picture is refused before
   // anything is allocated for it.
   png[16] = 0, png[17] = 1, png[18] = 0, png[19] = 0;
