@@ -79,9 +79,7 @@ TEST(SendBatch, SharedRunsKeepTheOrderAndLargeBatchesLeaveInOneSend) {
     SendBatch batch;
     batch.Add("PONG\x04");
     batch.AddShared(run);
-    batch.Add(
-        "MODE\x02"
-        "8\x04");
+    batch.Add("MODE\x02" "8\x04");
     batch.AddShared(tail);
     std::string expected = "PONG\x04" + run + "MODE\x02" + "8\x04" + tail;
     auto sends = FlushParts(batch);

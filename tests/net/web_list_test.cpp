@@ -19,6 +19,9 @@ TEST(WebList, ExtractBetweenTakesTheFirstPairInOrder) {
       {"x[data]a\x02z[/data][data]second[/data]", "a\x02z"}, {"[/data] [data]late[/data]", "late"},
       {"no start[/data]", ""}, {"[data]no end", ""}, {"", ""}};
   for (auto [text, want] : cases) EXPECT_EQ(ExtractBetween(text, "[data]", "[/data]"), want) << text;
+  ListResponse endless;  // an answer without an end is given up once it passes the limit
+  EXPECT_FALSE(endless.Add(std::string(kListResponseLimit, 'x')));
+  EXPECT_TRUE(endless.Add("x") && endless.Payload() == "ERROR");
 }
 
 TEST(WebList, ListHostTakesAnOptionalPortAndFallsBackOnNonsense) {
@@ -69,8 +72,7 @@ struct FakeListHost {
     });
   }
   ~FakeListHost() { Finish(); }
-  // Waits for the host's thread, after which request is safe to read.
-  void Finish() {
+  void Finish() {  // after which request is safe to read
     if (thread.joinable()) thread.join();
   }
   ListHostAddress Address() const { return ParseListHost("127.0.0.1:" + std::to_string(listener.Port())); }

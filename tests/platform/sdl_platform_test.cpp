@@ -37,7 +37,6 @@ TEST_F(SdlPlatformTest, OpensPresentsReopensAndTakesTheCloseRequestOnce) {
   platform.Close();
   EXPECT_FALSE(platform.WindowPosition(x, y));
   platform.Present(frame);  // nothing open: nothing happens
-
   ASSERT_TRUE(platform.Open(true, 0, 0));
   EXPECT_FALSE(platform.WindowPosition(x, y));  // full screen has no window position
   platform.Present(frame);
