@@ -214,7 +214,7 @@ TEST(ServerListScreens, F5SearchesAgainOnlyWhenNoSearchRuns) {
     done.Tap(scan::kF5);
     EXPECT_FALSE(done.client.serverList.tasks.List().Current(done.token)) << state;
     ASSERT_TRUE(done.client.serverList.tasks.WaitIdle(10000));
-    // The Internet list's host is a closed loopback port here.
+    // The Internet list's host is a closed loopback port here: nothing found.
     EXPECT_EQ(ServerCount(done.client), 0) << state;
   }
 }
@@ -272,24 +272,23 @@ int FreeUdpPort() {
   return probe.Open(0) ? probe.Port() : 0;
 }
 
-// Stands in for the servers of one machine: answers every search request on
-// its own request port with the given datagrams, broadcast to the answer port.
+// Stands in for the servers of one machine: once `requests` search requests
+// came in on its request port, broadcasts the given datagrams to the answer
+// port (every searcher listens before it asks, so all of them hear it).
 struct FakeLanServers {
-  FakeLanServers(std::vector<std::string> answers, int requestsToAnswer = 1) {
-    EXPECT_TRUE(requests.Open(0));
-    ports = {requests.Port(), FreeUdpPort()};
-    thread = std::thread([this, answers, requestsToAnswer] {
+  FakeLanServers(std::vector<std::string> answers, size_t requests = 1) {
+    EXPECT_TRUE(this->requests.Open(0));
+    ports = {this->requests.Port(), FreeUdpPort()};
+    thread = std::thread([this, answers, requests] {
       char buffer[8192];
-      for (int answered = 0; answered < requestsToAnswer;) {
+      while (received.size() < requests) {
         Poller poller;
-        poller.Add(requests.Fd(), true, false);
+        poller.Add(this->requests.Fd(), true, false);
         if (poller.Wait(5000) <= 0) return;
-        long got = requests.Receive(buffer, sizeof buffer);
-        if (got < 0) continue;
-        received.emplace_back(buffer, static_cast<size_t>(got));
-        for (const std::string& answer : answers) Broadcast(ports.answer, answer);
-        ++answered;
+        long got = this->requests.Receive(buffer, sizeof buffer);
+        if (got >= 0) received.emplace_back(buffer, static_cast<size_t>(got));
       }
+      for (const std::string& answer : answers) Broadcast(ports.answer, answer);
     });
   }
   ~FakeLanServers() { Finish(); }
@@ -416,14 +415,6 @@ TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {
   const ServerListEntry e = c.client.serverList.tasks.List().Entries()[0];
   EXPECT_EQ(e.name + "|" + std::to_string(e.port) + "|" + std::to_string(e.hasPassword), "Gast%20Server|7777|1");
 
-  // Nobody listens: nothing found.
-  TcpListener closed;
-  ASSERT_TRUE(closed.Open(0));
-  std::string closedHost = "127.0.0.1:" + std::to_string(closed.Port());
-  closed.Close();
-  ServerList list;
-  InternetListFetch(list, list.Begin(), ParseListHost(closedHost), 5000);
-  EXPECT_EQ(list.Count(), 0);
 }
 
 }  // namespace

@@ -96,19 +96,24 @@ TEST(MenuStep, ClicksAndKeysToggleOncePerPress) {
   EXPECT_EQ(c.client.round.confusionOption, 0);
 }
 
-TEST(MenuStep, PageKeysRepeatEveryHundredMilliseconds) {
+TEST(MenuStep, PageKeysRepeatEveryHundredMillisecondsWithinTheBotLimits) {
   SpineClient c;
+  int& bots = c.client.round.botCount;
+  bots = kMaxBots - 2;
   c.input.SetKey(scan::kPageUp, true);
   c.Frame();
   c.clock.Advance(99);  // 100 ms since the step
   c.Frame();
-  EXPECT_EQ(c.client.round.botCount, 1);
+  EXPECT_EQ(bots, kMaxBots - 1);
   c.Frame();  // 101 ms
-  EXPECT_EQ(c.client.round.botCount, 2);
+  EXPECT_EQ(bots, kMaxBots);
+  for (int i = 0; i < 4; ++i) c.Frame(), c.clock.Advance(150);
+  EXPECT_EQ(bots, kMaxBots);
   c.input.SetKey(scan::kPageUp, false);
   c.input.SetKey(scan::kPageDown, true);
+  bots = 2;
   for (int i = 0; i < 4; ++i) c.Frame(), c.clock.Advance(150);
-  EXPECT_EQ(c.client.round.botCount, 0);
+  EXPECT_EQ(bots, 0);
 }
 
 TEST(UpdateFrame, OneEscapeLatchForAllScreensAndTheConsole) {
