@@ -4,20 +4,16 @@
 
 #include <cmath>
 #include <set>
-#include <utility>
+#include <tuple>
 
 #include "common/game/trig.h"
 
 namespace kb {
 namespace {
 
-TEST(Field, BorderCountsTheFarEdgesAsInside) {
-  EXPECT_TRUE(InsideField(0, 0));
-  EXPECT_TRUE(InsideField(800, 575));
+TEST(Field, BorderCountsTheFarEdgesAsInsideAndRandomRangeReachesBothBounds) {
+  EXPECT_TRUE(InsideField(0, 0) && InsideField(800, 575));
   for (auto [x, y] : {std::pair{801, 100}, {100, 576}, {-1, 100}, {100, -1}}) EXPECT_FALSE(InsideField(x, y));
-}
-
-TEST(Field, RandomRangeStaysInsideBothBoundsAndReachesThem) {
   Random random(7);
   bool sawLow = false, sawHigh = false;
   for (int i = 0; i < 2000; ++i) {
@@ -46,10 +42,9 @@ TEST(Field, TrailSegmentDrawsRoundedLengthDiscsAndLeavesTheEndPointToTheNext) {
   Image field(kFieldWidth, kFieldHeight);
   // A horizontal segment of length 5 draws discs at x = 100..104.
   DrawTrailSegment(field, 100, 50, 105, 50, 3, 255);
-  EXPECT_EQ(field.Pixel(97, 50), 255u);   // radius 3 around the first disc
-  EXPECT_EQ(field.Pixel(107, 50), 255u);  // radius 3 around the last disc (104)
-  EXPECT_EQ(field.Pixel(108, 50), 0u);
-  EXPECT_EQ(field.Pixel(100, 54), 0u);
+  // Radius 3 around the first and the last disc (104).
+  for (auto [x, y, lit] : {std::tuple{97, 50, true}, {107, 50, true}, {108, 50, false}, {100, 54, false}})
+    EXPECT_EQ(field.Pixel(x, y) == 255u, lit) << x << "," << y;
   // Discs are clipped at the image border, never written outside.
   DrawTrailSegment(field, 798, 573, 803, 578, 3, 65280);
   EXPECT_EQ(field.Pixel(799, 574), 65280u);
@@ -75,9 +70,8 @@ TEST(Field, TrailSegmentsFarOutsideDrawTheSamePartInside) {
 }
 
 TEST(Trig, DirectionIndexUsesTenthsOfARadian) {
-  EXPECT_EQ(DirectionIndex(0.0f), 0);
-  EXPECT_EQ(DirectionIndex(90.0f), 16);  // 15.708 rounds up
-  EXPECT_EQ(DirectionIndex(359.5f), 63);
+  for (auto [degrees, index] : {std::pair{0.0f, 0}, {90.0f, 16}, {359.5f, 63}})  // 90 degrees: 15.708 rounds up
+    EXPECT_EQ(DirectionIndex(degrees), index) << degrees;
   EXPECT_NEAR(CosTable()[0], 1.0f, 1e-6);
   EXPECT_NEAR(SinTable()[16], static_cast<float>(std::sin(1.6)), 1e-6);
 }

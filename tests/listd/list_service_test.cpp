@@ -231,15 +231,13 @@ TEST(ListStore, AnotherInstancesWritesShowAtOnceAndBrokenFilesAreRefused) {
   ListStore one, other;
   ASSERT_TRUE(one.Open(dir.File("list.sqlite")) && other.Open(dir.File("list.sqlite")));
   EXPECT_EQ(one.Put({"1.1.1.1", 666, "A", 1, 50, 50, 0}, {}), ListStore::Stored::kNew);
-  EXPECT_EQ(one.Shown(52, 4).size(), 1u);
-  // Though the list was just read.
+  EXPECT_EQ(one.Shown(52, 4).size(), 1u);  // though the list was just read:
   EXPECT_EQ(other.Put({"3.3.3.3", 668, "C", 0, 70, 70, 0}, {}), ListStore::Stored::kNew);
   EXPECT_EQ(one.Shown(52, 4).size(), 2u);
   // A file that is no database is reported, not used.
   dir.Write("broken.sqlite", std::string(4096, 'x'));
   ListStore broken;
-  EXPECT_FALSE(broken.Open(dir.File("broken.sqlite")));
-  EXPECT_FALSE(broken.Error().empty());
+  EXPECT_TRUE(!broken.Open(dir.File("broken.sqlite")) && !broken.Error().empty());
 }
 
 TEST(ListStore, FilesOfOlderVersionsOpenWithTheirEntries) {
@@ -259,9 +257,7 @@ TEST(ListStore, FilesOfOlderVersionsOpenWithTheirEntries) {
   EXPECT_EQ(store.Put({"1.1.1.2", 667, "Neu", 0, 9, 9, 0}, {}), ListStore::Stored::kNew);
   std::vector<ListEntry> entries = store.Shown(52, 4);
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1].name, "Alt");
-  EXPECT_EQ(entries[1].listed, 0);
-  EXPECT_EQ(entries[0].listed, 9);
+  EXPECT_TRUE(entries[1].name == "Alt" && entries[1].listed == 0 && entries[0].listed == 9);
 }
 
 // Writes to a file nobody will open again would be lost: they fail, with the reason.

@@ -48,15 +48,11 @@ TEST(TextFile, WriteReadBackAndFailures) {
   TextFileReader reader;
   std::string line;
   ASSERT_TRUE(reader.Open(dir.File("dump.txt")));
-  EXPECT_TRUE(reader.ReadLine(line) && !reader.AtEnd() && reader.ReadLine(line));
-  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_TRUE(reader.ReadLine(line) && !reader.AtEnd() && reader.ReadLine(line) && reader.AtEnd());
   EXPECT_FALSE(reader.ReadLine(line));
   EXPECT_TRUE(line.empty());  // no stale line after the end
-
   // Failures are reported, not hidden.
-  EXPECT_FALSE(reader.Open(dir.File("missing.kbs")));
-  EXPECT_FALSE(reader.ReadLine(line));
-
+  EXPECT_FALSE(reader.Open(dir.File("missing.kbs")) || reader.ReadLine(line));
   EXPECT_FALSE(writer.Create(dir.File("no/such/dir.txt")));
   writer.WriteLine("lost");  // harmless without a file
   EXPECT_FALSE(writer.Close());
