@@ -170,13 +170,11 @@ TEST(GameTick, BorderAndTrailDeaths) {
     // The one who died later, or lives, scores for each death before.
     EXPECT_EQ(f.Record(2).points, c.dead1 ? 1 : 0);
     EXPECT_EQ(f.Record(1).points, c.dead2 && !c.dead1 ? 1 : 0);
+    if (c.dead1 && c.dead2) {
+      f.Tick();
+      EXPECT_EQ(f.game.WinnerColour(), 0u);  // nobody has won the round
+    }
   }
-  // Both died: nobody has won the round.
-  RunningGame f;
-  f.Place(1, 810, 300, 0);
-  f.Place(2, 400, -3, 90);
-  f.Tick(2);
-  EXPECT_EQ(f.game.WinnerColour(), 0u);
 }
 
 TEST(GameTick, ABorderDeathIsNotAlsoATrailDeath) {
@@ -228,85 +226,75 @@ TEST(GameTick, GapsLeaveHolesThatOthersPassThrough) {
   EXPECT_EQ(f.game.FieldImage().Pixel(a.previousX, 300), a.colour);
 }
 
-TEST(GameTick, GameIsWonAtTenPointsPerOpponent) {
+// With two players, one joining mid-round watches: it counts for the target
+// but plays only from the next game, and it hears no MODE, PAUSE or TIME.
+TEST(GameTick, GameIsWonAtTenPointsPerOpponentAndTheNextTakesEveryone) {
   for (int players : {2, 4}) {
+    SCOPED_TRACE(players);
     RunningGame f(players);
     EXPECT_EQ(f.game.TargetScore(), 10 * (players - 1));
+    const ConnectionId spectator = players + 1;
+    if (players == 2) f.Join(spectator, spectator);
     f.Record(1).points = f.game.TargetScore() - players;
     for (int round = 0; round < 2; ++round) {  // one point short, then the last
       if (round) f.NextRound();
+      EXPECT_EQ(players == 2 ? f.Record(spectator).playing : 0, 0);
       f.OnlySurvivor(1);
       f.Tick();
       f.Step();
-      EXPECT_EQ(f.game.State(), round ? ServerGame::kGameOver : ServerGame::kRoundOver) << players;
+      EXPECT_EQ(f.game.State(), round ? ServerGame::kGameOver : ServerGame::kRoundOver);
+      for (const std::string& m : f.sent.To(spectator))
+        EXPECT_FALSE(m.starts_with("MODE") || m.starts_with("PAUSE") || m.starts_with("TIME")) << m;
     }
     EXPECT_EQ(f.Record(1).wins, 1);
     EXPECT_EQ(f.sent.To(2).front(), "WINNER^" + f.ColourOf(1));
     f.Step();
     EXPECT_EQ(f.sent.To(2), (V{"TIME^19949", "MODE^18", "PAUSE^0"}));  // WINNER only once
+    f.TickAt(f.game.RoundTimer() + 20001);
+    EXPECT_EQ(f.game.State(), ServerGame::kCountdown);
+    for (const ClientRecord& r : f.game.Clients()) EXPECT_TRUE(r.playing == 1 && r.points == 0);
+    if (players == 2) {
+      EXPECT_EQ(f.sent.To(spectator), (V{"CLEAR", f.Scores(), "MODE^7", "PAUSE^0"}));
+    }
   }
-  // The opponent leaving at the round's end wins the one left nothing.
-  RunningGame f;
-  f.OnlySurvivor(1);
-  f.Tick(2);
-  ASSERT_EQ(f.game.State(), ServerGame::kRoundOver);
-  f.game.HandleClosed(2);
-  f.Step();
-  EXPECT_EQ(f.Record(1).wins, 0);
-  EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
 }
 
-TEST(GameTick, SpectatorsJoinOnlyAtANewGame) {
-  RunningGame f;
-  f.Join(3, 3);
-  f.Record(1).points = 9;
-  f.OnlySurvivor(1);
-  f.Tick(2);  // 10 < 20 points with three records: a new round
-  f.NextRound();
-  EXPECT_EQ(f.Record(3).playing, 0);
-  f.sent.log.clear();
-  f.Record(1).points = 20;
-  f.OnlySurvivor(1);
-  f.Tick(2);
-  ASSERT_EQ(f.game.State(), ServerGame::kGameOver);
-  // The spectator sees the drawing but gets no MODE, PAUSE or TIME.
-  for (const std::string& m : f.sent.To(3))
-    EXPECT_FALSE(m.starts_with("MODE") || m.starts_with("PAUSE") || m.starts_with("TIME")) << m;
-  f.TickAt(f.game.RoundTimer() + 20001);
-  EXPECT_EQ(f.game.State(), ServerGame::kCountdown);
-  for (ConnectionId c : {1, 2, 3}) EXPECT_TRUE(f.Record(c).playing == 1 && f.Record(c).points == 0);
-  EXPECT_EQ(f.sent.To(3), (V{"CLEAR", f.Scores(), "MODE^7", "PAUSE^0"}));
-}
-
-TEST(GameTick, FewerThanTwoRecordsFallBackToWaitingEvenWhilePaused) {
-  RunningGame f;
-  f.Pause();
-  f.Place(1, 400, 300, 0);
-  f.Step();
-  EXPECT_EQ(f.Record(1).x, 400);  // frozen, but the state is still reported
-  EXPECT_EQ(f.sent.To(2), (V{"MODE^8", "PAUSE^1"}));
-  f.game.HandleClosed(2);
-  f.Tick();
-  EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
-  EXPECT_EQ(f.sent.To(1).back(), "PAUSE^1");
-}
-
-TEST(GameTick, ALonePlayerWithSpectatorsWaitsAndTheNextGameTakesEveryone) {
-  for (int state : {ServerGame::kCountdown, ServerGame::kRunning, ServerGame::kRoundOver}) {
+// One player left in a game, alone or with spectators, paused or not: the
+// game waits and the one left has won nothing; spectators make a new game.
+TEST(GameTick, APlayerLeftAloneWaitsAndSpectatorsMakeTheNextGame) {
+  const struct Case {
+    int state, spectators;
+    bool paused;
+  } cases[] = {{ServerGame::kCountdown, 2, false},
+               {ServerGame::kRunning, 2, false},
+               {ServerGame::kRoundOver, 2, false},
+               {ServerGame::kRunning, 0, true},
+               {ServerGame::kRoundOver, 0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.state) + (c.paused ? " paused" : "") + " spectators " +
+                 std::to_string(c.spectators));
     RunningGame f(2, false);
     f.Join(1, 2);
     f.Tick();
-    if (state != ServerGame::kCountdown) f.Tick(), f.Go(1, 2), f.Tick();
-    f.Join(3, 4);  // spectators
-    if (state == ServerGame::kRoundOver) f.Record(2).x = 900, f.Tick(2);
-    ASSERT_EQ(f.game.State(), state);
-    f.game.HandleClosed(2);  // one player left, two watching
+    if (c.state != ServerGame::kCountdown) f.Tick(), f.Go(1, 2), f.Tick();
+    f.Join(3, 2 + c.spectators);
+    if (c.state == ServerGame::kRoundOver) f.Record(2).x = 900, f.Tick(2);
+    ASSERT_EQ(f.game.State(), c.state);
+    if (c.paused) {
+      f.Pause();
+      int x = f.Record(1).x;
+      f.Step();
+      EXPECT_EQ(f.Record(1).x, x);  // frozen, but the state is still reported
+      EXPECT_EQ(f.sent.To(2), (V{"MODE^8", "PAUSE^1"}));
+    }
+    f.game.HandleClosed(2);
     f.Step();
-    EXPECT_EQ(f.game.State(), ServerGame::kWaiting) << state;
-    EXPECT_EQ(f.sent.To(1).back(), "PAUSE^0");
+    EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
+    EXPECT_EQ(f.sent.To(1).back(), c.paused ? "PAUSE^1" : "PAUSE^0");
+    EXPECT_EQ(f.Record(1).wins, 0);
     f.Step();
-    EXPECT_EQ(f.game.State(), ServerGame::kCountdown) << state;
-    for (ConnectionId c : {1, 3, 4}) EXPECT_TRUE(f.Record(c).playing && !f.Record(c).points) << state;
+    EXPECT_EQ(f.game.State(), c.spectators ? ServerGame::kCountdown : ServerGame::kWaiting);
+    for (const ClientRecord& r : f.game.Clients()) EXPECT_TRUE(!c.spectators || (r.playing == 1 && r.points == 0));
   }
 }
 
