@@ -13,9 +13,9 @@ TEST(Latin1, ConversionsBothWays) {
       {"Gr\xC3\xBC\xC3\x9Fl", "Gr\xFC\xDFl"}, {"\xC3\xBF\xC2\xA0", "\xFF\xA0"},
       // Beyond Latin-1: the euro sign, a CJK character and an emoji each become one '?'.
       {"5\xE2\x82\xAC \xE4\xB8\xAD \xF0\x9F\x98\x80!", "5? ? ?!"},
-      // A lone lead byte, a stray continuation byte, an overlong '/', a surrogate,
-      // past U+10FFFF, cut at the end.
-      {"a\xC3z", "a?z"}, {"\x80x", "?x"}, {"\xC0\xAF", "??"}, {"\xED\xA0\x80.", "?."},
+      // A lone lead byte, a stray continuation byte, an overlong '/' and 'A', a
+      // surrogate, past U+10FFFF, cut at the end.
+      {"a\xC3z", "a?z"}, {"\x80x", "?x"}, {"\xC0\xAF", "??"}, {"\xE0\x81\x81", "?"}, {"\xED\xA0\x80.", "?."},
       {"\xF4\x90\x80\x80", "?"}, {"\xE2\x82", "??"}};
   // clang-format on
   for (auto [utf8, latin1] : cases) EXPECT_EQ(Utf8ToLatin1(utf8), latin1) << utf8;
