@@ -25,34 +25,6 @@ TEST(ServerMessages, JoinAnswersOnceInJoinOrderAndWatchesDuringAGame) {
   EXPECT_EQ(f.Record(4).playing, 0);
 }
 
-TEST(ServerMessages, PasswordFlow) {
-  GameFixture f;
-  f.settings.passwordBox = true;
-  f.settings.password = "geheim";
-  f.Join(1, 1);
-  f.Message(1, "PASS", {"Geheim"});
-  f.Message(1, "PASS", {"geheim"});
-  EXPECT_EQ(f.sent.To(1),
-            (V{"MODE^19", "SERVER^Test%20Server", "MODE^20", "MODE^10", "COLOR^" + f.ColourOf(1)}));
-  // Two records, one without the password: no game yet; later it only watches.
-  f.Join(2, 3);
-  f.Tick();
-  EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
-  f.Message(3, "PASS", {"geheim"});
-  f.Tick();
-  EXPECT_EQ(f.game.State(), ServerGame::kCountdown);
-  EXPECT_EQ(f.Record(2).playing, 0);
-  EXPECT_EQ(f.Record(3).playing, 1);
-  f.sent.log.clear();
-  f.Message(2, "PASS", {"geheim"});  // right, but a game runs
-  EXPECT_EQ(f.sent.To(2).at(0), "MODE^6");
-  // A checked box with an empty password protects nothing.
-  GameFixture g;
-  g.settings.passwordBox = true;
-  g.Join(1, 1);
-  EXPECT_EQ(g.sent.To(1).at(0), "MODE^10");
-}
-
 TEST(ServerMessages, ColourChangeRefusedToAPlayerOnlyWhileTheRoundRuns) {
   GameFixture f;
   f.Join(1, 2);

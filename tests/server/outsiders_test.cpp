@@ -17,13 +17,17 @@ struct ProtectedGame : GameFixture {
     settings.passwordBox = true;
     settings.password = "geheim";
     Join(1, 3);
+    Message(1, "PASS", {"Geheim"});
     Message(1, "PASS", {"geheim"});
     Message(2, "PASS", {"geheim"});
   }
 };
 
+// One that has not given the password counts for nothing, hears only the
+// answers to its own messages and, let in while a game runs, watches.
 TEST(Outsiders, AStrangerHearsOnlyTheAnswersToItsOwnMessages) {
   ProtectedGame f;
+  EXPECT_EQ(f.sent.To(1), (V{"MODE^19", "SERVER^Test%20Server", "MODE^20", "MODE^10", "COLOR^" + f.ColourOf(1)}));
   Colour colour = f.Record(3).colour;
   f.Tick(2);  // the game starts and the players are placed
   ASSERT_EQ(f.game.State(), ServerGame::kCountdown);
@@ -48,6 +52,11 @@ TEST(Outsiders, AStrangerHearsOnlyTheAnswersToItsOwnMessages) {
     for (const std::string& m : f.sent.To(c)) EXPECT_NE(m, "CHAT^UP^" + std::to_string(colour));
   V to2 = f.sent.To(2);
   EXPECT_EQ(std::count(to2.begin(), to2.end(), chat), 1);
+  EXPECT_EQ(f.Record(3).playing, 0);
+  f.sent.log.clear();
+  f.Message(3, "PASS", {"geheim"});
+  EXPECT_EQ(f.sent.To(3).at(0), "MODE^6");
+  EXPECT_EQ(f.Record(3).playing, 0);
 }
 
 // Protection switched on mid-game (by the operator or SETPASS) keeps those
@@ -59,7 +68,9 @@ TEST(Outsiders, ProtectionSwitchedOnMidGameKeepsThoseAlreadyThere) {
   f.Go(1, 3);
   f.Tick();
   ASSERT_EQ(f.game.State(), ServerGame::kRunning);
-  f.settings.passwordBox = true;
+  f.settings.passwordBox = true;  // with an empty password: not protected
+  f.Join(5, 5);
+  EXPECT_EQ(f.sent.To(5).at(0), "MODE^6");
   f.settings.password = "geheim";
   f.Join(4, 4);
   EXPECT_EQ(f.sent.To(4).at(0), "MODE^19");
