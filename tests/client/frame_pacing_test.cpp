@@ -164,25 +164,5 @@ TEST(FrameLoop, ScreenChangesAndFadesShowAtOnceAndAnimationsStepPerFrameShown) {
   EXPECT_EQ(shown.back(), std::pair(c.clock.Now() - 1, int{kStateNetFail}));
 }
 
-TEST(FrameLoop, ConfusionFlickerShowsEveryStepAt60Hz) {
-  LoopClient c(60);
-  c.StartRound();
-  const PlayerRecord& head = c.client.round.players[0];
-  std::vector<bool> flash;  // per frame shown: the head drawn inverted
-  c.display.onPresent = [&](const Image& frame) {
-    Colour pixel = frame.Pixel(head.x, head.y + 25);
-    if (c.clock.Now() > c.client.round.confusionStart)
-      flash.push_back(pixel != c.client.round.playerColours[0]);
-  };
-  c.client.round.confusionStart = c.clock.Now();
-  c.client.round.confusionEnd = c.clock.Now() + 3000;
-  c.Passes(200);
-  // Flash, gap, flash, ... in 25 ms steps: no step falls between two frames.
-  int runs = 0;
-  for (size_t i = 0; i < flash.size(); ++i) runs += i == 0 || flash[i] != flash[i - 1];
-  EXPECT_EQ(runs, 8);
-  EXPECT_TRUE(flash.front());
-}
-
 }  // namespace
 }  // namespace kb

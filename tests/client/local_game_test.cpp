@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "client/core/bots.h"
 #include "client/core/items.h"
 #include "client/core/local_game.h"
 #include "client/core/round_steps.h"
 #include "client/core/scoring.h"
-#include "common/game/trig.h"
 #include "tests/client/harness.h"
 
 namespace kb {
@@ -64,27 +63,7 @@ class LocalGameTest : public ::testing::Test {
 
 using LocalRound = LocalGameTest;
 
-TEST_F(LocalRound, BorderIsInclusiveAndAwardsGoToSurvivorsInOrder) {
-  StartGame(3, 1);
-  for (int i = 0; i < 3; ++i) Place(slot(i), 100 + 200 * i, 300, 90.5f);
-  Place(round().botList[0], 700, 100, 0.5f);
-  round().botList[0].nextWander = now() + 100000;
-  slot(0).x = 800;
-  slot(1).y = 575;
-  SteeringStep(t.client);
-  EXPECT_EQ(slot(0).dead + slot(1).dead, 0);
-  slot(0).x = 801;  // A out first...
-  SteeringStep(t.client);
-  slot(1).y = -1;  // ...then B
-  SteeringStep(t.client);
-  EXPECT_EQ(slot(0).score, 0);
-  EXPECT_EQ(slot(1).score, 1);
-  EXPECT_EQ(slot(2).score, 2);
-  EXPECT_EQ(round().botList[0].score, 2);
-}
-
-// The step pace itself is pinned by the frame loop tests; here: a slow frame
-// runs each step once, and a pause freezes the heads while the timers go on.
+// A slow frame runs each step once; a pause freezes the heads, not the timers.
 TEST_F(LocalRound, ASlowFrameStepsOnceAndPauseFreezesHeadsWhileTimersRun) {
   StartGame(2);
   Place(slot(0), 400, 300, 0.5f);
@@ -110,20 +89,21 @@ TEST_F(LocalRound, ASlowFrameStepsOnceAndPauseFreezesHeadsWhileTimersRun) {
   EXPECT_EQ(state(), kStateEndRound);  // round end is tested while paused
 }
 
-TEST_F(LocalRound, HeadOnTheLowerSlotDrawsFirstAndALaterDeathPaysTheEarlierOne) {
-  StartGame(3);
+TEST_F(LocalRound, HeadOnTheLowerSlotDrawsFirstAndEachDeathPaysTheSurvivors) {
+  StartGame(3, 1);
   Place(slot(0), 100, 300, 0.5f);    // to the right...
   Place(slot(1), 110, 300, 180.5f);  // ...meets this one head-on at x = 105
   Place(slot(2), 102, 307, 270.5f);  // and this one runs up into slot 0's new segment
+  Place(round().botList[0], 700, 100, 0.5f);
+  round().botList[0].nextWander = now() + 100000;
   t.clock.Advance(51);
   MovementStep(t.client);
-  EXPECT_EQ(slot(0).dead, 0);
-  EXPECT_EQ(slot(1).dead, 1);
-  EXPECT_EQ(slot(2).dead, 1);
-  // Slot 1 went first and paid slots 0 and 2; slot 2 then paid slot 0.
-  EXPECT_EQ(slot(0).score, 2);
-  EXPECT_EQ(slot(1).score, 0);
-  EXPECT_EQ(slot(2).score, 1);
+  // Slot 1 went first and paid slots 0 and 2 and the bot; slot 2 then paid slot 0 and the bot.
+  for (auto [i, dead, score] : {std::tuple{0, 0, 2}, {1, 1, 0}, {2, 1, 1}}) {
+    EXPECT_EQ(slot(i).dead, dead) << i;
+    EXPECT_EQ(slot(i).score, score) << i;
+  }
+  EXPECT_EQ(round().botList[0].score, 2);
 }
 
 TEST_F(LocalRound, GapLeavesAHoleAnotherHeadPassesThrough) {
@@ -171,8 +151,7 @@ TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
   Key(scan::kSpace, true);
   Frame();
   EXPECT_EQ(state(), kStateMenu);
-  EXPECT_EQ(slot(1).active + slot(1).score, 0);
-  EXPECT_TRUE(round().botList.empty());
+  EXPECT_EQ(slot(1).active + slot(1).score + round().botCount + round().botList.size(), 0u);
 }
 
 TEST_F(LocalRound, NextRoundKeepsScoresAndItemsAndWaitsASecond) {
@@ -292,25 +271,6 @@ TEST_F(LocalRules, BotsDieOnTrailsAndADyingHeadDrawsItsLastSegment) {
   EXPECT_EQ(round().botList[1].dead, 0);
   EXPECT_EQ(slot(0).score, 1);
   EXPECT_EQ(round().trailImage.Pixel(402, 300), bot.colour);
-  // The same for a slot.
-  Place(slot(0), 500, 100, 0.5f);
-  round().trailImage.FillBox(505, 90, 3, 20, Rgb(1, 2, 3));
-  t.clock.Advance(51);
-  MovementStep(t.client);
-  EXPECT_EQ(slot(0).dead, 1);
-  EXPECT_EQ(round().trailImage.Pixel(502, 100), round().playerColours[0]);
-}
-
-TEST_F(LocalRules, BotWanderWaitsForTheEvasionHold) {
-  for (auto [sinceEvade, wanders] : {std::pair{750, false}, {100, false}, {751, true}, {5000, true}}) {
-    BotRecord& bot = (StartGame(1, 1), round().botList[0]);
-    Place(bot, 400, 300, 90.5f);
-    bot.targetHeading = 90.5f;
-    bot.lastEvade = now() - sinceEvade;
-    int64_t nextWander = bot.nextWander = now() - 1;
-    SteerBot(t.client, bot, now());
-    EXPECT_EQ(bot.nextWander != nextWander, wanders) << sinceEvade;
-  }
 }
 
 // Random draws stay inside their ranges and reach both ends of them; the
@@ -434,46 +394,12 @@ TEST_F(LocalItems, SpeedDoublesTheStepAndConfusionSwapsTheOwnersKeys) {
   EXPECT_FLOAT_EQ(slot(0).heading, 0.5f);
 }
 
-class LocalBots : public LocalGameTest {
- protected:
-  // One bot at (x, y) with evasion due and no wander.
-  BotRecord& OneBot(float heading, int x = 400, int y = 300) {
-    StartGame(1, 1);
-    BotRecord& bot = round().botList[0];
-    Place(bot, x, y, heading);
-    bot.targetHeading = heading;
-    bot.nextWander = now() + 100000;
-    return bot;
-  }
-  // How far the target moved after a step that sees trail pixels k ahead.
-  float EvadeFrom(std::initializer_list<int> distances) {
-    BotRecord& bot = OneBot(180.5f);  // no turn of this step wraps
-    int d = DirectionIndex(bot.heading);
-    for (int k : distances)
-      round().trailImage.SetPixel(static_cast<int>(std::lround(400 + CosTable()[d] * k)),
-                                  static_cast<int>(std::lround(300 + SinTable()[d] * k)), 0x00FF00);
-    SteerBot(t.client, bot, now());
-    EXPECT_EQ(bot.lastEvade, now());
-    return std::abs(bot.targetHeading - 180.5f);
-  }
-};
-
-TEST_F(LocalBots, TheFarthestProbeThatSeesATrailDecides) {
-  bool sawWide = false;
-  for (int seed = 0; seed < 200; ++seed) {
-    t.random = Random(seed);
-    EXPECT_LE(EvadeFrom({20}), 80.0f);
-    EXPECT_LE(EvadeFrom({5, 20}), 80.0f);
-    float nearOnly = EvadeFrom({5});
-    EXPECT_LE(nearOnly, 200.0f);
-    sawWide |= nearOnly > 160.0f;
-  }
-  EXPECT_TRUE(sawWide);
-}
-
-TEST_F(LocalBots, TurnsTowardsItsTargetAndAwayFromItWhenConfused) {
-  BotRecord& bot = OneBot(100.5f);
+TEST_F(LocalRules, BotsTurnTowardsTheirTargetAndAwayFromItWhenConfused) {
+  StartGame(1, 1);
+  BotRecord& bot = round().botList[0];
+  Place(bot, 400, 300, 100.5f);
   bot.targetHeading = 140.5f;
+  bot.nextWander = now() + 100000;
   SteerBot(t.client, bot, now());
   EXPECT_FLOAT_EQ(bot.heading, 104.5f);
   round().confusionStart = now() - 1;

@@ -80,29 +80,25 @@ TEST(StartupWatchdog, FiresOnlyForAStartThatNeverShowsAFrame) {
     bool started, disarm;
     bool fires;
   };
-  for (Case k : {Case{milliseconds(0), false, false, true},
-                 {milliseconds(20), false, false, true},
-                 {milliseconds(600000), true, false, false},
-                 {milliseconds(0), true, false, false},
+  for (Case k : {Case{milliseconds(0), false, false, true}, {milliseconds(0), true, false, false},
                  {milliseconds(600000), false, true, false}}) {
     std::atomic<int> fired{0};
     {
       StartupWatchdog watchdog(
           k.limit, [&] { return k.started; }, [&] { ++fired; });
       if (k.disarm) watchdog.Disarm();
-      if (k.fires) {
-        // Bounded: the watchdog's own limit is tiny, this wait only guards the test.
-        for (int i = 0; i < 5000 && fired == 0; ++i) std::this_thread::sleep_for(milliseconds(1));
-      }
+      for (int i = 0; k.fires && i < 5000 && fired == 0; ++i) std::this_thread::sleep_for(milliseconds(1));
     }  // joins the watchdog's thread
     EXPECT_EQ(fired, k.fires ? 1 : 0) << k.limit.count() << " " << k.started << " " << k.disarm;
   }
 }
 
-TEST(StartClient, FillsTheTablesAndDecodesEveryPicture) {
+// Autoexec scripts and a display that cannot open are shown by the process tests.
+TEST(StartClient, OpensAsTheFileSaysFillsTheTablesAndDecodesEveryPicture) {
   HomeClient s;
+  s.Write("Kringelbahn.ini", "[Window]\r\nFullscreen = 1\r\n");
   ASSERT_EQ(StartClient(s.client), "");
-  EXPECT_TRUE(s.display.open && !s.display.fullScreen);
+  EXPECT_TRUE(s.display.open && s.display.fullScreen);
   Client& c = s.client;
   EXPECT_EQ(c.frame.gameState, kStateMenu);
   EXPECT_EQ(c.round.upgradesOption + c.round.confusionOption, 2);
@@ -110,22 +106,6 @@ TEST(StartClient, FillsTheTablesAndDecodesEveryPicture) {
   // Both kinds of carried picture (PNG, BMP) decode; the fonts load.
   EXPECT_GT(c.resources.titleBanner.Width() * c.resources.lockIconOnDark.Width(), 0);
   EXPECT_TRUE(c.resources.fontHuge.Loaded());
-}
-
-TEST(StartClient, FullScreenFromTheFileWindowFailureAndAutoexec) {
-  {
-    HomeClient s;
-    s.Write("Kringelbahn.ini", "[Window]\r\nFullscreen = 1\r\n");
-    s.Write("autoexec.kbs", "mode wtf\r\n");
-    ASSERT_EQ(StartClient(s.client), "");
-    EXPECT_TRUE(s.display.fullScreen);
-    ASSERT_TRUE(s.client.scripts.WaitIdle(5000));
-    EXPECT_EQ(s.client.frame.gameState, kStateWtf);
-    EXPECT_EQ(s.display.presented, 0) << "a script's state change does not fade";
-  }
-  HomeClient s;
-  s.display.failOpen = true;
-  EXPECT_EQ(StartClient(s.client), kNoWindow);
 }
 
 TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {

@@ -45,18 +45,6 @@ TEST(SetGameState, FadesSixFramesOutAndInOnlyBetweenScreens) {
   EXPECT_EQ(change(kStateEnd, kStateMenu), 12u) << "the end screen fades like the menus";
 }
 
-TEST(SetGameState, EnteringTheMenuZeroesTheBots) {
-  SpineClient c;
-  c.client.frame.gameState = kStateEnd;
-  c.client.round.botCount = 4;
-  c.client.round.botList.resize(4);
-  SetGameState(c.client, kStateMenu, true);
-  EXPECT_EQ(c.client.round.botCount + c.client.round.botList.size(), 0u);
-  c.client.round.botCount = 3;
-  SetGameState(c.client, kStateNetChoose, true);
-  EXPECT_EQ(c.client.round.botCount, 3);
-}
-
 TEST(MenuStep, StartsOnlyWithEnoughParticipantsByKeyOrButton) {
   struct Case {
     int slots, bots;
@@ -126,12 +114,9 @@ TEST(UpdateFrame, OneEscapeLatchForAllScreensAndTheConsole) {
   c.input.SetKey(scan::kEscape, false);
   c.Frame();
   c.client.console.isOpen = 1;
-  c.input.SetKey(scan::kEscape, true);
-  c.Frames(3);
+  c.Tap(scan::kEscape);
   EXPECT_EQ(c.client.console.isOpen, 0);
   EXPECT_FALSE(c.client.frame.quit) << "the press that closed the console";
-  c.input.SetKey(scan::kEscape, false);
-  c.Frame();
   c.Tap(scan::kEscape);
   EXPECT_TRUE(c.client.frame.quit);
 
@@ -214,15 +199,8 @@ TEST(UpdateFrame, ScreensLeadWhereTheirKeysAndButtonsSay) {
   }
 }
 
-TEST(Banner, GlowsUnderTheMouseAndTheSiteLinkOpensOncePerClick) {
+TEST(Banner, TheSiteLinkOpensOncePerClick) {
   SpineClient c;
-  c.input.MoveMouse(100, 28);  // the rectangle includes its edges
-  c.Frames(13);
-  EXPECT_EQ(c.client.frame.bannerGlow, 255);
-  c.input.MoveMouse(691, 60);
-  c.Frame();
-  EXPECT_EQ(c.client.frame.bannerGlow, 235);
-
   c.input.MoveMouse(800, 600);  // held: opens once; the corner is on the link
   c.input.SetVirtualKey(vk::kLeftButton, true);
   c.Frames(3);
