@@ -68,8 +68,8 @@ struct TempWorkDir : TempDir {
   std::filesystem::path previous = std::filesystem::current_path();
 };
 
-// Set up as start-up leaves it (tables, buttons, the menu), with an open
-// window, driven one frame at a time as the frame loop does.
+// As start-up leaves it (tables, buttons, the menu, an open window), driven
+// one frame at a time as the frame loop does.
 struct SpineClient : TestClient {
   SpineClient() {
     client.frame.gameState = kStateMenu;
@@ -79,8 +79,7 @@ struct SpineClient : TestClient {
     display.Open(false, 100, 80);
     client.openUrl = [this](const std::string& url) { openedUrls.push_back(url); };
   }
-  // One pass of the frame loop, 1 ms later than the last.
-  void Frame() {
+  void Frame() {  // one pass of the frame loop, 1 ms after the last
     UpdateFrame(client);
     DrawFrame(client);
     clock.Advance(1);
@@ -88,8 +87,7 @@ struct SpineClient : TestClient {
   void Frames(int n) {
     for (int i = 0; i < n; ++i) Frame();
   }
-  // Held for one frame, released in the next.
-  void Tap(int scanCode) {
+  void Tap(int scanCode) {  // held for one frame, released in the next
     input.SetKey(scanCode, true);
     Frame();
     input.SetKey(scanCode, false);
@@ -106,8 +104,8 @@ struct SpineClient : TestClient {
   Strings openedUrls;
 };
 
-// The server's end of a scripted link. Only one thread at a time touches it:
-// the connection task before it hands the link over, then the frame thread.
+// The server's end of a scripted link, touched by one thread at a time (the
+// connection task until it hands the link over, then the frame thread).
 struct ScriptedPeer {
   std::deque<std::string> chunks;  // one Receive each
   bool closed = false;             // Receive reports -1 once the chunks are used up
@@ -163,8 +161,7 @@ struct NetClient : SpineClient {
       return std::make_unique<ScriptedLink>(peer);
     };
   }
-  // Connects as the console does and waits for the connection task.
-  void Join(const std::string& address = "10.0.0.1") {
+  void Join(const std::string& address = "10.0.0.1") {  // as the console does; waits for the task
     client.serverAddress = address;
     client.serverPort = 666;
     StartConnectTask(client);

@@ -10,7 +10,6 @@
 #include "client/ui/put_text.h"
 #include "client/ui/server_list_view.h"
 #include "tests/client/harness.h"
-#include "tests/support/environment.h"
 
 namespace kb {
 namespace {
@@ -172,32 +171,6 @@ TEST(ScreenDrawing, CountdownRoundsUpToWholeSeconds) {
     EXPECT_EQ(CountdownSeconds(ms), s) << ms;
 }
 
-// With the most bots a game can have, the last score is still drawn and
-// every final score stays on the screen.
-TEST(ScreenDrawing, ManyParticipantsStayOnScreen) {
-  Drawn d;
-  RoundState& r = d.client.round;
-  for (int i = 0; i < kPlayerSlots; ++i) r.players[i].active = 1, r.players[i].score = 100 + i;
-  r.botCount = kMaxBots;
-  NewGame(d.client);
-  d.client.frame.gameState = kStateGame;
-  r.itemVanish = r.confusionEnd = 0;
-  r.botList.back().colour = Rgb(1, 250, 7);
-  DrawLocalGame(d.client);
-  auto shows = [&](Colour c, int y0, int y1) {
-    for (int y = y0; y < y1; ++y)
-      for (int x = 0; x < 800; ++x)
-        if (d.client.screen.Pixel(x, y) == c) return true;
-    return false;
-  };
-  EXPECT_TRUE(shows(r.botList.back().colour, 0, 25)) << "the last bot's score";
-  r.scoreList.clear();
-  for (int i = 0; i < 40; ++i) r.scoreList.push_back({100 + i, Rgb(10 + 6 * i, 255 - 6 * i, 128), 0});
-  d.client.screen.Clear(0);
-  DrawFinalResult(d.client);
-  for (const ScoreEntry& e : r.scoreList) EXPECT_TRUE(shows(e.colour, 60, 600)) << e.score;
-}
-
 TEST(ScreenDrawing, LocalConfusionFlashesAfterA200MillisecondFlicker) {
   Drawn d;
   d.client.frame.gameState = kStateGame;
@@ -211,38 +184,6 @@ TEST(ScreenDrawing, LocalConfusionFlashesAfterA200MillisecondFlicker) {
   for (int since : {0, 26, 49, 199, 3000}) EXPECT_FALSE(flashAt(since)) << since;
   r.paused = 1;
   EXPECT_FALSE(flashAt(1)) << "paused";
-}
-
-struct ConsoleView : ConsoleTestClient {
-  ConsoleView() {
-    if (!client.resources.fontNormal.Load("Arial", 11, false, false)) font = false;
-    client.console.isOpen = 1;
-  }
-  void Frame() { DrawConsole(client); }
-  bool Shows(Colour c) const {
-    const Image& p = client.console.panel;
-    for (int y = 0; y < p.Height(); ++y)
-      for (int x = 0; x < p.Width(); ++x)
-        if (p.Pixel(x, y) == c) return true;
-    return false;
-  }
-  bool font = true;
-};
-
-// Twenty lines: the newest shows, the oldest only once scrolled to the top.
-TEST(ConsoleDraw, ScrollingShowsOlderLines) {
-  ConsoleView d;
-  if (!d.font) KB_SKIP_OR_FAIL("no Arial-compatible face");
-  d.client.console.height = 219;
-  Colour oldest = Rgb(200, 40, 60), newest = Rgb(40, 200, 60);
-  ConsolePrint(d.client, "MMMM", oldest);
-  for (int i = 0; i < 18; ++i) ConsolePrint(d.client, "MMMM", kConsoleWhite);
-  ConsolePrint(d.client, "MMMM", newest);
-  d.Frame();
-  EXPECT_TRUE(d.Shows(newest) && !d.Shows(oldest));
-  d.client.console.scroll = 224;
-  d.Frame();
-  EXPECT_TRUE(d.Shows(oldest) && !d.Shows(newest));
 }
 
 }  // namespace

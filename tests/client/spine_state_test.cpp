@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "client/core/mouse.h"
 #include "client/core/state_steps.h"
 #include "tests/client/harness.h"
@@ -7,42 +9,18 @@
 namespace kb {
 namespace {
 
-// A display that notes the overlay level of every frame it is shown.
-struct FadeRecorder final : Display {
-  explicit FadeRecorder(const Client*& client) : client(client) {}
-  bool Open(bool, int, int) override { return true; }
-  void Close() override {}
-  void Present(const Image&) override { levels.push_back(client->frame.fadeLevel); }
-  bool WindowPosition(int&, int&) const override { return false; }
-  void DesktopSize(int& w, int& h) const override { w = 1024, h = 768; }
-  bool HasFocus() const override { return true; }
-  bool TakeCloseRequest() override { return false; }
-  const Client*& client;
-  std::vector<int> levels;
-};
-
-TEST(SetGameState, FadesSixFramesOutAndInOnlyBetweenScreens) {
-  const Client* self = nullptr;
-  ManualClock clock;
-  Random random{1};
-  FakeInput input;
-  FadeRecorder display{self};
-  Client client{clock, random, input, display};
-  self = &client;
-  auto change = [&](int from, int to) {
-    display.levels.clear();
-    client.frame.gameState = from;
-    SetGameState(client, to, false);
-    EXPECT_EQ(client.frame.fadeLevel, 5);  // every change ends at the same level
-    return display.levels.size();
-  };
-  change(kStateMenu, kStateStart);
-  EXPECT_EQ(display.levels, (std::vector<int>{0, 50, 100, 150, 200, 250, 255, 205, 155, 105, 55, 5}));
-  // Among the round states, into the menu from a round, or while connecting: no fade.
-  for (auto [from, to] :
-       {std::pair{kStateEndRound, kStateStart}, {kStateGame, kStateMenu}, {kStateNetWeb, kStateNetConnect}})
-    EXPECT_EQ(change(from, to), 0u) << from << " to " << to;
-  EXPECT_EQ(change(kStateEnd, kStateMenu), 12u) << "the end screen fades like the menus";
+// A fade darkens over six frames and brightens over six, only between screens:
+// not among the round states, into the menu from a round, or while connecting.
+TEST(SetGameState, FadesTwelveFramesOnlyBetweenScreens) {
+  for (auto [from, to, frames] : {std::tuple{kStateMenu, kStateStart, 12}, {kStateEnd, kStateMenu, 12},
+                                  {kStateEndRound, kStateStart, 0}, {kStateGame, kStateMenu, 0},
+                                  {kStateNetWeb, kStateNetConnect, 0}}) {
+    SpineClient c;
+    c.client.frame.gameState = from;
+    SetGameState(c.client, to, false);
+    EXPECT_EQ(c.display.presented, frames) << from << " to " << to;
+    EXPECT_EQ(c.client.frame.fadeLevel, frames ? 5 : 0) << "a fade ends brightened again";
+  }
 }
 
 TEST(MenuStep, StartsOnlyWithEnoughParticipantsByKeyOrButton) {
