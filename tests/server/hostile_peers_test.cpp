@@ -2,43 +2,17 @@
 
 #include <functional>
 
-#include "server/server_loop.h"
-#include "tests/server/wire_client.h"
+#include "tests/server/loopback_transport.h"
 
 namespace kb {
 namespace {
 
 using testing::kWires;
+using testing::SteppedServer;
 using testing::Wire;
 using testing::WireClient;
 using testing::WireName;
 using V = std::vector<std::string>;
-
-// The real loop on a free loopback port, driven round by round with a fake
-// clock: ticks happen exactly where a test advances the clock.
-struct SteppedServer {
-  SteppedServer() {
-    settings.name.assign(1, 'S');
-    EXPECT_TRUE(loop.Open(0, -1));
-  }
-  // Rounds without moving the clock, so pending events get handled.
-  void Settle(int rounds = 20) {
-    for (int i = 0; i < rounds; ++i) loop.RunOnce(2);
-  }
-  void Tick() {
-    clock.Advance(ServerGame::kTickInterval + 1);
-    Settle(3);
-  }
-  bool Join(WireClient& c, const char* from = nullptr, int receiveBuffer = 0) {
-    bool ok = c.Connect(settings.port, receiveBuffer, from) && c.Send("JOIN");
-    Settle();
-    return ok && c.WaitForPrefix("SERVER", 2000).has_value();
-  }
-  ServerSettings settings;
-  ManualClock clock{50000};
-  Random random{7};
-  ServerLoop loop{settings, clock, random};
-};
 
 TEST(HostilePeers, JoinsReadInOneRoundEnterInAcceptOrder) {
   SteppedServer s;

@@ -50,7 +50,7 @@ TEST(WindowLink, ViewsComeOnlyWhenSomethingShownChanged) {
   auto joined = link.Round(f.game, shared, captions);
   ASSERT_TRUE(joined);
   EXPECT_EQ(joined->status, "Name: Test Server Port: 666 Spieler: 1");
-  f.settings.adminPassword = "a";
+  f.settings.adminPassword.assign(1, 'a');
   f.Admin("LOGIN a");
   f.Admin("HIDE");
   f.Admin("SETPASS neu");
