@@ -322,11 +322,11 @@ TEST_F(LocalRules, ItemAndConfusionScheduleRanges) {
 class LocalItems : public LocalGameTest {
  protected:
   // Slot 0 at (300, 300) heading right; an item of `kind` at (310, 290).
-  void StartWithItem(int kind, int64_t appearIn) {
+  void StartWithItem(int kind, int64_t appearIn, int held = 0) {
     StartGame(2);
     Place(slot(0), 300, 300, 0.5f);
     Place(slot(1), 300, 100, 0.5f);
-    slot(0).item = slot(0).itemStart = 0;
+    slot(0).item = held, slot(0).itemStart = 0;
     round().itemKind = kind;
     round().itemX = 310, round().itemY = 290;
     round().itemAppear = now() + appearIn;
@@ -356,8 +356,7 @@ TEST_F(LocalItems, OnlyAShownItemIsCollected) {
 }
 
 TEST_F(LocalItems, PassThroughCrossesTrailsForTwoSecondsThenTheNextPixelKills) {
-  StartWithItem(2, 100000);
-  slot(0).item = 2;
+  StartWithItem(2, 100000, 2);
   round().trailImage.FillBox(310, 280, 490, 40, 0x00FFFF);
   Use();
   int64_t started = slot(0).itemStart;
@@ -371,12 +370,10 @@ TEST_F(LocalItems, PassThroughCrossesTrailsForTwoSecondsThenTheNextPixelKills) {
 }
 
 TEST_F(LocalItems, SpeedDoublesTheStepAndConfusionSwapsTheOwnersKeys) {
-  StartWithItem(1, 100000);
-  slot(0).item = 1;
+  StartWithItem(1, 100000, 1);
   Use();
   EXPECT_EQ(slot(0).x, 310);
-  StartWithItem(3, 100000);
-  slot(0).item = 3;
+  StartWithItem(3, 100000, 3);
   Use();
   EXPECT_EQ(round().confusionEnd, now() + 2000);
   Key(kLeft[0], true);
