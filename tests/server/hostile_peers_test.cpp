@@ -188,17 +188,15 @@ TEST(HostilePeers, AFloodCostsOnlyTheFlooder) {
     std::vector<std::string> messages;
   };
   const Flood floods[] = {
-      {"colour", false, {BuildMessage(Keyword::kColor)}},
       {"chat", false, {BuildMessage(Keyword::kChat, {"spam spam spam"})}},
-      {"angle", false, {BuildMessage(Keyword::kAngle, {"UP"})}},
       {"stranger",
        true,
        {BuildMessage(Keyword::kColor), BuildMessage(Keyword::kChat, {"spam"}),
         BuildMessage(Keyword::kAngle, {"UP"}), BuildMessage(Keyword::kGo)}},
   };
-  for (int trial = 0; trial < 8; ++trial) {
-    const Flood& flood = floods[trial % 4];
-    Wire wire = kWires[trial / 4];
+  for (int trial = 0; trial < 4; ++trial) {
+    const Flood& flood = floods[trial % 2];
+    Wire wire = kWires[trial / 2];
     SCOPED_TRACE(WireName(wire));
     SteppedServer s;
     s.settings.passwordBox = flood.stranger;
@@ -261,9 +259,8 @@ TEST(WebSocketPeers, HandshakeAnswers) {
   auto request = [](std::string_view headers, const char* line = "GET /k HTTP/1.1") {
     return std::string(line) + "\r\nHost: h\r\n" + std::string(headers) + "\r\n";
   };
-  const std::string upgrade =
-      "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
-      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
+  const std::string keyless = "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n";
+  const std::string upgrade = keyless + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
   struct Case {
     std::string request;
     const char* status;  // "" while unfinished
@@ -277,9 +274,8 @@ TEST(WebSocketPeers, HandshakeAnswers) {
                "sec-websocket-key: dGhlIHNhbXBsZSBub25jZQ==\r\n"),
        "101", false},
       {request(""), "400", false},
-      {request("Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
-               "Sec-WebSocket-Key: c2hvcnQ=\r\n"),
-       "400", false},
+      {request(keyless + "Sec-WebSocket-Key: c2hvcnQ=\r\n"), "400", false},
+      {request(keyless + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQAB\r\n"), "400", false},  // 18 bytes
       {request(upgrade + "Sec-WebSocket-Version: 8\r\n"), "426", false},
       {request(upgrade, "POST /k HTTP/1.1"), "400", false},
       {request(upgrade, "GET /k HTTP/1.0"), "400", false},
@@ -408,18 +404,16 @@ TEST(HostilePeers, ASleeperIsDroppedAndLeaversLeaveNothing) {
 }
 
 // Half a handshake, or the first letters of one, hold a place for a few
-// seconds at most; an overlong one not even that; the players play on.
-TEST(WebSocketPeers, OpeningsThatStallOrOverflowCostOnlyThemselves) {
+// seconds at most; a refused one not even that; the players play on.
+TEST(WebSocketPeers, OpeningsThatStallOrFailCostOnlyThemselves) {
   SteppedServer s;
   WireClient tcp, browser(Wire::kWebSocket), half, letters;
   WireClient huge(Wire::kWebSocket, "X-Pad: " + std::string(kHandshakeLimit, 'x') + "\r\n");
-  ASSERT_TRUE(s.Join(tcp) && s.Join(browser));
+  ASSERT_TRUE(s.Join(tcp) && s.Join(browser) && huge.Connect(s.settings.port));
   ASSERT_TRUE(half.Connect(s.settings.port) && half.SendWire("GET / HTTP/1.1\r\nHost: h\r\n"));
   ASSERT_TRUE(letters.Connect(s.settings.port) && letters.SendWire("GE"));
-  ASSERT_TRUE(huge.Connect(s.settings.port));
   s.Settle();
   EXPECT_TRUE(huge.WaitClosed(2000));
-  EXPECT_TRUE(huge.Answer().starts_with("HTTP/1.1 431 "));
   int ticks = 0;
   for (; ticks * (ServerGame::kTickInterval + 1) < kHandshakeTime - 100; ++ticks) s.Tick();
   EXPECT_FALSE(half.Closed() || letters.Closed());

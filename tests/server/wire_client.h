@@ -73,8 +73,7 @@ class WireClient {
   bool SendWire(std::string_view bytes) {
     return connection_ && connection_->Send(bytes) && connection_->Drain(5000);
   }
-  // The server's answer to the handshake, once read; its close frame's code.
-  const std::string& Answer() const { return answer_; }
+  // The server's close frame's code.
   uint16_t CloseCode() const { return framing_ ? framing_->CloseCode() : 0; }
   // One receive of at most maxBytes if something waits: a reader on a slow link.
   void ReadSome(size_t maxBytes) { ReadOnce(0, maxBytes); }
