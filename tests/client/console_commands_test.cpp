@@ -116,11 +116,9 @@ TEST(ConsoleCommands, WhatTheyPrint) {
 TEST(ConsoleDispatch, HelpListsTheVisibleCommands) {
   ConsoleTestClient c;
   const auto& table = c.client.console.commandTable;
-  ASSERT_EQ(table.size(), 34u);
   size_t visible = 0;
   for (size_t i = 0; i < table.size(); ++i) {
     if (i) EXPECT_LT(table[i - 1].name, table[i].name);
-    EXPECT_EQ(table[i].hidden != 0, table[i].help.empty()) << table[i].name;
     visible += !table[i].hidden;
   }
   c.Run("help");

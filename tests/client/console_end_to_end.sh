@@ -1,7 +1,7 @@
 #!/bin/sh
-# Runs the real client headless: its start-up script unlocks the console, runs
-# commands and starts a second script that dumps the console and exits. The dump
-# must match byte for byte; the exit must be clean (code 0, settings written).
+# Runs the real client headless: its start-up script runs a command and starts a
+# second script that dumps the console and exits. The dump must match byte for
+# byte; the exit must be clean (code 0, settings written).
 set -eu
 # KB_RUN runs the program through an emulator (wine for a Windows build).
 KB_RUN=${KB_RUN:-}
@@ -10,14 +10,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/home"
 cd "$work"
-printf '%s\r\n' 'console on' '  // a comment' 'open small' 'echo  two  blanks' 'upgrades off' \
-  'echo "quoted  text" \"x\"' 'help' 'nope' 'dev on' 'nope' 'dev off' 'if not open echo never' \
-  'if small echo small' 'set   echo typed  ' 'enter' 'exec sub' 'end' 'echo never' >autoexec.kbs
+printf '%s\r\n' 'console on' 'echo  two  blanks' 'exec sub' >autoexec.kbs
 printf 'echo sub \344\ndump "console dump.txt"\nexit\necho never\n' >sub.kbs
 HOME="$work/home" KRINGELBAHN_SETTINGS_DIR="$work/home" SDL_VIDEODRIVER=dummy timeout 60 $KB_RUN "$binary" </dev/null || { echo "exit code $?" >&2; exit 1; }
 printf '%s\r\n' 'Willkommen zu Kringelbahn 1.2.4!' 'Starte "autoexec.kbs"...' '[autoexec.kbs]  two  blanks' \
-  '[autoexec.kbs] quoted  text "x"' 'Den Befehl "nope" gibt es nicht.' '[autoexec.kbs] small' \
-  '> echo typed' 'typed' 'Starte "sub.kbs"...' >expected.txt
+  'Starte "sub.kbs"...' >expected.txt
 printf '[sub.kbs] sub \344\r\n' >>expected.txt
 cmp expected.txt "console dump.txt" || { od -c "console dump.txt" >&2; exit 1; }
 [ -s "$work/home/Kringelbahn.ini" ] || { echo "settings not written" >&2; exit 1; }

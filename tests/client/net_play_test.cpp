@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "client/console/command_registry.h"
 #include "client/console/console.h"
 #include "client/core/network_hooks.h"
-#include "client/ui/frame_loop.h"
 #include "tests/client/harness.h"
 
 namespace kb {
@@ -74,24 +72,20 @@ TEST(NetSend, SpaceCtrlCAndEscapeOnTheirEdges) {
   EXPECT_EQ(c.State(), kStateNetChoose);
 }
 
-TEST(NetPassword, SentWhileEnterIsHeldAndTheAnswerIsSeen) {
+TEST(NetPassword, SentWhileEnterIsHeldAndNeverEmpty) {
   Playing c(19);
+  c.Key(scan::kEnter, true);
+  c.LockedFrame();
+  c.Key(scan::kEnter, false);
   c.Type('A', 'a');
   c.Type(13, '\r');  // Enter and Backspace are no characters here
   EXPECT_EQ(c.client.net.passwordText, "a");
   c.Key(scan::kEnter, true);
   c.LockedFrame(2);
-  EXPECT_EQ(c.peer->Said(), (Strings{"PASS a", "PASS a"}));
   c.Arrive("MODE", {20});
   c.LockedFrame();
   EXPECT_EQ(c.client.net.passwordText, "");
-  EXPECT_EQ(c.peer->Said().size(), 2u);
-  EXPECT_EQ(c.State(), kStateNet) << "the Enter that sent it does not also leave";
-  c.Key(scan::kEnter, false);
-  c.LockedFrame();
-  c.Tap(scan::kEnter);
-  EXPECT_EQ(c.State(), kStateNetChoose);
-  EXPECT_TRUE(c.peer->destroyed);
+  EXPECT_EQ(c.peer->Said(), (Strings{"PASS a", "PASS a"}));
 }
 
 TEST(NetChat, EnterOpensTypesSendsAndCloses) {
@@ -117,22 +111,46 @@ TEST(NetChat, EnterOpensTypesSendsAndCloses) {
   EXPECT_EQ(c.client.net.chatText + "|" + c.client.console.input, "|x");
 }
 
-TEST(NetChat, TheEnterThatConnectedDoesNotOpenTheChat) {
-  NetClient c;
-  c.client.frame.gameState = kStateNetLan;
-  c.client.serverAddress = "10.0.0.1";
-  c.input.SetKey(scan::kEnter, true);
-  ConnectFromScreen(c.client);
-  c.client.net.tasks.JoinAll(false);
-  c.LockedFrame();
-  c.Arrive("MODE", {7});  // a second player was already there: the countdown runs
-  c.LockedFrame(3);
-  EXPECT_EQ(c.client.net.chatOpen, 0);
-  c.input.SetKey(scan::kEnter, false);
-  c.LockedFrame();
-  c.input.SetKey(scan::kEnter, true);
-  c.LockedFrame();
-  EXPECT_EQ(c.client.net.chatOpen, 1);
+// The Enter that connected, failed or sent the password acts once: the next
+// screen or the chat line waits for a fresh press.
+TEST(NetEnter, AHeldEnterActsOnlyOnce) {
+  struct Case {
+    const char* what;
+    std::function<void(NetClient&)> start;
+    bool chat;  // what shows the press: the chat line, or else the screen
+    int held, fresh;
+  } cases[] = {
+      {"connect failure", [](NetClient& c) { c.refuse = true, c.Join(); }, false, kStateNetFail, kStateNetChoose},
+      {"password accepted",
+       [](NetClient& c) {
+         c.Join(), c.LockedFrame(), c.Arrive("MODE", {19});
+         c.client.net.passwordText = "a";
+         c.LockedFrame(), c.Arrive("MODE", {20});
+       },
+       false, kStateNet, kStateNetChoose},
+      {"chat after connecting",
+       [](NetClient& c) {
+         c.client.frame.gameState = kStateNetLan;
+         c.client.serverAddress = "10.0.0.1";
+         ConnectFromScreen(c.client);
+         c.client.net.tasks.JoinAll(false);
+         c.LockedFrame(), c.Arrive("MODE", {7});  // a second player was there: the countdown runs
+       },
+       true, 0, 1},
+  };
+  for (const Case& k : cases) {
+    NetClient c;
+    auto seen = [&] { return k.chat ? c.client.net.chatOpen : c.State(); };
+    c.input.SetKey(scan::kEnter, true);
+    k.start(c);
+    c.LockedFrame(3);
+    EXPECT_EQ(seen(), k.held) << k.what;
+    c.input.SetKey(scan::kEnter, false);
+    c.LockedFrame();
+    c.input.SetKey(scan::kEnter, true);
+    c.LockedFrame();
+    EXPECT_EQ(seen(), k.fresh) << k.what;
+  }
 }
 
 TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
@@ -140,17 +158,6 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   c.refuse = true;
   c.Join();
   EXPECT_EQ(c.State(), kStateNetFail);
-  // The Enter that started the attempt is still held: the failure stays
-  // until a fresh press.
-  c.input.SetKey(scan::kEnter, true);
-  c.LockedFrame(3);
-  EXPECT_EQ(c.State(), kStateNetFail);
-  c.input.SetKey(scan::kEnter, false);
-  c.LockedFrame();
-  c.input.SetKey(scan::kEnter, true);
-  c.LockedFrame();
-  EXPECT_EQ(c.State(), kStateNetChoose);
-  c.input.SetKey(scan::kEnter, false);
   ConsoleLine line = c.client.console.lines.Snapshot().at(0);
   EXPECT_EQ(line.text, "Konnte nicht mit Server 10.0.0.1 auf port 666 verbinden.");
   EXPECT_EQ(line.colour, kConsoleRed);
@@ -169,24 +176,6 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   RunConnectTask(c.client, "10.0.0.3", 1, c.client.net.attempt - 1);
   EXPECT_FALSE(current->destroyed);
   EXPECT_EQ(c.opened, (Strings{"10.0.0.1:666", "10.0.0.1:666", "10.0.0.2:666", "10.0.0.3:1"}));
-}
-
-TEST(ConnectTask, ConsoleConnectAdminExitAndCloseRequest) {
-  for (bool viaExit : {true, false}) {
-    NetClient c;
-    RegisterCommands(c.client);
-    DispatchCommand(c.client, "connect localhost 4000", 0, "");
-    c.client.net.tasks.JoinAll(false);
-    DispatchCommand(c.client, "admin ECHO \"a b\"", 0, "");
-    if (viaExit)
-      DispatchCommand(c.client, "exit", 0, "");
-    else
-      c.display.closeRequested = true;
-    RunFrameLoop(c.client);
-    EXPECT_EQ(c.opened, Strings{"localhost:4000"});
-    EXPECT_EQ(c.peer->Said(), (Strings{"JOIN", "ADMIN ECHO \"a b\"", "LEAVE"}));
-    EXPECT_TRUE(c.peer->destroyed);
-  }
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include "client/core/lan_search.h"
 #include "client/core/server_list_hooks.h"
 #include "client/core/server_list_state.h"
-#include "common/net/discovery.h"
 #include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "tests/client/harness.h"
@@ -79,25 +78,6 @@ TEST(ServerList, ANewSearchTakesTheTableFromTheOldOne) {
   uint64_t empty = list.Begin();
   list.Finish(empty);
   EXPECT_EQ(list.Count(), 0);
-}
-
-TEST(ServerList, AReaderSeesOnlyCompleteEntries) {
-  ServerList list;
-  uint64_t token = list.Begin();
-  std::atomic<bool> done{false};
-  std::thread writer([&] {
-    for (int i = 0; i < kServerListSize; ++i)
-      list.Add(token, Entry("Server " + std::to_string(1000 + i), "10.0.0.1", 1000 + i), true);
-    done = true;
-  });
-  for (int round = 0; round < 100000 && !done; ++round) {
-    int count = list.Count();
-    auto entries = list.Entries();
-    ASSERT_GE(static_cast<int>(entries.size()), count);
-    for (const ServerListEntry& e : entries) ASSERT_EQ(e.name, "Server " + std::to_string(e.port));
-  }
-  writer.join();
-  EXPECT_EQ(list.Count(), kServerListSize);
 }
 
 // Fields joined by the field separator.
@@ -246,97 +226,6 @@ TEST(ServerListTasks, ALaterSearchWaitsForTheRunningOneAndOnlyTheNewestRuns) {
   EXPECT_EQ(tasks.List().Entries()[0].name, "third");
 }
 
-TEST(ServerListTasks, TheOwnerEndsWhileASearchHangs) {
-  auto release = std::make_shared<std::atomic<bool>>(false);
-  auto started = std::make_shared<std::atomic<bool>>(false);
-  auto ended = std::make_shared<std::atomic<bool>>(false);
-  {
-    ServerListTasks tasks;
-    tasks.Start([release, started, ended](ServerList&, uint64_t, const std::function<bool()>&) {
-      *started = true;
-      for (int i = 0; i < 20000 && !*release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      *ended = true;
-    });
-    for (int i = 0; i < 10000 && !*started; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  // The hanging search was left behind rather than waited for.
-  EXPECT_FALSE(*ended);
-  *release = true;
-  for (int i = 0; i < 5000 && !*ended; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_TRUE(*ended);
-}
-
-// A free UDP port number (another program may still take it meanwhile).
-int FreeUdpPort() {
-  UdpSocket probe;
-  return probe.Open(0) ? probe.Port() : 0;
-}
-
-// Stands in for the servers of one machine: once `requests` search requests
-// came in on its request port, broadcasts the given datagrams to the answer
-// port (every searcher listens before it asks, so all of them hear it).
-struct FakeLanServers {
-  FakeLanServers(std::vector<std::string> answers, size_t requests = 1) {
-    EXPECT_TRUE(this->requests.Open(0));
-    ports = {this->requests.Port(), FreeUdpPort()};
-    thread = std::thread([this, answers, requests] {
-      char buffer[8192];
-      while (received.size() < requests) {
-        Poller poller;
-        poller.Add(this->requests.Fd(), true, false);
-        if (poller.Wait(5000) <= 0) return;
-        long got = this->requests.Receive(buffer, sizeof buffer);
-        if (got >= 0) received.emplace_back(buffer, static_cast<size_t>(got));
-      }
-      for (const std::string& answer : answers) Broadcast(ports.answer, answer);
-    });
-  }
-  ~FakeLanServers() { Finish(); }
-  void Finish() {
-    if (thread.joinable()) thread.join();
-  }
-  UdpSocket requests;
-  LanSearchPorts ports;
-  std::vector<std::string> received;
-  std::thread thread;
-};
-
-struct Search {
-  ServerList list;
-  SystemClock clock;
-  void Run(LanSearchPorts ports, int ms = 1500) {
-    uint64_t token = list.Begin();
-    LanSearch(
-        list, token, clock, [] { return true; }, ports, ms);
-  }
-};
-
-// Two clients of one machine search at once; each lists every address and
-// port once and ignores datagrams that are no server's answer.
-TEST(LanSearch, ListsEveryAddressAndPortOnceAndIgnoresStrangers) {
-  InitNetwork();
-  FakeLanServers servers({BuildDiscoveryAnswer("Erster%20Server", 1000, 2, false), "HELLO", "KRINGELBAHN CLIENT",
-                          BuildDiscoveryAnswer("Zweiter", 1001, 0, true),
-                          BuildDiscoveryAnswer("Erster again", 1000, 7, true)},
-                         2);
-  Search a, b;
-  std::thread other([&] { b.Run(servers.ports); });
-  a.Run(servers.ports);
-  other.join();
-  servers.Finish();
-  ASSERT_EQ(servers.received, (Strings{"KRINGELBAHN CLIENT", "KRINGELBAHN CLIENT"}));
-  for (Search* s : {&a, &b}) {
-    std::string found;
-    for (const ServerListEntry& e : s->list.Entries())
-      found += e.name + "|" + e.address + "|" + std::to_string(e.port * 100 + e.players * 10 + e.hasPassword) + ";";
-    EXPECT_EQ(found, "Erster Server|127.0.0.1|100020;Zweiter|127.0.0.1|100101;");
-    EXPECT_EQ(s->list.Count(), 2);
-  }
-  Search none;  // no answer: the search ends at 0
-  none.Run({FreeUdpPort(), FreeUdpPort()}, 200);
-  EXPECT_EQ(none.list.Count(), 0);
-}
-
 // A list host on loopback: reads one request, answers with the given text,
 // closes.
 struct FakeListHost {
@@ -369,32 +258,18 @@ struct FakeListHost {
   std::thread thread;
 };
 
-TEST(InternetListFetch, FillsTheTableFromTheHostsPayload) {
-  InitNetwork();
-  std::string many, ok = "HTTP/1.0 200 OK\r\n\r\n";
-  for (int i = 0; i < 55; ++i) many += (i ? std::string(1, kEntrySeparator) : "") + Fields({"127.0.0.1", std::to_string(5000 + i), "S", "0"});
-  struct Case {
-    std::string response;
-    int count;
-  } cases[] = {
-      {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n[data]" + Fields({"10.1.2.3", "666", "Mein Server", "1"}) + "[/data]\r\n", 1},
-      {"[data]" + Fields({"1.1.1.1", "1", "A", "0"}) + kEntrySeparator + Fields({"2.2.2.2", "2", "B", "1"}) + "[/data]", 2},
-      {ok + "[data]ERROR[/data]", 0},
-      {ok + "[data]ERROR" + kEntrySeparator + Fields({"5.6.7.8", "x"}) + "[/data]", 2},  // only alone an error
-      {ok + "[data][/data]", 0},
-      {ok + "[data]" + Fields({"1.1.1.1", "1", "A", "0"}), 0},
-      {"HTTP/1.0 404 Not Found\r\n\r\n" + Fields({"1.1.1.1", "1", "A", "0"}) + "[/data]", 0},
-      {"[data]" + many + "[/data]", kServerListSize},
+// What the host sends between the markers; its HTTP and markers: tests/net.
+TEST(InternetListFetch, EntriesOfThePayloadUpToTheTablesSize) {
+  std::string many;
+  for (int i = 0; i < 55; ++i) many += Fields({"127.0.0.1", std::to_string(5000 + i), "S", "0"}) + kEntrySeparator;
+  std::pair<std::string, size_t> cases[] = {
+      {Fields({"1.1.1.1", "1", "A", "0"}) + kEntrySeparator + Fields({"2.2.2.2", "2", "B", "1"}), 2},
+      {"ERROR", 0},
+      {"ERROR" + std::string(1, kEntrySeparator) + Fields({"5.6.7.8", "x"}), 2},  // only alone an error
+      {"", 0},
+      {many, kServerListSize},
   };
-  for (const Case& c : cases) {
-    FakeListHost host(c.response);
-    ServerList list;
-    InternetListFetch(list, list.Begin(), ParseListHost(host.HostText()), 5000);
-    EXPECT_EQ(list.Count(), c.count) << c.response;
-    host.Finish();
-    EXPECT_EQ(host.request, "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: " + host.HostText() +
-                                "\r\nConnection: close\r\n\r\n");
-  }
+  for (const auto& [payload, count] : cases) EXPECT_EQ(ParseListPayload(payload).size(), count) << payload;
 }
 
 TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {
@@ -411,10 +286,12 @@ TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {
   EXPECT_EQ(c.State(), kStateNetWeb);
   ASSERT_TRUE(c.client.serverList.tasks.WaitIdle(10000));
   testing::SetEnv(kListHostVariable, saved);
+  host.Finish();
+  EXPECT_EQ(host.request, "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: " + host.HostText() +
+                              "\r\nConnection: close\r\n\r\n");
   ASSERT_EQ(ServerCount(c.client), 1);
   const ServerListEntry e = c.client.serverList.tasks.List().Entries()[0];
   EXPECT_EQ(e.name + "|" + std::to_string(e.port) + "|" + std::to_string(e.hasPassword), "Gast%20Server|7777|1");
-
 }
 
 }  // namespace

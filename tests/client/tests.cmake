@@ -12,8 +12,6 @@ if(TARGET kringelbahn)
     set_tests_properties(client_process_${scenario} PROPERTIES TIMEOUT 60
                          ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
   endforeach()
-endif()
-if(TARGET kringelbahn)
   add_test(NAME client_console_script_end_to_end
            COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/client/console_end_to_end.sh $<TARGET_FILE:kringelbahn>)
   set_tests_properties(client_console_script_end_to_end PROPERTIES TIMEOUT 90
