@@ -61,18 +61,13 @@ TEST(ServerProcess, TwoClientsPlayARoundAndSigtermEndsIt) {
   EXPECT_TRUE(b.WaitFor("MODE^21", 5000) && b.WaitClosed(5000));
 }
 
-// A taken port ends the program with 1, options it cannot use with 2: names
-// that could break the framing or are no text (bytes that are no UTF-8 never
-// reach a Windows program: its command line is UTF-16), caps that make no
-// sense, proxy lists that are no addresses.
+// A taken port ends the program with 1, options it cannot use with 2: a
+// name the server refuses (its rules are the server name's unit test), caps
+// that make no sense, proxy lists that are no addresses.
 TEST(ServerProcess, PortInUseAndBadOptionsEndTheProgram) {
   TcpListener taken;
   ASSERT_TRUE(taken.Open(0));
-  std::vector<std::vector<std::string>> bad = {{"--port", "70000"}};
-  for (const char* name : {"Tab\there", "Stube\x04", "\x02"}) bad.push_back({"--name", name});
-#ifndef _WIN32
-  bad.push_back({"--name", "Caf\xE9"});
-#endif
+  std::vector<std::vector<std::string>> bad = {{"--port", "70000"}, {"--name", "Stube\x04"}};
   for (const char* cap : {"0", "-3", "zehn", ""}) bad.push_back({"--max-clients", cap});
   for (const char* proxies : {"", "proxy.example.org", "127.0.0.1,", "127.0.0.1,,::1"})
     bad.push_back({"--trust-forwarded-for", proxies});
