@@ -61,34 +61,32 @@ V Tail(int mode) {
   return {"1: MODE^" + std::to_string(mode), "1: PAUSE^0", "2: MODE^" + std::to_string(mode), "2: PAUSE^0"};
 }
 V operator+(V a, const V& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
-// Each connection is a stream of its own: only the order per receiver
-// reaches the wire, not how the sends to different receivers interleave.
+// What one step sent, compared per receiver: each connection is a stream of
+// its own, so how the sends to different receivers interleave is no rule.
 V ByReceiver(V log) {
   std::stable_sort(log.begin(), log.end(),
                    [](const std::string& a, const std::string& b) { return std::stoi(a) < std::stoi(b); });
   return log;
 }
+#define EXPECT_STEP(f, expected) EXPECT_EQ(ByReceiver((f).sent.All()), ByReceiver(expected))
 
 TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   RunningGame f(2, false);
   f.Join(1, 2);
   f.Step();
-  EXPECT_EQ(ByReceiver(f.sent.All()), ByReceiver(Both({"CLEAR", f.Scores()}) + Tail(7)));
+  EXPECT_STEP(f, Both({"CLEAR", f.Scores()}) + Tail(7));
   f.Step();  // placement, 51 ms after the round timer
   ClientRecord &a = f.Record(1), &b = f.Record(2);
   EXPECT_TRUE(a.x >= 75 && a.x <= 725 && a.y >= 75 && a.y <= 500);
   EXPECT_EQ(a.heading - static_cast<int>(a.heading), 0.25f);
   EXPECT_TRUE(a.nextGap - f.clock.Now() >= 1500 && a.nextGap - f.clock.Now() <= 4000);
-  auto point = [&](ConnectionId c) {
-    return "POINT^" + std::to_string(f.Record(c).x) + "^" + std::to_string(f.Record(c).y) + "^" +
-           f.ColourOf(c);
-  };
-  V points = {"1: " + point(1), "1: " + point(2), "2: " + point(1), "2: " + point(2)};
-  EXPECT_EQ(ByReceiver(f.sent.All()), ByReceiver(Both({"TIME^4949"}) + points + Tail(7)));
+  std::string pa = "POINT^" + std::to_string(a.x) + "^" + std::to_string(a.y) + "^" + f.ColourOf(1);
+  std::string pb = "POINT^" + std::to_string(b.x) + "^" + std::to_string(b.y) + "^" + f.ColourOf(2);
+  V points = {"1: " + pa, "1: " + pb, "2: " + pa, "2: " + pb};
+  EXPECT_STEP(f, Both({"TIME^4949"}) + points + Tail(7));
   f.Go(1, 2);
   f.Step();
-  EXPECT_EQ(ByReceiver(f.sent.All()),
-            ByReceiver(Both({"TIME^4898"}) + points + Both({f.Scores()}) + Tail(8)));
+  EXPECT_STEP(f, Both({"TIME^4898"}) + points + Both({f.Scores()}) + Tail(8));
 
   // B runs down across the row A is heading along; A reaches B's trail.
   f.game.FieldImage().Clear();
@@ -96,20 +94,17 @@ TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   f.Place(2, 110, 295, 90);
   f.Step();
   std::string ca = "^" + f.ColourOf(1), cb = "^" + f.ColourOf(2);
-  EXPECT_EQ(ByReceiver(f.sent.All()),
-            ByReceiver(Both({"LINE^100^300^105^300" + ca, "LINE^110^295^110^300" + cb}) + Tail(8)));
+  EXPECT_STEP(f, Both({"LINE^100^300^105^300" + ca, "LINE^110^295^110^300" + cb}) + Tail(8));
   f.Step();
   EXPECT_EQ(a.dead + 2 * b.dead, 1);
   EXPECT_EQ(b.points, 1);
   std::string after = f.Scores();
-  EXPECT_EQ(
-      ByReceiver(f.sent.All()),
-      ByReceiver(Both({after, "LINE^105^300^110^300" + ca, "LINE^110^300^110^305" + cb, after}) + Tail(9)));
+  EXPECT_STEP(f, Both({after, "LINE^105^300^110^300" + ca, "LINE^110^300^110^305" + cb, after}) + Tail(9));
   f.Step();
-  EXPECT_EQ(ByReceiver(f.sent.All()), ByReceiver(Both({"WINNER" + cb}) + Tail(9)));
+  EXPECT_STEP(f, Both({"WINNER" + cb}) + Tail(9));
   f.Go(1, 2);
   f.Step();
-  EXPECT_EQ(ByReceiver(f.sent.All()), ByReceiver(Both({"WINNER" + cb, "CLEAR", after}) + Tail(7)));
+  EXPECT_STEP(f, Both({"WINNER" + cb, "CLEAR", after}) + Tail(7));
   EXPECT_EQ(a.placed + b.placed, 0);
   EXPECT_EQ(f.game.FieldImage().Pixel(110, 300), 0u);
 }
