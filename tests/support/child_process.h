@@ -7,15 +7,12 @@
 
 namespace kb::testing {
 
-// SIGKILL's number, for systems that do not name it.
-inline constexpr int kKill = 9;
-
 // A program run as a child with its standard output piped to the test; every
 // wait is bounded, and the child never outlives the object.
 //
 // Signals: SIGTERM and SIGINT ask the child to end; on Windows, which has no
 // signals, by creating the file named by KRINGELBAHN_STOP_FILE, which is set
-// for every child and which the programs watch. kKill ends it at once.
+// for every child and which the programs watch.
 class ChildProcess {
  public:
   // argv[0] is searched on PATH unless it holds a slash; env adds or replaces
@@ -32,8 +29,6 @@ class ChildProcess {
   // Reads up to `lines` lines until one matches the pattern; the whole match
   // and its groups, or nothing after an empty line, a timeout or `lines` misses.
   std::vector<std::string> Until(const std::string& pattern, int lines = 20);
-  // Sends the signal without waiting.
-  void Signal(int signal);
   // Sends the signal (0: none) and waits up to 10 s for the exit; a child
   // still running then is killed. The exit code, -1 when it ended by a
   // signal (on Windows: was killed or crashed); later calls give the same answer.

@@ -52,13 +52,9 @@ std::string ChildProcess::ReadLine(int timeoutMs) {
   return line;
 }
 
-void ChildProcess::Signal(int signal) {
-  if (pid_ > 0 && signal) kill(pid_, signal);
-}
-
 int ChildProcess::Finish(int signal) {
   if (pid_ <= 0) return code_;
-  Signal(signal);
+  if (signal) kill(pid_, signal);
   int status = 0;
   bool ended = false;
   for (int i = 0; i < 200 && !(ended = waitpid(pid_, &status, WNOHANG) == pid_); ++i)

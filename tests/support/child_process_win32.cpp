@@ -156,18 +156,10 @@ std::string ChildProcess::ReadLine(int timeoutMs) {
   return line;
 }
 
-void ChildProcess::Signal(int signal) {
-  if (pid_ <= 0 || !signal) return;
-  if (signal == kKill) {
-    TerminateProcess(system_->process, kKilledCode);
-  } else if (std::FILE* file = OpenFile(system_->stopFile, "wb")) {
-    std::fclose(file);
-  }
-}
-
 int ChildProcess::Finish(int signal) {
   if (pid_ <= 0) return code_;
-  Signal(signal);
+  std::FILE* stop = signal ? OpenFile(system_->stopFile, "wb") : nullptr;
+  if (stop) std::fclose(stop);
   if (WaitForSingleObject(system_->process, 10000) != WAIT_OBJECT_0) {
     TerminateProcess(system_->process, kKilledCode);
     WaitForSingleObject(system_->process, 5000);
