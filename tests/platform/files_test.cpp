@@ -9,16 +9,6 @@
 namespace kb {
 namespace {
 
-TEST(Files, FileSizeCountsBytesAndMarksMissingFilesAndDirectories) {
-  TempDir dir;
-  dir.Write("empty.kbs", "");
-  dir.Write("five.txt", std::string("ab\0cd", 5));
-  EXPECT_EQ(FileSize(dir.File("empty.kbs")), 0);
-  EXPECT_EQ(FileSize(dir.File("five.txt")), 5);
-  EXPECT_EQ(FileSize(dir.File("missing.kbs")), -1);
-  EXPECT_EQ(FileSize(dir.Path()), -1);  // a directory is not a file to run or read
-}
-
 TEST(Files, WildcardMatchesLikeTheShellWithoutLetterCase) {
   const struct {
     const char* pattern;
@@ -34,10 +24,14 @@ TEST(Files, WildcardMatchesLikeTheShellWithoutLetterCase) {
     EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
 }
 
-TEST(Files, ListDirectoryFiltersSortsAndMarksDirectories) {
+TEST(Files, SizesAndListingsOfFilesAndDirectories) {
   TempDir dir;
-  for (const char* name : {"zeta.kbs", "alpha.kbs", "notes.txt"}) dir.Write(name, "x");
+  for (const char* name : {"zeta.kbs", "alpha.kbs"}) dir.Write(name, "");
+  dir.Write("notes.txt", std::string("ab\0cd", 5));
   ASSERT_TRUE(std::filesystem::create_directory(dir.File("sub.kbs")));
+  // A directory is not a file to run or read.
+  for (auto [name, size] : {std::pair{"alpha.kbs", 0}, {"notes.txt", 5}, {"missing.kbs", -1}, {"sub.kbs", -1}})
+    EXPECT_EQ(FileSize(dir.File(name)), size) << name;
   auto entries = ListDirectory(dir.Path() + "/*.kbs");
   std::string seen;
   for (const DirEntry& entry : entries) seen += entry.name + (entry.isDirectory ? "/ " : " ");

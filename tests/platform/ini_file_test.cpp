@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 #include "common/platform/core/files.h"
@@ -18,14 +19,12 @@ TEST(IniFile, KeysInAnyLetterCaseAnyLineEndAndOddLayouts) {
   ini.Parse(
       "X = 1\r  [ Window ]  \r\nx = 120\r\nY=-40\r\n; Z = 2\n\tZ\t=\t3\nZ = 4\n=5\nnoequals\n"
       "[Other]\nX = 999\n[Last\nY = 6");
-  EXPECT_EQ(ini.ReadInt("", "X", 0), 1);
-  EXPECT_EQ(ini.ReadInt("WINDOW", "X", 7), 120);
-  EXPECT_EQ(ini.ReadInt("window", "y", 7), -40);  // windows may sit left of or above the desktop
-  EXPECT_EQ(ini.ReadInt("Window", "Z", 0), 3);    // the first one counts
-  EXPECT_EQ(ini.ReadInt("Other", "x", 7), 999);
-  EXPECT_EQ(ini.ReadInt("Last", "Y", 0), 6);  // an unclosed group line still names the group
-  EXPECT_EQ(ini.ReadInt("Window", "Missing", 7), 7);
-  EXPECT_EQ(ini.ReadInt("Missing", "X", 7), 7);
+  // A window may sit left of or above the desktop; the first of two keys
+  // counts; an unclosed group line still names the group; missing is 7.
+  for (auto [group, key, value] : {std::tuple{"", "X", 1}, {"WINDOW", "X", 120}, {"window", "y", -40},
+                                   {"Window", "Z", 3}, {"Other", "x", 999}, {"Last", "Y", 6},
+                                   {"Window", "Missing", 7}, {"Missing", "X", 7}})
+    EXPECT_EQ(ini.ReadInt(group, key, 7), value) << group << "/" << key;
 }
 
 TEST(IniFile, BadValuesReadAsFarAsTheyAreNumbers) {

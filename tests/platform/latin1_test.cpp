@@ -27,10 +27,9 @@ TEST(Latin1, ConversionsBothWays) {
   EXPECT_EQ(utf8.size(), 127u + 2 * 128u);
   EXPECT_EQ(Utf8ToLatin1(utf8), all);
 
-  EXPECT_EQ(SingleCodePoint("a"), 'a');
-  EXPECT_EQ(SingleCodePoint("\xC3\xA4"), 0xE4);
-  EXPECT_EQ(SingleCodePoint("\xE2\x82\xAC"), 0x20AC);
-  for (const char* notOne : {"ab", "", "\xC3"}) EXPECT_EQ(SingleCodePoint(notOne), -1) << notOne;
+  for (auto [text, code] : {std::pair{"a", int{'a'}}, {"\xC3\xA4", 0xE4}, {"\xE2\x82\xAC", 0x20AC}, {"ab", -1},
+                            {"", -1}, {"\xC3", -1}})
+    EXPECT_EQ(SingleCodePoint(text), code) << text;
 }
 
 }  // namespace

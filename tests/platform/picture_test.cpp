@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <tuple>
 #include <vector>
 
 namespace kb {
@@ -70,20 +71,14 @@ TEST(DecodePicture, BmpBottomUpTopDownAndRowPadding) {
 }
 
 TEST(DecodePicture, BmpVariantsAndHeadersWeDoNotReadAreRejected) {
-  const struct {
-    size_t at;
-    uint32_t value;
-    int width;
-    const char* what;
-  } bent[] = {// clang-format off
-      {28, 8, 2, "palette"}, {30, 1, 4, "run-length compressed"}, {18, 0x80000000u, 4, "negative width"},
-      {22, 0x80000000u, 4, "INT32_MIN height"}, {18, 100000, 4, "far beyond the data"},
-      {10, 0xFFFFFFF0u, 4, "pixel offset past the end"}, {14, 0xFFFFFFFFu, 4, "header size past the end"}};
-  // clang-format on
-  for (const auto& field : bent) {
+  // The field's offset, value and bytes: a palette, run-length compression, a
+  // negative width, INT32_MIN rows, a width far beyond the data, pixels or
+  // header past the end.
+  for (auto [at, value, width] : {std::tuple<size_t, uint32_t, int>{28, 8, 2}, {30, 1, 4}, {18, 0x80000000u, 4},
+                                  {22, 0x80000000u, 4}, {18, 100000, 4}, {10, 0xFFFFFFF0u, 4}, {14, 0xFFFFFFFFu, 4}}) {
     Bytes b = MakeBmp(4, 4);
-    Put(b, field.at, field.value, field.width);
-    EXPECT_TRUE(Decode(b).Empty()) << field.what;
+    Put(b, at, value, width);
+    EXPECT_TRUE(Decode(b).Empty()) << "offset " << at;
   }
 }
 
