@@ -289,7 +289,8 @@ TEST(GameTick, APlayerLeftAloneWaitsAndSpectatorsMakeTheNextGame) {
     EXPECT_EQ(f.Record(1).wins, 0);
     f.Step();
     EXPECT_EQ(f.game.State(), c.spectators ? ServerGame::kCountdown : ServerGame::kWaiting);
-    for (const ClientRecord& r : f.game.Clients()) EXPECT_TRUE(!c.spectators || (r.playing == 1 && r.points == 0));
+    for (const ClientRecord& r : f.game.Clients())
+      EXPECT_TRUE(!c.spectators || (r.playing == 1 && r.points == 0));
   }
 }
 
