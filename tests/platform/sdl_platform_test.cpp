@@ -8,26 +8,20 @@
 namespace kb {
 namespace {
 
+void Push(Uint32 type, SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN, SDL_Keycode sym = 0, const char* text = "") {
+  SDL_Event event{};
+  event.type = type;
+  event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+  event.key.keysym.scancode = scancode, event.key.keysym.sym = sym;
+  if (type == SDL_TEXTINPUT) std::strncpy(event.text.text, text, sizeof event.text.text - 1);
+  SDL_PushEvent(&event);
+}
+
 // SDL's dummy video driver (set for every test program): a real window
 // object without a desktop.
-class SdlPlatformTest : public testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(platform.Init()); }
-
-  static void Push(Uint32 type, SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN, SDL_Keycode sym = 0,
-                   const char* text = "") {
-    SDL_Event event{};
-    event.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = scancode, event.key.keysym.sym = sym;
-    if (type == SDL_TEXTINPUT) std::strncpy(event.text.text, text, sizeof event.text.text - 1);
-    SDL_PushEvent(&event);
-  }
-
+TEST(SdlPlatform, OpensPresentsReopensAndPassesEventsOn) {
   SdlPlatform platform;
-};
-
-TEST_F(SdlPlatformTest, OpensPresentsReopensAndTakesTheCloseRequestOnce) {
+  ASSERT_TRUE(platform.Init());
   ASSERT_TRUE(platform.Open(false, 40, 30));
   int x = -1, y = -1;
   EXPECT_TRUE(platform.WindowPosition(x, y));
@@ -47,13 +41,9 @@ TEST_F(SdlPlatformTest, OpensPresentsReopensAndTakesTheCloseRequestOnce) {
   platform.Poll();
   EXPECT_TRUE(platform.TakeCloseRequest());
   EXPECT_FALSE(platform.TakeCloseRequest());
-}
 
-// The layout's letter, the text typed and the tap reach the game through the
-// event queue; the rules of each are the key table's and the keyboard's.
-TEST_F(SdlPlatformTest, KeyEventsFeedTheQueryAndTheCharacters) {
-  ASSERT_TRUE(platform.Open(false, 0, 0));
-  platform.Poll();
+  // The layout's letter, the text typed and the tap reach the game through
+  // the event queue; the rules of each are the key table's and the keyboard's.
   Push(SDL_KEYDOWN, SDL_SCANCODE_Y, SDLK_z);  // German layout
   Push(SDL_TEXTINPUT, {}, 0, "\xC3\xBC");       // typed as UTF-8, kept as Latin-1
   Push(SDL_KEYUP, SDL_SCANCODE_Y, SDLK_z);

@@ -22,7 +22,7 @@ Lines ReadAll(const TempDir& dir, const std::string& bytes) {
   return lines;
 }
 
-TEST(TextFileReader, EveryKindOfLineEndSplitsLines) {
+TEST(TextFile, EveryKindOfLineEndSplitsLinesWritesReadBackFailuresShow) {
   TempDir dir;
   // The reader fills 64 KiB at a time: a CR last in the first fill and its LF
   // first in the next are still one line end.
@@ -34,10 +34,7 @@ TEST(TextFileReader, EveryKindOfLineEndSplitsLines) {
       {"\r", {""}}, {"", {}}, {full + "\r\nnext", {full, "next"}}, {longLine + "\nend", {longLine, "end"}}};
   // clang-format on
   for (const auto& [bytes, lines] : cases) EXPECT_EQ(ReadAll(dir, bytes), lines) << bytes.substr(0, 20);
-}
 
-TEST(TextFile, WriteReadBackAndFailures) {
-  TempDir dir;
   dir.Write("dump.txt", "old content that is longer than the new");
   TextFileWriter writer;
   ASSERT_TRUE(writer.Create(dir.File("dump.txt")));
