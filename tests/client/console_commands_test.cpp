@@ -23,17 +23,15 @@ TEST(ConsoleText, FieldsQuotesNumbersAndSwitches) {
                         {"\"\"\"", ""}, {"a\\b", "a\\b"}, {"\\\"\\\"", "\"\""}, {"", ""}})
     EXPECT_EQ(Unquote(c.in), c.out) << c.in;
   struct Number { std::string text; int value; };
+  // Huge numbers keep their low 32 bits and never trap.
   for (const Number& c : {Number{"  42x", 42}, {"$ff", 255}, {"%101", 5}, {"-7", -7}, {"+7", 7}, {"on", 0}, {"", 0},
                           {"\t 9", 9}, {"-$10", -16}, {"%102", 2}, {"$", 0}, {"- 5", 0}, {"$G1", 0}, {"12 34", 12},
-                          {"9a", 9},
-                          // Huge numbers keep their low 32 bits and never trap.
-                          {"4294967295", -1}, {"2147483648", -2147483647 - 1}, {"$100000005", 5},
+                          {"9a", 9}, {"4294967295", -1}, {"2147483648", -2147483647 - 1}, {"$100000005", 5},
                           {"-4294967297", -1}, {"18446744073709551616", 0}})
     EXPECT_EQ(ParseNumber(c.text), c.value) << c.text;
-  ParseNumber(std::string(5000, '9'));
-  ParseNumber("-" + std::string(5000, '9'));
-  // Empty toggles, one character is a number, "on"/"off" in any case, other words
-  // (also "10") leave the value alone; anything above 1 becomes 1.
+  ParseNumber(std::string(5000, '9')), ParseNumber("-" + std::string(5000, '9'));
+  // Empty toggles, one character is a number, "on"/"off" in any case, other words (also "10") leave the value
+  // alone; anything above 1 becomes 1.
   struct Switch { int before; const char* args; int after; };
   for (const Switch& c : {Switch{0, "", 1}, {1, "", 0}, {0, "5", 1}, {1, "x", 0}, {0, "ON", 1}, {1, "Off", 0},
                           {1, "10", 1}, {0, "10", 0}, {0, "onn", 0}, {0, " on", 0}, {7, "oN", 1}, {7, "what", 1}, {0, "2", 1}}) {
@@ -44,8 +42,8 @@ TEST(ConsoleText, FieldsQuotesNumbersAndSwitches) {
   }
 }
 
-// Arguments start one character after the name, keep every blank, and quoted
-// blanks reach the handler as byte 2.
+// Arguments start one character after the name, keep every blank, and quoted blanks reach the handler as byte
+// 2.
 TEST(ConsoleDispatch, SplittingNameAndArguments) {
   ConsoleTestClient c;
   Strings seen;
@@ -66,39 +64,27 @@ TEST(ConsoleDispatch, SplittingNameAndArguments) {
 // What the commands print, typed or from a script, in order; errors in red.
 TEST(ConsoleCommands, WhatTheyPrint) {
   const std::string unknown = "Den Befehl \"";
-  struct Case {
-    std::vector<const char*> lines;
-    int fromScript, devMode;
-    Strings texts;
-  } cases[] = {
-      {{"upgrades", "upgrades", "verwirrung off", "debug 1", "dev", "pause 10", "console on"},
-       0,
-       0,
+  struct Case { std::vector<const char*> lines; int fromScript, devMode; Strings texts; } cases[] = {
+      // clang-format off
+      {{"upgrades", "upgrades", "verwirrung off", "debug 1", "dev", "pause 10", "console on"}, 0, 0,
        {"Upgrades ausgeschaltet", "Upgrades eingeschaltet", "Verwirrung ausgeschaltet", "Debugmodus eingeschaltet",
         "Devmodus eingeschaltet"}},
       {{"upgrades", "debug 1", "dev on", "pause 5", "help", "help dump"}, 1, 0, {}},
       {{"echo  x", "echo \"a  b\"", "echo \\\"x\\\""}, 0, 0, {" x", "a  b", "\"x\""}},
       {{"echo hi", "echo"}, 1, 0, {"[s.kbs] hi", "[s.kbs] "}},
-      {{"echo,hi", "Nope x", " echo x", ""},
-       0,
-       0,
-       {unknown + "echo,hi\" gibt es nicht.", unknown + "Nope\" gibt es nicht.", unknown + " echo x\" gibt es nicht.",
-        unknown + "\" gibt es nicht."}},
+      {{"echo,hi", "Nope x", " echo x", ""}, 0, 0, {unknown + "echo,hi\" gibt es nicht.", unknown + "Nope\" gibt es nicht.",
+        unknown + " echo x\" gibt es nicht.", unknown + "\" gibt es nicht."}},
       // Scripts hear of unknown names only in developer mode.
       {{"nope"}, 1, 0, {}},
       {{"nope"}, 1, 1, {unknown + "nope\" gibt es nicht."}},
-      {{"help dump", "help echo"},
-       0,
-       0,
-       {"Dump ([datei]): Den Inhalt der Konsole in eine Datei (standard \"ConsoleDump.txt\") speichern",
-        unknown + "echo\" gibt es nicht."}},
+      {{"help dump", "help echo"}, 0, 0, {"Dump ([datei]): Den Inhalt der Konsole in eine Datei (standard "
+        "\"ConsoleDump.txt\") speichern", unknown + "echo\" gibt es nicht."}},
       {{"echo gone", "cls"}, 0, 0, {"Willkommen zu Kringelbahn 1.2.4!"}},
       {{"admin kick 1"}, 0, 0, {"Fehler: Es besteht keine Verbindung zu einem Server."}},
       // "enter 0" runs without the echo; an enter that runs enter ends with an empty line.
-      {{"set   echo hi  ", "enter", "set echo quiet", "enter 0", "set enter", "enter"},
-       0,
-       0,
+      {{"set   echo hi  ", "enter", "set echo quiet", "enter 0", "set enter", "enter"}, 0, 0,
        {"> echo hi", "hi", "quiet", "> enter", "> ", unknown + "\" gibt es nicht."}},
+      // clang-format on
   };
   for (const Case& k : cases) {
     ConsoleTestClient c;
@@ -135,7 +121,6 @@ TEST(ConsoleDispatch, DeepNestingIsCutOffInsteadOfOverflowing) {
     return line + last;
   };
   EXPECT_EQ(c.Run(nested(100000, "echo deep")), 1);
-  // 64 commands deep at most: the echo inside 63 "if"s runs, inside 64 it does not.
   c.Run(nested(63, "echo limit"));
   c.Run(nested(64, "echo beyond"));
   EXPECT_EQ(c.Texts(), (Strings{"limit"}));
@@ -145,19 +130,15 @@ TEST(ConsoleCommands, PlayerCommands) {
   ConsoleTestClient c;
   auto& players = c.client.round.players;
   auto& colours = c.client.round.playerColours;
-  // angle turns by 4 degrees and wraps what lies outside 0..360 (exactly 360 stays);
-  // an unknown direction only wraps.
-  // clang-format off
-  struct Turn { int slot; float before; const char* line; float after; };
+  // angle turns by 4 degrees and wraps what lies outside 0..360 (exactly 360 stays).
+  struct Turn { int slot; float before; const char* line; float after; };  // clang-format off
   for (const Turn& t : {Turn{0, 358, "angle 0 up", 2}, {0, 2, "angle 0 DOWN", 358}, {7, 363, "angle 7", 3},
                         {1, 360, "angle 1", 360}, {1, 0, "angle 1", 0}, {1, 356, "angle 1 up", 360},
-                        {1, 4, "angle 1 down", 0}, {1, 360.5f, "angle 1", 0.5f}}) {
-    // clang-format on
+                        {1, 4, "angle 1 down", 0}, {1, 360.5f, "angle 1", 0.5f}}) {  // clang-format on
     players[t.slot].heading = t.before;
     c.Run(t.line);
     EXPECT_FLOAT_EQ(players[t.slot].heading, t.after) << t.before << " " << t.line;
   }
-  // play toggles, or sets with a second number.
   c.RunAll({"play 4", "play 4 1", "play 4 1"});
   EXPECT_EQ(players[4].active, 1);
   c.Run("play 4 ");
@@ -169,16 +150,13 @@ TEST(ConsoleCommands, PlayerCommands) {
   EXPECT_EQ(CountParticipants(c.client), 3);
   players[0].dead = players[1].dead = 1;
   EXPECT_EQ(CountEliminated(c.client), 2);
-  // color: #RRGGBB is swapped into the game's order, everything else is a number.
   // Colour 0 would be an invisible trail nobody hits: it is refused; only 24 bits are kept.
-  // clang-format off
-  struct Paint { const char* line; Colour colour; };
-  for (const Paint& p : {Paint{"color 2 #123456", 0x563412u}, {"color 2 $0000FF", 255u}, {"color 2 #FF000", 255u},
-                         {"color 2 0", 255u}, {"color 2", 255u}, {"color 2 #000000", 255u},
-                         {"color 2 $1000000", 255u}, {"color 2 $7FFFFFFF", 0xFFFFFFu}, {"color 2 -1", 0xFFFFFFu}}) {
-    // clang-format on
-    c.Run(p.line);
-    EXPECT_EQ(colours[2], p.colour) << p.line;
+  for (auto [line, colour] : {std::pair{"color 2 #123456", 0x563412u}, {"color 2 $0000FF", 255u},
+                              {"color 2 #FF000", 255u}, {"color 2 0", 255u}, {"color 2", 255u},
+                              {"color 2 #000000", 255u}, {"color 2 $1000000", 255u},
+                              {"color 2 $7FFFFFFF", 0xFFFFFFu}, {"color 2 -1", 0xFFFFFFu}}) {
+    c.Run(line);
+    EXPECT_EQ(colours[2], colour) << line;
   }
   // Indexes outside 0..7 are ignored; a huge one keeps its low 32 bits.
   auto oldPlayers = players;
@@ -191,7 +169,6 @@ TEST(ConsoleCommands, PlayerCommands) {
   }
   c.Run("play 4294967297");
   EXPECT_EQ(players[1].active, 1 - oldPlayers[1].active);
-  // bots stays within 0..32 (Page Up in the menu: MenuStep).
   for (auto [line, count] : {std::pair{"bots 7", 7}, {"bots -5", 0}, {"bots 2000000000", kMaxBots}, {"bots", 0},
                              {"bots 32", 32}, {"bots 33", kMaxBots}}) {
     c.Run(line);
@@ -239,7 +216,6 @@ TEST(ConsoleCommands, IfConditions) {
 TEST(ConsoleCommands, InputOpenCloseDelayAlertConnectAdminExit) {
   ConsoleTestClient c;
   auto& console = c.client.console;
-  // Quoted blanks arrive as byte 2 and go back into the input line as blanks; the line is bounded.
   c.Run("set echo \"a b  c\" d");
   EXPECT_EQ(console.input, "echo \"a b  c\" d");
   c.Run("set " + std::string(10000, 's'));
@@ -288,7 +264,6 @@ TEST(ConsoleCommands, DumpAndList) {
   c.Run("dump \"no such/folder.txt\"");
   EXPECT_EQ(c.Texts(), (Strings{"first", "second \xE4", "Datei \"no such/folder.txt\" konnte nicht erstellt werden."}));
   EXPECT_EQ(c.Colours().at(2), kConsoleRed);
-  // list: the ".kbs" files of the current directory by name, no folders.
   for (const char* name : {"b.kbs", "a.KBS", "c.txt", "d.kbs.bak"}) dir.Write(name, "x");
   std::filesystem::create_directory("folder.kbs");
   c.client.console.lines.Clear();

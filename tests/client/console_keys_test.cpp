@@ -71,9 +71,7 @@ TEST(ConsoleKeys, OpeningAndClosing) {
 
 // Ctrl + D switches developer mode once per press, in debug mode only, frozen or not.
 TEST(ConsoleKeys, CtrlDNeedsDebugMode) {
-  struct Case {
-    int debug, presses, frozen, devMode;
-  };
+  struct Case { int debug, presses, frozen, devMode; };
   for (Case c : {Case{0, 1, 0, 0}, {1, 1, 0, 1}, {1, 2, 0, 0}, {5, 3, 0, 1}, {1, 1, 1, 1}}) {
     KeysClient k(false);
     k.client.frame.debugMode = c.debug;
@@ -111,8 +109,8 @@ TEST(ConsoleKeys, TypingRepeatsAfter250MsAndStopsAtTheBound) {
   EXPECT_EQ(k.Input(), "a");
 }
 
-// Ctrl + V pastes once per press: one line, without control bytes, bounded;
-// while it is held nothing else is typed.
+// Ctrl + V pastes once per press: one line, without control bytes, bounded; while it is held nothing else is
+// typed.
 TEST(ConsoleKeys, PasteTakesOneLine) {
   for (auto [clipboard, input] : {std::pair<std::string, std::string>{"echo a\r\nexit\r\n", "echo a"},
                                   {"echo b\nexit", "echo b"},

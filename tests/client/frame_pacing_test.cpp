@@ -26,8 +26,8 @@ struct PacedDisplay final : Display {
   int presented = 0;
 };
 
-// The real loop pass, 1 ms apart as the 1 ms sleep makes it, or the browser's
-// passes, run per display frame on a stepped clock.
+// The real loop pass, 1 ms apart as the 1 ms sleep makes it, or the browser's passes, run per display frame
+// on a stepped clock.
 struct LoopClient {
   explicit LoopClient(int refreshRate, bool browser = false) : browser(browser) {
     display.refreshRate = refreshRate;
@@ -64,11 +64,8 @@ struct LoopClient {
 };
 
 TEST(FramePacer, OneFramePerRefreshAtAnyLoopSpeedAndNoBurstAfterAStall) {
-  struct Case {
-    int hz, loopMs, shownPerSecond;
-  };
-  // Unknown or absurd rates count as 60 Hz; a loop slower than the display
-  // shows every pass.
+  struct Case { int hz, loopMs, shownPerSecond; };
+  // Unknown or absurd rates count as 60 Hz; a loop slower than the display shows every pass.
   for (Case k : {Case{0, 1, 60}, {-3, 1, 60}, {5000, 1, 60}, {60, 1, 60}, {75, 1, 75}, {144, 1, 144}, {144, 5, 144},
                  {60, 17, 59}, {60, 20, 50}}) {
     FramePacer pacer;
@@ -90,9 +87,8 @@ TEST(FramePacer, OneFramePerRefreshAtAnyLoopSpeedAndNoBurstAfterAStall) {
 }
 
 TEST(FrameLoop, GamePaceHoldsAtEveryRefreshRateWhileFramesFollowTheDisplay) {
-  // A second of play, steering for its first half. Movement more than 50 ms
-  // apart: 20 steps in 1000 passes; steering more than 10 ms apart: 46 turns
-  // of 4 degrees in the first 500.
+  // A second of play, steering for its first half. Movement more than 50 ms apart: 20 steps in 1000 passes;
+  // steering more than 10 ms apart: 46 turns of 4 degrees in the first 500.
   auto playASecond = [](LoopClient& c, int rate) {
     c.StartRound();
     c.input.SetKey(c.client.round.players[1].leftKey, true);
@@ -107,16 +103,16 @@ TEST(FrameLoop, GamePaceHoldsAtEveryRefreshRateWhileFramesFollowTheDisplay) {
     playASecond(c, hz);
     EXPECT_EQ(c.display.presented, hz ? hz : 60) << hz;
   }
-  // A browser calls the loop once per display frame, at whatever rate it
-  // likes: the pace stays, and each call shows one frame.
+  // A browser calls the loop once per display frame, at whatever rate it likes: the pace stays, and each call
+  // shows one frame.
   for (int frameMs : {4, 10, 20, 25}) {
     LoopClient c(60, true);
     c.frameMs = frameMs;
     playASecond(c, frameMs);
     EXPECT_EQ(c.display.presented, 1000 / frameMs) << frameMs;
   }
-  // After a hidden page the missed time is skipped, not raced through; the
-  // loop's own sleeps (a fade) move the time on instead of waiting.
+  // After a hidden page the missed time is skipped, not raced through; the loop's own sleeps (a fade) move
+  // the time on instead of waiting.
   LoopClient c(60, true);
   c.StartRound();
   c.clock.Advance(60000);

@@ -68,8 +68,8 @@ struct TempWorkDir : TempDir {
   std::filesystem::path previous = std::filesystem::current_path();
 };
 
-// As start-up leaves it (tables, buttons, the menu, an open window), driven
-// one frame at a time as the frame loop does.
+// As start-up leaves it (tables, buttons, the menu, an open window), driven one frame at a time as the frame
+// loop does.
 struct SpineClient : TestClient {
   SpineClient() {
     client.frame.gameState = kStateMenu;
@@ -88,24 +88,18 @@ struct SpineClient : TestClient {
     for (int i = 0; i < n; ++i) Frame();
   }
   void Tap(int scanCode) {  // held for one frame, released in the next
-    input.SetKey(scanCode, true);
-    Frame();
-    input.SetKey(scanCode, false);
-    Frame();
+    input.SetKey(scanCode, true), Frame(), input.SetKey(scanCode, false), Frame();
   }
   void Click(int x, int y) {
     input.MoveMouse(x, y);
-    input.SetVirtualKey(vk::kLeftButton, true);
-    Frame();
-    input.SetVirtualKey(vk::kLeftButton, false);
-    Frame();
+    input.SetVirtualKey(vk::kLeftButton, true), Frame(), input.SetVirtualKey(vk::kLeftButton, false), Frame();
   }
   int State() const { return client.frame.gameState; }
   Strings openedUrls;
 };
 
-// The server's end of a scripted link, touched by one thread at a time (the
-// connection task until it hands the link over, then the frame thread).
+// The server's end of a scripted link, touched by one thread at a time (the connection task until it hands
+// the link over, then the frame thread).
 struct ScriptedPeer {
   std::deque<std::string> chunks;  // one Receive each
   bool closed = false;             // Receive reports -1 once the chunks are used up
@@ -150,8 +144,7 @@ class ScriptedLink final : public ServerLink {
   std::shared_ptr<ScriptedPeer> peer_;
 };
 
-// Connections reach a scripted peer; frames run with the state lock held as
-// the frame loop holds it.
+// Connections reach a scripted peer; frames run with the state lock held as the frame loop holds it.
 struct NetClient : SpineClient {
   NetClient() {
     client.net.openLink = [this](const std::string& host, int port) -> std::unique_ptr<ServerLink> {

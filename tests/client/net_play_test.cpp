@@ -111,33 +111,23 @@ TEST(NetChat, EnterOpensTypesSendsAndCloses) {
   EXPECT_EQ(c.client.net.chatText + "|" + c.client.console.input, "|x");
 }
 
-// The Enter that connected, failed or sent the password acts once: the next
-// screen or the chat line waits for a fresh press.
+// The Enter that connected, failed or sent the password acts once: the next screen or the chat line waits for
+// a fresh press.
 TEST(NetEnter, AHeldEnterActsOnlyOnce) {
   struct Case {
     const char* what;
     std::function<void(NetClient&)> start;
     bool chat;  // what shows the press: the chat line, or else the screen
     int held, fresh;
-  } cases[] = {
+  } cases[] = {  // clang-format off
       {"connect failure", [](NetClient& c) { c.refuse = true, c.Join(); }, false, kStateNetFail, kStateNetChoose},
-      {"password accepted",
-       [](NetClient& c) {
-         c.Join(), c.LockedFrame(), c.Arrive("MODE", {19});
-         c.client.net.passwordText = "a";
-         c.LockedFrame(), c.Arrive("MODE", {20});
-       },
-       false, kStateNet, kStateNetChoose},
-      {"chat after connecting",
-       [](NetClient& c) {
-         c.client.frame.gameState = kStateNetLan;
-         c.client.serverAddress = "10.0.0.1";
-         ConnectFromScreen(c.client);
-         c.client.net.tasks.JoinAll(false);
-         c.LockedFrame(), c.Arrive("MODE", {7});  // a second player was there: the countdown runs
-       },
-       true, 0, 1},
-  };
+      {"password accepted", [](NetClient& c) {
+         c.Join(), c.LockedFrame(), c.Arrive("MODE", {19}), c.client.net.passwordText = "a";
+         c.LockedFrame(), c.Arrive("MODE", {20}); }, false, kStateNet, kStateNetChoose},
+      {"chat after connecting", [](NetClient& c) {  // a second player was there: the countdown runs
+         c.client.frame.gameState = kStateNetLan, c.client.serverAddress = "10.0.0.1";
+         ConnectFromScreen(c.client), c.client.net.tasks.JoinAll(false);
+         c.LockedFrame(), c.Arrive("MODE", {7}); }, true, 0, 1}};  // clang-format on
   for (const Case& k : cases) {
     NetClient c;
     auto seen = [&] { return k.chat ? c.client.net.chatOpen : c.State(); };

@@ -39,8 +39,8 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   c.Arrive("COLOR");
   c.Arrive("TIME", {"abc"});
   EXPECT_EQ(net.ownColour + net.countdownMs, 0u);
-  // A countdown or game-over screen starts from its whole length, not from
-  // where the last one ended, until its first TIME comes a tick later.
+  // A countdown or game-over screen starts from its whole length, not from where the last one ended, until
+  // its first TIME comes a tick later.
   c.Arrive("MODE", {9});
   c.Arrive("MODE", {7});
   EXPECT_EQ(net.countdownMs, 5000);
@@ -102,21 +102,14 @@ TEST(NetReceive, HostileValuesCostLittle) {
 }
 
 TEST(NetReceive, TheVisitEnds) {
-  struct Case {
-    const char* what;
-    std::function<void(Joined&)> act;
-    int state;
-  } cases[] = {
+  // The shutdown notice stays after the server closes; every other end shows the lost connection.
+  struct Case { const char* what; std::function<void(Joined&)> act; int state; } cases[] = {  // clang-format off
       {"closed", [](Joined& c) { c.peer->closed = true; }, kStateConnectionLost},
-      {"endless message", [](Joined& c) { c.peer->chunks.assign(9, std::string(8192, 'A')); },
-       kStateConnectionLost},
-      {"dropped for silence", [](Joined& c) { c.peer->chunks = {BuildMessage("MODE", {22})}; },
-       kStateConnectionLost},
+      {"endless message", [](Joined& c) { c.peer->chunks.assign(9, std::string(8192, 'A')); }, kStateConnectionLost},
+      {"dropped for silence", [](Joined& c) { c.peer->chunks = {BuildMessage("MODE", {22})}; }, kStateConnectionLost},
       {"stopped reading", [](Joined& c) { c.peer->failFlush = true; }, kStateConnectionLost},
-      // The shutdown notice stays after the server closes.
       {"shut down", [](Joined& c) { c.peer->chunks = {BuildMessage("MODE", {21})}, c.peer->closed = true; },
-       kStateNet},
-  };
+       kStateNet}};  // clang-format on
   for (const Case& k : cases) {
     Joined c;
     k.act(c);

@@ -44,8 +44,8 @@ bool Same(const Image& a, const Image& b) {
   return true;
 }
 
-// One screen drawn twice with one thing changed: the change must show (more
-// marks with it on, or just a different frame) or must not show at all.
+// One screen drawn twice with one thing changed: the change must show (more marks with it on, or just a
+// different frame) or must not show at all.
 enum class Shows { kNothing, kChange, kMore };
 struct Scene {
   std::string what;
@@ -72,8 +72,7 @@ std::vector<Scene> Scenes() {
        [](Drawn& d, bool on) { d.client.net.netMode = 8, d.client.net.serverPaused = on, DrawNetGame(d.client); },
        Shows::kMore},
   };
-  // The status bar names the server where no scores are shown; the score
-  // line has room for sixteen entries.
+  // The status bar names the server where no scores are shown; the score line has room for sixteen entries.
   for (int mode : {6, 8, 10, 19, 20, 21})
     scenes.push_back({"the server's name in mode " + std::to_string(mode),
                       [mode](Drawn& d, bool on) {

@@ -27,8 +27,7 @@ std::string CannotOpen(const std::string& name) {
   return "\"" + name + "\" konnte nicht ge\366ffnet werden.";
 }
 
-// Every line end, leading blanks, comments (not after a tab), "end" inside "if",
-// a last line without an end.
+// Every line end, leading blanks, comments (not after a tab), "end" inside "if", a last line without an end.
 TEST(ScriptRunner, FileFormatAndPace) {
   ScriptClient s;
   s.client.console.isOpen = s.client.frame.devMode = 1;
@@ -133,8 +132,7 @@ TEST(ScriptRunner, MessageBoxWaitsOutsideTheStateLock) {
   EXPECT_EQ(s.Texts().back(), "[box.kbs] after");
 }
 
-// At most 16 runners at a time; the client's end stops them in their delay
-// (a hang here is the failure).
+// At most 16 runners at a time; the client's end stops them in their delay (a hang here is the failure).
 TEST(ScriptLimits, SixteenRunAtOnceAndTheClientsEndStopsThemWaiting) {
   auto s = std::make_unique<ScriptClient>();
   s->dir.Write("long.kbs", "delay 100000000\necho never\n");

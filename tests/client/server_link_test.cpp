@@ -10,8 +10,8 @@
 namespace kb {
 namespace {
 
-// A real loopback peer that accepts and never reads: the link reports itself
-// broken once its queue passes the bound, and never blocks the caller.
+// A real loopback peer that accepts and never reads: the link reports itself broken once its queue passes the
+// bound, and never blocks the caller.
 TEST(ServerLink, AServerThatStopsReadingBreaksTheLink) {
   TcpListener listener;
   ASSERT_TRUE(listener.Open(0));

@@ -30,8 +30,8 @@ TEST(ServerList, CountsFromMinusOneAndDropsTheSameEndpointOnly) {
   using R = ServerList::AddResult;
   EXPECT_EQ(list.Add(token, Entry("a", "10.0.0.1", 666, 1), true), R::kAdded);
   EXPECT_EQ(list.Count(), 1);
-  // Same machine, other port: a second server. Same address and port: the
-  // same server answering again, listed once with its first answer.
+  // Same machine, other port: a second server. Same address and port: the same server answering again, listed
+  // once with its first answer.
   EXPECT_EQ(list.Add(token, Entry("b", "10.0.0.1", 667), true), R::kAdded);
   EXPECT_EQ(list.Add(token, Entry("a again", "10.0.0.1", 666, 9), true), R::kDuplicate);
   EXPECT_EQ(list.Add(token, Entry("c", "10.0.0.2", 666), true), R::kAdded);
@@ -64,19 +64,16 @@ TEST(ServerList, ANewSearchTakesTheTableFromTheOldOne) {
   list.Add(old, Entry("old", "10.0.0.1", 1), true);
   list.Finish(old);
   uint64_t fresh = list.Begin();
-  EXPECT_EQ(list.Count(), -1);
   EXPECT_FALSE(list.Current(old));
   EXPECT_EQ(list.Add(old, Entry("late", "10.0.0.2", 2), true), ServerList::AddResult::kStale);
   list.Finish(old);  // the old search ending must not end the new one
   EXPECT_EQ(list.Count(), -1);
   EXPECT_TRUE(list.Entries().empty());
-  // The new search writes from index 0; an address found by the old search is new again.
+  // An address found by the old search is new again; a search without result ends at 0.
   EXPECT_EQ(list.Add(fresh, Entry("old", "10.0.0.1", 1), true), ServerList::AddResult::kAdded);
   list.Finish(fresh);
   EXPECT_EQ(list.Count(), 1);
-  // A search without result ends at 0.
-  uint64_t empty = list.Begin();
-  list.Finish(empty);
+  list.Finish(list.Begin());
   EXPECT_EQ(list.Count(), 0);
 }
 
@@ -89,22 +86,13 @@ std::string Fields(std::initializer_list<std::string> fields) {
 
 TEST(ServerList, LanAnswersParse) {
   const std::string tag = "KRINGELBAHN SERVER";
-  struct Case {
-    std::string datagram;
-    const char* entry;  // name|port|players|password, or nothing
-  } cases[] = {
+  // entry: name|port|players|password, or nothing; missing fields count as 0, a port is needed.
+  struct Case { std::string datagram; const char* entry; } cases[] = {
       {Fields({tag, "Mein%20Server", "666", "3", "1"}), "Mein Server|666|3|1"},
-      {Fields({tag, "X", "667", "0", "0\0"s, "junk"}), "X|667|0|0"},
-      {Fields({tag, "Y", "1234"}), "Y|1234|0|0"},  // missing fields count as 0
-      {"KRINGELBAHN CLIENT", nullptr},
-      {Fields({tag + "X", "Y", "666"}), nullptr},
-      {Fields({"kringelbahn server", "Y", "666"}), nullptr},
-      {"\0"s + Fields({tag, "Y", "666"}), nullptr},
-      {"", nullptr},
-      {tag, nullptr},  // no port to connect to
-      {Fields({tag, "Y", "0"}), nullptr},
-      {Fields({tag, "Y", "70000"}), nullptr},
-  };
+      {Fields({tag, "X", "667", "0", "0\0"s, "junk"}), "X|667|0|0"}, {Fields({tag, "Y", "1234"}), "Y|1234|0|0"},
+      {"KRINGELBAHN CLIENT", nullptr}, {Fields({tag + "X", "Y", "666"}), nullptr},
+      {Fields({"kringelbahn server", "Y", "666"}), nullptr}, {"\0"s + Fields({tag, "Y", "666"}), nullptr},
+      {"", nullptr}, {tag, nullptr}, {Fields({tag, "Y", "0"}), nullptr}, {Fields({tag, "Y", "70000"}), nullptr}};
   for (const Case& c : cases) {
     auto e = ParseLanAnswer(c.datagram, "192.168.1.5");
     ASSERT_EQ(e.has_value(), c.entry != nullptr) << c.datagram;
@@ -117,22 +105,13 @@ TEST(ServerList, LanAnswersParse) {
 }
 
 TEST(ServerList, SelectionWrapsAndClicksPickRows) {
-  struct Case {
-    int selected, count;
-    bool up, down;
-    int clickY, want;
-  } cases[] = {
-      {0, 3, true, false, -1, 2},    // Up on the first: the last
-      {2, 3, false, true, -1, 0},    // Down on the last: the first
-      {1, 3, true, true, -1, 1},     // both in one frame cancel
-      {5, 3, false, false, -1, 0},   // the list got shorter
-      {0, -1, false, true, -1, 0},   // searching: forced to 0
-      {2, 0, false, false, -1, 0},   // empty
-      {0, 3, false, false, 120, 0},  // the frame's top border: row 0
-      {2, 3, false, false, 121, 0}, {0, 3, false, false, 141, 0},  {0, 3, false, false, 142, 1},
-      {0, 3, false, false, 181, 2}, {1, 3, false, false, 182, 1},  // below the last row: unchanged
-      {1, 3, false, false, 510, 1}, {1, -1, false, false, 125, 0},
-  };
+  // Up and Down wrap and cancel each other; a search or an empty list forces row 0; a click picks the row
+  // under it, from the frame's top border on, and below the last row changes nothing.
+  struct Case { int selected, count; bool up, down; int clickY, want; } cases[] = {  // clang-format off
+      {0, 3, true, false, -1, 2}, {2, 3, false, true, -1, 0}, {1, 3, true, true, -1, 1}, {5, 3, false, false, -1, 0},
+      {0, -1, false, true, -1, 0}, {2, 0, false, false, -1, 0}, {0, 3, false, false, 120, 0},
+      {2, 3, false, false, 121, 0}, {0, 3, false, false, 141, 0}, {0, 3, false, false, 142, 1},
+      {0, 3, false, false, 181, 2}, {1, 3, false, false, 182, 1}, {1, -1, false, false, 125, 0}};  // clang-format on
   for (const Case& c : cases)
     EXPECT_EQ(SelectServer(c.selected, c.count, c.up, c.down, c.clickY), c.want)
         << c.selected << " " << c.count << " " << c.up << c.down << " " << c.clickY;
@@ -153,17 +132,12 @@ struct ListScreen : SpineClient {
 };
 
 TEST(ServerListScreens, EnterAndTheButtonsTakeTheSelectedServer) {
-  struct Case {
-    int state, entries, key, clickX, clickY;
-    bool connects;
-  } cases[] = {
-      {kStateNetLan, 3, scan::kEnter, 0, 0, true},  {kStateNetWeb, 3, scan::kEnter, 0, 0, true},
-      {kStateNetLan, 3, 0, 235, 530, true},   // "Verbinden" at (225, 520)
-      {kStateNetWeb, 3, 0, 325, 530, true},   // "Verbinden" at (315, 520)
-      {kStateNetWeb, 3, 0, 235, 530, false},  // the LAN screen's place
+  // "Verbinden" sits elsewhere on each screen; nothing to pick while empty or searching.
+  struct Case { int state, entries, key, clickX, clickY; bool connects; } cases[] = {  // clang-format off
+      {kStateNetLan, 3, scan::kEnter, 0, 0, true}, {kStateNetWeb, 3, scan::kEnter, 0, 0, true},
+      {kStateNetLan, 3, 0, 235, 530, true}, {kStateNetWeb, 3, 0, 325, 530, true}, {kStateNetWeb, 3, 0, 235, 530, false},
       {kStateNetLan, 0, scan::kEnter, 0, 0, false}, {kStateNetLan, -1, scan::kEnter, 0, 0, false},
-      {kStateNetWeb, 0, 0, 325, 530, false},
-  };
+      {kStateNetWeb, 0, 0, 325, 530, false}};  // clang-format on
   for (const Case& c : cases) {
     ListScreen s(c.state, c.entries);
     s.Tap(scan::kDown);
@@ -226,8 +200,7 @@ TEST(ServerListTasks, ALaterSearchWaitsForTheRunningOneAndOnlyTheNewestRuns) {
   EXPECT_EQ(tasks.List().Entries()[0].name, "third");
 }
 
-// A list host on loopback: reads one request, answers with the given text,
-// closes.
+// A list host on loopback: reads one request, answers with the given text, closes.
 struct FakeListHost {
   explicit FakeListHost(std::string response) {
     EXPECT_TRUE(listener.Open(0));

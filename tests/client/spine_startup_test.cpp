@@ -22,8 +22,8 @@ const char kNoWindow[] =
 
 const char kGarbage[] = "\x89PNG\r\n\0\0X 40\n]Window[\nY=";
 
-// A fresh temporary folder as home and current directory, for a client of
-// type Base (TestClient as before start-up, SpineClient as after it).
+// A fresh temporary folder as home and current directory, for a client of type Base (TestClient as before
+// start-up, SpineClient as after it).
 template <class Base>
 struct At : TempWorkDir, Base {
   At() { Base::client.config.filePath = SettingsPath(Path()); }
@@ -31,13 +31,10 @@ struct At : TempWorkDir, Base {
 };
 using HomeClient = At<TestClient>;
 
-// No file, a broken one or bad values give the centred default (the fake
-// desktop is 1920 x 1080) and a window; a place off the desktop falls back to it.
+// No file, a broken one or bad values give the centred default (the fake desktop is 1920 x 1080) and a
+// window; a place off the desktop falls back to it.
 TEST(Settings, DefaultsBadValuesAndPlacesOffTheDesktop) {
-  struct Case {
-    std::string text;
-    int x, y, fullScreen;
-  };
+  struct Case { std::string text; int x, y, fullScreen; };
   auto place = [](int x, int y) { return "[Window]\nX = " + std::to_string(x) + "\nY = " + std::to_string(y) + "\n"; };
   std::vector<Case> cases = {{"", 560, 240, 0},
                              {std::string(kGarbage, sizeof kGarbage - 1), 560, 240, 0},
@@ -105,11 +102,7 @@ TEST(StartClient, OpensAsTheFileSaysFillsTheTablesAndDecodesEveryPicture) {
 }
 
 TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
-  struct Case {
-    int key, state;
-    bool close, failOpen;
-    int presented;
-  };
+  struct Case { int key, state; bool close, failOpen; int presented; };
   for (Case k : {Case{scan::kEscape, kStateMenu, false, false, 0}, Case{0, kStateGame, true, false, 1},
                  Case{scan::kF, kStateMenu, false, true, 0}}) {
     At<SpineClient> c;

@@ -9,8 +9,8 @@
 namespace kb {
 namespace {
 
-// A fade darkens over six frames and brightens over six, only between screens:
-// not among the round states, into the menu from a round, or while connecting.
+// A fade darkens over six frames and brightens over six, only between screens: not among the round states,
+// into the menu from a round, or while connecting.
 TEST(SetGameState, FadesTwelveFramesOnlyBetweenScreens) {
   for (auto [from, to, frames] : {std::tuple{kStateMenu, kStateStart, 12}, {kStateEnd, kStateMenu, 12},
                                   {kStateEndRound, kStateStart, 0}, {kStateGame, kStateMenu, 0},
@@ -24,10 +24,7 @@ TEST(SetGameState, FadesTwelveFramesOnlyBetweenScreens) {
 }
 
 TEST(MenuStep, StartsOnlyWithEnoughParticipantsByKeyOrButton) {
-  struct Case {
-    int slots, bots;
-    bool starts;
-  };
+  struct Case { int slots, bots; bool starts; };
   for (Case k : {Case{1, 0, false}, Case{0, 5, false}, Case{1, 1, true}, Case{2, 0, true}}) {
     for (bool byButton : {false, true}) {
       SpineClient c;
