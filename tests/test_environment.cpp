@@ -1,6 +1,5 @@
-// Linked into every unit test program, so the settings hold however a test is
-// started (ctest, by hand, in a debugger): the ENVIRONMENT property does not
-// survive test discovery with more than one variable.
+// In every unit test program, so the settings hold however a test is started:
+// ctest's ENVIRONMENT does not survive discovery with more than one variable.
 
 #include "tests/support/environment.h"
 
@@ -12,8 +11,7 @@ struct TestEnvironment {
     SetEnv("KRINGELBAHN_BROADCAST_ADDRESS", "127.255.255.255");
     SetEnv("SDL_VIDEODRIVER", "dummy");
     SetEnv("SDL_AUDIODRIVER", "dummy");
-    // A closed loopback port: a screen that fetches the Internet list never
-    // reaches beyond this machine.
+    // A closed loopback port: the Internet list is never fetched from outside.
     SetEnv("KRINGELBAHN_LIST_HOST", "127.0.0.1:9");
   }
 } testEnvironment;

@@ -37,9 +37,7 @@ struct LiveService {
         store, clock, [this](const std::vector<Endpoint>& endpoints) { return ProbeAll(endpoints, 3000, stop); },
         limits);
     MountListService(http, *service, front);
-    if (!webRoot.empty()) {
-      EXPECT_TRUE(MountWebRoot(http, webRoot));
-    }
+    if (!webRoot.empty()) EXPECT_TRUE(MountWebRoot(http, webRoot));
     int port = http.Bind("127.0.0.1", 0);
     host = ParseListHost("127.0.0.1:" + std::to_string(port));
     thread = std::thread([this] { http.listen_after_bind(); });

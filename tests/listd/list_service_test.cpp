@@ -59,7 +59,6 @@ TEST(ListService, MalformedQueriesAreRefusedAndStoreNothing) {
   const std::string cases[] = {
       "", "m=", "m=GET", "m=foo", "name=x" + valid, "junk&m=get", "m=get&" + n + valid, "m=reg",
       n + "&port=5000", n + "&pass=0", "m=reg&name=" + valid,
-      "m=reg&name=%20",  // only a space is still a name; no port though
       n + "&port=0&pass=0", n + "&port=65536&pass=0", n + "&port=-1&pass=0", n + "&port=+5000&pass=0",
       n + "&port=5000x&pass=0", n + "&port=%205000&pass=0", n + "&port=99999999999999999999&pass=0",
       n + "&port=5000&pass=2", n + "&port=5000&pass=", n + "&port=5000&pass=01",
@@ -199,11 +198,9 @@ TEST(ListService, PruningRemovesEntriesAfterSeveralFailedChecksInARow) {
   limits.checkIntervalMs = 1000;
   limits.failuresToRemove = 3;
   ServiceFixture f(limits);
-  ASSERT_EQ(f.Reg("1.1.1.1", 1, "Stirbt"), kOk);
-  ASSERT_EQ(f.Reg("2.2.2.2", 2, "Lebt"), kOk);
-  ASSERT_EQ(f.Reg("3.3.3.3", 3, "Wackelt"), kOk);
-  f.open.erase({"1.1.1.1", 1});
-  f.open.erase({"3.3.3.3", 3});
+  ASSERT_TRUE(f.Reg("1.1.1.1", 1, "Stirbt") == kOk && f.Reg("2.2.2.2", 2, "Lebt") == kOk &&
+              f.Reg("3.3.3.3", 3, "Wackelt") == kOk);
+  f.open.erase({"1.1.1.1", 1}), f.open.erase({"3.3.3.3", 3});
   f.probes = 0;
   f.clock.Advance(999);
   EXPECT_EQ(f.service->PruneDue(), 0);
