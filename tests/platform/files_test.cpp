@@ -9,7 +9,7 @@
 namespace kb {
 namespace {
 
-TEST(Files, WildcardMatchesLikeTheShellWithoutLetterCase) {
+TEST(Files, ShellWildcardsSizesAndListings) {
   const struct {
     const char* pattern;
     std::string name;
@@ -22,9 +22,6 @@ TEST(Files, WildcardMatchesLikeTheShellWithoutLetterCase) {
   // clang-format on
   for (const auto& c : cases)
     EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
-}
-
-TEST(Files, SizesAndListingsOfFilesAndDirectories) {
   TempDir dir;
   for (const char* name : {"zeta.kbs", "alpha.kbs"}) dir.Write(name, "");
   dir.Write("notes.txt", std::string("ab\0cd", 5));

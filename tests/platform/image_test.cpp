@@ -17,7 +17,7 @@ int Lit(const Image& image) {
 // Shapes and sprites hanging off the borders, out to the ends of the int
 // range: no overflow, no endless walk, and the part that reaches the image
 // is still drawn.
-TEST(Image, EveryOperationIsClippedAndAnyIntCoordinatesAreSafe) {
+TEST(Image, EveryOperationIsClippedSafeAndExact) {
   constexpr int kMin = -2147483647 - 1, kMax = 2147483647;
   Image image(10, 8), big(14, 12, 7), sprite(3, 3, 5);
   image.SetPixel(10, 8, 4);              // one past the far corner
@@ -61,17 +61,14 @@ TEST(Image, EveryOperationIsClippedAndAnyIntCoordinatesAreSafe) {
   EXPECT_TRUE(field.Pixel(0, 15) == 3u && field.Pixel(39, 0) == 3u && field.Pixel(0, 0) == 0u);
   field.FillCircle(20, 15, kMax, 3);
   EXPECT_EQ(Lit(field), 40 * 30);
-}
-
-TEST(Image, ExactShapesXorKeyedAndBlendedDrawing) {
-  Image image(20, 20);
-  image.Line(2, 3, 7, 5, 9);
-  EXPECT_TRUE(image.Pixel(2, 3) == 9u && image.Pixel(7, 5) == 9u);
+  Image shapes(20, 20);
+  shapes.Line(2, 3, 7, 5, 9);
+  EXPECT_TRUE(shapes.Pixel(2, 3) == 9u && shapes.Pixel(7, 5) == 9u);
   // A disc holds the pixels within its radius: dx² + dy² <= r².
-  image.FillCircle(10, 10, 3, 5);
+  shapes.FillCircle(10, 10, 3, 5);
   for (auto [x, y, inside] : {std::tuple{13, 10, true}, {14, 10, false}, {12, 12, true}, {13, 12, false},
                               {13, 11, false}, {10, 13, true}, {11, 13, false}})
-    EXPECT_EQ(image.Pixel(x, y) == 5u, inside) << x << "," << y;
+    EXPECT_EQ(shapes.Pixel(x, y) == 5u, inside) << x << "," << y;
   Image xored(4, 4, 0x0000FF);
   xored.SetXorMode(true);
   xored.FillBox(0, 0, 2, 2, 0x00FFFF);
@@ -79,16 +76,16 @@ TEST(Image, ExactShapesXorKeyedAndBlendedDrawing) {
   xored.FillBox(0, 0, 2, 2, 0x00FFFF);  // twice restores the picture
   EXPECT_EQ(xored.Pixel(0, 0), 0x0000FFu);
 
-  Image sprite(2, 1);
-  sprite.SetPixel(0, 0, kMagenta);
-  sprite.SetPixel(1, 0, Rgb(200, 100, 0));
+  Image keyed(2, 1);
+  keyed.SetPixel(0, 0, kMagenta);
+  keyed.SetPixel(1, 0, Rgb(200, 100, 0));
   Image target(4, 4, Rgb(0, 0, 100));
-  target.DrawKeyed(sprite, 1, 1, kMagenta);
+  target.DrawKeyed(keyed, 1, 1, kMagenta);
   EXPECT_EQ(target.Pixel(1, 1), Rgb(0, 0, 100));
   EXPECT_EQ(target.Pixel(2, 1), Rgb(200, 100, 0));
   for (auto [opacity, expected] :
        {std::pair{0, Rgb(0, 0, 100)}, {128, Rgb(100, 50, 50)}, {255, Rgb(200, 100, 0)}}) {
-    target.DrawBlended(sprite, 2, 2, opacity);
+    target.DrawBlended(keyed, 2, 2, opacity);
     EXPECT_EQ(target.Pixel(3, 2), expected) << "opacity " << opacity;
   }
 }

@@ -45,7 +45,7 @@ Bytes MakeBmp(int width, int height, bool topDown = false, bool padLastRow = tru
 
 Image Decode(const Bytes& bytes) { return DecodePicture(bytes.data(), bytes.size()); }
 
-TEST(DecodePicture, PngTruecolourAndAlphaOverBlack) {
+TEST(DecodePicture, PngOverBlackBmpLayoutsAndBmpVariantsWeDoNotRead) {
   const uint8_t rgb[] = {255, 0, 0, 1, 2, 3};
   Image image = Decode(EncodePng(1, 2, PNG_FORMAT_RGB, rgb));
   ASSERT_TRUE(image.Width() == 1 && image.Height() == 2);
@@ -54,9 +54,6 @@ TEST(DecodePicture, PngTruecolourAndAlphaOverBlack) {
   Image alpha = Decode(EncodePng(3, 1, PNG_FORMAT_RGBA, rgba));
   for (auto [x, expected] : {std::pair{0, Rgb(200, 100, 50)}, {1, Rgb(0, 0, 0)}, {2, Rgb(100, 50, 25)}})
     EXPECT_EQ(alpha.Pixel(x, 0), expected) << x;
-}
-
-TEST(DecodePicture, BmpBottomUpTopDownAndRowPadding) {
   for (int width : {1, 4, 5}) {  // 3, 0 and 1 bytes of row padding
     for (bool topDown : {false, true}) {
       SCOPED_TRACE(testing::Message() << "width " << width << (topDown ? " top-down" : " bottom-up"));
@@ -68,9 +65,6 @@ TEST(DecodePicture, BmpBottomUpTopDownAndRowPadding) {
   }
   // Writers that leave off the last row's padding are still read.
   EXPECT_EQ(Decode(MakeBmp(3, 2, false, false)).Pixel(2, 1), Rgb(80, 40, 200));
-}
-
-TEST(DecodePicture, BmpVariantsAndHeadersWeDoNotReadAreRejected) {
   // The field's offset, value and bytes: a palette, run-length compression, a
   // negative width, INT32_MIN rows, a width far beyond the data, pixels or
   // header past the end.

@@ -7,7 +7,7 @@
 namespace kb {
 namespace {
 
-TEST(VirtualKeyboard, QueriesModifiersAndBadCodes) {
+TEST(VirtualKeyboard, QueriesModifiersBadCodesAndCharactersPerKey) {
   VirtualKeyboard keys;
   EXPECT_FALSE(keys.Query('A'));
   // Taps and clicks between two frames are reported once each; querying one
@@ -45,11 +45,8 @@ TEST(VirtualKeyboard, QueriesModifiersAndBadCodes) {
     EXPECT_FALSE(keys.Query(code) || keys.Down(code)) << code;
     EXPECT_EQ(keys.CharFor(code, 0), -1);
   }
-}
-
-TEST(VirtualKeyboard, CharactersAreLearntPerKeyAndModifiers) {
   using VK = VirtualKeyboard;
-  VK keys;
+  keys = VK();  // nothing learnt yet
   auto type = [&keys](int code, int modifiers, std::initializer_list<int> texts) {
     keys.KeyDown(code, modifiers);
     for (int text : texts) keys.Text(text);
