@@ -33,17 +33,12 @@ TEST(ConsoleText, FieldsQuotesNumbersAndSwitches) {
   // Empty toggles, one character is a number, "on"/"off" in any case, other words (also "10") leave the value
   // alone; anything above 1 becomes 1.
   struct Switch { int before; const char* args; int after; };
-  for (const Switch& c : {Switch{0, "", 1}, {1, "", 0}, {0, "5", 1}, {1, "x", 0}, {0, "ON", 1}, {1, "Off", 0},
-                          {1, "10", 1}, {0, "10", 0}, {0, "onn", 0}, {0, " on", 0}, {7, "oN", 1}, {7, "what", 1}, {0, "2", 1}}) {
-    // clang-format on
-    int value = c.before;
-    SetSwitch(value, c.args);
-    EXPECT_EQ(value, c.after) << c.before << " '" << c.args << "'";
-  }
+  for (Switch c : {Switch{0, "", 1}, {1, "", 0}, {0, "5", 1}, {1, "x", 0}, {0, "ON", 1}, {1, "Off", 0}, {1, "10", 1},
+                   {0, "10", 0}, {0, "onn", 0}, {0, " on", 0}, {7, "oN", 1}, {7, "what", 1}, {0, "2", 1}})  // clang-format on
+    EXPECT_EQ((SetSwitch(c.before, c.args), c.before), c.after) << "'" << c.args << "'";
 }
 
-// Arguments start one character after the name, keep every blank, and quoted blanks reach the handler as byte
-// 2.
+// Arguments start one character after the name, keep every blank; quoted blanks arrive as byte 2.
 TEST(ConsoleDispatch, SplittingNameAndArguments) {
   ConsoleTestClient c;
   Strings seen;
