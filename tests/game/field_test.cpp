@@ -34,7 +34,7 @@ TEST(Field, FarEdgesAreInsideRandomRangesReachBothBoundsColoursAreBrightAndVarie
   EXPECT_GT(seen.size(), 4900u);
 }
 
-TEST(Field, TrailSegmentDrawsRoundedLengthDiscsAndLeavesTheEndPointToTheNext) {
+TEST(Field, TrailSegmentsDrawRoundedLengthDiscsAndTheSamePartInsideFromFarOutside) {
   Image field(kFieldWidth, kFieldHeight);
   // A horizontal segment of length 5 draws discs at x = 100..104.
   DrawTrailSegment(field, 100, 50, 105, 50, 3, 255);
@@ -44,23 +44,20 @@ TEST(Field, TrailSegmentDrawsRoundedLengthDiscsAndLeavesTheEndPointToTheNext) {
   // Discs are clipped at the image border, never written outside.
   DrawTrailSegment(field, 798, 573, 803, 578, 3, 65280);
   EXPECT_EQ(field.Pixel(799, 574), 65280u);
-}
-
-// Segments reaching far past the field (as far as a server may send) draw
-// only the discs that touch it, and exactly those: the part inside is the
-// same as the same segment drawn on an image that holds all of it.
-TEST(Field, TrailSegmentsFarOutsideDrawTheSamePartInside) {
+  // Segments reaching far past the field (as far as a server may send) draw
+  // only the discs that touch it, and exactly those: the part inside is the
+  // same as the same segment drawn on an image that holds all of it.
   const int m = 1100;
   const int segments[][4] = {{-1024, 300, 1824, 300}, {1824, -1000, -1024, 1500}, {400, -1024, 400, 1599},
                              {-1024, -1024, -5, -5},  {-20, 100, 900, 101},       {805, 580, 1800, 1500},
                              {-4, 580, 900, 580}};
   for (const auto& s : segments) {
-    Image field(kFieldWidth, kFieldHeight), whole(kFieldWidth + 2 * m, kFieldHeight + 2 * m);
-    DrawTrailSegment(field, s[0], s[1], s[2], s[3], 3, 255);
+    Image clipped(kFieldWidth, kFieldHeight), whole(kFieldWidth + 2 * m, kFieldHeight + 2 * m);
+    DrawTrailSegment(clipped, s[0], s[1], s[2], s[3], 3, 255);
     DrawTrailSegment(whole, s[0] + m, s[1] + m, s[2] + m, s[3] + m, 3, 255);
     int differing = 0;
     for (int y = 0; y < kFieldHeight; ++y)
-      for (int x = 0; x < kFieldWidth; ++x) differing += field.Pixel(x, y) != whole.Pixel(x + m, y + m);
+      for (int x = 0; x < kFieldWidth; ++x) differing += clipped.Pixel(x, y) != whole.Pixel(x + m, y + m);
     EXPECT_EQ(differing, 0) << s[0] << "," << s[1] << " to " << s[2] << "," << s[3];
   }
 }

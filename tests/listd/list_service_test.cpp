@@ -17,8 +17,7 @@ namespace {
 
 const std::string kOk(kListOk), kError(kListFailed);
 
-// A service over a fresh database with a fake clock and a probe that
-// answers from a set of open ports.
+// A service over a fresh database, a fake clock and a probe answering from a set of open ports.
 struct ServiceFixture {
   TempDir dir;
   ListStore store;
@@ -223,7 +222,7 @@ TEST(ListService, PruningRemovesEntriesAfterSeveralFailedChecksInARow) {
   EXPECT_EQ(f.Get(), "[data]" + Entry("2.2.2.2", 2, "Lebt", 0) + "[/data]");
 }
 
-TEST(ListStore, AnotherInstancesWritesShowAtOnceAndBrokenFilesAreRefused) {
+TEST(ListStore, AnotherInstancesWritesShowOlderVersionsOpenBrokenFilesAreRefused) {
   TempDir dir;
   ListStore one, other;
   ASSERT_TRUE(one.Open(dir.File("list.sqlite")) && other.Open(dir.File("list.sqlite")));
@@ -235,10 +234,7 @@ TEST(ListStore, AnotherInstancesWritesShowAtOnceAndBrokenFilesAreRefused) {
   dir.Write("broken.sqlite", std::string(4096, 'x'));
   ListStore broken;
   EXPECT_TRUE(!broken.Open(dir.File("broken.sqlite")) && !broken.Error().empty());
-}
-
-TEST(ListStore, FilesOfOlderVersionsOpenWithTheirEntries) {
-  TempDir dir;
+  // A file of an older version opens with its entries.
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(dir.File("old.sqlite").c_str(), &db), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(db,

@@ -17,8 +17,7 @@ void Push(Uint32 type, SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN, SDL_Keycode
   SDL_PushEvent(&event);
 }
 
-// SDL's dummy video driver (set for every test program): a real window
-// object without a desktop.
+// SDL's dummy video driver (set for every test program): a real window without a desktop.
 TEST(SdlPlatform, OpensPresentsReopensAndPassesEventsOn) {
   SdlPlatform platform;
   ASSERT_TRUE(platform.Init());
