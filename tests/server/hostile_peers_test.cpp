@@ -373,7 +373,7 @@ TEST(WebSocketPeers, ForwardedForCountsOnlyFromTrustedProxies) {
   };
   const Step steps[] = {
       {"127.0.0.2", "203.0.113.9", "203.0.113.9"},
-      {"127.0.0.2", "198.51.100.1, 203.0.113.9", "203.0.113.9"},  // the proxy's entry is the last
+      {"127.0.0.2", "198.51.100.1, 192.0.2.7, 203.0.113.9", "203.0.113.9"},  // the proxy's entry: the last
       {"127.0.0.2", "203.0.113.9", nullptr},                      // a third from that player
       {"127.0.0.2", "198.51.100.7", "198.51.100.7"},              // the proxy itself is no cap
       {"127.0.0.2", "unknown", nullptr},
