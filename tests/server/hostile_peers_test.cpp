@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "tests/server/loopback_transport.h"
 
 namespace kb {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "server/latin1_text.h"
 #include "tests/server/loopback_transport.h"
 
