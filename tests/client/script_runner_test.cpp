@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <future>
 #include <system_error>
 #include <thread>
 
@@ -135,12 +136,16 @@ TEST(ScriptRunner, MessageBoxWaitsOutsideTheStateLock) {
 // At most 16 runners at a time; the client's end stops them in their delay (a hang here is the failure).
 TEST(ScriptLimits, SixteenRunAtOnceAndTheClientsEndStopsThemWaiting) {
   auto s = std::make_unique<ScriptClient>();
-  s->dir.Write("long.kbs", "delay 100000000\necho never\n");
+  // Each runner is held in its message box until all have started: the manual clock's delay passes quickly.
+  std::promise<void> release;
+  s->client.console.hooks.messageBox = [held = release.get_future().share()](auto&&...) { held.wait(); };
+  s->dir.Write("long.kbs", "alert hold\ndelay 100000000\necho never\n");
   for (int i = 0; i <= ScriptRunners::kMaxRunning; ++i) StartScript(s->client, "long");
   EXPECT_EQ(s->client.scripts.Running(), ScriptRunners::kMaxRunning);
   // Printed at once, while the runners' own first lines may still come after it.
   Strings texts = s->Texts();
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "Zu viele laufende Skripte, \"long\" wird nicht gestartet."), 1);
+  release.set_value();
   s.reset();
 }
 
