@@ -210,7 +210,7 @@ TEST(WebSocketPeers, HandshakeAnswers) {
       {request(upgrade + "Sec-WebSocket-Version: 8\r\n"), "426", false},
       {request(upgrade, "POST /k HTTP/1.1"), "400", false},
       {request(upgrade, "GET /k HTTP/1.0"), "400", false},
-      {request(upgrade + " folded\r\n"), "400", false},
+      {request(upgrade + " folded: x\r\n"), "400", false},
       {request(upgrade).substr(0, 60), "", false},
       {request(upgrade).substr(0, 60) + std::string(kHandshakeLimit, 'x'), "431", false},
   };
