@@ -60,12 +60,6 @@ std::vector<Scene> Scenes() {
        Shows::kMore},
       {"a finished empty search against a running one", [](Drawn& d, bool on) { d.List({}, on ? 0 : -1, 0); },
        Shows::kChange},
-      {"the last server selected against none",
-       [](Drawn& d, bool on) {
-         ServerListEntry e{"S", "127.0.0.1", 1, 2, 1};
-         d.List({e, e, e}, 3, on ? 2 : -1);
-       },
-       Shows::kChange},
       {"the focused manual field",
        [](Drawn& d, bool on) { d.client.net.manualField = on, DrawManualScreen(d.client); }, Shows::kChange},
       {"the server's pause over a running round",
@@ -155,6 +149,33 @@ TEST(ScreenDrawing, LongTextsAreCutToTheirBox) {
     }
   EXPECT_GE(nameEnd, 0) << "the name is drawn";
   EXPECT_LT(nameEnd, countStart);
+}
+
+// The highlight covers the selected server's row: where its name is drawn, and not the next name.
+TEST(ScreenDrawing, TheHighlightSitsOnTheSelectedRow) {
+  auto list = [](int renamed, int selected) {
+    Drawn d;
+    std::vector<ServerListEntry> entries(3, ServerListEntry{"S", "127.0.0.1", 1, 2, 1});
+    if (renamed >= 0) entries[renamed].name = "Wx";
+    d.List(entries, 3, selected);
+    return d.client.screen;
+  };
+  auto rows = [](const Image& a, const Image& b) {  // the first and last rows that differ
+    std::pair<int, int> r{a.Height(), -1};
+    for (int y = 0; y < a.Height(); ++y)
+      for (int x = 0; x < a.Width(); ++x)
+        if (a.Pixel(x, y) != b.Pixel(x, y)) r = {std::min(r.first, y), std::max(r.second, y)};
+    return r;
+  };
+  const Image none = list(-1, -1);
+  for (int k : {0, 2}) {
+    SCOPED_TRACE(k);
+    auto [nameTop, nameBottom] = rows(none, list(k, -1));
+    auto [top, bottom] = rows(none, list(-1, k));
+    EXPECT_LE(top, nameTop);
+    EXPECT_GE(bottom, nameBottom);
+    if (k == 0) EXPECT_LT(bottom, rows(none, list(1, -1)).first);
+  }
 }
 
 TEST(ScreenDrawing, CountdownRoundsUpToWholeSeconds) {
