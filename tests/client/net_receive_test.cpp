@@ -19,6 +19,7 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   c.Arrive("COLOR", {65280});
   c.Arrive("MODE", {7});
   c.Arrive("CHAT", {"hallo", 255});
+  c.Arrive("CHAT", {"da", 7});  // the newest line first, the one before it moves down
   c.Arrive("TIME", {-12});
   c.Arrive("WINNER", {16711680});
   c.Arrive("PAUSE", {1});
@@ -28,7 +29,8 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   EXPECT_EQ(net.ownColour, 65280u);
   EXPECT_EQ(c.Mode(), 7);
   EXPECT_EQ(net.passwordText + net.passwordMask, "");
-  EXPECT_EQ(net.chatHistory[0].text + std::to_string(net.chatHistory[0].colour), "hallo255");
+  EXPECT_EQ(net.chatHistory[0].text + std::to_string(net.chatHistory[0].colour), "da7");
+  EXPECT_EQ(net.chatHistory[1].text + std::to_string(net.chatHistory[1].colour), "hallo255");
   EXPECT_EQ(net.countdownMs, -12);
   EXPECT_EQ(c.client.round.winnerColour, 16711680u);
   EXPECT_EQ(net.serverPaused, 1);
