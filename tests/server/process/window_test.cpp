@@ -3,7 +3,6 @@
 
 #include <atspi/atspi.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -148,9 +147,8 @@ class WindowTest : public ::testing::Test {
     if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) KB_SKIP_OR_FAIL("no session bus for the accessibility tree");
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
-    std::string fd = std::to_string(fds[1]);
-    xvfb_.emplace(
-        std::vector<std::string>{"Xvfb", "-displayfd", fd, "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+    xvfb_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                           "800x600x24", "-nolisten", "tcp"});
     close(fds[1]);
     Poller poller;
     poller.Add(fds[0], true, false);
@@ -158,8 +156,7 @@ class WindowTest : public ::testing::Test {
     ASSERT_GT(poller.Wait(10000), 0);
     ASSERT_GT(read(fds[0], number, sizeof number - 1), 0);
     close(fds[0]);
-    display_ = ":" + std::string(number, strcspn(number, "\n"));
-    setenv("DISPLAY", display_.c_str(), 1);
+    setenv("DISPLAY", (":" + std::string(number, strcspn(number, "\n"))).c_str(), 1);
     atspi_init();
   }
   void TearDown() override {
@@ -167,11 +164,7 @@ class WindowTest : public ::testing::Test {
     xvfb_.reset();
   }
 
-  void StartServer(std::vector<std::string> env = {}, int port = 0) {
-    server_.emplace(std::vector<std::string>{serverBinary, "--port", std::to_string(port)}, env);
-  }
   std::optional<TopWindow> Named(const std::string& name) { return WindowNamed(server_->Pid(), name); }
-  std::optional<TopWindow> Main() { return Named(kTitle); }
   // Waits for a window of that name to show.
   std::optional<TopWindow> Shown(const std::string& name) {
     std::optional<TopWindow> w;
@@ -184,43 +177,39 @@ class WindowTest : public ::testing::Test {
   }
   // The status line of the running server.
   std::string Status() {
-    auto w = Main();
+    auto w = Named(kTitle);
     const Gadget* g = w ? w->Find("label", "Name: ") : nullptr;
     return g ? g->name : "";
   }
-  // Types the name and presses Return; the port the status line shows.
-  int StartNamed(const std::string& name) {
-    EXPECT_TRUE(TypeName(name));
-    std::regex status("Name: " + name + " Port: (\\d+) Spieler: 0");
-    std::smatch match;
-    std::string line;
-    EXPECT_TRUE(Eventually([&] { return std::regex_match(line = Status(), match, status); })) << line;
-    return match.empty() ? 0 : std::stoi(match[1]);
-  }
-  // Closes the window and answers the question with this button.
-  bool Close(const char* button) {
-    auto ask = RequestClose(kTitle) ? Shown(kBox) : std::nullopt;
-    return ask && Click(ask->Find("push button", button)) && Eventually([&] { return !Named(kBox); });
+  // Answers a box of that name with this button; true once it is gone.
+  bool Answer(const char* box, const char* button) {
+    auto w = Shown(box);
+    return w && Click(w->Find("push button", button)) && Eventually([&] { return !Named(box); });
   }
 
   std::optional<testing::ChildProcess> xvfb_, server_;
-  std::string display_;
 };
 
+// One session as an operator runs it: the name first, a message box that
+// holds nothing up, the password typed into the window, and closing.
 TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
-  StartServer();
+  server_.emplace(std::vector<std::string>{serverBinary, "--port", "0"},
+                  std::vector<std::string>{"KRINGELBAHN_TEST_MESSAGE_BOX=Probe"});
   // The name comes first: the start button waits for it.
   auto first = Shown(kTitle);
-  ASSERT_TRUE(first);
-  ASSERT_TRUE(first->Find("text") && first->Find("push button"));
+  ASSERT_TRUE(first && first->Find("text") && first->Find("push button"));
   EXPECT_TRUE(Eventually([&] {  // the focus may come a moment after the window
-    auto w = Main();
+    auto w = Named(kTitle);
     return w && w->Find("text") && w->Find("text")->focused;
   }));
   EXPECT_FALSE(first->Find("push button")->sensitive);
-  int port = StartNamed("Test Server");
-  ASSERT_GT(port, 0);
-  auto running = Main();
+  ASSERT_TRUE(TypeName("Test Server"));
+  std::regex status("Name: Test Server Port: (\\d+) Spieler: 0");
+  std::smatch match;
+  std::string line;
+  ASSERT_TRUE(Eventually([&] { return std::regex_match(line = Status(), match, status); })) << line;
+  int port = std::stoi(match[1]);
+  auto running = Named(kTitle);
   ASSERT_TRUE(running);
   EXPECT_FALSE(running->Find("text"));  // the name is fixed now
   const Gadget* password = running->Find("password text", "", 1);
@@ -228,72 +217,60 @@ TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
   EXPECT_FALSE(password->sensitive);
   EXPECT_TRUE(running->Find("check box", "Server versteckt")->checked);
 
+  // The loop asked for the box in its first round; it stays open while a
+  // whole countdown runs, which only the ticks' clock ends (nobody sends GO).
   // The status line counts the players.
+  auto box = Shown(kBox);
+  ASSERT_TRUE(box && box->Find("label", "Probe"));
   std::string players = "Name: Test Server Port: " + std::to_string(port) + " Spieler: ";
-  WireClient a;
-  ASSERT_TRUE(a.Connect(port) && a.Send("JOIN") && a.WaitForPrefix("SERVER"));
-  EXPECT_TRUE(Eventually([&] { return Status() == players + "1"; })) << Status();
+  WireClient a, b;
+  for (WireClient* c : {&a, &b})
+    ASSERT_TRUE(c->Connect(port) && c->Send("JOIN") && c->WaitForPrefix("SERVER"));
+  EXPECT_TRUE(Eventually([&] { return Status() == players + "2"; })) << Status();
+  ASSERT_TRUE(a.WaitFor("MODE^7"));
+  EXPECT_TRUE(a.WaitFor("MODE^8", 10000));
+  ASSERT_TRUE(Answer(kBox, "OK"));
 
   // The operator protects the game: a newcomer is asked for the password
   // typed into the window, so the loop has every keystroke.
   ASSERT_TRUE(Click(running->Find("check box", "Passwort:")));
-  ASSERT_TRUE(Eventually([&] { return Main()->Find("password text", "", 1)->sensitive; }));
+  ASSERT_TRUE(Eventually([&] { return Named(kTitle)->Find("password text", "", 1)->sensitive; }));
   ASSERT_TRUE(Click(password) && Xdotool("type --delay 5 'geheim'"));
-  auto masked = [](size_t n) { return n * std::string("\u25cf").size(); };
-  ASSERT_TRUE(Eventually([&] { return Main()->Find("password text", "", 1)->text.size() == masked(6); }));
-  std::optional<WireClient> b;
+  size_t masked = 6 * std::string("\u25cf").size();
+  ASSERT_TRUE(Eventually([&] { return Named(kTitle)->Find("password text", "", 1)->text.size() == masked; }));
+  std::optional<WireClient> c;
   ASSERT_TRUE(Eventually([&] {
-    b.emplace();
-    return b->Connect(port) && b->Send("JOIN") && b->Next() == "MODE^19";
+    c.emplace();
+    return c->Connect(port) && c->Send("JOIN") && c->Next() == "MODE^19";
   }));
-  ASSERT_TRUE(b->Send("PASS", {"geheim"}) && b->WaitFor("MODE^10"));
-  EXPECT_TRUE(Eventually([&] { return Status() == players + "2"; })) << Status();
+  ASSERT_TRUE(c->Send("PASS", {"geheim"}));
+  EXPECT_TRUE(Eventually([&] { return Status() == players + "3"; })) << Status();
 
   // Closing asks first; "Nein" keeps the server, "Ja" ends it for everyone.
-  ASSERT_TRUE(Close("Nein"));
+  ASSERT_TRUE(RequestClose(kTitle) && Answer(kBox, "Nein"));
   ASSERT_TRUE(a.Send("PING") && a.WaitFor("PONG"));
-  ASSERT_TRUE(Close("Ja"));
-  EXPECT_TRUE(a.WaitFor("MODE^21", 5000) && b->WaitFor("MODE^21", 5000));
+  ASSERT_TRUE(RequestClose(kTitle) && Answer(kBox, "Ja"));
+  EXPECT_TRUE(a.WaitFor("MODE^21", 5000) && c->WaitFor("MODE^21", 5000));
   EXPECT_TRUE(a.WaitClosed(5000));
   EXPECT_EQ(server_->Finish(0), 0);
 }
 
-TEST_F(WindowTest, TicksGoOnWhileAMessageBoxIsOpenAndSigtermEndsIt) {
-  StartServer({"KRINGELBAHN_TEST_MESSAGE_BOX=Probe"});
-  int port = StartNamed("Box");
-  ASSERT_GT(port, 0);
-  // The loop asked for the box in its first round; it stays open while a
-  // whole countdown runs, which only the ticks' clock ends (nobody sends GO).
-  auto box = Shown(kBox);
-  ASSERT_TRUE(box && box->Find("label", "Probe"));
-  WireClient a, b;
-  for (WireClient* c : {&a, &b})
-    ASSERT_TRUE(c->Connect(port) && c->Send("JOIN") && c->WaitForPrefix("SERVER"));
-  ASSERT_TRUE(a.WaitFor("MODE^7"));
-  EXPECT_TRUE(a.WaitFor("MODE^8", 10000));
-  EXPECT_TRUE(Named(kBox));
-  EXPECT_EQ(server_->Finish(SIGTERM), 0);
-  EXPECT_EQ(server_->ReadLine(1000), "shutting down: SIGTERM");
-  EXPECT_TRUE(a.WaitFor("MODE^21", 5000));
-}
-
-TEST_F(WindowTest, ATakenPortEndsTheProgramAfterTheErrorBox) {
+// Without a display the program says so and ends; a taken port ends it
+// after the error box.
+TEST_F(WindowTest, AnErrorEndsTheProgramWith1) {
+  testing::ChildProcess headless({"sh", "-c", "DISPLAY= WAYLAND_DISPLAY= exec \"$0\" 2>&1", serverBinary});
+  EXPECT_TRUE(headless.ReadLine().starts_with("Fehler: "));
+  EXPECT_EQ(headless.Finish(0), 1);
   TcpListener taken;
   ASSERT_TRUE(taken.Open(0));
-  StartServer({}, taken.Port());
+  server_.emplace(std::vector<std::string>{serverBinary, "--port", std::to_string(taken.Port())});
   ASSERT_TRUE(TypeName("x"));
   auto box = Shown("Fehler");
   ASSERT_TRUE(box);
   EXPECT_TRUE(box->Find("icon", "Warning") || box->Find("icon", "Warnung"));
-  EXPECT_FALSE(Main());
-  ASSERT_TRUE(Click(box->Find("push button", "OK")));
+  EXPECT_FALSE(Named(kTitle));
+  ASSERT_TRUE(Answer("Fehler", "OK"));
   EXPECT_EQ(server_->Finish(0), 1);
-}
-
-TEST(WindowWithoutDisplay, SaysSoAndEnds) {
-  testing::ChildProcess server({"sh", "-c", "DISPLAY= WAYLAND_DISPLAY= exec \"$0\" 2>&1", serverBinary});
-  EXPECT_TRUE(server.ReadLine().starts_with("Fehler: "));
-  EXPECT_EQ(server.Finish(0), 1);
 }
 
 }  // namespace
