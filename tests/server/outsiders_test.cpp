@@ -195,26 +195,17 @@ TEST(Outsiders, DiscoveryAnswers) {
   }
 }
 
+// UTF-8 text without control bytes that fits the Internet list: 64 Latin-1
+// bytes (an é is one), no end marker.
 TEST(Outsiders, ServerNamesMustBeTextWithoutControlBytes) {
-  const std::pair<std::string, bool> names[] = {
-      {"Gute Stube", true},
-      {"Caf\xC3\xA9 \xE2\x82\xAC", true},  // é and the euro sign
-      {"", false},
-      {"Tab\there", false},
-      {std::string("a\0b", 3), false},
-      {"Caf\xE9", false},  // Latin-1, not UTF-8
-      {"\xC0\xA0", false},
-      {"\xED\xA0\x80", false},  // overlong, surrogate
-      {"\xF4\x90\x80\x80", false},
-      {"\xE2\x82", false},  // beyond U+10FFFF, cut short
-      // The Internet list's limits: 64 Latin-1 bytes (é is one), no end marker.
-      {std::string(64, 'x'), true},
-      {std::string(65, 'x'), false},
-      {std::string(63, 'x') + "\xC3\xA9", true},
-      {"Kaffee\x7F", false},
-      {"a[/data]b", false},
-  };
-  for (const auto& [name, ok] : names) EXPECT_EQ(ServerNameProblem(name).empty(), ok) << name;
+  for (const std::string& name : {std::string("Caf\xC3\xA9 \xE2\x82\xAC"), std::string(64, 'x'),
+                                   std::string(63, 'x') + "\xC3\xA9"})
+    EXPECT_EQ(ServerNameProblem(name), "") << name;
+  for (const std::string& name :
+       {std::string(), std::string("Tab\there"), std::string("a\0b", 3), std::string("Caf\xE9"),
+        std::string("\xC0\xA0"), std::string("\xED\xA0\x80"), std::string("\xF4\x90\x80\x80"),
+        std::string("\xE2\x82"), std::string(65, 'x'), std::string("Kaffee\x7F"), std::string("a[/data]b")})
+    EXPECT_NE(ServerNameProblem(name), "") << name;
 }
 
 }  // namespace
