@@ -12,7 +12,6 @@ namespace {
 using testing::WireClient;
 const char* serverBinary = nullptr;
 
-// The server program, headless, its standard output read line by line.
 testing::ChildProcess ServerProcess(std::vector<std::string> args) {
   args.insert(args.begin(), serverBinary);
   return testing::ChildProcess(std::move(args));
@@ -67,10 +66,9 @@ TEST(ServerProcess, TwoClientsPlayARoundAndSigtermEndsIt) {
 TEST(ServerProcess, PortInUseAndBadOptionsEndTheProgram) {
   TcpListener taken;
   ASSERT_TRUE(taken.Open(0));
-  std::vector<std::vector<std::string>> bad = {{"--port", "70000"}, {"--name", "Stube\x04"}};
-  for (const char* cap : {"0", "-3", "zehn", ""}) bad.push_back({"--max-clients", cap});
-  for (const char* proxies : {"", "proxy.example.org", "127.0.0.1,", "127.0.0.1,,::1"})
-    bad.push_back({"--trust-forwarded-for", proxies});
+  const std::vector<std::vector<std::string>> bad = {
+      {"--port", "70000"},    {"--name", "Stube\x04"},      {"--max-clients", "0"},
+      {"--max-clients", "zehn"}, {"--trust-forwarded-for", "proxy.example.org"}, {"--trust-forwarded-for", "127.0.0.1,"}};
   EXPECT_EQ(ServerProcess({"--headless", "--name", "x", "--port", std::to_string(taken.Port())}).Finish(0), 1);
   for (std::vector<std::string> args : bad) {
     SCOPED_TRACE(args[0] + " " + args[1]);
