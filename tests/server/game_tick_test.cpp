@@ -239,14 +239,11 @@ TEST(GameTick, APlayerLeftAloneWaitsAndSpectatorsMakeTheNextGame) {
   const struct Case {
     int state, spectators;
     bool paused;
-  } cases[] = {{ServerGame::kCountdown, 2, false},
-               {ServerGame::kRunning, 2, false},
-               {ServerGame::kRoundOver, 2, false},
-               {ServerGame::kRunning, 0, true},
+  } cases[] = {{ServerGame::kCountdown, 2, false}, {ServerGame::kRunning, 2, false},
+               {ServerGame::kRoundOver, 2, false}, {ServerGame::kRunning, 0, true},
                {ServerGame::kRoundOver, 0, false}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.state) + (c.paused ? " paused" : "") + " spectators " +
-                 std::to_string(c.spectators));
+    SCOPED_TRACE(::testing::Message() << c.state << (c.paused ? " paused" : "") << " spectators " << c.spectators);
     RunningGame f(2, false);
     f.Join(1, 2);
     f.Tick();
