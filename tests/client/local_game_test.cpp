@@ -23,8 +23,7 @@ class LocalGameTest : public ::testing::Test {
 
   LocalGameTest() {
     for (int i = 0; i < kPlayerSlots; ++i) {
-      slot(i).leftKey = kLeft[i];
-      slot(i).rightKey = kLeft[i] ? kLeft[i] + 1 : 0;
+      slot(i).leftKey = kLeft[i], slot(i).rightKey = kLeft[i] ? kLeft[i] + 1 : 0;
       slot(i).useKey = kUse[i];
       round().playerColours[i] = Rgb(40 + 25 * i, 200 - 20 * i, 60 + 10 * i);
     }
@@ -48,11 +47,9 @@ class LocalGameTest : public ::testing::Test {
   // A head at a place and heading, with no gap for a long time.
   template <class Head>
   void Place(Head& head, int x, int y, float heading) {
-    head.x = head.prevX = x;
-    head.y = head.prevY = y;
+    head.x = head.prevX = x, head.y = head.prevY = y;
     head.heading = heading;
-    head.gapStart = 0;
-    head.gapNext = now() + 1000000;
+    head.gapStart = 0, head.gapNext = now() + 1000000;
   }
   void Frame() { UpdateFrame(t.client); }
   void StepFrame(int64_t ms) { t.clock.Advance(ms), Frame(); }
@@ -74,8 +71,7 @@ TEST_F(LocalRound, ASlowFrameStepsOnceAndPauseFreezesHeadsWhileTimersRun) {
   EXPECT_FLOAT_EQ(slot(0).heading, 352.5f);
   EXPECT_EQ(slot(0).x, 410);
   round().upgradesOption = 1;
-  Key(scan::kRightCtrl, true);
-  Key(scan::kP, true);
+  Key(scan::kRightCtrl, true), Key(scan::kP, true);
   StepFrame(100);
   Frame();  // held: toggles once
   EXPECT_EQ(round().paused, 1);
@@ -112,9 +108,7 @@ TEST_F(LocalRound, GapLeavesAHoleAnotherHeadPassesThrough) {
   Place(slot(1), 600, 500, 0.5f);
   Place(slot(2), 50, 500, 0.5f);
   slot(0).gapNext = now() + 51 * 5;  // the gap begins at the fifth step
-  auto steps = [&](int n) {
-    for (int i = 0; i < n; ++i) t.clock.Advance(51), MovementStep(t.client);
-  };
+  auto steps = [&](int n) { for (int i = 0; i < n; ++i) t.clock.Advance(51), MovementStep(t.client); };
   steps(12);
   const Image& trail = round().trailImage;
   // Steps 5 to 8 (at gapNext, up to gapStart + 175 ms) draw nothing.
@@ -134,9 +128,7 @@ TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
   StartGame(2, 3);
   EXPECT_EQ(GoalScore(t.client), 40);
   SetState(kStateEndRound);
-  slot(0).score = 39;
-  round().botList[2].score = 40;
-  slot(1).score = 40;
+  slot(0).score = 39, round().botList[2].score = 40, slot(1).score = 40;
   Key(scan::kSpace, true);
   Frame();
   EXPECT_EQ(state(), kStateEnd);
@@ -146,26 +138,21 @@ TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
   EXPECT_EQ(round().scoreList[2].score, 39);
   Frame();
   EXPECT_EQ(state(), kStateEnd);  // the Space still held does not leave the table at once
-  Key(scan::kSpace, false);
-  Frame();
-  Key(scan::kSpace, true);
-  Frame();
+  Key(scan::kSpace, false), Frame();
+  Key(scan::kSpace, true), Frame();
   EXPECT_EQ(state(), kStateMenu);
   EXPECT_EQ(slot(1).active + slot(1).score + round().botCount + round().botList.size(), 0u);
 }
 
 TEST_F(LocalRound, NextRoundKeepsScoresAndItemsAndWaitsASecond) {
   StartGame(2, 1);
-  slot(0).dead = 1;
-  slot(0).score = 3;
-  slot(0).item = 2;
-  round().botList[0].dead = 1;
+  slot(0).dead = round().botList[0].dead = 1;
+  slot(0).score = 3, slot(0).item = 2;
   SetState(kStateEndRound);
   Press(scan::kSpace);
   EXPECT_EQ(state(), kStateStart);
   EXPECT_EQ(slot(0).dead + round().botList[0].dead, 0);
-  EXPECT_EQ(slot(0).score, 3);
-  EXPECT_EQ(slot(0).item, 2);
+  EXPECT_EQ(std::pair(slot(0).score, slot(0).item), std::pair(3, 2)) << "score, item kept";
   StepFrame(1000);
   EXPECT_EQ(state(), kStateStart);
   StepFrame(1);
@@ -177,8 +164,7 @@ using LocalRules = LocalGameTest;
 TEST_F(LocalRules, EscapeLeavesEveryRoundStateAndNoPauseCarriesOver) {
   for (int from : {kStateStart, kStateGame, kStateEndRound}) {
     StartGame(3);
-    slot(0).score = 4;
-    round().paused = 1;
+    slot(0).score = 4, round().paused = 1;
     SetState(from);
     Press(scan::kEscape);
     EXPECT_EQ(state(), kStateMenu) << from;
@@ -188,8 +174,7 @@ TEST_F(LocalRules, EscapeLeavesEveryRoundStateAndNoPauseCarriesOver) {
   }
   // A pause switched on in the menu (console "pause 1") does not start the next game paused.
   SetState(kStateMenu);
-  slot(0).active = slot(1).active = 1;
-  round().paused = 1;
+  slot(0).active = slot(1).active = 1, round().paused = 1;
   Press(scan::kSpace);
   EXPECT_EQ(state(), kStateStart);
   EXPECT_EQ(round().paused, 0);
@@ -212,8 +197,7 @@ TEST_F(LocalRules, WhichInputsSteerOrUseAnItem) {
     StartGame(8);
     for (int i = 0; i < kPlayerSlots; ++i) Place(slot(i), 100 + 80 * i, 300, 90.5f);
     slot(7).useKey = scan::kF;
-    slot(k.slot).item = 1;
-    slot(k.slot).itemStart = 0;
+    slot(k.slot).item = 1, slot(k.slot).itemStart = 0;
     t.input.ReleaseAll();
     if (k.ctrl) Key(k.ctrl, true);
     if (k.key >= 0) Key(k.key == 0 ? slot(7).leftKey : k.key == 1 ? slot(7).rightKey : slot(7).useKey, true);
@@ -297,8 +281,7 @@ TEST_F(LocalRules, ItemAndConfusionScheduleRanges) {
     EXPECT_TRUE(hi <= range.hi && hi >= range.hi - slack) << hi;
   }
   // Confusion periods follow each other only after the last one ended.
-  r.confusionOption = 1;
-  r.confusionEnd = now() + 10;
+  r.confusionOption = 1, r.confusionEnd = now() + 10;
   int64_t start = r.confusionStart;
   RescheduleTimers(t.client);
   EXPECT_EQ(r.confusionStart, start);
@@ -316,14 +299,9 @@ class LocalItems : public LocalGameTest {
     slot(0).item = held, slot(0).itemStart = 0;
     round().itemKind = kind;
     round().itemX = 310, round().itemY = 290;
-    round().itemAppear = now() + appearIn;
-    round().itemVanish = now() + 15000;
+    round().itemAppear = now() + appearIn, round().itemVanish = now() + 15000;
   }
-  void Use() {
-    Key(kUse[0], true);
-    StepFrame(60);
-    Key(kUse[0], false);
-  }
+  void Use() { Key(kUse[0], true), StepFrame(60), Key(kUse[0], false); }
 };
 
 TEST_F(LocalItems, OnlyAShownItemIsCollected) {
@@ -374,18 +352,15 @@ TEST_F(LocalRules, BotsTurnTowardsTheirTargetAndAwayFromItWhenConfused) {
   StartGame(1, 1);
   BotRecord& bot = round().botList[0];
   Place(bot, 400, 300, 100.5f);
-  bot.targetHeading = 140.5f;
-  bot.nextWander = now() + 100000;
+  bot.targetHeading = 140.5f, bot.nextWander = now() + 100000;
   SteerBot(t.client, bot, now());
   EXPECT_FLOAT_EQ(bot.heading, 104.5f);
-  round().confusionStart = now() - 1;
-  round().confusionEnd = now() + 1;
+  round().confusionStart = now() - 1, round().confusionEnd = now() + 1;
   SteerBot(t.client, bot, now());
   EXPECT_FLOAT_EQ(bot.heading, 100.5f);
   // A target across 0 degrees is reached, not circled for ever.
   round().confusionEnd = now();
-  bot.heading = 6.5f;
-  bot.targetHeading = -33.5f;
+  bot.heading = 6.5f, bot.targetHeading = -33.5f;
   for (int i = 0; i < 30; ++i) SteerBot(t.client, bot, now());
   EXPECT_FLOAT_EQ(bot.heading, 326.5f);
 }

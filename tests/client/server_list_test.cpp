@@ -41,9 +41,8 @@ TEST(ServerList, CountsFromMinusOneAndDropsTheSameEndpointOnly) {
   ASSERT_EQ(list.Count(), 4);
   auto entries = list.Entries();
   ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[0].name, "a");
-  EXPECT_EQ(entries[0].players, 1);
-  EXPECT_EQ(entries[1].port, 667);
+  EXPECT_EQ(entries[0].name + "|" + std::to_string(entries[0].players) + " " + std::to_string(entries[1].port), "a|1 667")
+      << "the first answer stays, the other port is a second server";
 }
 
 TEST(ServerList, NeverHoldsMoreThanFiftyTwoAndCutsLongNames) {
@@ -145,12 +144,9 @@ TEST(ServerListScreens, EnterAndTheButtonsTakeTheSelectedServer) {
       s.Tap(c.key);
     else
       s.Click(c.clickX, c.clickY);
+    EXPECT_EQ(s.client.serverLabel, c.connects ? "S1" : "") << c.state << " " << c.entries << " " << c.key << " " << c.clickX;
     if (c.connects) {
-      EXPECT_EQ(s.client.serverAddress, "127.0.0.1") << c.state << " " << c.key;
-      EXPECT_EQ(s.client.serverPort, 40001);
-      EXPECT_EQ(s.client.serverLabel, "S1");
-    } else {
-      EXPECT_EQ(s.client.serverLabel, "") << c.state << " " << c.entries << " " << c.clickX;
+      EXPECT_EQ(s.client.serverAddress + ":" + std::to_string(s.client.serverPort), "127.0.0.1:40001");
     }
   }
 }
@@ -221,9 +217,7 @@ struct FakeListHost {
     });
   }
   ~FakeListHost() { Finish(); }
-  void Finish() {
-    if (thread.joinable()) thread.join();
-  }
+  void Finish() { if (thread.joinable()) thread.join(); }
   std::string HostText() const { return "127.0.0.1:" + std::to_string(listener.Port()); }
 
   TcpListener listener;

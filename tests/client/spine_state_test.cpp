@@ -46,8 +46,7 @@ TEST(MenuStep, ClicksAndKeysToggleOncePerPress) {
   c.Click(215, 215);  // just right of slot 2's
   EXPECT_EQ(players[0].active + 2 * players[2].active, 1);
   // Slot 7: C switches it on, V off; a held key acts once.
-  c.input.SetKey(scan::kC, true);
-  c.Frame();
+  c.input.SetKey(scan::kC, true), c.Frame();
   c.Click(205, 135 + 7 * 40 + 5);
   EXPECT_EQ(players[7].active, 0) << "a held C must not switch the slot on again";
   // A held button toggles once.
@@ -70,8 +69,7 @@ TEST(MenuStep, PageKeysRepeatEveryHundredMillisecondsWithinTheBotLimits) {
   EXPECT_EQ(bots, kMaxBots);
   for (int i = 0; i < 4; ++i) c.Frame(), c.clock.Advance(150);
   EXPECT_EQ(bots, kMaxBots);
-  c.input.SetKey(scan::kPageUp, false);
-  c.input.SetKey(scan::kPageDown, true);
+  c.input.SetKey(scan::kPageUp, false), c.input.SetKey(scan::kPageDown, true);
   bots = 2;
   for (int i = 0; i < 4; ++i) c.Frame(), c.clock.Advance(150);
   EXPECT_EQ(bots, 0);
@@ -84,8 +82,7 @@ TEST(UpdateFrame, OneEscapeLatchForAllScreensAndTheConsole) {
   c.Frames(3);
   EXPECT_EQ(c.State(), kStateMenu);
   EXPECT_FALSE(c.client.frame.quit) << "the press that left net_choose also ended the program";
-  c.input.SetKey(scan::kEscape, false);
-  c.Frame();
+  c.input.SetKey(scan::kEscape, false), c.Frame();
   c.client.console.isOpen = 1;
   c.Tap(scan::kEscape);
   EXPECT_EQ(c.client.console.isOpen, 0);
@@ -105,15 +102,13 @@ TEST(UpdateFrame, OneEscapeLatchForAllScreensAndTheConsole) {
 TEST(UpdateFrame, OpenConsoleOrLostFocusFreezesTheScreen) {
   SpineClient c;
   c.client.console.isOpen = 1;
-  c.input.SetKey(scan::kSpace, true);
-  c.input.SetKey(scan::kPageUp, true);
+  c.input.SetKey(scan::kSpace, true), c.input.SetKey(scan::kPageUp, true);
   c.client.round.players[0].active = c.client.round.players[1].active = 1;
   c.Click(200, 460);
   EXPECT_EQ(c.State(), kStateMenu);
   EXPECT_EQ(c.client.round.botCount, 0);
   EXPECT_EQ(c.client.round.confusionOption, 1);
-  c.client.console.isOpen = 0;
-  c.Frame();
+  c.client.console.isOpen = 0, c.Frame();
   EXPECT_EQ(c.State(), kStateStart);
 
   SpineClient f;  // without focus only in full screen
@@ -122,8 +117,7 @@ TEST(UpdateFrame, OpenConsoleOrLostFocusFreezesTheScreen) {
   f.client.config.fullScreenMode = 1;
   f.Frames(2);
   EXPECT_EQ(f.State(), kStateMenu);
-  f.client.config.fullScreenMode = 0;
-  f.Frame();
+  f.client.config.fullScreenMode = 0, f.Frame();
   EXPECT_EQ(f.State(), kStateNetChoose);
 }
 
@@ -132,13 +126,11 @@ TEST(UpdateFrame, CtrlFSwitchesOncePerPressBackToTheConfiguredPlace) {
   c.client.config.windowX = 33;
   c.display.windowX = 500;  // the window was moved since start-up
   int opens = c.display.opens;
-  c.input.SetKey(scan::kRightCtrl, true);
-  c.input.SetKey(scan::kF, true);
+  c.input.SetKey(scan::kRightCtrl, true), c.input.SetKey(scan::kF, true);
   c.Frames(3);
   EXPECT_EQ(c.display.opens, opens + 1);
   EXPECT_TRUE(c.display.fullScreen && c.client.config.fullScreenMode);
-  c.input.SetKey(scan::kF, false);
-  c.Frame();
+  c.input.SetKey(scan::kF, false), c.Frame();
   c.Tap(scan::kF);
   EXPECT_FALSE(c.display.fullScreen || c.client.config.fullScreenMode);
   EXPECT_EQ(c.display.windowX, 33);
