@@ -36,9 +36,8 @@ TEST(Field, FarEdgesAreInsideRandomRangesReachBothBoundsColoursAreBrightAndVarie
 
 TEST(Field, TrailSegmentsDrawRoundedLengthDiscsAndTheSamePartInsideFromFarOutside) {
   Image field(kFieldWidth, kFieldHeight);
-  // A horizontal segment of length 5 draws discs at x = 100..104.
+  // Length 5 draws discs at x = 100..104; radius 3 around the first and the last.
   DrawTrailSegment(field, 100, 50, 105, 50, 3, 255);
-  // Radius 3 around the first and the last disc (104).
   for (auto [x, y, lit] : {std::tuple{97, 50, true}, {107, 50, true}, {108, 50, false}, {100, 54, false}})
     EXPECT_EQ(field.Pixel(x, y) == 255u, lit) << x << "," << y;
   // Discs are clipped at the image border, never written outside.

@@ -66,8 +66,7 @@ TEST(ListService, MalformedQueriesAreRefusedAndStoreNothing) {
       n + "\x02y" + valid, n + "\x03y" + valid, n + "\x04y" + valid, n + "\x7f" + valid, n + "\ny" + valid,
       n + "cut[/data]here" + valid, "m=reg&name=" + std::string(1100, 'n') + valid};
   for (const std::string& query : cases) EXPECT_EQ(f.service->Answer("1.2.3.4", query), kError) << query;
-  EXPECT_EQ(f.store.Count(), 0);
-  EXPECT_EQ(f.probes, 0);  // refused before anyone is contacted
+  EXPECT_EQ(f.store.Count() + f.probes, 0);  // nothing stored, refused before anyone is contacted
   // A refused registration is logged with its reason.
   for (const char* why : {"the name has 65 bytes, the list takes at most 64", "pass is neither 0 nor 1"})
     EXPECT_GE(std::count(f.log.begin(), f.log.end(), "refused 1.2.3.4: " + std::string(why)), 1) << why;
@@ -78,10 +77,7 @@ TEST(ListService, NamesKeepWhatTheGameSends) {
       {"Mein%20Server", "Mein Server"}, {"A&B+C", "A&B+C"},  // only "%20" is encoded: '&' and '+' stay
       {"100%%20sicher", "100% sicher"}, {"Gr\xFC\xDF!", "Gr\xFC\xDF!"},  // Latin-1 bytes, byte for byte
       {std::string(64, 'x'), std::string(64, 'x')}, {std::string(62, 'x') + "%20", std::string(62, 'x') + " "}};
-  ListServiceLimits limits;
-  limits.entries.perAddress = 10;
-  limits.shownPerNetwork = 10;
-  ServiceFixture f(limits);
+  ServiceFixture f({.entries = {.perAddress = 10}, .shownPerNetwork = 10});
   int port = 7000;
   for (const auto& [sent, stored] : names) {
     ++port;
@@ -132,9 +128,7 @@ TEST(ListService, RegistrationRefreshOrderAndDeletion) {
 }
 
 TEST(ListService, EntriesAreBoundedPerAddressNetworkAndInTotal) {
-  ListServiceLimits limits;
-  limits.entries = {3, 4, 6};  // per address, per network, in all
-  ServiceFixture f(limits);
+  ServiceFixture f({.entries = {3, 4, 6}});  // per address, per network, in all
   for (int port = 1; port <= 3; ++port) EXPECT_EQ(f.Reg("1.1.1.1", port), kOk);
   EXPECT_EQ(f.Reg("1.1.1.1", 4), kError);
   EXPECT_EQ(f.Reg("1.1.1.1", 2, "Erneuert"), kOk);  // a refresh is no new entry
@@ -188,15 +182,11 @@ TEST(ListService, OneCheckAtATimePerAddress) {
   release.set_value();
   first.join();
   EXPECT_EQ(held, kOk);
-  // The slot came back.
-  EXPECT_EQ(service.Answer("1.1.1.1", "m=reg&name=x&port=20&pass=0"), kOk);
+  EXPECT_EQ(service.Answer("1.1.1.1", "m=reg&name=x&port=20&pass=0"), kOk);  // the slot came back
 }
 
 TEST(ListService, PruningRemovesEntriesAfterSeveralFailedChecksInARow) {
-  ListServiceLimits limits;
-  limits.checkIntervalMs = 1000;
-  limits.failuresToRemove = 3;
-  ServiceFixture f(limits);
+  ServiceFixture f({.entries = {}, .checkIntervalMs = 1000, .failuresToRemove = 3});
   ASSERT_TRUE(f.Reg("1.1.1.1", 1, "Stirbt") == kOk && f.Reg("2.2.2.2", 2, "Lebt") == kOk &&
               f.Reg("3.3.3.3", 3, "Wackelt") == kOk);
   f.open.erase({"1.1.1.1", 1}), f.open.erase({"3.3.3.3", 3});
@@ -256,8 +246,8 @@ TEST(ListStore, AnotherInstancesWritesShowOlderVersionsOpenBrokenFilesAreRefused
 // Writes to a file nobody will open again would be lost: they fail, with the reason.
 TEST(ListStore, ARemovedOrReplacedFileFailsLoudly) {
   ListStore missing;
-  EXPECT_FALSE(missing.Open("/nonexistent-folder/list.sqlite"));
-  EXPECT_NE(missing.Error().find("No such file or directory"), std::string::npos) << missing.Error();
+  EXPECT_TRUE(!missing.Open("/nonexistent-folder/list.sqlite") &&
+              missing.Error().find("No such file or directory") != std::string::npos) << missing.Error();
   for (bool replace : {false, true}) {
     ServiceFixture f;
     ASSERT_EQ(f.Reg("1.1.1.1", 666), kOk);

@@ -65,8 +65,7 @@ TEST(Socket, QueuedBytesLeaveInOrderAndCloseIsReported) {
 // port. The broadcast goes to the configured address (loopback's, in tests).
 TEST(Socket, BroadcastsReachEveryReceiverOnThePortWithTheSender) {
   UdpSocket first, second;
-  ASSERT_TRUE(first.Open(0));
-  ASSERT_TRUE(second.Open(first.Port()));
+  ASSERT_TRUE(first.Open(0) && second.Open(first.Port()));
   ASSERT_TRUE(Broadcast(first.Port(), "KRINGELBAHN CLIENT"));
   char buffer[64];
   for (UdpSocket* s : {&first, &second}) {

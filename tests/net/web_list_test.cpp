@@ -65,9 +65,7 @@ struct FakeListHost {
     });
   }
   ~FakeListHost() { Finish(); }
-  void Finish() {  // after which request is safe to read
-    if (thread.joinable()) thread.join();
-  }
+  void Finish() { if (thread.joinable()) thread.join(); }  // then request is safe to read
   ListHostAddress Address() const { return ParseListHost("127.0.0.1:" + std::to_string(listener.Port())); }
 
   TcpListener listener;

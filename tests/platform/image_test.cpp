@@ -81,8 +81,7 @@ TEST(Image, EveryOperationIsClippedSafeAndExact) {
   keyed.SetPixel(1, 0, Rgb(200, 100, 0));
   Image target(4, 4, Rgb(0, 0, 100));
   target.DrawKeyed(keyed, 1, 1, kMagenta);
-  EXPECT_EQ(target.Pixel(1, 1), Rgb(0, 0, 100));
-  EXPECT_EQ(target.Pixel(2, 1), Rgb(200, 100, 0));
+  EXPECT_TRUE(target.Pixel(1, 1) == Rgb(0, 0, 100) && target.Pixel(2, 1) == Rgb(200, 100, 0));  // key colour skipped
   for (auto [opacity, expected] :
        {std::pair{0, Rgb(0, 0, 100)}, {128, Rgb(100, 50, 50)}, {255, Rgb(200, 100, 0)}}) {
     target.DrawBlended(keyed, 2, 2, opacity);

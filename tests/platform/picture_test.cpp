@@ -13,8 +13,7 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes EncodePng(int width, int height, png_uint_32 format, const void* pixels) {
   png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  png.width = width, png.height = height, png.format = format;
+  png.version = PNG_IMAGE_VERSION, png.width = width, png.height = height, png.format = format;
   Bytes bytes(1 << 16);
   png_alloc_size_t size = bytes.size();
   if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, pixels, 0, nullptr)) return {};

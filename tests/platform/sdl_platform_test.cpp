@@ -38,8 +38,7 @@ TEST(SdlPlatform, OpensPresentsReopensAndPassesEventsOn) {
   EXPECT_FALSE(platform.TakeCloseRequest());
   Push(SDL_QUIT);
   platform.Poll();
-  EXPECT_TRUE(platform.TakeCloseRequest());
-  EXPECT_FALSE(platform.TakeCloseRequest());
+  EXPECT_TRUE(platform.TakeCloseRequest() && !platform.TakeCloseRequest());  // taken once
 
   // The layout's letter, the text typed and the tap reach the game through
   // the event queue; the rules of each are the key table's and the keyboard's.
@@ -47,8 +46,7 @@ TEST(SdlPlatform, OpensPresentsReopensAndPassesEventsOn) {
   Push(SDL_TEXTINPUT, {}, 0, "\xC3\xBC");       // typed as UTF-8, kept as Latin-1
   Push(SDL_KEYUP, SDL_SCANCODE_Y, SDLK_z);
   platform.Poll();
-  EXPECT_TRUE(platform.AsyncKey('Z'));
-  EXPECT_FALSE(platform.AsyncKey('Z'));
+  EXPECT_TRUE(platform.AsyncKey('Z') && !platform.AsyncKey('Z'));  // the tap is reported once
   EXPECT_EQ(platform.KeyToChar('Z'), 0xFC);
   EXPECT_FALSE(platform.KeyDown(-1) || platform.KeyDown(scan::kCount));
 }

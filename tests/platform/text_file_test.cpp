@@ -46,8 +46,7 @@ TEST(TextFile, EveryKindOfLineEndSplitsLinesWritesReadBackFailuresShow) {
   std::string line;
   ASSERT_TRUE(reader.Open(dir.File("dump.txt")));
   EXPECT_TRUE(reader.ReadLine(line) && !reader.AtEnd() && reader.ReadLine(line) && reader.AtEnd());
-  EXPECT_FALSE(reader.ReadLine(line));
-  EXPECT_TRUE(line.empty());  // no stale line after the end
+  EXPECT_TRUE(!reader.ReadLine(line) && line.empty());  // no stale line after the end
   // Failures are reported, not hidden.
   EXPECT_FALSE(reader.Open(dir.File("missing.kbs")) || reader.ReadLine(line));
   EXPECT_FALSE(writer.Create(dir.File("no/such/dir.txt")));
