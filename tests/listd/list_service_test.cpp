@@ -66,7 +66,7 @@ TEST(ListService, MalformedQueriesAreRefusedAndStoreNothing) {
       n + "\x02y" + valid, n + "\x03y" + valid, n + "\x04y" + valid, n + "\x7f" + valid, n + "\ny" + valid,
       n + "cut[/data]here" + valid, "m=reg&name=" + std::string(1100, 'n') + valid};
   for (const std::string& query : cases) EXPECT_EQ(f.service->Answer("1.2.3.4", query), kError) << query;
-  EXPECT_EQ(f.store.Count() + f.probes, 0);  // nothing stored, refused before anyone is contacted
+  EXPECT_EQ(f.store.Count() + f.probes, 0) << f.store.Count() << " stored, " << f.probes << " probed";
   // A refused registration is logged with its reason.
   for (const char* why : {"the name has 65 bytes, the list takes at most 64", "pass is neither 0 nor 1"})
     EXPECT_GE(std::count(f.log.begin(), f.log.end(), "refused 1.2.3.4: " + std::string(why)), 1) << why;
