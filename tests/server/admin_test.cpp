@@ -11,10 +11,7 @@ namespace {
 using V = std::vector<std::string>;
 
 struct AdminFixture : testing::GameFixture {
-  AdminFixture() {
-    settings.adminPassword = "chef";
-    Join(1, 1);
-  }
+  AdminFixture() { settings.adminPassword = "chef", Join(1, 1); }
 };
 
 const V kWrong = {"ADMIN^Das angegebene Passwort ist falsch.^255"};
@@ -49,11 +46,7 @@ TEST(Admin, EveryCommandActsAndAnswers) {
   f.game.startRegisterEntry = [&] { ++registers; };
   f.game.startDeleteEntry = [&] { ++deletes; };
   ServerSettings& s = f.settings;
-  const struct Step {
-    const char* line;
-    const char* answer;
-    std::function<bool()> done;
-  } steps[] = {
+  const struct Step { const char *line, *answer; std::function<bool()> done; } steps[] = {
       {"PASS", "Der Server ist nicht passwortgesch\xFCtzt.^65280", [&] { return !s.PasswordProtected(); }},
       {"SETPASS geheim", "Das Serverpasswort wurde ge\xE4ndert.^65280",
        [&] { return s.PasswordProtected() && s.password == "geheim"; }},

@@ -8,18 +8,9 @@
 namespace kb {
 namespace {
 
-std::vector<ConnectionId> Order(const ClientTable& table) {
-  std::vector<ConnectionId> out;
-  for (const ClientRecord& r : table) out.push_back(r.connection);
-  return out;
-}
-
 TEST(ClientTable, FindFollowsTheRecordsThroughRemovalsAnywhere) {
   using V = std::vector<ConnectionId>;
-  struct Case {
-    V removed;  // from a table of 1..6, in this order
-    V left;
-  } cases[] = {
+  struct Case { V removed, left; } cases[] = {  // removed from a table of 1..6, in this order
       {{1}, {2, 3, 4, 5, 6}},   {{6}, {1, 2, 3, 4, 5}},
       {{3, 4}, {1, 2, 5, 6}},   {{2, 9}, {1, 3, 4, 5, 6}},  // 9 was never there
       {{1, 2, 3, 4, 5, 6}, {}},
@@ -28,7 +19,9 @@ TEST(ClientTable, FindFollowsTheRecordsThroughRemovalsAnywhere) {
     ClientTable table;
     for (ConnectionId id = 1; id <= 6; ++id) table.Add(id, static_cast<Colour>(id * 100), 0);
     for (ConnectionId id : c.removed) EXPECT_EQ(table.Remove(id), id <= 6);
-    EXPECT_EQ(Order(table), c.left);
+    V order;
+    for (const ClientRecord& r : table) order.push_back(r.connection);
+    EXPECT_EQ(order, c.left);
     for (ConnectionId id = 1; id <= 9; ++id) {
       ClientRecord* r = table.Find(id);
       bool there = std::find(c.left.begin(), c.left.end(), id) != c.left.end();

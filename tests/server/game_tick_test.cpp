@@ -26,10 +26,6 @@ struct RunningGame : testing::GameFixture {
     r.x = r.previousX = x, r.y = r.previousY = y, r.heading = heading;
     r.gapStart = 0, r.nextGap = clock.Now() + 100000;
   }
-  void OnlySurvivor(ConnectionId winner) {
-    for (const ClientRecord& r : game.Clients()) Place(r.connection, 900, 100, 0);
-    Place(winner, 400, 300, 0);
-  }
   void NextRound() {
     for (int i = 0; i < 2; ++i) {
       for (const ClientRecord& r : game.Clients()) Message(r.connection, "GO");
@@ -83,8 +79,7 @@ TEST(GameTick, TwoClientWalkThroughOnTheWire) {
 
   // B runs down across the row A is heading along; A reaches B's trail.
   f.game.FieldImage().Clear();
-  f.Place(1, 100, 300, 0);
-  f.Place(2, 110, 295, 90);
+  f.Place(1, 100, 300, 0), f.Place(2, 110, 295, 90);
   f.Step();
   std::string ca = "^" + f.ColourOf(1), cb = "^" + f.ColourOf(2);
   EXPECT_STEP(f, Both({"LINE^100^300^105^300" + ca, "LINE^110^295^110^300" + cb}) + Tail(8));
@@ -146,11 +141,9 @@ TEST(GameTick, BorderAndTrailDeaths) {
     RunningGame f;
     f.Place(1, c.x1, c.y1, c.heading1), f.Place(2, c.x2, c.y2, c.heading2);
     f.Tick(c.ticks);
-    EXPECT_EQ(f.Record(1).dead, c.dead1);
-    EXPECT_EQ(f.Record(2).dead, c.dead2);
+    EXPECT_EQ(std::pair(f.Record(1).dead, f.Record(2).dead), std::pair(c.dead1, c.dead2));
     // The one who died later, or lives, scores for each death before.
-    EXPECT_EQ(f.Record(2).points, c.dead1 ? 1 : 0);
-    EXPECT_EQ(f.Record(1).points, c.dead2 && !c.dead1 ? 1 : 0);
+    EXPECT_EQ(std::pair(f.Record(1).points, f.Record(2).points), std::pair(int(c.dead2 && !c.dead1), c.dead1));
     if (c.dead1 && c.dead2) f.Tick();
     EXPECT_EQ(f.game.WinnerColour(), 0u);  // nobody has won the round
   }
@@ -159,13 +152,10 @@ TEST(GameTick, BorderAndTrailDeaths) {
 TEST(GameTick, ABorderDeathIsNotAlsoATrailDeath) {
   RunningGame f(3);
   f.Place(1, -2, 300, 0);  // left the field last tick; this tick's step lands on a trail
-  f.Place(2, 400, 100, 0);
-  f.Place(3, 400, 200, 0);
+  f.Place(2, 400, 100, 0), f.Place(3, 400, 200, 0);
   f.game.FieldImage().FillBox(0, 295, 10, 10, 1234);
   f.Step();
-  EXPECT_EQ(f.Record(1).dead, 1);
-  EXPECT_EQ(f.Record(2).points, 1);
-  EXPECT_EQ(f.Record(3).points, 1);
+  EXPECT_EQ(std::tuple(f.Record(1).dead, f.Record(2).points, f.Record(3).points), std::tuple(1, 1, 1));
   V told = f.sent.To(2);
   EXPECT_TRUE(!told.empty() && std::none_of(told.begin(), told.end(), [](auto& m) { return m.starts_with("SCORES"); }));
 }
@@ -184,8 +174,7 @@ TEST(GameTick, HeadingNormalisationAndMovementRounding) {
 
 TEST(GameTick, GapsLeaveHolesThatOthersPassThrough) {
   RunningGame f;
-  f.Place(1, 100, 300, 0);
-  f.Place(2, 400, 100, 90);
+  f.Place(1, 100, 300, 0), f.Place(2, 400, 100, 90);
   ClientRecord& a = f.Record(1);
   a.nextGap = f.clock.Now() + 51;
   const std::string own = "^" + f.ColourOf(1);
@@ -214,7 +203,8 @@ TEST(GameTick, GameIsWonAtTenPointsPerOpponentAndTheNextTakesEveryone) {
     for (int round = 0; round < 2; ++round) {  // one point short, then the last
       if (round) f.NextRound();
       EXPECT_EQ(players == 2 ? f.Record(spectator).playing : 0, 0);
-      f.OnlySurvivor(1);
+      for (const ClientRecord& r : f.game.Clients()) f.Place(r.connection, 900, 100, 0);  // only 1 survives
+      f.Place(1, 400, 300, 0);
       f.Tick();
       f.Step();
       EXPECT_EQ(f.game.State(), round ? ServerGame::kGameOver : ServerGame::kRoundOver);

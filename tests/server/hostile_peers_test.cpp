@@ -201,10 +201,8 @@ TEST(WebSocketPeers, HandshakeAnswers) {
     EXPECT_NE(h.answer.find("\r\nSec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n"), std::string::npos);
     EXPECT_EQ(h.answer.find("\r\nSec-WebSocket-Protocol: binary\r\n") != std::string::npos, c.binary);
   }
-  EXPECT_EQ(
-      ReadHandshake(request(upgrade + "X-Forwarded-For: 1.1.1.1\r\nX-Forwarded-For: 2.2.2.2, 3.3.3.3\r\n"))
-          .forwardedFor,
-      "2.2.2.2, 3.3.3.3");
+  auto forwarded = request(upgrade + "X-Forwarded-For: 1.1.1.1\r\nX-Forwarded-For: 2.2.2.2, 3.3.3.3\r\n");
+  EXPECT_EQ(ReadHandshake(forwarded).forwardedFor, "2.2.2.2, 3.3.3.3");
 }
 
 // Bad input from one peer, plain or framed as a browser would, and what the
@@ -329,11 +327,7 @@ TEST(WebSocketPeers, ForwardedForCountsOnlyFromTrustedProxies) {
   SteppedServer s;
   s.settings.trustedProxies = {"127.0.0.2"};
   s.settings.maxConnectionsPerAddress = 2;
-  struct Step {
-    const char* from;
-    const char* forwarded;
-    const char* address;  // as counted; nullptr: turned away
-  };
+  struct Step { const char *from, *forwarded, *address; };  // address as counted; nullptr: turned away
   const Step steps[] = {
       {"127.0.0.2", "203.0.113.9", "203.0.113.9"},
       {"127.0.0.2", "198.51.100.1, 192.0.2.7, 203.0.113.9", "203.0.113.9"},  // the proxy's entry: the last

@@ -89,12 +89,7 @@ TEST(ListRegistration, RequestsCarryTheSettingsAsTheyWereAtTheStart) {
 // A task's answer sets the entry state, tells the logged-in administrators
 // in table order and the operator in one box; only "OK" is success.
 TEST(ListRegistration, ResultsSetTheStateAndTellAdminsAndOperator) {
-  const struct Case {
-    bool registering;
-    int stateBefore;
-    const char* answer;
-    int state;
-  } cases[] = {
+  const struct Case { bool registering; int stateBefore; const char* answer; int state; } cases[] = {
       {true, 0, "OK", 1}, {true, 1, "ERROR", 0}, {true, 0, "ok", 0}, {false, 1, "OK", 0}, {false, 1, "ERROR", 2},
   };
   for (const Case& c : cases) {

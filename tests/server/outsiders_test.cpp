@@ -45,8 +45,7 @@ TEST(Outsiders, AStrangerHearsOnlyTheAnswersToItsOwnMessages) {
   f.Message(3, "ADMIN", {"HIDE"});
   EXPECT_EQ(f.sent.To(3),
             (V{"MODE^19", "SERVER^Test%20Server", "PONG", "ADMIN^Du bist nicht eingeloggt.^255"}));
-  EXPECT_EQ(f.Record(3).colour, colour);
-  EXPECT_FLOAT_EQ(f.Record(3).heading, 0);
+  EXPECT_TRUE(f.Record(3).colour == colour && f.Record(3).heading == 0) << "a stranger's COLOR, ANGLE";
   for (ConnectionId c : {1, 2})
     for (const std::string& m : f.sent.To(c)) EXPECT_NE(m, "CHAT^UP^" + std::to_string(colour));
   V to2 = f.sent.To(2);
@@ -63,9 +62,7 @@ TEST(Outsiders, AStrangerHearsOnlyTheAnswersToItsOwnMessages) {
 TEST(Outsiders, ProtectionSwitchedOnMidGameKeepsThoseAlreadyThere) {
   GameFixture f;
   f.Join(1, 3);
-  f.Tick(2);
-  f.Go(1, 3);
-  f.Tick();
+  f.Tick(2), f.Go(1, 3), f.Tick();
   ASSERT_EQ(f.game.State(), ServerGame::kRunning);
   f.settings.passwordBox = true;  // with an empty password: not protected
   f.Join(5, 5);
@@ -177,8 +174,7 @@ TEST(Outsiders, RecordCapAndChatPaceLengthAndServerWideBound) {
 TEST(Outsiders, DiscoveryAnswers) {
   GameFixture f;
   f.Join(1, 2);
-  f.settings.passwordBox = true;
-  f.settings.password = "p";
+  f.settings.passwordBox = true, f.settings.password = "p";
   EXPECT_FALSE(f.game.AnswerDiscovery("KRINGELBAHN CLIENT"));  // hidden at start
   f.settings.hidden = false;
   EXPECT_EQ(testing::Readable(f.game.AnswerDiscovery("KRINGELBAHN CLIENT").value_or("")),
