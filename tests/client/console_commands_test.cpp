@@ -99,7 +99,9 @@ TEST(ConsoleDispatch, HelpListsTheVisibleCommands) {
   const auto& table = c.client.console.commandTable;
   size_t visible = 0;
   for (size_t i = 0; i < table.size(); ++i) {
-    if (i) EXPECT_LT(table[i - 1].name, table[i].name);
+    if (i) {
+      EXPECT_LT(table[i - 1].name, table[i].name);
+    }
     visible += !table[i].hidden;
   }
   c.Run("help");

@@ -115,7 +115,9 @@ TEST(ScreenDrawing, WhatIsShownFollowsTheState) {
     const Image& b = on.display.presented ? on.display.lastFrame : on.client.screen;
     if (scene.shows == Shows::kNothing) EXPECT_TRUE(Same(a, b));
     if (scene.shows != Shows::kNothing) EXPECT_FALSE(Same(a, b));
-    if (scene.shows == Shows::kMore) EXPECT_GT(Lit(b), Lit(a));
+    if (scene.shows == Shows::kMore) {
+      EXPECT_GT(Lit(b), Lit(a));
+    }
   }
 }
 
@@ -174,7 +176,9 @@ TEST(ScreenDrawing, TheHighlightSitsOnTheSelectedRow) {
     auto [top, bottom] = rows(none, list(-1, k));
     EXPECT_LE(top, nameTop);
     EXPECT_GE(bottom, nameBottom);
-    if (k == 0) EXPECT_LT(bottom, rows(none, list(1, -1)).first);
+    if (k == 0) {
+      EXPECT_LT(bottom, rows(none, list(1, -1)).first);
+    }
   }
 }
 
