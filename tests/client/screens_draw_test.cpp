@@ -113,8 +113,7 @@ TEST(ScreenDrawing, WhatIsShownFollowsTheState) {
     scene.draw(on, true);
     const Image& a = off.display.presented ? off.display.lastFrame : off.client.screen;
     const Image& b = on.display.presented ? on.display.lastFrame : on.client.screen;
-    if (scene.shows == Shows::kNothing) EXPECT_TRUE(Same(a, b));
-    if (scene.shows != Shows::kNothing) EXPECT_FALSE(Same(a, b));
+    EXPECT_EQ(Same(a, b), scene.shows == Shows::kNothing);
     if (scene.shows == Shows::kMore) {
       EXPECT_GT(Lit(b), Lit(a));
     }
@@ -131,7 +130,7 @@ TEST(ScreenDrawing, LongTextsAreCutToTheirBox) {
     SCOPED_TRACE(width);
     std::string start = FitText(font, wide, width), end = FitTextEnd(font, wide, width);
     EXPECT_TRUE(start.ends_with("...") && end.starts_with("...")) << start << " " << end;
-    if (width == 200) EXPECT_TRUE(start.starts_with("Anfang") && end.ends_with("Ende")) << start << " " << end;
+    EXPECT_TRUE(width < 200 || (start.starts_with("Anfang") && end.ends_with("Ende"))) << start << " " << end;
     EXPECT_LE(font.TextWidth(start), std::max(width, font.TextWidth("...")));
     EXPECT_LE(font.TextWidth(end), std::max(width, font.TextWidth("...")));
     EXPECT_GT(font.TextWidth(start.substr(0, start.size() - 3) + wide[start.size() - 3] + "..."), width);
