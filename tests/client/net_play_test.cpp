@@ -2,6 +2,7 @@
 
 #include "client/console/console.h"
 #include "client/core/network_hooks.h"
+#include "client/ui/frame_loop.h"
 #include "tests/client/harness.h"
 
 namespace kb {
@@ -166,6 +167,19 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   RunConnectTask(c.client, "10.0.0.3", 1, c.client.net.attempt - 1);
   EXPECT_FALSE(current->destroyed);
   EXPECT_EQ(c.opened, (Strings{"10.0.0.1:666", "10.0.0.1:666", "10.0.0.2:666", "10.0.0.3:1"}));
+}
+
+// Ending the program in a network game, by "exit" or the window's close, says LEAVE to the server first.
+TEST(ConnectTask, ExitAndTheWindowsCloseSayLeave) {
+  for (bool viaExit : {true, false}) {
+    NetClient c;
+    c.Join();
+    RegisterCommands(c.client);
+    if (viaExit) DispatchCommand(c.client, "exit", 0, "");
+    c.display.closeRequested = !viaExit;
+    RunFrameLoop(c.client);
+    EXPECT_EQ(c.peer->Said(), (Strings{"JOIN", "LEAVE"})) << (viaExit ? "exit" : "close");
+  }
 }
 
 }  // namespace
