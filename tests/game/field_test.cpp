@@ -43,9 +43,8 @@ TEST(Field, TrailSegmentsDrawRoundedLengthDiscsAndTheSamePartInsideFromFarOutsid
   // Discs are clipped at the image border, never written outside.
   DrawTrailSegment(field, 798, 573, 803, 578, 3, 65280);
   EXPECT_EQ(field.Pixel(799, 574), 65280u);
-  // Segments reaching far past the field (as far as a server may send) draw
-  // only the discs that touch it, and exactly those: the part inside is the
-  // same as the same segment drawn on an image that holds all of it.
+  // Segments reaching far past the field (as far as a server may send) draw only the discs that touch it, and
+  // exactly those: the part inside is the same as the same segment drawn on an image that holds all of it.
   const int m = 1100;
   const int segments[][4] = {{-1024, 300, 1824, 300}, {1824, -1000, -1024, 1500}, {400, -1024, 400, 1599},
                              {-1024, -1024, -5, -5},  {-20, 100, 900, 101},       {805, 580, 1800, 1500},

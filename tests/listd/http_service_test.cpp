@@ -161,9 +161,8 @@ TEST(HttpService, ConcurrentRegistrationsAllLand) {
   EXPECT_EQ(std::count(list.begin(), list.end(), '\x03'), 23);  // 24 entries
 }
 
-// Ten connections from each of twenty addresses that never finish their
-// request: eight of each wait until their time is up, two are turned away,
-// and nobody else notices. A greedy address is turned away too.
+// Ten connections from each of twenty addresses that never finish their request: eight of each wait until
+// their time is up, two are turned away, and nobody else notices. A greedy address is turned away too.
 TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
   GateLimits gate;
   gate.requestsPerSecond = 1;

@@ -41,8 +41,7 @@ TEST(SendBatch, SendsHoldWholeMessagesOfAtMostTheLimit) {
   EXPECT_TRUE(batch.Empty());
 }
 
-// Each send as the bytes and the parts it was given; parts are only valid
-// during the call.
+// Each send as the bytes and the parts it was given; parts are only valid during the call.
 struct Sent {
   std::string bytes;
   std::vector<const char*> starts;

@@ -28,8 +28,7 @@ TEST(Assets, EveryPictureDecodesAndTheCursorHasNoMixedEdges) {
   }
   EXPECT_TRUE(assets::ItemIcon(0).size == 0u && assets::ItemIcon(4).data == nullptr);
 
-  // The cursor is black and white on exact magenta, its tip in the corner:
-  // a mixed edge would show pink.
+  // The cursor is black and white on exact magenta, its tip in the corner: a mixed edge would show pink.
   Image cursor = Decode(assets::Cursor());
   EXPECT_NE(cursor.Pixel(0, 0), kMagenta);
   int fill = 0;

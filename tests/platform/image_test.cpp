@@ -14,9 +14,8 @@ int Lit(const Image& image) {
   return n;
 }
 
-// Shapes and sprites hanging off the borders, out to the ends of the int
-// range: no overflow, no endless walk, and the part that reaches the image
-// is still drawn.
+// Shapes and sprites hanging off the borders, out to the ends of the int range: no overflow, no endless walk,
+// and the part that reaches the image is still drawn.
 TEST(Image, EveryOperationIsClippedSafeAndExact) {
   constexpr int kMin = -2147483647 - 1, kMax = 2147483647;
   Image image(10, 8), big(14, 12, 7), sprite(3, 3, 5);

@@ -64,9 +64,8 @@ TEST(DecodePicture, PngOverBlackBmpLayoutsAndBmpVariantsWeDoNotRead) {
   }
   // Writers that leave off the last row's padding are still read.
   EXPECT_EQ(Decode(MakeBmp(3, 2, false, false)).Pixel(2, 1), Rgb(80, 40, 200));
-  // The field's offset, value and bytes: a palette, run-length compression, a
-  // negative width, INT32_MIN rows, a width far beyond the data, pixels or
-  // header past the end.
+  // The field's offset, value and bytes: a palette, run-length compression, a negative width, INT32_MIN rows,
+  // a width far beyond the data, pixels or header past the end.
   for (auto [at, value, width] : {std::tuple<size_t, uint32_t, int>{28, 8, 2}, {30, 1, 4}, {18, 0x80000000u, 4},
                                   {22, 0x80000000u, 4}, {18, 100000, 4}, {10, 0xFFFFFFF0u, 4}, {14, 0xFFFFFFFFu, 4}}) {
     Bytes b = MakeBmp(4, 4);
@@ -89,8 +88,7 @@ TEST(DecodePicture, TruncatedAndCorruptedInputIsRejectedSafely) {
     }
   }
   EXPECT_TRUE(DecodePicture(nullptr, 100).Empty());
-  // A valid header announcing a 65536-pixel-wide picture is refused before
-  // anything is allocated for it.
+  // A valid header announcing a 65536-pixel-wide picture is refused before anything is allocated for it.
   png[16] = 0, png[17] = 1, png[18] = 0, png[19] = 0;
   EXPECT_TRUE(Decode(png).Empty());
 }

@@ -9,8 +9,7 @@
 
 namespace kb {
 
-// A fresh directory under the system's temporary folder, removed with
-// everything in it at the end.
+// A fresh directory under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
  public:
   TempDir() {

@@ -120,10 +120,9 @@ TEST(GameTick, WaitingPhasesEndOnAllReadyOrAfterTheirTime) {
   }
 }
 
-// Where two heads end after some ticks on an empty field: the border is
-// tested a tick after a head passed it (x = 800 and the row past the image
-// are still inside), and the earlier record moves first, so it dies only in
-// a trail already drawn.
+// Where two heads end after some ticks on an empty field: the border is tested a tick after a head passed it
+// (x = 800 and the row past the image are still inside), and the earlier record moves first, so it dies only
+// in a trail already drawn.
 TEST(GameTick, BorderAndTrailDeaths) {
   const struct Case {
     const char* name;

@@ -59,8 +59,7 @@ TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
     EXPECT_TRUE(idle.Join(late) && early.Send("JOIN"));
     idle.Settle();
     EXPECT_TRUE(early.WaitForPrefix("SERVER", 2000));
-    // An address that keeps reconnecting is turned away for a while; other
-    // addresses are not affected.
+    // An address that keeps reconnecting is turned away for a while; other addresses are not affected.
     SteppedServer fast;
     fast.settings.maxConnectionsPerAddress = 1000;
     int kept = 0;
@@ -76,9 +75,8 @@ TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
   }
 }
 
-// Whatever arrives in the round of "SHUTDOWN" (a due tick, a message behind
-// it in the same chunk, another client's chat), "MODE" 21 is the last thing
-// every client hears before its connection closes.
+// Whatever arrives in the round of "SHUTDOWN" (a due tick, a message behind it in the same chunk, another
+// client's chat), "MODE" 21 is the last thing every client hears before its connection closes.
 TEST(HostilePeers, ShutdownIsTheLastWordAtEveryTickBoundary) {
   for (int trial = 0; trial < 16; ++trial) {
     bool tickDue = trial & 1, trailing = trial & 2, otherTalks = trial & 4;
@@ -205,11 +203,10 @@ TEST(WebSocketPeers, HandshakeAnswers) {
   EXPECT_EQ(ReadHandshake(forwarded).forwardedFor, "2.2.2.2, 3.3.3.3");
 }
 
-// Bad input from one peer, plain or framed as a browser would, and what the
-// server does about it: it drops the message and answers what follows, or it
-// ends that connection (over a WebSocket with the close code RFC 6455 names,
-// or none, 1005 to the reader, where the frame's header itself is broken).
-// Nothing of it stays behind and a player beside it plays on.
+// Bad input from one peer, plain or framed as a browser would, and what the server does about it: it drops
+// the message and answers what follows, or it ends that connection (over a WebSocket with the close code
+// RFC 6455 names, or none, 1005 to the reader, where the frame's header itself is broken). Nothing of it stays
+// behind and a player beside it plays on.
 TEST(HostilePeers, BadInputCostsOnlyItsSender) {
   constexpr int kAnswers = -1, kSilent = -2, kClosed = -3;  // else: the close code
   const std::string ping = BuildMessage(Keyword::kPing);

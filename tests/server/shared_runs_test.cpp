@@ -8,8 +8,7 @@
 namespace kb {
 namespace {
 
-// The bytes each connection got, as one stream per connection; every send
-// must hold whole messages.
+// The bytes each connection got, as one stream per connection; every send must hold whole messages.
 class ByteTransport final : public Transport {
  public:
   void Send(ConnectionId connection, std::string_view message) override {
@@ -23,9 +22,8 @@ class ByteTransport final : public Transport {
   int partialSends = 0;
 };
 
-// The same seed and inputs to a game that frames each message per receiver
-// at once and to one that shares runs: every receiver gets the same bytes,
-// in whole messages, from far fewer sends.
+// The same seed and inputs to a game that frames each message per receiver at once and to one that shares
+// runs: every receiver gets the same bytes, in whole messages, from far fewer sends.
 TEST(SharedRuns, EveryReceiverGetsTheBytesOfPerReceiverFraming) {
   struct Twin {
     ServerSettings settings;
@@ -73,8 +71,7 @@ std::string Lines(int count, int seed) {
   return out;
 }
 
-// Three real peers of the loop's transport; one reads slowly, so its part
-// of a large run waits in its queue.
+// Three real peers of the loop's transport; one reads slowly, so its part of a large run waits in its queue.
 TEST(SocketTransport, SharedRunsAndOwnMessagesReachEachPeerInOrderOverManyRounds) {
   for (testing::Wire wire : testing::kWires) {
     SCOPED_TRACE(testing::WireName(wire));

@@ -21,8 +21,7 @@ TEST(WindowLink, ViewsComeOnlyWhenSomethingShownChanged) {
   ASSERT_TRUE(first && first->buttons == ListButtonsFor(captions, 0));
   EXPECT_EQ(first->status, "Name: Test Server Port: 666 Spieler: 0");
   EXPECT_FALSE(link.Round(f.game, shared, captions));
-  // A join, an administrator's change, the entry state and a window edit
-  // each bring a new view.
+  // A join, an administrator's change, the entry state and a window edit each bring a new view.
   f.Join(1, 1);
   auto joined = link.Round(f.game, shared, captions);
   ASSERT_TRUE(joined);

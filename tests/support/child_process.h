@@ -10,9 +10,8 @@ namespace kb::testing {
 // A program run as a child with its standard output piped to the test; every
 // wait is bounded, and the child never outlives the object.
 //
-// Signals: SIGTERM and SIGINT ask the child to end; on Windows, which has no
-// signals, by creating the file named by KRINGELBAHN_STOP_FILE, which is set
-// for every child and which the programs watch.
+// Signals: SIGTERM and SIGINT ask the child to end; on Windows, which has no signals, by creating the file
+// named by KRINGELBAHN_STOP_FILE, which is set for every child and which the programs watch.
 class ChildProcess {
  public:
   // argv[0] is searched on PATH unless it holds a slash; env adds or replaces
@@ -23,8 +22,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   int Pid() const { return pid_; }
-  // One line without its newline; what came before the time limit or the
-  // end of the output otherwise.
+  // One line without its newline; what came before the time limit or the end of the output otherwise.
   std::string ReadLine(int timeoutMs = 10000);
   // Reads up to `lines` lines until one matches the pattern; the whole match
   // and its groups, or nothing after an empty line, a timeout or `lines` misses.

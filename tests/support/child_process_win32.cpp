@@ -44,8 +44,7 @@ std::wstring Quoted(const std::wstring& arg) {
   return quoted + L'"';
 }
 
-// This process's environment with the "NAME=value" entries replaced or
-// added, as CreateProcessW takes it.
+// This process's environment with the "NAME=value" entries replaced or added, as CreateProcessW takes it.
 std::wstring EnvironmentWith(const std::vector<std::string>& changes) {
   std::vector<std::wstring> entries;
   wchar_t* block = GetEnvironmentStringsW();
@@ -96,8 +95,7 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, std::vector<std::strin
   startup.hStdOutput = write;
   startup.hStdError = Inheritable(GetStdHandle(STD_ERROR_HANDLE));
 
-  // Closing the job (the test ends, or is killed by its time limit) ends the
-  // child and whatever it started.
+  // Closing the job (the test ends, or is killed by its time limit) ends the child and whatever it started.
   system_->job = CreateJobObjectW(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;

@@ -32,8 +32,7 @@ inline bool SkipsAreFailures() {
 
 }  // namespace kb::testing
 
-// Skips a test that cannot run here, with the reason; fails where skips
-// are failures.
+// Skips a test that cannot run here, with the reason; fails where skips are failures.
 #define KB_SKIP_OR_FAIL(reason)                                 \
   do {                                                          \
     if (::kb::testing::SkipsAreFailures()) FAIL() << (reason);  \

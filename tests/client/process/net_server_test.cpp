@@ -25,9 +25,8 @@ struct Server : testing::ChildProcess {
   int port = 0;
 };
 
-// The servers' request port must be free for them, or held by sockets that
-// share it. Other test programs on this machine hold it for a while; one that
-// holds it alone for half a minute leaves nothing to test.
+// The servers' request port must be free for them, or held by sockets that share it. Other test programs on
+// this machine hold it for a while; one that holds it alone for half a minute leaves nothing to test.
 bool RequestPortUsable() {
   for (int i = 0; i < 300; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
     UdpSocket probe;

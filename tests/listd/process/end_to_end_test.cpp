@@ -19,9 +19,8 @@ std::string Entry(int port, const std::string& name, int pass) {
   return "127.0.0.1\x02" + std::to_string(port) + "\x02" + name + "\x02" + std::to_string(pass);
 }
 
-// The real programs: the service starts and serves HTTP, servers register at
-// start and leave when stopped, the store outlives a restart, and a service
-// that can store nothing stops.
+// The real programs: the service starts and serves HTTP, servers register at start and leave when stopped,
+// the store outlives a restart, and a service that can store nothing stops.
 TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   TempDir dir;
   auto listd = [&](const std::string& port) {
@@ -56,8 +55,7 @@ TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   ASSERT_TRUE(portA && portB) << "a server did not register";
   EXPECT_EQ(get(), Entry(portB, "Zweiter Server", 1) + "\x03" + Entry(portA, "Erster Server", 0));
 
-  // The second shuts down: its deletion names its port, so the first
-  // server's entry on the same host stays.
+  // The second shuts down: its deletion names its port, so the first server's entry on the same host stays.
   EXPECT_EQ(b->Finish(SIGTERM), 0);
   EXPECT_EQ(get(), Entry(portA, "Erster Server", 0));
 

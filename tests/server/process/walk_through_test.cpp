@@ -60,9 +60,8 @@ TEST(ServerProcess, TwoClientsPlayARoundAndSigtermEndsIt) {
   EXPECT_TRUE(b.WaitFor("MODE^21", 5000) && b.WaitClosed(5000));
 }
 
-// A taken port ends the program with 1, options it cannot use with 2: a
-// name the server refuses (its rules are the server name's unit test), caps
-// that make no sense, proxy lists that are no addresses.
+// A taken port ends the program with 1, options it cannot use with 2: a name the server refuses (its rules
+// are the server name's unit test), caps that make no sense, proxy lists that are no addresses.
 TEST(ServerProcess, PortInUseAndBadOptionsEndTheProgram) {
   TcpListener taken;
   ASSERT_TRUE(taken.Open(0));

@@ -217,9 +217,8 @@ TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
   EXPECT_FALSE(password->sensitive);
   EXPECT_TRUE(running->Find("check box", "Server versteckt")->checked);
 
-  // The loop asked for the box in its first round; it stays open while a
-  // whole countdown runs, which only the ticks' clock ends (nobody sends GO).
-  // The status line counts the players.
+  // The loop asked for the box in its first round; it stays open while a whole countdown runs, which only the
+  // ticks' clock ends (nobody sends GO). The status line counts the players.
   auto box = Shown(kBox);
   ASSERT_TRUE(box && box->Find("label", "Probe"));
   std::string players = "Name: Test Server Port: " + std::to_string(port) + " Spieler: ";
@@ -255,8 +254,7 @@ TEST_F(WindowTest, OperatorRunsTheServerFromItsWindow) {
   EXPECT_EQ(server_->Finish(0), 0);
 }
 
-// Without a display the program says so and ends; a taken port ends it
-// after the error box.
+// Without a display the program says so and ends; a taken port ends it after the error box.
 TEST_F(WindowTest, AnErrorEndsTheProgramWith1) {
   testing::ChildProcess headless({"sh", "-c", "DISPLAY= WAYLAND_DISPLAY= exec \"$0\" 2>&1", serverBinary});
   EXPECT_TRUE(headless.ReadLine().starts_with("Fehler: "));
