@@ -12,7 +12,7 @@
 #include "client/core/game_state.h"
 #include "client/ui/net_view.h"
 #include "common/net/score_list.h"
-#include "tests/client/net_fixture.h"
+#include "tests/client/harness.h"
 
 namespace {
 

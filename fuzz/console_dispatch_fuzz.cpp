@@ -11,7 +11,7 @@
 #include "client/console/command_registry.h"
 #include "client/console/command_text.h"
 #include "client/console/console.h"
-#include "tests/client/client_fixture.h"
+#include "tests/client/harness.h"
 
 namespace {
 
