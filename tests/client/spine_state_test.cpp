@@ -30,10 +30,7 @@ TEST(MenuStep, StartsOnlyWithEnoughParticipantsByKeyOrButton) {
       SpineClient c;
       for (int i = 0; i < k.slots; ++i) c.client.round.players[i].active = 1;
       c.client.round.botCount = k.bots;
-      if (byButton)
-        c.Click(300, 525);
-      else
-        c.Tap(scan::kSpace);
+      byButton ? c.Click(300, 525) : c.Tap(scan::kSpace);
       EXPECT_EQ(c.State() == kStateStart, k.starts) << k.slots << " slots, " << k.bots << " bots";
     }
   }

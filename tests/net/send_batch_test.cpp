@@ -42,10 +42,7 @@ TEST(SendBatch, SendsHoldWholeMessagesOfAtMostTheLimit) {
 }
 
 // Each send as the bytes and the parts it was given; parts are only valid during the call.
-struct Sent {
-  std::string bytes;
-  std::vector<const char*> starts;
-};
+struct Sent { std::string bytes; std::vector<const char*> starts; };
 std::vector<Sent> FlushParts(SendBatch& batch) {
   std::vector<Sent> sends;
   batch.Flush(SendBatch::SendParts([&](std::span<const std::string_view> parts) {

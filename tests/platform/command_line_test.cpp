@@ -6,12 +6,7 @@ namespace kb {
 namespace {
 
 TEST(ParseNumber, AcceptsOnlyAWholeNumberInItsRange) {
-  struct Case {
-    const char* text;
-    long low, high;
-    bool ok;
-    long value;
-  };
+  struct Case { const char* text; long low, high; bool ok; long value; };
   // clang-format off
   for (const Case& c : std::initializer_list<Case>{
            {"0", 0, 65535, true, 0}, {"65535", 0, 65535, true, 65535}, {"65536", 0, 65535, false, 0},

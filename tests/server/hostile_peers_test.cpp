@@ -75,6 +75,44 @@ TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
   }
 }
 
+// A stranger goes after 10 s though it keeps sending; a member's bytes that end no message are silence too.
+TEST(HostilePeers, SilentMembersAreDroppedAndSilentStrangersDisconnected) {
+  SteppedServer s;
+  WireClient stranger, talker, trickler;
+  ASSERT_TRUE(stranger.Connect(s.settings.port) && s.Join(talker) && s.Join(trickler));
+  for (int second = 1; second <= 29; ++second) {
+    s.clock.Advance(1000);
+    stranger.SendNow("P");
+    trickler.SendNow("P");
+    s.Settle();
+    EXPECT_TRUE(second != 9 || !stranger.WaitClosed(0));  // not yet
+  }
+  EXPECT_TRUE(stranger.WaitClosed(2000));
+  s.clock.Advance(990);  // 29990 ms
+  ASSERT_TRUE(talker.Send("PING"));
+  s.Settle();
+  s.clock.Advance(51);  // the next tick: 30041 ms of silence for the trickler
+  s.Settle();
+  s.Tick();
+  EXPECT_EQ(s.loop.Game().Clients().Size(), 1u);
+  EXPECT_TRUE(trickler.WaitFor("MODE^22", 2000));
+  s.Tick();
+  EXPECT_TRUE(trickler.WaitClosed(2000));
+  EXPECT_EQ(s.loop.Transport().Size(), 1u);
+  // The port rule: 666 taken (or not ours to take), so a random one.
+  TcpListener busy;
+  busy.Open(kDefaultGamePort);
+  ServerLoop second(s.settings, s.clock, s.random);
+  ASSERT_TRUE(second.Open(-1, -1));
+  EXPECT_TRUE(s.settings.port != kDefaultGamePort && s.settings.port >= 300 && s.settings.port <= 65535);
+  // A fixed port that is taken: the operator learns which and the system's reason.
+  ServerLoop third(s.settings, s.clock, s.random);
+  ASSERT_FALSE(third.Open(s.settings.port, -1));
+  std::string prefix = "port " + std::to_string(s.settings.port) + ": ";
+  EXPECT_TRUE(third.OpenError().starts_with(prefix) && third.OpenError().size() > prefix.size() + 3)
+      << third.OpenError();
+}
+
 // Whatever arrives in the round of "SHUTDOWN" (a due tick, a message behind it in the same chunk, another
 // client's chat), "MODE" 21 is the last thing every client hears before its connection closes.
 TEST(HostilePeers, ShutdownIsTheLastWordAtEveryTickBoundary) {
