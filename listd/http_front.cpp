@@ -50,8 +50,10 @@ void MountListService(httplib::Server& server, ListService& service, const HttpF
   server.set_payload_max_length(4096);
   server.Get(std::string(kListPath),
              [&service, options](const httplib::Request& request, httplib::Response& response) {
-               std::string peer = RequestingAddress(
-                   request.remote_addr, request.get_header_value("X-Forwarded-For"), options.trustedProxies);
+               // A proxy appends its own line after any its client sent.
+               size_t lines = request.get_header_value_count("X-Forwarded-For");
+               std::string forwarded = lines ? request.get_header_value("X-Forwarded-For", lines - 1) : "";
+               std::string peer = RequestingAddress(request.remote_addr, forwarded, options.trustedProxies);
                size_t question = request.target.find('?');
                std::string_view query;
                if (question != std::string::npos)

@@ -70,8 +70,8 @@ struct LiveService {
   }
 };
 
-// X-Forwarded-For counts from a named proxy (here: loopback), and then its
-// last entry; whom the front trusts is its unit table's.
+// X-Forwarded-For counts from a named proxy (here: loopback), and then the
+// last entry of its last line; whom the front trusts is its unit table's.
 TEST(HttpService, RequestsByPathMethodAndSizeAndFromAProxy) {
   TcpListener game;
   ASSERT_TRUE(game.Open(0));
@@ -90,7 +90,8 @@ TEST(HttpService, RequestsByPathMethodAndSizeAndFromAProxy) {
        error},
       {"GET " + list + "m=get&x=" + std::string(20000, 'x') + " HTTP/1.0\r\n\r\n", "HTTP/1.1 414", error},
       {"GARBAGE\r\n\r\n", "HTTP/1.1 400", error},
-      {"GET " + list + "m=reg&name=x&port=" + port + "&pass=0 HTTP/1.0\r\nX-Forwarded-For: 127.0.0.3, 127.0.0.2\r\n\r\n",
+      {"GET " + list + "m=reg&name=x&port=" + port +
+           "&pass=0 HTTP/1.0\r\nX-Forwarded-For: 127.0.0.4\r\nX-Forwarded-For: 127.0.0.3, 127.0.0.2\r\n\r\n",
        "HTTP/1.1 200", "[data]OK[/data]"},
   };
   for (const Case& c : cases) {
