@@ -87,12 +87,16 @@ bool ListStore::Open(const std::string& path) {
   Statement hasListed(db_, "SELECT COUNT(*) FROM pragma_table_info('entries') WHERE name = 'listed'");
   if (ok && hasListed.Step() == SQLITE_ROW && hasListed.Int(0) == 0)
     ok = Exec("ALTER TABLE entries ADD COLUMN listed INTEGER NOT NULL DEFAULT 0");
-  // A read-only folder or file shows only at the first write.
+  // A read-only folder or file shows only at the first write. A file we may
+  // not write opens read-only, and with its journal files present even a
+  // write transaction starts in it: ask SQLite how it opened the file.
   ok = ok && Exec("BEGIN IMMEDIATE") && Exec("COMMIT");
+  bool readOnly = ok && sqlite3_db_readonly(db_, "main") != 0;
+  if (readOnly) ok = false, error_ = "it opens read-only";
   // SQLite names the step that failed, and the error of its last system
   // call, which need not be why: say what the system thinks of writing there.
   if (!ok && access(path.c_str(), W_OK) != 0 && errno != ENOENT)
-    error_ = std::string(sqlite3_errmsg(db_)) + " (" + std::strerror(errno) + ")";
+    error_ = (readOnly ? error_ : sqlite3_errmsg(db_)) + " (" + std::strerror(errno) + ")";
   struct stat file {};
   if (ok && stat(path.c_str(), &file) != 0) ok = false, error_ = std::strerror(errno);
   device_ = file.st_dev, inode_ = file.st_ino;

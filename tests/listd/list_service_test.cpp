@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
@@ -243,11 +245,28 @@ TEST(ListStore, AnotherInstancesWritesShowOlderVersionsOpenBrokenFilesAreRefused
   EXPECT_TRUE(entries[1].name == "Alt" && entries[1].listed == 0 && entries[0].listed == 9);
 }
 
-// Writes to a file nobody will open again would be lost: they fail, with the reason.
-TEST(ListStore, ARemovedOrReplacedFileFailsLoudly) {
+// Writes to a file nobody will open again, or that may not be written, would be lost: they fail, with the
+// reason.
+TEST(ListStore, ARemovedReplacedOrReadOnlyFileFailsLoudly) {
   ListStore missing;
   EXPECT_TRUE(!missing.Open("/nonexistent-folder/list.sqlite") &&
               missing.Error().find("No such file or directory") != std::string::npos) << missing.Error();
+  {  // read-only, with another instance's journal files beside it; root writes anything, so as nobody
+    TempDir dir;
+    ListStore other;
+    ASSERT_TRUE(other.Open(dir.File("list.sqlite")));
+    namespace fs = std::filesystem;
+    for (const char* name : {"", "/list.sqlite-wal", "/list.sqlite-shm"})
+      fs::permissions(dir.Path() + name, fs::perms::all);
+    fs::permissions(dir.File("list.sqlite"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    pid_t child = fork();
+    if (child == 0) {
+      ListStore store;
+      _exit((getuid() == 0 && setuid(65534) != 0) || store.Open(dir.File("list.sqlite")) ? 1 : 0);
+    }
+    int status = -1;
+    EXPECT_TRUE(child > 0 && waitpid(child, &status, 0) == child && status == 0) << status;
+  }
   for (bool replace : {false, true}) {
     ServiceFixture f;
     ASSERT_EQ(f.Reg("1.1.1.1", 666), kOk);
