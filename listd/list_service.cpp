@@ -43,18 +43,21 @@ std::string ListService::Answer(const std::string& peer, std::string_view query)
 
 bool ListService::TakeCheckSlot(const std::string& peer) {
   std::lock_guard lock(checksMutex_);
-  int& mine = checksByAddress_[peer];
-  if (checks_ >= limits_.checksTotal || mine >= limits_.checksPerAddress) {
-    if (mine == 0) checksByAddress_.erase(peer);
+  std::string network = NetworkOf(peer);
+  if (checks_ >= limits_.checksTotal || checksHeld_[peer] >= limits_.checksPerAddress ||
+      checksHeld_[network] >= limits_.checksPerNetwork) {
+    for (const std::string& key : {peer, network})
+      if (checksHeld_[key] == 0) checksHeld_.erase(key);
     return false;
   }
-  ++mine, ++checks_;
+  ++checksHeld_[peer], ++checksHeld_[network], ++checks_;
   return true;
 }
 
 void ListService::ReturnCheckSlot(const std::string& peer) {
   std::lock_guard lock(checksMutex_);
-  if (--checksByAddress_[peer] == 0) checksByAddress_.erase(peer);
+  for (const std::string& key : {peer, NetworkOf(peer)})
+    if (--checksHeld_[key] == 0) checksHeld_.erase(key);
   --checks_;
 }
 

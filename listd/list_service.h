@@ -18,8 +18,10 @@ struct ListServiceLimits {
   // A network's places in the list: one host or provider cannot fill it.
   int shownPerNetwork = 4;
   // Registrations waiting for their check: each holds a request worker for
-  // up to the probe's time limit, so one address gets one at a time.
+  // up to the probe's time limit, so one address gets one at a time, and its
+  // network (as entries count it) a few.
   int checksPerAddress = 1;
+  int checksPerNetwork = 4;
   int checksTotal = 64;
   int64_t checkIntervalMs = 5 * 60 * 1000;
   int failuresToRemove = 3;
@@ -55,7 +57,7 @@ class ListService {
   ListServiceLimits limits_;
   Log log_;
   std::mutex checksMutex_;
-  std::map<std::string, int> checksByAddress_;
+  std::map<std::string, int> checksHeld_;  // by address and by network (which ends in '.')
   int checks_ = 0;
 };
 

@@ -166,25 +166,29 @@ TEST(ListService, AFloodOfNewEntriesCannotPushOutServersThatStayed) {
   EXPECT_TRUE(list.starts_with("[data]66.39.0.")) << list.substr(0, 40);
 }
 
-TEST(ListService, OneCheckAtATimePerAddress) {
+TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
   ServiceFixture f;
-  std::promise<void> started, release;
+  std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
-  std::atomic<int> calls{0};
+  std::atomic<int> waiting{0};
   ListService service(f.store, f.clock, [&](const std::vector<Endpoint>& endpoints) {
-    if (calls++ == 0) started.set_value(), released.wait_for(std::chrono::seconds(10));
+    // Checks of 1.1.1.x hang until released, as black-holed ports do.
+    if (endpoints[0].address.starts_with("1.1.1.")) ++waiting, released.wait_for(std::chrono::seconds(10));
     return std::vector<bool>(endpoints.size(), true);
-  });
-  std::string held;
-  std::thread first([&] { held = service.Answer("1.1.1.1", "m=reg&name=x&pass=0&port=10"); });
-  EXPECT_EQ(started.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  // While it runs, a second check of that address is refused at once; another address still gets one.
+  }, {.checksPerNetwork = 2});
+  std::string held[2];
+  std::thread first([&] { held[0] = service.Answer("1.1.1.1", "m=reg&name=x&pass=0&port=10"); });
+  std::thread second([&] { held[1] = service.Answer("1.1.1.2", "m=reg&name=x&pass=0&port=10"); });
+  for (int i = 0; i < 1000 && waiting < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  // While they run, a second check of that address or a third of its network is refused at once; another
+  // network still gets one.
   EXPECT_EQ(service.Answer("1.1.1.1", "m=reg&name=x&port=20&pass=0"), kError);
+  EXPECT_EQ(service.Answer("1.1.1.3", "m=reg&name=x&port=20&pass=0"), kError);
   EXPECT_EQ(service.Answer("2.2.2.2", "m=reg&name=y&port=20&pass=0"), kOk);
   release.set_value();
-  first.join();
-  EXPECT_EQ(held, kOk);
-  EXPECT_EQ(service.Answer("1.1.1.1", "m=reg&name=x&port=20&pass=0"), kOk);  // the slot came back
+  first.join(), second.join();
+  EXPECT_TRUE(waiting == 2 && held[0] == kOk && held[1] == kOk);
+  EXPECT_EQ(service.Answer("1.1.1.3", "m=reg&name=x&port=20&pass=0"), kOk);  // the slots came back
 }
 
 TEST(ListService, PruningRemovesEntriesAfterSeveralFailedChecksInARow) {
