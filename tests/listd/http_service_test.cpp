@@ -37,16 +37,14 @@ struct LiveService {
         store, clock, [this](const std::vector<Endpoint>& endpoints) { return ProbeAll(endpoints, 3000, stop); },
         limits);
     MountListService(http, *service, front);
-    if (!webRoot.empty()) EXPECT_TRUE(MountWebRoot(http, webRoot));
+    if (!webRoot.empty()) {
+      EXPECT_TRUE(MountWebRoot(http, webRoot));
+    }
     int port = http.Bind("127.0.0.1", 0);
     host = ParseListHost("127.0.0.1:" + std::to_string(port));
     thread = std::thread([this] { http.listen_after_bind(); });
   }
-  ~LiveService() {
-    stop = true;
-    http.stop();
-    thread.join();
-  }
+  ~LiveService() { stop = true, http.stop(), thread.join(); }
   std::string Ask(const std::string& query) {
     return ExchangeWithListHost(host, ListRequest("/kringel_server.php?" + query, host), 5000);
   }
@@ -60,12 +58,9 @@ struct LiveService {
     char buffer[4096];
     Poller poller;
     poller.Add(c->Fd(), true, false);
-    for (int i = 0; i < 100 && poller.Wait(100) >= 0;) {
-      long n = c->Receive(buffer, sizeof buffer);
-      if (n < 0) break;
-      if (n == 0) ++i;
-      response.append(buffer, static_cast<size_t>(n > 0 ? n : 0));
-    }
+    for (long n = 0, empty = 0; empty < 100 && poller.Wait(100) >= 0 && (n = c->Receive(buffer, sizeof buffer)) >= 0;
+         empty += n == 0)
+      response.append(buffer, static_cast<size_t>(n));
     return response;
   }
 };
@@ -166,8 +161,7 @@ TEST(HttpService, ConcurrentRegistrationsAllLand) {
 // their time is up, two are turned away, and nobody else notices. A greedy address is turned away too.
 TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
   GateLimits gate;
-  gate.requestsPerSecond = 1;
-  gate.requestTimeMs = 1000;
+  gate.requestsPerSecond = 1, gate.requestTimeMs = 1000;
   LiveService s({}, "", {}, gate);
   TcpListener game;
   ASSERT_TRUE(game.Open(0));

@@ -43,8 +43,7 @@ struct ServiceFixture {
   }
   std::string Reg(const std::string& from, int port, const std::string& name = "Server", int pass = 0) {
     open.insert({from, port});
-    return service->Answer(
-        from, "m=reg&name=" + name + "&port=" + std::to_string(port) + "&pass=" + std::to_string(pass));
+    return service->Answer(from, "m=reg&name=" + name + "&port=" + std::to_string(port) + "&pass=" + std::to_string(pass));
   }
   std::string Get() { return service->Answer("9.9.9.9", "m=get"); }
 };
@@ -168,6 +167,7 @@ TEST(ListService, AFloodOfNewEntriesCannotPushOutServersThatStayed) {
 
 TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
   ServiceFixture f;
+  f.limits.checksPerNetwork = 2;
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::atomic<int> waiting{0};
@@ -175,7 +175,7 @@ TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
     // Checks of 1.1.1.x hang until released, as black-holed ports do.
     if (endpoints[0].address.starts_with("1.1.1.")) ++waiting, released.wait_for(std::chrono::seconds(10));
     return std::vector<bool>(endpoints.size(), true);
-  }, {.checksPerNetwork = 2});
+  }, f.limits);
   std::string held[2];
   std::thread first([&] { held[0] = service.Answer("1.1.1.1", "m=reg&name=x&pass=0&port=10"); });
   std::thread second([&] { held[1] = service.Answer("1.1.1.2", "m=reg&name=x&pass=0&port=10"); });
@@ -255,20 +255,16 @@ TEST(ListStore, ARemovedReplacedOrReadOnlyFileFailsLoudly) {
   ListStore missing;
   EXPECT_TRUE(!missing.Open("/nonexistent-folder/list.sqlite") &&
               missing.Error().find("No such file or directory") != std::string::npos) << missing.Error();
-  {  // read-only, with another instance's journal files beside it; root writes anything, so as nobody
+  {  // read-only beside another instance's journal files, as nobody: root writes anything
     TempDir dir;
     ListStore other;
-    ASSERT_TRUE(other.Open(dir.File("list.sqlite")));
-    namespace fs = std::filesystem;
-    for (const char* name : {"", "/list.sqlite-wal", "/list.sqlite-shm"})
-      fs::permissions(dir.Path() + name, fs::perms::all);
-    fs::permissions(dir.File("list.sqlite"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    pid_t child = fork();
-    if (child == 0) {
-      ListStore store;
-      _exit((getuid() == 0 && setuid(65534) != 0) || store.Open(dir.File("list.sqlite")) ? 1 : 0);
-    }
-    int status = -1;
+    std::string path = dir.File("list.sqlite");
+    ASSERT_TRUE(other.Open(path));
+    for (const std::string& name : {dir.Path(), path + "-wal", path + "-shm"})
+      std::filesystem::permissions(name, std::filesystem::perms::all);
+    std::filesystem::permissions(path, std::filesystem::perms(0444));
+    int status = -1, child = fork();
+    if (child == 0) _exit((getuid() == 0 && setuid(65534) != 0) || ListStore().Open(path));
     EXPECT_TRUE(child > 0 && waitpid(child, &status, 0) == child && status == 0) << status;
   }
   for (bool replace : {false, true}) {
