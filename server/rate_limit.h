@@ -50,8 +50,10 @@ class ConnectGuard {
 // Wrong password attempts of one password: after kAttempts wrong ones from
 // an address within kWindow ms the address is refused until that window is
 // over, so a reconnect does not start a new count; after kTotalAttempts wrong
-// ones from anywhere within kWindow every guess waits until the oldest of
-// them is a window old, so many addresses guess no faster than a few.
+// ones from anywhere within kWindow every address that guessed wrong in its
+// window waits until the oldest of them is a window old, so many addresses
+// guess no faster than a few. An address that has not been guessing is never
+// held back by the others: its right password still gets in.
 class GuessGuard {
  public:
   static constexpr int kAttempts = 5;
@@ -59,9 +61,10 @@ class GuessGuard {
   static constexpr int64_t kWindow = 60000;
 
   bool Blocked(const std::string& address, int64_t now) const {
-    if (recent_.size() == kTotalAttempts && now - recent_.front() < kWindow) return true;
     auto it = failures_.find(address);
-    return it != failures_.end() && now - it->second.since < kWindow && it->second.count >= kAttempts;
+    if (it == failures_.end() || now - it->second.since >= kWindow) return false;
+    return it->second.count >= kAttempts ||
+           (recent_.size() == kTotalAttempts && now - recent_.front() < kWindow);
   }
   void Failed(const std::string& address, int64_t now) {
     Entry& e = failures_[address];

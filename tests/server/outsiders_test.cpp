@@ -113,14 +113,18 @@ TEST(Outsiders, GuessesAreThrottledPerAddressForAMinute) {
     EXPECT_EQ(answer(3, "geheim", c), c.wrong);
     f.clock.Advance(1);
     EXPECT_EQ(answer(3, "geheim", c), c.right);
-    // Many addresses together: after 20 wrong guesses within a window from
-    // anywhere, every guess waits until the window is over.
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(answer(4, "rate", c), c.wrong);  // the next window counts anew
+    EXPECT_EQ(answer(5, "geheim", c), c.wrong);
+    // Many addresses together: after 20 wrong guesses within a window from anywhere, an address that
+    // guessed wrong waits until the window is over; one that has not been guessing gets in.
     for (int a = 10; a < 14; ++a) {
       f.sent.addresses[a] = "198.51.100." + std::to_string(a);
       for (int i = 0; i < 5; ++i) EXPECT_EQ(answer(a, "rate", c), c.wrong) << a;
     }
-    f.sent.addresses[20] = "203.0.113.20";
+    f.sent.addresses[20] = "203.0.113.20", f.sent.addresses[22] = "203.0.113.22";
+    EXPECT_EQ(answer(20, "rate", c), c.wrong);
     EXPECT_EQ(answer(20, "geheim", c), c.wrong);
+    EXPECT_EQ(answer(22, "geheim", c), c.right);
     f.clock.Advance(GuessGuard::kWindow);
     EXPECT_EQ(answer(20, "geheim", c), c.right);
     // Wrong guesses of one password leave the other one free.
