@@ -34,16 +34,17 @@ int ServerLoop::StrangersFrom(const std::string& address) {
 
 // The stranger a newcomer takes the place of: the oldest of the address that
 // holds the most, among those accepted up to `heard` (their bytes were read
-// this round, so a client that sends JOIN with its connection has joined).
-// 0 if there is none.
+// this round, so a client that sends JOIN with its connection has joined)
+// and past their grace. 0 if there is none.
 ConnectionId ServerLoop::StrangerToPushOut(ConnectionId heard) {
   struct Holder {
     ConnectionId oldest;
     int count;
   };
   std::unordered_map<std::string, Holder> holders;
+  int64_t now = clock_.Now();
   for (auto& [id, peer] : transport_.Peers())
-    if (id <= heard && !game_.Clients().Find(id))
+    if (id <= heard && now - peer.accepted >= kStrangerGraceMs && !game_.Clients().Find(id))
       ++holders.try_emplace(peer.address, Holder{id, 0}).first->second.count;
   const Holder* most = nullptr;
   for (auto& [address, h] : holders)
@@ -84,15 +85,19 @@ bool ServerLoop::Open(int fixedPort, int discoveryPort) {
 // newcomer pushes one out rather than being refused: refusing would let a
 // handful of addresses keep everyone out by reconnecting as fast as their
 // connections are closed, while a pushed-out holder only loses a connection
-// that was not going to join.
+// that was not going to join. A newcomer keeps its place for a grace time,
+// so churn cannot push out a slow player before its JOIN arrives.
 void ServerLoop::AcceptAll() {
   ConnectionId heard = transport_.Peers().empty() ? 0 : transport_.Peers().rbegin()->first;
   for (int i = 0; i < kMaxAcceptsPerRound; ++i) {
     bool full = StrangersFrom({}) >= kMaxStrangers;
     ConnectionId pushOut = full ? StrangerToPushOut(heard) : 0;
-    // Every place held by a stranger not yet read: the rest wait in the
-    // listen queue for the next round.
-    if (full && !pushOut) break;
+    // Every place held by a stranger not yet read or in its grace: the rest
+    // wait in the listen queue until the next tick looks again.
+    if (full && !pushOut) {
+      acceptPaused_ = true;
+      break;
+    }
     std::unique_ptr<TcpConnection> connection;
     AcceptResult result = listener_.Accept(&connection);
     if (result == AcceptResult::kConnection) {

@@ -43,6 +43,9 @@ class ServerLoop {
   // all, apart from the players' places (ServerSettings::maxClients).
   static constexpr int kStrangersPerAddress = 4;
   static constexpr int kMaxStrangers = 32;
+  // How long a newcomer keeps its place before another may push it out: a
+  // browser's WebSocket opening and then its JOIN take two round trips.
+  static constexpr int64_t kStrangerGraceMs = 2000;
 
   ServerLoop(ServerSettings& settings, Clock& clock, Random& random);
 

@@ -42,23 +42,37 @@ TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
       EXPECT_TRUE(kept ? c[i].WaitForPrefix("SERVER", 2000).has_value() : c[i].WaitClosed(2000)) << i;
     }
     EXPECT_EQ(s.loop.Transport().Size(), 3u);
-    // 16 addresses x 16 connections that never join hold a few places of
+    // 10 addresses x 16 connections that never join hold a few places of
     // their own: one who connected before them and one after both join.
     SteppedServer idle;
     WireClient early(wire), late(wire);
     ASSERT_TRUE(early.Connect(idle.settings.port));
     std::vector<WireClient> holders;
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < 160; ++i) {
       WireClient& c = holders.emplace_back(wire);
       c.Connect(idle.settings.port, 0, ("127.0.0." + std::to_string(10 + i / 16)).c_str());
       c.SendNow("P");
       if (i % 16 == 15) idle.Settle();
+      if (i == 127) idle.clock.Advance(ServerLoop::kStrangerGraceMs);  // the places are held: they may go
     }
     EXPECT_EQ(idle.loop.Transport().Size(), size_t{ServerLoop::kMaxStrangers});
-    EXPECT_EQ(idle.loop.Transport().CountFrom("127.0.0.25"), ServerLoop::kStrangersPerAddress);
+    EXPECT_EQ(idle.loop.Transport().CountFrom("127.0.0.19"), ServerLoop::kStrangersPerAddress);
+    idle.clock.Advance(ServerLoop::kStrangerGraceMs);  // none of them is new any more
     EXPECT_TRUE(idle.Join(late) && early.Send("JOIN"));
     idle.Settle();
     EXPECT_TRUE(early.WaitForPrefix("SERVER", 2000));
+    // A newcomer slow to say JOIN keeps its place while strangers from 40 more addresses churn in.
+    WireClient slow(wire);
+    ASSERT_TRUE(slow.Connect(idle.settings.port, 0, "127.0.0.60"));
+    idle.Settle();
+    for (int i = 0; i < 40; ++i) {
+      WireClient& c = holders.emplace_back(wire);
+      c.Connect(idle.settings.port, 0, ("127.0.0." + std::to_string(70 + i)).c_str());
+      c.SendNow("P"), idle.Settle(2);
+    }
+    EXPECT_TRUE(slow.Send("JOIN"));
+    idle.Settle();
+    EXPECT_TRUE(slow.WaitForPrefix("SERVER", 2000));
     // An address that keeps reconnecting is turned away for a while; other addresses are not affected.
     SteppedServer fast;
     fast.settings.maxConnectionsPerAddress = 1000;
