@@ -239,6 +239,7 @@ TEST(WebSocketPeers, HandshakeAnswers) {
       {request(upgrade + " folded: x\r\n"), "400", false},
       {request(upgrade).substr(0, 60), "", false},
       {request(upgrade).substr(0, 60) + std::string(kHandshakeLimit, 'x'), "431", false},
+      {request(upgrade + "X-Pad: " + std::string(kHandshakeLimit, 'x') + "\r\n"), "431", false},  // whole, too long
   };
   for (const Case& c : cases) {
     // Bytes behind the head are the first frames, not part of it.
