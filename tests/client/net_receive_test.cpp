@@ -94,7 +94,8 @@ TEST(NetReceive, MessagesInOrderAcrossReceives) {
 
 TEST(NetReceive, HostileValuesCostLittle) {
   Joined c;
-  c.Arrive("LINE", {-2000000000, 5, 2000000000, 5, 255});  // minutes of discs if drawn
+  c.Arrive("LINE", {-2000000000, 5, 400, 5, 255});  // minutes of discs if drawn
+  c.Arrive("LINE", {400, 5, 2000000000, 5, 255});
   c.Arrive("CHAT", {std::string(60000, 'x'), -1});
   c.Arrive("LINE", {-20, 300, 20, 300, 255});
   EXPECT_EQ(c.Trail(400, 5), 0u);
