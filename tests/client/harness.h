@@ -104,6 +104,7 @@ struct ScriptedPeer {
   std::deque<std::string> chunks;  // one Receive each
   bool closed = false;             // Receive reports -1 once the chunks are used up
   bool failFlush = false;          // a server that stopped reading
+  bool failSend = false;           // a send the link refuses
   std::string queued, flushed;
   int drains = 0;
   bool destroyed = false;
@@ -132,7 +133,7 @@ class ScriptedLink final : public ServerLink {
     if (chunk.empty()) peer_->chunks.pop_front();
     return static_cast<long>(take);
   }
-  bool Send(std::string_view message) override { return peer_->queued.append(message), true; }
+  bool Send(std::string_view message) override { return peer_->queued.append(message), !peer_->failSend; }
   bool Flush() override {
     peer_->flushed += peer_->queued;
     peer_->queued.clear();
