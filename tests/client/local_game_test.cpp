@@ -348,7 +348,7 @@ TEST_F(LocalItems, SpeedDoublesTheStepAndConfusionSwapsTheOwnersKeys) {
   EXPECT_FLOAT_EQ(slot(0).heading, 0.5f);
 }
 
-TEST_F(LocalRules, BotsTurnTowardsTheirTargetAndAwayFromItWhenConfused) {
+TEST_F(LocalRules, BotsTurnTowardsTheirTargetAwayFromItWhenConfusedAndEvadeTrails) {
   StartGame(1, 1);
   BotRecord& bot = round().botList[0];
   Place(bot, 400, 300, 100.5f);
@@ -363,6 +363,11 @@ TEST_F(LocalRules, BotsTurnTowardsTheirTargetAndAwayFromItWhenConfused) {
   bot.heading = 6.5f, bot.targetHeading = -33.5f;
   for (int i = 0; i < 30; ++i) SteerBot(t.client, bot, now());
   EXPECT_FLOAT_EQ(bot.heading, 326.5f);
+  // A trail 10 pixels ahead is evaded: a new target, held for a while.
+  bot.heading = bot.targetHeading = 0.5f;
+  round().trailImage.FillCircle(410, 300, 2, 0xFFFFFF);
+  SteerBot(t.client, bot, now());
+  EXPECT_TRUE(bot.lastEvade == now() && bot.targetHeading != 0.5f) << bot.targetHeading;
 }
 
 }  // namespace
