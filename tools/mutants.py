@@ -222,6 +222,12 @@ mut("C17", "client-core", "client", "client/core/net_play.cpp",
 CR = "client/console/command_registry.cpp"
 CT = "client/console/command_text.cpp"
 SR = "client/console/script_runner.cpp"
+mut("C18", "client-core", "client", BO, "      if (IsTrailPixel(round.trailImage, px, py)) {", "      if (false) {",
+    "bots no longer evade trails ahead of them")
+mut("C19", "client-core", "client", ND, "if (NearField(x1, y1) && NearField(x2, y2))", "if (NearField(x1, y1))",
+    "a LINE whose second end lies far off the field is drawn")
+mut("C20", "client-core", "client", "client/core/net_connection.cpp", "if (!net.link->Send(message)) net.sendFailed = true;",
+    "net.link->Send(message);", "a failed send to the server goes unnoticed")
 mut("K01", "console", "client", CR, "if (t_nesting >= kMaxCommandNesting) return 1;",
     "if (t_nesting > kMaxCommandNesting) return 1;",
     "commands nest one level deeper than the limit of 64")
@@ -343,7 +349,7 @@ mut("S11", "server", "server", SG, "if (settings_.hidden || datagram != kDiscove
 mut("S12", "server", "server", RL, "if (start - now > (burst_ - 1) * interval_) return false;",
     "if (start - now > burst_ * interval_) return false;",
     "a rate limit lets one more than its burst through")
-mut("S13", "server", "server", RL, "it->second.count >= kAttempts;", "it->second.count > kAttempts;",
+mut("S13", "server", "server", RL, "return it->second.count >= kAttempts ||", "return it->second.count > kAttempts ||",
     "an address gets a sixth password guess within the minute")
 mut("S14", "server", "server", "server/admin.cpp", "} else if (!settings_.adminPassword.empty() &&", "} else if (",
     "with no administrator password set, an empty LOGIN logs in")
@@ -376,6 +382,15 @@ LS = "listd/list_service.cpp"
 LT = "listd/list_store.cpp"
 HG = "listd/http_gate.cpp"
 RE = "listd/reachability.cpp"
+mut("S23", "server", "server", RL, "if (it == failures_.end() || now - it->second.since >= kWindow) return false;", "",
+    "the guess budget over all addresses refuses the right password from an address that never guessed")
+mut("S24", "server", "server", RL, "if (e.count == 0 || now - e.since >= kWindow) e = {now, 0};", "if (e.count == 0) e = {now, 0};",
+    "a guess window never restarts once it is over, so the address guesses without limit")
+mut("S25", "server", "server", "server/server_loop.cpp", "now - peer.accepted >= kStrangerGraceMs && ", "",
+    "churning strangers push out a newcomer before its JOIN arrives")
+mut("S26", "server", "server", WS,
+    'bytes.substr(0, kHandshakeLimit).find("\\r\\n\\r\\n");\n  if (end == std::string_view::npos || end + 4 > kHandshakeLimit) {',
+    'bytes.find("\\r\\n\\r\\n");\n  if (end == std::string_view::npos) {', "an opening longer than the limit is taken once its end arrives")
 mut("L01", "listd", "listd", LF, "if (value < 1 || value > 65535) return std::nullopt;",
     "if (value < 0 || value > 65535) return std::nullopt;",
     "port 0 is accepted in a registration")
@@ -387,9 +402,12 @@ mut("L04", "listd", "listd", LF, 'if (pass->second != "0" && pass->second != "1"
     "pass values other than 0 and 1 are stored")
 mut("L05", "listd", "listd", LS, "if (query.size() > kMaxQueryBytes)", "if (query.size() >= kMaxQueryBytes)",
     "a query of exactly 1024 bytes is refused")
-mut("L06", "listd", "listd", LS, "if (checks_ >= limits_.checksTotal || mine >= limits_.checksPerAddress) {",
-    "if (checks_ >= limits_.checksTotal) {",
+mut("L06", "listd", "listd", LS, "checksHeld_[peer] >= limits_.checksPerAddress ||", "",
     "one address may run every reachability check at once")
+mut("L16", "listd", "listd", LS, "||\n      checksHeld_[network] >= limits_.checksPerNetwork) {", ") {",
+    "one network may take every reachability check slot")
+mut("L17", "listd", "listd", LT, "bool readOnly = ok && sqlite3_db_readonly(db_, \"main\") != 0;", "bool readOnly = false;",
+    "a database file that opens read-only is taken, and every write fails later")
 mut("L07", "listd", "listd", LS, "if (reachable.empty() || !reachable[0]) {", "if (reachable.empty()) {",
     "an unreachable server is listed")
 mut("L08", "listd", "listd", LT, "if (counts[0] >= limits.perAddress)", "if (counts[0] > limits.perAddress)",
