@@ -4,6 +4,7 @@
 // field and the whole frame (scores, own colour, chat), as UpdateFrame and
 // DrawFrame run it. Argument 1: a hostile server adds, every tick, a LINE
 // across the whole range it may send and a SCORES of 63,001 entries.
+// Argument 2: a hostile server streams nothing but such LINEs, 64 KB a frame.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -43,9 +44,11 @@ class TickLink final : public ServerLink {
 
 // The players circle on rings, 5 pixels per tick; each tick's message holds
 // one segment per player, then MODE and PAUSE as the server sends them.
-std::string Tick(int step, bool hostile) {
+std::string Tick(int step, int hostile) {
   std::string tick;
-  if (hostile) {
+  while (hostile == 2 && tick.size() < 64 * 1024)
+    tick += BuildMessage(Keyword::kLine, {-1024, -1024 + step, 1824, 1599 - step, Rgb(255, 255, 0)});
+  if (hostile == 1) {
     tick += BuildMessage(Keyword::kLine, {-1024, -1024 + step, 1824, 1599 - step, Rgb(255, 255, 0)});
     // Empty entries: 63,001 of them in 63 KB, under the message bound.
     tick += BuildMessage(Keyword::kScores, {std::string(63000, '\x03')});
@@ -67,7 +70,7 @@ void BM_NetFrame(benchmark::State& state) {
   Client& client = menu.client;
   ManualClock& clock = menu.clock;
   std::vector<std::string> ticks;
-  for (int i = 0; i < 200; ++i) ticks.push_back(Tick(i, state.range(0) == 1));
+  for (int i = 0; i < 200; ++i) ticks.push_back(Tick(i, static_cast<int>(state.range(0))));
   size_t next = 0;
   auto link = std::make_unique<TickLink>(&ticks[0]);
   TickLink* current = link.get();
@@ -92,6 +95,7 @@ void BM_NetFrame(benchmark::State& state) {
 BENCHMARK(BM_NetFrame)
     ->Arg(0)
     ->Arg(1)
+    ->Arg(2)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

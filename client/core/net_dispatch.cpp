@@ -1,5 +1,7 @@
 #include "client/core/net_dispatch.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -24,6 +26,11 @@ constexpr size_t kMaxConsoleText = 1024;
 // A segment with an end this far off the field is no trail the server can
 // draw; a hostile one would cost one disc per pixel of its length.
 constexpr int kCoordinateMargin = 1024;
+// Trail discs one frame draws for the server: a busy tick of 256 players is
+// a few thousand, while a stream of the longest segments a server may send
+// would hold each frame for a tenth of a second. The rest waits in the
+// receive buffer, and the server's further bytes in the socket.
+constexpr long kDiscsPerFrame = 20000;
 
 Colour ColourField(std::string_view message, int n) {
   return static_cast<Colour>(MessageNumber(message, n)) & 0xFFFFFF;
@@ -34,6 +41,14 @@ std::string Bounded(std::string_view text, size_t limit) { return std::string(te
 bool NearField(int x, int y) {
   return x >= -kCoordinateMargin && x <= kFieldWidth + kCoordinateMargin && y >= -kCoordinateMargin &&
          y <= kFieldHeight + kCoordinateMargin;
+}
+
+// The discs a LINE message draws (about one per pixel of its length); 0 for
+// one that is not drawn.
+long LineDiscs(std::string_view m) {
+  int x1 = MessageNumber(m, 2), y1 = MessageNumber(m, 3), x2 = MessageNumber(m, 4), y2 = MessageNumber(m, 5);
+  if (!NearField(x1, y1) || !NearField(x2, y2)) return 0;
+  return std::max(1L, std::lround(std::hypot(x2 - x1, y2 - y1)));
 }
 
 void SetScores(Client& client, std::string_view field) {
@@ -73,13 +88,11 @@ void DispatchServerMessage(Client& client, std::string_view m) {
       AddChatLine(net.chatHistory, client.clock.Now(), Bounded(MessageField(m, 2), kMaxShownText),
                   ColourField(m, 3));
       break;
-    case Keyword::kLine: {
-      int x1 = MessageNumber(m, 2), y1 = MessageNumber(m, 3);
-      int x2 = MessageNumber(m, 4), y2 = MessageNumber(m, 5);
-      if (NearField(x1, y1) && NearField(x2, y2))
-        DrawTrailSegment(trail, x1, y1, x2, y2, kTrailRadius, ColourField(m, 6));
+    case Keyword::kLine:
+      if (LineDiscs(m) > 0)
+        DrawTrailSegment(trail, MessageNumber(m, 2), MessageNumber(m, 3), MessageNumber(m, 4),
+                         MessageNumber(m, 5), kTrailRadius, ColourField(m, 6));
       break;
-    }
     case Keyword::kPoint:
       trail.FillCircle(MessageNumber(m, 2), MessageNumber(m, 3), kTrailRadius, ColourField(m, 4));
       break;
@@ -110,13 +123,22 @@ bool ReceiveFromServer(Client& client) {
   NetState& net = client.net;
   char buffer[kReceiveBufferSize];
   std::string message;
-  for (int i = 0; i < kReceivesPerFrame && net.link; ++i) {
+  long discs = 0;
+  // Whether the frame may take more: messages a busy frame left come first.
+  auto dispatch = [&] {
+    while (discs < kDiscsPerFrame && net.link && net.received.Next(message)) {
+      if (ParseKeyword(MessageField(message, 1)) == Keyword::kLine) discs += LineDiscs(message);
+      DispatchServerMessage(client, message);
+    }
+    return discs < kDiscsPerFrame;
+  };
+  for (int i = 0; i < kReceivesPerFrame && net.link && dispatch(); ++i) {
     long n = net.link->Receive(buffer, sizeof buffer);
     if (n == 0) break;
     if (n < 0 || !net.received.Add(std::string_view(buffer, static_cast<size_t>(n)))) return false;
     net.lastReceive = client.clock.Now();
-    while (net.link && net.received.Next(message)) DispatchServerMessage(client, message);
   }
+  dispatch();
   return true;
 }
 
