@@ -105,8 +105,7 @@ TEST(NetReceive, HostileValuesCostLittle) {
   // Thirty of the longest segments in one receive are drawn over several frames, none lost.
   std::string stream;
   for (int y = 10; y < 310; y += 10) stream += BuildMessage("LINE", {-1000, y, 1800, y, 255});
-  c.peer->chunks = {stream};
-  c.LockedFrame();
+  c.peer->chunks = {stream}, c.LockedFrame();
   EXPECT_TRUE(c.Trail(400, 10) == 255u && c.Trail(400, 300) == 0u);
   c.LockedFrame(10);
   EXPECT_EQ(c.Trail(400, 300), 255u);

@@ -51,9 +51,8 @@ struct LiveService {
   // The whole raw response to raw request bytes, until the service closes.
   std::string Raw(const std::string& bytes, const char* from = "127.0.0.1") {
     int fd = testing::ConnectFrom(from, host.port);
-    if (fd < 0) return "no connection";
-    auto c = std::make_unique<TcpConnection>(fd);
-    if (!c->Send(bytes) || !c->Drain(3000)) return "no connection";
+    auto c = fd < 0 ? nullptr : std::make_unique<TcpConnection>(fd);
+    if (!c || !c->Send(bytes) || !c->Drain(3000)) return "no connection";
     std::string response;
     char buffer[4096];
     Poller poller;

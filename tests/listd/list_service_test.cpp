@@ -185,8 +185,7 @@ TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
   EXPECT_EQ(service.Answer("1.1.1.1", "m=reg&name=x&port=20&pass=0"), kError);
   EXPECT_EQ(service.Answer("1.1.1.3", "m=reg&name=x&port=20&pass=0"), kError);
   EXPECT_EQ(service.Answer("2.2.2.2", "m=reg&name=y&port=20&pass=0"), kOk);
-  release.set_value();
-  first.join(), second.join();
+  release.set_value(), first.join(), second.join();
   EXPECT_TRUE(waiting == 2 && held[0] == kOk && held[1] == kOk);
   EXPECT_EQ(service.Answer("1.1.1.3", "m=reg&name=x&port=20&pass=0"), kOk);  // the slots came back
 }
@@ -256,11 +255,9 @@ TEST(ListStore, ARemovedReplacedOrReadOnlyFileFailsLoudly) {
   EXPECT_TRUE(!missing.Open("/nonexistent-folder/list.sqlite") &&
               missing.Error().find("No such file or directory") != std::string::npos) << missing.Error();
   {  // read-only beside another instance's journal files, as nobody: root writes anything
-    TempDir dir;
-    ListStore other;
-    std::string path = dir.File("list.sqlite");
-    ASSERT_TRUE(other.Open(path));
-    for (const std::string& name : {dir.Path(), path + "-wal", path + "-shm"})
+    ServiceFixture other;
+    std::string path = other.dir.File("list.sqlite");
+    for (const std::string& name : {other.dir.Path(), path + "-wal", path + "-shm"})
       std::filesystem::permissions(name, std::filesystem::perms::all);
     std::filesystem::permissions(path, std::filesystem::perms(0444));
     int status = -1, child = fork();

@@ -225,10 +225,7 @@ TEST(GameTick, GameIsWonAtTenPointsPerOpponentAndTheNextTakesEveryone) {
 // One player left in a game, alone or with spectators, paused or not: the
 // game waits and the one left has won nothing; spectators make a new game.
 TEST(GameTick, APlayerLeftAloneWaitsAndSpectatorsMakeTheNextGame) {
-  const struct Case {
-    int state, spectators;
-    bool paused;
-  } cases[] = {{ServerGame::kCountdown, 2, false}, {ServerGame::kRunning, 2, false},
+  const struct Case { int state, spectators; bool paused; } cases[] = {{ServerGame::kCountdown, 2, false}, {ServerGame::kRunning, 2, false},
                {ServerGame::kRoundOver, 2, false}, {ServerGame::kRunning, 0, true},
                {ServerGame::kRoundOver, 0, false}};
   for (const Case& c : cases) {

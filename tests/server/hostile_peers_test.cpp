@@ -64,7 +64,6 @@ TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
     // A newcomer slow to say JOIN keeps its place while strangers from 40 more addresses churn in.
     WireClient slow(wire);
     ASSERT_TRUE(slow.Connect(idle.settings.port, 0, "127.0.0.60"));
-    idle.Settle();
     for (int i = 0; i < 40; ++i) {
       WireClient& c = holders.emplace_back(wire);
       c.Connect(idle.settings.port, 0, ("127.0.0." + std::to_string(70 + i)).c_str());

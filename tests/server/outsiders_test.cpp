@@ -12,8 +12,7 @@ using V = std::vector<std::string>;
 // A protected server: 1 and 2 gave the password, 3 did not.
 struct ProtectedGame : GameFixture {
   ProtectedGame() {
-    settings.passwordBox = true;
-    settings.password = "geheim";
+    settings.passwordBox = true, settings.password = "geheim";
     Join(1, 3);
     Message(1, "PASS", {"Geheim"});
     Message(1, "PASS", {"geheim"});
@@ -83,10 +82,7 @@ TEST(Outsiders, ProtectionSwitchedOnMidGameKeepsThoseAlreadyThere) {
 
 // Both passwords are "geheim"; each kind of guess is counted apart.
 TEST(Outsiders, GuessesAreThrottledPerAddressForAMinute) {
-  const struct Case {
-    const char *keyword, *prefix;
-    V right, wrong;
-  } cases[] = {
+  const struct Case { const char *keyword, *prefix; V right, wrong; } cases[] = {
       {"PASS", "", {"MODE^10", "COLOR"}, {"MODE^20"}},
       {"ADMIN", "LOGIN ", {"ADMIN^Du hast dich erfolgreich eingeloggt.^65280"},
        {"ADMIN^Das angegebene Passwort ist falsch.^255"}},
@@ -97,8 +93,7 @@ TEST(Outsiders, GuessesAreThrottledPerAddressForAMinute) {
     f.settings.passwordBox = true, f.settings.password = f.settings.adminPassword = "geheim";
     f.sent.addresses[9] = "192.0.2.9";
     auto answer = [&](ConnectionId from, const char* pw, const Case& kind) {
-      f.Message(from, "JOIN");
-      f.sent.log.clear();
+      f.Message(from, "JOIN"), f.sent.log.clear();
       f.Message(from, kind.keyword, {kind.prefix + std::string(pw)});
       V got = f.sent.To(from);
       if (!got.empty() && got.back().starts_with("COLOR")) got.back() = "COLOR";
