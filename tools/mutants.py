@@ -224,10 +224,13 @@ CT = "client/console/command_text.cpp"
 SR = "client/console/script_runner.cpp"
 mut("C18", "client-core", "client", BO, "      if (IsTrailPixel(round.trailImage, px, py)) {", "      if (false) {",
     "bots no longer evade trails ahead of them")
-mut("C19", "client-core", "client", ND, "if (NearField(x1, y1) && NearField(x2, y2))", "if (NearField(x1, y1))",
+mut("C19", "client-core", "client", ND, "if (!NearField(x1, y1) || !NearField(x2, y2)) return 0;",
+    "if (!NearField(x1, y1)) return 0;",
     "a LINE whose second end lies far off the field is drawn")
 mut("C20", "client-core", "client", "client/core/net_connection.cpp", "if (!net.link->Send(message)) net.sendFailed = true;",
     "net.link->Send(message);", "a failed send to the server goes unnoticed")
+mut("C21", "client-core", "client", ND, "while (discs < kDiscsPerFrame && net.link && net.received.Next(message)) {",
+    "while (net.link && net.received.Next(message)) {", "a stream of long LINEs is drawn in one frame, however long it takes")
 mut("K01", "console", "client", CR, "if (t_nesting >= kMaxCommandNesting) return 1;",
     "if (t_nesting > kMaxCommandNesting) return 1;",
     "commands nest one level deeper than the limit of 64")

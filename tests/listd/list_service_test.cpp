@@ -166,8 +166,7 @@ TEST(ListService, AFloodOfNewEntriesCannotPushOutServersThatStayed) {
 }
 
 TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
-  ServiceFixture f;
-  f.limits.checksPerNetwork = 2;
+  ServiceFixture f({.entries = {}, .checksPerNetwork = 2});
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::atomic<int> waiting{0};
@@ -176,13 +175,18 @@ TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
     if (endpoints[0].address.starts_with("1.1.1.")) ++waiting, released.wait_for(std::chrono::seconds(10));
     return std::vector<bool>(endpoints.size(), true);
   }, f.limits);
-  std::string held[2];
-  std::thread first([&] { held[0] = service.Answer("1.1.1.1", "m=reg&name=x&pass=0&port=10"); });
-  std::thread second([&] { held[1] = service.Answer("1.1.1.2", "m=reg&name=x&pass=0&port=10"); });
-  for (int i = 0; i < 1000 && waiting < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  // While they run, a second check of that address or a third of its network is refused at once; another
+  auto hold = [&](std::string& answer, const char* from) {
+    std::thread t([&answer, &service, from] { answer = service.Answer(from, "m=reg&name=x&pass=0&port=10"); });
+    for (int i = 0, was = waiting; i < 1000 && waiting == was; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return t;
+  };
+  // While checks run, a second one of that address or a third of its network is refused at once; another
   // network still gets one.
+  std::string held[2];
+  std::thread first = hold(held[0], "1.1.1.1");
   EXPECT_EQ(service.Answer("1.1.1.1", "m=reg&name=x&port=20&pass=0"), kError);
+  std::thread second = hold(held[1], "1.1.1.2");
   EXPECT_EQ(service.Answer("1.1.1.3", "m=reg&name=x&port=20&pass=0"), kError);
   EXPECT_EQ(service.Answer("2.2.2.2", "m=reg&name=y&port=20&pass=0"), kOk);
   release.set_value(), first.join(), second.join();
