@@ -385,7 +385,9 @@ LS = "listd/list_service.cpp"
 LT = "listd/list_store.cpp"
 HG = "listd/http_gate.cpp"
 RE = "listd/reachability.cpp"
-mut("S23", "server", "server", RL, "if (it == failures_.end() || now - it->second.since >= kWindow) return false;", "",
+mut("S23", "server", "server", RL, "if (it == failures_.end() || now - it->second.since >= kWindow) return false;",
+    "if (it == failures_.end() || now - it->second.since >= kWindow)\n"
+    "      return recent_.size() == kTotalAttempts && now - recent_.front() < kWindow;",
     "the guess budget over all addresses refuses the right password from an address that never guessed")
 mut("S24", "server", "server", RL, "if (e.count == 0 || now - e.since >= kWindow) e = {now, 0};", "if (e.count == 0) e = {now, 0};",
     "a guess window never restarts once it is over, so the address guesses without limit")
