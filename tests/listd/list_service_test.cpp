@@ -175,9 +175,10 @@ TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
     if (endpoints[0].address.starts_with("1.1.1.")) ++waiting, released.wait_for(std::chrono::seconds(10));
     return std::vector<bool>(endpoints.size(), true);
   }, f.limits);
-  auto hold = [&](std::string& answer, const char* from) {
+  auto hold = [&](std::string& answer, const char* from) {  // until its check hangs
+    int was = waiting;
     std::thread t([&answer, &service, from] { answer = service.Answer(from, "m=reg&name=x&pass=0&port=10"); });
-    for (int i = 0, was = waiting; i < 1000 && waiting == was; ++i)
+    for (int i = 0; i < 1000 && waiting == was; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return t;
   };
