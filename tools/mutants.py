@@ -216,12 +216,6 @@ mut("C16", "client-core", "client", "client/core/net_play.cpp",
 mut("C17", "client-core", "client", "client/core/net_play.cpp",
     "ButtonHeld(client, 76, 56)) && !net.passwordText.empty())", "ButtonHeld(client, 76, 56)))",
     "an empty password is sent")
-
-# ---------------------------------------------------------------------------
-# client/console: commands, dispatch, scripts, limits
-CR = "client/console/command_registry.cpp"
-CT = "client/console/command_text.cpp"
-SR = "client/console/script_runner.cpp"
 mut("C18", "client-core", "client", BO, "      if (IsTrailPixel(round.trailImage, px, py)) {", "      if (false) {",
     "bots no longer evade trails ahead of them")
 mut("C19", "client-core", "client", ND, "if (!NearField(x1, y1) || !NearField(x2, y2)) return 0;",
@@ -229,8 +223,14 @@ mut("C19", "client-core", "client", ND, "if (!NearField(x1, y1) || !NearField(x2
     "a LINE whose second end lies far off the field is drawn")
 mut("C20", "client-core", "client", "client/core/net_connection.cpp", "if (!net.link->Send(message)) net.sendFailed = true;",
     "net.link->Send(message);", "a failed send to the server goes unnoticed")
-mut("C21", "client-core", "client", ND, "while (discs < kDiscsPerFrame && net.link && net.received.Next(message)) {",
-    "while (net.link && net.received.Next(message)) {", "a stream of long LINEs is drawn in one frame, however long it takes")
+mut("C21", "client-core", "client", ND, "while (discs < kDiscsPerFrame && net.link && net.received.Next(message))",
+    "while (net.link && net.received.Next(message))", "a stream of long LINEs is drawn in one frame, however long it takes")
+
+# ---------------------------------------------------------------------------
+# client/console: commands, dispatch, scripts, limits
+CR = "client/console/command_registry.cpp"
+CT = "client/console/command_text.cpp"
+SR = "client/console/script_runner.cpp"
 mut("K01", "console", "client", CR, "if (t_nesting >= kMaxCommandNesting) return 1;",
     "if (t_nesting > kMaxCommandNesting) return 1;",
     "commands nest one level deeper than the limit of 64")

@@ -62,9 +62,10 @@ void SetScores(Client& client, std::string_view field) {
 
 }  // namespace
 
-void DispatchServerMessage(Client& client, std::string_view m) {
+long DispatchServerMessage(Client& client, std::string_view m) {
   NetState& net = client.net;
   Image& trail = client.round.trailImage;
+  long discs = 0;
   switch (ParseKeyword(MessageField(m, 1))) {
     case Keyword::kServer:
       client.serverLabel = DecodeServerName(Bounded(MessageField(m, 2), kMaxShownText));
@@ -89,7 +90,7 @@ void DispatchServerMessage(Client& client, std::string_view m) {
                   ColourField(m, 3));
       break;
     case Keyword::kLine:
-      if (LineDiscs(m) > 0)
+      if ((discs = LineDiscs(m)) > 0)
         DrawTrailSegment(trail, MessageNumber(m, 2), MessageNumber(m, 3), MessageNumber(m, 4),
                          MessageNumber(m, 5), kTrailRadius, ColourField(m, 6));
       break;
@@ -117,6 +118,7 @@ void DispatchServerMessage(Client& client, std::string_view m) {
     default:
       break;
   }
+  return discs;
 }
 
 bool ReceiveFromServer(Client& client) {
@@ -126,10 +128,8 @@ bool ReceiveFromServer(Client& client) {
   long discs = 0;
   // Whether the frame may take more: messages a busy frame left come first.
   auto dispatch = [&] {
-    while (discs < kDiscsPerFrame && net.link && net.received.Next(message)) {
-      if (ParseKeyword(MessageField(message, 1)) == Keyword::kLine) discs += LineDiscs(message);
-      DispatchServerMessage(client, message);
-    }
+    while (discs < kDiscsPerFrame && net.link && net.received.Next(message))
+      discs += DispatchServerMessage(client, message);
     return discs < kDiscsPerFrame;
   };
   for (int i = 0; i < kReceivesPerFrame && net.link && dispatch(); ++i) {

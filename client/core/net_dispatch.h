@@ -6,8 +6,9 @@ namespace kb {
 
 struct Client;
 
-// Acts on one message from the server (without its terminator).
-void DispatchServerMessage(Client& client, std::string_view message);
+// Acts on one message from the server (without its terminator); the trail
+// discs it drew, a measure of its drawing work.
+long DispatchServerMessage(Client& client, std::string_view message);
 
 // The receive step of state net: takes what arrived, in order, and acts on
 // every complete message. A message split across receives is completed by
