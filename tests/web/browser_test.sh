@@ -95,7 +95,8 @@ for _ in $(seq 40); do
   [ -f "$work/linux-before.png" ] || continue
   same=$(compare -metric AE -fuzz 3% "$work/linux-field.png" "$work/browser-field.png" null: 2>&1)
   settled=$(compare -metric AE "$work/linux-field.png" "$work/linux-before.png" null: 2>&1)
-  [ "$same" = 0 ] && [ "$settled" = 0 ] && break
+  # During the countdown both fields are the same still dots: wait for the trails.
+  [ "$same" = 0 ] && [ "$settled" = 0 ] && [ "$(trail_colours "$work/linux-field.png")" -ge 2 ] && break
 done
 touch "$work/done"
 wait $browser || fail "the browser's part failed"
