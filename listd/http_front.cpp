@@ -10,33 +10,9 @@
 #include "common/platform/core/socket.h"
 #include "listd/list_format.h"
 #include "listd/list_service.h"
+#include "listd/static_files.h"
 
 namespace kb {
-namespace {
-
-// The browser build's files; the library's own table names no charset.
-constexpr std::pair<const char*, const char*> kFileTypes[] = {
-    {"html", "text/html; charset=utf-8"},
-    {"js", "text/javascript"},
-    {"wasm", "application/wasm"},  // streaming compilation insists on it
-    {"data", "application/octet-stream"},
-    {"png", "image/png"},
-    {"ico", "image/x-icon"},
-    {"css", "text/css"},
-};
-
-// The library refuses ".." above the root, but follows a symbolic link out of
-// it, and a NUL cuts the file name short of the extension the type comes from.
-bool EscapesRoot(const std::filesystem::path& root, const std::string& path) {
-  if (path.find('\0') != std::string::npos) return true;
-  std::error_code missing;
-  std::filesystem::path file =
-      std::filesystem::canonical(root.string() + path + (path.ends_with('/') ? "index.html" : ""), missing);
-  if (missing) return false;  // nothing there: the library answers 404 itself
-  return std::mismatch(root.begin(), root.end(), file.begin(), file.end()).first != root.end();
-}
-
-}  // namespace
 
 std::string RequestingAddress(const std::string& remoteAddress, const std::string& forwardedFor,
                               const std::vector<std::string>& trustedProxies) {
@@ -71,26 +47,23 @@ void MountListService(httplib::Server& server, ListService& service, const HttpF
   });
 }
 
-bool MountWebRoot(httplib::Server& server, const std::string& dir) {
+bool MountWebRoot(GatedHttpServer& server, const std::string& dir) {
   std::error_code error;
   std::filesystem::path root = std::filesystem::canonical(dir, error);
   // Listing it fails unless it is a directory we may read.
   if (!error) std::filesystem::directory_iterator(root, error);
-  if (error || !server.set_mount_point("/", root.string())) return false;
-  for (auto [extension, type] : kFileTypes) server.set_file_extension_and_mimetype_mapping(extension, type);
-  server.set_pre_routing_handler([root](const httplib::Request& request, httplib::Response& response) {
-    if (!EscapesRoot(root, request.path)) return httplib::Server::HandlerResponse::Unhandled;
-    response.status = 404;
-    return httplib::Server::HandlerResponse::Handled;
-  });
-  // The files win over handlers, so this answers "/" only without an index.html.
+  if (error) return false;
+  // Threads need a cross-origin isolated page; the page reads the list too.
+  StaticFiles::Headers isolated = {{"Cross-Origin-Opener-Policy", "same-origin"},
+                                   {"Cross-Origin-Embedder-Policy", "require-corp"},
+                                   {"Cross-Origin-Resource-Policy", "same-origin"}};
+  auto files = std::make_shared<StaticFiles>(root, isolated, kWebRootBytes);
+  server.AnswerFirst([files](std::string_view request) { return files->Answer(request); });
+  // Files come first, so this answers "/" only without an index.html.
   server.Get("/", [](const httplib::Request&, httplib::Response& response) {
     response.set_redirect("/kringelbahn.html");
   });
-  // Threads need a cross-origin isolated page; the page reads the list too.
-  server.set_default_headers({{"Cross-Origin-Opener-Policy", "same-origin"},
-                              {"Cross-Origin-Embedder-Policy", "require-corp"},
-                              {"Cross-Origin-Resource-Policy", "same-origin"}});
+  server.set_default_headers(httplib::Headers(isolated.begin(), isolated.end()));
   return true;
 }
 

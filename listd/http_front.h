@@ -3,13 +3,19 @@
 #include <string>
 #include <vector>
 
+#include <cstddef>
+
 namespace httplib {
 class Server;
 }
 
 namespace kb {
 
+class GatedHttpServer;
 class ListService;
+
+// The web root's files held in memory at most; the game's build is a few MB.
+constexpr size_t kWebRootBytes = 64 << 20;
 
 struct HttpFrontOptions {
   // Behind a reverse proxy the peer is the proxy: from these peers (dotted
@@ -24,7 +30,7 @@ void MountListService(httplib::Server& server, ListService& service, const HttpF
 // Serves the files under dir (the browser build of the game) beside the list,
 // "/" redirecting to the page, and marks every response cross-origin isolated
 // so the page may run threads. False when dir is no readable directory.
-bool MountWebRoot(httplib::Server& server, const std::string& dir);
+bool MountWebRoot(GatedHttpServer& server, const std::string& dir);
 
 // The requesting address: the TCP peer, or when the peer is a trusted proxy
 // the last X-Forwarded-For address; empty when that is not a dotted IPv4

@@ -127,12 +127,17 @@ void GatedHttpServer::Work() {
       job = std::move(jobs_.front());
       jobs_.pop_front();
     }
-    BufferedStream stream(job.fd, job.request, job.address, job.port);
-    bool closed = false;
-    process_request(stream, true, closed, nullptr);
+    std::optional<SharedResponse> answer;
+    if (shortcut_) answer = shortcut_(job.request);
+    if (!answer) {
+      BufferedStream stream(job.fd, job.request, job.address, job.port);
+      bool closed = false;
+      process_request(stream, true, closed, nullptr);
+      answer = SharedResponse{std::move(stream.response)};
+    }
     {
       std::lock_guard lock(mutex_);
-      answered_.emplace_back(job.fd, std::move(stream.response));
+      answered_.emplace_back(job.fd, std::move(*answer));
     }
     Wake();
   }
@@ -171,6 +176,7 @@ void GatedHttpServer::Admit(int fd, Clock::time_point now) {
     close(fd);
     return;
   }
+  setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &limits_.sendBufferBytes, sizeof limits_.sendBufferBytes);
   budget.tokens -= unlimited ? 0 : 1;
   ++budget.connections;
   Connection& c = connections_[fd];
@@ -207,12 +213,15 @@ void GatedHttpServer::Read(int fd, Connection& c, Clock::time_point now) {
 }
 
 void GatedHttpServer::Write(int fd, Connection& c, Clock::time_point now) {
-  ssize_t n = send(fd, c.bytes.data() + c.sent, c.bytes.size() - c.sent, MSG_NOSIGNAL);
+  size_t total = c.bytes.size() + (c.body ? c.body->size() : 0);
+  std::string_view rest = c.sent < c.bytes.size() ? std::string_view(c.bytes).substr(c.sent)
+                                                  : std::string_view(*c.body).substr(c.sent - c.bytes.size());
+  ssize_t n = send(fd, rest.data(), rest.size(), MSG_NOSIGNAL);
   if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
   if (n < 0) return Close(fd);
   c.sent += static_cast<size_t>(n);
   c.deadline = now + std::chrono::milliseconds(limits_.responseStallMs);
-  if (c.sent == c.bytes.size()) {
+  if (c.sent == total) {
     shutdown(fd, SHUT_WR);
     Close(fd);
   }
@@ -231,7 +240,7 @@ void GatedHttpServer::Close(int fd) {
 void GatedHttpServer::Poll() {
   std::vector<pollfd> fds;
   std::vector<int> arrivals;
-  std::vector<std::pair<int, std::string>> answered;
+  std::vector<std::pair<int, SharedResponse>> answered;
   for (;;) {
     {
       std::lock_guard lock(mutex_);
@@ -243,13 +252,14 @@ void GatedHttpServer::Poll() {
     for (int fd : arrivals) Admit(fd, now);
     for (auto& [fd, response] : answered) {
       // Responses wait in memory for slow readers: their sum is bounded.
-      if (responseBytes_ + response.size() > limits_.responseBytesTotal) {
+      if (responseBytes_ + response.head.size() > limits_.responseBytesTotal) {
         Close(fd);
         continue;
       }
       Connection& c = connections_[fd];
       c.phase = Phase::kResponse;
-      c.bytes = std::move(response);
+      c.bytes = std::move(response.head);
+      c.body = std::move(response.body);
       responseBytes_ += c.bytes.size();
       c.deadline = now + std::chrono::milliseconds(limits_.responseStallMs);
     }

@@ -5,7 +5,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -23,6 +26,11 @@ struct GateLimits {
   size_t requestBytes = 8192;
   int responseStallMs = 10000;  // a response that does not move on this long is dropped
   size_t responseBytesTotal = 256 << 20;  // responses waiting for their readers
+  // The kernel's share of a response that waits for its reader: without a cap
+  // a whole 1.6 MB file sits in each socket, past the stall rule, and a few
+  // thousand slow readers push the host's TCP memory into pressure, where it
+  // drops everyone's connects. Still 2.5 MB/s to a reader 100 ms away.
+  int sendBufferBytes = 128 << 10;
   // Enough that the list's reachability checks (see ListServiceLimits), which
   // hold a worker each, leave plenty for everyone else.
   int workers = 96;
@@ -36,6 +44,13 @@ struct GateLimits {
 // handlers. So a slow or silent peer costs a descriptor, never a worker, and
 // each address has its own few connections and requests per second; over
 // them it gets 503 at once. One request per connection.
+// A response as it is sent: its head (or all of it) and a body that other
+// responses may share.
+struct SharedResponse {
+  std::string head;
+  std::shared_ptr<const std::string> body;
+};
+
 class GatedHttpServer final : public httplib::Server {
  public:
   explicit GatedHttpServer(GateLimits limits = {});
@@ -43,6 +58,9 @@ class GatedHttpServer final : public httplib::Server {
   // Binds to the address and port (0: a free one) with a backlog that a
   // burst of connects does not overflow; the port, or -1.
   int Bind(const std::string& host, int port);
+  // Asked for each request before the handlers; set before listening.
+  using Shortcut = std::function<std::optional<SharedResponse>(std::string_view request)>;
+  void AnswerFirst(Shortcut shortcut) { shortcut_ = std::move(shortcut); }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -51,7 +69,8 @@ class GatedHttpServer final : public httplib::Server {
     std::string address;
     int port = 0;
     Phase phase = Phase::kRequest;
-    std::string bytes;  // the request so far, then the response
+    std::string bytes;  // the request so far, then the response's own bytes
+    std::shared_ptr<const std::string> body;  // sent after them
     size_t sent = 0;
     Clock::time_point deadline;
   };
@@ -77,17 +96,18 @@ class GatedHttpServer final : public httplib::Server {
   void Close(int fd);
 
   GateLimits limits_;
+  Shortcut shortcut_;
   int wake_[2] = {-1, -1};
   std::mutex mutex_;  // guards the hand-overs below
   std::condition_variable jobsWaiting_;
   std::vector<int> arrivals_;
   std::deque<Job> jobs_;
-  std::vector<std::pair<int, std::string>> answered_;
+  std::vector<std::pair<int, SharedResponse>> answered_;
   bool stopping_ = false;
   // The poll thread's own.
   std::unordered_map<int, Connection> connections_;
   std::unordered_map<std::string, Budget> budgets_;
-  size_t responseBytes_ = 0;
+  size_t responseBytes_ = 0;  // of the responses' own bytes; shared bodies are counted where they are held
   Clock::time_point lastSweep_;
   std::thread poller_;
   std::vector<std::thread> workers_;

@@ -385,6 +385,7 @@ LS = "listd/list_service.cpp"
 LT = "listd/list_store.cpp"
 HG = "listd/http_gate.cpp"
 RE = "listd/reachability.cpp"
+SF = "listd/static_files.cpp"
 mut("S23", "server", "server", RL, "if (it == failures_.end() || now - it->second.since >= kWindow) return false;",
     "if (it == failures_.end() || now - it->second.since >= kWindow)\n"
     "      return recent_.size() == kTotalAttempts && now - recent_.front() < kWindow;",
@@ -434,6 +435,14 @@ mut("L14", "listd", "listd", RE, "SO_ERROR, &error, &size) == 0 && error == 0;",
     "a refused connection counts as a reachable game port")
 mut("L15", "listd", "listd", RE, "    checked = std::min(checked, a.index);\n", "",
     "endpoints still being checked when the probe stops are reported unreachable instead of unchecked")
+mut("L18", "listd", "listd", HG, "  setsockopt(fd, SOL_SOCKET, SO_SNDBUF", "  if (false) setsockopt(fd, SOL_SOCKET, SO_SNDBUF",
+    "a slow reader's whole file sits in the kernel, past the stall rule")
+mut("L19", "listd", "listd", SF, "    return held.bytes;\n  held_ -=", "    return std::make_shared<const std::string>(*held.bytes);\n  held_ -=",
+    "each reader of a web-root file gets its own copy")
+mut("L20", "listd", "listd", SF, "if (it->second.bytes && it->second.bytes.use_count() == 1) {", "if (it->second.bytes) {",
+    "a file being sent is dropped from the budget while its bytes are still held")
+mut("L21", "listd", "listd", SF, "held.modified.tv_sec == status.st_mtim.tv_sec &&\n      held.modified.tv_nsec == status.st_mtim.tv_nsec)", "true)",
+    "a web-root file changed on disk keeps being served from its old bytes")
 
 
 if __name__ == "__main__":

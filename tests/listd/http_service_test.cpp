@@ -11,6 +11,7 @@
 #include "listd/http_front.h"
 #include "listd/http_gate.h"
 #include "listd/list_service.h"
+#include "listd/static_files.h"
 #include "tests/platform/temp_dir.h"
 #include "tests/support/socket_options.h"
 
@@ -105,7 +106,7 @@ TEST(HttpService, WebRootServesIsolatedFilesAndNothingOutsideIt) {
   std::filesystem::create_symlink(outside.File("secret.txt"), web.File("link.txt"));
   std::string away = "/../" + std::filesystem::path(outside.Path()).filename().string() + "/secret.txt";
   LiveService s({}, web.Path());
-  httplib::Server unused;
+  GatedHttpServer unused;
   EXPECT_FALSE(MountWebRoot(unused, web.File("kringelbahn.html")) || MountWebRoot(unused, web.File("missing")));
 
   struct Case {
@@ -136,6 +137,53 @@ TEST(HttpService, WebRootServesIsolatedFilesAndNothingOutsideIt) {
     EXPECT_EQ(response.find("SECRET"), std::string::npos) << c.request;
     EXPECT_TRUE(!c.request.starts_with("HEAD") || response.ends_with("\r\n\r\n")) << response;
   }
+}
+
+// The web root's bytes are held once however many connections send them, a
+// changed file is read again, and one that does not fit beside those being
+// sent is refused until they are done.
+TEST(HttpService, WebRootFilesAreHeldOnceWithinTheirBudget) {
+  TempDir web;
+  web.Write("a.wasm", std::string(1000, 'a'));
+  web.Write("b.js", std::string(600, 'b'));
+  StaticFiles files(std::filesystem::canonical(web.Path()), {{"X-Test", "1"}}, 1500);
+  auto first = files.Answer("GET /a.wasm HTTP/1.1\r\n\r\n"), second = files.Answer("GET /a.wasm?v=2 HTTP/1.1\r\n");
+  ASSERT_TRUE(first && second && first->body);
+  EXPECT_EQ(first->body, second->body);
+  EXPECT_NE(first->head.find("\r\nContent-Length: 1000\r\nX-Test: 1\r\n"), std::string::npos) << first->head;
+  EXPECT_EQ(files.HeldBytes(), 1000u);
+  EXPECT_TRUE(files.Answer("GET /b.js HTTP/1.1")->head.starts_with("HTTP/1.1 503"));
+  first.reset(), second.reset();
+  EXPECT_EQ(*files.Answer("GET /b.js HTTP/1.1")->body, std::string(600, 'b'));
+  auto written = std::filesystem::last_write_time(web.File("b.js"));
+  web.Write("b.js", std::string(600, 'c'));  // the same size: only the time tells
+  std::filesystem::last_write_time(web.File("b.js"), written + std::chrono::seconds(1));
+  EXPECT_EQ(*files.Answer("GET /b.js HTTP/1.1")->body, std::string(600, 'c'));
+  EXPECT_EQ(files.HeldBytes(), 600u);
+  EXPECT_FALSE(files.Answer("POST /b.js HTTP/1.1") || files.Answer("GET b.js HTTP/1.1"));
+}
+
+// A reader that stops is cut off by the stall rule: the kernel keeps only a
+// little of a big file for it, not the whole file past the gate's reach.
+TEST(HttpService, AStalledReaderOfABigFileIsCutOff) {
+  TempDir web;
+  const size_t size = 3 << 20;
+  web.Write("big.wasm", std::string(size, 'x'));
+  LiveService s({}, web.Path(), {}, {.responseStallMs = 300});
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  testing::SetSocketBuffer(fd, false, 4096);
+  sockaddr_in to{.sin_family = AF_INET, .sin_port = htons(static_cast<uint16_t>(s.host.port))};
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+  TcpConnection c(fd);
+  ASSERT_TRUE(c.Send("GET /big.wasm HTTP/1.0\r\n\r\n"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  size_t received = 0;
+  char buffer[65536];
+  Poller poller;
+  poller.Add(fd, true, false);
+  for (long n = 1; n > 0 && poller.Wait(2000) > 0;) received += (n = c.Receive(buffer, sizeof buffer)) > 0 ? n : 0;
+  EXPECT_LT(received, size / 2);
 }
 
 // Every server twice, from several threads at once: refreshes race with inserts.
