@@ -11,14 +11,19 @@ namespace kb {
 
 namespace {
 
+// Typed at the console, the box holds the game as a modal dialog does; in a
+// script it waits apart, and only that script waits for it.
 void ShowMessage(Client& client, const std::string& text, bool warning) {
-  auto& messageBox = client.console.hooks.messageBox;
-  WaitOutsideStateLock([&] {
-    if (messageBox)
-      messageBox("Kringelbahn", text, warning);
+  auto show = [hook = client.console.hooks.messageBox, text, warning] {
+    if (hook)
+      hook("Kringelbahn", text, warning);
     else
       ShowMessageBox("Kringelbahn", text, warning ? MessageKind::kWarning : MessageKind::kInfo);
-  });
+  };
+  if (ScriptCursor* script = client.scripts.current)
+    script->box = ShowApart(show);
+  else
+    show();
 }
 
 // The argument text after the first occurrence of word and the one
@@ -63,8 +68,8 @@ int EndCommand(Client&, const std::string&, int, const std::string&) { return 0;
 
 int DelayCommand(Client& client, const std::string& args, int fromScript, const std::string&) {
   if (fromScript == 0) return 1;
-  int ms = ParseNumber(args);
-  WaitOutsideStateLock([&] { client.scripts.Delay(client.clock, ms); });
+  // Its next line runs once more than ms have passed.
+  DelayScript(client, client.clock.Now() + ParseNumber(args) + 1);
   return 1;
 }
 

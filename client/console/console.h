@@ -37,7 +37,7 @@ void DrawConsole(Client& client);
 // Registers every console command and sorts the table.
 void RegisterCommands(Client& client);
 
-// Runs a script file on its own thread; the runner keeps its own copy of the name.
+// Opens a script file; the frame loop runs its lines (StepScripts).
 void StartScript(Client& client, const std::string& fileName);
 
 // Starts "autoexec.kbs" of the current directory when it exists and is not empty.

@@ -1,13 +1,12 @@
 #include "client/console/script_runner.h"
 
-#include <mutex>
+#include <algorithm>
 #include <new>
 
 #include "client/console/command_registry.h"
 #include "client/console/console.h"
 #include "client/core/client.h"
 #include "common/platform/core/files.h"
-#include "common/platform/core/text_file.h"
 
 namespace kb {
 
@@ -17,13 +16,30 @@ constexpr int kLinePause = 2;
 // No command needs more; a longer line is skipped, not held in memory.
 constexpr size_t kMaxScriptLine = 64 * 1024;
 
-// The line lock of the script that runs on this thread, if any.
-thread_local std::unique_lock<std::recursive_mutex>* t_lineLock = nullptr;
-
-struct LineLockScope {
-  explicit LineLockScope(std::unique_lock<std::recursive_mutex>& lock) { t_lineLock = &lock; }
-  ~LineLockScope() { t_lineLock = nullptr; }
-};
+// Runs the cursor's next line that is no comment; false when the script ends.
+bool RunNextLine(Client& client, ScriptCursor& cursor) {
+  std::string line;
+  while (cursor.reader.ReadLine(line)) {
+    int64_t now = client.clock.Now();
+    if (cursor.reader.LineTooLong()) {
+      ConsolePrint(client, "[" + cursor.name + "] Zeile zu lang, nicht ausgef\xFChrt.", kConsoleRed);
+      cursor.due = now + kLinePause;
+      return true;
+    }
+    size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos) start = line.size();
+    if (line.compare(start, 2, "//") == 0) continue;
+    cursor.due = now;
+    client.scripts.current = &cursor;
+    int result = DispatchCommand(client, line.substr(start), 1, cursor.name);
+    client.scripts.current = nullptr;
+    // "exit" only asks the frame loop to end; no line runs after it.
+    if (result == 0 || client.frame.quit) return false;
+    cursor.due += kLinePause;
+    return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -35,24 +51,46 @@ std::string ScriptFileName(const std::string& name) {
   return hasExtension ? name : name + ".kbs";
 }
 
-void WaitOutsideStateLock(const std::function<void()>& wait) {
-  std::unique_lock<std::recursive_mutex>* lock = t_lineLock;
-  if (lock == nullptr || !lock->owns_lock()) {
-    wait();
-    return;
+void StepScripts(Client& client) {
+  auto& cursors = client.scripts.cursors;
+  // Scripts that a line starts run from the next pass on.
+  for (size_t i = 0, n = cursors.size(); i < n && !client.frame.quit; ++i) {
+    ScriptCursor& cursor = *cursors[i];
+    if (cursor.box) {
+      if (!cursor.box->load()) continue;
+      cursor.box.reset();
+      cursor.due = client.clock.Now() + kLinePause;
+    }
+    if (client.clock.Now() < cursor.due) continue;
+    try {
+      cursor.ended = !RunNextLine(client, cursor);
+    } catch (const std::bad_alloc&) {
+      ConsolePrint(client, "[" + cursor.name + "] Zu wenig Speicher, Skript beendet.", kConsoleRed);
+      cursor.ended = true;
+    } catch (const std::exception&) {
+      ConsolePrint(client, "[" + cursor.name + "] Fehler, Skript beendet.", kConsoleRed);
+      cursor.ended = true;
+    }
+    client.scripts.current = nullptr;
   }
-  lock->unlock();
-  wait();
-  lock->lock();
+  if (client.frame.quit) cursors.clear();
+  std::erase_if(cursors, [](const std::unique_ptr<ScriptCursor>& cursor) { return cursor->ended; });
 }
 
-namespace {
+void DelayScript(Client& client, int64_t until) {
+  if (ScriptCursor* cursor = client.scripts.current) cursor->due = std::max(cursor->due, until);
+}
 
-void RunLines(Client& client, const std::string& name) {
-  TextFileReader reader;
+void StartScript(Client& client, const std::string& fileName) {
+  if (client.scripts.Running() >= Scripts::kMaxRunning) {
+    ConsolePrint(client, "Zu viele laufende Skripte, \"" + fileName + "\" wird nicht gestartet.", kConsoleRed);
+    return;
+  }
+  std::string name = ScriptFileName(fileName);
+  auto cursor = std::make_unique<ScriptCursor>();
   // Only regular files are scripts: a directory or a device would open and
   // then read as nothing, or as endless empty lines.
-  if (FileSize(name) < 0 || !reader.Open(name)) {
+  if (FileSize(name) < 0 || !cursor->reader.Open(name)) {
     ConsolePrint(client,
                  "\"" + name +
                      "\" konnte nicht ge\xF6"
@@ -61,58 +99,10 @@ void RunLines(Client& client, const std::string& name) {
     return;
   }
   ConsolePrint(client, "Starte \"" + name + "\"...", kConsoleWhite);
-
-  std::string line;
-  reader.SetLineLimit(kMaxScriptLine);
-  while (reader.ReadLine(line)) {
-    if (reader.LineTooLong()) {
-      ConsolePrint(client, "[" + name + "] Zeile zu lang, nicht ausgef\xFChrt.", kConsoleRed);
-      client.clock.Sleep(kLinePause);
-      continue;
-    }
-    size_t start = line.find_first_not_of(' ');
-    if (start == std::string::npos) start = line.size();
-    if (line.compare(start, 2, "//") == 0) continue;
-    int result;
-    {
-      std::unique_lock lock(client.stateLock);
-      // "exit" only asks the frame loop to end; no line runs after it.
-      if (client.frame.quit || client.scripts.StopRequested()) return;
-      LineLockScope scope(lock);
-      result = DispatchCommand(client, line.substr(start), 1, name);
-    }
-    if (result == 0) return;
-    client.clock.Sleep(kLinePause);
-  }
-}
-
-}  // namespace
-
-void RunScript(Client& client, const std::string& scriptName) {
-  std::string name = ScriptFileName(scriptName);
-  // An exception must not leave the runner's thread: that would end the
-  // program and lose the settings.
-  try {
-    RunLines(client, name);
-  } catch (const std::bad_alloc&) {
-    ConsolePrint(client, "[" + name + "] Zu wenig Speicher, Skript beendet.", kConsoleRed);
-  } catch (const std::exception&) {
-    ConsolePrint(client, "[" + name + "] Fehler, Skript beendet.", kConsoleRed);
-  }
-}
-
-void StartScript(Client& client, const std::string& fileName) {
-  switch (client.scripts.Start([&client, fileName] { RunScript(client, fileName); })) {
-    case ScriptRunners::StartResult::kStarted:
-      break;
-    case ScriptRunners::StartResult::kTooMany:
-      ConsolePrint(client, "Zu viele laufende Skripte, \"" + fileName + "\" wird nicht gestartet.",
-                   kConsoleRed);
-      break;
-    case ScriptRunners::StartResult::kNoThread:
-      ConsolePrint(client, "\"" + fileName + "\" konnte nicht gestartet werden.", kConsoleRed);
-      break;
-  }
+  cursor->name = name;
+  cursor->reader.SetLineLimit(kMaxScriptLine);
+  cursor->due = client.clock.Now();
+  client.scripts.cursors.push_back(std::move(cursor));
 }
 
 void StartAutoexec(Client& client) {

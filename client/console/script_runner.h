@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 namespace kb {
@@ -11,12 +10,11 @@ struct Client;
 // extension (the part after the last "." behind the last "/" or "\").
 std::string ScriptFileName(const std::string& name);
 
-// Runs one script on the calling thread, line by line with the client-state
-// lock held for each line and 2 ms between lines.
-void RunScript(Client& client, const std::string& name);
+// Runs the next line of every script whose time has come: one line each per
+// pass, 2 ms of the clock after the last, none after "exit".
+void StepScripts(Client& client);
 
-// Runs wait with the client-state lock released when the calling thread is a
-// script runner in the middle of a line; otherwise simply runs it.
-void WaitOutsideStateLock(const std::function<void()>& wait);
+// For the line of a script that is running: its next line waits until then.
+void DelayScript(Client& client, int64_t until);
 
 }  // namespace kb

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "client/console/console_state.h"
-#include "client/console/script_runners.h"
+#include "client/console/scripts.h"
 #include "client/core/game_state.h"
 #include "client/core/net_state.h"
 #include "client/core/round.h"
@@ -81,8 +81,9 @@ struct FrameState {
 
 // The whole client: every table and value of the game, owned by one object
 // and passed by reference, so tests can run several clients side by side.
-// The frame loop holds stateLock for each frame; a script or a background task
-// holds it for each change it makes. Console lines have their own lock.
+// The frame loop holds stateLock for each frame, scripts included; a
+// background task holds it for each change it makes. Console lines have their
+// own lock.
 struct Client {
   Client(Clock& clock, Random& random, Input& input, Display& display)
       : clock(clock), random(random), input(input), display(display) {}
@@ -115,9 +116,7 @@ struct Client {
   // screens' selection.
   ServerListState serverList;
   NetState net;
-
-  // Must stay the last member: stops the script threads before the rest goes.
-  ScriptRunners scripts;
+  Scripts scripts;
 };
 
 }  // namespace kb

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "client/console/script_runner.h"
 #include "client/core/client.h"
 #include "client/core/network_hooks.h"
 #include "client/ui/draw_frame.h"
@@ -25,7 +26,8 @@ bool RunPass(Client& client, Draw draw) {
            (draw == Draw::kWhenDue && frame.pacer.Due(client.clock.Now(), frame.gameState));
   };
   frame.drawThisPass = due();
-  // A script's "exit" may have set quit between two passes.
+  if (!frame.quit) StepScripts(client);
+  // A script's "exit" ends the loop before anything else moves.
   if (!frame.quit) UpdateFrame(client);
   // Asked again: a state change in this update is shown at once.
   if (!frame.quit && due()) DrawFrame(client);

@@ -50,15 +50,12 @@ int main() {
     error = client->frame.fatalError;
   }
   watchdog.Disarm();
-  // Running scripts stop before their next line; the window goes before the
-  // message so that it does not hide behind it.
-  client->scripts.RequestStop();
-  bool scriptsEnded = client->scripts.WaitIdle(2000);
+  // The window goes before the message so that it does not hide behind it.
   platform->Close();
   if (!error.empty()) ShowMessageBox("Fehler", error, MessageKind::kWarning);
-  if (!scriptsEnded) {
-    // A script stuck in a message box still refers to the client: leave
-    // without tearing anything down.
+  if (OpenApart() > 0) {
+    // A script's message box is still open on its own thread inside the
+    // display library: leave without tearing anything down.
     std::fflush(nullptr);
     std::_Exit(error.empty() ? 0 : 1);
   }

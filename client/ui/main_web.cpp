@@ -37,7 +37,6 @@ void RunFrame(void* data) {
   auto* game = static_cast<BrowserGame*>(data);
   if (RunSteppedPasses(game->client, game->clock)) return;
   emscripten_cancel_main_loop();
-  game->client.scripts.RequestStop();
   game->platform.Close();
   ShowEnd(game->client.frame.fatalError);
 }

@@ -222,11 +222,6 @@ TEST(ConsoleCommands, InputOpenCloseDelayAlertConnectAdminExit) {
   c.RunAll({"open", "close"});
   EXPECT_EQ(console.isOpen + console.isSmall, 0);
 
-  int64_t before = c.clock.Now();
-  c.Run("delay 100000");  // typed: never blocks the frame loop
-  EXPECT_EQ(c.clock.Now(), before);
-  c.Run("delay 100", 1, "a.kbs");
-  EXPECT_GT(c.clock.Now() - before, 100);
   c.Run("alert Hallo  \"du da\"");
   c.Run("error Oh", 1, "a.kbs");
   EXPECT_EQ(c.boxes, (Strings{"Kringelbahn|Hallo  \"du\002da\"|info", "Kringelbahn|Oh|warning"}));
