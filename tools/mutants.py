@@ -207,8 +207,8 @@ mut("C14", "client-core", "client", "client/core/server_list.cpp",
     "if (entries_[i].address == entry.address)",
     "two servers on one machine (different ports) show as one")
 mut("C15", "client-core", "client", "client/core/net_connection.cpp",
-    "if (attempt != net.attempt || net.tasks.Stopping()) return;", "if (net.tasks.Stopping()) return;",
-    "an older connect attempt that ends late replaces the newer one")
+    "  net.connecting = net.openLink(", "  if (!net.connecting) net.connecting = net.openLink(",
+    "a connect while another attempt is under way waits for the old one instead of replacing it")
 mut("C16", "client-core", "client", "client/core/net_play.cpp",
     "if (now - round.steerTime <= kSteerInterval || client.net.chatOpen) return;",
     "if (now - round.steerTime <= kSteerInterval) return;",
@@ -253,11 +253,11 @@ mut("K08", "console", "client", CT, "if (negative) value = ~value + 1;", "if (ne
 mut("K09", "console", "client", CT, "return value >= 0 && value < base ? value : -1;",
     "return value >= 0 && value <= base ? value : -1;",
     "a digit equal to the base is accepted ('2' in %binary, 'a' in decimal)")
-mut("K10", "console", "client", SR, "    if (result == 0) return;\n", "",
+mut("K10", "console", "client", SR, "if (result == 0 || client.frame.quit) return false;", "if (client.frame.quit) return false;",
     "\"end\" does not stop a script")
-mut("K11", "console", "client", "client/console/script_runners.cpp",
-    "if (running_ >= kMaxRunning) return StartResult::kTooMany;",
-    "if (running_ > kMaxRunning) return StartResult::kTooMany;",
+mut("K11", "console", "client", SR,
+    "if (client.scripts.Running() >= Scripts::kMaxRunning) {",
+    "if (client.scripts.Running() > Scripts::kMaxRunning) {",
     "a 17th script runs although 16 is the limit")
 mut("K12", "console", "client", "client/console/command_flow.cpp", "holds = state != ParseNumber(word);",
     "holds = state == ParseNumber(word);",

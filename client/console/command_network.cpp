@@ -12,11 +12,11 @@ int ConnectCommand(Client& client, const std::string& args, int, const std::stri
   int port = ParseNumber(TextField(args, 2));
   client.serverPort = port < 1 ? kDefaultGamePort : port;
   client.serverLabel = client.serverAddress + " @ " + std::to_string(client.serverPort);
-  // The connection task reports its progress and sets the state itself.
+  // The attempt reports its end and sets the state itself.
   if (client.console.hooks.startConnection)
     client.console.hooks.startConnection(client);
   else
-    StartConnectTask(client);
+    StartConnecting(client);
   return 1;
 }
 

@@ -103,6 +103,8 @@ void UpdateFrame(Client& client) {
   // The poll pumps the platform's events, mouse motion included: read the
   // position after it so a click and the move before it belong together.
   client.input.Poll();
+  // A connection attempt ends whatever the screen, console or focus.
+  PollConnecting(client);
   frame.mouseX = client.input.MouseX();
   frame.mouseY = client.input.MouseY();
   HandleConsoleKeys(client);

@@ -1,7 +1,5 @@
 #include "client/core/net_connection.h"
 
-#include <mutex>
-
 #include "client/console/console.h"
 #include "client/core/client.h"
 #include "common/net/protocol.h"
@@ -16,33 +14,24 @@ constexpr int kGoodbyeWaitMs = 500;
 
 }  // namespace
 
-ConnectTasks::~ConnectTasks() { JoinAll(true); }
+namespace {
 
-void ConnectTasks::Start(std::function<void()> body) {
-  std::lock_guard lock(mutex_);
-  // Finished attempts are joined here, so repeated connects keep no threads.
-  std::erase_if(tasks_, [](Task& task) {
-    if (!task.done->load()) return false;
-    task.thread.join();
+class Decided final : public LinkAttempt {
+ public:
+  explicit Decided(std::unique_ptr<ServerLink> link) : link_(std::move(link)) {}
+  bool Poll(std::unique_ptr<ServerLink>& link) override {
+    link = std::move(link_);
     return true;
-  });
-  auto done = std::make_shared<std::atomic<bool>>(false);
-  tasks_.push_back({std::thread([body = std::move(body), done] {
-                      body();
-                      done->store(true);
-                    }),
-                    done});
-}
-
-void ConnectTasks::JoinAll(bool stop) {
-  stopping_ = stop;
-  std::vector<Task> tasks;
-  {
-    std::lock_guard lock(mutex_);
-    tasks.swap(tasks_);
   }
-  for (Task& task : tasks) task.thread.join();
-  stopping_ = false;
+
+ private:
+  std::unique_ptr<ServerLink> link_;
+};
+
+}  // namespace
+
+std::unique_ptr<LinkAttempt> DecidedAttempt(std::unique_ptr<ServerLink> link) {
+  return std::make_unique<Decided>(std::move(link));
 }
 
 void CloseServerLink(NetState& net) {
@@ -71,33 +60,28 @@ bool FlushServerLink(NetState& net) {
   return ok;
 }
 
-void StartConnectTask(Client& client) {
+void StartConnecting(Client& client) {
   NetState& net = client.net;
-  std::lock_guard lock(client.stateLock);
   if (client.frame.gameState == kStateNet)
     SayGoodbye(net);
   else
     CloseServerLink(net);
-  int attempt = ++net.attempt;
-  net.tasks.Start([&client, address = client.serverAddress, port = client.serverPort, attempt] {
-    RunConnectTask(client, address, port, attempt);
-  });
+  net.connectingTo = client.serverAddress + " auf port " + std::to_string(client.serverPort);
+  net.connecting = net.openLink(client.serverAddress, client.serverPort);
 }
 
-void RunConnectTask(Client& client, const std::string& address, int port, int attempt) {
+void PollConnecting(Client& client) {
   NetState& net = client.net;
-  std::unique_ptr<ServerLink> link = net.openLink(address, port);
-  std::lock_guard lock(client.stateLock);
-  // A newer attempt replaced this one, or the program is ending.
-  if (attempt != net.attempt || net.tasks.Stopping()) return;
-  std::string where = address + " auf port " + std::to_string(port);
+  std::unique_ptr<ServerLink> link;
+  if (!net.connecting || !net.connecting->Poll(link)) return;
+  net.connecting.reset();
   if (!link) {
-    ConsolePrint(client, "Konnte nicht mit Server " + where + " verbinden.", kConsoleRed);
+    ConsolePrint(client, "Konnte nicht mit Server " + net.connectingTo + " verbinden.", kConsoleRed);
     net.failLatch = 1;
     client.frame.gameState = kStateNetFail;
     return;
   }
-  ConsolePrint(client, "Erfolgreich mit Server " + where + " verbunden.", kConsoleGreen);
+  ConsolePrint(client, "Erfolgreich mit Server " + net.connectingTo + " verbunden.", kConsoleGreen);
   CloseServerLink(net);
   net.link = std::move(link);
   net.sendFailed = false;

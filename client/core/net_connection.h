@@ -8,14 +8,13 @@ namespace kb {
 struct Client;
 struct NetState;
 
-// Starts ConnectTask on its own thread for serverAddress/serverPort. A
-// connection that exists is closed first; only the newest attempt may change
-// the client when it ends.
-void StartConnectTask(Client& client);
+// Starts connecting to serverAddress/serverPort. A connection that exists is
+// closed first, an attempt under way is given up.
+void StartConnecting(Client& client);
 
-// The body of ConnectTask: opens the link (without the state lock), then
-// reports on the console and enters net or net_fail.
-void RunConnectTask(Client& client, const std::string& address, int port, int attempt);
+// Once a pass: when the attempt has ended, reports it on the console and
+// enters net or net_fail.
+void PollConnecting(Client& client);
 
 // Queues one message for the server; false when there is no connection.
 bool SendToServer(Client& client, std::string_view message);

@@ -3,11 +3,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "client/core/server_link.h"
@@ -27,35 +24,8 @@ constexpr int kChatHistoryLines = 5;
 // Index 0 is the newest line.
 using ChatHistory = std::array<ChatLine, kChatHistoryLines>;
 
-// Threads of the connection attempts. Destroyed before the state they use:
-// the destructor waits for every attempt (each is bounded by the connect
-// limit) and tells them not to touch the client any more.
-class ConnectTasks {
- public:
-  ConnectTasks() = default;
-  ConnectTasks(const ConnectTasks&) = delete;
-  ConnectTasks& operator=(const ConnectTasks&) = delete;
-  ~ConnectTasks();
-
-  void Start(std::function<void()> body);
-  bool Stopping() const { return stopping_.load(); }
-  // Waits until every started attempt has finished; with stop they end
-  // without touching the client. The caller must not hold the state lock.
-  void JoinAll(bool stop);
-
- private:
-  struct Task {
-    std::thread thread;
-    std::shared_ptr<std::atomic<bool>> done;
-  };
-  std::mutex mutex_;
-  std::vector<Task> tasks_;
-  std::atomic<bool> stopping_{false};
-};
-
 // Network play: the connection, what the server told the client and what the
-// player types. Guarded by the client's stateLock; netMode is also read by
-// drawing code that does not hold it.
+// player types.
 struct NetState {
   std::atomic<int> netMode{0};
   Colour ownColour = 0;
@@ -81,18 +51,17 @@ struct NetState {
   // it, not the Enter that started the attempt and is still held.
   int failLatch = 0;
   int colourLatch = 0;
-  // Numbers the connection attempts; only the newest may change the client.
-  int attempt = 0;
   // A send found the link broken; the next flush reports it.
   bool sendFailed = false;
 
   // Null while not connected.
   std::unique_ptr<ServerLink> link;
   ReceiveBuffer received;
+  // The newest connection attempt and where it goes; a new one replaces it.
+  std::unique_ptr<LinkAttempt> connecting;
+  std::string connectingTo;
   // How connections are opened; tests put a scripted peer here.
   LinkOpener openLink = OpenServerLink;
-  // Must stay the last member: the attempts end before the link goes.
-  ConnectTasks tasks;
 };
 
 }  // namespace kb

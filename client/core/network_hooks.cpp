@@ -23,9 +23,9 @@ void ConnectFromScreen(Client& client) {
   // The Enter that connected is still down when a fast server starts the
   // countdown; it must not count again as the Enter that opens the chat.
   client.frame.enterLatch = 1;
-  // The state first: the task may finish before this frame ends.
+  // The state first: the attempt may end before this frame does.
   SetGameState(client, kStateNetConnect);
-  StartConnectTask(client);
+  StartConnecting(client);
 }
 
 void NetworkStep(Client& client) {

@@ -36,12 +36,25 @@ class TcpServerLink final : public ServerLink {
   SendBatch batch_;
 };
 
+class TcpLinkAttempt final : public LinkAttempt {
+ public:
+  TcpLinkAttempt(const std::string& host, int port) : attempt_(host, port, true, kConnectTimeoutMs) {}
+  bool Poll(std::unique_ptr<ServerLink>& link) override {
+    if (auto connection = attempt_.Poll()) {
+      link = std::make_unique<TcpServerLink>(std::move(connection));
+      return true;
+    }
+    return attempt_.Failed();
+  }
+
+ private:
+  TcpConnectAttempt attempt_;
+};
+
 }  // namespace
 
-std::unique_ptr<ServerLink> OpenServerLink(const std::string& host, int port) {
-  auto connection = TcpConnection::Open(host, port, true, kConnectTimeoutMs);
-  if (!connection) return nullptr;
-  return std::make_unique<TcpServerLink>(std::move(connection));
+std::unique_ptr<LinkAttempt> OpenServerLink(const std::string& host, int port) {
+  return std::make_unique<TcpLinkAttempt>(host, port);
 }
 
 }  // namespace kb

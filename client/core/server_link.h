@@ -26,9 +26,21 @@ class ServerLink {
   virtual void Drain(int timeoutMs) = 0;
 };
 
-// Opens a link to host:port or returns nullptr; may block (the connection task
-// calls it on its own thread).
-using LinkOpener = std::function<std::unique_ptr<ServerLink>(const std::string& host, int port)>;
+// A link being opened. The frame loop asks once a pass and goes on meanwhile;
+// the attempt gives up by itself at its time limit.
+class LinkAttempt {
+ public:
+  virtual ~LinkAttempt() = default;
+  // True once decided: link then holds the open link, or nullptr when the
+  // attempt failed.
+  virtual bool Poll(std::unique_ptr<ServerLink>& link) = 0;
+};
+
+// An attempt decided from the start: link, or a failure when it is nullptr.
+std::unique_ptr<LinkAttempt> DecidedAttempt(std::unique_ptr<ServerLink> link);
+
+// Starts opening a link to host:port.
+using LinkOpener = std::function<std::unique_ptr<LinkAttempt>(const std::string& host, int port)>;
 
 // A connection attempt gives up after this long: the system's own limit is a
 // minute or more on an unreachable address.
@@ -36,6 +48,6 @@ constexpr int kConnectTimeoutMs = 5000;
 
 // TCP with TCP_NODELAY, host names and dotted addresses; in the browser a
 // WebSocket to the same host and port (binary frames, wss:// on an https page).
-std::unique_ptr<ServerLink> OpenServerLink(const std::string& host, int port);
+std::unique_ptr<LinkAttempt> OpenServerLink(const std::string& host, int port);
 
 }  // namespace kb

@@ -2,7 +2,6 @@
 #include <emscripten/websocket.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 
 #include "client/core/server_link.h"
@@ -18,8 +17,8 @@ namespace {
 // lives on the page's main thread, which also runs the callbacks below.
 class WebSocketServerLink final : public ServerLink {
  public:
-  // Blocks the calling thread (never the page's) until the socket is open.
-  static std::unique_ptr<ServerLink> Open(const std::string& host, int port, int timeoutMs) {
+  // Starts opening the socket: null when the browser refuses at once.
+  static std::unique_ptr<WebSocketServerLink> Start(const std::string& host, int port) {
     bool secure = EM_ASM_INT({ return location.protocol == 'https:' ? 1 : 0; });
     std::string url = (secure ? "wss://" : "ws://") + host + ":" + std::to_string(port);
     EmscriptenWebSocketCreateAttributes attributes;
@@ -28,12 +27,16 @@ class WebSocketServerLink final : public ServerLink {
     attributes.protocols = "binary";
     EMSCRIPTEN_WEBSOCKET_T socket = emscripten_websocket_new(&attributes);
     if (socket <= 0) return nullptr;
-    auto link = std::unique_ptr<WebSocketServerLink>(new WebSocketServerLink(socket));
-    std::unique_lock lock(link->mutex_);
-    link->changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                            [&] { return link->state_ != kOpening; });
-    if (link->state_ != kOpen) return nullptr;
-    return link;
+    return std::unique_ptr<WebSocketServerLink>(new WebSocketServerLink(socket));
+  }
+
+  bool Opening() {
+    std::lock_guard lock(mutex_);
+    return state_ == kOpening;
+  }
+  bool Broken() {
+    std::lock_guard lock(mutex_);
+    return state_ != kOpen;
   }
 
   ~WebSocketServerLink() override {
@@ -87,15 +90,9 @@ class WebSocketServerLink final : public ServerLink {
     emscripten_websocket_set_onclose_callback_on_thread(socket, this, OnClose, thread);
   }
 
-  bool Broken() {
-    std::lock_guard lock(mutex_);
-    return state_ != kOpen;
-  }
-
   void SetState(State state) {
     std::lock_guard lock(mutex_);
     if (state_ != kClosed) state_ = state;
-    changed_.notify_all();
   }
 
   static EM_BOOL OnOpen(int, const EmscriptenWebSocketOpenEvent*, void* link) {
@@ -124,7 +121,6 @@ class WebSocketServerLink final : public ServerLink {
 
   EMSCRIPTEN_WEBSOCKET_T socket_;
   std::mutex mutex_;
-  std::condition_variable changed_;
   State state_ = kOpening;
   std::string received_;
   size_t read_ = 0;
@@ -132,10 +128,29 @@ class WebSocketServerLink final : public ServerLink {
   std::string unsent_;
 };
 
+// The socket's callbacks run on the page's main thread between two passes of
+// the frame loop, which asks here whether the opening has ended.
+class WebSocketAttempt final : public LinkAttempt {
+ public:
+  WebSocketAttempt(const std::string& host, int port)
+      : link_(WebSocketServerLink::Start(host, port)),
+        deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(kConnectTimeoutMs)) {}
+  bool Poll(std::unique_ptr<ServerLink>& link) override {
+    if (link_ && link_->Opening() && std::chrono::steady_clock::now() < deadline_) return false;
+    if (link_ && !link_->Broken()) link = std::move(link_);
+    link_.reset();
+    return true;
+  }
+
+ private:
+  std::unique_ptr<WebSocketServerLink> link_;
+  std::chrono::steady_clock::time_point deadline_;
+};
+
 }  // namespace
 
-std::unique_ptr<ServerLink> OpenServerLink(const std::string& host, int port) {
-  return WebSocketServerLink::Open(host, port, kConnectTimeoutMs);
+std::unique_ptr<LinkAttempt> OpenServerLink(const std::string& host, int port) {
+  return std::make_unique<WebSocketAttempt>(host, port);
 }
 
 }  // namespace kb

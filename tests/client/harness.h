@@ -98,8 +98,7 @@ struct SpineClient : TestClient {
   Strings openedUrls;
 };
 
-// The server's end of a scripted link, touched by one thread at a time (the connection task until it hands
-// the link over, then the frame thread).
+// The server's end of a scripted link.
 struct ScriptedPeer {
   std::deque<std::string> chunks;  // one Receive each
   bool closed = false;             // Receive reports -1 once the chunks are used up
@@ -148,18 +147,18 @@ class ScriptedLink final : public ServerLink {
 // Connections reach a scripted peer; frames run with the state lock held as the frame loop holds it.
 struct NetClient : SpineClient {
   NetClient() {
-    client.net.openLink = [this](const std::string& host, int port) -> std::unique_ptr<ServerLink> {
+    client.net.openLink = [this](const std::string& host, int port) {
       opened.push_back(host + ":" + std::to_string(port));
-      if (refuse) return nullptr;
+      if (refuse) return DecidedAttempt(nullptr);
       peer = std::make_shared<ScriptedPeer>();
-      return std::make_unique<ScriptedLink>(peer);
+      return DecidedAttempt(std::make_unique<ScriptedLink>(peer));
     };
   }
-  void Join(const std::string& address = "10.0.0.1") {  // as the console does; waits for the task
+  void Join(const std::string& address = "10.0.0.1") {  // as the console does, and the attempt's end
     client.serverAddress = address;
     client.serverPort = 666;
-    StartConnectTask(client);
-    client.net.tasks.JoinAll(false);
+    StartConnecting(client);
+    PollConnecting(client);
   }
   void LockedFrame(int n = 1) {
     std::lock_guard lock(client.stateLock);

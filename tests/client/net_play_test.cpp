@@ -127,7 +127,7 @@ TEST(NetEnter, AHeldEnterActsOnlyOnce) {
          c.LockedFrame(), c.Arrive("MODE", {20}); }, false, kStateNet, kStateNetChoose},
       {"chat after connecting", [](NetClient& c) {  // a second player was there: the countdown runs
          c.client.frame.gameState = kStateNetLan, c.client.serverAddress = "10.0.0.1";
-         ConnectFromScreen(c.client), c.client.net.tasks.JoinAll(false);
+         ConnectFromScreen(c.client), PollConnecting(c.client);
          c.LockedFrame(), c.Arrive("MODE", {7}); }, true, 0, 1}};  // clang-format on
   for (const Case& k : cases) {
     NetClient c;
@@ -162,11 +162,17 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   EXPECT_TRUE(first->destroyed);
   EXPECT_EQ(c.client.round.trailImage.Pixel(400, 300), 0u) << "a new connection starts from a clear field";
   EXPECT_EQ(first->Said(), (Strings{"JOIN", "LEAVE"}));
-  // An older attempt that ends late changes nothing.
-  auto current = c.peer;
-  RunConnectTask(c.client, "10.0.0.3", 1, c.client.net.attempt - 1);
-  EXPECT_FALSE(current->destroyed);
-  EXPECT_EQ(c.opened, (Strings{"10.0.0.1:666", "10.0.0.1:666", "10.0.0.2:666", "10.0.0.3:1"}));
+  // A new attempt gives up the one under way: only the newest ends.
+  auto opener = c.client.net.openLink;
+  c.client.net.openLink = [](const std::string&, int) { return OpenServerLink("127.0.0.1", 1); };
+  c.client.serverAddress = "10.0.0.3";
+  StartConnecting(c.client);
+  c.client.net.openLink = opener;
+  c.Join("10.0.0.4");
+  c.LockedFrame(100);
+  EXPECT_EQ(c.State(), kStateNet);
+  EXPECT_EQ(c.client.console.lines.Snapshot().back().text, "Erfolgreich mit Server 10.0.0.4 auf port 666 verbunden.");
+  EXPECT_EQ(c.opened, (Strings{"10.0.0.1:666", "10.0.0.1:666", "10.0.0.2:666", "10.0.0.4:666"}));
 }
 
 // Ending the program in a network game, by "exit" or the window's close, says LEAVE to the server first.

@@ -3,19 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "common/net/protocol.h"
 #include "common/platform/core/socket.h"
+#include "tests/support/socket_options.h"
 
 namespace kb {
 namespace {
+
+// Asks as the frame loop does, a millisecond apart, for at most ten seconds.
+std::unique_ptr<ServerLink> Await(std::unique_ptr<LinkAttempt> attempt) {
+  std::unique_ptr<ServerLink> link;
+  for (int i = 0; i < 10000 && !attempt->Poll(link); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return link;
+}
 
 // A real loopback peer that accepts and never reads: the link reports itself broken once its queue passes the
 // bound, and never blocks the caller.
 TEST(ServerLink, AServerThatStopsReadingBreaksTheLink) {
   TcpListener listener;
   ASSERT_TRUE(listener.Open(0));
-  auto link = OpenServerLink("localhost", listener.Port());
+  auto link = Await(OpenServerLink("localhost", listener.Port()));
   ASSERT_NE(link, nullptr);
   std::unique_ptr<TcpConnection> peer;
   for (int i = 0; i < 500 && !peer; ++i)
@@ -29,7 +38,30 @@ TEST(ServerLink, AServerThatStopsReadingBreaksTheLink) {
   EXPECT_TRUE(broken);
   int closedPort = listener.Port();
   listener.Close();
-  EXPECT_EQ(OpenServerLink("127.0.0.1", closedPort), nullptr);
+  EXPECT_EQ(Await(OpenServerLink("127.0.0.1", closedPort)), nullptr);
+}
+
+// An address that never answers (a listener whose queue is full drops the connects) keeps the attempt
+// pending, without blocking, until its time limit.
+TEST(ServerLink, AnAttemptGivesUpAtItsTimeLimit) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows refuses connects to a full queue at once";
+#endif
+  TcpListener hole;
+  ASSERT_TRUE(hole.Open(0));
+  testing::StopAnswering(hole.Fd());
+  std::vector<std::unique_ptr<TcpConnectAttempt>> queued;
+  for (int i = 0; i < 4; ++i) queued.push_back(std::make_unique<TcpConnectAttempt>("127.0.0.1", hole.Port(), true, 60000));
+  for (auto& q : queued) q->Poll();
+  TcpConnectAttempt attempt("127.0.0.1", hole.Port(), true, 300);
+  auto start = std::chrono::steady_clock::now();
+  int polls = 0;
+  for (; polls < 10000 && !attempt.Failed(); ++polls) {
+    EXPECT_EQ(attempt.Poll(), nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_TRUE(attempt.Failed());
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ TEST(ManualScreen, FieldsKeepTheirTextAndOnlyAValidAddressConnects) {
   c.client.net.passwordText = "alt";
   c.input.SetKey(scan::kEnter, true);
   c.LockedFrame();
-  c.client.net.tasks.JoinAll(false);
+  PollConnecting(c.client);
   EXPECT_EQ(c.opened, Strings{"127.0.0.1:6667"});
   EXPECT_EQ(c.client.serverLabel + c.client.net.passwordText, "LAN Server");
   EXPECT_EQ(c.State(), kStateNet);

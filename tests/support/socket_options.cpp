@@ -12,6 +12,8 @@ void SetSocketBuffer(int fd, bool send, int bytes) {
              sizeof bytes);
 }
 
+void StopAnswering(int fd) { listen(fd, 0); }
+
 int ConnectFrom(const char* from, int port) {
   if (!InitNetwork()) return -1;
   int fd = static_cast<int>(socket(AF_INET, SOCK_STREAM, 0));

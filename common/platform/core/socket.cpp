@@ -8,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 #include <system_error>
+#include <thread>
 
 #include "common/platform/core/socket_system.h"
 
@@ -120,6 +121,83 @@ std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int 
   }
   if (noDelay) SetNoDelay(fd);
   return std::make_unique<TcpConnection>(fd);
+}
+
+struct TcpConnectAttempt::Resolution {
+  std::mutex mutex;
+  bool done = false;
+  bool found = false;
+  sockaddr_in address{};
+};
+
+TcpConnectAttempt::TcpConnectAttempt(const std::string& host, int port, bool noDelay, int timeoutMs)
+    : resolution_(std::make_shared<Resolution>()),
+      port_(port),
+      noDelay_(noDelay),
+      deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {
+  if (port <= 0 || port > 65535 || !InitNetwork()) {
+    failed_ = true;
+    return;
+  }
+  Resolution& r = *resolution_;
+  r.address.sin_family = AF_INET;
+  r.address.sin_port = htons(static_cast<uint16_t>(port));
+  if (inet_pton(AF_INET, host.c_str(), &r.address.sin_addr) == 1) {
+    r.done = r.found = true;
+    return;
+  }
+  try {
+    std::thread([resolution = resolution_, host] {
+      sockaddr_in address;
+      bool found = ResolveIpv4(host, 0, &address);
+      std::lock_guard lock(resolution->mutex);
+      resolution->found = found;
+      resolution->address.sin_addr = address.sin_addr;
+      resolution->done = true;
+    }).detach();
+  } catch (const std::system_error&) {
+    failed_ = true;
+  }
+}
+
+TcpConnectAttempt::~TcpConnectAttempt() {
+  if (fd_ >= 0) sockets::Close(fd_);
+}
+
+std::unique_ptr<TcpConnection> TcpConnectAttempt::Fail() {
+  if (fd_ >= 0) sockets::Close(fd_);
+  fd_ = -1;
+  failed_ = true;
+  return nullptr;
+}
+
+std::unique_ptr<TcpConnection> TcpConnectAttempt::Poll() {
+  if (failed_ || handedOver_) return nullptr;
+  if (std::chrono::steady_clock::now() >= deadline_) return Fail();
+  if (fd_ < 0) {
+    sockaddr_in address;
+    {
+      std::lock_guard lock(resolution_->mutex);
+      if (!resolution_->done) return nullptr;
+      if (!resolution_->found) return Fail();
+      address = resolution_->address;
+    }
+    if ((fd_ = OpenSocket(SOCK_STREAM)) < 0) return Fail();
+    if (connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
+        !sockets::ConnectPending(LastError()))
+      return Fail();
+  }
+  bool broken = false;
+  if (!sockets::WaitWritable(fd_, 0, &broken)) return nullptr;
+  int error = 0;
+  socklen_t length = sizeof error;
+  if (broken || getsockopt(fd_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 || error != 0)
+    return Fail();
+  if (noDelay_) SetNoDelay(fd_);
+  auto connection = std::make_unique<TcpConnection>(fd_);
+  fd_ = -1;
+  handedOver_ = true;
+  return connection;
 }
 
 std::string TcpConnection::PeerAddress() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -58,6 +59,36 @@ class TcpConnection {
   std::string queue_;
   size_t queueStart_ = 0;
   bool broken_ = false;
+};
+
+// A TCP connection being opened while the caller goes on and asks now and
+// then. A host name is resolved on a worker thread, as the system offers only
+// a blocking call for it (a dotted address needs none); the connect itself
+// never blocks. Gives up at the time limit; dropping it abandons the attempt.
+class TcpConnectAttempt {
+ public:
+  TcpConnectAttempt(const std::string& host, int port, bool noDelay, int timeoutMs);
+  ~TcpConnectAttempt();
+  TcpConnectAttempt(const TcpConnectAttempt&) = delete;
+  TcpConnectAttempt& operator=(const TcpConnectAttempt&) = delete;
+
+  // The connection once it is open (once), else nullptr; Failed() tells
+  // whether it never will be.
+  std::unique_ptr<TcpConnection> Poll();
+  bool Failed() const { return failed_; }
+
+  struct Resolution;  // shared with the worker, which may outlive the attempt
+
+ private:
+  std::unique_ptr<TcpConnection> Fail();
+
+  std::shared_ptr<Resolution> resolution_;
+  int port_;
+  int fd_ = -1;
+  bool noDelay_;
+  bool failed_ = false;
+  bool handedOver_ = false;
+  std::chrono::steady_clock::time_point deadline_;
 };
 
 enum class AcceptResult { kConnection, kNone, kOutOfResources, kFailed };
