@@ -1,14 +1,17 @@
 // kb-fuzz-libs: kb_listd
 // Raw bytes to the list service's HTTP gate over a loopback TCP connection,
 // with the list and a web root mounted over a real SQLite store. The peer
-// sends the input, ends its side and reads until the gate closes. A request
-// whose head ends within the size limit gets exactly one HTTP/1.1 response; a
-// head that outgrows the limit gets 414 or 431, and one cut short by the peer
-// at most a 4xx. Bodies match their Content-Length, list answers keep the
-// list's format, a file's answer is that file, and nothing outside the web
-// root is served. Input: the connection's bytes.
+// sends the input and reads until the gate closes. A request whose head ends
+// within the size limit gets exactly one HTTP/1.1 response; a head that
+// outgrows the limit gets 414 or 431, and one cut short by the peer at most a
+// 4xx. Bodies match their Content-Length, list answers keep the list's
+// format, a file's answer is that file, and nothing outside the web root is
+// served. Input: the connection's bytes.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -76,7 +80,14 @@ struct World {
 
 World& TheWorld() {
   static World* world = [] {
+    // httplib's accept loop ends on any failed accept, an interrupted one too:
+    // the server's threads leave libFuzzer's timer signal to this one.
+    sigset_t alarm, mask;
+    sigemptyset(&alarm);
+    sigaddset(&alarm, SIGALRM);
+    pthread_sigmask(SIG_BLOCK, &alarm, &mask);
     auto* w = new World;
+    pthread_sigmask(SIG_SETMASK, &mask, nullptr);
     std::atexit([] {
       std::error_code ignored;
       std::filesystem::remove_all(TheWorld().dir, ignored);
@@ -102,8 +113,18 @@ std::string Exchange(int port, std::string_view request, bool endFirst) {
   to.sin_family = AF_INET;
   to.sin_port = htons(static_cast<uint16_t>(port));
   to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
-    std::perror("listd_gate_fuzz: connect");
+  // libFuzzer's timer signal interrupts the calls below; an interrupted
+  // connect goes on without us.
+  int failed = fd < 0 ? errno : connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0 ? errno : 0;
+  if (failed == EINTR) {
+    pollfd connecting{.fd = fd, .events = POLLOUT, .revents = 0};
+    while (poll(&connecting, 1, 5000) < 0 && errno == EINTR) {
+    }
+    socklen_t size = sizeof failed;
+    getsockopt(fd, SOL_SOCKET, SO_ERROR, &failed, &size);
+  }
+  if (failed != 0) {
+    std::fprintf(stderr, "listd_gate_fuzz: connect: %s\n", std::strerror(failed));
     std::abort();
   }
   timeval wait{.tv_sec = 5, .tv_usec = 0};
@@ -111,6 +132,7 @@ std::string Exchange(int port, std::string_view request, bool endFirst) {
   // The gate may answer and close before it has read everything (414, 431).
   for (size_t sent = 0; sent < request.size();) {
     ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     sent += static_cast<size_t>(n);
   }
