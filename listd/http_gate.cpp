@@ -22,6 +22,15 @@ std::string Refusal(std::string_view status) {
          std::to_string(kListFailed.size()) + "\r\nConnection: close\r\n\r\n" + std::string(kListFailed);
 }
 
+// What has arrived is read first: closing over unread bytes (a body, a second
+// request) resets the connection, and the peer loses what is still on its way
+// to it, the end of a file say.
+void DrainInput(int fd) {
+  char drain[4096];
+  for (int i = 0; i < 64 && recv(fd, drain, sizeof drain, 0) > 0; ++i) {
+  }
+}
+
 // Runs each connection's task on the accept thread; it only hands the socket on.
 class InlineQueue final : public httplib::TaskQueue {
  public:
@@ -165,12 +174,8 @@ void GatedHttpServer::Admit(int fd, Clock::time_point now) {
                  (unlimited || (budget.connections < limits_.connectionsPerAddress && budget.tokens >= 1));
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
   if (!allowed) {
-    // What has arrived is read first: closing over unread bytes resets the
-    // connection, and the peer may lose the answer with it.
     static const std::string busy = Refusal("503 Service Unavailable");
-    char drain[4096];
-    while (recv(fd, drain, sizeof drain, 0) > 0) {
-    }
+    DrainInput(fd);
     [[maybe_unused]] ssize_t ignored = send(fd, busy.data(), busy.size(), MSG_NOSIGNAL);
     shutdown(fd, SHUT_WR);
     close(fd);
@@ -223,6 +228,7 @@ void GatedHttpServer::Write(int fd, Connection& c, Clock::time_point now) {
   c.deadline = now + std::chrono::milliseconds(limits_.responseStallMs);
   if (c.sent == total) {
     shutdown(fd, SHUT_WR);
+    DrainInput(fd);
     Close(fd);
   }
 }

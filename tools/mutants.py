@@ -437,6 +437,8 @@ mut("L15", "listd", "listd", RE, "    checked = std::min(checked, a.index);\n", 
     "endpoints still being checked when the probe stops are reported unreachable instead of unchecked")
 mut("L18", "listd", "listd", HG, "  setsockopt(fd, SOL_SOCKET, SO_SNDBUF", "  if (false) setsockopt(fd, SOL_SOCKET, SO_SNDBUF",
     "a slow reader's whole file sits in the kernel, past the stall rule")
+mut("L22", "listd", "listd", HG, "    shutdown(fd, SHUT_WR);\n    DrainInput(fd);\n    Close(fd);", "    shutdown(fd, SHUT_WR);\n    Close(fd);",
+    "bytes after a request, left unread, reset the connection and cut off the end of a file")
 mut("L19", "listd", "listd", SF, "    return held.bytes;\n  held_ -=", "    return std::make_shared<const std::string>(*held.bytes);\n  held_ -=",
     "each reader of a web-root file gets its own copy")
 mut("L20", "listd", "listd", SF, "if (it->second.bytes && it->second.bytes.use_count() == 1) {", "if (it->second.bytes) {",
