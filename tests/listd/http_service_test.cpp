@@ -180,7 +180,7 @@ TEST(HttpService, BigFilesReachReadersAndNotStalledOnes) {
     TcpConnection c(fd);
     ASSERT_TRUE(c.Send("GET /big.wasm HTTP/1.0\r\n\r\n"));
     std::this_thread::sleep_for(std::chrono::milliseconds(stall ? 1500 : 100));
-    ASSERT_TRUE(c.Send("never read"));
+    ASSERT_TRUE(stall || c.Send("never read"));
     size_t received = 0;
     char buffer[65536];
     Poller poller;
