@@ -42,7 +42,7 @@ void Rejoin(kb::NetClient& c) {
   client.console.lines.Clear();
   if (c.State() != kb::kStateNet || !client.net.link) {
     c.Join();
-    c.LockedFrame();
+    c.Frame();
     if (!client.net.link) std::abort();
   }
   c.peer->flushed.clear();
@@ -61,7 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (!stream.empty() && c.peer && !c.peer->destroyed) {
     c.peer->chunks.emplace_back(stream.substr(0, step));
     stream.remove_prefix(std::min(step, stream.size()));
-    std::lock_guard lock(client.stateLock);
     kb::UpdateFrame(client);
     c.clock.Advance(1);
     if (client.round.scoreList.size() > kb::kMaxScoreEntries) std::abort();
@@ -69,10 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const kb::ChatLine& line : client.net.chatHistory)
       if (line.text.size() > 256) std::abort();
   }
-  {
-    std::lock_guard lock(client.stateLock);
-    if (c.State() == kb::kStateNet) kb::DrawNetGame(client);
-  }
+  if (c.State() == kb::kStateNet) kb::DrawNetGame(client);
   Rejoin(c);
   return 0;
 }

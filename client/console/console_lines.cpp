@@ -3,7 +3,6 @@
 namespace kb {
 
 void ConsoleLines::Print(const std::string& text, Colour colour) {
-  std::lock_guard lock(mutex_);
   lines_.push_back({text, colour});
   bytes_ += text.size();
   while (lines_.size() > 1 && (lines_.size() > kMaxConsoleLines || bytes_ > kMaxConsoleBytes)) {
@@ -13,18 +12,15 @@ void ConsoleLines::Print(const std::string& text, Colour colour) {
 }
 
 void ConsoleLines::Clear() {
-  std::lock_guard lock(mutex_);
   lines_.clear();
   bytes_ = 0;
 }
 
 std::vector<ConsoleLine> ConsoleLines::Snapshot() const {
-  std::lock_guard lock(mutex_);
   return {lines_.begin(), lines_.end()};
 }
 
 std::vector<ConsoleLine> ConsoleLines::Range(size_t first, size_t count) const {
-  std::lock_guard lock(mutex_);
   if (first >= lines_.size()) return {};
   size_t end = first + std::min(count, lines_.size() - first);
   return {lines_.begin() + static_cast<std::ptrdiff_t>(first),
@@ -32,7 +28,6 @@ std::vector<ConsoleLine> ConsoleLines::Range(size_t first, size_t count) const {
 }
 
 size_t ConsoleLines::Size() const {
-  std::lock_guard lock(mutex_);
   return lines_.size();
 }
 

@@ -45,7 +45,6 @@ class ConsoleLines {
   size_t Size() const;
 
  private:
-  mutable std::mutex mutex_;
   std::deque<ConsoleLine> lines_;
   size_t bytes_ = 0;
 };

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,7 +42,7 @@ struct TextObject {
 
 // Values of the frame loop and the screens.
 struct FrameState {
-  std::atomic<int> gameState{kStateMenu};
+  int gameState = kStateMenu;
   int fadeLevel = 0;
   int bannerGlow = 0;
   int mouseX = 0, mouseY = 0;
@@ -63,7 +61,7 @@ struct FrameState {
   bool drawThisPass = true;
   int debugMode = 0;
   int devMode = 0;
-  std::atomic<bool> quit{false};
+  bool quit = false;
 
   // The left mouse button as queried once this frame, and whether this frame
   // saw it go down (the click latch was clear).
@@ -81,9 +79,7 @@ struct FrameState {
 
 // The whole client: every table and value of the game, owned by one object
 // and passed by reference, so tests can run several clients side by side.
-// The frame loop holds stateLock for each frame, scripts included; a
-// background task holds it for each change it makes. Console lines have their
-// own lock.
+// Only the frame loop's thread touches it.
 struct Client {
   Client(Clock& clock, Random& random, Input& input, Display& display)
       : clock(clock), random(random), input(input), display(display) {}
@@ -93,7 +89,6 @@ struct Client {
   Input& input;
   Display& display;
 
-  std::recursive_mutex stateLock;
   Config config;
   Resources resources;
   FrameState frame;

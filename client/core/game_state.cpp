@@ -37,7 +37,7 @@ void FullScreenToggle(Client& client) {
 }
 
 void StateStep(Client& client) {
-  switch (client.frame.gameState.load()) {
+  switch (client.frame.gameState) {
     case kStateMenu:
       MenuStep(client);
       break;
@@ -103,8 +103,10 @@ void UpdateFrame(Client& client) {
   // The poll pumps the platform's events, mouse motion included: read the
   // position after it so a click and the move before it belong together.
   client.input.Poll();
-  // A connection attempt ends whatever the screen, console or focus.
+  // A connection attempt or a server search goes on whatever the screen,
+  // console or focus.
   PollConnecting(client);
+  StepSearch(client.serverList);
   frame.mouseX = client.input.MouseX();
   frame.mouseY = client.input.MouseY();
   HandleConsoleKeys(client);

@@ -36,11 +36,11 @@ std::vector<ServerListEntry> ParseListPayload(std::string_view payload) {
   return entries;
 }
 
-void InternetListFetch(ServerList& list, uint64_t token, const ListHostAddress& host, int timeoutMs) {
-  std::string payload = ExchangeWithListHost(host, ListRequest(kListGetPath, host), timeoutMs);
-  for (ServerListEntry& entry : ParseListPayload(payload))
+bool InternetListFetch::Step(ServerList& list, uint64_t token) {
+  if (!exchange_.Poll()) return false;
+  for (ServerListEntry& entry : ParseListPayload(exchange_.Payload()))
     if (list.Add(token, std::move(entry), false) != ServerList::AddResult::kAdded) break;
-  list.Finish(token);
+  return true;
 }
 
 }  // namespace kb

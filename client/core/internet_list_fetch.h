@@ -19,7 +19,14 @@ constexpr const char* kListHostVariable = "KRINGELBAHN_LIST_HOST";
 std::vector<ServerListEntry> ParseListPayload(std::string_view payload);
 
 // Fetches the list from the host and fills the table with it.
-void InternetListFetch(ServerList& list, uint64_t token, const ListHostAddress& host,
-                       int timeoutMs = kListFetchMs);
+class InternetListFetch final : public ServerListSearch {
+ public:
+  explicit InternetListFetch(const ListHostAddress& host, int timeoutMs = kListFetchMs)
+      : exchange_(host, ListRequest(kListGetPath, host), timeoutMs) {}
+  bool Step(ServerList& list, uint64_t token) override;
+
+ private:
+  ListExchange exchange_;
+};
 
 }  // namespace kb

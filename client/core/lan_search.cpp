@@ -1,9 +1,6 @@
 #include "client/core/lan_search.h"
 
-#include <algorithm>
-
 #include "common/net/discovery.h"
-#include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 
 namespace kb {
@@ -19,8 +16,6 @@ std::string_view Piece(std::string_view text, int index) {
   return text.substr(0, text.find(kFieldSeparator));
 }
 
-// Bounds one poll so a stale search notices quickly.
-constexpr int kPollSliceMs = 50;
 constexpr int kDatagramsPerPoll = 64;
 
 }  // namespace
@@ -41,34 +36,27 @@ std::optional<ServerListEntry> ParseLanAnswer(std::string_view datagram, const s
   return entry;
 }
 
-void LanSearch(ServerList& list, uint64_t token, Clock& clock, const std::function<bool()>& keepGoing,
-               LanSearchPorts ports, int durationMs) {
-  UdpSocket receiver;
+LanSearch::LanSearch(Clock& clock, LanSearchPorts ports, int durationMs)
+    : clock_(clock), start_(clock.Now()), durationMs_(durationMs) {
   // Listen before asking: a server on this machine answers within
   // microseconds, before a receiver opened afterwards would exist.
-  if (receiver.Open(ports.answer)) {
-    Broadcast(ports.request, kDiscoveryRequest);
-    int64_t start = clock.Now();
-    char buffer[kReceiveBufferSize];
-    bool full = false;
-    while (!full && clock.Now() - start < durationMs && keepGoing()) {
-      Poller poller;
-      poller.Add(receiver.Fd(), true, false);
-      int64_t left = durationMs - (clock.Now() - start);
-      if (poller.Wait(static_cast<int>(std::clamp<int64_t>(left, 0, kPollSliceMs))) <= 0) continue;
-      std::string sender;
-      // A flood of datagrams must not hold the search past its time.
-      for (int i = 0; i < kDatagramsPerPoll && !full; ++i) {
-        long got = receiver.Receive(buffer, sizeof buffer, &sender);
-        if (got < 0) break;
-        auto entry = ParseLanAnswer(std::string_view(buffer, static_cast<size_t>(got)), sender);
-        if (!entry) continue;
-        ServerList::AddResult result = list.Add(token, std::move(*entry), true);
-        full = result == ServerList::AddResult::kFull || result == ServerList::AddResult::kStale;
-      }
-    }
+  if (receiver_.Open(ports.answer)) Broadcast(ports.request, kDiscoveryRequest);
+}
+
+bool LanSearch::Step(ServerList& list, uint64_t token) {
+  if (!receiver_.IsOpen() || clock_.Now() - start_ >= durationMs_) return true;
+  char buffer[kReceiveBufferSize];
+  std::string sender;
+  // A flood of datagrams must not hold the frame.
+  for (int i = 0; i < kDatagramsPerPoll; ++i) {
+    long got = receiver_.Receive(buffer, sizeof buffer, &sender);
+    if (got < 0) break;
+    auto entry = ParseLanAnswer(std::string_view(buffer, static_cast<size_t>(got)), sender);
+    if (!entry) continue;
+    ServerList::AddResult result = list.Add(token, std::move(*entry), true);
+    if (result == ServerList::AddResult::kFull || result == ServerList::AddResult::kStale) return true;
   }
-  list.Finish(token);
+  return false;
 }
 
 }  // namespace kb

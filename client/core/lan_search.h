@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +8,7 @@
 #include "client/core/server_list.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/clock.h"
+#include "common/platform/core/socket.h"
 
 namespace kb {
 
@@ -27,10 +27,19 @@ std::optional<ServerListEntry> ParseLanAnswer(std::string_view datagram, const s
 // says so instead, and its manual connection still works.
 extern const bool kLanSearchPossible;
 
-// Asks every server on the network for its answer and lists each answering
-// address and port once, for durationMs or until keepGoing says stop or the
-// table is full. The answers of other clients' searches count as well.
-void LanSearch(ServerList& list, uint64_t token, Clock& clock, const std::function<bool()>& keepGoing,
-               LanSearchPorts ports = {}, int durationMs = kLanSearchMs);
+// Asks every server on the network for its answer, then lists each answering
+// address and port once, for durationMs or until the table is full. The
+// answers of other clients' searches count as well.
+class LanSearch final : public ServerListSearch {
+ public:
+  LanSearch(Clock& clock, LanSearchPorts ports = {}, int durationMs = kLanSearchMs);
+  bool Step(ServerList& list, uint64_t token) override;
+
+ private:
+  Clock& clock_;
+  int64_t start_;
+  int durationMs_;
+  UdpSocket receiver_;
+};
 
 }  // namespace kb

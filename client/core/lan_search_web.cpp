@@ -5,6 +5,9 @@ namespace kb {
 // A page can open no UDP socket, so nothing can be asked on the network.
 const bool kLanSearchPossible = false;
 
-void LanSearch(ServerList&, uint64_t, Clock&, const std::function<bool()>&, LanSearchPorts, int) {}
+LanSearch::LanSearch(Clock& clock, LanSearchPorts, int durationMs)
+    : clock_(clock), start_(clock.Now()), durationMs_(durationMs) {}
+
+bool LanSearch::Step(ServerList&, uint64_t) { return true; }
 
 }  // namespace kb

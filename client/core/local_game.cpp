@@ -36,7 +36,7 @@ int CountEliminated(const Client& client) {
 }
 
 void LocalGameStep(Client& client) {
-  switch (client.frame.gameState.load()) {
+  switch (client.frame.gameState) {
     case kStateStart:
       StartStep(client);
       break;

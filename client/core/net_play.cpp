@@ -146,7 +146,7 @@ void NetGameStep(Client& client) {
   bool space = EdgePressed(input.KeyDown(scan::kSpace), net.goLatch);
   if (space) Send(client, Keyword::kGo);
 
-  switch (net.netMode.load()) {
+  switch (net.netMode) {
     case kModeRunning:
       SteerStep(client, now);
       ChatStep(client, now);

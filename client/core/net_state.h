@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,7 +26,7 @@ using ChatHistory = std::array<ChatLine, kChatHistoryLines>;
 // Network play: the connection, what the server told the client and what the
 // player types.
 struct NetState {
-  std::atomic<int> netMode{0};
+  int netMode = 0;
   Colour ownColour = 0;
   int countdownMs = 0;
   int serverPaused = 0;

@@ -29,7 +29,7 @@ void ConnectFromScreen(Client& client) {
 }
 
 void NetworkStep(Client& client) {
-  switch (client.frame.gameState.load()) {
+  switch (client.frame.gameState) {
     case kStateNetLan:
     case kStateNetWeb:
       ServerListStep(client);

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,13 +24,12 @@ struct ServerListEntry {
 // The table of found servers that the LAN search and the Internet list fetch
 // fill while the list screens draw it. Count -1: a search runs and has found
 // nothing yet; 0: nothing found; n: entries 0..n-1 are valid. Each search holds
-// a token; a newer search takes the right to write from every older one, so
-// two searches never write the table at once.
+// a token; a newer search takes the right to write from every older one.
 class ServerList {
  public:
   enum class AddResult { kAdded, kDuplicate, kFull, kStale };
 
-  int Count() const { return count_.load(std::memory_order_acquire); }
+  int Count() const { return count_; }
 
   // A new search: the count becomes -1 at once and the previous search may no
   // longer write. Returns the new search's token.
@@ -51,10 +48,18 @@ class ServerList {
   std::vector<ServerListEntry> Entries() const;
 
  private:
-  mutable std::mutex mutex_;
   std::array<ServerListEntry, kServerListSize> entries_;
-  std::atomic<int> count_{0};
+  int count_ = 0;
   uint64_t generation_ = 0;
+};
+
+// A search that fills the table (the LAN search, the Internet list's fetch),
+// stepped by the frame loop once a pass until it is over.
+class ServerListSearch {
+ public:
+  virtual ~ServerListSearch() = default;
+  // Adds what has arrived; true once the search is over.
+  virtual bool Step(ServerList& list, uint64_t token) = 0;
 };
 
 }  // namespace kb

@@ -31,23 +31,16 @@ int SelectServer(int selected, int count, bool up, bool down, int clickY) {
   return selected;
 }
 
-int ServerCount(const Client& client) { return client.serverList.tasks.List().Count(); }
+int ServerCount(const Client& client) { return client.serverList.list.Count(); }
 
 void StartInternetListFetch(Client& client) {
-  ListHostAddress host = ListHostFromEnvironment(kListHostVariable);
-  client.serverList.tasks.Start([host](ServerList& list, uint64_t token, const std::function<bool()>&) {
-    InternetListFetch(list, token, host);
-  });
+  StartSearch(client.serverList,
+              std::make_unique<InternetListFetch>(ListHostFromEnvironment(kListHostVariable)));
 }
 
 void StartLanSearch(Client& client) {
-  Clock& clock = client.clock;
-  LanSearchPorts ports = client.serverList.lanPorts;
-  int durationMs = client.serverList.lanSearchMs;
-  client.serverList.tasks.Start(
-      [&clock, ports, durationMs](ServerList& list, uint64_t token, const std::function<bool()>& keepGoing) {
-        LanSearch(list, token, clock, keepGoing, ports, durationMs);
-      });
+  ServerListState& state = client.serverList;
+  StartSearch(state, std::make_unique<LanSearch>(client.clock, state.lanPorts, state.lanSearchMs));
 }
 
 void ServerListStep(Client& client) {
@@ -70,7 +63,7 @@ void ServerListStep(Client& client) {
   state.selectedServer = SelectServer(state.selectedServer, count, up, down, click ? frame.mouseY : -1);
 
   if ((input.KeyDown(scan::kEnter) || ButtonHeld(client, web ? 315 : 225, 520)) && count > 0) {
-    std::vector<ServerListEntry> entries = state.tasks.List().Entries();
+    std::vector<ServerListEntry> entries = state.list.Entries();
     if (state.selectedServer < static_cast<int>(entries.size())) {
       const ServerListEntry& entry = entries[state.selectedServer];
       client.serverAddress = entry.address;
@@ -92,10 +85,8 @@ void ServerListStep(Client& client) {
 void DrawServerListScreen(Client& client) {
   const ServerListState& state = client.serverList;
   bool lan = client.frame.gameState == kStateNetLan;
-  // The entries first: a count read afterwards never covers more than them.
-  std::vector<ServerListEntry> entries = state.tasks.List().Entries();
+  std::vector<ServerListEntry> entries = state.list.Entries();
   int count = ServerCount(client);
-  if (count > static_cast<int>(entries.size())) count = static_cast<int>(entries.size());
   DrawServerList(client.screen, client.resources, entries, count, state.selectedServer, lan);
   client.frame.helpLine = lan ? kNetLanHelp : kNetWebHelp;
 }

@@ -1,7 +1,5 @@
 #include "client/ui/frame_loop.h"
 
-#include <mutex>
-
 #include "client/console/script_runner.h"
 #include "client/core/client.h"
 #include "client/core/network_hooks.h"
@@ -43,7 +41,6 @@ bool RunPass(Client& client, Draw draw) {
 bool RunFramePass(Client& client) { return RunPass(client, Draw::kWhenDue); }
 
 bool RunSteppedPasses(Client& client, SteppedClock& clock) {
-  std::lock_guard lock(client.stateLock);
   for (int n = clock.Lag(kMaxCatchUpPasses); n > 0; --n) {
     if (!RunPass(client, n == 1 ? Draw::kYes : Draw::kNo)) return false;
     clock.Step();
@@ -53,12 +50,9 @@ bool RunSteppedPasses(Client& client, SteppedClock& clock) {
 
 void RunFrameLoop(Client& client) {
   for (;;) {
-    {
-      std::lock_guard lock(client.stateLock);
-      if (!RunFramePass(client)) {
-        if (client.frame.fatalError.empty()) SaveSettings(client);
-        return;
-      }
+    if (!RunFramePass(client)) {
+      if (client.frame.fatalError.empty()) SaveSettings(client);
+      return;
     }
     client.clock.Sleep(1);
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -56,12 +57,34 @@ class ListResponse {
   bool complete_ = false;
 };
 
+// One exchange with a list host that the caller asks now and then, so a
+// frame loop can run it: the connection, the request and the response, all
+// within timeoutMs. In the browser the page may only ask the host that served
+// it, so the request's path is fetched from there.
+class ListExchange {
+ public:
+  ListExchange(const ListHostAddress& host, std::string request, int timeoutMs);
+  ~ListExchange();
+  ListExchange(const ListExchange&) = delete;
+  ListExchange& operator=(const ListExchange&) = delete;
+  // True once over; Payload() then holds the text between the markers, or
+  // "ERROR" when the host could not be reached or the end marker never came.
+  bool Poll();
+  const std::string& Payload() const { return payload_; }
+
+  struct State;
+
+ private:
+  std::unique_ptr<State> state_;
+  std::string payload_;
+};
+
 // Opens a connection to the host (waiting at most timeoutMs for it), sends
 // the request and collects the response until it holds the end marker or
 // timeoutMs have passed since sending. Returns the text between the markers,
 // or "ERROR" when the host cannot be reached or the end marker never comes.
-// Blocks the calling thread: for background tasks. In the browser the page
-// may only ask the host that served it, so the request's path goes there.
+// Blocks the calling thread: for background tasks and tools; not in the
+// browser.
 std::string ExchangeWithListHost(const ListHostAddress& host, std::string_view request, int timeoutMs);
 
 }  // namespace kb

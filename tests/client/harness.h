@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "client/console/command_registry.h"
@@ -87,6 +89,11 @@ struct SpineClient : TestClient {
   void Frames(int n) {
     for (int i = 0; i < n; ++i) Frame();
   }
+  // Frames until done says so, for at most ten seconds of real time (sockets and threads run beside them).
+  template <typename Done>
+  void Passes(Done done) {
+    for (int i = 0; i < 10000 && !done(); ++i) Frame(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   void Tap(int scanCode) {  // held for one frame, released in the next
     input.SetKey(scanCode, true), Frame(), input.SetKey(scanCode, false), Frame();
   }
@@ -144,7 +151,7 @@ class ScriptedLink final : public ServerLink {
   std::shared_ptr<ScriptedPeer> peer_;
 };
 
-// Connections reach a scripted peer; frames run with the state lock held as the frame loop holds it.
+// Connections reach a scripted peer.
 struct NetClient : SpineClient {
   NetClient() {
     client.net.openLink = [this](const std::string& host, int port) {
@@ -160,14 +167,10 @@ struct NetClient : SpineClient {
     StartConnecting(client);
     PollConnecting(client);
   }
-  void LockedFrame(int n = 1) {
-    std::lock_guard lock(client.stateLock);
-    Frames(n);
-  }
   // One message arriving as its own receive, then one frame.
   void Arrive(const std::string& keyword, std::initializer_list<Field> fields = {}) {
     peer->chunks.push_back(BuildMessage(keyword, fields));
-    LockedFrame();
+    Frame();
   }
   int Mode() const { return client.net.netMode; }
   Colour Trail(int x, int y) const { return client.round.trailImage.Pixel(x, y); }

@@ -10,7 +10,7 @@ namespace {
 
 struct Playing : NetClient {
   explicit Playing(int mode = 10) {
-    Join(), LockedFrame();
+    Join(), Frame();
     Arrive("MODE", {mode});
     peer->flushed.clear();
   }
@@ -18,14 +18,14 @@ struct Playing : NetClient {
   void Type(int virtualKey, int ch) {
     input.MapChar(virtualKey, ch);
     input.SetVirtualKey(virtualKey, true);
-    LockedFrame();
+    Frame();
     input.SetVirtualKey(virtualKey, false);
   }
 };
 
 TEST(NetSend, PingMoreThan100msApart) {
   Playing c;
-  c.LockedFrame(350);  // 1 ms per frame
+  c.Frames(350);  // 1 ms per frame
   EXPECT_EQ(std::count(c.peer->flushed.begin(), c.peer->flushed.end(), kMessageTerminator), 3);
 }
 
@@ -48,24 +48,24 @@ TEST(NetSend, OneAnglePerSteeringStepInARunningRoundOnly) {
     Playing c(k.mode);
     c.clock.Advance(k.frameMs);
     for (int key : k.keys) c.Key(key, true);
-    for (int i = 0; i < k.frames; ++i, c.clock.Advance(k.frameMs - 1)) c.LockedFrame();
+    for (int i = 0; i < k.frames; ++i, c.clock.Advance(k.frameMs - 1)) c.Frame();
     EXPECT_EQ(c.peer->Said(), k.said) << k.what;
   }
   // Slot 6's right mouse button; nothing while the chat line is open.
   Playing c(8);
   c.input.SetVirtualKey(vk::kRightButton, true);
   c.clock.Advance(20);
-  c.LockedFrame();
+  c.Frame();
   c.client.net.chatOpen = 1;
   c.clock.Advance(20);
-  c.LockedFrame();
+  c.Frame();
   EXPECT_EQ(c.peer->Said(), Strings{"ANGLE UP"});
 }
 
 TEST(NetSend, SpaceCtrlCAndEscapeOnTheirEdges) {
   Playing c;
   for (int key : {scan::kSpace, scan::kLeftCtrl, scan::kC}) c.Key(key, true);
-  c.LockedFrame(3);
+  c.Frames(3);
   c.Tap(scan::kEscape);
   EXPECT_EQ(c.peer->Said(), (Strings{"GO", "COLOR", "LEAVE"}));
   EXPECT_EQ(c.peer->drains, 1);
@@ -76,15 +76,15 @@ TEST(NetSend, SpaceCtrlCAndEscapeOnTheirEdges) {
 TEST(NetPassword, SentWhileEnterIsHeldAndNeverEmpty) {
   Playing c(19);
   c.Key(scan::kEnter, true);
-  c.LockedFrame();
+  c.Frame();
   c.Key(scan::kEnter, false);
   c.Type('A', 'a');
   c.Type(13, '\r');  // Enter and Backspace are no characters here
   EXPECT_EQ(c.client.net.passwordText, "a");
   c.Key(scan::kEnter, true);
-  c.LockedFrame(2);
+  c.Frames(2);
   c.Arrive("MODE", {20});
-  c.LockedFrame();
+  c.Frame();
   EXPECT_EQ(c.client.net.passwordText, "");
   EXPECT_EQ(c.peer->Said(), (Strings{"PASS a", "PASS a"}));
 }
@@ -123,23 +123,23 @@ TEST(NetEnter, AHeldEnterActsOnlyOnce) {
   } cases[] = {  // clang-format off
       {"connect failure", [](NetClient& c) { c.refuse = true, c.Join(); }, false, kStateNetFail, kStateNetChoose},
       {"password accepted", [](NetClient& c) {
-         c.Join(), c.LockedFrame(), c.Arrive("MODE", {19}), c.client.net.passwordText = "a";
-         c.LockedFrame(), c.Arrive("MODE", {20}); }, false, kStateNet, kStateNetChoose},
+         c.Join(), c.Frame(), c.Arrive("MODE", {19}), c.client.net.passwordText = "a";
+         c.Frame(), c.Arrive("MODE", {20}); }, false, kStateNet, kStateNetChoose},
       {"chat after connecting", [](NetClient& c) {  // a second player was there: the countdown runs
          c.client.frame.gameState = kStateNetLan, c.client.serverAddress = "10.0.0.1";
          ConnectFromScreen(c.client), PollConnecting(c.client);
-         c.LockedFrame(), c.Arrive("MODE", {7}); }, true, 0, 1}};  // clang-format on
+         c.Frame(), c.Arrive("MODE", {7}); }, true, 0, 1}};  // clang-format on
   for (const Case& k : cases) {
     NetClient c;
     auto seen = [&] { return k.chat ? c.client.net.chatOpen : c.State(); };
     c.input.SetKey(scan::kEnter, true);
     k.start(c);
-    c.LockedFrame(3);
+    c.Frames(3);
     EXPECT_EQ(seen(), k.held) << k.what;
     c.input.SetKey(scan::kEnter, false);
-    c.LockedFrame();
+    c.Frame();
     c.input.SetKey(scan::kEnter, true);
-    c.LockedFrame();
+    c.Frame();
     EXPECT_EQ(seen(), k.fresh) << k.what;
   }
 }
@@ -169,7 +169,7 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   StartConnecting(c.client);
   c.client.net.openLink = opener;
   c.Join("10.0.0.4");
-  c.LockedFrame(100);
+  c.Frames(100);
   EXPECT_EQ(c.State(), kStateNet);
   EXPECT_EQ(c.client.console.lines.Snapshot().back().text, "Erfolgreich mit Server 10.0.0.4 auf port 666 verbunden.");
   EXPECT_EQ(c.opened, (Strings{"10.0.0.1:666", "10.0.0.1:666", "10.0.0.2:666", "10.0.0.4:666"}));

@@ -6,7 +6,7 @@ namespace kb {
 namespace {
 
 struct Joined : NetClient {
-  Joined() { Join(), LockedFrame(); }
+  Joined() { Join(), Frame(); }
 };
 
 TEST(NetReceive, EveryKeywordActsOnItsFields) {
@@ -78,7 +78,7 @@ TEST(NetReceive, MessagesInOrderAcrossReceives) {
   c.peer->chunks = {
       BuildMessage("CLEAR") + BuildMessage("LINE", {100, 100, 110, 100, 255}) + point.substr(0, 8),
       point.substr(8) + BuildMessage("LINE", {295, 202, 306, 202, 16711680})};
-  c.LockedFrame();
+  c.Frame();
   EXPECT_EQ(c.Trail(0, 0), 0u);
   EXPECT_EQ(c.Trail(105, 103), 255u);
   EXPECT_EQ(c.Trail(105, 104), 0u);
@@ -87,7 +87,7 @@ TEST(NetReceive, MessagesInOrderAcrossReceives) {
   // A message holding a zero byte goes whole; its neighbours stay.
   c.peer->chunks = {BuildMessage("TIME", {1}) + "MODE\x02" + std::string(1, '\0') + "9\x04" +
                     BuildMessage("TIME", {2})};
-  c.LockedFrame();
+  c.Frame();
   EXPECT_EQ(c.Mode(), 10);
   EXPECT_EQ(c.client.net.countdownMs, 2);
 }
@@ -105,9 +105,9 @@ TEST(NetReceive, HostileValuesCostLittle) {
   // Thirty of the longest segments in one receive are drawn over several frames, none lost.
   std::string stream;
   for (int y = 10; y < 310; y += 10) stream += BuildMessage("LINE", {-1000, y, 1800, y, 255});
-  c.peer->chunks = {stream}, c.LockedFrame();
+  c.peer->chunks = {stream}, c.Frame();
   EXPECT_TRUE(c.Trail(400, 10) == 255u && c.Trail(400, 300) == 0u);
-  c.LockedFrame(10);
+  c.Frames(10);
   EXPECT_EQ(c.Trail(400, 300), 255u);
 }
 
@@ -124,7 +124,7 @@ TEST(NetReceive, TheVisitEnds) {
   for (const Case& k : cases) {
     Joined c;
     k.act(c);
-    c.LockedFrame(2);
+    c.Frames(2);
     EXPECT_EQ(c.State(), k.state) << k.what;
     EXPECT_TRUE(c.peer->destroyed) << k.what;
   }
@@ -136,10 +136,10 @@ TEST(NetReceive, ThirtySecondsOfSilenceEndTheVisit) {
   c.clock.Set(last + 29990);
   c.Arrive("WHATEVER");  // any data counts as life
   c.clock.Set(last + 29990 + 30000);
-  c.LockedFrame();
+  c.Frame();
   EXPECT_EQ(c.State(), kStateNet) << "exactly 30 s is not yet silence";
   c.clock.Advance(1);
-  c.LockedFrame();
+  c.Frame();
   EXPECT_EQ(c.State(), kStateConnectionLost);
 }
 

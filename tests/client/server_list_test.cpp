@@ -120,7 +120,7 @@ TEST(ServerList, SelectionWrapsAndClicksPickRows) {
 struct ListScreen : SpineClient {
   explicit ListScreen(int state, int entries) {
     client.frame.gameState = state;
-    ServerList& list = client.serverList.tasks.List();
+    ServerList& list = client.serverList.list;
     token = list.Begin();
     for (int i = 0; i < entries; ++i)
       list.Add(token, Entry(std::string("S").append(std::to_string(i)), "127.0.0.1", 40000 + i, i, i % 2),
@@ -155,45 +155,44 @@ TEST(ServerListScreens, F5SearchesAgainOnlyWhenNoSearchRuns) {
   for (int state : {kStateNetLan, kStateNetWeb}) {
     ListScreen running(state, -1);
     running.Tap(scan::kF5);
-    EXPECT_TRUE(running.client.serverList.tasks.List().Current(running.token)) << state;
+    EXPECT_TRUE(running.client.serverList.list.Current(running.token)) << state;
 
     ListScreen done(state, 2);
     // A LAN search with nothing to find, kept off the real ports.
     done.client.serverList.lanPorts = {1, 1};
     done.client.serverList.lanSearchMs = 0;
     done.Tap(scan::kF5);
-    EXPECT_FALSE(done.client.serverList.tasks.List().Current(done.token)) << state;
-    ASSERT_TRUE(done.client.serverList.tasks.WaitIdle(10000));
+    EXPECT_FALSE(done.client.serverList.list.Current(done.token)) << state;
+    done.Passes([&] { return !done.client.serverList.search; });
     // The Internet list's host is a closed loopback port here: nothing found.
     EXPECT_EQ(ServerCount(done.client), 0) << state;
   }
 }
 
-TEST(ServerListTasks, ALaterSearchWaitsForTheRunningOneAndOnlyTheNewestRuns) {
-  ServerListTasks tasks;
-  std::atomic<bool> release{false}, firstStarted{false}, firstEnded{false}, secondRan{false};
-  std::atomic<int> thirdSawFirstEnded{-1};
-  std::atomic<ServerList::AddResult> firstLateAdd{ServerList::AddResult::kAdded};
-  tasks.Start([&](ServerList& list, uint64_t token, const std::function<bool()>&) {
-    firstStarted = true;
-    for (int i = 0; i < 10000 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    firstLateAdd = list.Add(token, Entry("first", "10.0.0.1", 1), true);
-    firstEnded = true;
-  });
-  for (int i = 0; i < 10000 && !firstStarted; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  tasks.Start([&](ServerList&, uint64_t, const std::function<bool()>&) { secondRan = true; });
-  tasks.Start([&](ServerList& list, uint64_t token, const std::function<bool()>& keepGoing) {
-    thirdSawFirstEnded = firstEnded ? 1 : 0;
-    if (keepGoing()) list.Add(token, Entry("third", "10.0.0.3", 3), true);
-  });
-  EXPECT_EQ(tasks.List().Count(), -1);
-  release = true;
-  ASSERT_TRUE(tasks.WaitIdle(10000));
-  EXPECT_EQ(firstLateAdd, ServerList::AddResult::kStale);
-  EXPECT_FALSE(secondRan);
-  EXPECT_EQ(thirdSawFirstEnded, 1);
-  ASSERT_EQ(tasks.List().Count(), 1);
-  EXPECT_EQ(tasks.List().Entries()[0].name, "third");
+// A search is stepped once a pass until it is over; a new one takes the table from it at once.
+TEST(ServerListSearch, ANewSearchReplacesTheOneUnderWay) {
+  struct Counted final : ServerListSearch {
+    Counted(int& steps, int last, const char* name) : steps(steps), last(last), name(name) {}
+    bool Step(ServerList& list, uint64_t token) override {
+      if (++steps < last) return false;
+      list.Add(token, Entry(name, "10.0.0.1", 1), true);
+      return true;
+    }
+    int& steps;
+    int last;
+    const char* name;
+  };
+  ServerListState state;
+  int first = 0, second = 0;
+  StartSearch(state, std::make_unique<Counted>(first, 100, "first"));
+  StepSearch(state);
+  StartSearch(state, std::make_unique<Counted>(second, 3, "second"));
+  EXPECT_EQ(state.list.Count(), -1);
+  for (int i = 0; i < 10; ++i) StepSearch(state);
+  EXPECT_EQ(first + second, 1 + 3);
+  ASSERT_EQ(state.list.Count(), 1);
+  EXPECT_EQ(state.list.Entries()[0].name, "second");
+  EXPECT_EQ(state.search, nullptr);
 }
 
 // A list host on loopback: reads one request, answers with the given text, closes.
@@ -251,13 +250,13 @@ TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {
   c.client.frame.gameState = kStateNetChoose;
   c.Tap(scan::kF1);
   EXPECT_EQ(c.State(), kStateNetWeb);
-  ASSERT_TRUE(c.client.serverList.tasks.WaitIdle(10000));
+  c.Passes([&] { return !c.client.serverList.search; });
   testing::SetEnv(kListHostVariable, saved);
   host.Finish();
   EXPECT_EQ(host.request, "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: " + host.HostText() +
                               "\r\nConnection: close\r\n\r\n");
   ASSERT_EQ(ServerCount(c.client), 1);
-  const ServerListEntry e = c.client.serverList.tasks.List().Entries()[0];
+  const ServerListEntry e = c.client.serverList.list.Entries()[0];
   EXPECT_EQ(e.name + "|" + std::to_string(e.port) + "|" + std::to_string(e.hasPassword), "Gast%20Server|7777|1");
 }
 

@@ -81,7 +81,7 @@ TEST(ManualScreen, FieldsKeepTheirTextAndOnlyAValidAddressConnects) {
   c.input.MapChar('7', '7');
   c.input.SetVirtualKey('7', true);
   c.input.SetVirtualKey('7', false);
-  c.LockedFrame();
+  c.Frame();
   EXPECT_EQ(c.client.net.manualPort, "6667");
   c.Tap(scan::kEscape);  // back to the list; the fields keep their text
   EXPECT_EQ(c.State(), kStateNetLan);
@@ -92,7 +92,7 @@ TEST(ManualScreen, FieldsKeepTheirTextAndOnlyAValidAddressConnects) {
   c.client.net.manualAddress = "127.0.0.1";
   c.client.net.passwordText = "alt";
   c.input.SetKey(scan::kEnter, true);
-  c.LockedFrame();
+  c.Frame();
   PollConnecting(c.client);
   EXPECT_EQ(c.opened, Strings{"127.0.0.1:6667"});
   EXPECT_EQ(c.client.serverLabel + c.client.net.passwordText, "LAN Server");

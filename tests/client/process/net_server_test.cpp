@@ -42,8 +42,9 @@ TEST(LanSearchProcess, FindsAVisibleServerWithItsPortAndPassword) {
   ASSERT_GT(server.port, 0);
   ServerList list;
   SystemClock clock;
-  LanSearch(
-      list, list.Begin(), clock, [] { return true; }, {}, 2000);
+  LanSearch search(clock, {}, 2000);
+  uint64_t token = list.Begin();
+  while (!search.Step(list, token)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   int found = 0;
   for (const ServerListEntry& e : list.Entries())
     if (e.port == server.port && ++found)
