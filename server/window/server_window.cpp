@@ -7,8 +7,8 @@
 #include <string>
 
 #include "common/net/web_list.h"
+#include "common/platform/core/latin1.h"
 #include "common/platform/core/socket.h"
-#include "server/latin1_text.h"
 #include "server/window/window_layout.h"
 #include "server/window/window_session.h"
 

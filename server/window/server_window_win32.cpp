@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "common/net/web_list.h"
+#include "common/platform/core/latin1.h"
 #include "common/platform/core/process.h"
 #include "common/platform/core/socket.h"
-#include "server/latin1_text.h"
 #include "server/window/server_window.h"
 #include "server/window/window_layout.h"
 #include "server/window/window_session.h"

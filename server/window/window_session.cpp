@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "common/net/protocol.h"
-#include "server/latin1_text.h"
+#include "common/platform/core/latin1.h"
 #include "server/window/window_layout.h"
 
 namespace kb {
