@@ -1,5 +1,3 @@
-#include "server/window/server_window.h"
-
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 
@@ -9,6 +7,7 @@
 #include "common/net/web_list.h"
 #include "common/platform/core/latin1.h"
 #include "common/platform/core/socket.h"
+#include "server/window/server_window.h"
 #include "server/window/window_layout.h"
 #include "server/window/window_session.h"
 
