@@ -5,7 +5,7 @@
 #include <mutex>
 #include <thread>
 
-#include "server/latin1_text.h"
+#include "common/platform/core/latin1.h"
 
 namespace kb {
 namespace {

@@ -9,11 +9,12 @@
 #include "common/net/web_list.h"
 #include "common/platform/core/clock.h"
 #include "common/platform/core/command_line.h"
+#include "common/platform/core/latin1.h"
 #include "common/platform/core/process.h"
 #include "common/platform/core/random.h"
 #include "common/platform/core/socket.h"
-#include "server/latin1_text.h"
 #include "server/server_loop.h"
+#include "server/server_settings.h"
 #include "server/window/server_window.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/net/protocol.h"
@@ -36,6 +37,10 @@ struct ServerSettings {
   }
   bool operator==(const ServerSettings&) const = default;
 };
+
+// Why a server name typed in UTF-8 cannot be used, or empty when it can. A
+// byte below 0x20 could carry framing bytes into "SERVER" and the LAN answer.
+std::string ServerNameProblem(std::string_view utf8);
 
 // The server loop's thread owns the ServerSettings and reads them unguarded.
 // Every other thread (the window, list tasks) posts its changes here, and the

@@ -136,8 +136,8 @@ mut("P03", "platform", "platform", INI, "close == std::string::npos ? std::strin
     "an ini group name keeps its closing bracket: no key of the group is found")
 mut("P04", "platform", "platform", L1, "if (code < kMinimum[length] || (code >= 0xD800",
     "if ((code >= 0xD800",
-    "overlong UTF-8 forms are decoded as characters (doubtful: only if a test sends one of 3 or 4 bytes)")
-mut("P05", "platform", "platform", L1, "code >= 0 && code <= 255 ?", "code >= 0 && code < 255 ?",
+    "overlong UTF-8 forms are decoded as characters: an overlong newline arrives as a control byte")
+mut("P05", "platform", "platform", L1, "code <= 255 ?", "code < 255 ?",
     "U+00FF becomes '?' in Latin-1")
 mut("P06", "platform", "platform", FI, "  while (p < pattern.size() && pattern[p] == '*') ++p;\n", "",
     "a pattern ending in '*' no longer matches a name that ends where the star begins")
@@ -162,6 +162,10 @@ mut("P15", "platform", "platform", "common/platform/core/poller.cpp", "  if (wri
     "a socket waiting to write is never reported writable: queued output stalls")
 mut("P16", "platform", "platform", ST, '"Fullscreen", 0) != 0 ? 1 : 0;', '"Fullscreen", 0) == 0 ? 1 : 0;',
     "the saved full-screen setting is read inverted")
+mut("P17", "platform", "platform", L1, "return code >= 0 ? code : static_cast<unsigned char>(text[start]);",
+    "return code >= 0 ? code : '?';", "bytes that are no UTF-8 become '?' instead of their Latin-1 characters")
+mut("P18", "platform", "platform", L1, "    i = start;\n    return -1;\n  }\n  return code;", "    return -1;\n  }\n  return code;",
+    "an overlong form or a surrogate keeps only its first byte: the bytes after it are lost")
 
 # ---------------------------------------------------------------------------
 # client/core: rounds, bots, items, confusion, network dispatch, server lists, connect task

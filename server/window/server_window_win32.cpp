@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "common/net/web_list.h"
+#include "common/platform/core/latin1.h"
 #include "common/platform/core/process.h"
 #include "common/platform/core/socket.h"
-#include "server/latin1_text.h"
 #include "server/window/server_window.h"
 #include "server/window/window_layout.h"
 #include "server/window/window_session.h"
@@ -75,11 +75,11 @@ int Box(HWND owner, std::string_view title, std::string_view text, UINT kind) {
 
 void ErrorBox(const char* text) { Box(nullptr, kErrorTitle, text, MB_OK | MB_ICONWARNING); }
 
-class ServerWindow {
+class ServerWindow final : public WindowToolkit {
  public:
   ServerWindow(const ServerSettings& initial, int fixedPort, ServerStartHook onStart,
                const std::atomic<bool>& stopRequested)
-      : stopRequested_(stopRequested), session_(initial, fixedPort, std::move(onStart), [this] {
+      : stopRequested_(stopRequested), session_(*this, initial, fixedPort, std::move(onStart), [this] {
           if (HWND window = window_.load()) PostMessageW(window, kDeliverMessage, 0, 0);
         }) {}
 
@@ -101,7 +101,7 @@ class ServerWindow {
     }
     session_.Join();
     if (HWND window = window_.exchange(nullptr)) DestroyWindow(window);
-    return exitCode_;
+    return session_.ExitCode();
   }
 
   ~ServerWindow() {
@@ -109,8 +109,6 @@ class ServerWindow {
   }
 
  private:
-  enum class Phase { kNaming, kServing, kFailed, kClosing };
-
   HWND Place(const wchar_t* kind, const Gadget& at, int id, DWORD style, DWORD exStyle = 0) {
     HWND gadget = CreateWindowExW(exStyle, kind, Wide(at.text).c_str(), WS_CHILD | WS_VISIBLE | style, at.x,
                                   at.y, at.w, at.h, window_.load(), reinterpret_cast<HMENU>(INT_PTR{id}),
@@ -176,7 +174,9 @@ class ServerWindow {
     return true;
   }
 
-  void BuildServingWindow() {
+  std::string TypedName() override { return Utf8(TextOf(nameField_)); }
+
+  void BuildServingWindow() override {
     HWND window = window_.load();
     DestroyWindow(nameLabel_);
     DestroyWindow(nameField_);
@@ -201,52 +201,22 @@ class ServerWindow {
     SetFocus(adminField_);
   }
 
-  void Start() {
-    if (phase_ != Phase::kNaming) return;
-    WindowSession::OpenResult opened = session_.Open(Utf8(TextOf(nameField_)));
-    if (opened == WindowSession::OpenResult::kBadName) return;
-    if (opened == WindowSession::OpenResult::kFailed) {
-      ShowWindow(window_.load(), SW_HIDE);
-      phase_ = Phase::kFailed;
-      exitCode_ = 1;
-      ErrorBox(kNoServer);
-      PostQuitMessage(0);
-      return;
-    }
-    phase_ = Phase::kServing;
-    BuildServingWindow();
-    session_.Run();
+  // The box is modal: the message loop ends once it is answered.
+  void ReportNoServer() override {
+    ErrorBox(kNoServer);
+    PostQuitMessage(0);
   }
 
-  // The operator confirmed, or the console asked: the loop tells every
-  // client and ends, then the message loop quits.
-  void Stop(const char* why) {
-    if (phase_ != Phase::kServing) {
-      if (phase_ != Phase::kClosing) PostQuitMessage(0);
-      return;
-    }
-    phase_ = Phase::kClosing;
+  void Hide() override {
     CloseConfirmation();
     ShowWindow(window_.load(), SW_HIDE);
-    session_.Stop(why);
   }
 
-  void Deliver() {
-    WindowSession::Delivery delivery = session_.Take();
-    if (delivery.view && phase_ == Phase::kServing) Show(*delivery.view);
-    for (const WindowMessage& m : delivery.messages) ShowMessage(m);
-    if (delivery.quit) {
-      if (phase_ == Phase::kServing) ShowWindow(window_.load(), SW_HIDE);
-      phase_ = Phase::kClosing;
-      CloseConfirmation();
-      PostQuitMessage(0);
-    }
-  }
+  void Quit() override { PostQuitMessage(0); }
 
-  void Show(const WindowView& view) {
-    updating_ = true;
+  void ShowView(const WindowView& view, bool settingsToo) override {
     SetText(status_, view.status);
-    if (session_.HasAllEdits(view)) {
+    if (settingsToo) {
       SetText(adminField_, view.settings.adminPassword);
       SetText(passwordField_, view.settings.password);
       SendMessageW(passwordBox_, BM_SETCHECK, view.settings.passwordBox ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -257,7 +227,6 @@ class ServerWindow {
     Enable(button3_, view.buttons.registerEnabled);
     SetText(button6_, view.buttons.deleteCaption);
     Enable(button6_, view.buttons.deleteEnabled);
-    updating_ = false;
   }
 
   // A gadget that goes grey hands the keyboard on instead of dropping it.
@@ -268,12 +237,12 @@ class ServerWindow {
 
   // Message boxes stay open without holding anything up: each has a thread
   // of its own and no owner, so the window stays usable beside it.
-  static void ShowMessage(const WindowMessage& m) {
+  void ShowMessage(const WindowMessage& m) override {
     UINT icon = m.warning ? MB_ICONWARNING : MB_ICONINFORMATION;
     std::thread([m, icon] { Box(nullptr, m.title, m.text, MB_OK | icon | MB_SETFOREGROUND); }).detach();
   }
 
-  void AskClose() {
+  void AskClose() override {
     HWND window = window_.load();
     if (confirming_) {
       SetForegroundWindow(GetLastActivePopup(window));
@@ -282,8 +251,9 @@ class ServerWindow {
     confirming_ = true;
     int answer = Box(window, kBoxTitle, kReallyStop, MB_YESNO | MB_ICONQUESTION);
     confirming_ = false;
-    // The box may have been closed for us, by a shutdown meanwhile.
-    if (answer == IDYES && phase_ == Phase::kServing) Stop("window closed");
+    // The box may have been closed for us, by a shutdown meanwhile; the
+    // session then ignores the answer.
+    if (answer == IDYES) session_.CloseConfirmed();
   }
 
   void CloseConfirmation() {
@@ -294,7 +264,7 @@ class ServerWindow {
   }
 
   void Edited(HWND gadget) {
-    if (updating_ || phase_ != Phase::kServing) return;
+    if (!session_.TakesEdits()) return;
     std::function<void(ServerSettings&)> change;
     if (gadget == passwordBox_) {
       bool on = SendMessageW(passwordBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -319,7 +289,7 @@ class ServerWindow {
       case IDOK: {
         // Return: starts the server while naming; later it presses the
         // focused button or check box, as Space does.
-        if (phase_ == Phase::kNaming) return Start();
+        if (session_.phase() == WindowSession::Phase::kNaming) return session_.Start();
         HWND focus = GetFocus();
         if (focus && IsWindowEnabled(focus) &&
             (focus == button3_ || focus == button6_ || focus == passwordBox_ || focus == hiddenBox_))
@@ -338,12 +308,10 @@ class ServerWindow {
         if (code == BN_CLICKED) Edited(from);
         return;
       case kButton3Id:
-        if (code != BN_CLICKED) return;
-        if (phase_ == Phase::kNaming) return Start();
-        if (phase_ == Phase::kServing) session_.PressRegister();
+        if (code == BN_CLICKED) session_.PressStartOrRegister();
         return;
       case kButton6Id:
-        if (code == BN_CLICKED && phase_ == Phase::kServing) session_.PressDelete();
+        if (code == BN_CLICKED) session_.PressDelete();
         return;
     }
   }
@@ -354,11 +322,7 @@ class ServerWindow {
         Command(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l));
         return 0;
       case WM_CLOSE:
-        if (phase_ == Phase::kServing) {
-          AskClose();
-        } else if (phase_ == Phase::kNaming) {
-          PostQuitMessage(0);
-        }
+        session_.Close();
         return 0;
       case WM_ACTIVATE:
         // A plain window forgets its focused gadget when it loses the
@@ -373,16 +337,16 @@ class ServerWindow {
         break;
       case WM_ENDSESSION:
         // Windows ends the process once this returns: the clients hear first.
-        if (w && phase_ == Phase::kServing) {
-          Stop("Windows session ending");
+        if (w && session_.phase() == WindowSession::Phase::kServing) {
+          session_.Stop("Windows session ending");
           session_.Join();
         }
         return 0;
       case kDeliverMessage:
-        Deliver();
+        session_.Deliver();
         return 0;
       case WM_TIMER:
-        if (w == kStopTimer && stopRequested_) Stop("console stop request");
+        if (w == kStopTimer && stopRequested_) session_.Stop("console stop request");
         return 0;
     }
     return DefWindowProcW(window, message, w, l);
@@ -399,9 +363,6 @@ class ServerWindow {
 
   const std::atomic<bool>& stopRequested_;
   WindowSession session_;
-  int exitCode_ = 0;
-  Phase phase_ = Phase::kNaming;
-  bool updating_ = false;
   bool confirming_ = false;
 
   // Read by the session's wake on other threads; the rest is the window thread's.

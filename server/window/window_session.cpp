@@ -5,14 +5,18 @@
 #include <utility>
 
 #include "common/net/protocol.h"
-#include "server/latin1_text.h"
+#include "common/platform/core/latin1.h"
 #include "server/window/window_layout.h"
 
 namespace kb {
 
-WindowSession::WindowSession(const ServerSettings& initial, int fixedPort, ServerStartHook onStart,
-                             std::function<void()> wake)
-    : fixedPort_(fixedPort), onStart_(std::move(onStart)), wake_(std::move(wake)), settings_(initial) {
+WindowSession::WindowSession(WindowToolkit& toolkit, const ServerSettings& initial, int fixedPort,
+                             ServerStartHook onStart, std::function<void()> wake)
+    : toolkit_(toolkit),
+      fixedPort_(fixedPort),
+      onStart_(std::move(onStart)),
+      wake_(std::move(wake)),
+      settings_(initial) {
   // The gadgets start as the operator expects them, whatever came in.
   settings_.passwordBox = false;
   settings_.password.clear();
@@ -25,6 +29,76 @@ WindowSession::WindowSession(const ServerSettings& initial, int fixedPort, Serve
 WindowSession::~WindowSession() {
   stop_ = true;
   Join();
+}
+
+void WindowSession::Start() {
+  if (phase_ != Phase::kNaming) return;
+  OpenResult opened = Open(toolkit_.TypedName());
+  if (opened == OpenResult::kBadName) return;
+  if (opened == OpenResult::kFailed) {
+    toolkit_.Hide();
+    phase_ = Phase::kFailed;
+    exitCode_ = 1;
+    toolkit_.ReportNoServer();
+    return;
+  }
+  phase_ = Phase::kServing;
+  toolkit_.BuildServingWindow();
+  Run();
+}
+
+void WindowSession::PressStartOrRegister() {
+  if (phase_ == Phase::kNaming) return Start();
+  if (phase_ != Phase::kServing) return;
+  link_.Post([](ServerGame& game) {
+    if (game.startRegisterEntry) game.startRegisterEntry();
+  });
+}
+
+void WindowSession::PressDelete() {
+  if (phase_ != Phase::kServing) return;
+  link_.Post([](ServerGame& game) {
+    if (game.startDeleteEntry) game.startDeleteEntry();
+  });
+}
+
+void WindowSession::PostEdit(std::function<void(ServerSettings&)> change) {
+  posted_ = loop_->Shared().Post(std::move(change));
+}
+
+void WindowSession::Deliver() {
+  Delivery delivery = Take();
+  if (delivery.view && phase_ == Phase::kServing) {
+    showing_ = true;
+    toolkit_.ShowView(*delivery.view, delivery.view->applied == posted_);
+    showing_ = false;
+  }
+  for (const WindowMessage& m : delivery.messages) toolkit_.ShowMessage(m);
+  if (delivery.quit) {
+    if (phase_ == Phase::kServing) toolkit_.Hide();
+    phase_ = Phase::kClosing;
+    toolkit_.Quit();
+  }
+}
+
+void WindowSession::Close() {
+  if (phase_ == Phase::kServing) {
+    toolkit_.AskClose();
+  } else if (phase_ == Phase::kNaming) {
+    toolkit_.Quit();
+  }
+}
+
+void WindowSession::CloseConfirmed() { Stop("window closed"); }
+
+void WindowSession::Stop(const std::string& why) {
+  if (phase_ != Phase::kServing) {
+    if (phase_ != Phase::kClosing) toolkit_.Quit();
+    return;
+  }
+  phase_ = Phase::kClosing;
+  toolkit_.Hide();
+  EndLoop(why);
 }
 
 WindowSession::OpenResult WindowSession::Open(const std::string& utf8Name) {
@@ -42,7 +116,7 @@ WindowSession::OpenResult WindowSession::Open(const std::string& utf8Name) {
   return OpenResult::kOpen;
 }
 
-void WindowSession::Stop(const std::string& why) {
+void WindowSession::EndLoop(const std::string& why) {
   {
     std::lock_guard lock(mutex_);
     stopReason_ = why;
@@ -77,22 +151,6 @@ void WindowSession::WakeLocked() {
   if (woken_) return;
   woken_ = true;
   wake_();
-}
-
-void WindowSession::PostEdit(std::function<void(ServerSettings&)> change) {
-  posted_ = loop_->Shared().Post(std::move(change));
-}
-
-void WindowSession::PressRegister() {
-  link_.Post([](ServerGame& game) {
-    if (game.startRegisterEntry) game.startRegisterEntry();
-  });
-}
-
-void WindowSession::PressDelete() {
-  link_.Post([](ServerGame& game) {
-    if (game.startDeleteEntry) game.startDeleteEntry();
-  });
 }
 
 // The server loop's thread: the same loop the headless front runs.

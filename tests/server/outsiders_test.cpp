@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "server/latin1_text.h"
+#include "server/server_settings.h"
 #include "tests/server/loopback_transport.h"
 
 namespace kb {

@@ -6,7 +6,7 @@ namespace {
 
 // Decodes one character at text[i], advancing i; -1 for a broken sequence
 // (then i moves past the first byte only, so decoding resynchronises).
-int DecodeOne(const std::string& text, size_t& i) {
+int DecodeOne(std::string_view text, size_t& i) {
   unsigned char lead = static_cast<unsigned char>(text[i++]);
   if (lead < 0x80) return lead;
   int length;
@@ -30,23 +30,40 @@ int DecodeOne(const std::string& text, size_t& i) {
   }
   // Overlong forms, surrogates and values past U+10FFFF are not characters.
   static const int kMinimum[] = {0, 0x80, 0x800, 0x10000};
-  if (code < kMinimum[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return -1;
+  if (code < kMinimum[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+    i = start;
+    return -1;
+  }
   return code;
+}
+
+// One character at text[i], advancing i: a well-formed sequence decoded,
+// else the byte itself as Latin-1.
+int NextCharacter(std::string_view text, size_t& i) {
+  size_t start = i;
+  int code = DecodeOne(text, i);
+  return code >= 0 ? code : static_cast<unsigned char>(text[start]);
 }
 
 }  // namespace
 
-std::string Utf8ToLatin1(const std::string& utf8) {
+std::string Utf8ToLatin1(std::string_view utf8) {
   std::string latin1;
   latin1.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
-    int code = DecodeOne(utf8, i);
-    latin1 += code >= 0 && code <= 255 ? static_cast<char>(code) : '?';
+    int code = NextCharacter(utf8, i);
+    latin1 += code <= 255 ? static_cast<char>(code) : '?';
   }
   return latin1;
 }
 
-std::string Latin1ToUtf8(const std::string& latin1) {
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();)
+    if (DecodeOne(text, i) < 0) return false;
+  return true;
+}
+
+std::string Latin1ToUtf8(std::string_view latin1) {
   std::string utf8;
   utf8.reserve(latin1.size() * 2);
   for (char c : latin1) {
@@ -87,9 +104,7 @@ std::wstring Utf8ToWide(const std::string& text) {
   std::wstring wide;
   wide.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    size_t start = i;
-    int code = DecodeOne(text, i);
-    if (code < 0) code = static_cast<unsigned char>(text[start]);
+    int code = NextCharacter(text, i);
     if (code >= 0x10000 && sizeof(wchar_t) == 2) {
       wide += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
       wide += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));

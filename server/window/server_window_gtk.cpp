@@ -1,5 +1,3 @@
-#include "server/window/server_window.h"
-
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 
@@ -7,8 +5,9 @@
 #include <string>
 
 #include "common/net/web_list.h"
+#include "common/platform/core/latin1.h"
 #include "common/platform/core/socket.h"
-#include "server/latin1_text.h"
+#include "server/window/server_window.h"
 #include "server/window/window_layout.h"
 #include "server/window/window_session.h"
 
@@ -52,10 +51,10 @@ GtkWidget* MessageBox(GtkWidget* parent, const std::string& title, const std::st
   return box;
 }
 
-class ServerWindow {
+class ServerWindow final : public WindowToolkit {
  public:
   ServerWindow(const ServerSettings& initial, int fixedPort, ServerStartHook onStart)
-      : session_(initial, fixedPort, std::move(onStart), [this] { g_idle_add(OnDeliver, this); }) {}
+      : session_(*this, initial, fixedPort, std::move(onStart), [this] { g_idle_add(OnDeliver, this); }) {}
 
   int Run() {
     GtkCssProvider* css = gtk_css_provider_new();
@@ -69,12 +68,10 @@ class ServerWindow {
     gtk_main();
     session_.Join();
     if (window_) gtk_widget_destroy(window_);
-    return exitCode_;
+    return session_.ExitCode();
   }
 
  private:
-  enum class Phase { kNaming, kServing, kFailed, kClosing };
-
   GtkWidget* Place(GtkWidget* widget, const Gadget& at) {
     gtk_widget_set_size_request(widget, at.w, at.h);
     gtk_fixed_put(GTK_FIXED(fixed_), widget, at.x, at.y);
@@ -117,7 +114,9 @@ class ServerWindow {
     gtk_widget_grab_focus(nameEntry_);
   }
 
-  void BuildServingWindow() {
+  std::string TypedName() override { return gtk_entry_get_text(GTK_ENTRY(nameEntry_)); }
+
+  void BuildServingWindow() override {
     gtk_widget_destroy(nameLabel_);
     gtk_widget_destroy(nameEntry_);
     nameLabel_ = nameEntry_ = nullptr;
@@ -144,53 +143,23 @@ class ServerWindow {
     gtk_widget_grab_focus(adminEntry_);
   }
 
-  void Start() {
-    if (phase_ != Phase::kNaming) return;
-    WindowSession::OpenResult opened = session_.Open(gtk_entry_get_text(GTK_ENTRY(nameEntry_)));
-    if (opened == WindowSession::OpenResult::kBadName) return;
-    if (opened == WindowSession::OpenResult::kFailed) {
-      gtk_widget_hide(window_);
-      phase_ = Phase::kFailed;
-      exitCode_ = 1;
-      GtkWidget* box = MessageBox(nullptr, kErrorTitle, kNoServer, "dialog-warning");
-      gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
-      g_signal_connect(box, "response", G_CALLBACK(OnErrorAnswered), nullptr);
-      gtk_widget_show_all(box);
-      return;
-    }
-    phase_ = Phase::kServing;
-    BuildServingWindow();
-    session_.Run();
+  void ReportNoServer() override {
+    GtkWidget* box = MessageBox(nullptr, kErrorTitle, kNoServer, "dialog-warning");
+    gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
+    g_signal_connect(box, "response", G_CALLBACK(OnErrorAnswered), nullptr);
+    gtk_widget_show_all(box);
   }
 
-  // The operator confirmed, or a signal came: the loop tells every client
-  // and ends, then the main loop quits.
-  void Stop(const char* why) {
-    if (phase_ != Phase::kServing) {
-      if (phase_ != Phase::kClosing) gtk_main_quit();
-      return;
-    }
-    phase_ = Phase::kClosing;
+  void Hide() override {
     if (confirm_) gtk_widget_destroy(confirm_), confirm_ = nullptr;
     gtk_widget_hide(window_);
-    session_.Stop(why);
   }
 
-  void Deliver() {
-    WindowSession::Delivery delivery = session_.Take();
-    if (delivery.view && phase_ == Phase::kServing) Show(*delivery.view);
-    for (const WindowMessage& m : delivery.messages) ShowMessage(m);
-    if (delivery.quit) {
-      if (phase_ == Phase::kServing) gtk_widget_hide(window_);
-      phase_ = Phase::kClosing;
-      gtk_main_quit();
-    }
-  }
+  void Quit() override { gtk_main_quit(); }
 
-  void Show(const WindowView& view) {
-    updating_ = true;
+  void ShowView(const WindowView& view, bool settingsToo) override {
     gtk_label_set_text(GTK_LABEL(status_), Utf8(view.status).c_str());
-    if (session_.HasAllEdits(view)) {
+    if (settingsToo) {
       SetText(adminEntry_, view.settings.adminPassword);
       SetText(passwordEntry_, view.settings.password);
       gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(passwordBox_), view.settings.passwordBox);
@@ -201,7 +170,6 @@ class ServerWindow {
     gtk_widget_set_sensitive(button3_, view.buttons.registerEnabled);
     gtk_button_set_label(GTK_BUTTON(button6_), Utf8(view.buttons.deleteCaption).c_str());
     gtk_widget_set_sensitive(button6_, view.buttons.deleteEnabled);
-    updating_ = false;
   }
 
   static void SetText(GtkWidget* entry, const std::string& latin1) {
@@ -211,15 +179,16 @@ class ServerWindow {
 
   // Message boxes stay open without holding anything up: not modal, closed
   // by their own button.
-  void ShowMessage(const WindowMessage& m) {
-    GtkWidget* box = MessageBox(phase_ == Phase::kClosing ? nullptr : window_, m.title, m.text,
+  void ShowMessage(const WindowMessage& m) override {
+    bool closing = session_.phase() == WindowSession::Phase::kClosing;
+    GtkWidget* box = MessageBox(closing ? nullptr : window_, m.title, m.text,
                                 m.warning ? "dialog-warning" : "dialog-information");
     gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
     g_signal_connect(box, "response", G_CALLBACK(OnMessageAnswered), nullptr);
     gtk_widget_show_all(box);
   }
 
-  void AskClose() {
+  void AskClose() override {
     if (confirm_) return gtk_window_present(GTK_WINDOW(confirm_));
     confirm_ = MessageBox(window_, kBoxTitle, kReallyStop, "dialog-question");
     gtk_window_set_modal(GTK_WINDOW(confirm_), TRUE);
@@ -229,7 +198,7 @@ class ServerWindow {
   }
 
   void Edited(GtkWidget* gadget) {
-    if (updating_) return;
+    if (!session_.TakesEdits()) return;
     std::function<void(ServerSettings&)> change;
     if (gadget == passwordBox_) {
       bool on = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(passwordBox_));
@@ -250,53 +219,43 @@ class ServerWindow {
   }
 
   static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
-    auto* w = static_cast<ServerWindow*>(self);
-    if (w->phase_ == Phase::kServing) {
-      w->AskClose();
-    } else if (w->phase_ == Phase::kNaming) {
-      gtk_main_quit();
-    }
+    static_cast<ServerWindow*>(self)->session_.Close();
     return TRUE;
   }
   static void OnConfirm(GtkDialog* dialog, int response, gpointer self) {
     auto* w = static_cast<ServerWindow*>(self);
     w->confirm_ = nullptr;
     gtk_widget_destroy(GTK_WIDGET(dialog));
-    if (response == GTK_RESPONSE_YES) w->Stop("window closed");
+    if (response == GTK_RESPONSE_YES) w->session_.CloseConfirmed();
   }
   static void OnMessageAnswered(GtkDialog* box, int, gpointer) { gtk_widget_destroy(GTK_WIDGET(box)); }
   static void OnErrorAnswered(GtkDialog*, int, gpointer) { gtk_main_quit(); }
   static gboolean OnSigint(gpointer self) {
-    static_cast<ServerWindow*>(self)->Stop("SIGINT");
+    static_cast<ServerWindow*>(self)->session_.Stop("SIGINT");
     return G_SOURCE_CONTINUE;
   }
   static gboolean OnSigterm(gpointer self) {
-    static_cast<ServerWindow*>(self)->Stop("SIGTERM");
+    static_cast<ServerWindow*>(self)->session_.Stop("SIGTERM");
     return G_SOURCE_CONTINUE;
   }
   static void OnNameChanged(GtkEntry* entry, gpointer self) {
     gtk_widget_set_sensitive(static_cast<ServerWindow*>(self)->button3_,
                              gtk_entry_get_text_length(entry) > 0);
   }
-  static void OnStart(GtkWidget*, gpointer self) { static_cast<ServerWindow*>(self)->Start(); }
+  static void OnStart(GtkWidget*, gpointer self) { static_cast<ServerWindow*>(self)->session_.Start(); }
   static void OnButton3(GtkWidget*, gpointer self) {
-    auto* w = static_cast<ServerWindow*>(self);
-    if (w->phase_ == Phase::kNaming) return w->Start();
-    w->session_.PressRegister();
+    static_cast<ServerWindow*>(self)->session_.PressStartOrRegister();
   }
   static void OnButton6(GtkWidget*, gpointer self) {
     static_cast<ServerWindow*>(self)->session_.PressDelete();
   }
   static void OnEdited(GtkWidget* gadget, gpointer self) { static_cast<ServerWindow*>(self)->Edited(gadget); }
   static gboolean OnDeliver(gpointer self) {
-    static_cast<ServerWindow*>(self)->Deliver();
+    static_cast<ServerWindow*>(self)->session_.Deliver();
     return G_SOURCE_REMOVE;
   }
 
   WindowSession session_;
-  int exitCode_ = 0;
-  Phase phase_ = Phase::kNaming;
-  bool updating_ = false;
   GtkWidget* window_ = nullptr;
   GtkWidget* fixed_ = nullptr;
   GtkWidget* nameLabel_ = nullptr;
