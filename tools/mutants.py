@@ -213,6 +213,12 @@ mut("C14", "client-core", "client", "client/core/server_list.cpp",
 mut("C15", "client-core", "client", "client/core/net_connection.cpp",
     "  net.connecting = net.openLink(", "  if (!net.connecting) net.connecting = net.openLink(",
     "a connect while another attempt is under way waits for the old one instead of replacing it")
+mut("C22", "client-core", "client", "client/core/game_state.cpp", "    change.pending = false;\n    Shown(client);\n    return false;",
+    "    change.pending = false;\n    return false;",
+    "a round's start pause counts from the fade's start, so the fade eats it")
+mut("C23", "client-core", "client", "client/core/game_state.cpp", "  if (step == 6) SwitchTo(client, change.target);",
+    "  if (step == 0) SwitchTo(client, change.target);",
+    "a fade darkens the new screen instead of the old one")
 mut("C16", "client-core", "client", "client/core/net_play.cpp",
     "if (now - round.steerTime <= kSteerInterval || client.net.chatOpen) return;",
     "if (now - round.steerTime <= kSteerInterval) return;",

@@ -43,6 +43,7 @@ struct TextObject {
 // Values of the frame loop and the screens.
 struct FrameState {
   int gameState = kStateMenu;
+  StateChange stateChange;
   int fadeLevel = 0;
   int bannerGlow = 0;
   int mouseX = 0, mouseY = 0;

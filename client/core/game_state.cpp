@@ -15,15 +15,6 @@ namespace kb {
 
 namespace {
 
-// Each fade frame stays on screen for about one display refresh, so the fade
-// is seen: the frame loop itself runs without vsync.
-constexpr int kFadeFrameMs = 16;
-
-void DrawFadeFrame(Client& client) {
-  DrawFrame(client);
-  client.clock.Sleep(kFadeFrameMs);
-}
-
 bool IsLocalRoundState(int state) {
   return state == kStateStart || state == kStateGame || state == kStateEndRound;
 }
@@ -71,31 +62,60 @@ void StateStep(Client& client) {
   }
 }
 
+void SwitchTo(Client& client, int state) {
+  client.textObjects.clear();
+  client.frame.gameState = state;
+}
+
+// The new screen's timers run from when it shows.
+void Shown(Client& client) {
+  if (client.frame.gameState == kStateStart) client.round.roundStartTime = client.clock.Now();
+}
+
 }  // namespace
 
 void SetGameState(Client& client, int newState, bool noFade) {
   FrameState& frame = client.frame;
+  // A change still fading ends at once: the newest wins the screen.
+  if (frame.stateChange.pending) {
+    frame.stateChange.pending = false;
+    frame.fadeLevel = 5;
+    SwitchTo(client, frame.stateChange.target);
+    Shown(client);
+  }
   // Whatever way the client leaves the network game, its connection goes.
   if (newState != kStateNet) CloseServerLink(client.net);
   if (newState == kStateMenu) {
     client.round.botCount = 0;
     client.round.botList.clear();
   }
-  if (!IsLocalRoundState(frame.gameState) && newState != kStateNetConnect) {
-    for (int level = 0; level <= 250; level += 50) {
-      frame.fadeLevel = level;
-      if (!noFade) DrawFadeFrame(client);
-    }
+  bool darken = !IsLocalRoundState(frame.gameState) && newState != kStateNetConnect;
+  if (darken) frame.fadeLevel = 250;
+  // Ends at 5, not 0: the overlay stays faintly on until the next fade.
+  bool brighten = frame.fadeLevel > 200;
+  if (noFade || !brighten) {
+    if (brighten) frame.fadeLevel = 5;
+    SwitchTo(client, newState);
+    Shown(client);
+    return;
   }
-  client.textObjects.clear();
-  frame.gameState = newState;
-  if (frame.fadeLevel > 200) {
-    // Ends at 5, not 0: the overlay stays faintly on until the next fade.
-    for (int i = 0; i <= 250; i += 50) {
-      frame.fadeLevel = 255 - i;
-      if (!noFade) DrawFadeFrame(client);
-    }
+  frame.fadeLevel = 0;
+  frame.stateChange = {.pending = true, .target = newState, .step = darken ? 0 : 6};
+}
+
+bool AdvanceStateChange(Client& client) {
+  FrameState& frame = client.frame;
+  StateChange& change = frame.stateChange;
+  if (!change.pending) return false;
+  int step = change.step++;
+  if (step == 12) {
+    change.pending = false;
+    Shown(client);
+    return false;
   }
+  if (step == 6) SwitchTo(client, change.target);
+  frame.fadeLevel = step < 6 ? step * 50 : 255 - (step - 6) * 50;
+  return true;
 }
 
 void UpdateFrame(Client& client) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace kb {
 
 struct Client;
@@ -25,8 +27,26 @@ enum GameStateValue : int {
   kStateHell = 666,
 };
 
-// Changes the screen with the fade-out and fade-in frames (none when noFade).
+// A change of screen that fades: six frames of the old screen darkening, then
+// six of the new one brightening, kFadeFrameMs apart. The frame loop plays it
+// (PlayStateChange) and runs nothing else meanwhile.
+constexpr int kFadeFrameMs = 16;
+struct StateChange {
+  bool pending = false;
+  int target = 0;
+  int step = 0;  // the next frame: 0..5 darken, 6..11 brighten, 12 the end
+  int64_t shownAt = 0;
+};
+
+// Changes the screen. Between screens (not among a round's, not into
+// connecting) the change fades, unless noFade: the new state is then entered
+// half way through the fade, when the frame loop has shown the old screen
+// darkened. Leaving the network game closes its connection at once.
 void SetGameState(Client& client, int newState, bool noFade = false);
+
+// The fade's next step: sets the fade level, entering the new state half way.
+// False once the fade is over (after a last frame's time).
+bool AdvanceStateChange(Client& client);
 
 // One frame's input and logic.
 void UpdateFrame(Client& client);

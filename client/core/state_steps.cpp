@@ -76,9 +76,8 @@ void MenuStep(Client& client) {
   if ((input.KeyDown(scan::kSpace) || ButtonHeld(client, 225, 505)) && StartAllowed(client)) {
     round.trailImage.Clear(0);
     NewGame(client);
+    // The start pause counts from the fade's end.
     SetGameState(client, kStateStart);
-    // The fade's frames take their time; the start pause counts from its end.
-    round.roundStartTime = client.clock.Now();
     return;
   }
 

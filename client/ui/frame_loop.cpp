@@ -17,6 +17,7 @@ constexpr int kMaxCatchUpPasses = 100;
 enum class Draw { kWhenDue, kNo, kYes };
 
 bool RunPass(Client& client, Draw draw) {
+  if (PlayStateChange(client)) return !client.frame.quit;
   FrameState& frame = client.frame;
   frame.pacer.SetRefreshRate(client.display.RefreshRate());
   auto due = [&] {
@@ -27,8 +28,8 @@ bool RunPass(Client& client, Draw draw) {
   if (!frame.quit) StepScripts(client);
   // A script's "exit" ends the loop before anything else moves.
   if (!frame.quit) UpdateFrame(client);
-  // Asked again: a state change in this update is shown at once.
-  if (!frame.quit && due()) DrawFrame(client);
+  // Asked again: a state change in this update is shown at once, faded or not.
+  if (!frame.quit && !PlayStateChange(client) && due()) DrawFrame(client);
   if (!frame.quit && client.display.TakeCloseRequest()) {
     if (frame.gameState == kStateNet) LeaveServer(client);
     frame.quit = true;
@@ -37,6 +38,18 @@ bool RunPass(Client& client, Draw draw) {
 }
 
 }  // namespace
+
+bool PlayStateChange(Client& client) {
+  StateChange& change = client.frame.stateChange;
+  if (!change.pending) return false;
+  int64_t now = client.clock.Now();
+  if (change.step > 0 && now - change.shownAt < kFadeFrameMs) return true;
+  if (AdvanceStateChange(client)) {
+    DrawFrame(client);
+    change.shownAt = now;
+  }
+  return true;
+}
 
 bool RunFramePass(Client& client) { return RunPass(client, Draw::kWhenDue); }
 

@@ -15,6 +15,7 @@
 #include "client/core/net_connection.h"
 #include "client/ui/button.h"
 #include "client/ui/draw_frame.h"
+#include "client/ui/frame_loop.h"
 #include "client/ui/startup.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/keys.h"
@@ -38,6 +39,10 @@ struct TestClient {
     Strings texts;
     for (const ConsoleLine& line : client.console.lines.Snapshot()) texts.push_back(line.text);
     return texts;
+  }
+  // Plays a fading change of screen to its end as the frame loop would, the clock moving with it.
+  void Settle() {
+    for (int i = 0; i < 1000 && PlayStateChange(client); ++i) clock.Advance(1);
   }
   std::vector<Colour> Colours() const {
     std::vector<Colour> colours;
@@ -81,9 +86,10 @@ struct SpineClient : TestClient {
     display.Open(false, 100, 80);
     client.openUrl = [this](const std::string& url) { openedUrls.push_back(url); };
   }
-  void Frame() {  // one pass of the frame loop, 1 ms after the last
+  void Frame() {  // one pass of the frame loop, 1 ms after the last, and a fade it starts
     UpdateFrame(client);
     DrawFrame(client);
+    Settle();
     clock.Advance(1);
   }
   void Frames(int n) {

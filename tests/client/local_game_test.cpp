@@ -51,7 +51,7 @@ class LocalGameTest : public ::testing::Test {
     head.heading = heading;
     head.gapStart = 0, head.gapNext = now() + 1000000;
   }
-  void Frame() { UpdateFrame(t.client); }
+  void Frame() { UpdateFrame(t.client), t.Settle(); }
   void StepFrame(int64_t ms) { t.clock.Advance(ms), Frame(); }
   void Key(int code, bool down) { t.input.SetKey(code, down); }
   void Press(int code) { Key(code, true), Frame(), Key(code, false); }  // up again after one frame

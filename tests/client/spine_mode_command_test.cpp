@@ -21,6 +21,7 @@ TEST(ModeCommand, NamesInAnyCaseFadeFromTheConsoleButNotFromAScript) {
   SpineClient c;
   c.client.console.isOpen = 1;
   ModeCommand(c.client, "NET_Choose", false);
+  c.Settle();
   EXPECT_EQ(c.State(), kStateNetChoose);
   EXPECT_EQ(c.client.console.isOpen + c.display.presented, 12) << "closes the console and fades";
 }

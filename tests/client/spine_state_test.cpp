@@ -9,17 +9,23 @@
 namespace kb {
 namespace {
 
-// A fade darkens over six frames and brightens over six, only between screens: not among the round states,
-// into the menu from a round, or while connecting.
+// A fade darkens the old screen over six frames and brightens the new one over six, only between screens: not
+// among the round states, into the menu from a round, or while connecting. A round's start pause counts from
+// the fade's end.
 TEST(SetGameState, FadesTwelveFramesOnlyBetweenScreens) {
   for (auto [from, to, frames] : {std::tuple{kStateMenu, kStateStart, 12}, {kStateEnd, kStateMenu, 12},
                                   {kStateEndRound, kStateStart, 0}, {kStateGame, kStateMenu, 0},
                                   {kStateNetWeb, kStateNetConnect, 0}}) {
     SpineClient c;
     c.client.frame.gameState = from;
+    int64_t before = c.clock.Now();
     SetGameState(c.client, to, false);
+    EXPECT_EQ(c.State(), frames ? from : to) << "the old screen darkens first";
+    c.Settle();
+    EXPECT_EQ(c.State(), to);
     EXPECT_EQ(c.display.presented, frames) << from << " to " << to;
     EXPECT_EQ(c.client.frame.fadeLevel, frames ? 5 : 0) << "a fade ends brightened again";
+    if (to == kStateStart) EXPECT_GE(c.client.round.roundStartTime - before, frames * kFadeFrameMs);
   }
 }
 
