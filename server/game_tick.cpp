@@ -88,7 +88,7 @@ void ServerGame::RunTick() {
   adminGuesses_.Prune(now);
   for (const ClientRecord& r : clients_) {
     if (now - r.lastSeen > kSilenceTimeout) {
-      transport_.Send(r.connection, BuildMessage(Keyword::kMode, {kModeKicked}));
+      transport_.Send(r.connection, BuildMessage(Keyword::kMode, {kModeDropped}));
       clients_.Remove(r.connection);
       break;
     }

@@ -105,7 +105,7 @@ struct Client {
 
   // Where the next connection goes ("connect" and the server screens).
   std::string serverAddress;
-  int serverPort = 666;
+  int serverPort = kDefaultGamePort;
   std::string serverLabel;
 
   // The servers found by the LAN search or the Internet list, and the list

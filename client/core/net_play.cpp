@@ -134,7 +134,7 @@ void NetGameStep(Client& client) {
   // is shutting down closes right after; its notice stays until the player
   // leaves.
   bool alive = now - net.lastReceive <= kSilenceTimeout && ReceiveFromServer(client) && net.link &&
-               net.netMode != kModeKicked;
+               net.netMode != kModeDropped;
   if (!alive) {
     if (net.netMode != kModeShutdown) {
       LoseConnection(client);

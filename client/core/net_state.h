@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "client/core/server_link.h"
+#include "common/net/protocol.h"
 #include "common/net/receive_buffer.h"
 #include "common/platform/core/image.h"
 
@@ -39,7 +40,7 @@ struct NetState {
 
   // The manual connection screen: the two fields and which one has the focus.
   std::string manualAddress;
-  std::string manualPort = "666";
+  std::string manualPort = std::to_string(kDefaultGamePort);
   int manualField = 0;
   int fieldSwitchLatch = 0;
 

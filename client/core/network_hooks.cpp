@@ -1,6 +1,7 @@
 #include "client/core/network_hooks.h"
 
 #include "client/core/client.h"
+#include "common/net/protocol.h"
 #include "client/core/net_connection.h"
 #include "client/core/net_play.h"
 #include "client/core/server_list_hooks.h"
@@ -75,7 +76,7 @@ void ResetManualFields(Client& client) {
   NetState& net = client.net;
   net.manualField = 0;
   net.manualAddress.clear();
-  net.manualPort = "666";
+  net.manualPort = std::to_string(kDefaultGamePort);
 }
 
 void LeaveServer(Client& client) { SayGoodbye(client.net); }

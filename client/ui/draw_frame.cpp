@@ -5,6 +5,7 @@
 
 #include "client/console/console.h"
 #include "client/core/client.h"
+#include "common/net/protocol.h"
 #include "client/core/network_hooks.h"
 #include "client/ui/button.h"
 #include "client/ui/game_view.h"
@@ -36,7 +37,7 @@ bool ShowsBottomBar(const Client& client, int state) {
       return true;
     case kStateNet: {
       int mode = CurrentNetMode(client);
-      return mode == 19 || mode == 20 || mode == 21;
+      return mode == kModePasswordRequired || mode == kModeWrongPassword || mode == kModeShutdown;
     }
     default:
       return false;

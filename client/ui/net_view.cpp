@@ -72,7 +72,7 @@ void DrawModeText(Client& client, int mode) {
       line("Der Server wurde beendet.");
       client.frame.helpLine = kBackHelp;
       break;
-    case 23:
+    case kModeKicked:
       line("Du wurdest vom Server gekickt.");
       break;
     default:
@@ -143,20 +143,21 @@ void DrawNetGame(Client& client) {
   screen.Draw(client.round.trailImage, 0, kFieldTop);
   DrawModeText(client, mode);
   DrawStatusBar(screen);
-  bool scoreLine = !IsOneOf(mode, {6, 10, 19, 20, 21});
+  bool scoreLine =
+      !IsOneOf(mode, {kModeSpectating, kModeWaiting, kModePasswordRequired, kModeWrongPassword, kModeShutdown});
   if (scoreLine)
     DrawScores(client);
   else
     // The name ends before the colour hint and the colour box on its right.
     PutText(screen, res.fontNormal, 4, 4, FitText(res.fontNormal, client.serverLabel, 560), kWhite);
-  if (!IsOneOf(mode, {19, 20, 21})) {
+  if (!IsOneOf(mode, {kModePasswordRequired, kModeWrongPassword, kModeShutdown})) {
     screen.FillBox(776, 2, 22, 22, kWhite);
     screen.FillBox(777, 3, 20, 20, net.ownColour);
   }
-  if (IsOneOf(mode, {6, 7, 8, 9, 18}))
+  if (IsOneOf(mode, {kModeSpectating, kModeCountdown, kModeRunning, kModeRoundOver, kModeGameOver}))
     DrawChat(screen, scoreLine ? res.fontSmall : res.fontNormal, res.fontNormal, net, client.console,
              client.clock.Now());
-  if (IsOneOf(mode, {6, 7, 9, 10, 18})) {
+  if (IsOneOf(mode, {kModeSpectating, kModeCountdown, kModeRoundOver, kModeWaiting, kModeGameOver})) {
     const std::string hint = "Strg + C: Farbe \xE4ndern";
     PutText(screen, res.fontNormal, 770 - res.fontNormal.TextWidth(hint), 4, hint, kWhite);
   }

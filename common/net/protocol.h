@@ -66,7 +66,8 @@ enum NetModeValue : int {
   kModePasswordRequired = 19,
   kModeWrongPassword = 20,
   kModeShutdown = 21,
-  kModeKicked = 22,
+  kModeDropped = 22,  // for silence, as the server removes the player
+  kModeKicked = 23,
 };
 // How long the countdown and the game-over screen last; "TIME" counts down
 // from these, one message per tick.
