@@ -74,17 +74,17 @@ void BM_NetFrame(benchmark::State& state) {
   size_t next = 0;
   auto link = std::make_unique<TickLink>(&ticks[0]);
   TickLink* current = link.get();
-  client.net.link = std::move(link);
+  client.net.session.link = std::move(link);
   client.frame.gameState = kStateNet;
-  client.net.netMode = 8;
-  client.net.ownColour = Rgb(255, 0, 0);
+  client.net.session.netMode = 8;
+  client.net.session.ownColour = Rgb(255, 0, 0);
   for (int p = 0; p < kPlayers; ++p)
     client.round.scoreList.push_back({p % 10, Rgb(60 + 3 * p, 255 - 3 * p, 128), p % 3});
-  AddChatLine(client.net.chatHistory, clock.Now(), "Hallo zusammen", Rgb(0, 255, 0));
+  AddChatLine(client.net.session.chatHistory, clock.Now(), "Hallo zusammen", Rgb(0, 255, 0));
   for (auto _ : state) {
     *current = TickLink(&ticks[next]);
     next = (next + 1) % ticks.size();
-    client.net.lastReceive = clock.Now();
+    client.net.session.lastReceive = clock.Now();
     UpdateFrame(client);
     DrawFrame(client);
     benchmark::DoNotOptimize(client.screen.Data());

@@ -37,13 +37,13 @@ kb::NetClient& Fixture() {
 // it allocates.
 void Rejoin(kb::NetClient& c) {
   kb::Client& client = c.client;
-  client.net.received = kb::ReceiveBuffer();
-  client.net.chatHistory = {};
+  client.net.session.received = kb::ReceiveBuffer();
+  client.net.session.chatHistory = {};
   client.console.lines.Clear();
-  if (c.State() != kb::kStateNet || !client.net.link) {
+  if (c.State() != kb::kStateNet || !client.net.session.link) {
     c.Join();
     c.Frame();
-    if (!client.net.link) std::abort();
+    if (!client.net.session.link) std::abort();
   }
   c.peer->flushed.clear();
 }
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     c.clock.Advance(1);
     if (client.round.scoreList.size() > kb::kMaxScoreEntries) std::abort();
     if (client.serverLabel.size() > 256) std::abort();
-    for (const kb::ChatLine& line : client.net.chatHistory)
+    for (const kb::ChatLine& line : client.net.session.chatHistory)
       if (line.text.size() > 256) std::abort();
   }
   if (c.State() == kb::kStateNet) kb::DrawNetGame(client);

@@ -219,6 +219,8 @@ mut("C22", "client-core", "client", "client/core/game_state.cpp", "    change.pe
 mut("C23", "client-core", "client", "client/core/game_state.cpp", "  if (step == 6) SwitchTo(client, change.target);",
     "  if (step == 0) SwitchTo(client, change.target);",
     "a fade darkens the new screen instead of the old one")
+mut("C24", "client-core", "client", "client/core/net_connection.cpp", "  net.session = NetSession{};\n", "",
+    "a pause, chat lines and a countdown of the last server show on the next one")
 mut("C16", "client-core", "client", "client/core/net_play.cpp",
     "if (now - round.steerTime <= kSteerInterval || client.net.chatOpen) return;",
     "if (now - round.steerTime <= kSteerInterval) return;",
@@ -309,8 +311,7 @@ mut("U08", "screens", "screens", NV, "std::min<size_t>(list.size(), 16);", "std:
     "the 16th score entry is not drawn")
 mut("U09", "screens", "screens", NV, "  if (net.serverPaused) {", "  if (!net.serverPaused) {",
     "\"Pause\" shows while the game runs and not while it is paused")
-mut("U10", "screens", "screens", NV, "bool scoreLine = !IsOneOf(mode, {6, 10, 19, 20, 21});",
-    "bool scoreLine = !IsOneOf(mode, {10, 19, 20, 21});",
+mut("U10", "screens", "screens", NV, "!IsOneOf(mode, {kModeSpectating, kModeWaiting,", "!IsOneOf(mode, {kModeWaiting,",
     "a spectator sees the score line instead of the server name")
 mut("U11", "screens", "screens", "client/ui/chat.cpp", "for (int i = kChatHistoryLines - 1; i >= 1; --i)",
     "for (int i = kChatHistoryLines - 1; i >= 2; --i)",

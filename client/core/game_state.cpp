@@ -84,7 +84,7 @@ void SetGameState(Client& client, int newState, bool noFade) {
     Shown(client);
   }
   // Whatever way the client leaves the network game, its connection goes.
-  if (newState != kStateNet) CloseServerLink(client.net);
+  if (newState != kStateNet) CloseServerLink(client.net.session);
   if (newState == kStateMenu) {
     client.round.botCount = 0;
     client.round.botList.clear();

@@ -34,38 +34,38 @@ std::unique_ptr<LinkAttempt> DecidedAttempt(std::unique_ptr<ServerLink> link) {
   return std::make_unique<Decided>(std::move(link));
 }
 
-void CloseServerLink(NetState& net) {
-  net.link.reset();
-  net.received = ReceiveBuffer{};
+void CloseServerLink(NetSession& session) {
+  session.link.reset();
+  session.received = ReceiveBuffer{};
 }
 
-void SayGoodbye(NetState& net) {
-  if (!net.link) return;
-  net.link->Send(BuildMessage(Keyword::kLeave));
-  net.link->Drain(kGoodbyeWaitMs);
-  CloseServerLink(net);
+void SayGoodbye(NetSession& session) {
+  if (!session.link) return;
+  session.link->Send(BuildMessage(Keyword::kLeave));
+  session.link->Drain(kGoodbyeWaitMs);
+  CloseServerLink(session);
 }
 
 bool SendToServer(Client& client, std::string_view message) {
-  NetState& net = client.net;
-  if (!net.link) return false;
-  if (!net.link->Send(message)) net.sendFailed = true;
+  NetSession& session = client.net.session;
+  if (!session.link) return false;
+  if (!session.link->Send(message)) session.sendFailed = true;
   return true;
 }
 
-bool FlushServerLink(NetState& net) {
-  if (!net.link) return true;
-  bool ok = net.link->Flush() && !net.sendFailed;
-  net.sendFailed = false;
+bool FlushServerLink(NetSession& session) {
+  if (!session.link) return true;
+  bool ok = session.link->Flush() && !session.sendFailed;
+  session.sendFailed = false;
   return ok;
 }
 
 void StartConnecting(Client& client) {
   NetState& net = client.net;
   if (client.frame.gameState == kStateNet)
-    SayGoodbye(net);
+    SayGoodbye(net.session);
   else
-    CloseServerLink(net);
+    CloseServerLink(net.session);
   net.connectingTo = client.serverAddress + " auf port " + std::to_string(client.serverPort);
   net.connecting = net.openLink(client.serverAddress, client.serverPort);
 }
@@ -82,17 +82,17 @@ void PollConnecting(Client& client) {
     return;
   }
   ConsolePrint(client, "Erfolgreich mit Server " + net.connectingTo + " verbunden.", kConsoleGreen);
-  CloseServerLink(net);
-  net.link = std::move(link);
-  net.sendFailed = false;
+  // A new visit: nothing of the last server's (a pause, chat, a countdown) stays.
+  net.session = NetSession{};
+  net.session.link = std::move(link);
   SendToServer(client, BuildMessage(Keyword::kJoin));
-  FlushServerLink(net);
-  net.lastReceive = client.clock.Now();
+  FlushServerLink(net.session);
+  net.session.lastReceive = client.clock.Now();
   // Nothing of an earlier server's field shows behind this one's first screen
   // (a password prompt, say).
   client.round.trailImage.Clear(0);
   client.frame.gameState = kStateNet;
-  net.netMode = kModeWaiting;
+  net.session.netMode = kModeWaiting;
 }
 
 }  // namespace kb

@@ -6,7 +6,7 @@
 namespace kb {
 
 struct Client;
-struct NetState;
+struct NetSession;
 
 // Starts connecting to serverAddress/serverPort. A connection that exists is
 // closed first, an attempt under way is given up.
@@ -20,12 +20,12 @@ void PollConnecting(Client& client);
 bool SendToServer(Client& client, std::string_view message);
 
 // Hands the queued messages to the network; false when the link is broken.
-bool FlushServerLink(NetState& net);
+bool FlushServerLink(NetSession& session);
 
 // Drops the connection (no message), so no descriptor is left behind.
-void CloseServerLink(NetState& net);
+void CloseServerLink(NetSession& session);
 
 // LEAVE, a short wait for it to go out, and the connection closed.
-void SayGoodbye(NetState& net);
+void SayGoodbye(NetSession& session);
 
 }  // namespace kb

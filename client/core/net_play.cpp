@@ -30,7 +30,7 @@ bool ButtonHeld(const Client& client, int x, int y) {
 void SteerStep(Client& client, int64_t now) {
   RoundState& round = client.round;
   Input& input = client.input;
-  if (now - round.steerTime <= kSteerInterval || client.net.chatOpen) return;
+  if (now - round.steerTime <= kSteerInterval || client.net.session.chatOpen) return;
   bool left = false, right = false;
   for (const PlayerRecord& p : round.players) {
     left |= p.leftKey != 0 && input.KeyDown(p.leftKey);
@@ -49,30 +49,30 @@ void SteerStep(Client& client, int64_t now) {
 // MODE empties the text.
 void PasswordStep(Client& client, int64_t now) {
   NetState& net = client.net;
-  TypeInto(client.input, client.console, now, net.passwordText, kPasswordRule);
+  TypeInto(client.input, client.console, now, net.session.passwordText, kPasswordRule);
   bool enter = client.input.KeyDown(scan::kEnter);
   // Marks the press as used, so the answer's screen does not take it too.
   client.frame.enterLatch = enter ? 1 : 0;
-  if ((enter || ButtonHeld(client, 76, 56)) && !net.passwordText.empty())
-    Send(client, Keyword::kPass, {net.passwordText});
+  if ((enter || ButtonHeld(client, 76, 56)) && !net.session.passwordText.empty())
+    Send(client, Keyword::kPass, {net.session.passwordText});
 }
 
 void ChatStep(Client& client, int64_t now) {
   NetState& net = client.net;
   bool enter = EdgePressed(client.input.KeyDown(scan::kEnter), client.frame.enterLatch);
-  if (net.chatOpen && !client.console.isOpen) {
-    TypeInto(client.input, client.console, now, net.chatText, kChatRule);
+  if (net.session.chatOpen && !client.console.isOpen) {
+    TypeInto(client.input, client.console, now, net.session.chatText, kChatRule);
     if (!enter) return;
-    if (!net.chatText.empty()) {
-      Send(client, Keyword::kChat, {net.chatText});
+    if (!net.session.chatText.empty()) {
+      Send(client, Keyword::kChat, {net.session.chatText});
       // The server does not echo one's own line.
-      AddChatLine(net.chatHistory, now, net.chatText, net.ownColour);
-      net.chatText.clear();
+      AddChatLine(net.session.chatHistory, now, net.session.chatText, net.session.ownColour);
+      net.session.chatText.clear();
     }
-    net.chatOpen = 0;
+    net.session.chatOpen = 0;
   } else if (enter) {
     DropPendingKeys(client.input);
-    net.chatOpen = 1;
+    net.session.chatOpen = 1;
   }
 }
 
@@ -83,7 +83,7 @@ bool CtrlDown(const Input& input) {
 }  // namespace
 
 void LoseConnection(Client& client) {
-  CloseServerLink(client.net);
+  CloseServerLink(client.net.session);
   client.net.failLatch = 1;
   SetGameState(client, kStateConnectionLost);
 }
@@ -125,28 +125,28 @@ void NetGameStep(Client& client) {
   FrameState& frame = client.frame;
   int64_t now = client.clock.Now();
 
-  if (now - net.lastPing > kPingInterval) {
+  if (now - net.session.lastPing > kPingInterval) {
     Send(client, Keyword::kPing);
-    net.lastPing = now;
+    net.session.lastPing = now;
   }
   // Silence on an open connection, a closed or broken one, or the server
   // dropping this client: the visit is over at once. A server that said it
   // is shutting down closes right after; its notice stays until the player
   // leaves.
-  bool alive = now - net.lastReceive <= kSilenceTimeout && ReceiveFromServer(client) && net.link &&
-               net.netMode != kModeDropped;
+  bool alive = now - net.session.lastReceive <= kSilenceTimeout && ReceiveFromServer(client) && net.session.link &&
+               net.session.netMode != kModeDropped;
   if (!alive) {
-    if (net.netMode != kModeShutdown) {
+    if (net.session.netMode != kModeShutdown) {
       LoseConnection(client);
       return;
     }
-    CloseServerLink(net);
+    CloseServerLink(net.session);
   }
 
-  bool space = EdgePressed(input.KeyDown(scan::kSpace), net.goLatch);
+  bool space = EdgePressed(input.KeyDown(scan::kSpace), net.session.goLatch);
   if (space) Send(client, Keyword::kGo);
 
-  switch (net.netMode) {
+  switch (net.session.netMode) {
     case kModeRunning:
       SteerStep(client, now);
       ChatStep(client, now);
@@ -164,7 +164,7 @@ void NetGameStep(Client& client) {
       // A fresh press: the Enter that sent the password must not also leave
       // before the answer was seen.
       if (space || EdgePressed(input.KeyDown(scan::kEnter), frame.enterLatch)) {
-        CloseServerLink(net);
+        CloseServerLink(net.session);
         SetGameState(client, kStateNetChoose);
         return;
       }
@@ -173,14 +173,14 @@ void NetGameStep(Client& client) {
       break;
   }
 
-  if (EdgePressed(CtrlDown(input) && input.KeyDown(scan::kC), net.colourLatch)) Send(client, Keyword::kColor);
+  if (EdgePressed(CtrlDown(input) && input.KeyDown(scan::kC), net.session.colourLatch)) Send(client, Keyword::kColor);
 
   if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) {
-    SayGoodbye(net);
+    SayGoodbye(net.session);
     SetGameState(client, kStateNetChoose);
     return;
   }
-  if (!FlushServerLink(net)) LoseConnection(client);
+  if (!FlushServerLink(net.session)) LoseConnection(client);
 }
 
 }  // namespace kb

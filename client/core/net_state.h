@@ -24,9 +24,11 @@ constexpr int kChatHistoryLines = 5;
 // Index 0 is the newest line.
 using ChatHistory = std::array<ChatLine, kChatHistoryLines>;
 
-// Network play: the connection, what the server told the client and what the
-// player types.
-struct NetState {
+// One visit to a server: the connection, what the server told the client and
+// what the player types to it. Made new when a connection opens, so nothing of
+// an earlier server (a pause, chat, a countdown) shows on the next one; kept
+// after the connection closes while its last notice stays on the screen.
+struct NetSession {
   int netMode = 0;
   Colour ownColour = 0;
   int countdownMs = 0;
@@ -38,25 +40,32 @@ struct NetState {
   std::string chatText;
   int chatOpen = 0;
 
+  int64_t lastReceive = 0;
+  int64_t lastPing = 0;
+  int goLatch = 0;
+  int colourLatch = 0;
+  // A send found the link broken; the next flush reports it.
+  bool sendFailed = false;
+
+  // Null once the connection is closed.
+  std::unique_ptr<ServerLink> link;
+  ReceiveBuffer received;
+};
+
+// Network play: the visit, the attempt that may start the next one, and the
+// screens around them.
+struct NetState {
+  NetSession session;
+
   // The manual connection screen: the two fields and which one has the focus.
   std::string manualAddress;
   std::string manualPort = std::to_string(kDefaultGamePort);
   int manualField = 0;
   int fieldSwitchLatch = 0;
-
-  int64_t lastReceive = 0;
-  int64_t lastPing = 0;
-  int goLatch = 0;
   // Set when a failure screen appears: only a key pressed after that leaves
   // it, not the Enter that started the attempt and is still held.
   int failLatch = 0;
-  int colourLatch = 0;
-  // A send found the link broken; the next flush reports it.
-  bool sendFailed = false;
 
-  // Null while not connected.
-  std::unique_ptr<ServerLink> link;
-  ReceiveBuffer received;
   // The newest connection attempt and where it goes; a new one replaces it.
   std::unique_ptr<LinkAttempt> connecting;
   std::string connectingTo;

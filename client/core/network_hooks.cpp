@@ -10,16 +10,16 @@
 
 namespace kb {
 
-int CurrentNetMode(const Client& client) { return client.net.netMode; }
+int CurrentNetMode(const Client& client) { return client.net.session.netMode; }
 
 bool ManualAddressUsable(const Client& client) {
   return ManualAddressValid(client.net.manualAddress) && ManualPortValid(client.net.manualPort);
 }
 
-bool PasswordEntered(const Client& client) { return !client.net.passwordText.empty(); }
+bool PasswordEntered(const Client& client) { return !client.net.session.passwordText.empty(); }
 
 void ConnectFromScreen(Client& client) {
-  client.net.passwordText.clear();
+  client.net.session.passwordText.clear();
   DropPendingKeys(client.input);
   // The Enter that connected is still down when a fast server starts the
   // countdown; it must not count again as the Enter that opens the chat.
@@ -79,6 +79,6 @@ void ResetManualFields(Client& client) {
   net.manualPort = std::to_string(kDefaultGamePort);
 }
 
-void LeaveServer(Client& client) { SayGoodbye(client.net); }
+void LeaveServer(Client& client) { SayGoodbye(client.net.session); }
 
 }  // namespace kb

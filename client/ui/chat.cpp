@@ -22,14 +22,14 @@ void ExpireChatLines(ChatHistory& history, int64_t now) {
     if (now - line.time > kChatLineLifetime) line = ChatLine{};
 }
 
-void DrawChat(Image& screen, Font& lineFont, Font& normal, NetState& net, ConsoleState& console,
+void DrawChat(Image& screen, Font& lineFont, Font& normal, NetSession& session, ConsoleState& console,
               int64_t now) {
   int h = lineFont.TextHeight("ABC") + 4;
   int base = 595 - h;
-  if (net.chatOpen) {
+  if (session.chatOpen) {
     base = 595 - 2 * h;
     // The end of a long line stays in sight while it is typed.
-    std::string line = "Chat: " + FitTextEnd(normal, net.chatText, 780 - normal.TextWidth("Chat: "));
+    std::string line = "Chat: " + FitTextEnd(normal, session.chatText, 780 - normal.TextWidth("Chat: "));
     PutText(screen, normal, 5, 595 - h, line, kWhite);
     if (now - console.caretTime > kCaretBlink) {
       console.caretOn = 1 - console.caretOn;
@@ -38,9 +38,9 @@ void DrawChat(Image& screen, Font& lineFont, Font& normal, NetState& net, Consol
     int w = normal.TextWidth(line);
     if (console.caretOn == 1) screen.Line(w + 7, 597 - h, w + 7, 595, kWhite);
   }
-  ExpireChatLines(net.chatHistory, now);
+  ExpireChatLines(session.chatHistory, now);
   for (int i = 0; i < kChatHistoryLines; ++i) {
-    const ChatLine& line = net.chatHistory[i];
+    const ChatLine& line = session.chatHistory[i];
     if (!line.text.empty())
       PutText(screen, normal, 5, base - i * (h + 2), FitText(normal, line.text, 790), line.colour);
   }

@@ -36,7 +36,7 @@ void DrawWinner(Client& client, const std::string& text, const std::string& afte
 void DrawModeText(Client& client, int mode) {
   Image& screen = client.screen;
   Font& font = client.resources.fontNormal;
-  std::string seconds = std::to_string(CountdownSeconds(client.net.countdownMs));
+  std::string seconds = std::to_string(CountdownSeconds(client.net.session.countdownMs));
   auto line = [&](const std::string& text) { PutText(screen, font, 4, 29, text, kWhite); };
   switch (mode) {
     case kModeSpectating:
@@ -61,7 +61,7 @@ void DrawModeText(Client& client, int mode) {
                      seconds + "...");
       break;
     case kModePasswordRequired:
-      DrawPasswordPrompt(screen, font, client.net);
+      DrawPasswordPrompt(screen, font, client.net.session);
       client.frame.helpLine = kPasswordHelp;
       break;
     case kModeWrongPassword:
@@ -139,7 +139,7 @@ void DrawNetGame(Client& client) {
   Image& screen = client.screen;
   Resources& res = client.resources;
   NetState& net = client.net;
-  int mode = net.netMode;
+  int mode = net.session.netMode;
   screen.Draw(client.round.trailImage, 0, kFieldTop);
   DrawModeText(client, mode);
   DrawStatusBar(screen);
@@ -152,16 +152,16 @@ void DrawNetGame(Client& client) {
     PutText(screen, res.fontNormal, 4, 4, FitText(res.fontNormal, client.serverLabel, 560), kWhite);
   if (!IsOneOf(mode, {kModePasswordRequired, kModeWrongPassword, kModeShutdown})) {
     screen.FillBox(776, 2, 22, 22, kWhite);
-    screen.FillBox(777, 3, 20, 20, net.ownColour);
+    screen.FillBox(777, 3, 20, 20, net.session.ownColour);
   }
   if (IsOneOf(mode, {kModeSpectating, kModeCountdown, kModeRunning, kModeRoundOver, kModeGameOver}))
-    DrawChat(screen, scoreLine ? res.fontSmall : res.fontNormal, res.fontNormal, net, client.console,
+    DrawChat(screen, scoreLine ? res.fontSmall : res.fontNormal, res.fontNormal, net.session, client.console,
              client.clock.Now());
   if (IsOneOf(mode, {kModeSpectating, kModeCountdown, kModeRoundOver, kModeWaiting, kModeGameOver})) {
     const std::string hint = "Strg + C: Farbe \xE4ndern";
     PutText(screen, res.fontNormal, 770 - res.fontNormal.TextWidth(hint), 4, hint, kWhite);
   }
-  if (net.serverPaused) {
+  if (net.session.serverPaused) {
     const std::string pause = "Pause";
     PutOutlinedText(screen, res.fontHuge, 399 - res.fontHuge.TextWidth(pause) / 2,
                     299 - res.fontHuge.TextHeight(pause) / 2, pause, kWhite, kBlack, 1);

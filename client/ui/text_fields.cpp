@@ -92,11 +92,11 @@ void DrawManualFields(Image& screen, Font& font, const NetState& net) {
   PutText(screen, font, 352, 147, net.manualPort, kWhite);
 }
 
-void DrawPasswordPrompt(Image& screen, Font& font, NetState& net) {
-  net.passwordMask.assign(net.passwordText.size(), '*');
+void DrawPasswordPrompt(Image& screen, Font& font, NetSession& session) {
+  session.passwordMask.assign(session.passwordText.size(), '*');
   PutText(screen, font, 4, 29, "Passwort:", kWhite);
   FramedBox(screen, 76, 29, 170, 22, kWhite);
-  PutText(screen, font, 78, 31, net.passwordMask, kWhite);
+  PutText(screen, font, 78, 31, session.passwordMask, kWhite);
 }
 
 }  // namespace kb

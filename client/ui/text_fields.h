@@ -11,6 +11,7 @@ namespace kb {
 class Input;
 struct ConsoleState;
 struct NetState;
+struct NetSession;
 
 // How one text takes typing.
 struct TextRule {
@@ -48,6 +49,6 @@ bool ManualPortValid(std::string_view port);
 void DrawManualFields(Image& screen, Font& font, const NetState& net);
 
 // The password prompt: label, field and one star per character.
-void DrawPasswordPrompt(Image& screen, Font& font, NetState& net);
+void DrawPasswordPrompt(Image& screen, Font& font, NetSession& session);
 
 }  // namespace kb

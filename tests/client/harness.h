@@ -178,7 +178,7 @@ struct NetClient : SpineClient {
     peer->chunks.push_back(BuildMessage(keyword, fields));
     Frame();
   }
-  int Mode() const { return client.net.netMode; }
+  int Mode() const { return client.net.session.netMode; }
   Colour Trail(int x, int y) const { return client.round.trailImage.Pixel(x, y); }
 
   Strings opened;

@@ -56,7 +56,7 @@ TEST(NetSend, OneAnglePerSteeringStepInARunningRoundOnly) {
   c.input.SetVirtualKey(vk::kRightButton, true);
   c.clock.Advance(20);
   c.Frame();
-  c.client.net.chatOpen = 1;
+  c.client.net.session.chatOpen = 1;
   c.clock.Advance(20);
   c.Frame();
   EXPECT_EQ(c.peer->Said(), Strings{"ANGLE UP"});
@@ -80,18 +80,18 @@ TEST(NetPassword, SentWhileEnterIsHeldAndNeverEmpty) {
   c.Key(scan::kEnter, false);
   c.Type('A', 'a');
   c.Type(13, '\r');  // Enter and Backspace are no characters here
-  EXPECT_EQ(c.client.net.passwordText, "a");
+  EXPECT_EQ(c.client.net.session.passwordText, "a");
   c.Key(scan::kEnter, true);
   c.Frames(2);
   c.Arrive("MODE", {20});
   c.Frame();
-  EXPECT_EQ(c.client.net.passwordText, "");
+  EXPECT_EQ(c.client.net.session.passwordText, "");
   EXPECT_EQ(c.peer->Said(), (Strings{"PASS a", "PASS a"}));
 }
 
 TEST(NetChat, EnterOpensTypesSendsAndCloses) {
   Playing c(7);
-  c.client.net.ownColour = 0x00FF00;
+  c.client.net.session.ownColour = 0x00FF00;
   c.input.SetVirtualKey('H', true);  // pressed and released before the chat opens
   c.input.SetVirtualKey('H', false);
   c.Tap(scan::kEnter);
@@ -101,15 +101,15 @@ TEST(NetChat, EnterOpensTypesSendsAndCloses) {
   c.Tap(scan::kEnter);  // an empty line closes without sending
   c.Tap(scan::kEnter);
   EXPECT_EQ(c.peer->Said(), Strings{"CHAT Hi"});
-  EXPECT_EQ(c.client.net.chatHistory[0].text, "Hi");
-  EXPECT_EQ(c.client.net.chatHistory[0].colour, 0x00FF00u);
-  EXPECT_EQ(c.client.net.chatOpen, 0);
+  EXPECT_EQ(c.client.net.session.chatHistory[0].text, "Hi");
+  EXPECT_EQ(c.client.net.session.chatHistory[0].colour, 0x00FF00u);
+  EXPECT_EQ(c.client.net.session.chatOpen, 0);
   // With the console open, Enter opens the chat but typing goes to the console.
   c.client.console.enabled = c.client.console.isOpen = 1;
   c.Tap(scan::kEnter);
   c.Type('X', 'x');
-  EXPECT_EQ(c.client.net.chatOpen, 1);
-  EXPECT_EQ(c.client.net.chatText + "|" + c.client.console.input, "|x");
+  EXPECT_EQ(c.client.net.session.chatOpen, 1);
+  EXPECT_EQ(c.client.net.session.chatText + "|" + c.client.console.input, "|x");
 }
 
 // The Enter that connected, failed or sent the password acts once: the next screen or the chat line waits for
@@ -123,7 +123,7 @@ TEST(NetEnter, AHeldEnterActsOnlyOnce) {
   } cases[] = {  // clang-format off
       {"connect failure", [](NetClient& c) { c.refuse = true, c.Join(); }, false, kStateNetFail, kStateNetChoose},
       {"password accepted", [](NetClient& c) {
-         c.Join(), c.Frame(), c.Arrive("MODE", {19}), c.client.net.passwordText = "a";
+         c.Join(), c.Frame(), c.Arrive("MODE", {19}), c.client.net.session.passwordText = "a";
          c.Frame(), c.Arrive("MODE", {20}); }, false, kStateNet, kStateNetChoose},
       {"chat after connecting", [](NetClient& c) {  // a second player was there: the countdown runs
          c.client.frame.gameState = kStateNetLan, c.client.serverAddress = "10.0.0.1";
@@ -131,7 +131,7 @@ TEST(NetEnter, AHeldEnterActsOnlyOnce) {
          c.Frame(), c.Arrive("MODE", {7}); }, true, 0, 1}};  // clang-format on
   for (const Case& k : cases) {
     NetClient c;
-    auto seen = [&] { return k.chat ? c.client.net.chatOpen : c.State(); };
+    auto seen = [&] { return k.chat ? c.client.net.session.chatOpen : c.State(); };
     c.input.SetKey(scan::kEnter, true);
     k.start(c);
     c.Frames(3);
@@ -157,10 +157,13 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   c.Join();
   EXPECT_EQ(c.State(), kStateNet);
   auto first = c.peer;
-  c.client.round.trailImage.SetPixel(400, 300, 0xFF0000);  // the first server's trails
+  NetSession& session = c.client.net.session;
+  c.client.round.trailImage.SetPixel(400, 300, 0xFF0000);  // the first server's trails, pause, chat and countdown
+  session.serverPaused = 1, session.chatHistory[0] = {c.clock.Now(), 0xFFFFFF, "alt"}, session.countdownMs = 3000;
   c.Join("10.0.0.2");
   EXPECT_TRUE(first->destroyed);
   EXPECT_EQ(c.client.round.trailImage.Pixel(400, 300), 0u) << "a new connection starts from a clear field";
+  EXPECT_EQ(session.serverPaused + session.countdownMs + session.chatHistory[0].text.size(), 0u);
   EXPECT_EQ(first->Said(), (Strings{"JOIN", "LEAVE"}));
   // A new attempt gives up the one under way: only the newest ends.
   auto opener = c.client.net.openLink;

@@ -14,7 +14,7 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   NetState& net = c.client.net;
   EXPECT_EQ(c.peer->Said(), Strings{"JOIN"});
   EXPECT_EQ(c.client.console.lines.Snapshot().at(0).colour, kConsoleGreen);
-  net.passwordText = net.passwordMask = "**";
+  net.session.passwordText = net.session.passwordMask = "**";
   c.Arrive("SERVER", {"Mein%20Server%20%2020"});
   c.Arrive("COLOR", {65280});
   c.Arrive("MODE", {7});
@@ -26,32 +26,32 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   c.Arrive("ADMIN", {"Spiel pausiert.", 255});
   c.Arrive("mode", {9});  // keywords are case-sensitive; unknown ones are ignored
   EXPECT_EQ(c.client.serverLabel, "Mein Server  20");
-  EXPECT_EQ(net.ownColour, 65280u);
+  EXPECT_EQ(net.session.ownColour, 65280u);
   EXPECT_EQ(c.Mode(), 7);
-  EXPECT_EQ(net.passwordText + net.passwordMask, "");
-  EXPECT_EQ(net.chatHistory[0].text + std::to_string(net.chatHistory[0].colour), "da7");
-  EXPECT_EQ(net.chatHistory[1].text + std::to_string(net.chatHistory[1].colour), "hallo255");
-  EXPECT_EQ(net.countdownMs, -12);
+  EXPECT_EQ(net.session.passwordText + net.session.passwordMask, "");
+  EXPECT_EQ(net.session.chatHistory[0].text + std::to_string(net.session.chatHistory[0].colour), "da7");
+  EXPECT_EQ(net.session.chatHistory[1].text + std::to_string(net.session.chatHistory[1].colour), "hallo255");
+  EXPECT_EQ(net.session.countdownMs, -12);
   EXPECT_EQ(c.client.round.winnerColour, 16711680u);
-  EXPECT_EQ(net.serverPaused, 1);
+  EXPECT_EQ(net.session.serverPaused, 1);
   ConsoleLine admin = c.client.console.lines.Snapshot().back();
   EXPECT_EQ(admin.text, "[SERVER] Spiel pausiert.");
   EXPECT_EQ(admin.colour, kConsoleRed);
   // Missing or non-numeric fields read as 0.
   c.Arrive("COLOR");
   c.Arrive("TIME", {"abc"});
-  EXPECT_EQ(net.ownColour + net.countdownMs, 0u);
+  EXPECT_EQ(net.session.ownColour + net.session.countdownMs, 0u);
   // A countdown or game-over screen starts from its whole length, not from where the last one ended, until
   // its first TIME comes a tick later.
   c.Arrive("MODE", {9});
   c.Arrive("MODE", {7});
-  EXPECT_EQ(net.countdownMs, 5000);
+  EXPECT_EQ(net.session.countdownMs, 5000);
   c.Arrive("TIME", {3000});
   c.Arrive("MODE", {7});  // repeated every tick: the countdown runs on
-  EXPECT_EQ(net.countdownMs, 3000);
+  EXPECT_EQ(net.session.countdownMs, 3000);
   c.Arrive("TIME", {-3});
   c.Arrive("MODE", {18});
-  EXPECT_EQ(net.countdownMs, 20000);
+  EXPECT_EQ(net.session.countdownMs, 20000);
 }
 
 TEST(NetReceive, ScoresRebuildTheListInOrder) {
@@ -89,7 +89,7 @@ TEST(NetReceive, MessagesInOrderAcrossReceives) {
                     BuildMessage("TIME", {2})};
   c.Frame();
   EXPECT_EQ(c.Mode(), 10);
-  EXPECT_EQ(c.client.net.countdownMs, 2);
+  EXPECT_EQ(c.client.net.session.countdownMs, 2);
 }
 
 TEST(NetReceive, HostileValuesCostLittle) {
@@ -100,8 +100,8 @@ TEST(NetReceive, HostileValuesCostLittle) {
   c.Arrive("LINE", {-20, 300, 20, 300, 255});
   EXPECT_EQ(c.Trail(400, 5), 0u);
   EXPECT_EQ(c.Trail(10, 300), 255u) << "a segment from just off the field is drawn";
-  EXPECT_LE(c.client.net.chatHistory[0].text.size(), 256u);
-  EXPECT_EQ(c.client.net.chatHistory[0].colour, 0xFFFFFFu);
+  EXPECT_LE(c.client.net.session.chatHistory[0].text.size(), 256u);
+  EXPECT_EQ(c.client.net.session.chatHistory[0].colour, 0xFFFFFFu);
   // Thirty of the longest segments in one receive are drawn over several frames, none lost.
   std::string stream;
   for (int y = 10; y < 310; y += 10) stream += BuildMessage("LINE", {-1000, y, 1800, y, 255});
@@ -132,7 +132,7 @@ TEST(NetReceive, TheVisitEnds) {
 
 TEST(NetReceive, ThirtySecondsOfSilenceEndTheVisit) {
   Joined c;
-  int64_t last = c.client.net.lastReceive;
+  int64_t last = c.client.net.session.lastReceive;
   c.clock.Set(last + 29990);
   c.Arrive("WHATEVER");  // any data counts as life
   c.clock.Set(last + 29990 + 30000);

@@ -63,21 +63,21 @@ std::vector<Scene> Scenes() {
       {"the focused manual field",
        [](Drawn& d, bool on) { d.client.net.manualField = on, DrawManualScreen(d.client); }, Shows::kChange},
       {"the server's pause over a running round",
-       [](Drawn& d, bool on) { d.client.net.netMode = 8, d.client.net.serverPaused = on, DrawNetGame(d.client); },
+       [](Drawn& d, bool on) { d.client.net.session.netMode = 8, d.client.net.session.serverPaused = on, DrawNetGame(d.client); },
        Shows::kMore},
   };
   // The status bar names the server where no scores are shown; the score line has room for sixteen entries.
   for (int mode : {6, 8, 10, 19, 20, 21})
     scenes.push_back({"the server's name in mode " + std::to_string(mode),
                       [mode](Drawn& d, bool on) {
-                        d.client.net.netMode = mode, d.client.serverLabel = on ? "Alpha" : "Omega";
+                        d.client.net.session.netMode = mode, d.client.serverLabel = on ? "Alpha" : "Omega";
                         DrawNetGame(d.client);
                       },
                       mode == 8 ? Shows::kNothing : Shows::kChange});
   for (int entry : {15, 16})
     scenes.push_back({"score entry " + std::to_string(entry + 1),
                       [entry](Drawn& d, bool on) {
-                        d.client.net.netMode = 8;
+                        d.client.net.session.netMode = 8;
                         d.client.round.scoreList.assign(20, ScoreEntry{5, 0xFFFFFF, 0});
                         d.client.round.scoreList[entry].score = on ? 8 : 1;
                         DrawNetGame(d.client);

@@ -90,12 +90,12 @@ TEST(ManualScreen, FieldsKeepTheirTextAndOnlyAValidAddressConnects) {
   c.Tap(scan::kEnter);
   EXPECT_EQ(c.State(), kStateNetLanManual) << "an invalid address cannot connect";
   c.client.net.manualAddress = "127.0.0.1";
-  c.client.net.passwordText = "alt";
+  c.client.net.session.passwordText = "alt";
   c.input.SetKey(scan::kEnter, true);
   c.Frame();
   PollConnecting(c.client);
   EXPECT_EQ(c.opened, Strings{"127.0.0.1:6667"});
-  EXPECT_EQ(c.client.serverLabel + c.client.net.passwordText, "LAN Server");
+  EXPECT_EQ(c.client.serverLabel + c.client.net.session.passwordText, "LAN Server");
   EXPECT_EQ(c.State(), kStateNet);
 }
 
