@@ -1,9 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
-
-#include <cstddef>
 
 namespace httplib {
 class Server;

@@ -18,7 +18,8 @@ namespace {
 
 // A refusal the game reads as a failed answer.
 std::string Refusal(std::string_view status) {
-  return "HTTP/1.1 " + std::string(status) + "\r\nContent-Type: text/plain; charset=ISO-8859-1\r\nContent-Length: " +
+  return "HTTP/1.1 " + std::string(status) +
+         "\r\nContent-Type: text/plain; charset=ISO-8859-1\r\nContent-Length: " +
          std::to_string(kListFailed.size()) + "\r\nConnection: close\r\n\r\n" + std::string(kListFailed);
 }
 
@@ -162,13 +163,14 @@ void GatedHttpServer::Admit(int fd, Clock::time_point now) {
     return;
   }
   std::string address = text;
-  bool unlimited = std::find(limits_.unlimited.begin(), limits_.unlimited.end(), address) != limits_.unlimited.end();
+  bool unlimited =
+      std::find(limits_.unlimited.begin(), limits_.unlimited.end(), address) != limits_.unlimited.end();
   auto [it, fresh] = budgets_.try_emplace(address);
   Budget& budget = it->second;
   if (fresh) budget.tokens = limits_.requestBurst, budget.refilled = now;
-  budget.tokens = std::min<double>(limits_.requestBurst,
-                                   budget.tokens + std::chrono::duration<double>(now - budget.refilled).count() *
-                                                       limits_.requestsPerSecond);
+  budget.tokens = std::min<double>(
+      limits_.requestBurst, budget.tokens + std::chrono::duration<double>(now - budget.refilled).count() *
+                                                limits_.requestsPerSecond);
   budget.refilled = now;
   bool allowed = static_cast<int>(connections_.size()) < limits_.connectionsTotal &&
                  (unlimited || (budget.connections < limits_.connectionsPerAddress && budget.tokens >= 1));

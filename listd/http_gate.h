@@ -24,7 +24,7 @@ struct GateLimits {
   int requestBurst = 40;
   int requestTimeMs = 3000;  // the whole request must be there by then
   size_t requestBytes = 8192;
-  int responseStallMs = 10000;  // a response that does not move on this long is dropped
+  int responseStallMs = 10000;            // a response that does not move on this long is dropped
   size_t responseBytesTotal = 256 << 20;  // responses waiting for their readers
   // The kernel's share of a response that waits for its reader: without a cap
   // a whole 1.6 MB file sits in each socket, past the stall rule, and a few
@@ -69,7 +69,7 @@ class GatedHttpServer final : public httplib::Server {
     std::string address;
     int port = 0;
     Phase phase = Phase::kRequest;
-    std::string bytes;  // the request so far, then the response's own bytes
+    std::string bytes;                        // the request so far, then the response's own bytes
     std::shared_ptr<const std::string> body;  // sent after them
     size_t sent = 0;
     Clock::time_point deadline;

@@ -101,7 +101,8 @@ std::shared_ptr<const std::string> StaticFiles::Load(const std::string& path, co
   }
   // A file written meanwhile is read again by the next request.
   bytes.resize(static_cast<size_t>(in.gcount()));
-  held = {status.st_mtim, static_cast<off_t>(bytes.size()), std::make_shared<const std::string>(std::move(bytes))};
+  held = {status.st_mtim, static_cast<off_t>(bytes.size()),
+          std::make_shared<const std::string>(std::move(bytes))};
   held_ += held.bytes->size();
   return held.bytes;
 }

@@ -199,8 +199,8 @@ mut("C09", "client-core", "client", SC, "    if (p.active && !p.dead) ++p.score;
 mut("C10", "client-core", "client", SC, "if (p.active && p.score >= goal)", "if (p.active && p.score > goal)",
     "a player reaching exactly the goal does not win")
 mut("C11", "client-core", "client", ND,
-    "if (net.netMode != previous && net.netMode == kModeCountdown) net.countdownMs = kCountdownTime;",
-    "if (net.netMode == kModeCountdown) net.countdownMs = kCountdownTime;",
+    "if (session.netMode != previous && session.netMode == kModeCountdown) session.countdownMs = kCountdownTime;",
+    "if (session.netMode == kModeCountdown) session.countdownMs = kCountdownTime;",
     "every repeated MODE restarts the shown countdown")
 mut("C12", "client-core", "client", ND, "  if (entries.empty()) entries.emplace_back();\n", "",
     "an empty SCORES list shows no entry at all")
@@ -222,21 +222,21 @@ mut("C23", "client-core", "client", "client/core/game_state.cpp", "  if (step ==
 mut("C24", "client-core", "client", "client/core/net_connection.cpp", "  net.session = NetSession{};\n", "",
     "a pause, chat lines and a countdown of the last server show on the next one")
 mut("C16", "client-core", "client", "client/core/net_play.cpp",
-    "if (now - round.steerTime <= kSteerInterval || client.net.chatOpen) return;",
+    "if (now - round.steerTime <= kSteerInterval || client.net.session.chatOpen) return;",
     "if (now - round.steerTime <= kSteerInterval) return;",
     "typing a chat line also steers the head")
 mut("C17", "client-core", "client", "client/core/net_play.cpp",
-    "ButtonHeld(client, 76, 56)) && !net.passwordText.empty())", "ButtonHeld(client, 76, 56)))",
+    "ButtonHeld(client, 76, 56)) && !session.passwordText.empty())", "ButtonHeld(client, 76, 56)))",
     "an empty password is sent")
 mut("C18", "client-core", "client", BO, "      if (IsTrailPixel(round.trailImage, px, py)) {", "      if (false) {",
     "bots no longer evade trails ahead of them")
 mut("C19", "client-core", "client", ND, "if (!NearField(x1, y1) || !NearField(x2, y2)) return 0;",
     "if (!NearField(x1, y1)) return 0;",
     "a LINE whose second end lies far off the field is drawn")
-mut("C20", "client-core", "client", "client/core/net_connection.cpp", "if (!net.link->Send(message)) net.sendFailed = true;",
-    "net.link->Send(message);", "a failed send to the server goes unnoticed")
-mut("C21", "client-core", "client", ND, "while (discs < kDiscsPerFrame && net.link && net.received.Next(message))",
-    "while (net.link && net.received.Next(message))", "a stream of long LINEs is drawn in one frame, however long it takes")
+mut("C20", "client-core", "client", "client/core/net_connection.cpp", "if (!session.link->Send(message)) session.sendFailed = true;",
+    "session.link->Send(message);", "a failed send to the server goes unnoticed")
+mut("C21", "client-core", "client", ND, "while (discs < kDiscsPerFrame && session.link && session.received.Next(message))",
+    "while (session.link && session.received.Next(message))", "a stream of long LINEs is drawn in one frame, however long it takes")
 
 # ---------------------------------------------------------------------------
 # client/console: commands, dispatch, scripts, limits
@@ -309,7 +309,7 @@ mut("U07", "screens", "screens", NV, "(value + 999) / 1000", "value / 1000",
     "the countdown rounds down to whole seconds (shows 0 with time left)")
 mut("U08", "screens", "screens", NV, "std::min<size_t>(list.size(), 16);", "std::min<size_t>(list.size(), 15);",
     "the 16th score entry is not drawn")
-mut("U09", "screens", "screens", NV, "  if (net.serverPaused) {", "  if (!net.serverPaused) {",
+mut("U09", "screens", "screens", NV, "  if (session.serverPaused) {", "  if (!session.serverPaused) {",
     "\"Pause\" shows while the game runs and not while it is paused")
 mut("U10", "screens", "screens", NV, "!IsOneOf(mode, {kModeSpectating, kModeWaiting,", "!IsOneOf(mode, {kModeWaiting,",
     "a spectator sees the score line instead of the server name")

@@ -16,9 +16,7 @@ void ConsoleLines::Clear() {
   bytes_ = 0;
 }
 
-std::vector<ConsoleLine> ConsoleLines::Snapshot() const {
-  return {lines_.begin(), lines_.end()};
-}
+std::vector<ConsoleLine> ConsoleLines::Snapshot() const { return {lines_.begin(), lines_.end()}; }
 
 std::vector<ConsoleLine> ConsoleLines::Range(size_t first, size_t count) const {
   if (first >= lines_.size()) return {};
@@ -27,8 +25,6 @@ std::vector<ConsoleLine> ConsoleLines::Range(size_t first, size_t count) const {
           lines_.begin() + static_cast<std::ptrdiff_t>(end)};
 }
 
-size_t ConsoleLines::Size() const {
-  return lines_.size();
-}
+size_t ConsoleLines::Size() const { return lines_.size(); }
 
 }  // namespace kb

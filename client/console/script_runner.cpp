@@ -83,7 +83,8 @@ void DelayScript(Client& client, int64_t until) {
 
 void StartScript(Client& client, const std::string& fileName) {
   if (client.scripts.Running() >= Scripts::kMaxRunning) {
-    ConsolePrint(client, "Zu viele laufende Skripte, \"" + fileName + "\" wird nicht gestartet.", kConsoleRed);
+    ConsolePrint(client, "Zu viele laufende Skripte, \"" + fileName + "\" wird nicht gestartet.",
+                 kConsoleRed);
     return;
   }
   std::string name = ScriptFileName(fileName);

@@ -16,7 +16,7 @@ namespace kb {
 struct ScriptCursor {
   std::string name;
   TextFileReader reader;
-  int64_t due = 0;  // the next line runs from then on
+  int64_t due = 0;                               // the next line runs from then on
   std::shared_ptr<const std::atomic<bool>> box;  // a message box it waits for, until set
   bool ended = false;
 };

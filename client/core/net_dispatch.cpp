@@ -63,7 +63,7 @@ void SetScores(Client& client, std::string_view field) {
 }  // namespace
 
 long DispatchServerMessage(Client& client, std::string_view m) {
-  NetState& net = client.net;
+  NetSession& session = client.net.session;
   Image& trail = client.round.trailImage;
   long discs = 0;
   switch (ParseKeyword(MessageField(m, 1))) {
@@ -71,22 +71,23 @@ long DispatchServerMessage(Client& client, std::string_view m) {
       client.serverLabel = DecodeServerName(Bounded(MessageField(m, 2), kMaxShownText));
       break;
     case Keyword::kColor:
-      net.session.ownColour = ColourField(m, 2);
+      session.ownColour = ColourField(m, 2);
       break;
     case Keyword::kMode: {
-      net.session.passwordText.clear();
-      net.session.passwordMask.clear();
-      int previous = net.session.netMode;
-      net.session.netMode = MessageNumber(m, 2);
+      session.passwordText.clear();
+      session.passwordMask.clear();
+      int previous = session.netMode;
+      session.netMode = MessageNumber(m, 2);
       // Until the first TIME of a countdown arrives (a tick later), it shows
       // its whole length, not what the last one ended on. The server repeats
       // MODE every tick: only a change starts a countdown.
-      if (net.session.netMode != previous && net.session.netMode == kModeCountdown) net.session.countdownMs = kCountdownTime;
-      if (net.session.netMode != previous && net.session.netMode == kModeGameOver) net.session.countdownMs = kGameEndTime;
+      if (session.netMode != previous && session.netMode == kModeCountdown)
+        session.countdownMs = kCountdownTime;
+      if (session.netMode != previous && session.netMode == kModeGameOver) session.countdownMs = kGameEndTime;
       break;
     }
     case Keyword::kChat:
-      AddChatLine(net.session.chatHistory, client.clock.Now(), Bounded(MessageField(m, 2), kMaxShownText),
+      AddChatLine(session.chatHistory, client.clock.Now(), Bounded(MessageField(m, 2), kMaxShownText),
                   ColourField(m, 3));
       break;
     case Keyword::kLine:
@@ -98,7 +99,7 @@ long DispatchServerMessage(Client& client, std::string_view m) {
       trail.FillCircle(MessageNumber(m, 2), MessageNumber(m, 3), kTrailRadius, ColourField(m, 4));
       break;
     case Keyword::kTime:
-      net.session.countdownMs = MessageNumber(m, 2);
+      session.countdownMs = MessageNumber(m, 2);
       break;
     case Keyword::kClear:
       trail.Clear(0);
@@ -113,7 +114,7 @@ long DispatchServerMessage(Client& client, std::string_view m) {
       ConsolePrint(client, "[SERVER] " + Bounded(MessageField(m, 2), kMaxConsoleText), ColourField(m, 3));
       break;
     case Keyword::kPause:
-      net.session.serverPaused = MessageNumber(m, 2);
+      session.serverPaused = MessageNumber(m, 2);
       break;
     default:
       break;
@@ -122,21 +123,21 @@ long DispatchServerMessage(Client& client, std::string_view m) {
 }
 
 bool ReceiveFromServer(Client& client) {
-  NetState& net = client.net;
+  NetSession& session = client.net.session;
   char buffer[kReceiveBufferSize];
   std::string message;
   long discs = 0;
   // Whether the frame may take more: messages a busy frame left come first.
   auto dispatch = [&] {
-    while (discs < kDiscsPerFrame && net.session.link && net.session.received.Next(message))
+    while (discs < kDiscsPerFrame && session.link && session.received.Next(message))
       discs += DispatchServerMessage(client, message);
     return discs < kDiscsPerFrame;
   };
-  for (int i = 0; i < kReceivesPerFrame && net.session.link && dispatch(); ++i) {
-    long n = net.session.link->Receive(buffer, sizeof buffer);
+  for (int i = 0; i < kReceivesPerFrame && session.link && dispatch(); ++i) {
+    long n = session.link->Receive(buffer, sizeof buffer);
     if (n == 0) break;
-    if (n < 0 || !net.session.received.Add(std::string_view(buffer, static_cast<size_t>(n)))) return false;
-    net.session.lastReceive = client.clock.Now();
+    if (n < 0 || !session.received.Add(std::string_view(buffer, static_cast<size_t>(n)))) return false;
+    session.lastReceive = client.clock.Now();
   }
   dispatch();
   return true;

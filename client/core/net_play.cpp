@@ -48,31 +48,31 @@ void SteerStep(Client& client, int64_t now) {
 // PASS in every frame while Enter or the button is held, until the server's
 // MODE empties the text.
 void PasswordStep(Client& client, int64_t now) {
-  NetState& net = client.net;
-  TypeInto(client.input, client.console, now, net.session.passwordText, kPasswordRule);
+  NetSession& session = client.net.session;
+  TypeInto(client.input, client.console, now, session.passwordText, kPasswordRule);
   bool enter = client.input.KeyDown(scan::kEnter);
   // Marks the press as used, so the answer's screen does not take it too.
   client.frame.enterLatch = enter ? 1 : 0;
-  if ((enter || ButtonHeld(client, 76, 56)) && !net.session.passwordText.empty())
-    Send(client, Keyword::kPass, {net.session.passwordText});
+  if ((enter || ButtonHeld(client, 76, 56)) && !session.passwordText.empty())
+    Send(client, Keyword::kPass, {session.passwordText});
 }
 
 void ChatStep(Client& client, int64_t now) {
-  NetState& net = client.net;
+  NetSession& session = client.net.session;
   bool enter = EdgePressed(client.input.KeyDown(scan::kEnter), client.frame.enterLatch);
-  if (net.session.chatOpen && !client.console.isOpen) {
-    TypeInto(client.input, client.console, now, net.session.chatText, kChatRule);
+  if (session.chatOpen && !client.console.isOpen) {
+    TypeInto(client.input, client.console, now, session.chatText, kChatRule);
     if (!enter) return;
-    if (!net.session.chatText.empty()) {
-      Send(client, Keyword::kChat, {net.session.chatText});
+    if (!session.chatText.empty()) {
+      Send(client, Keyword::kChat, {session.chatText});
       // The server does not echo one's own line.
-      AddChatLine(net.session.chatHistory, now, net.session.chatText, net.session.ownColour);
-      net.session.chatText.clear();
+      AddChatLine(session.chatHistory, now, session.chatText, session.ownColour);
+      session.chatText.clear();
     }
-    net.session.chatOpen = 0;
+    session.chatOpen = 0;
   } else if (enter) {
     DropPendingKeys(client.input);
-    net.session.chatOpen = 1;
+    session.chatOpen = 1;
   }
 }
 
@@ -120,33 +120,33 @@ void NetConnectStep(Client& client) {
 }
 
 void NetGameStep(Client& client) {
-  NetState& net = client.net;
+  NetSession& session = client.net.session;
   Input& input = client.input;
   FrameState& frame = client.frame;
   int64_t now = client.clock.Now();
 
-  if (now - net.session.lastPing > kPingInterval) {
+  if (now - session.lastPing > kPingInterval) {
     Send(client, Keyword::kPing);
-    net.session.lastPing = now;
+    session.lastPing = now;
   }
   // Silence on an open connection, a closed or broken one, or the server
   // dropping this client: the visit is over at once. A server that said it
   // is shutting down closes right after; its notice stays until the player
   // leaves.
-  bool alive = now - net.session.lastReceive <= kSilenceTimeout && ReceiveFromServer(client) && net.session.link &&
-               net.session.netMode != kModeDropped;
+  bool alive = now - session.lastReceive <= kSilenceTimeout && ReceiveFromServer(client) && session.link &&
+               session.netMode != kModeDropped;
   if (!alive) {
-    if (net.session.netMode != kModeShutdown) {
+    if (session.netMode != kModeShutdown) {
       LoseConnection(client);
       return;
     }
-    CloseServerLink(net.session);
+    CloseServerLink(session);
   }
 
-  bool space = EdgePressed(input.KeyDown(scan::kSpace), net.session.goLatch);
+  bool space = EdgePressed(input.KeyDown(scan::kSpace), session.goLatch);
   if (space) Send(client, Keyword::kGo);
 
-  switch (net.session.netMode) {
+  switch (session.netMode) {
     case kModeRunning:
       SteerStep(client, now);
       ChatStep(client, now);
@@ -164,7 +164,7 @@ void NetGameStep(Client& client) {
       // A fresh press: the Enter that sent the password must not also leave
       // before the answer was seen.
       if (space || EdgePressed(input.KeyDown(scan::kEnter), frame.enterLatch)) {
-        CloseServerLink(net.session);
+        CloseServerLink(session);
         SetGameState(client, kStateNetChoose);
         return;
       }
@@ -173,14 +173,15 @@ void NetGameStep(Client& client) {
       break;
   }
 
-  if (EdgePressed(CtrlDown(input) && input.KeyDown(scan::kC), net.session.colourLatch)) Send(client, Keyword::kColor);
+  if (EdgePressed(CtrlDown(input) && input.KeyDown(scan::kC), session.colourLatch))
+    Send(client, Keyword::kColor);
 
   if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) {
-    SayGoodbye(net.session);
+    SayGoodbye(session);
     SetGameState(client, kStateNetChoose);
     return;
   }
-  if (!FlushServerLink(net.session)) LoseConnection(client);
+  if (!FlushServerLink(session)) LoseConnection(client);
 }
 
 }  // namespace kb

@@ -1,12 +1,12 @@
 #include "client/core/network_hooks.h"
 
 #include "client/core/client.h"
-#include "common/net/protocol.h"
 #include "client/core/net_connection.h"
 #include "client/core/net_play.h"
 #include "client/core/server_list_hooks.h"
 #include "client/ui/net_view.h"
 #include "client/ui/text_fields.h"
+#include "common/net/protocol.h"
 
 namespace kb {
 

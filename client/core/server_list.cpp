@@ -18,7 +18,8 @@ ServerList::AddResult ServerList::Add(uint64_t token, ServerListEntry entry, boo
   int count = std::max(count_, 0);
   if (sameEndpointOnce) {
     for (int i = 0; i < count; ++i)
-      if (entries_[i].address == entry.address && entries_[i].port == entry.port) return AddResult::kDuplicate;
+      if (entries_[i].address == entry.address && entries_[i].port == entry.port)
+        return AddResult::kDuplicate;
   }
   if (count >= kServerListSize) return AddResult::kFull;
   if (entry.name.size() > kServerNameLimit) entry.name.resize(kServerNameLimit);

@@ -5,13 +5,13 @@
 
 #include "client/console/console.h"
 #include "client/core/client.h"
-#include "common/net/protocol.h"
 #include "client/core/network_hooks.h"
 #include "client/ui/button.h"
 #include "client/ui/game_view.h"
 #include "client/ui/menu_view.h"
 #include "client/ui/picture_screens.h"
 #include "client/ui/put_text.h"
+#include "common/net/protocol.h"
 
 namespace kb {
 

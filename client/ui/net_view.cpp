@@ -138,13 +138,13 @@ void DrawConnectStatus(Client& client, int state) {
 void DrawNetGame(Client& client) {
   Image& screen = client.screen;
   Resources& res = client.resources;
-  NetState& net = client.net;
-  int mode = net.session.netMode;
+  NetSession& session = client.net.session;
+  int mode = session.netMode;
   screen.Draw(client.round.trailImage, 0, kFieldTop);
   DrawModeText(client, mode);
   DrawStatusBar(screen);
-  bool scoreLine =
-      !IsOneOf(mode, {kModeSpectating, kModeWaiting, kModePasswordRequired, kModeWrongPassword, kModeShutdown});
+  bool scoreLine = !IsOneOf(
+      mode, {kModeSpectating, kModeWaiting, kModePasswordRequired, kModeWrongPassword, kModeShutdown});
   if (scoreLine)
     DrawScores(client);
   else
@@ -152,16 +152,16 @@ void DrawNetGame(Client& client) {
     PutText(screen, res.fontNormal, 4, 4, FitText(res.fontNormal, client.serverLabel, 560), kWhite);
   if (!IsOneOf(mode, {kModePasswordRequired, kModeWrongPassword, kModeShutdown})) {
     screen.FillBox(776, 2, 22, 22, kWhite);
-    screen.FillBox(777, 3, 20, 20, net.session.ownColour);
+    screen.FillBox(777, 3, 20, 20, session.ownColour);
   }
   if (IsOneOf(mode, {kModeSpectating, kModeCountdown, kModeRunning, kModeRoundOver, kModeGameOver}))
-    DrawChat(screen, scoreLine ? res.fontSmall : res.fontNormal, res.fontNormal, net.session, client.console,
+    DrawChat(screen, scoreLine ? res.fontSmall : res.fontNormal, res.fontNormal, session, client.console,
              client.clock.Now());
   if (IsOneOf(mode, {kModeSpectating, kModeCountdown, kModeRoundOver, kModeWaiting, kModeGameOver})) {
     const std::string hint = "Strg + C: Farbe \xE4ndern";
     PutText(screen, res.fontNormal, 770 - res.fontNormal.TextWidth(hint), 4, hint, kWhite);
   }
-  if (net.session.serverPaused) {
+  if (session.serverPaused) {
     const std::string pause = "Pause";
     PutOutlinedText(screen, res.fontHuge, 399 - res.fontHuge.TextWidth(pause) / 2,
                     299 - res.fontHuge.TextHeight(pause) / 2, pause, kWhite, kBlack, 1);

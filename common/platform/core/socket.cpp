@@ -191,7 +191,8 @@ std::unique_ptr<TcpConnection> TcpConnectAttempt::Poll() {
   if (!sockets::WaitWritable(fd_, 0, &broken)) return nullptr;
   int error = 0;
   socklen_t length = sizeof error;
-  if (broken || getsockopt(fd_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 || error != 0)
+  if (broken || getsockopt(fd_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
+      error != 0)
     return Fail();
   if (noDelay_) SetNoDelay(fd_);
   auto connection = std::make_unique<TcpConnection>(fd_);
