@@ -199,8 +199,8 @@ mut("C09", "client-core", "client", SC, "    if (p.active && !p.dead) ++p.score;
 mut("C10", "client-core", "client", SC, "if (p.active && p.score >= goal)", "if (p.active && p.score > goal)",
     "a player reaching exactly the goal does not win")
 mut("C11", "client-core", "client", ND,
-    "if (session.netMode != previous && session.netMode == kModeCountdown) session.countdownMs = kCountdownTime;",
-    "if (session.netMode == kModeCountdown) session.countdownMs = kCountdownTime;",
+    "if (session.netMode != previous && session.netMode == kModeCountdown)",
+    "if (session.netMode == kModeCountdown)",
     "every repeated MODE restarts the shown countdown")
 mut("C12", "client-core", "client", ND, "  if (entries.empty()) entries.emplace_back();\n", "",
     "an empty SCORES list shows no entry at all")
@@ -311,7 +311,7 @@ mut("U08", "screens", "screens", NV, "std::min<size_t>(list.size(), 16);", "std:
     "the 16th score entry is not drawn")
 mut("U09", "screens", "screens", NV, "  if (session.serverPaused) {", "  if (!session.serverPaused) {",
     "\"Pause\" shows while the game runs and not while it is paused")
-mut("U10", "screens", "screens", NV, "!IsOneOf(mode, {kModeSpectating, kModeWaiting,", "!IsOneOf(mode, {kModeWaiting,",
+mut("U10", "screens", "screens", NV, "mode, {kModeSpectating, kModeWaiting,", "mode, {kModeWaiting,",
     "a spectator sees the score line instead of the server name")
 mut("U11", "screens", "screens", "client/ui/chat.cpp", "for (int i = kChatHistoryLines - 1; i >= 1; --i)",
     "for (int i = kChatHistoryLines - 1; i >= 2; --i)",
