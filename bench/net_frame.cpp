@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "bench/menu_client.h"
+#include "client/core/chat_history.h"
 #include "client/ui/chat.h"
 #include "client/ui/draw_frame.h"
 #include "common/net/protocol.h"

@@ -288,7 +288,7 @@ mut("K15", "console", "client", "client/console/console_keys.cpp",
 PT = "client/ui/put_text.cpp"
 SL = "client/ui/server_list_view.cpp"
 NV = "client/ui/net_view.cpp"
-TX = "client/ui/text_fields.cpp"
+TX = "client/core/text_input.cpp"
 MV = "client/ui/menu_view.cpp"
 mut("U01", "screens", "screens", PT, "return font.TextWidth(text.substr(0, n) + kEllipsis) <= width;",
     "return font.TextWidth(text.substr(0, n)) <= width;",
@@ -313,7 +313,7 @@ mut("U09", "screens", "screens", NV, "  if (session.serverPaused) {", "  if (!se
     "\"Pause\" shows while the game runs and not while it is paused")
 mut("U10", "screens", "screens", NV, "mode, {kModeSpectating, kModeWaiting,", "mode, {kModeWaiting,",
     "a spectator sees the score line instead of the server name")
-mut("U11", "screens", "screens", "client/ui/chat.cpp", "for (int i = kChatHistoryLines - 1; i >= 1; --i)",
+mut("U11", "screens", "screens", "client/core/chat_history.cpp", "for (int i = kChatHistoryLines - 1; i >= 1; --i)",
     "for (int i = kChatHistoryLines - 1; i >= 2; --i)",
     "a new chat line overwrites the previous newest one")
 mut("U12", "screens", "screens", TX, "if (address.size() <= 7 ||", "if (address.size() < 7 ||",

@@ -7,7 +7,7 @@
 
 #include "client/console/console.h"
 #include "client/core/client.h"
-#include "client/ui/chat.h"
+#include "client/core/chat_history.h"
 #include "common/game/field.h"
 #include "common/net/protocol.h"
 #include "common/net/score_list.h"

@@ -1,13 +1,13 @@
 #include "client/core/net_play.h"
 
+#include "client/core/chat_history.h"
 #include "client/core/client.h"
 #include "client/core/key_latch.h"
 #include "client/core/mouse.h"
 #include "client/core/net_connection.h"
 #include "client/core/net_dispatch.h"
 #include "client/core/network_hooks.h"
-#include "client/ui/chat.h"
-#include "client/ui/text_fields.h"
+#include "client/core/text_input.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/keys.h"
 
@@ -124,6 +124,7 @@ void NetGameStep(Client& client) {
   Input& input = client.input;
   FrameState& frame = client.frame;
   int64_t now = client.clock.Now();
+  ExpireChatLines(session.chatHistory, now);
 
   if (now - session.lastPing > kPingInterval) {
     Send(client, Keyword::kPing);

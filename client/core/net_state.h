@@ -6,23 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "client/core/chat_history.h"
 #include "client/core/server_link.h"
 #include "common/net/protocol.h"
 #include "common/net/receive_buffer.h"
 #include "common/platform/core/image.h"
 
 namespace kb {
-
-// One line of the chat history; time 0 and empty text is an empty entry.
-struct ChatLine {
-  int64_t time = 0;
-  Colour colour = 0;
-  std::string text;
-};
-
-constexpr int kChatHistoryLines = 5;
-// Index 0 is the newest line.
-using ChatHistory = std::array<ChatLine, kChatHistoryLines>;
 
 // One visit to a server: the connection, what the server told the client and
 // what the player types to it. Made new when a connection opens, so nothing of

@@ -5,7 +5,7 @@
 #include "client/core/net_play.h"
 #include "client/core/server_list_hooks.h"
 #include "client/ui/net_view.h"
-#include "client/ui/text_fields.h"
+#include "client/core/text_input.h"
 #include "common/net/protocol.h"
 
 namespace kb {

@@ -12,16 +12,6 @@ constexpr int64_t kCaretBlink = 500;
 
 }  // namespace
 
-void AddChatLine(ChatHistory& history, int64_t now, const std::string& text, Colour colour) {
-  for (int i = kChatHistoryLines - 1; i >= 1; --i) history[i] = std::move(history[i - 1]);
-  history[0] = {now, colour, text};
-}
-
-void ExpireChatLines(ChatHistory& history, int64_t now) {
-  for (ChatLine& line : history)
-    if (now - line.time > kChatLineLifetime) line = ChatLine{};
-}
-
 void DrawChat(Image& screen, Font& lineFont, Font& normal, NetSession& session, ConsoleState& console,
               int64_t now) {
   int h = lineFont.TextHeight("ABC") + 4;
@@ -38,10 +28,9 @@ void DrawChat(Image& screen, Font& lineFont, Font& normal, NetSession& session, 
     int w = normal.TextWidth(line);
     if (console.caretOn == 1) screen.Line(w + 7, 597 - h, w + 7, 595, kWhite);
   }
-  ExpireChatLines(session.chatHistory, now);
   for (int i = 0; i < kChatHistoryLines; ++i) {
     const ChatLine& line = session.chatHistory[i];
-    if (!line.text.empty())
+    if (!line.text.empty() && now - line.time <= kChatLineLifetime)
       PutText(screen, normal, 5, base - i * (h + 2), FitText(normal, line.text, 790), line.colour);
   }
 }

@@ -10,15 +10,6 @@ namespace kb {
 
 struct ConsoleState;
 
-// A chat line stays this long in the history.
-constexpr int64_t kChatLineLifetime = 30000;
-
-// Pushes a new newest line; the oldest falls out.
-void AddChatLine(ChatHistory& history, int64_t now, const std::string& text, Colour colour);
-
-// Empties the lines older than kChatLineLifetime.
-void ExpireChatLines(ChatHistory& history, int64_t now);
-
 // The open chat line with its caret and the history above it. lineFont is the
 // font current before the chat (it sets the line height); text is drawn with
 // normal. The caret blink is the console's.

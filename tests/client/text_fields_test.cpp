@@ -1,3 +1,4 @@
+#include "client/core/text_input.h"
 #include "client/ui/text_fields.h"
 
 #include <gtest/gtest.h>

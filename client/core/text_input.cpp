@@ -1,0 +1,68 @@
+#include "client/core/text_input.h"
+
+#include <algorithm>
+
+#include "client/console/console_state.h"
+#include "common/net/protocol.h"
+#include "common/platform/core/input.h"
+#include "common/platform/core/keys.h"
+
+namespace kb {
+
+namespace {
+
+// The key that opens the console is never typed into a field.
+constexpr int kConsoleVirtualKey = 220;
+
+bool RepeatDue(int64_t stamp, int64_t now, int delay) { return stamp == 0 || now - stamp > delay; }
+
+}  // namespace
+
+void TypeInto(Input& input, ConsoleState& console, int64_t now, std::string& text, const TextRule& rule) {
+  // The limit is looked at once per frame: keys of the frame that reaches it
+  // may still add several characters.
+  if (rule.maxLength == 0 || text.size() < rule.maxLength) {
+    for (int k = 10; k <= 255; ++k) {
+      if (k == kConsoleVirtualKey) continue;
+      if (rule.skipEnterAndBackspace && (k == vk::kReturn || k == vk::kBackspace)) continue;
+      int64_t& stamp = console.keyRepeatStamps[k];
+      if (!input.AsyncKey(k)) {
+        stamp = 0;
+        continue;
+      }
+      if (RepeatDue(stamp, now, rule.repeatDelay)) {
+        int ch = input.KeyToChar(k);
+        bool accepted =
+            rule.allowed.empty() || rule.allowed.find(static_cast<char>(ch)) != std::string_view::npos;
+        if (ch != 0 && accepted) text += static_cast<char>(ch);
+      }
+      if (stamp == 0) stamp = now;
+    }
+  }
+  if (text.empty()) return;
+  if (input.KeyDown(scan::kBackspace)) {
+    if (RepeatDue(console.backspaceStamp, now, kBackspaceRepeatDelay)) text.pop_back();
+    if (console.backspaceStamp == 0) console.backspaceStamp = now;
+  } else {
+    console.backspaceStamp = 0;
+  }
+}
+
+void DropPendingKeys(Input& input) {
+  for (int k = 0; k < 256; ++k) input.AsyncKey(k);
+}
+
+bool ManualAddressValid(std::string_view address) {
+  if (address.size() <= 7 || std::count(address.begin(), address.end(), '.') != 3) return false;
+  size_t start = 0;
+  for (int part = 0; part < 4; ++part) {
+    size_t end = part < 3 ? address.find('.', start) : address.size();
+    if (end == start) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+bool ManualPortValid(std::string_view port) { return ParseNumberText(port) > 0; }
+
+}  // namespace kb
