@@ -26,16 +26,6 @@ int64_t SystemClock::Now() const {
 
 void SystemClock::Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-SteppedClock::SteppedClock(Clock& source)
-    : source_(source), loopThread_(std::this_thread::get_id()), now_(source.Now()) {}
-
-void SteppedClock::Sleep(int ms) {
-  if (std::this_thread::get_id() == loopThread_)
-    now_ += ms;
-  else
-    source_.Sleep(ms);
-}
-
 int SteppedClock::Lag(int maxLag) {
   int64_t behind = source_.Now() - now_;
   if (behind <= 0) return 0;

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <thread>
 
 namespace kb {
 
@@ -34,12 +33,10 @@ class SystemClock final : public Clock {
 // every rule paced by the clock keeps its pace.
 class SteppedClock final : public Clock {
  public:
-  // The thread that creates it is the loop's.
-  explicit SteppedClock(Clock& source);
-  int64_t Now() const override { return now_.load(); }
-  // The loop cannot wait inside a pass: its sleeps move the time on at once.
-  // Other threads (scripts) wait on the source clock.
-  void Sleep(int ms) override;
+  explicit SteppedClock(Clock& source) : source_(source), now_(source.Now()) {}
+  int64_t Now() const override { return now_; }
+  // The loop cannot wait inside a pass: a sleep moves the time on at once.
+  void Sleep(int ms) override { now_ += ms; }
   // How many passes (ms) the loop is behind the source, at most maxLag: a
   // longer gap (a hidden page) is skipped, as a stalled desktop loop would.
   int Lag(int maxLag);
@@ -47,8 +44,7 @@ class SteppedClock final : public Clock {
 
  private:
   Clock& source_;
-  std::thread::id loopThread_;
-  std::atomic<int64_t> now_;
+  int64_t now_;
 };
 
 // A clock that only moves when told; Sleep advances it. Safe to read from
