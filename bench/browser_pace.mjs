@@ -3,7 +3,7 @@
 // does on the desktop (two players nobody steers, no items or confusion, the
 // game unpaused for 2000 ms between two paused shots).
 // Usage: NODE_PATH=<playwright-core's node_modules> node bench/browser_pace.mjs PAGE-URL
-// (the page served with its isolation headers: kringelbahn-listd --web-root build-web)
+// (the page served by any web server, e.g. kringelbahn-listd --web-root build-web)
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -26,8 +26,7 @@ try {
   const page = await browser.newPage({ viewport: { width: 900, height: 700 } });
   const started = Date.now();
   await page.goto(url);
-  await page.waitForFunction(() => self.crossOriginIsolated && document.getElementById('status').textContent === '',
-    null, { timeout: 60000 });
+  await page.waitForFunction(() => document.getElementById('status').textContent === '', null, { timeout: 60000 });
   console.log(`page load to running menu: ${((Date.now() - started) / 1000).toFixed(2)} s`);
   await sleep(2500);
 

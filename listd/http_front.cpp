@@ -53,17 +53,12 @@ bool MountWebRoot(GatedHttpServer& server, const std::string& dir) {
   // Listing it fails unless it is a directory we may read.
   if (!error) std::filesystem::directory_iterator(root, error);
   if (error) return false;
-  // Threads need a cross-origin isolated page; the page reads the list too.
-  StaticFiles::Headers isolated = {{"Cross-Origin-Opener-Policy", "same-origin"},
-                                   {"Cross-Origin-Embedder-Policy", "require-corp"},
-                                   {"Cross-Origin-Resource-Policy", "same-origin"}};
-  auto files = std::make_shared<StaticFiles>(root, isolated, kWebRootBytes);
+  auto files = std::make_shared<StaticFiles>(root, kWebRootBytes);
   server.AnswerFirst([files](std::string_view request) { return files->Answer(request); });
   // Files come first, so this answers "/" only without an index.html.
   server.Get("/", [](const httplib::Request&, httplib::Response& response) {
     response.set_redirect("/kringelbahn.html");
   });
-  server.set_default_headers(httplib::Headers(isolated.begin(), isolated.end()));
   return true;
 }
 

@@ -27,8 +27,7 @@ struct HttpFrontOptions {
 void MountListService(httplib::Server& server, ListService& service, const HttpFrontOptions& options);
 
 // Serves the files under dir (the browser build of the game) beside the list,
-// "/" redirecting to the page, and marks every response cross-origin isolated
-// so the page may run threads. False when dir is no readable directory.
+// "/" redirecting to the page. False when dir is no readable directory.
 bool MountWebRoot(GatedHttpServer& server, const std::string& dir);
 
 // The requesting address: the TCP peer, or when the peer is a trusted proxy

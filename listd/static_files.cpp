@@ -31,8 +31,8 @@ bool Inside(const std::filesystem::path& root, const std::filesystem::path& file
 
 }  // namespace
 
-StaticFiles::StaticFiles(std::filesystem::path root, Headers headers, size_t capacity)
-    : root_(std::move(root)), headers_(std::move(headers)), capacity_(capacity) {}
+StaticFiles::StaticFiles(std::filesystem::path root, size_t capacity)
+    : root_(std::move(root)), capacity_(capacity) {}
 
 size_t StaticFiles::HeldBytes() {
   std::lock_guard lock(mutex_);
@@ -58,14 +58,12 @@ std::optional<SharedResponse> StaticFiles::Answer(std::string_view request) {
     return std::nullopt;
 
   std::shared_ptr<const std::string> bytes = Load(file.string(), status);
-  std::string extra;
-  for (const auto& [name, value] : headers_) extra += name + ": " + value + "\r\n";
   if (!bytes)
-    return SharedResponse{"HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n" + extra +
-                          "Connection: close\r\n\r\n"};
+    return SharedResponse{
+        "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"};
   SharedResponse answer{"HTTP/1.1 200 OK\r\nContent-Type: " + std::string(FileType(path)) +
-                        "\r\nContent-Length: " + std::to_string(bytes->size()) + "\r\n" + extra +
-                        "Connection: close\r\n\r\n"};
+                        "\r\nContent-Length: " + std::to_string(bytes->size()) +
+                        "\r\nConnection: close\r\n\r\n"};
   if (method == "GET") answer.body = std::move(bytes);
   return answer;
 }

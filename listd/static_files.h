@@ -11,7 +11,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <utility>
-#include <vector>
 
 #include "listd/http_gate.h"
 
@@ -23,9 +22,8 @@ namespace kb {
 // are bounded: a file that does not fit beside those being sent gets 503.
 class StaticFiles {
  public:
-  using Headers = std::vector<std::pair<std::string, std::string>>;
-  // root must be canonical; headers go into every answer.
-  StaticFiles(std::filesystem::path root, Headers headers, size_t capacity);
+  // root must be canonical.
+  StaticFiles(std::filesystem::path root, size_t capacity);
 
   // The answer to a GET or HEAD of a regular file inside the root, "/dir/"
   // meaning its index.html; nullopt for any other request.
@@ -41,7 +39,6 @@ class StaticFiles {
   std::shared_ptr<const std::string> Load(const std::string& path, const struct stat& status);
 
   const std::filesystem::path root_;
-  const Headers headers_;
   const size_t capacity_;
   std::mutex mutex_;
   std::unordered_map<std::string, File> files_;

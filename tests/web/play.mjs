@@ -2,6 +2,7 @@
 // what it sees into the work folder for browser_test.sh: the menu, a local
 // round against a bot, then a network round on the server at serverPort.
 // Waits for the files "go" (both players joined) and "done" from the driver.
+// kringelbahn.test is 127.0.0.1 to this browser alone: a name, as on a LAN.
 // Arguments: page-url server-port work-folder
 import { existsSync, renameSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -24,7 +25,8 @@ async function waitForFile(name, seconds) {
 const browser = await chromium.launch({
   executablePath: '/usr/bin/chromium',
   args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    '--disable-background-networking', '--disable-component-update', '--disable-sync',
+    '--host-resolver-rules=MAP kringelbahn.test 127.0.0.1'],
 });
 let failed = false;
 try {
@@ -33,8 +35,9 @@ try {
   page.on('pageerror', (error) => console.log(`page error: ${error}`));
   const started = Date.now();
   await page.goto(url);
-  await page.waitForFunction(() => self.crossOriginIsolated && document.getElementById('status').textContent === '',
-    null, { timeout: 60000 });
+  await page.waitForFunction(() => document.getElementById('status').textContent === '', null, { timeout: 60000 });
+  if (await page.evaluate(() => self.isSecureContext || self.crossOriginIsolated))
+    throw new Error('the page runs in a secure or isolated context, which a LAN address would not give it');
   note(`page loaded and running after ${((Date.now() - started) / 1000).toFixed(2)} s`);
   const canvas = page.locator('#canvas');
   const box = await canvas.boundingBox();

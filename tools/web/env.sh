@@ -1,9 +1,9 @@
 # Settings for every emscripten (browser) build: tools/web/build-deps and the
 # browser client build source this file, so both use the same compiler cache
-# and node flags. The emscripten cache holds the system libraries (libc, libc++,
-# their pthread variants); objects built against one cache must be linked with
-# the same one, so any build linking the libraries from build-deps must source
-# this file (or export the same EM_CACHE) first.
+# and node flags. The emscripten cache holds the system libraries (libc, libc++
+# and their variants); objects built against one cache must be linked with the
+# same one, so any build linking the libraries from build-deps must source this
+# file (or export the same EM_CACHE) first.
 kb_web_cache=${KB_WEB_CACHE:-$HOME/.cache/kringelbahn/web}
 kb_em_root=/usr/share/emscripten
 kb_em_version=$(tr -d '"[:space:]' <"$kb_em_root/emscripten-version.txt")

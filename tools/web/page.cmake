@@ -1,10 +1,10 @@
-# The client as a page: kringelbahn.html with its script, WebAssembly, thread
-# workers and the font files it carries.
+# The client as a page: kringelbahn.html with its script, WebAssembly and the
+# font files it carries.
 set(KB_FONT_DIR /usr/share/fonts/truetype/liberation)
 set_target_properties(kringelbahn PROPERTIES SUFFIX .html)
 set(KB_PAGE_OPTIONS
-    -sPTHREAD_POOL_SIZE=6 -sINITIAL_MEMORY=64MB -sALLOW_MEMORY_GROWTH=1 -sFETCH=1 -lwebsocket.js
-    -sENVIRONMENT=web,worker -sMINIFY_HTML=0 --shell-file ${CMAKE_SOURCE_DIR}/dist/web/shell.html)
+    -sINITIAL_MEMORY=64MB -sALLOW_MEMORY_GROWTH=1 -sFETCH=1 -lwebsocket.js
+    -sENVIRONMENT=web -sMINIFY_HTML=0 --shell-file ${CMAKE_SOURCE_DIR}/dist/web/shell.html)
 # SHELL: keeps CMake from folding the repeated --preload-file into one.
 foreach(style Regular Bold Italic BoldItalic)
   list(APPEND KB_PAGE_OPTIONS "SHELL:--preload-file ${KB_FONT_DIR}/LiberationSans-${style}.ttf@/fonts/LiberationSans-${style}.ttf")

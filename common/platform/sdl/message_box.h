@@ -16,8 +16,9 @@ enum class MessageKind { kInfo, kWarning, kYesNo };
 bool ShowMessageBox(const std::string& title, const std::string& text, MessageKind kind);
 
 // Runs show (a blocking dialog) on a thread of its own for a caller that goes
-// on meanwhile; the flag turns true once it returned. Where no thread starts,
-// it runs at once. A dialog still open when the program ends is left to it.
+// on meanwhile; the flag turns true once it returned. Where no thread starts
+// (always in the browser), it runs at once. A dialog still open when the
+// program ends is left to it.
 std::shared_ptr<const std::atomic<bool>> ShowApart(std::function<void()> show);
 // How many of those are still open.
 int OpenApart();

@@ -2,7 +2,6 @@
 #include <emscripten/websocket.h>
 
 #include <chrono>
-#include <mutex>
 
 #include "client/core/server_link.h"
 #include "common/platform/core/socket.h"
@@ -13,8 +12,8 @@ namespace {
 
 // A page may not open TCP connections: the game's byte stream travels in the
 // binary frames of a WebSocket to the server's game port, which tells the
-// handshake from a game connection by its first bytes. The browser's socket
-// lives on the page's main thread, which also runs the callbacks below.
+// handshake from a game connection by its first bytes. The page's one thread
+// runs the callbacks below between two passes of the frame loop: no locks.
 class WebSocketServerLink final : public ServerLink {
  public:
   // Starts opening the socket: null when the browser refuses at once.
@@ -30,14 +29,8 @@ class WebSocketServerLink final : public ServerLink {
     return std::unique_ptr<WebSocketServerLink>(new WebSocketServerLink(socket));
   }
 
-  bool Opening() {
-    std::lock_guard lock(mutex_);
-    return state_ == kOpening;
-  }
-  bool Broken() {
-    std::lock_guard lock(mutex_);
-    return state_ != kOpen;
-  }
+  bool Opening() const { return state_ == kOpening; }
+  bool Broken() const { return state_ != kOpen; }
 
   ~WebSocketServerLink() override {
     emscripten_websocket_close(socket_, 1000, "");
@@ -46,7 +39,6 @@ class WebSocketServerLink final : public ServerLink {
   }
 
   long Receive(char* buffer, size_t n) override {
-    std::lock_guard lock(mutex_);
     size_t count = std::min(n, received_.size() - read_);
     if (count == 0) return state_ == kOpen ? 0 : -1;
     received_.copy(buffer, count, read_);
@@ -83,15 +75,13 @@ class WebSocketServerLink final : public ServerLink {
   static constexpr size_t kReceiveLimit = 1024 * 1024;
 
   explicit WebSocketServerLink(EMSCRIPTEN_WEBSOCKET_T socket) : socket_(socket) {
-    auto thread = EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD;
-    emscripten_websocket_set_onopen_callback_on_thread(socket, this, OnOpen, thread);
-    emscripten_websocket_set_onmessage_callback_on_thread(socket, this, OnMessage, thread);
-    emscripten_websocket_set_onerror_callback_on_thread(socket, this, OnError, thread);
-    emscripten_websocket_set_onclose_callback_on_thread(socket, this, OnClose, thread);
+    emscripten_websocket_set_onopen_callback(socket, this, OnOpen);
+    emscripten_websocket_set_onmessage_callback(socket, this, OnMessage);
+    emscripten_websocket_set_onerror_callback(socket, this, OnError);
+    emscripten_websocket_set_onclose_callback(socket, this, OnClose);
   }
 
   void SetState(State state) {
-    std::lock_guard lock(mutex_);
     if (state_ != kClosed) state_ = state;
   }
 
@@ -109,7 +99,6 @@ class WebSocketServerLink final : public ServerLink {
   }
   static EM_BOOL OnMessage(int, const EmscriptenWebSocketMessageEvent* event, void* userData) {
     auto* link = static_cast<WebSocketServerLink*>(userData);
-    std::lock_guard lock(link->mutex_);
     // Text frames are no part of the game's stream.
     if (event->isText || link->received_.size() + event->numBytes > kReceiveLimit) {
       link->state_ = kClosed;
@@ -120,16 +109,13 @@ class WebSocketServerLink final : public ServerLink {
   }
 
   EMSCRIPTEN_WEBSOCKET_T socket_;
-  std::mutex mutex_;
   State state_ = kOpening;
   std::string received_;
   size_t read_ = 0;
-  // Used under the client's state lock.
   std::string unsent_;
 };
 
-// The socket's callbacks run on the page's main thread between two passes of
-// the frame loop, which asks here whether the opening has ended.
+// The frame loop asks here whether the opening has ended.
 class WebSocketAttempt final : public LinkAttempt {
  public:
   WebSocketAttempt(const std::string& host, int port)

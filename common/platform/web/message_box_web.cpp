@@ -1,16 +1,14 @@
 #include <emscripten/emscripten.h>
-#include <emscripten/threading.h>
 
 #include "common/platform/core/latin1.h"
 #include "common/platform/sdl/message_box.h"
 
 namespace kb {
 
-// The browser's own dialogs, which only the page's main thread may open: a
-// script's message box waits there for the answer.
+// The browser's own dialogs: the page's one thread waits in them for the answer.
 bool ShowMessageBox(const std::string& title, const std::string& text, MessageKind kind) {
   std::string message = Latin1ToUtf8(title + "\n\n" + text);
-  return MAIN_THREAD_EM_ASM_INT(
+  return EM_ASM_INT(
       {
         var message = UTF8ToString($0);
         if ($1) return confirm(message) ? 1 : 0;
