@@ -10,7 +10,7 @@ struct Client;
 
 constexpr const char* kVersionText = "Kringelbahn 1.2.4";
 
-// Appends a line to the console; any thread.
+// Appends a line to the console.
 void ConsolePrint(Client& client, const std::string& text, Colour colour);
 
 // Prints "Willkommen zu <version>!" in green.

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,7 +33,7 @@ constexpr size_t kMaxConsoleBytes = 8u << 20;
 // The input line is a command, not a document.
 constexpr size_t kMaxConsoleInput = 4096;
 
-// The console's lines have their own lock so that any thread may print.
+// The console's lines, the oldest dropped past the line and byte limits.
 class ConsoleLines {
  public:
   void Print(const std::string& text, Colour colour);
@@ -65,9 +64,9 @@ struct CommandRecord {
 // connection. Empty members fall back to the platform's message box and to
 // the client's own connection; tests replace them.
 struct ConsoleHooks {
-  // Blocks the calling thread until the box is closed.
+  // Returns once the box is closed (a script waits for it apart).
   std::function<void(const std::string& title, const std::string& text, bool warning)> messageBox;
-  // Starts the connection attempt to serverAddress/serverPort in the background.
+  // Starts the connection attempt to serverAddress/serverPort.
   std::function<void(Client&)> startConnection;
   // Sends one framed message to the server; false when there is no connection.
   std::function<bool(Client&, const std::string& message)> sendToServer;

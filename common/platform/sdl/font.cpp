@@ -7,7 +7,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <mutex>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
