@@ -5,6 +5,7 @@
 
 #include "bench/menu_client.h"
 #include "client/ui/draw_frame.h"
+#include "client/ui/frame_loop.h"
 
 namespace kb {
 namespace {

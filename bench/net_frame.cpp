@@ -13,6 +13,7 @@
 #include "client/core/chat_history.h"
 #include "client/ui/chat.h"
 #include "client/ui/draw_frame.h"
+#include "client/ui/frame_loop.h"
 #include "common/net/protocol.h"
 
 namespace kb {

@@ -7,7 +7,6 @@
 // kMaxScoreEntries).
 #include <cstdint>
 #include <cstdlib>
-#include <mutex>
 #include <string_view>
 
 #include "client/core/game_state.h"

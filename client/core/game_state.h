@@ -48,7 +48,7 @@ void SetGameState(Client& client, int newState, bool noFade = false);
 // False once the fade is over (after a last frame's time).
 bool AdvanceStateChange(Client& client);
 
-// One frame's input and logic.
-void UpdateFrame(Client& client);
+// The step of the screen the client shows: its keys, clicks and rules.
+void StepState(Client& client);
 
 }  // namespace kb

@@ -4,7 +4,6 @@
 #include "client/core/net_connection.h"
 #include "client/core/net_play.h"
 #include "client/core/server_list_hooks.h"
-#include "client/ui/net_view.h"
 #include "client/core/text_input.h"
 #include "common/net/protocol.h"
 
@@ -43,29 +42,6 @@ void NetworkStep(Client& client) {
       break;
     case kStateNet:
       NetGameStep(client);
-      break;
-    default:
-      break;
-  }
-}
-
-void DrawNetworkScreen(Client& client) {
-  int state = client.frame.gameState;
-  switch (state) {
-    case kStateNetLan:
-    case kStateNetWeb:
-      DrawServerListScreen(client);
-      break;
-    case kStateNetLanManual:
-      DrawManualScreen(client);
-      break;
-    case kStateNet:
-      DrawNetGame(client);
-      break;
-    case kStateNetConnect:
-    case kStateNetFail:
-    case kStateConnectionLost:
-      DrawConnectStatus(client, state);
       break;
     default:
       break;

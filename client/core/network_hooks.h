@@ -25,10 +25,6 @@ void ConnectFromScreen(Client& client);
 // net_web go to ServerListStep.
 void NetworkStep(Client& client);
 
-// Draws the screens net_lan_manual, net_connect, net, net_fail and the
-// lost-connection screen; net_lan and net_web go to DrawServerListScreen.
-void DrawNetworkScreen(Client& client);
-
 // The manual fields as entering the LAN list leaves them: empty address,
 // port "666", focus on the address.
 void ResetManualFields(Client& client);

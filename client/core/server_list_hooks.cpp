@@ -5,7 +5,6 @@
 #include "client/core/key_latch.h"
 #include "client/core/mouse.h"
 #include "client/core/network_hooks.h"
-#include "client/ui/server_list_view.h"
 #include "common/platform/core/keys.h"
 
 namespace kb {
@@ -80,15 +79,6 @@ void ServerListStep(Client& client) {
   }
 
   if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) SetGameState(client, kStateNetChoose);
-}
-
-void DrawServerListScreen(Client& client) {
-  const ServerListState& state = client.serverList;
-  bool lan = client.frame.gameState == kStateNetLan;
-  std::vector<ServerListEntry> entries = state.list.Entries();
-  int count = ServerCount(client);
-  DrawServerList(client.screen, client.resources, entries, count, state.selectedServer, lan);
-  client.frame.helpLine = lan ? kNetLanHelp : kNetWebHelp;
 }
 
 }  // namespace kb

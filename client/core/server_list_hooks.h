@@ -21,7 +21,4 @@ void StartLanSearch(Client& client);
 // Escape.
 void ServerListStep(Client& client);
 
-// Draws the list screens net_lan and net_web.
-void DrawServerListScreen(Client& client);
-
 }  // namespace kb

@@ -9,8 +9,10 @@
 #include "client/ui/button.h"
 #include "client/ui/game_view.h"
 #include "client/ui/menu_view.h"
+#include "client/ui/net_view.h"
 #include "client/ui/picture_screens.h"
 #include "client/ui/put_text.h"
+#include "client/ui/server_list_view.h"
 #include "common/net/protocol.h"
 
 namespace kb {
@@ -61,13 +63,19 @@ void DrawStateScreen(Client& client, int state) {
       DrawFinalResult(client);
       break;
     case kStateNetLan:
-    case kStateNetLanManual:
     case kStateNetWeb:
-    case kStateNetConnect:
+      DrawServerListScreen(client);
+      break;
+    case kStateNetLanManual:
+      DrawManualScreen(client);
+      break;
     case kStateNet:
+      DrawNetGame(client);
+      break;
+    case kStateNetConnect:
     case kStateNetFail:
     case kStateConnectionLost:
-      DrawNetworkScreen(client);
+      DrawConnectStatus(client, state);
       break;
     case kStateWtf:
       DrawWtfScreen(client);
@@ -90,7 +98,7 @@ void DrawScreenFrame(Image& screen) {
 bool PointerShown(const Client& client, int state) {
   if (!client.config.fullScreenMode) return false;
   if (state == kStateStart || state == kStateGame || state == kStateEndRound) return false;
-  return state != kStateNet || CurrentNetMode(client) == 19;
+  return state != kStateNet || CurrentNetMode(client) == kModePasswordRequired;
 }
 
 }  // namespace

@@ -1,14 +1,29 @@
 #include "client/ui/frame_loop.h"
 
+#include "client/console/console.h"
 #include "client/console/script_runner.h"
 #include "client/core/client.h"
+#include "client/core/game_state.h"
+#include "client/core/key_latch.h"
+#include "client/core/net_connection.h"
 #include "client/core/network_hooks.h"
+#include "client/core/state_steps.h"
+#include "client/ui/display_mode.h"
 #include "client/ui/draw_frame.h"
 #include "client/ui/settings.h"
+#include "common/platform/core/keys.h"
 
 namespace kb {
 
 namespace {
+
+// Ctrl+F switches once per press: holding the keys while the display is
+// re-created must not flip it back and forth.
+void FullScreenToggle(Client& client) {
+  const Input& input = client.input;
+  bool ctrl = input.KeyDown(scan::kLeftCtrl) || input.KeyDown(scan::kRightCtrl);
+  if (EdgePressed(ctrl && input.KeyDown(scan::kF), client.frame.fullScreenLatch)) SwitchDisplayMode(client);
+}
 
 // Passes one browser callback may catch up; more time missed (a hidden page)
 // is skipped, as a stalled desktop loop skips it.
@@ -38,6 +53,37 @@ bool RunPass(Client& client, Draw draw) {
 }
 
 }  // namespace
+
+void UpdateFrame(Client& client) {
+  FrameState& frame = client.frame;
+  // The poll pumps the platform's events, mouse motion included: read the
+  // position after it so a click and the move before it belong together.
+  client.input.Poll();
+  // A connection attempt or a server search goes on whatever the screen,
+  // console or focus.
+  PollConnecting(client);
+  StepSearch(client.serverList);
+  frame.mouseX = client.input.MouseX();
+  frame.mouseY = client.input.MouseY();
+  HandleConsoleKeys(client);
+
+  // One query of the left button per frame, so every target of this frame
+  // sees the same press.
+  frame.leftButton = client.input.AsyncKey(vk::kLeftButton);
+  frame.newClick = frame.leftButton && !frame.clickLatch;
+  frame.clickLatch = frame.leftButton ? 1 : 0;
+
+  // An open console freezes everything but a network game; a full screen
+  // without the focus freezes everything.
+  bool consoleAllows = !client.console.isOpen || frame.gameState == kStateNet;
+  bool screenActive = !client.config.fullScreenMode || client.display.HasFocus();
+  if (!consoleAllows || !screenActive) return;
+
+  FullScreenToggle(client);
+  if (frame.quit) return;
+  StepState(client);
+  BannerStep(client);
+}
 
 bool PlayStateChange(Client& client) {
   StateChange& change = client.frame.stateChange;

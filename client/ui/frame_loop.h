@@ -6,6 +6,11 @@ namespace kb {
 
 struct Client;
 
+// One frame's input and logic: the platform's events, the connection attempt
+// and the server search, the console's keys, then (unless the console or a
+// lost focus freezes it) the screen's step.
+void UpdateFrame(Client& client);
+
 // One pass of the frame loop: the scripts' lines and UpdateFrame every pass;
 // DrawFrame only when the display can show a new frame or the screen changed;
 // the window's close request. While a change of screen fades, its frames

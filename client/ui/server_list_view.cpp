@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "client/core/client.h"
 #include "client/core/lan_search.h"
+#include "client/core/server_list_hooks.h"
 #include "client/ui/put_text.h"
 
 namespace kb {
@@ -50,6 +52,15 @@ void DrawServerList(Image& screen, Resources& resources, const std::vector<Serve
     }
     PutText(screen, font, 203, y, FitText(font, entry.name, nameEnd - 203), text);
   }
+}
+
+void DrawServerListScreen(Client& client) {
+  const ServerListState& state = client.serverList;
+  bool lan = client.frame.gameState == kStateNetLan;
+  std::vector<ServerListEntry> entries = state.list.Entries();
+  int count = ServerCount(client);
+  DrawServerList(client.screen, client.resources, entries, count, state.selectedServer, lan);
+  client.frame.helpLine = lan ? kNetLanHelp : kNetWebHelp;
 }
 
 }  // namespace kb

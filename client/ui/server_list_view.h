@@ -8,6 +8,8 @@
 
 namespace kb {
 
+struct Client;
+
 inline constexpr char kNetWebHelp[] = "Verbinden: Enter | Liste neu laden: F5 | Vollbild: Strg + F";
 inline constexpr char kNetLanHelp[] =
     "Verbinden: Enter | Manuell: F1 | Server suchen: F5 | Vollbild: Strg + F";
@@ -16,5 +18,8 @@ inline constexpr char kNetLanHelp[] =
 // screen the player counts), or the searching or empty text.
 void DrawServerList(Image& screen, Resources& resources, const std::vector<ServerListEntry>& entries,
                     int count, int selected, bool lanScreen);
+
+// The list screens net_lan and net_web.
+void DrawServerListScreen(Client& client);
 
 }  // namespace kb
