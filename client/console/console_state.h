@@ -7,46 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "client/core/console_lines.h"
 #include "common/platform/core/image.h"
 
 namespace kb {
 
 struct Client;
 
-constexpr Colour kConsoleRed = 255;
-constexpr Colour kConsoleGreen = 65280;
-constexpr Colour kConsoleWhite = 16777215;
-constexpr Colour kConsoleAmber = 52479;
-
 constexpr int kConsolePanelWidth = 800;
 constexpr int kConsolePanelHeight = 220;
 
-struct ConsoleLine {
-  std::string text;
-  Colour colour = kConsoleWhite;
-};
-
-// The history keeps the newest lines up to these bounds: a script that
-// prints in a loop must not eat the memory.
-constexpr size_t kMaxConsoleLines = 5000;
-constexpr size_t kMaxConsoleBytes = 8u << 20;
 // The input line is a command, not a document.
 constexpr size_t kMaxConsoleInput = 4096;
-
-// The console's lines, the oldest dropped past the line and byte limits.
-class ConsoleLines {
- public:
-  void Print(const std::string& text, Colour colour);
-  void Clear();
-  std::vector<ConsoleLine> Snapshot() const;
-  // At most count lines starting at index first (fewer near the end).
-  std::vector<ConsoleLine> Range(size_t first, size_t count) const;
-  size_t Size() const;
-
- private:
-  std::deque<ConsoleLine> lines_;
-  size_t bytes_ = 0;
-};
 
 // The procedure behind a console command: argument text, fromScript (1 for a
 // script line), the running script's name; 0 stops the script.

@@ -1,6 +1,5 @@
 #include "client/core/net_connection.h"
 
-#include "client/console/console.h"
 #include "client/core/client.h"
 #include "common/net/protocol.h"
 
@@ -76,12 +75,12 @@ void PollConnecting(Client& client) {
   if (!net.connecting || !net.connecting->Poll(link)) return;
   net.connecting.reset();
   if (!link) {
-    ConsolePrint(client, "Konnte nicht mit Server " + net.connectingTo + " verbinden.", kConsoleRed);
+    client.console.lines.Print("Konnte nicht mit Server " + net.connectingTo + " verbinden.", kConsoleRed);
     net.failLatch = 1;
     client.frame.gameState = kStateNetFail;
     return;
   }
-  ConsolePrint(client, "Erfolgreich mit Server " + net.connectingTo + " verbunden.", kConsoleGreen);
+  client.console.lines.Print("Erfolgreich mit Server " + net.connectingTo + " verbunden.", kConsoleGreen);
   // A new visit: nothing of the last server's (a pause, chat, a countdown) stays.
   net.session = NetSession{};
   net.session.link = std::move(link);

@@ -5,9 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "client/console/console.h"
-#include "client/core/client.h"
 #include "client/core/chat_history.h"
+#include "client/core/client.h"
 #include "common/game/field.h"
 #include "common/net/protocol.h"
 #include "common/net/score_list.h"
@@ -111,7 +110,8 @@ long DispatchServerMessage(Client& client, std::string_view m) {
       SetScores(client, MessageField(m, 2));
       break;
     case Keyword::kAdmin:
-      ConsolePrint(client, "[SERVER] " + Bounded(MessageField(m, 2), kMaxConsoleText), ColourField(m, 3));
+      client.console.lines.Print("[SERVER] " + Bounded(MessageField(m, 2), kMaxConsoleText),
+                                 ColourField(m, 3));
       break;
     case Keyword::kPause:
       session.serverPaused = MessageNumber(m, 2);

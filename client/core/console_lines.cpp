@@ -1,4 +1,6 @@
-#include "client/console/console_state.h"
+#include "client/core/console_lines.h"
+
+#include <algorithm>
 
 namespace kb {
 
