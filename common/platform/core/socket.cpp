@@ -132,7 +132,6 @@ struct TcpConnectAttempt::Resolution {
 
 TcpConnectAttempt::TcpConnectAttempt(const std::string& host, int port, bool noDelay, int timeoutMs)
     : resolution_(std::make_shared<Resolution>()),
-      port_(port),
       noDelay_(noDelay),
       deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {
   if (port <= 0 || port > 65535 || !InitNetwork()) {

@@ -83,7 +83,6 @@ class TcpConnectAttempt {
   std::unique_ptr<TcpConnection> Fail();
 
   std::shared_ptr<Resolution> resolution_;
-  int port_;
   int fd_ = -1;
   bool noDelay_;
   bool failed_ = false;
