@@ -198,24 +198,15 @@ class ServerWindow final : public WindowToolkit {
   }
 
   void Edited(GtkWidget* gadget) {
-    if (!session_.TakesEdits()) return;
-    std::function<void(ServerSettings&)> change;
-    if (gadget == passwordBox_) {
-      bool on = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(passwordBox_));
-      gtk_widget_set_sensitive(passwordEntry_, on);
-      change = [on](ServerSettings& s) { s.passwordBox = on; };
-    } else if (gadget == hiddenBox_) {
-      bool on = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(hiddenBox_));
-      change = [on](ServerSettings& s) { s.hidden = on; };
+    using Gadget = WindowSession::Gadget;
+    if (gadget == passwordBox_ || gadget == hiddenBox_) {
+      bool on = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(gadget));
+      if (gadget == passwordBox_ && session_.TakesEdits()) gtk_widget_set_sensitive(passwordEntry_, on);
+      session_.SwitchEdited(gadget == passwordBox_ ? Gadget::kPasswordBox : Gadget::kHiddenBox, on);
     } else {
-      std::string text = Utf8ToLatin1(gtk_entry_get_text(GTK_ENTRY(gadget)));
-      if (gadget == passwordEntry_) {
-        change = [text](ServerSettings& s) { s.password = text; };
-      } else {
-        change = [text](ServerSettings& s) { s.adminPassword = text; };
-      }
+      session_.TextEdited(gadget == passwordEntry_ ? Gadget::kPassword : Gadget::kAdminPassword,
+                          Utf8ToLatin1(gtk_entry_get_text(GTK_ENTRY(gadget))));
     }
-    session_.PostEdit(std::move(change));
   }
 
   static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) {

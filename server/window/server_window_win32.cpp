@@ -264,24 +264,15 @@ class ServerWindow final : public WindowToolkit {
   }
 
   void Edited(HWND gadget) {
-    if (!session_.TakesEdits()) return;
-    std::function<void(ServerSettings&)> change;
-    if (gadget == passwordBox_) {
-      bool on = SendMessageW(passwordBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-      EnableWindow(passwordField_, on);
-      change = [on](ServerSettings& s) { s.passwordBox = on; };
-    } else if (gadget == hiddenBox_) {
-      bool on = SendMessageW(hiddenBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-      change = [on](ServerSettings& s) { s.hidden = on; };
+    using Gadget = WindowSession::Gadget;
+    if (gadget == passwordBox_ || gadget == hiddenBox_) {
+      bool on = SendMessageW(gadget, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      if (gadget == passwordBox_ && session_.TakesEdits()) EnableWindow(passwordField_, on);
+      session_.SwitchEdited(gadget == passwordBox_ ? Gadget::kPasswordBox : Gadget::kHiddenBox, on);
     } else {
-      std::string text = Utf8ToLatin1(Utf8(TextOf(gadget)));
-      if (gadget == passwordField_) {
-        change = [text](ServerSettings& s) { s.password = text; };
-      } else {
-        change = [text](ServerSettings& s) { s.adminPassword = text; };
-      }
+      session_.TextEdited(gadget == passwordField_ ? Gadget::kPassword : Gadget::kAdminPassword,
+                          Utf8ToLatin1(Utf8(TextOf(gadget))));
     }
-    session_.PostEdit(std::move(change));
   }
 
   void Command(int id, int code, HWND from) {

@@ -62,8 +62,17 @@ void WindowSession::PressDelete() {
   });
 }
 
-void WindowSession::PostEdit(std::function<void(ServerSettings&)> change) {
-  posted_ = loop_->Shared().Post(std::move(change));
+void WindowSession::SwitchEdited(Gadget gadget, bool on) {
+  if (!TakesEdits()) return;
+  posted_ = loop_->Shared().Post(
+      [gadget, on](ServerSettings& s) { (gadget == Gadget::kPasswordBox ? s.passwordBox : s.hidden) = on; });
+}
+
+void WindowSession::TextEdited(Gadget gadget, std::string text) {
+  if (!TakesEdits()) return;
+  posted_ = loop_->Shared().Post([gadget, text = std::move(text)](ServerSettings& s) {
+    (gadget == Gadget::kPassword ? s.password : s.adminPassword) = text;
+  });
 }
 
 void WindowSession::Deliver() {

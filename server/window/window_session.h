@@ -83,8 +83,10 @@ class WindowSession {
   // closing, nor the window's own echo of a view it is showing.
   bool TakesEdits() const { return phase_ == Phase::kServing && !showing_; }
   // Each gadget posts only its own value, so an administrator's change to
-  // another one that crosses it is kept.
-  void PostEdit(std::function<void(ServerSettings&)> change);
+  // another one that crosses it is kept. Texts are Latin-1.
+  enum class Gadget { kPasswordBox, kHiddenBox, kPassword, kAdminPassword };
+  void SwitchEdited(Gadget gadget, bool on);
+  void TextEdited(Gadget gadget, std::string text);
   // Shows what waited since the last wake, in order; the loop's end quits.
   void Deliver();
   // The window's close button: asks while serving, quits while naming.

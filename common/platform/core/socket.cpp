@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -51,32 +52,6 @@ bool ResolveIpv4(const std::string& host, int port, sockaddr_in* out) {
   return true;
 }
 
-// A non-blocking connect, waited for by poll so a dead address costs at most
-// timeoutMs instead of the system's minute-long retries.
-bool ConnectWithin(int fd, const sockaddr_in& address, int timeoutMs) {
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
-  if (!sockets::ConnectPending(LastError())) return false;
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (true) {
-    int wait = -1;
-    if (timeoutMs >= 0) {
-      auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return false;
-      wait = static_cast<int>(left.count());
-    }
-    bool failed = false;
-    if (!sockets::WaitWritable(fd, wait, &failed)) {
-      if (sockets::Interrupted(LastError())) continue;
-      return false;
-    }
-    int error = 0;
-    socklen_t length = sizeof error;
-    return !failed && getsockopt(fd, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 &&
-           error == 0;
-  }
-}
-
 }  // namespace
 
 bool InitNetwork() {
@@ -106,21 +81,6 @@ TcpConnection::~TcpConnection() {
   for (int i = 0; i < 16 && recv(fd_, sink, sizeof sink, 0) > 0; ++i) {
   }
   sockets::Close(fd_);
-}
-
-std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int port, bool noDelay,
-                                                   int timeoutMs) {
-  if (port <= 0 || port > 65535) return nullptr;
-  sockaddr_in address;
-  if (!ResolveIpv4(host, port, &address)) return nullptr;
-  int fd = OpenSocket(SOCK_STREAM);
-  if (fd < 0) return nullptr;
-  if (!ConnectWithin(fd, address, timeoutMs)) {
-    sockets::Close(fd);
-    return nullptr;
-  }
-  if (noDelay) SetNoDelay(fd);
-  return std::make_unique<TcpConnection>(fd);
 }
 
 struct TcpConnectAttempt::Resolution {
@@ -198,6 +158,16 @@ std::unique_ptr<TcpConnection> TcpConnectAttempt::Poll() {
   fd_ = -1;
   handedOver_ = true;
   return connection;
+}
+
+std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int port, bool noDelay,
+                                                   int timeoutMs) {
+  TcpConnectAttempt attempt(host, port, noDelay, timeoutMs < 0 ? INT_MAX : timeoutMs);
+  for (;;) {
+    if (auto connection = attempt.Poll()) return connection;
+    if (attempt.Failed()) return nullptr;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 std::string TcpConnection::PeerAddress() const {
