@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "client/core/client.h"
+#include "client/app/client.h"
 #include "client/core/local_game.h"
 #include "client/core/round_steps.h"
 #include "tests/support/fake_display.h"

@@ -1,7 +1,7 @@
 // kb-bench-libs: kb_client
 #include <benchmark/benchmark.h>
 
-#include "client/core/client.h"
+#include "client/app/client.h"
 #include "client/core/local_game.h"
 #include "client/core/round_steps.h"
 #include "client/ui/game_view.h"
@@ -62,7 +62,7 @@ void BM_LocalFrame(benchmark::State& state) {
     game.input.Poll();
     LocalGameStep(game.client);
     game.client.screen.Clear(0);
-    DrawLocalGame(game.client);
+    DrawLocalGame(game.client.screen, game.client.resources, game.client.round, game.client.frame, game.clock.Now());
     benchmark::DoNotOptimize(game.client.screen.Data());
     game.KeepRunning();
   }

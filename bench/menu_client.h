@@ -1,9 +1,9 @@
 #pragma once
 
-#include "client/core/client.h"
+#include "client/app/client.h"
 #include "client/ui/button.h"
 #include "client/ui/load_resources.h"
-#include "client/ui/startup.h"
+#include "client/app/startup.h"
 #include "tests/support/fake_display.h"
 #include "tests/support/fake_input.h"
 
@@ -18,8 +18,8 @@ struct MenuClient {
     LoadPictures(client.resources);
     LoadSprites(client.resources);
     InitPlayerTable(client.round);
-    AddMenuButtons(client);
-    BuildButtonSprites(client);
+    AddMenuButtons(client.menuButtons);
+    BuildButtonSprites(client.menuButtons, client.resources.fontLarge);
   }
 
   ManualClock clock;

@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/menu_client.h"
-#include "client/ui/draw_frame.h"
-#include "client/ui/frame_loop.h"
+#include "client/app/draw_frame.h"
+#include "client/app/frame_loop.h"
 
 namespace kb {
 namespace {

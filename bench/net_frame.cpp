@@ -12,8 +12,8 @@
 #include "bench/menu_client.h"
 #include "client/core/chat_history.h"
 #include "client/ui/chat.h"
-#include "client/ui/draw_frame.h"
-#include "client/ui/frame_loop.h"
+#include "client/app/draw_frame.h"
+#include "client/app/frame_loop.h"
 #include "common/net/protocol.h"
 
 namespace kb {

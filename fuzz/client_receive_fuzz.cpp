@@ -38,7 +38,7 @@ void Rejoin(kb::NetClient& c) {
   kb::Client& client = c.client;
   client.net.session.received = kb::ReceiveBuffer();
   client.net.session.chatHistory = {};
-  client.console.lines.Clear();
+  client.consoleLines.Clear();
   if (c.State() != kb::kStateNet || !client.net.session.link) {
     c.Join();
     c.Frame();

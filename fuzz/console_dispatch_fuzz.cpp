@@ -21,7 +21,7 @@ kb::TestClient& Fixture() {
     char pattern[] = "/tmp/kb_console_fuzz_XXXXXX";
     if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
     auto* t = new kb::TestClient;
-    kb::RegisterCommands(t->client);
+    kb::RegisterCommands(t->client.console);
     t->client.console.hooks.messageBox = [](const std::string&, const std::string&, bool) {};
     return t;
   }();
@@ -43,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Rejected(line)) return 0;
   kb::TestClient& t = Fixture();
   kb::Client& client = t.client;
-  kb::DispatchCommand(client, line, data[0] & 1, "fuzz.kbs");
+  kb::DispatchCommand(client.commands, line, data[0] & 1, "fuzz.kbs");
   // Keep the state from growing without bound over millions of runs.
-  if (client.console.lines.Size() > 1000) client.console.lines.Clear();
+  if (client.consoleLines.Size() > 1000) client.consoleLines.Clear();
   if (client.textObjects.size() > 1000) client.textObjects.clear();
   if (client.console.input.size() > 100000) client.console.input.clear();
   client.frame.quit = false;

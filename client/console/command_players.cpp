@@ -2,7 +2,7 @@
 
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
-#include "client/core/client.h"
+#include "client/console/command_context.h"
 #include "client/core/local_game.h"
 
 namespace kb {
@@ -18,8 +18,8 @@ auto* Slot(Table& table, const std::string& args) {
 
 }  // namespace
 
-int AngleCommand(Client& client, const std::string& args, int, const std::string&) {
-  PlayerRecord* player = Slot(client.round.players, args);
+int AngleCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
+  PlayerRecord* player = Slot(ctx.model.round.players, args);
   if (player == nullptr) return 1;
   std::string direction = ToLower(TextField(args, 2));
   if (direction == "up") player->heading += 4.0f;
@@ -29,13 +29,13 @@ int AngleCommand(Client& client, const std::string& args, int, const std::string
   return 1;
 }
 
-int BotsCommand(Client& client, const std::string& args, int, const std::string&) {
-  client.round.botCount = std::clamp(ParseNumber(args), 0, kMaxBots);
+int BotsCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
+  ctx.model.round.botCount = std::clamp(ParseNumber(args), 0, kMaxBots);
   return 1;
 }
 
-int ColorCommand(Client& client, const std::string& args, int, const std::string&) {
-  Colour* colour = Slot(client.round.playerColours, args);
+int ColorCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
+  Colour* colour = Slot(ctx.model.round.playerColours, args);
   if (colour == nullptr) return 1;
   std::string value = TextField(args, 2);
   Colour parsed;
@@ -53,8 +53,8 @@ int ColorCommand(Client& client, const std::string& args, int, const std::string
   return 1;
 }
 
-int PlayCommand(Client& client, const std::string& args, int, const std::string&) {
-  PlayerRecord* player = Slot(client.round.players, args);
+int PlayCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
+  PlayerRecord* player = Slot(ctx.model.round.players, args);
   if (player == nullptr) return 1;
   if (args.find(' ') != std::string::npos)
     player->active = ParseNumber(TextField(args, 2)) != 0 ? 1 : 0;
@@ -63,8 +63,8 @@ int PlayCommand(Client& client, const std::string& args, int, const std::string&
   return 1;
 }
 
-int InitGameCommand(Client& client, const std::string&, int, const std::string&) {
-  NewGame(client);
+int InitGameCommand(CommandContext& ctx, const std::string&, int, const std::string&) {
+  NewGame(ctx.model);
   return 1;
 }
 

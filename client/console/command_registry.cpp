@@ -4,7 +4,7 @@
 
 #include "client/console/command_text.h"
 #include "client/console/console.h"
-#include "client/core/client.h"
+#include "client/console/command_context.h"
 
 namespace kb {
 
@@ -21,18 +21,18 @@ std::string NoSuchCommand(const std::string& name) { return "Den Befehl \"" + na
 
 }  // namespace
 
-void RegisterCommand(Client& client, CommandHandler handler, const std::string& name, const std::string& help,
+void RegisterCommand(ConsoleState& console, CommandHandler handler, const std::string& name, const std::string& help,
                      int hidden) {
-  client.console.commandTable.push_back({std::move(handler), name, help, hidden});
+  console.commandTable.push_back({std::move(handler), name, help, hidden});
 }
 
-void SortCommands(Client& client) {
-  auto& table = client.console.commandTable;
+void SortCommands(ConsoleState& console) {
+  auto& table = console.commandTable;
   std::stable_sort(table.begin(), table.end(),
                    [](const CommandRecord& a, const CommandRecord& b) { return a.name < b.name; });
 }
 
-int DispatchCommand(Client& client, const std::string& line, int fromScript, const std::string& scriptName) {
+int DispatchCommand(CommandContext& ctx, const std::string& line, int fromScript, const std::string& scriptName) {
   if (t_nesting >= kMaxCommandNesting) return 1;
   NestingGuard guard;
 
@@ -43,22 +43,22 @@ int DispatchCommand(Client& client, const std::string& line, int fromScript, con
   args = ProtectQuotes(args);
 
   std::string lowered = ToLower(name);
-  for (const CommandRecord& record : client.console.commandTable) {
-    if (record.name == lowered) return record.handler(client, args, fromScript, scriptName);
+  for (const CommandRecord& record : ctx.console.commandTable) {
+    if (record.name == lowered) return record.handler(ctx, args, fromScript, scriptName);
   }
-  if (fromScript == 0 || client.frame.devMode != 0) ConsolePrint(client, NoSuchCommand(name), kConsoleRed);
+  if (fromScript == 0 || ctx.model.frame.devMode != 0) ctx.Print(NoSuchCommand(name), kConsoleRed);
   return 1;
 }
 
-int HelpCommand(Client& client, const std::string& args, int fromScript, const std::string&) {
+int HelpCommand(CommandContext& ctx, const std::string& args, int fromScript, const std::string&) {
   if (fromScript != 0) return 1;
-  const auto& table = client.console.commandTable;
+  const auto& table = ctx.console.commandTable;
   if (args.empty()) {
     for (const CommandRecord& record : table) {
       if (record.hidden || record.name.empty()) continue;
       std::string name = record.name;
       name[0] = ToUpper(name[0]);
-      ConsolePrint(client, name, kConsoleWhite);
+      ctx.Print(name, kConsoleWhite);
     }
     return 1;
   }
@@ -66,9 +66,9 @@ int HelpCommand(Client& client, const std::string& args, int fromScript, const s
     return record.name == args && !record.hidden;
   });
   if (found == table.end())
-    ConsolePrint(client, NoSuchCommand(args), kConsoleRed);
+    ctx.Print(NoSuchCommand(args), kConsoleRed);
   else
-    ConsolePrint(client, found->help, kConsoleWhite);
+    ctx.Print(found->help, kConsoleWhite);
   return 1;
 }
 

@@ -1,15 +1,15 @@
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
-#include "client/core/client.h"
+#include "client/console/command_context.h"
 
 namespace kb {
 
 namespace {
 
-void Report(Client& client, int fromScript, int value, const char* what) {
+void Report(CommandContext& ctx, int fromScript, int value, const char* what) {
   if (fromScript == 0)
-    ConsolePrint(client, std::string(what) + (value != 0 ? " eingeschaltet" : " ausgeschaltet"),
+    ctx.Print(std::string(what) + (value != 0 ? " eingeschaltet" : " ausgeschaltet"),
                  kConsoleWhite);
 }
 
@@ -28,42 +28,42 @@ void SetSwitch(int& value, const std::string& args) {
   if (value > 1) value = 1;
 }
 
-int ConsoleCommand(Client& client, const std::string& args, int, const std::string&) {
-  SetSwitch(client.console.enabled, args);
+int ConsoleCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
+  SetSwitch(ctx.console.enabled, args);
   return 1;
 }
 
-int DebugCommand(Client& client, const std::string& args, int fromScript, const std::string&) {
-  SetSwitch(client.frame.debugMode, args);
-  Report(client, fromScript, client.frame.debugMode, "Debugmodus");
+int DebugCommand(CommandContext& ctx, const std::string& args, int fromScript, const std::string&) {
+  SetSwitch(ctx.model.frame.debugMode, args);
+  Report(ctx, fromScript, ctx.model.frame.debugMode, "Debugmodus");
   return 1;
 }
 
-int DevCommand(Client& client, const std::string& args, int fromScript, const std::string&) {
-  SetSwitch(client.frame.devMode, args);
-  Report(client, fromScript, client.frame.devMode, "Devmodus");
+int DevCommand(CommandContext& ctx, const std::string& args, int fromScript, const std::string&) {
+  SetSwitch(ctx.model.frame.devMode, args);
+  Report(ctx, fromScript, ctx.model.frame.devMode, "Devmodus");
   return 1;
 }
 
-int FreezeCommand(Client& client, const std::string& args, int, const std::string&) {
-  SetSwitch(client.console.frozen, args);
+int FreezeCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
+  SetSwitch(ctx.console.frozen, args);
   return 1;
 }
 
-int PauseCommand(Client& client, const std::string& args, int, const std::string&) {
-  SetSwitch(client.round.paused, args);
+int PauseCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
+  SetSwitch(ctx.model.round.paused, args);
   return 1;
 }
 
-int UpgradesCommand(Client& client, const std::string& args, int fromScript, const std::string&) {
-  SetSwitch(client.round.upgradesOption, args);
-  Report(client, fromScript, client.round.upgradesOption, "Upgrades");
+int UpgradesCommand(CommandContext& ctx, const std::string& args, int fromScript, const std::string&) {
+  SetSwitch(ctx.model.round.upgradesOption, args);
+  Report(ctx, fromScript, ctx.model.round.upgradesOption, "Upgrades");
   return 1;
 }
 
-int VerwirrungCommand(Client& client, const std::string& args, int fromScript, const std::string&) {
-  SetSwitch(client.round.confusionOption, args);
-  Report(client, fromScript, client.round.confusionOption, "Verwirrung");
+int VerwirrungCommand(CommandContext& ctx, const std::string& args, int fromScript, const std::string&) {
+  SetSwitch(ctx.model.round.confusionOption, args);
+  Report(ctx, fromScript, ctx.model.round.confusionOption, "Verwirrung");
   return 1;
 }
 

@@ -3,7 +3,7 @@
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
-#include "client/core/client.h"
+#include "client/console/command_context.h"
 
 namespace kb {
 
@@ -22,12 +22,12 @@ Colour TextColour(const std::string& field) {
 
 }  // namespace
 
-int TextCommand(Client& client, const std::string& args, int, const std::string&) {
+int TextCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
   std::string name = Unquote(TextField(args, 1));
   int x = ParseNumber(TextField(args, 2));
   int y = ParseNumber(TextField(args, 3));
   std::string text = Unquote(TextField(args, 4));
-  auto& objects = client.textObjects;
+  auto& objects = ctx.model.textObjects;
   auto found =
       std::find_if(objects.begin(), objects.end(), [&](const TextObject& o) { return o.name == name; });
   TextObject* object;
@@ -47,18 +47,18 @@ int TextCommand(Client& client, const std::string& args, int, const std::string&
   return 1;
 }
 
-int DelTextCommand(Client& client, const std::string& args, int, const std::string&) {
+int DelTextCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
   std::string name = Unquote(args);
-  auto& objects = client.textObjects;
+  auto& objects = ctx.model.textObjects;
   auto found =
       std::find_if(objects.begin(), objects.end(), [&](const TextObject& o) { return o.name == name; });
   if (found != objects.end()) objects.erase(found);
   return 1;
 }
 
-int EchoCommand(Client& client, const std::string& args, int fromScript, const std::string& scriptName) {
+int EchoCommand(CommandContext& ctx, const std::string& args, int fromScript, const std::string& scriptName) {
   std::string text = Unquote(args);
-  ConsolePrint(client, fromScript != 0 ? "[" + scriptName + "] " + text : text, kConsoleWhite);
+  ctx.Print(fromScript != 0 ? "[" + scriptName + "] " + text : text, kConsoleWhite);
   return 1;
 }
 

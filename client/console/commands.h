@@ -4,14 +4,14 @@
 
 namespace kb {
 
-struct Client;
+struct CommandContext;
 
 // The on/off rule: empty toggles, one character is read as a number, longer
 // text only "on"/"off" (any letter case); the result is at most 1.
 void SetSwitch(int& value, const std::string& args);
 
-// Handlers, grouped by file; all take (client, args, fromScript, scriptName).
-#define KB_COMMAND(name) int name(Client&, const std::string&, int, const std::string&)
+// Handlers, grouped by file; all take (ctx, args, fromScript, scriptName).
+#define KB_COMMAND(name) int name(CommandContext&, const std::string&, int, const std::string&)
 KB_COMMAND(ConsoleCommand);
 KB_COMMAND(DebugCommand);
 KB_COMMAND(DevCommand);

@@ -1,5 +1,5 @@
 #include "client/console/console.h"
-#include "client/core/client.h"
+#include "client/console/command_context.h"
 #include "common/platform/core/keys.h"
 
 namespace kb {
@@ -30,16 +30,17 @@ void Paste(ConsoleState& console, const std::string& text) {
 
 bool RepeatDue(int64_t stamp, int64_t now) { return stamp == 0 || now - stamp > kRepeatDelay; }
 
-void TypeKeys(Client& client, int64_t now) {
-  ConsoleState& console = client.console;
-  Input& input = client.input;
+void TypeKeys(CommandContext& ctx, int64_t now) {
+  ConsoleState& console = ctx.console;
+  TypingState& typing = ctx.model.typing;
+  Input& input = ctx.model.input;
   bool pasting = input.AsyncKey(vk::kControl) && input.AsyncKey(kVirtualV);
   for (int k = 10; k <= 255; ++k) {
     if (k == vk::kReturn || k == kConsoleVirtualKey || pasting) {
       input.AsyncKey(kConsoleVirtualKey);
       continue;
     }
-    int64_t& stamp = console.keyRepeatStamps[k];
+    int64_t& stamp = typing.keyRepeatStamps[k];
     if (!input.AsyncKey(k)) {
       stamp = 0;
       continue;
@@ -52,16 +53,17 @@ void TypeKeys(Client& client, int64_t now) {
   }
 }
 
-void EditInput(Client& client, int64_t now) {
-  ConsoleState& console = client.console;
-  Input& input = client.input;
-  TypeKeys(client, now);
+void EditInput(CommandContext& ctx, int64_t now) {
+  ConsoleState& console = ctx.console;
+  TypingState& typing = ctx.model.typing;
+  Input& input = ctx.model.input;
+  TypeKeys(ctx, now);
 
   if (input.KeyDown(scan::kBackspace)) {
-    if (RepeatDue(console.backspaceStamp, now) && !console.input.empty()) console.input.pop_back();
-    if (console.backspaceStamp == 0) console.backspaceStamp = now;
+    if (RepeatDue(typing.backspaceStamp, now) && !console.input.empty()) console.input.pop_back();
+    if (typing.backspaceStamp == 0) typing.backspaceStamp = now;
   } else {
-    console.backspaceStamp = 0;
+    typing.backspaceStamp = 0;
   }
 
   if (input.KeyDown(scan::kUp)) {
@@ -69,7 +71,7 @@ void EditInput(Client& client, int64_t now) {
       if (!console.recallLatch) console.input = console.lastInput;
       console.recallLatch = 1;
     } else {
-      int n = static_cast<int>(console.lines.Size());
+      int n = static_cast<int>(ctx.model.consoleLines.Size());
       if (console.scroll < (n - 9) * 20 + 1) console.scroll += 8;
     }
   } else {
@@ -79,12 +81,12 @@ void EditInput(Client& client, int64_t now) {
   if (input.KeyDown(scan::kDown) && console.scroll > 0) console.scroll -= 8;
 
   if (input.KeyDown(scan::kEnter)) {
-    if (!client.frame.enterLatch && !console.input.empty()) {
-      ExecuteConsoleInput(client, true);
-      client.frame.enterLatch = 1;
+    if (!ctx.model.frame.enterLatch && !console.input.empty()) {
+      ExecuteConsoleInput(ctx, true);
+      ctx.model.frame.enterLatch = 1;
     }
   } else {
-    client.frame.enterLatch = 0;
+    ctx.model.frame.enterLatch = 0;
   }
 
   if (CtrlDown(input) && input.KeyDown(scan::kV)) {
@@ -97,24 +99,25 @@ void EditInput(Client& client, int64_t now) {
 
 }  // namespace
 
-void HandleConsoleKeys(Client& client) {
-  ConsoleState& console = client.console;
-  Input& input = client.input;
-  int64_t& consoleKeyLatch = console.keyRepeatStamps[kConsoleKeyLatch];
-  int64_t& devLatch = console.keyRepeatStamps[kDevToggleLatch];
+void HandleConsoleKeys(CommandContext& ctx) {
+  ConsoleState& console = ctx.console;
+  TypingState& typing = ctx.model.typing;
+  Input& input = ctx.model.input;
+  int64_t& consoleKeyLatch = typing.keyRepeatStamps[kConsoleKeyLatch];
+  int64_t& devLatch = typing.keyRepeatStamps[kDevToggleLatch];
   bool consoleKey = input.KeyDown(scan::kGrave);
 
   if (console.enabled == 0 && console.frozen == 0 && CtrlDown(input) && consoleKey) {
     console.isSmall = ShiftDown(input) ? 1 : 0;
     DiscardPendingPresses(input);
     console.enabled = 1;
-    console.isOpen = 1;
+    ctx.model.consoleOpen = 1;
     consoleKeyLatch = 1;
   }
 
   if (CtrlDown(input) && input.KeyDown(scan::kD)) {
-    if (client.frame.debugMode != 0 && !devLatch) {
-      client.frame.devMode = 1 - client.frame.devMode;
+    if (ctx.model.frame.debugMode != 0 && !devLatch) {
+      ctx.model.frame.devMode = 1 - ctx.model.frame.devMode;
       devLatch = 1;
     }
   } else {
@@ -124,12 +127,12 @@ void HandleConsoleKeys(Client& client) {
   if (!consoleKey) {
     consoleKeyLatch = 0;
   } else if (console.frozen == 0 && !consoleKeyLatch) {
-    if (console.isOpen == 0) {
+    if (ctx.model.consoleOpen == 0) {
       if (console.enabled != 0) {
         console.isSmall = ShiftDown(input) ? 1 : 0;
         DiscardPendingPresses(input);
         console.input.clear();
-        console.isOpen = 1;
+        ctx.model.consoleOpen = 1;
       }
     } else {
       if (console.isSmall)
@@ -137,23 +140,23 @@ void HandleConsoleKeys(Client& client) {
       else if (input.KeyDown(scan::kTab))
         console.isSmall = 1;
       else
-        console.isOpen = 0;
-      client.frame.escapeLatch = 1;
+        ctx.model.consoleOpen = 0;
+      ctx.model.frame.escapeLatch = 1;
     }
     consoleKeyLatch = 1;
   }
 
-  if (console.isOpen != 0 && console.frozen == 0) {
+  if (ctx.model.consoleOpen != 0 && console.frozen == 0) {
     if (!input.KeyDown(scan::kEscape))
-      client.frame.escapeLatch = 0;
-    else if (!client.frame.escapeLatch) {
-      console.isOpen = 0;
-      client.frame.escapeLatch = 1;
+      ctx.model.frame.escapeLatch = 0;
+    else if (!ctx.model.frame.escapeLatch) {
+      ctx.model.consoleOpen = 0;
+      ctx.model.frame.escapeLatch = 1;
     }
   }
 
-  bool hasKeyboard = client.config.fullScreenMode != 0 || client.display.HasFocus();
-  if (console.isOpen != 0 && console.frozen == 0 && hasKeyboard) EditInput(client, client.clock.Now());
+  if (ctx.model.consoleOpen != 0 && console.frozen == 0 && ctx.model.frame.hasKeyboard)
+    EditInput(ctx, ctx.model.clock.Now());
 }
 
 }  // namespace kb

@@ -1,33 +1,29 @@
 #include "client/console/command_text.h"
 #include "client/console/console.h"
-#include "client/core/client.h"
+#include "client/core/console_lines.h"
 #include "common/platform/core/text_file.h"
 
 namespace kb {
 
-void ConsolePrint(Client& client, const std::string& text, Colour colour) {
-  client.console.lines.Print(text, colour);
+void PrintWelcome(ConsoleLines& lines) {
+  lines.Print(std::string("Willkommen zu ") + kVersionText + "!", kConsoleGreen);
 }
 
-void PrintWelcome(Client& client) {
-  ConsolePrint(client, std::string("Willkommen zu ") + kVersionText + "!", kConsoleGreen);
+void ClearConsole(ConsoleLines& lines) {
+  lines.Clear();
+  PrintWelcome(lines);
 }
 
-void ClearConsole(Client& client) {
-  client.console.lines.Clear();
-  PrintWelcome(client);
-}
-
-bool DumpConsole(Client& client, const std::string& fileName, int fromScript) {
+bool DumpConsole(ConsoleLines& lines, const std::string& fileName, int fromScript) {
   std::string name = Unquote(fileName.empty() ? std::string("ConsoleDump.txt") : fileName);
   TextFileWriter writer;
   bool ok = !name.empty() && writer.Create(name);
   if (ok) {
-    for (const ConsoleLine& line : client.console.lines.Snapshot()) writer.WriteLine(line.text);
+    for (const ConsoleLine& line : lines.Snapshot()) writer.WriteLine(line.text);
     ok = writer.Close();
   }
   if (!ok && fromScript == 0)
-    ConsolePrint(client, "Datei \"" + name + "\" konnte nicht erstellt werden.", kConsoleRed);
+    lines.Print("Datei \"" + name + "\" konnte nicht erstellt werden.", kConsoleRed);
   return ok;
 }
 

@@ -1,22 +1,22 @@
 #include "client/console/command_registry.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
-#include "client/core/client.h"
-#include "client/core/mode_command.h"
+#include "client/console/command_context.h"
+#include "client/console/mode_command.h"
 
 namespace kb {
 
 namespace {
 
-int Mode(Client& client, const std::string& args, int fromScript, const std::string&) {
-  return ModeCommand(client, args, fromScript != 0);
+int Mode(CommandContext& ctx, const std::string& args, int fromScript, const std::string&) {
+  return ModeCommand(ctx.model, args, fromScript != 0);
 }
 
 }  // namespace
 
-void RegisterCommands(Client& client) {
+void RegisterCommands(ConsoleState& console) {
   struct Entry {
-    int (*handler)(Client&, const std::string&, int, const std::string&);
+    int (*handler)(CommandContext&, const std::string&, int, const std::string&);
     const char* name;
     const char* help;
   };
@@ -45,9 +45,9 @@ void RegisterCommands(Client& client) {
       {ClearCommand, "cls", ""},         {DevCommand, "dev", ""},         {EndCommand, "end", ""},
       {SetCommand, "set", ""},           {IfCommand, "if", ""},
   };
-  for (const Entry& entry : kPublic) RegisterCommand(client, entry.handler, entry.name, entry.help, 0);
-  for (const Entry& entry : kHidden) RegisterCommand(client, entry.handler, entry.name, entry.help, 1);
-  SortCommands(client);
+  for (const Entry& entry : kPublic) RegisterCommand(console, entry.handler, entry.name, entry.help, 0);
+  for (const Entry& entry : kHidden) RegisterCommand(console, entry.handler, entry.name, entry.help, 1);
+  SortCommands(console);
 }
 
 }  // namespace kb

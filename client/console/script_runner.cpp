@@ -5,7 +5,7 @@
 
 #include "client/console/command_registry.h"
 #include "client/console/console.h"
-#include "client/core/client.h"
+#include "client/console/command_context.h"
 #include "common/platform/core/files.h"
 
 namespace kb {
@@ -17,12 +17,12 @@ constexpr int kLinePause = 2;
 constexpr size_t kMaxScriptLine = 64 * 1024;
 
 // Runs the cursor's next line that is no comment; false when the script ends.
-bool RunNextLine(Client& client, ScriptCursor& cursor) {
+bool RunNextLine(CommandContext& ctx, ScriptCursor& cursor) {
   std::string line;
   while (cursor.reader.ReadLine(line)) {
-    int64_t now = client.clock.Now();
+    int64_t now = ctx.model.clock.Now();
     if (cursor.reader.LineTooLong()) {
-      ConsolePrint(client, "[" + cursor.name + "] Zeile zu lang, nicht ausgef\xFChrt.", kConsoleRed);
+      ctx.Print("[" + cursor.name + "] Zeile zu lang, nicht ausgef\xFChrt.", kConsoleRed);
       cursor.due = now + kLinePause;
       return true;
     }
@@ -30,11 +30,11 @@ bool RunNextLine(Client& client, ScriptCursor& cursor) {
     if (start == std::string::npos) start = line.size();
     if (line.compare(start, 2, "//") == 0) continue;
     cursor.due = now;
-    client.scripts.current = &cursor;
-    int result = DispatchCommand(client, line.substr(start), 1, cursor.name);
-    client.scripts.current = nullptr;
+    ctx.scripts.current = &cursor;
+    int result = DispatchCommand(ctx, line.substr(start), 1, cursor.name);
+    ctx.scripts.current = nullptr;
     // "exit" only asks the frame loop to end; no line runs after it.
-    if (result == 0 || client.frame.quit) return false;
+    if (result == 0 || ctx.model.frame.quit) return false;
     cursor.due += kLinePause;
     return true;
   }
@@ -51,39 +51,39 @@ std::string ScriptFileName(const std::string& name) {
   return hasExtension ? name : name + ".kbs";
 }
 
-void StepScripts(Client& client) {
-  auto& cursors = client.scripts.cursors;
+void StepScripts(CommandContext& ctx) {
+  auto& cursors = ctx.scripts.cursors;
   // Scripts that a line starts run from the next pass on.
-  for (size_t i = 0, n = cursors.size(); i < n && !client.frame.quit; ++i) {
+  for (size_t i = 0, n = cursors.size(); i < n && !ctx.model.frame.quit; ++i) {
     ScriptCursor& cursor = *cursors[i];
     if (cursor.box) {
       if (!cursor.box->load()) continue;
       cursor.box.reset();
-      cursor.due = client.clock.Now() + kLinePause;
+      cursor.due = ctx.model.clock.Now() + kLinePause;
     }
-    if (client.clock.Now() < cursor.due) continue;
+    if (ctx.model.clock.Now() < cursor.due) continue;
     try {
-      cursor.ended = !RunNextLine(client, cursor);
+      cursor.ended = !RunNextLine(ctx, cursor);
     } catch (const std::bad_alloc&) {
-      ConsolePrint(client, "[" + cursor.name + "] Zu wenig Speicher, Skript beendet.", kConsoleRed);
+      ctx.Print("[" + cursor.name + "] Zu wenig Speicher, Skript beendet.", kConsoleRed);
       cursor.ended = true;
     } catch (const std::exception&) {
-      ConsolePrint(client, "[" + cursor.name + "] Fehler, Skript beendet.", kConsoleRed);
+      ctx.Print("[" + cursor.name + "] Fehler, Skript beendet.", kConsoleRed);
       cursor.ended = true;
     }
-    client.scripts.current = nullptr;
+    ctx.scripts.current = nullptr;
   }
-  if (client.frame.quit) cursors.clear();
+  if (ctx.model.frame.quit) cursors.clear();
   std::erase_if(cursors, [](const std::unique_ptr<ScriptCursor>& cursor) { return cursor->ended; });
 }
 
-void DelayScript(Client& client, int64_t until) {
-  if (ScriptCursor* cursor = client.scripts.current) cursor->due = std::max(cursor->due, until);
+void DelayScript(CommandContext& ctx, int64_t until) {
+  if (ScriptCursor* cursor = ctx.scripts.current) cursor->due = std::max(cursor->due, until);
 }
 
-void StartScript(Client& client, const std::string& fileName) {
-  if (client.scripts.Running() >= Scripts::kMaxRunning) {
-    ConsolePrint(client, "Zu viele laufende Skripte, \"" + fileName + "\" wird nicht gestartet.",
+void StartScript(CommandContext& ctx, const std::string& fileName) {
+  if (ctx.scripts.Running() >= Scripts::kMaxRunning) {
+    ctx.Print("Zu viele laufende Skripte, \"" + fileName + "\" wird nicht gestartet.",
                  kConsoleRed);
     return;
   }
@@ -92,22 +92,21 @@ void StartScript(Client& client, const std::string& fileName) {
   // Only regular files are scripts: a directory or a device would open and
   // then read as nothing, or as endless empty lines.
   if (FileSize(name) < 0 || !cursor->reader.Open(name)) {
-    ConsolePrint(client,
-                 "\"" + name +
+    ctx.Print("\"" + name +
                      "\" konnte nicht ge\xF6"
                      "ffnet werden.",
                  kConsoleRed);
     return;
   }
-  ConsolePrint(client, "Starte \"" + name + "\"...", kConsoleWhite);
+  ctx.Print("Starte \"" + name + "\"...", kConsoleWhite);
   cursor->name = name;
   cursor->reader.SetLineLimit(kMaxScriptLine);
-  cursor->due = client.clock.Now();
-  client.scripts.cursors.push_back(std::move(cursor));
+  cursor->due = ctx.model.clock.Now();
+  ctx.scripts.cursors.push_back(std::move(cursor));
 }
 
-void StartAutoexec(Client& client) {
-  if (FileSize("autoexec.kbs") > 0) StartScript(client, "autoexec.kbs");
+void StartAutoexec(CommandContext& ctx) {
+  if (FileSize("autoexec.kbs") > 0) StartScript(ctx, "autoexec.kbs");
 }
 
 }  // namespace kb

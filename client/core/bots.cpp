@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "client/core/client.h"
+#include "client/core/round.h"
 #include "client/core/head_motion.h"
 #include "client/core/items.h"
 #include "client/core/scoring.h"
@@ -29,22 +29,18 @@ bool NearBorder(const BotRecord& bot, Random& random) {
 
 }  // namespace
 
-void CreateBots(Client& client) {
-  int64_t now = client.clock.Now();
-  Random& random = client.random;
-  int count = std::clamp(client.round.botCount, 0, kMaxBots);
+void CreateBots(RoundState& round, Random& random, int64_t now) {
+  int count = std::clamp(round.botCount, 0, kMaxBots);
   for (int i = 0; i < count; ++i) {
     BotRecord bot;
     PlaceHead(bot, random, now, 0.5f);
     bot.nextWander = now + RandomRange(random, 250, 1000);
     bot.colour = RandomTrailColour(random);
-    client.round.botList.push_back(bot);
+    round.botList.push_back(bot);
   }
 }
 
-void SteerBot(Client& client, BotRecord& bot, int64_t now) {
-  RoundState& round = client.round;
-  Random& random = client.random;
+void SteerBot(RoundState& round, Random& random, BotRecord& bot, int64_t now) {
   if (OutsideBorder(bot)) {
     bot.dead = 1;
     AwardElimination(round);
@@ -85,27 +81,23 @@ void SteerBot(Client& client, BotRecord& bot, int64_t now) {
   bot.targetHeading += bot.heading - before;
 }
 
-void SteerBots(Client& client) {
-  int64_t now = client.clock.Now();
-  for (BotRecord& bot : client.round.botList)
-    if (!bot.dead) SteerBot(client, bot, now);
+void SteerBots(RoundState& round, Random& random, int64_t now) {
+  for (BotRecord& bot : round.botList)
+    if (!bot.dead) SteerBot(round, random, bot, now);
 }
 
-void MoveBots(Client& client) {
-  RoundState& round = client.round;
-  int64_t now = client.clock.Now();
+void MoveBots(RoundState& round, Random& random, int64_t now) {
   for (BotRecord& bot : round.botList) {
     if (bot.dead) continue;
-    if (MoveHead(bot, round.trailImage, client.random, now, 5, true, bot.colour)) {
+    if (MoveHead(bot, round.trailImage, random, now, 5, true, bot.colour)) {
       bot.dead = 1;
       AwardElimination(round);
     }
   }
 }
 
-void PlaceBotsForNewRound(Client& client) {
-  int64_t now = client.clock.Now();
-  for (BotRecord& bot : client.round.botList) PlaceHead(bot, client.random, now, 0.0f);
+void PlaceBotsForNewRound(RoundState& round, Random& random, int64_t now) {
+  for (BotRecord& bot : round.botList) PlaceHead(bot, random, now, 0.0f);
 }
 
 }  // namespace kb

@@ -4,21 +4,22 @@
 
 namespace kb {
 
-struct Client;
+class Random;
 struct BotRecord;
+struct RoundState;
 
 // Appends botCount new bots with random places, headings and colours.
-void CreateBots(Client& client);
+void CreateBots(RoundState& round, Random& random, int64_t now);
 
 // The bots' part of the steering step, after the slots.
-void SteerBots(Client& client);
+void SteerBots(RoundState& round, Random& random, int64_t now);
 // One bot's steering; SteerBots runs it for every living bot in list order.
-void SteerBot(Client& client, BotRecord& bot, int64_t now);
+void SteerBot(RoundState& round, Random& random, BotRecord& bot, int64_t now);
 
 // The bots' part of the movement step, after the slots.
-void MoveBots(Client& client);
+void MoveBots(RoundState& round, Random& random, int64_t now);
 
 // Places every bot for a new round; scores and colours stay.
-void PlaceBotsForNewRound(Client& client);
+void PlaceBotsForNewRound(RoundState& round, Random& random, int64_t now);
 
 }  // namespace kb

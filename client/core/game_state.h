@@ -4,7 +4,7 @@
 
 namespace kb {
 
-struct Client;
+struct Model;
 
 // The screen the client shows and the rules that apply; the numbers are part
 // of the console's "mode" command.
@@ -42,13 +42,13 @@ struct StateChange {
 // connecting) the change fades, unless noFade: the new state is then entered
 // half way through the fade, when the frame loop has shown the old screen
 // darkened. Leaving the network game closes its connection at once.
-void SetGameState(Client& client, int newState, bool noFade = false);
+void SetGameState(Model& model, int newState, bool noFade = false);
 
 // The fade's next step: sets the fade level, entering the new state half way.
 // False once the fade is over (after a last frame's time).
-bool AdvanceStateChange(Client& client);
+bool AdvanceStateChange(Model& model);
 
 // The step of the screen the client shows: its keys, clicks and rules.
-void StepState(Client& client);
+void StepState(Model& model);
 
 }  // namespace kb

@@ -1,6 +1,7 @@
 #include "client/core/items.h"
 
-#include "client/core/client.h"
+#include "client/core/round.h"
+#include "common/platform/core/random.h"
 
 namespace kb {
 
@@ -12,36 +13,30 @@ bool ItemShown(const RoundState& round, int64_t now) {
   return round.itemAppear < now && now < round.itemVanish;
 }
 
-void ScheduleConfusion(Client& client) {
-  RoundState& round = client.round;
+void ScheduleConfusion(RoundState& round, Random& random, int64_t now) {
   if (!round.confusionOption) return;
-  int64_t now = client.clock.Now();
-  round.confusionStart = now + RandomRange(client.random, 1000, 30000);
-  round.confusionEnd = round.confusionStart + RandomRange(client.random, 2000, 5000);
+  round.confusionStart = now + RandomRange(random, 1000, 30000);
+  round.confusionEnd = round.confusionStart + RandomRange(random, 2000, 5000);
 }
 
-void ScheduleItem(Client& client) {
-  RoundState& round = client.round;
+void ScheduleItem(RoundState& round, Random& random, int64_t now) {
   if (!round.upgradesOption) return;
-  int64_t now = client.clock.Now();
-  round.itemAppear = now + RandomRange(client.random, 500, 5000);
-  round.itemVanish = round.itemAppear + RandomRange(client.random, 10000, 20000);
+  round.itemAppear = now + RandomRange(random, 500, 5000);
+  round.itemVanish = round.itemAppear + RandomRange(random, 10000, 20000);
   // Kind 3 confuses everybody, so it belongs to the confusion option.
-  round.itemKind = RandomRange(client.random, 1, round.confusionOption ? 3 : 2);
-  round.itemX = RandomRange(client.random, 25, 775);
-  round.itemY = RandomRange(client.random, 25, 550);
+  round.itemKind = RandomRange(random, 1, round.confusionOption ? 3 : 2);
+  round.itemX = RandomRange(random, 25, 775);
+  round.itemY = RandomRange(random, 25, 550);
 }
 
-void ScheduleRoundTimers(Client& client) {
-  ScheduleConfusion(client);
-  ScheduleItem(client);
+void ScheduleRoundTimers(RoundState& round, Random& random, int64_t now) {
+  ScheduleConfusion(round, random, now);
+  ScheduleItem(round, random, now);
 }
 
-void RescheduleTimers(Client& client) {
-  const RoundState& round = client.round;
-  int64_t now = client.clock.Now();
-  if (now > round.confusionEnd && round.confusionOption) ScheduleConfusion(client);
-  if (now > round.itemVanish && round.upgradesOption) ScheduleItem(client);
+void RescheduleTimers(RoundState& round, Random& random, int64_t now) {
+  if (now > round.confusionEnd && round.confusionOption) ScheduleConfusion(round, random, now);
+  if (now > round.itemVanish && round.upgradesOption) ScheduleItem(round, random, now);
 }
 
 void UpdateHeldItem(RoundState& round, PlayerRecord& player, int64_t now) {

@@ -4,7 +4,7 @@
 
 namespace kb {
 
-struct Client;
+class Random;
 struct PlayerRecord;
 struct RoundState;
 
@@ -19,14 +19,14 @@ bool ItemShown(const RoundState& round, int64_t now);
 
 // The next random confusion period and the next field item; each only while
 // its option is on.
-void ScheduleConfusion(Client& client);
-void ScheduleItem(Client& client);
+void ScheduleConfusion(RoundState& round, Random& random, int64_t now);
+void ScheduleItem(RoundState& round, Random& random, int64_t now);
 
 // When the start pause is over: a confusion period, then an item.
-void ScheduleRoundTimers(Client& client);
+void ScheduleRoundTimers(RoundState& round, Random& random, int64_t now);
 // Every frame of state game, also while paused: replaces a period or an item
 // whose time is over.
-void RescheduleTimers(Client& client);
+void RescheduleTimers(RoundState& round, Random& random, int64_t now);
 
 // Steering sub-step of a living slot: an active item expires after 2000 ms,
 // and the head picks up the shown field item.

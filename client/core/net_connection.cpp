@@ -1,6 +1,6 @@
 #include "client/core/net_connection.h"
 
-#include "client/core/client.h"
+#include "client/core/model.h"
 #include "common/net/protocol.h"
 
 namespace kb {
@@ -45,8 +45,8 @@ void SayGoodbye(NetSession& session) {
   CloseServerLink(session);
 }
 
-bool SendToServer(Client& client, std::string_view message) {
-  NetSession& session = client.net.session;
+bool SendToServer(Model& model, std::string_view message) {
+  NetSession& session = model.net.session;
   if (!session.link) return false;
   if (!session.link->Send(message)) session.sendFailed = true;
   return true;
@@ -59,38 +59,38 @@ bool FlushServerLink(NetSession& session) {
   return ok;
 }
 
-void StartConnecting(Client& client) {
-  NetState& net = client.net;
-  if (client.frame.gameState == kStateNet)
+void StartConnecting(Model& model) {
+  NetState& net = model.net;
+  if (model.frame.gameState == kStateNet)
     SayGoodbye(net.session);
   else
     CloseServerLink(net.session);
-  net.connectingTo = client.serverAddress + " auf port " + std::to_string(client.serverPort);
-  net.connecting = net.openLink(client.serverAddress, client.serverPort);
+  net.connectingTo = model.serverAddress + " auf port " + std::to_string(model.serverPort);
+  net.connecting = net.openLink(model.serverAddress, model.serverPort);
 }
 
-void PollConnecting(Client& client) {
-  NetState& net = client.net;
+void PollConnecting(Model& model) {
+  NetState& net = model.net;
   std::unique_ptr<ServerLink> link;
   if (!net.connecting || !net.connecting->Poll(link)) return;
   net.connecting.reset();
   if (!link) {
-    client.console.lines.Print("Konnte nicht mit Server " + net.connectingTo + " verbinden.", kConsoleRed);
+    model.consoleLines.Print("Konnte nicht mit Server " + net.connectingTo + " verbinden.", kConsoleRed);
     net.failLatch = 1;
-    client.frame.gameState = kStateNetFail;
+    model.frame.gameState = kStateNetFail;
     return;
   }
-  client.console.lines.Print("Erfolgreich mit Server " + net.connectingTo + " verbunden.", kConsoleGreen);
+  model.consoleLines.Print("Erfolgreich mit Server " + net.connectingTo + " verbunden.", kConsoleGreen);
   // A new visit: nothing of the last server's (a pause, chat, a countdown) stays.
   net.session = NetSession{};
   net.session.link = std::move(link);
-  SendToServer(client, BuildMessage(Keyword::kJoin));
+  SendToServer(model, BuildMessage(Keyword::kJoin));
   FlushServerLink(net.session);
-  net.session.lastReceive = client.clock.Now();
+  net.session.lastReceive = model.clock.Now();
   // Nothing of an earlier server's field shows behind this one's first screen
   // (a password prompt, say).
-  client.round.trailImage.Clear(0);
-  client.frame.gameState = kStateNet;
+  model.round.trailImage.Clear(0);
+  model.frame.gameState = kStateNet;
   net.session.netMode = kModeWaiting;
 }
 

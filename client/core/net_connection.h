@@ -5,19 +5,19 @@
 
 namespace kb {
 
-struct Client;
+struct Model;
 struct NetSession;
 
 // Starts connecting to serverAddress/serverPort. A connection that exists is
 // closed first, an attempt under way is given up.
-void StartConnecting(Client& client);
+void StartConnecting(Model& model);
 
 // Once a pass: when the attempt has ended, reports it on the console and
 // enters net or net_fail.
-void PollConnecting(Client& client);
+void PollConnecting(Model& model);
 
 // Queues one message for the server; false when there is no connection.
-bool SendToServer(Client& client, std::string_view message);
+bool SendToServer(Model& model, std::string_view message);
 
 // Hands the queued messages to the network; false when the link is broken.
 bool FlushServerLink(NetSession& session);

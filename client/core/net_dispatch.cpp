@@ -6,7 +6,7 @@
 #include <string>
 
 #include "client/core/chat_history.h"
-#include "client/core/client.h"
+#include "client/core/model.h"
 #include "common/game/field.h"
 #include "common/net/protocol.h"
 #include "common/net/score_list.h"
@@ -50,8 +50,8 @@ long LineDiscs(std::string_view m) {
   return std::max(1L, std::lround(std::hypot(x2 - x1, y2 - y1)));
 }
 
-void SetScores(Client& client, std::string_view field) {
-  std::vector<ScoreEntry>& list = client.round.scoreList;
+void SetScores(Model& model, std::string_view field) {
+  std::vector<ScoreEntry>& list = model.round.scoreList;
   list.clear();
   std::vector<ScoreListEntry> entries = ParseScoreList(field);
   // An empty list still shows one entry: 0 points, colour 0, 0 wins.
@@ -61,20 +61,19 @@ void SetScores(Client& client, std::string_view field) {
 
 }  // namespace
 
-long DispatchServerMessage(Client& client, std::string_view m) {
-  NetSession& session = client.net.session;
-  Image& trail = client.round.trailImage;
+long DispatchServerMessage(Model& model, std::string_view m) {
+  NetSession& session = model.net.session;
+  Image& trail = model.round.trailImage;
   long discs = 0;
   switch (ParseKeyword(MessageField(m, 1))) {
     case Keyword::kServer:
-      client.serverLabel = DecodeServerName(Bounded(MessageField(m, 2), kMaxShownText));
+      model.serverLabel = DecodeServerName(Bounded(MessageField(m, 2), kMaxShownText));
       break;
     case Keyword::kColor:
       session.ownColour = ColourField(m, 2);
       break;
     case Keyword::kMode: {
       session.passwordText.clear();
-      session.passwordMask.clear();
       int previous = session.netMode;
       session.netMode = MessageNumber(m, 2);
       // Until the first TIME of a countdown arrives (a tick later), it shows
@@ -86,7 +85,7 @@ long DispatchServerMessage(Client& client, std::string_view m) {
       break;
     }
     case Keyword::kChat:
-      AddChatLine(session.chatHistory, client.clock.Now(), Bounded(MessageField(m, 2), kMaxShownText),
+      AddChatLine(session.chatHistory, model.clock.Now(), Bounded(MessageField(m, 2), kMaxShownText),
                   ColourField(m, 3));
       break;
     case Keyword::kLine:
@@ -104,13 +103,13 @@ long DispatchServerMessage(Client& client, std::string_view m) {
       trail.Clear(0);
       break;
     case Keyword::kWinner:
-      client.round.winnerColour = ColourField(m, 2);
+      model.round.winnerColour = ColourField(m, 2);
       break;
     case Keyword::kScores:
-      SetScores(client, MessageField(m, 2));
+      SetScores(model, MessageField(m, 2));
       break;
     case Keyword::kAdmin:
-      client.console.lines.Print("[SERVER] " + Bounded(MessageField(m, 2), kMaxConsoleText),
+      model.consoleLines.Print("[SERVER] " + Bounded(MessageField(m, 2), kMaxConsoleText),
                                  ColourField(m, 3));
       break;
     case Keyword::kPause:
@@ -122,22 +121,22 @@ long DispatchServerMessage(Client& client, std::string_view m) {
   return discs;
 }
 
-bool ReceiveFromServer(Client& client) {
-  NetSession& session = client.net.session;
+bool ReceiveFromServer(Model& model) {
+  NetSession& session = model.net.session;
   char buffer[kReceiveBufferSize];
   std::string message;
   long discs = 0;
   // Whether the frame may take more: messages a busy frame left come first.
   auto dispatch = [&] {
     while (discs < kDiscsPerFrame && session.link && session.received.Next(message))
-      discs += DispatchServerMessage(client, message);
+      discs += DispatchServerMessage(model, message);
     return discs < kDiscsPerFrame;
   };
   for (int i = 0; i < kReceivesPerFrame && session.link && dispatch(); ++i) {
     long n = session.link->Receive(buffer, sizeof buffer);
     if (n == 0) break;
     if (n < 0 || !session.received.Add(std::string_view(buffer, static_cast<size_t>(n)))) return false;
-    session.lastReceive = client.clock.Now();
+    session.lastReceive = model.clock.Now();
   }
   dispatch();
   return true;

@@ -1,7 +1,7 @@
 #include "client/core/net_play.h"
 
 #include "client/core/chat_history.h"
-#include "client/core/client.h"
+#include "client/core/model.h"
 #include "client/core/key_latch.h"
 #include "client/core/mouse.h"
 #include "client/core/net_connection.h"
@@ -17,61 +17,57 @@ namespace {
 
 constexpr int64_t kSteerInterval = 10;
 
-void Send(Client& client, Keyword keyword, std::initializer_list<Field> fields = {}) {
-  SendToServer(client, BuildMessage(keyword, fields));
-}
-
-bool ButtonHeld(const Client& client, int x, int y) {
-  return client.frame.leftButton && MouseInButton(client, x, y);
+void Send(Model& model, Keyword keyword, std::initializer_list<Field> fields = {}) {
+  SendToServer(model, BuildMessage(keyword, fields));
 }
 
 // At most one ANGLE DOWN and one ANGLE UP per step; every slot's keys steer
 // the client's one head, slot 6 with the mouse buttons.
-void SteerStep(Client& client, int64_t now) {
-  RoundState& round = client.round;
-  Input& input = client.input;
-  if (now - round.steerTime <= kSteerInterval || client.net.session.chatOpen) return;
+void SteerStep(Model& model, int64_t now) {
+  RoundState& round = model.round;
+  Input& input = model.input;
+  if (now - round.steerTime <= kSteerInterval || model.net.session.chatOpen) return;
   bool left = false, right = false;
   for (const PlayerRecord& p : round.players) {
     left |= p.leftKey != 0 && input.KeyDown(p.leftKey);
     right |= p.rightKey != 0 && input.KeyDown(p.rightKey);
   }
-  if (client.display.HasFocus() || client.config.fullScreenMode) {
-    left |= client.frame.leftButton;
+  if (model.frame.hasKeyboard) {
+    left |= model.frame.leftButton;
     right |= input.AsyncKey(vk::kRightButton);
   }
-  if (left) Send(client, Keyword::kAngle, {kAngleDown});
-  if (right) Send(client, Keyword::kAngle, {kAngleUp});
+  if (left) Send(model, Keyword::kAngle, {kAngleDown});
+  if (right) Send(model, Keyword::kAngle, {kAngleUp});
   round.steerTime = now;
 }
 
 // PASS in every frame while Enter or the button is held, until the server's
 // MODE empties the text.
-void PasswordStep(Client& client, int64_t now) {
-  NetSession& session = client.net.session;
-  TypeInto(client.input, client.console, now, session.passwordText, kPasswordRule);
-  bool enter = client.input.KeyDown(scan::kEnter);
+void PasswordStep(Model& model, int64_t now) {
+  NetSession& session = model.net.session;
+  TypeInto(model.input, model.typing, now, session.passwordText, kPasswordRule);
+  bool enter = model.input.KeyDown(scan::kEnter);
   // Marks the press as used, so the answer's screen does not take it too.
-  client.frame.enterLatch = enter ? 1 : 0;
-  if ((enter || ButtonHeld(client, 76, 56)) && !session.passwordText.empty())
-    Send(client, Keyword::kPass, {session.passwordText});
+  model.frame.enterLatch = enter ? 1 : 0;
+  if ((enter || ButtonHeld(model.frame, 76, 56)) && !session.passwordText.empty())
+    Send(model, Keyword::kPass, {session.passwordText});
 }
 
-void ChatStep(Client& client, int64_t now) {
-  NetSession& session = client.net.session;
-  bool enter = EdgePressed(client.input.KeyDown(scan::kEnter), client.frame.enterLatch);
-  if (session.chatOpen && !client.console.isOpen) {
-    TypeInto(client.input, client.console, now, session.chatText, kChatRule);
+void ChatStep(Model& model, int64_t now) {
+  NetSession& session = model.net.session;
+  bool enter = EdgePressed(model.input.KeyDown(scan::kEnter), model.frame.enterLatch);
+  if (session.chatOpen && !model.consoleOpen) {
+    TypeInto(model.input, model.typing, now, session.chatText, kChatRule);
     if (!enter) return;
     if (!session.chatText.empty()) {
-      Send(client, Keyword::kChat, {session.chatText});
+      Send(model, Keyword::kChat, {session.chatText});
       // The server does not echo one's own line.
       AddChatLine(session.chatHistory, now, session.chatText, session.ownColour);
       session.chatText.clear();
     }
     session.chatOpen = 0;
   } else if (enter) {
-    DropPendingKeys(client.input);
+    DropPendingKeys(model.input);
     session.chatOpen = 1;
   }
 }
@@ -82,83 +78,83 @@ bool CtrlDown(const Input& input) {
 
 }  // namespace
 
-void LoseConnection(Client& client) {
-  CloseServerLink(client.net.session);
-  client.net.failLatch = 1;
-  SetGameState(client, kStateConnectionLost);
+void LoseConnection(Model& model) {
+  CloseServerLink(model.net.session);
+  model.net.failLatch = 1;
+  SetGameState(model, kStateConnectionLost);
 }
 
-void ManualScreenStep(Client& client) {
-  NetState& net = client.net;
-  Input& input = client.input;
-  FrameState& frame = client.frame;
-  int64_t now = client.clock.Now();
+void ManualScreenStep(Model& model) {
+  NetState& net = model.net;
+  Input& input = model.input;
+  FrameState& frame = model.frame;
+  int64_t now = model.clock.Now();
   if (net.manualField == 0)
-    TypeInto(input, client.console, now, net.manualAddress, kAddressRule);
+    TypeInto(input, model.typing, now, net.manualAddress, kAddressRule);
   else
-    TypeInto(input, client.console, now, net.manualPort, kPortRule);
+    TypeInto(input, model.typing, now, net.manualPort, kPortRule);
 
-  if (ManualAddressUsable(client) && (input.KeyDown(scan::kEnter) || ButtonHeld(client, 315, 180))) {
-    client.serverAddress = net.manualAddress;
-    client.serverPort = ParseNumberText(net.manualPort);
-    client.serverLabel = "LAN Server";
-    ConnectFromScreen(client);
+  if (ManualAddressUsable(model) && (input.KeyDown(scan::kEnter) || ButtonHeld(model.frame, 315, 180))) {
+    model.serverAddress = net.manualAddress;
+    model.serverPort = ParseNumberText(net.manualPort);
+    model.serverLabel = "LAN Server";
+    ConnectFromScreen(model);
     return;
   }
   if (frame.leftButton) {
-    if (MouseInRect(client, 340, 120, 145, 22)) net.manualField = 0;
-    if (MouseInRect(client, 350, 145, 135, 22)) net.manualField = 1;
+    if (MouseInRect(model.frame, 340, 120, 145, 22)) net.manualField = 0;
+    if (MouseInRect(model.frame, 350, 145, 135, 22)) net.manualField = 1;
   }
   if (EdgePressed(input.KeyDown(scan::kUp) || input.KeyDown(scan::kDown), net.fieldSwitchLatch))
     net.manualField = 1 - net.manualField;
-  if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) SetGameState(client, kStateNetLan);
+  if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) SetGameState(model, kStateNetLan);
 }
 
-void NetConnectStep(Client& client) {
-  if (EdgePressed(client.input.KeyDown(scan::kEscape), client.frame.escapeLatch))
-    SetGameState(client, kStateNetChoose);
+void NetConnectStep(Model& model) {
+  if (EdgePressed(model.input.KeyDown(scan::kEscape), model.frame.escapeLatch))
+    SetGameState(model, kStateNetChoose);
 }
 
-void NetGameStep(Client& client) {
-  NetSession& session = client.net.session;
-  Input& input = client.input;
-  FrameState& frame = client.frame;
-  int64_t now = client.clock.Now();
+void NetGameStep(Model& model) {
+  NetSession& session = model.net.session;
+  Input& input = model.input;
+  FrameState& frame = model.frame;
+  int64_t now = model.clock.Now();
   ExpireChatLines(session.chatHistory, now);
 
   if (now - session.lastPing > kPingInterval) {
-    Send(client, Keyword::kPing);
+    Send(model, Keyword::kPing);
     session.lastPing = now;
   }
   // Silence on an open connection, a closed or broken one, or the server
   // dropping this client: the visit is over at once. A server that said it
   // is shutting down closes right after; its notice stays until the player
   // leaves.
-  bool alive = now - session.lastReceive <= kSilenceTimeout && ReceiveFromServer(client) && session.link &&
+  bool alive = now - session.lastReceive <= kSilenceTimeout && ReceiveFromServer(model) && session.link &&
                session.netMode != kModeDropped;
   if (!alive) {
     if (session.netMode != kModeShutdown) {
-      LoseConnection(client);
+      LoseConnection(model);
       return;
     }
     CloseServerLink(session);
   }
 
   bool space = EdgePressed(input.KeyDown(scan::kSpace), session.goLatch);
-  if (space) Send(client, Keyword::kGo);
+  if (space) Send(model, Keyword::kGo);
 
   switch (session.netMode) {
     case kModeRunning:
-      SteerStep(client, now);
-      ChatStep(client, now);
+      SteerStep(model, now);
+      ChatStep(model, now);
       break;
     case kModeCountdown:
     case kModeRoundOver:
     case kModeGameOver:
-      ChatStep(client, now);
+      ChatStep(model, now);
       break;
     case kModePasswordRequired:
-      PasswordStep(client, now);
+      PasswordStep(model, now);
       break;
     case kModeWrongPassword:
     case kModeShutdown:
@@ -166,7 +162,7 @@ void NetGameStep(Client& client) {
       // before the answer was seen.
       if (space || EdgePressed(input.KeyDown(scan::kEnter), frame.enterLatch)) {
         CloseServerLink(session);
-        SetGameState(client, kStateNetChoose);
+        SetGameState(model, kStateNetChoose);
         return;
       }
       break;
@@ -175,14 +171,14 @@ void NetGameStep(Client& client) {
   }
 
   if (EdgePressed(CtrlDown(input) && input.KeyDown(scan::kC), session.colourLatch))
-    Send(client, Keyword::kColor);
+    Send(model, Keyword::kColor);
 
   if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) {
     SayGoodbye(session);
-    SetGameState(client, kStateNetChoose);
+    SetGameState(model, kStateNetChoose);
     return;
   }
-  if (!FlushServerLink(session)) LoseConnection(client);
+  if (!FlushServerLink(session)) LoseConnection(model);
 }
 
 }  // namespace kb

@@ -2,19 +2,19 @@
 
 namespace kb {
 
-struct Client;
+struct Model;
 
 // State net_lan_manual: typing, focus, Enter or "Verbinden", Escape.
-void ManualScreenStep(Client& client);
+void ManualScreenStep(Model& model);
 
 // State net_connect: only Escape; the connection task moves on by itself.
-void NetConnectStep(Client& client);
+void NetConnectStep(Model& model);
 
 // State net, once per frame: ping, silence, receive, then the player's keys
 // by NetMode, and what was queued leaves.
-void NetGameStep(Client& client);
+void NetGameStep(Model& model);
 
 // The connection is gone (closed, broken or silent): state 22.
-void LoseConnection(Client& client);
+void LoseConnection(Model& model);
 
 }  // namespace kb

@@ -26,7 +26,6 @@ struct NetSession {
   ChatHistory chatHistory;
 
   std::string passwordText;
-  std::string passwordMask;
   std::string chatText;
   int chatOpen = 0;
 

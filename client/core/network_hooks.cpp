@@ -1,6 +1,6 @@
 #include "client/core/network_hooks.h"
 
-#include "client/core/client.h"
+#include "client/core/model.h"
 #include "client/core/net_connection.h"
 #include "client/core/net_play.h"
 #include "client/core/server_list_hooks.h"
@@ -9,52 +9,52 @@
 
 namespace kb {
 
-int CurrentNetMode(const Client& client) { return client.net.session.netMode; }
+int CurrentNetMode(const Model& model) { return model.net.session.netMode; }
 
-bool ManualAddressUsable(const Client& client) {
-  return ManualAddressValid(client.net.manualAddress) && ManualPortValid(client.net.manualPort);
+bool ManualAddressUsable(const Model& model) {
+  return ManualAddressValid(model.net.manualAddress) && ManualPortValid(model.net.manualPort);
 }
 
-bool PasswordEntered(const Client& client) { return !client.net.session.passwordText.empty(); }
+bool PasswordEntered(const Model& model) { return !model.net.session.passwordText.empty(); }
 
-void ConnectFromScreen(Client& client) {
-  client.net.session.passwordText.clear();
-  DropPendingKeys(client.input);
+void ConnectFromScreen(Model& model) {
+  model.net.session.passwordText.clear();
+  DropPendingKeys(model.input);
   // The Enter that connected is still down when a fast server starts the
   // countdown; it must not count again as the Enter that opens the chat.
-  client.frame.enterLatch = 1;
+  model.frame.enterLatch = 1;
   // The state first: the attempt may end before this frame does.
-  SetGameState(client, kStateNetConnect);
-  StartConnecting(client);
+  SetGameState(model, kStateNetConnect);
+  StartConnecting(model);
 }
 
-void NetworkStep(Client& client) {
-  switch (client.frame.gameState) {
+void NetworkStep(Model& model) {
+  switch (model.frame.gameState) {
     case kStateNetLan:
     case kStateNetWeb:
-      ServerListStep(client);
+      ServerListStep(model);
       break;
     case kStateNetLanManual:
-      ManualScreenStep(client);
+      ManualScreenStep(model);
       break;
     case kStateNetConnect:
-      NetConnectStep(client);
+      NetConnectStep(model);
       break;
     case kStateNet:
-      NetGameStep(client);
+      NetGameStep(model);
       break;
     default:
       break;
   }
 }
 
-void ResetManualFields(Client& client) {
-  NetState& net = client.net;
+void ResetManualFields(Model& model) {
+  NetState& net = model.net;
   net.manualField = 0;
   net.manualAddress.clear();
   net.manualPort = std::to_string(kDefaultGamePort);
 }
 
-void LeaveServer(Client& client) { SayGoodbye(client.net.session); }
+void LeaveServer(Model& model) { SayGoodbye(model.net.session); }
 
 }  // namespace kb

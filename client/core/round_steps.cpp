@@ -1,7 +1,7 @@
 #include "client/core/round_steps.h"
 
 #include "client/core/bots.h"
-#include "client/core/client.h"
+#include "client/core/model.h"
 #include "client/core/head_motion.h"
 #include "client/core/items.h"
 #include "client/core/key_latch.h"
@@ -17,19 +17,19 @@ constexpr int kStartPauseMs = 1000;
 constexpr int kSteerIntervalMs = 10;
 constexpr int kMoveIntervalMs = 50;
 
-bool EscapePressed(Client& client) {
-  return EdgePressed(client.input.KeyDown(scan::kEscape), client.frame.escapeLatch);
+bool EscapePressed(Model& model) {
+  return EdgePressed(model.input.KeyDown(scan::kEscape), model.frame.escapeLatch);
 }
 
 // Escape from a running game: everybody leaves, scores are forgotten.
-void LeaveToMenu(Client& client) {
-  for (PlayerRecord& p : client.round.players) {
+void LeaveToMenu(Model& model) {
+  for (PlayerRecord& p : model.round.players) {
     p.score = 0;
     p.active = 0;
   }
   // A pause must not carry over into the next game.
-  client.round.paused = 0;
-  SetGameState(client, kStateMenu);
+  model.round.paused = 0;
+  SetGameState(model, kStateMenu);
 }
 
 struct SlotKeys {
@@ -37,23 +37,23 @@ struct SlotKeys {
 };
 
 // Slot 6 has no keys of its own; the mouse buttons stand in for them.
-SlotKeys ReadSlotKeys(Client& client, int slot) {
-  const PlayerRecord& p = client.round.players[slot];
-  Input& input = client.input;
+SlotKeys ReadSlotKeys(Model& model, int slot) {
+  const PlayerRecord& p = model.round.players[slot];
+  Input& input = model.input;
   SlotKeys keys{input.KeyDown(p.leftKey), input.KeyDown(p.rightKey), input.KeyDown(p.useKey)};
   // Ctrl chords (Ctrl+P, Ctrl+F) share letters with slot keys; they are not steering.
   if (input.KeyDown(scan::kLeftCtrl) || input.KeyDown(scan::kRightCtrl)) keys = {};
   if (slot == kMouseSlot) {
     // The frame loop queries the left button once per frame for everybody.
-    keys.left = client.frame.leftButton || keys.left;
+    keys.left = model.frame.leftButton || keys.left;
     keys.right = input.AsyncKey(vk::kRightButton) || keys.right;
     keys.use = input.AsyncKey(vk::kMiddleButton) || keys.use;
   }
   return keys;
 }
 
-void SteerSlot(Client& client, int slot, int64_t now) {
-  RoundState& round = client.round;
+void SteerSlot(Model& model, int slot, int64_t now) {
+  RoundState& round = model.round;
   PlayerRecord& p = round.players[slot];
   UpdateHeldItem(round, p, now);
   if (OutsideBorder(p)) {
@@ -61,7 +61,7 @@ void SteerSlot(Client& client, int slot, int64_t now) {
     AwardElimination(round);
     return;
   }
-  SlotKeys keys = ReadSlotKeys(client, slot);
+  SlotKeys keys = ReadSlotKeys(model, slot);
   float turn = Confused(round, now) ? -kSteerDegrees : kSteerDegrees;
   if (keys.left) p.heading -= turn;
   if (keys.right) p.heading += turn;
@@ -71,78 +71,78 @@ void SteerSlot(Client& client, int slot, int64_t now) {
 
 }  // namespace
 
-void SteeringStep(Client& client) {
-  int64_t now = client.clock.Now();
+void SteeringStep(Model& model) {
+  int64_t now = model.clock.Now();
   for (int i = 0; i < kPlayerSlots; ++i) {
-    const PlayerRecord& p = client.round.players[i];
-    if (p.active && !p.dead) SteerSlot(client, i, now);
+    const PlayerRecord& p = model.round.players[i];
+    if (p.active && !p.dead) SteerSlot(model, i, now);
   }
-  SteerBots(client);
-  client.round.steerTime = now;
+  SteerBots(model.round, model.random, now);
+  model.round.steerTime = now;
 }
 
-void MovementStep(Client& client) {
-  RoundState& round = client.round;
-  int64_t now = client.clock.Now();
+void MovementStep(Model& model) {
+  RoundState& round = model.round;
+  int64_t now = model.clock.Now();
   for (int i = 0; i < kPlayerSlots; ++i) {
     PlayerRecord& p = round.players[i];
     if (!p.active || p.dead) continue;
-    if (MoveHead(p, round.trailImage, client.random, now, StepLength(p), !PassesTrails(p),
+    if (MoveHead(p, round.trailImage, model.random, now, StepLength(p), !PassesTrails(p),
                  round.playerColours[i])) {
       p.dead = 1;
       AwardElimination(round);
     }
   }
-  MoveBots(client);
+  MoveBots(round, model.random, now);
   round.moveTime = now;
 }
 
-void StartStep(Client& client) {
-  RoundState& round = client.round;
-  if (client.clock.Now() - round.roundStartTime > kStartPauseMs) {
-    ScheduleRoundTimers(client);
-    SetGameState(client, kStateGame);
+void StartStep(Model& model) {
+  RoundState& round = model.round;
+  if (model.clock.Now() - round.roundStartTime > kStartPauseMs) {
+    ScheduleRoundTimers(round, model.random, model.clock.Now());
+    SetGameState(model, kStateGame);
   }
-  if (EscapePressed(client)) LeaveToMenu(client);
+  if (EscapePressed(model)) LeaveToMenu(model);
 }
 
-void GameStep(Client& client) {
-  RoundState& round = client.round;
-  Input& input = client.input;
+void GameStep(Model& model) {
+  RoundState& round = model.round;
+  Input& input = model.input;
   bool ctrl = input.KeyDown(scan::kLeftCtrl) || input.KeyDown(scan::kRightCtrl);
   if (EdgePressed(ctrl && input.KeyDown(scan::kP), round.pauseLatch)) round.paused = 1 - round.paused;
 
-  RescheduleTimers(client);
-  int64_t now = client.clock.Now();
-  if (now - round.steerTime > kSteerIntervalMs && !round.paused) SteeringStep(client);
-  if (now - round.moveTime > kMoveIntervalMs && !round.paused) MovementStep(client);
+  int64_t now = model.clock.Now();
+  RescheduleTimers(round, model.random, now);
+  if (now - round.steerTime > kSteerIntervalMs && !round.paused) SteeringStep(model);
+  if (now - round.moveTime > kMoveIntervalMs && !round.paused) MovementStep(model);
   // Also while paused: a console "kill" or a switched-off slot can end the round.
-  if (CountEliminated(client) >= CountParticipants(client) - 1) SetGameState(client, kStateEndRound);
+  if (CountEliminated(model.round) >= CountParticipants(model.round) - 1) SetGameState(model, kStateEndRound);
 
-  if (EscapePressed(client)) LeaveToMenu(client);
+  if (EscapePressed(model)) LeaveToMenu(model);
 }
 
-void NextRound(Client& client) {
-  RoundState& round = client.round;
-  int64_t now = client.clock.Now();
+void NextRound(Model& model) {
+  RoundState& round = model.round;
+  int64_t now = model.clock.Now();
   round.trailImage.Clear(0);
   // No half degree here, unlike the first round of a game.
-  for (PlayerRecord& p : round.players) PlaceHead(p, client.random, now, 0.0f);
-  PlaceBotsForNewRound(client);
-  SetGameState(client, kStateStart);
+  for (PlayerRecord& p : round.players) PlaceHead(p, model.random, now, 0.0f);
+  PlaceBotsForNewRound(model.round, model.random, model.clock.Now());
+  SetGameState(model, kStateStart);
   round.roundStartTime = now;
-  CheckGameEnd(client);
+  CheckGameEnd(model);
 }
 
-void EndRoundStep(Client& client) {
-  if (client.input.KeyDown(scan::kSpace)) NextRound(client);
-  if (EscapePressed(client)) LeaveToMenu(client);
+void EndRoundStep(Model& model) {
+  if (model.input.KeyDown(scan::kSpace)) NextRound(model);
+  if (EscapePressed(model)) LeaveToMenu(model);
 }
 
-void EndStep(Client& client) {
-  bool space = EdgePressed(client.input.KeyDown(scan::kSpace), client.round.endSpaceLatch);
-  bool escape = EscapePressed(client);
-  if (space || escape) LeaveToMenu(client);
+void EndStep(Model& model) {
+  bool space = EdgePressed(model.input.KeyDown(scan::kSpace), model.round.endSpaceLatch);
+  bool escape = EscapePressed(model);
+  if (space || escape) LeaveToMenu(model);
 }
 
 }  // namespace kb

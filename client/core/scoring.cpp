@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "client/core/client.h"
+#include "client/core/model.h"
 #include "client/core/local_game.h"
 
 namespace kb {
@@ -14,12 +14,12 @@ void AwardElimination(RoundState& round) {
     if (!b.dead) ++b.score;
 }
 
-int GoalScore(const Client& client) { return 10 * (CountParticipants(client) - 1); }
+int GoalScore(const RoundState& round) { return 10 * (CountParticipants(round) - 1); }
 
 namespace {
 
-void ShowGameEnd(Client& client, Colour winner) {
-  RoundState& round = client.round;
+void ShowGameEnd(Model& model, Colour winner) {
+  RoundState& round = model.round;
   round.scoreList.clear();
   for (int i = 0; i < kPlayerSlots; ++i)
     if (round.players[i].active)
@@ -27,18 +27,18 @@ void ShowGameEnd(Client& client, Colour winner) {
   for (const BotRecord& b : round.botList) round.scoreList.push_back({b.score, b.colour, 0});
   std::stable_sort(round.scoreList.begin(), round.scoreList.end(),
                    [](const ScoreEntry& a, const ScoreEntry& b) { return a.score > b.score; });
-  SetGameState(client, kStateEnd);
+  SetGameState(model, kStateEnd);
   round.winnerColour = winner;
   // The Space that started this is still held: the end screen waits for a new press.
   round.endSpaceLatch = 1;
-  client.frame.escapeLatch = 1;
+  model.frame.escapeLatch = 1;
 }
 
 }  // namespace
 
-void CheckGameEnd(Client& client) {
-  RoundState& round = client.round;
-  int goal = GoalScore(client);
+void CheckGameEnd(Model& model) {
+  RoundState& round = model.round;
+  int goal = GoalScore(round);
   // When several reach the goal, the last in this order wins; the end screen
   // is entered once, so a tie does not fade twice.
   bool reached = false;
@@ -49,7 +49,7 @@ void CheckGameEnd(Client& client) {
     const PlayerRecord& p = round.players[i];
     if (p.active && p.score >= goal) reached = true, winner = round.playerColours[i];
   }
-  if (reached) ShowGameEnd(client, winner);
+  if (reached) ShowGameEnd(model, winner);
 }
 
 }  // namespace kb

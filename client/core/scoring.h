@@ -2,7 +2,7 @@
 
 namespace kb {
 
-struct Client;
+struct Model;
 struct RoundState;
 
 // One point for every participant still alive; called right after a
@@ -10,11 +10,11 @@ struct RoundState;
 void AwardElimination(RoundState& round);
 
 // 10 points per opponent.
-int GoalScore(const Client& client);
+int GoalScore(const RoundState& round);
 
 // After the next round was placed: if somebody reached the goal, fills the
 // score list and shows the end screen. Bots are checked before the slots and
 // the last one found is the winner shown.
-void CheckGameEnd(Client& client);
+void CheckGameEnd(Model& model);
 
 }  // namespace kb

@@ -1,6 +1,6 @@
 #include "client/core/server_list_hooks.h"
 
-#include "client/core/client.h"
+#include "client/core/model.h"
 #include "client/core/internet_list_fetch.h"
 #include "client/core/key_latch.h"
 #include "client/core/mouse.h"
@@ -8,14 +8,6 @@
 #include "common/platform/core/keys.h"
 
 namespace kb {
-
-namespace {
-
-bool ButtonHeld(const Client& client, int x, int y) {
-  return client.frame.leftButton && MouseInButton(client, x, y);
-}
-
-}  // namespace
 
 int SelectServer(int selected, int count, bool up, bool down, int clickY) {
   if (up) --selected;
@@ -30,55 +22,55 @@ int SelectServer(int selected, int count, bool up, bool down, int clickY) {
   return selected;
 }
 
-int ServerCount(const Client& client) { return client.serverList.list.Count(); }
+int ServerCount(const Model& model) { return model.serverList.list.Count(); }
 
-void StartInternetListFetch(Client& client) {
-  StartSearch(client.serverList,
+void StartInternetListFetch(Model& model) {
+  StartSearch(model.serverList,
               std::make_unique<InternetListFetch>(ListHostFromEnvironment(kListHostVariable)));
 }
 
-void StartLanSearch(Client& client) {
-  ServerListState& state = client.serverList;
-  StartSearch(state, std::make_unique<LanSearch>(client.clock, state.lanPorts, state.lanSearchMs));
+void StartLanSearch(Model& model) {
+  ServerListState& state = model.serverList;
+  StartSearch(state, std::make_unique<LanSearch>(model.clock, state.lanPorts, state.lanSearchMs));
 }
 
-void ServerListStep(Client& client) {
-  FrameState& frame = client.frame;
-  const Input& input = client.input;
-  ServerListState& state = client.serverList;
+void ServerListStep(Model& model) {
+  FrameState& frame = model.frame;
+  const Input& input = model.input;
+  ServerListState& state = model.serverList;
   bool web = frame.gameState == kStateNetWeb;
 
-  if (input.KeyDown(scan::kF5) && ServerCount(client) > -1) {
+  if (input.KeyDown(scan::kF5) && ServerCount(model) > -1) {
     if (web)
-      StartInternetListFetch(client);
+      StartInternetListFetch(model);
     else
-      StartLanSearch(client);
+      StartLanSearch(model);
   }
 
-  int count = ServerCount(client);
+  int count = ServerCount(model);
   bool up = EdgePressed(input.KeyDown(scan::kUp), state.upLatch);
   bool down = EdgePressed(input.KeyDown(scan::kDown), state.downLatch);
-  bool click = frame.newClick && MouseInRect(client, 200, 120, 400, 390);
+  bool click = frame.newClick && MouseInRect(model.frame, 200, 120, 400, 390);
   state.selectedServer = SelectServer(state.selectedServer, count, up, down, click ? frame.mouseY : -1);
 
-  if ((input.KeyDown(scan::kEnter) || ButtonHeld(client, web ? 315 : 225, 520)) && count > 0) {
+  if ((input.KeyDown(scan::kEnter) || ButtonHeld(model.frame, web ? 315 : 225, 520)) && count > 0) {
     std::vector<ServerListEntry> entries = state.list.Entries();
     if (state.selectedServer < static_cast<int>(entries.size())) {
       const ServerListEntry& entry = entries[state.selectedServer];
-      client.serverAddress = entry.address;
-      client.serverPort = entry.port;
-      client.serverLabel = entry.name;
-      ConnectFromScreen(client);
+      model.serverAddress = entry.address;
+      model.serverPort = entry.port;
+      model.serverLabel = entry.name;
+      ConnectFromScreen(model);
       return;
     }
   }
 
-  if (!web && (input.KeyDown(scan::kF1) || ButtonHeld(client, 405, 520))) {
-    SetGameState(client, kStateNetLanManual);
+  if (!web && (input.KeyDown(scan::kF1) || ButtonHeld(model.frame, 405, 520))) {
+    SetGameState(model, kStateNetLanManual);
     return;
   }
 
-  if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) SetGameState(client, kStateNetChoose);
+  if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) SetGameState(model, kStateNetChoose);
 }
 
 }  // namespace kb

@@ -2,23 +2,23 @@
 
 namespace kb {
 
-struct Client;
+struct Model;
 
 // Where the menus and the network screens meet the server list that the LAN
 // search and the Internet list fetch fill.
 
 // Entries of the server list, -1 while a search or fetch is running.
-int ServerCount(const Client& client);
+int ServerCount(const Model& model);
 
 // Starts the Internet list fetch for state net_web.
-void StartInternetListFetch(Client& client);
+void StartInternetListFetch(Model& model);
 
 // Starts the LAN search for net_lan.
-void StartLanSearch(Client& client);
+void StartLanSearch(Model& model);
 
 // The step of the list states net_lan and net_web: F5, the selection, Enter
 // and the "Verbinden" buttons (through ConnectFromScreen), F1 "Manuell" and
 // Escape.
-void ServerListStep(Client& client);
+void ServerListStep(Model& model);
 
 }  // namespace kb

@@ -2,32 +2,28 @@
 
 #include <algorithm>
 
-#include "client/core/client.h"
+#include "client/core/model.h"
 #include "client/core/key_latch.h"
 #include "client/core/local_game.h"
 #include "client/core/mouse.h"
 #include "client/core/network_hooks.h"
 #include "client/core/server_list_hooks.h"
-#include "client/ui/site.h"
+#include "client/core/site.h"
 #include "common/platform/core/keys.h"
 
 namespace kb {
 
 namespace {
 
-bool ButtonHeld(const Client& client, int x, int y) {
-  return client.frame.leftButton && MouseInButton(client, x, y);
-}
-
 // Page Up / Page Down: one step when the key goes down, then one more every
 // time more than 100 ms have passed while it is held.
-bool RepeatStep(Client& client, bool down, int& latch) {
-  FrameState& frame = client.frame;
+bool RepeatStep(Model& model, bool down, int& latch) {
+  FrameState& frame = model.frame;
   if (!down) {
     latch = 0;
     return false;
   }
-  int64_t now = client.clock.Now();
+  int64_t now = model.clock.Now();
   if (!latch || now - frame.botStepTime > 100) {
     latch = 1;
     frame.botStepTime = now;
@@ -38,16 +34,16 @@ bool RepeatStep(Client& client, bool down, int& latch) {
 
 }  // namespace
 
-bool StartAllowed(const Client& client) {
-  int n = CountParticipants(client);
-  int bots = client.round.botCount;
+bool StartAllowed(const Model& model) {
+  int n = CountParticipants(model.round);
+  int bots = model.round.botCount;
   return n > 1 || (n + bots > 1 && bots > 0 && n > 0);
 }
 
-void MenuStep(Client& client) {
-  FrameState& frame = client.frame;
-  RoundState& round = client.round;
-  const Input& input = client.input;
+void MenuStep(Model& model) {
+  FrameState& frame = model.frame;
+  RoundState& round = model.round;
+  const Input& input = model.input;
   int mx = frame.mouseX, my = frame.mouseY;
 
   for (int i = 0; i < kPlayerSlots; ++i) {
@@ -68,67 +64,67 @@ void MenuStep(Client& client) {
   }
 
   bool enter = EdgePressed(input.KeyDown(scan::kEnter), frame.enterLatch);
-  if (enter || ButtonHeld(client, 405, 505)) {
-    SetGameState(client, kStateNetChoose);
+  if (enter || ButtonHeld(model.frame, 405, 505)) {
+    SetGameState(model, kStateNetChoose);
     return;
   }
 
-  if ((input.KeyDown(scan::kSpace) || ButtonHeld(client, 225, 505)) && StartAllowed(client)) {
+  if ((input.KeyDown(scan::kSpace) || ButtonHeld(model.frame, 225, 505)) && StartAllowed(model)) {
     round.trailImage.Clear(0);
-    NewGame(client);
+    NewGame(model);
     // The start pause counts from the fade's end.
-    SetGameState(client, kStateStart);
+    SetGameState(model, kStateStart);
     return;
   }
 
-  if (RepeatStep(client, input.KeyDown(scan::kPageUp), frame.pageUpLatch) && round.botCount < kMaxBots)
+  if (RepeatStep(model, input.KeyDown(scan::kPageUp), frame.pageUpLatch) && round.botCount < kMaxBots)
     ++round.botCount;
-  if (RepeatStep(client, input.KeyDown(scan::kPageDown), frame.pageDownLatch) && round.botCount > 0)
+  if (RepeatStep(model, input.KeyDown(scan::kPageDown), frame.pageDownLatch) && round.botCount > 0)
     --round.botCount;
 
   if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) frame.quit = true;
 }
 
-void NetChooseStep(Client& client) {
-  const Input& input = client.input;
-  if (input.KeyDown(scan::kF1) || ButtonHeld(client, 315, 120)) {
-    StartInternetListFetch(client);
-    SetGameState(client, kStateNetWeb);
+void NetChooseStep(Model& model) {
+  const Input& input = model.input;
+  if (input.KeyDown(scan::kF1) || ButtonHeld(model.frame, 315, 120)) {
+    StartInternetListFetch(model);
+    SetGameState(model, kStateNetWeb);
     return;
   }
-  if (input.KeyDown(scan::kF2) || ButtonHeld(client, 315, 170)) {
-    StartLanSearch(client);
-    ResetManualFields(client);
-    SetGameState(client, kStateNetLan);
+  if (input.KeyDown(scan::kF2) || ButtonHeld(model.frame, 315, 170)) {
+    StartLanSearch(model);
+    ResetManualFields(model);
+    SetGameState(model, kStateNetLan);
     return;
   }
-  if (EdgePressed(input.KeyDown(scan::kEscape), client.frame.escapeLatch)) SetGameState(client, kStateMenu);
+  if (EdgePressed(input.KeyDown(scan::kEscape), model.frame.escapeLatch)) SetGameState(model, kStateMenu);
 }
 
-void NetFailStep(Client& client) {
-  const Input& input = client.input;
+void NetFailStep(Model& model) {
+  const Input& input = model.input;
   bool leave = input.KeyDown(scan::kSpace) || input.KeyDown(scan::kEscape) || input.KeyDown(scan::kEnter);
-  if (EdgePressed(leave, client.net.failLatch)) {
-    client.frame.escapeLatch = 1;
-    SetGameState(client, kStateNetChoose);
+  if (EdgePressed(leave, model.net.failLatch)) {
+    model.frame.escapeLatch = 1;
+    SetGameState(model, kStateNetChoose);
   }
 }
 
-void PictureScreenStep(Client& client) {
-  if (client.input.KeyDown(scan::kEscape)) {
-    client.frame.escapeLatch = 1;
-    SetGameState(client, kStateMenu);
+void PictureScreenStep(Model& model) {
+  if (model.input.KeyDown(scan::kEscape)) {
+    model.frame.escapeLatch = 1;
+    SetGameState(model, kStateMenu);
   }
 }
 
-void BannerStep(Client& client) {
-  FrameState& frame = client.frame;
+void BannerStep(Model& model) {
+  FrameState& frame = model.frame;
   int state = frame.gameState;
   if (state != kStateMenu && state != kStateNetChoose && state != kStateNetWeb && state != kStateNetLan &&
       state != kStateNetLanManual && state != kStateWtf)
     return;
 
-  bool overBanner = MouseInRect(client, 100, 28, 590, 80);
+  bool overBanner = MouseInRect(model.frame, 100, 28, 590, 80);
   if (frame.drawThisPass) {
     if (overBanner) {
       if (frame.bannerGlow < 255) frame.bannerGlow += 20;
@@ -139,10 +135,10 @@ void BannerStep(Client& client) {
   }
 
   if (!frame.newClick) return;
-  if (MouseInRect(client, 700, 580, 100, 20) && state != kStateWtf && client.openUrl)
-    client.openUrl(kSiteUrl);
+  if (MouseInRect(model.frame, 700, 580, 100, 20) && state != kStateWtf && model.openUrl)
+    model.openUrl(kSiteUrl);
   if (overBanner && state != kStateMenu) {
-    SetGameState(client, state == kStateNetChoose || state == kStateWtf ? kStateMenu : kStateNetChoose);
+    SetGameState(model, state == kStateNetChoose || state == kStateWtf ? kStateMenu : kStateNetChoose);
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "client/console/console_state.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/input.h"
 #include "common/platform/core/keys.h"
@@ -18,14 +17,14 @@ bool RepeatDue(int64_t stamp, int64_t now, int delay) { return stamp == 0 || now
 
 }  // namespace
 
-void TypeInto(Input& input, ConsoleState& console, int64_t now, std::string& text, const TextRule& rule) {
+void TypeInto(Input& input, TypingState& typing, int64_t now, std::string& text, const TextRule& rule) {
   // The limit is looked at once per frame: keys of the frame that reaches it
   // may still add several characters.
   if (rule.maxLength == 0 || text.size() < rule.maxLength) {
     for (int k = 10; k <= 255; ++k) {
       if (k == kConsoleVirtualKey) continue;
       if (rule.skipEnterAndBackspace && (k == vk::kReturn || k == vk::kBackspace)) continue;
-      int64_t& stamp = console.keyRepeatStamps[k];
+      int64_t& stamp = typing.keyRepeatStamps[k];
       if (!input.AsyncKey(k)) {
         stamp = 0;
         continue;
@@ -41,10 +40,10 @@ void TypeInto(Input& input, ConsoleState& console, int64_t now, std::string& tex
   }
   if (text.empty()) return;
   if (input.KeyDown(scan::kBackspace)) {
-    if (RepeatDue(console.backspaceStamp, now, kBackspaceRepeatDelay)) text.pop_back();
-    if (console.backspaceStamp == 0) console.backspaceStamp = now;
+    if (RepeatDue(typing.backspaceStamp, now, kBackspaceRepeatDelay)) text.pop_back();
+    if (typing.backspaceStamp == 0) typing.backspaceStamp = now;
   } else {
-    console.backspaceStamp = 0;
+    typing.backspaceStamp = 0;
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,7 +9,21 @@
 namespace kb {
 
 class Input;
-struct ConsoleState;
+
+constexpr int kKeyStampCount = 302;
+// Entries of keyRepeatStamps that double as press latches.
+constexpr int kConsoleKeyLatch = 220;
+constexpr int kDevToggleLatch = 260;
+
+// Typing state shared by the console's line and the text fields: per virtual
+// key the time it went down while typing (0 while up), the same for
+// Backspace, and the caret's blink.
+struct TypingState {
+  std::array<int64_t, kKeyStampCount> keyRepeatStamps{};
+  int64_t backspaceStamp = 0;
+  int caretOn = 0;
+  int64_t caretTime = 0;
+};
 
 // How one text takes typing.
 struct TextRule {
@@ -30,8 +45,8 @@ constexpr TextRule kChatRule{{}, 0, 200, true};
 
 // One frame's typing into text: every key that is down types once at once,
 // then once per frame after the delay; Backspace removes the last character
-// the same way. The repeat stamps are the console's (shared with its line).
-void TypeInto(Input& input, ConsoleState& console, int64_t now, std::string& text, const TextRule& rule);
+// the same way.
+void TypeInto(Input& input, TypingState& typing, int64_t now, std::string& text, const TextRule& rule);
 
 // Drops the key presses the asynchronous query still holds, so that keys
 // pressed before a text input opened are not typed into it.

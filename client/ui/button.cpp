@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "client/core/client.h"
+#include "client/core/model.h"
 #include "client/core/mouse.h"
 #include "client/core/network_hooks.h"
 #include "client/core/server_list_hooks.h"
@@ -13,10 +13,8 @@ namespace kb {
 
 namespace {
 
-bool Always(const Client&) { return true; }
-bool ServersListed(const Client& client) { return ServerCount(client) > 0; }
-
-constexpr int kPasswordPrompt = 19;
+bool Always(const Model&) { return true; }
+bool ServersListed(const Model& model) { return ServerCount(model) > 0; }
 
 // A caption picture: the outlined caption on a background of the key colour.
 Image RenderCaption(Font& font, const std::string& text, Colour key, Colour outline, Colour colour) {
@@ -27,12 +25,12 @@ Image RenderCaption(Font& font, const std::string& text, Colour key, Colour outl
 
 }  // namespace
 
-void AddMenuButtons(Client& client) {
+void AddMenuButtons(std::vector<MenuButton>& buttons) {
   struct Row {
     int x, y;
     const char* text;
     int screen;
-    bool (*isEnabled)(const Client&);
+    bool (*isEnabled)(const Model&);
     int netMode = 0;
   };
   static constexpr Row kRows[] = {
@@ -44,7 +42,7 @@ void AddMenuButtons(Client& client) {
       {225, 520, "Verbinden", kStateNetLan, ServersListed},
       {405, 520, "Manuell", kStateNetLan, Always},
       {315, 180, "Verbinden", kStateNetLanManual, ManualAddressUsable},
-      {76, 56, "Verbinden", kStateNet, PasswordEntered, kPasswordPrompt},
+      {76, 56, "Verbinden", kStateNet, PasswordEntered, kModePasswordRequired},
   };
   for (const Row& row : kRows) {
     MenuButton button;
@@ -54,38 +52,35 @@ void AddMenuButtons(Client& client) {
     button.screen = row.screen;
     button.isEnabled = row.isEnabled;
     button.netMode = row.netMode;
-    client.menuButtons.push_back(std::move(button));
+    buttons.push_back(std::move(button));
   }
 }
 
-void BuildButtonSprites(Client& client) {
-  Font& font = client.resources.fontLarge;
-  for (MenuButton& button : client.menuButtons) {
+void BuildButtonSprites(std::vector<MenuButton>& buttons, Font& font) {
+  for (MenuButton& button : buttons) {
     button.faceOn = RenderCaption(font, button.text, kFaceOnKey, Rgb(0, 102, 0), Rgb(0, 255, 0));
     button.faceOff = RenderCaption(font, button.text, kFaceOffKey, Rgb(51, 51, 51), Rgb(153, 153, 153));
   }
 }
 
-bool ButtonShown(const Client& client, const MenuButton& button) {
+bool ButtonShown(const Model& model, const MenuButton& button) {
   // Only the network game's own buttons show inside it, whatever its mode
   // number happens to equal.
-  if (button.screen != client.frame.gameState) return false;
-  return button.screen != kStateNet || button.netMode == CurrentNetMode(client);
+  if (button.screen != model.frame.gameState) return false;
+  return button.screen != kStateNet || button.netMode == CurrentNetMode(model);
 }
 
-void DrawButtons(Client& client) {
-  Image& screen = client.screen;
-  const Resources& res = client.resources;
-  for (MenuButton& button : client.menuButtons) {
-    if (!ButtonShown(client, button)) continue;
-    if (MouseInButton(client, button.x, button.y)) {
+void DrawButtons(Image& screen, const Resources& res, std::vector<MenuButton>& buttons, const Model& model) {
+  for (MenuButton& button : buttons) {
+    if (!ButtonShown(model, button)) continue;
+    if (MouseInButton(model.frame, button.x, button.y)) {
       if (button.glow < 255) button.glow += 20;
     } else if (button.glow > 0) {
       button.glow -= 20;
     }
     button.glow = std::clamp(button.glow, 0, 255);
 
-    if (button.isEnabled && button.isEnabled(client)) {
+    if (button.isEnabled && button.isEnabled(model)) {
       screen.Draw(res.buttonFace, button.x - 5, button.y - 5);
       screen.DrawBlended(res.buttonGlow, button.x - 5, button.y - 5, button.glow);
       screen.DrawKeyed(button.faceOn, button.x, button.y, kFaceOnKey);
@@ -96,9 +91,9 @@ void DrawButtons(Client& client) {
   }
 }
 
-int FindButton(const Client& client, int screen, const std::string& text) {
-  for (size_t i = 0; i < client.menuButtons.size(); ++i) {
-    const MenuButton& button = client.menuButtons[i];
+int FindButton(const std::vector<MenuButton>& buttons, int screen, const std::string& text) {
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    const MenuButton& button = buttons[i];
     if (button.screen == screen && button.text == text) return static_cast<int>(i);
   }
   return -1;

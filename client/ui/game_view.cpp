@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "client/core/client.h"
 #include "client/core/items.h"
+#include "client/core/model.h"
+#include "client/ui/resources.h"
 #include "client/ui/put_text.h"
 
 namespace kb {
@@ -19,13 +20,13 @@ constexpr int kHeadRadius = 3;
 
 Colour Inverted(Colour c) { return c ^ kWhite; }
 
-const Image* ItemIcon(Client& client, int kind) {
+const Image* ItemIcon(const Resources& res, int kind) {
   if (kind < 1 || kind > 3) return nullptr;
-  return &client.resources.itemIcons[kind];
+  return &res.itemIcons[kind];
 }
 
-void DrawItemIcon(Client& client, int kind, int x, int y) {
-  if (const Image* icon = ItemIcon(client, kind)) client.screen.Draw(*icon, x, y);
+void DrawItemIcon(Image& screen, const Resources& res, int kind, int x, int y) {
+  if (const Image* icon = ItemIcon(res, kind)) screen.Draw(*icon, x, y);
 }
 
 std::string HeadingLabel(float heading) {
@@ -34,17 +35,16 @@ std::string HeadingLabel(float heading) {
   return text;
 }
 
-void DrawHeads(Client& client, bool flash, int state, int64_t now) {
-  Image& screen = client.screen;
-  RoundState& round = client.round;
+void DrawHeads(Image& screen, Resources& res, const RoundState& round, bool devMode, bool flash, int state,
+               int64_t now) {
   for (int i = 0; i < kPlayerSlots; ++i) {
     const PlayerRecord& p = round.players[i];
     if (!p.active) continue;
     Colour c = round.playerColours[i];
     screen.FillCircle(p.x, p.y + kFieldTop, kHeadRadius, flash ? Inverted(c) : c);
     // Placed in screen coordinates on purpose: the label sits above the head.
-    if (client.frame.devMode)
-      PutText(screen, client.resources.fontNormal, p.x + 2, p.y + 2, HeadingLabel(p.heading), kWhite);
+    if (devMode)
+      PutText(screen, res.fontNormal, p.x + 2, p.y + 2, HeadingLabel(p.heading), kWhite);
   }
   // Bots show confusion for its whole period, paused or not.
   bool botsInverted = state == kStateGame && Confused(round, now);
@@ -63,10 +63,8 @@ int ScoreStep(Font& font, const RoundState& round, int count, int right) {
   return std::clamp((right - 4 - widest) / (count - 1), 1, 50);
 }
 
-void DrawScoreLine(Client& client, int right) {
-  Image& screen = client.screen;
-  RoundState& round = client.round;
-  Font& font = client.resources.fontScore;
+void DrawScoreLine(Image& screen, Resources& res, const RoundState& round, int right) {
+  Font& font = res.fontScore;
   int count = static_cast<int>(round.botList.size());
   for (const PlayerRecord& p : round.players) count += p.active;
   int step = ScoreStep(font, round, count, right);
@@ -77,7 +75,7 @@ void DrawScoreLine(Client& client, int right) {
     std::string score = std::to_string(p.score);
     PutText(screen, font, 4 + step * k, 4, score, round.playerColours[i]);
     if (p.item != 0 && p.itemStart == 0)
-      DrawItemIcon(client, p.item, font.TextWidth(score) + step * k + 6, 4);
+      DrawItemIcon(screen, res, p.item, font.TextWidth(score) + step * k + 6, 4);
     ++k;
   }
   for (const BotRecord& b : round.botList) {
@@ -88,29 +86,24 @@ void DrawScoreLine(Client& client, int right) {
 
 }  // namespace
 
-bool IsFlashFrame(const Client& client, int64_t now) {
-  const RoundState& round = client.round;
+bool IsFlashFrame(const RoundState& round, int state, int64_t now) {
   if (!(now > round.confusionStart && now < round.confusionEnd)) return false;
-  if (client.frame.gameState != kStateGame || round.paused) return false;
+  if (state != kStateGame || round.paused) return false;
   int64_t d = now - round.confusionStart;
   for (int gap = 25; gap <= 175; gap += 50)
     if (d > gap && d < gap + 25) return false;
   return true;
 }
 
-void DrawLocalGame(Client& client) {
-  Image& screen = client.screen;
-  RoundState& round = client.round;
-  Resources& res = client.resources;
-  int64_t now = client.clock.Now();
-  int state = client.frame.gameState;
-  bool flash = IsFlashFrame(client, now);
+void DrawLocalGame(Image& screen, Resources& res, const RoundState& round, const FrameState& frame, int64_t now) {
+  int state = frame.gameState;
+  bool flash = IsFlashFrame(round, state, now);
 
   screen.SetXorMode(flash);
   screen.Draw(round.trailImage, 0, kFieldTop);
   screen.SetXorMode(false);
   if (state == kStateGame && !round.paused && ItemShown(round, now))
-    DrawItemIcon(client, round.itemKind, round.itemX, round.itemY + kFieldTop);
+    DrawItemIcon(screen, res, round.itemKind, round.itemX, round.itemY + kFieldTop);
 
   screen.SetXorMode(flash);
   if (state == kStateStart) {
@@ -121,7 +114,7 @@ void DrawLocalGame(Client& client) {
     }
   }
   screen.SetXorMode(false);
-  DrawHeads(client, flash, state, now);
+  DrawHeads(screen, res, round, frame.devMode != 0, flash, state, now);
 
   // The top bar; in a flash frame its lines are XOR-ed twice and vanish.
   screen.SetXorMode(flash);
@@ -130,7 +123,7 @@ void DrawLocalGame(Client& client) {
   screen.Line(0, kFieldTop, 800, kFieldTop, kWhite);
   const std::string pauseHint = "Pause: Strg + P";
   int hintX = 796 - res.fontNormal.TextWidth(pauseHint);
-  DrawScoreLine(client, hintX - 8);
+  DrawScoreLine(screen, res, round, hintX - 8);
   PutText(screen, res.fontNormal, hintX, 4, pauseHint, kWhite);
   screen.SetXorMode(false);
 
@@ -141,11 +134,9 @@ void DrawLocalGame(Client& client) {
     PutOutlinedText(screen, res.fontHuge, -1, -1, "Pause", kWhite, kBlack, 1);
 }
 
-void DrawFinalResult(Client& client) {
-  Image& screen = client.screen;
-  RoundState& round = client.round;
-  Font& huge = client.resources.fontHuge;
-  Font& large = client.resources.fontLarge;
+void DrawFinalResult(Image& screen, Resources& res, const RoundState& round) {
+  Font& huge = res.fontHuge;
+  Font& large = res.fontLarge;
   const std::string title = "Winner!";
   PutText(screen, huge, 400 - huge.TextWidth(title) / 2, 0, title, round.winnerColour);
   // One centred column while the entries fit below the title; more side by

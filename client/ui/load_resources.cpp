@@ -1,7 +1,7 @@
 #include "client/ui/load_resources.h"
 
 #include "assets/assets.h"
-#include "client/core/client.h"
+#include "client/ui/resources.h"
 #include "common/platform/core/picture.h"
 
 namespace kb {

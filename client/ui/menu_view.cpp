@@ -3,10 +3,11 @@
 #include <string>
 
 #include "client/console/console.h"
-#include "client/core/client.h"
+#include "client/core/model.h"
+#include "client/ui/resources.h"
 #include "client/core/mouse.h"
+#include "client/core/site.h"
 #include "client/ui/put_text.h"
-#include "client/ui/site.h"
 
 namespace kb {
 
@@ -26,10 +27,7 @@ void CheckBox(Image& screen, int x, int y, bool ticked, Colour cross) {
 
 }  // namespace
 
-void DrawMenuScreen(Client& client) {
-  Image& screen = client.screen;
-  Resources& res = client.resources;
-  const RoundState& round = client.round;
+const char* DrawMenuScreen(Image& screen, Resources& res, const RoundState& round) {
   for (int i = 0; i < kPlayerSlots; ++i) {
     const PlayerRecord& player = round.players[i];
     Colour colour = round.playerColours[i];
@@ -42,24 +40,19 @@ void DrawMenuScreen(Client& client) {
   CheckBox(screen, 395, 456, round.upgradesOption != 0, kWhite);
   PutText(screen, res.fontLarge, 425, 450, "Upgrades", kWhite);
   PutText(screen, res.fontNormal, 225, 480, "Bots: " + std::to_string(round.botCount), kWhite);
-  client.frame.helpLine = kMenuHelp;
+  return kMenuHelp;
 }
 
-void DrawNetChooseScreen(Client& client) { client.frame.helpLine = kNetChooseHelp; }
-
-void DrawTitleBanner(Client& client) {
-  PutText(client.screen, client.resources.fontTiny, 3, 2, kCreditText, kWhite);
-  client.screen.Draw(client.resources.titleBanner, 0, 25);
+void DrawTitleBanner(Image& screen, Resources& res) {
+  PutText(screen, res.fontTiny, 3, 2, kCreditText, kWhite);
+  screen.Draw(res.titleBanner, 0, 25);
 }
 
-void DrawBottomBar(Client& client) {
-  Image& screen = client.screen;
-  Font& font = client.resources.fontNormal;
-  const std::string& help = client.frame.helpLine;
+void DrawBottomBar(Image& screen, Font& font, const std::string& help, const FrameState& frame) {
   PutText(screen, font, 400 - font.TextWidth(help) / 2, 597 - font.TextHeight(help), help, kWhite);
   PutText(screen, font, 5, 597 - font.TextHeight(kVersionText), kVersionText, kWhite);
   // The hover area stays 700..800 x 580..600 whatever the name's width.
-  Colour link = MouseInRect(client, 700, 580, 100, 20) ? Rgb(0, 255, 0) : Rgb(0, 204, 0);
+  Colour link = MouseInRect(frame, 700, 580, 100, 20) ? Rgb(0, 255, 0) : Rgb(0, 204, 0);
   int width = font.TextWidth(kSiteName);
   PutText(screen, font, 795 - width, 597 - font.TextHeight(kSiteName), kSiteName, link);
   screen.Line(795 - width, 595, 795, 595, link);

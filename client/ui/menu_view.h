@@ -1,23 +1,28 @@
 #pragma once
 
+#include <string>
+
 namespace kb {
 
-struct Client;
+class Font;
+class Image;
+struct FrameState;
+struct Resources;
+struct RoundState;
 
 inline constexpr char kMenuHelp[] =
     "Starten: Leertaste | Bots: Bild Hoch/Runter | Multiplayer: Enter | Vollbild: Strg + F";
 inline constexpr char kNetChooseHelp[] = "Internet: F1 | LAN: F2 | Vollbild: Strg + F";
 
-// The main menu: slots with check boxes, the two options and the bot count.
-void DrawMenuScreen(Client& client);
-
-// The network choice shows only its buttons; it sets the help line.
-void DrawNetChooseScreen(Client& client);
+// The main menu: slots with check boxes, the two options and the bot count;
+// returns the help line.
+const char* DrawMenuScreen(Image& screen, Resources& res, const RoundState& round);
 
 // The credit line and the title banner.
-void DrawTitleBanner(Client& client);
+void DrawTitleBanner(Image& screen, Resources& res);
 
-// The help line, the version and the site link at the bottom.
-void DrawBottomBar(Client& client);
+// The help line, the version and the site link at the bottom (lit while the
+// mouse is over it).
+void DrawBottomBar(Image& screen, Font& font, const std::string& help, const FrameState& frame);
 
 }  // namespace kb

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <string>
+
 namespace kb {
 
-struct Client;
+struct Model;
+struct NetState;
+struct Resources;
+class Image;
 
 inline constexpr char kManualHelp[] = "Feld wechseln: Hoch/Runter | Verbinden: Enter | Vollbild: Strg + F";
 inline constexpr char kConnectHelp[] = "Abbrechen: Escape | Vollbild: Strg + F";
@@ -11,15 +16,17 @@ inline constexpr char kBackHelp[] =
     "ck: Enter/Leertaste/Escape | Vollbild: Strg + F";
 inline constexpr char kPasswordHelp[] = "Verbinden: Enter | Abbrechen: Escape | Vollbild: Strg + F";
 
-// The manual connection screen's fields (the banner and buttons come from DrawFrame).
-void DrawManualScreen(Client& client);
+// Each screen returns the help line of its bottom bar, if it has one.
+
+// The manual connection screen's fields (the banner and buttons come from DrawScreen).
+const char* DrawManualScreen(Image& screen, Resources& res, const NetState& net);
 
 // net_connect, net_fail and the lost connection: status bar and one line.
-void DrawConnectStatus(Client& client, int state);
+const char* DrawConnectStatus(Image& screen, Resources& res, const std::string& serverLabel, int state);
 
 // The network game: the server's trails, the NetMode text, scores, own
-// colour, chat and the pause notice.
-void DrawNetGame(Client& client);
+// colour, chat (its caret blinks) and the pause notice.
+const char* DrawNetGame(Image& screen, Resources& res, Model& model);
 
 // CountdownMs in whole seconds, rounded up.
 int CountdownSeconds(int ms);

@@ -2,12 +2,13 @@
 
 namespace kb {
 
-struct Client;
+struct Resources;
+class Image;
 
 // The impossible triangle, centred.
-void DrawWtfScreen(Client& client);
+void DrawWtfScreen(Image& screen, const Resources& res);
 
 // The red "666" screen.
-void DrawHellScreen(Client& client);
+void DrawHellScreen(Image& screen, Resources& res);
 
 }  // namespace kb

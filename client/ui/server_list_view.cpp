@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "client/core/client.h"
+#include "client/core/model.h"
+#include "client/ui/resources.h"
 #include "client/core/lan_search.h"
 #include "client/core/server_list_hooks.h"
 #include "client/ui/put_text.h"
@@ -54,13 +55,9 @@ void DrawServerList(Image& screen, Resources& resources, const std::vector<Serve
   }
 }
 
-void DrawServerListScreen(Client& client) {
-  const ServerListState& state = client.serverList;
-  bool lan = client.frame.gameState == kStateNetLan;
-  std::vector<ServerListEntry> entries = state.list.Entries();
-  int count = ServerCount(client);
-  DrawServerList(client.screen, client.resources, entries, count, state.selectedServer, lan);
-  client.frame.helpLine = lan ? kNetLanHelp : kNetWebHelp;
+const char* DrawServerListScreen(Image& screen, Resources& res, const ServerListState& state, bool lan) {
+  DrawServerList(screen, res, state.list.Entries(), state.list.Count(), state.selectedServer, lan);
+  return lan ? kNetLanHelp : kNetWebHelp;
 }
 
 }  // namespace kb

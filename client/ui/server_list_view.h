@@ -2,13 +2,11 @@
 
 #include <vector>
 
-#include "client/core/server_list.h"
+#include "client/core/server_list_state.h"
 #include "client/ui/resources.h"
 #include "common/platform/core/image.h"
 
 namespace kb {
-
-struct Client;
 
 inline constexpr char kNetWebHelp[] = "Verbinden: Enter | Liste neu laden: F5 | Vollbild: Strg + F";
 inline constexpr char kNetLanHelp[] =
@@ -19,7 +17,7 @@ inline constexpr char kNetLanHelp[] =
 void DrawServerList(Image& screen, Resources& resources, const std::vector<ServerListEntry>& entries,
                     int count, int selected, bool lanScreen);
 
-// The list screens net_lan and net_web.
-void DrawServerListScreen(Client& client);
+// The list screens net_lan and net_web; returns the help line.
+const char* DrawServerListScreen(Image& screen, Resources& res, const ServerListState& state, bool lan);
 
 }  // namespace kb

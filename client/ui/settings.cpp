@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "client/core/client.h"
+#include "client/core/model.h"
+#include "client/ui/config.h"
+#include "common/platform/core/display.h"
 #include "common/platform/core/files.h"
 #include "common/platform/core/ini_file.h"
 
@@ -27,11 +29,10 @@ std::string SettingsPath(const std::string& directory) {
   return path + "/Kringelbahn.ini";
 }
 
-void LoadSettings(Client& client) {
-  Config& config = client.config;
+void LoadSettings(Config& config, Display& display) {
   if (config.filePath.empty()) config.filePath = SettingsPath(SettingsDirectory());
   int desktopWidth = 0, desktopHeight = 0;
-  client.display.DesktopSize(desktopWidth, desktopHeight);
+  display.DesktopSize(desktopWidth, desktopHeight);
   // Centred, but never with the caption above or left of a small desktop.
   int defaultX = std::max(0, desktopWidth / 2 - kScreenWidth / 2);
   int defaultY = std::max(0, desktopHeight / 2 - kScreenHeight / 2);
@@ -52,10 +53,9 @@ void LoadSettings(Client& client) {
   config.fullScreenMode = file.ReadInt(kGroup, "Fullscreen", 0) != 0 ? 1 : 0;
 }
 
-void SaveSettings(Client& client) {
-  Config& config = client.config;
+void SaveSettings(Config& config, Display& display) {
   int x = 0, y = 0;
-  if (!config.fullScreenMode && client.display.WindowPosition(x, y)) {
+  if (!config.fullScreenMode && display.WindowPosition(x, y)) {
     config.windowX = x;
     config.windowY = y;
   }

@@ -35,11 +35,10 @@ void DrawManualFields(Image& screen, Font& font, const NetState& net) {
   PutText(screen, font, 352, 147, net.manualPort, kWhite);
 }
 
-void DrawPasswordPrompt(Image& screen, Font& font, NetSession& session) {
-  session.passwordMask.assign(session.passwordText.size(), '*');
+void DrawPasswordPrompt(Image& screen, Font& font, const NetSession& session) {
   PutText(screen, font, 4, 29, "Passwort:", kWhite);
   FramedBox(screen, 76, 29, 170, 22, kWhite);
-  PutText(screen, font, 78, 31, session.passwordMask, kWhite);
+  PutText(screen, font, 78, 31, std::string(session.passwordText.size(), '*'), kWhite);
 }
 
 }  // namespace kb

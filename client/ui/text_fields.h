@@ -11,6 +11,6 @@ struct NetSession;
 void DrawManualFields(Image& screen, Font& font, const NetState& net);
 
 // The password prompt: label, field and one star per character.
-void DrawPasswordPrompt(Image& screen, Font& font, NetSession& session);
+void DrawPasswordPrompt(Image& screen, Font& font, const NetSession& session);
 
 }  // namespace kb

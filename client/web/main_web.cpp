@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "client/core/client.h"
-#include "client/ui/display_mode.h"
-#include "client/ui/frame_loop.h"
-#include "client/ui/startup.h"
+#include "client/app/client.h"
+#include "client/app/display_mode.h"
+#include "client/app/frame_loop.h"
+#include "client/app/startup.h"
 #include "common/platform/sdl/message_box.h"
 #include "common/platform/sdl/open_url.h"
 #include "common/platform/sdl/sdl_platform.h"
@@ -38,7 +38,7 @@ void RunFrame(void* data) {
   if (RunSteppedPasses(game->client, game->clock)) return;
   emscripten_cancel_main_loop();
   game->platform.Close();
-  ShowEnd(game->client.frame.fatalError);
+  ShowEnd(game->client.fatalError);
 }
 
 }  // namespace

@@ -43,13 +43,13 @@ TEST(ConsoleDispatch, SplittingNameAndArguments) {
   ConsoleTestClient c;
   Strings seen;
   RegisterCommand(
-      c.client,
-      [&](Client&, const std::string& args, int fromScript, const std::string& script) {
+      c.client.console,
+      [&](CommandContext&, const std::string& args, int fromScript, const std::string& script) {
         seen.push_back(args + "|" + std::to_string(fromScript) + "|" + script);
         return 7;
       },
       "probe", "", 1);
-  SortCommands(c.client);
+  SortCommands(c.client.console);
   for (const char* line : {"probe  x", "probe", "probe \"a b\" \"c d"}) EXPECT_EQ(c.Run(line), 7);
   c.Run("PROBE a b", 1, "s.kbs");
   EXPECT_EQ(seen, (Strings{" x|0|", "|0|", "\"a\002b\" \"c d|0|", "a b|1|s.kbs"}));
@@ -111,7 +111,7 @@ TEST(ConsoleDispatch, HelpListsTheVisibleCommands) {
 
 TEST(ConsoleDispatch, DeepNestingIsCutOffInsteadOfOverflowing) {
   ConsoleTestClient c;
-  c.client.console.isOpen = 1;
+  c.client.consoleOpen = 1;
   auto nested = [](int depth, const std::string& last) {
     std::string line;
     for (int i = 0; i < depth; ++i) line += "if open ";
@@ -144,9 +144,9 @@ TEST(ConsoleCommands, PlayerCommands) {
   for (int i = 0; i < kPlayerSlots; ++i) players[i].active = 0;
   c.RunAll({"play 0 5", "play 1 -3", "play 2 1", "play 3 0"});
   EXPECT_EQ(players[0].active + players[1].active, 2);
-  EXPECT_EQ(CountParticipants(c.client), 3);
+  EXPECT_EQ(CountParticipants(c.client.round), 3);
   players[0].dead = players[1].dead = 1;
-  EXPECT_EQ(CountEliminated(c.client), 2);
+  EXPECT_EQ(CountEliminated(c.client.round), 2);
   // Colour 0 would be an invisible trail nobody hits: it is refused; only 24 bits are kept.
   for (auto [line, colour] : {std::pair{"color 2 #123456", 0x563412u}, {"color 2 $0000FF", 255u},
                               {"color 2 #FF000", 255u}, {"color 2 0", 255u}, {"color 2", 255u},
@@ -198,7 +198,7 @@ TEST(ConsoleCommands, IfConditions) {
   c.RunAll({"if mode not 1 echo a", "if mode 3 echo b", "if mode 1 echo no", "if mode NOT 3 echo no", "if open echo no",
             "if not open echo c", "if not small echo d", "if small echo no", "if other echo no",
             "if not other echo no"});
-  c.client.console.isOpen = c.client.console.isSmall = 1;
+  c.client.consoleOpen = c.client.console.isSmall = 1;
   c.RunAll({"if open echo e", "if small echo f", "if not open echo no"});
   EXPECT_EQ(c.Run("if open end"), 1);  // end inside if does not stop a script
   c.Run("if open echo g", 1, "s.kbs");
@@ -218,21 +218,21 @@ TEST(ConsoleCommands, InputOpenCloseDelayAlertConnectAdminExit) {
   c.Run("set " + std::string(10000, 's'));
   EXPECT_EQ(console.input.size(), kMaxConsoleInput);
   c.Run("open SMALL");
-  EXPECT_EQ(console.isOpen + console.isSmall, 2);
+  EXPECT_EQ(c.client.consoleOpen + console.isSmall, 2);
   c.RunAll({"open", "close"});
-  EXPECT_EQ(console.isOpen + console.isSmall, 0);
+  EXPECT_EQ(c.client.consoleOpen + console.isSmall, 0);
 
   c.Run("alert Hallo  \"du da\"");
   c.Run("error Oh", 1, "a.kbs");
   EXPECT_EQ(c.boxes, (Strings{"Kringelbahn|Hallo  \"du\002da\"|info", "Kringelbahn|Oh|warning"}));
 
   int started = 0;
-  console.hooks.startConnection = [&](Client&) { ++started; };
+  console.hooks.startConnection = [&](Model&) { ++started; };
   c.Run("connect 127.0.0.1 4000");
   EXPECT_EQ(started, 1);
   EXPECT_EQ(c.client.serverLabel, "127.0.0.1 @ 4000");
   Strings sent;
-  console.hooks.sendToServer = [&](Client&, const std::string& message) { return sent.push_back(message), true; };
+  console.hooks.sendToServer = [&](Model&, const std::string& message) { return sent.push_back(message), true; };
   c.Run("admin kick 1");  // not in a network game: nothing is sent
   c.client.frame.gameState = kStateNet;
   c.Run("admin say \"a b\"");
@@ -247,7 +247,7 @@ TEST(ConsoleCommands, DumpAndList) {
   ConsoleTestClient c;
   TempWorkDir dir;
   c.Run("echo first");
-  ConsolePrint(c.client, "second \xE4", kConsoleRed);
+  c.client.consoleLines.Print("second \xE4", kConsoleRed);
   c.RunAll({"dump", "dump \"my console dump.txt\""});
   for (const char* name : {"ConsoleDump.txt", "my console dump.txt"})
     EXPECT_EQ(dir.Read(name), "first\r\nsecond \xE4\r\n") << name;
@@ -258,22 +258,22 @@ TEST(ConsoleCommands, DumpAndList) {
   EXPECT_EQ(c.Colours().at(2), kConsoleRed);
   for (const char* name : {"b.kbs", "a.KBS", "c.txt", "d.kbs.bak"}) dir.Write(name, "x");
   std::filesystem::create_directory("folder.kbs");
-  c.client.console.lines.Clear();
+  c.client.consoleLines.Clear();
   c.Run("list");
   EXPECT_EQ(c.Texts(), (Strings{"a.KBS", "b.kbs"}));
 }
 
 TEST(ConsoleLimits, HistoryKeepsTheNewestLinesWithinItsBounds) {
   ConsoleTestClient c;
-  for (size_t i = 0; i < kMaxConsoleLines + 10; ++i) ConsolePrint(c.client, std::to_string(i), kConsoleWhite);
+  for (size_t i = 0; i < kMaxConsoleLines + 10; ++i) c.client.consoleLines.Print(std::to_string(i), kConsoleWhite);
   Strings texts = c.Texts();
   ASSERT_EQ(texts.size(), kMaxConsoleLines);
   EXPECT_EQ(texts.front(), "10");
   EXPECT_EQ(texts.back(), std::to_string(kMaxConsoleLines + 9));
   // Bytes too: a few huge lines push out the old ones, the newest always stays.
-  for (int i = 0; i < 4; ++i) ConsolePrint(c.client, std::string(kMaxConsoleBytes / 3, 'h'), kConsoleWhite);
+  for (int i = 0; i < 4; ++i) c.client.consoleLines.Print(std::string(kMaxConsoleBytes / 3, 'h'), kConsoleWhite);
   EXPECT_LE(c.Texts().size(), 3u);
-  ConsolePrint(c.client, std::string(kMaxConsoleBytes * 2, 'g'), kConsoleWhite);
+  c.client.consoleLines.Print(std::string(kMaxConsoleBytes * 2, 'g'), kConsoleWhite);
   EXPECT_EQ(c.Texts().size(), 1u);
 }
 

@@ -11,12 +11,11 @@ struct KeysClient : ConsoleTestClient {
   explicit KeysClient(bool open = true) {
     input.MapChar(kVkA, 'a');
     input.MapChar(vk::kReturn, '\r');
-    if (open) client.console.enabled = client.console.isOpen = 1;
+    if (open) client.console.enabled = client.consoleOpen = 1;
   }
   void Frame(int ms = 1) {
     clock.Advance(ms);
-    input.Poll();
-    HandleConsoleKeys(client);
+    UpdateFrame(client);
   }
   void Hold(int scanCode, bool down = true) {
     input.SetKey(scanCode, down);
@@ -29,7 +28,7 @@ struct KeysClient : ConsoleTestClient {
   // The console's switches as one word each, and the input.
   std::string State() const {
     const ConsoleState& c = client.console;
-    return std::string(c.enabled ? "enabled" : "locked") + (c.isOpen ? " open" : "") + (c.isSmall ? " small" : "") +
+    return std::string(c.enabled ? "enabled" : "locked") + (client.consoleOpen ? " open" : "") + (c.isSmall ? " small" : "") +
            " '" + c.input + "'";
   }
   std::string& Input() { return client.console.input; }
@@ -138,7 +137,7 @@ TEST(ConsoleKeys, PasteTakesOneLine) {
 TEST(ConsoleKeys, ScrollingStopsWhereTheOldestLineShows) {
   for (auto [lines, bound] : {std::pair{8, 0}, {9, 8}, {20, 224}}) {
     KeysClient k;
-    for (int i = 0; i < lines; ++i) ConsolePrint(k.client, "line", kConsoleWhite);
+    for (int i = 0; i < lines; ++i) k.client.consoleLines.Print("line", kConsoleWhite);
     k.input.SetKey(scan::kUp, true);
     for (int i = 0; i < 100; ++i) k.Frame();
     EXPECT_EQ(k.client.console.scroll, bound) << lines;

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "client/core/client.h"
+#include "client/app/client.h"
 #include "client/core/game_state.h"
 #include "client/core/local_game.h"
 #include "client/ui/button.h"
-#include "client/ui/frame_loop.h"
+#include "client/app/frame_loop.h"
 #include "client/ui/frame_pacer.h"
-#include "client/ui/startup.h"
+#include "client/app/startup.h"
 #include "tests/support/fake_input.h"
 
 namespace kb {
@@ -32,7 +32,7 @@ struct LoopClient {
   explicit LoopClient(int refreshRate, bool browser = false) : browser(browser) {
     display.refreshRate = refreshRate;
     InitPlayerTable(client.round);
-    AddMenuButtons(client);
+    AddMenuButtons(client.menuButtons);
   }
   void Passes(int n) {
     if (browser) return BrowserFrames(n / frameMs, frameMs);

@@ -10,13 +10,13 @@
 
 #include "client/console/command_registry.h"
 #include "client/console/console.h"
-#include "client/core/client.h"
+#include "client/app/client.h"
 #include "client/core/game_state.h"
 #include "client/core/net_connection.h"
 #include "client/ui/button.h"
-#include "client/ui/draw_frame.h"
-#include "client/ui/frame_loop.h"
-#include "client/ui/startup.h"
+#include "client/app/draw_frame.h"
+#include "client/app/frame_loop.h"
+#include "client/app/startup.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/keys.h"
 #include "tests/platform/temp_dir.h"
@@ -37,7 +37,7 @@ struct TestClient {
 
   Strings Texts() const {
     Strings texts;
-    for (const ConsoleLine& line : client.console.lines.Snapshot()) texts.push_back(line.text);
+    for (const ConsoleLine& line : client.consoleLines.Snapshot()) texts.push_back(line.text);
     return texts;
   }
   // Plays a fading change of screen to its end as the frame loop would, the clock moving with it.
@@ -46,7 +46,7 @@ struct TestClient {
   }
   std::vector<Colour> Colours() const {
     std::vector<Colour> colours;
-    for (const ConsoleLine& line : client.console.lines.Snapshot()) colours.push_back(line.colour);
+    for (const ConsoleLine& line : client.consoleLines.Snapshot()) colours.push_back(line.colour);
     return colours;
   }
 };
@@ -54,13 +54,13 @@ struct TestClient {
 // With every console command registered and message boxes recorded instead of shown.
 struct ConsoleTestClient : TestClient {
   ConsoleTestClient() {
-    RegisterCommands(client);
+    RegisterCommands(client.console);
     client.console.hooks.messageBox = [this](const std::string& title, const std::string& text, bool warning) {
       boxes.push_back(title + "|" + text + (warning ? "|warning" : "|info"));
     };
   }
   int Run(const std::string& line, int fromScript = 0, const std::string& script = "") {
-    return DispatchCommand(client, line, fromScript, script);
+    return DispatchCommand(client.commands, line, fromScript, script);
   }
   void RunAll(std::initializer_list<const char*> lines, int fromScript = 0, const std::string& script = "") {
     for (const char* line : lines) Run(line, fromScript, script);
@@ -82,7 +82,7 @@ struct SpineClient : TestClient {
     client.frame.gameState = kStateMenu;
     client.round.upgradesOption = client.round.confusionOption = 1;
     InitPlayerTable(client.round);
-    AddMenuButtons(client);
+    AddMenuButtons(client.menuButtons);
     display.Open(false, 100, 80);
     client.openUrl = [this](const std::string& url) { openedUrls.push_back(url); };
   }

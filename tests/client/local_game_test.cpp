@@ -124,9 +124,9 @@ TEST_F(LocalRound, GapLeavesAHoleAnotherHeadPassesThrough) {
 
 TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
   StartGame(8);
-  EXPECT_EQ(GoalScore(t.client), 70);
+  EXPECT_EQ(GoalScore(t.client.round), 70);
   StartGame(2, 3);
-  EXPECT_EQ(GoalScore(t.client), 40);
+  EXPECT_EQ(GoalScore(t.client.round), 40);
   SetState(kStateEndRound);
   slot(0).score = 39, round().botList[2].score = 40, slot(1).score = 40;
   Key(scan::kSpace, true);
@@ -273,7 +273,7 @@ TEST_F(LocalRules, ItemAndConfusionScheduleRanges) {
     r.confusionEnd = 0;
     int64_t lo = INT64_MAX, hi = INT64_MIN;
     for (int i = 0; i < 4000; ++i) {
-      ScheduleItem(t.client), ScheduleConfusion(t.client);
+      ScheduleItem(r, t.random, now()), ScheduleConfusion(r, t.random, now());
       lo = std::min(lo, range.value()), hi = std::max(hi, range.value());
     }
     int64_t slack = (range.hi - range.lo) / 50;
@@ -283,10 +283,10 @@ TEST_F(LocalRules, ItemAndConfusionScheduleRanges) {
   // Confusion periods follow each other only after the last one ended.
   r.confusionOption = 1, r.confusionEnd = now() + 10;
   int64_t start = r.confusionStart;
-  RescheduleTimers(t.client);
+  RescheduleTimers(r, t.random, now());
   EXPECT_EQ(r.confusionStart, start);
   t.clock.Advance(11);
-  RescheduleTimers(t.client);
+  RescheduleTimers(r, t.random, now());
   EXPECT_GT(r.confusionStart, now());
 }
 
@@ -353,20 +353,20 @@ TEST_F(LocalRules, BotsTurnTowardsTheirTargetAwayFromItWhenConfusedAndEvadeTrail
   BotRecord& bot = round().botList[0];
   Place(bot, 400, 300, 100.5f);
   bot.targetHeading = 140.5f, bot.nextWander = now() + 100000;
-  SteerBot(t.client, bot, now());
+  SteerBot(t.client.round, t.client.random, bot, now());
   EXPECT_FLOAT_EQ(bot.heading, 104.5f);
   round().confusionStart = now() - 1, round().confusionEnd = now() + 1;
-  SteerBot(t.client, bot, now());
+  SteerBot(t.client.round, t.client.random, bot, now());
   EXPECT_FLOAT_EQ(bot.heading, 100.5f);
   // A target across 0 degrees is reached, not circled for ever.
   round().confusionEnd = now();
   bot.heading = 6.5f, bot.targetHeading = -33.5f;
-  for (int i = 0; i < 30; ++i) SteerBot(t.client, bot, now());
+  for (int i = 0; i < 30; ++i) SteerBot(t.client.round, t.client.random, bot, now());
   EXPECT_FLOAT_EQ(bot.heading, 326.5f);
   // A trail 10 pixels ahead is evaded: a new target, held for a while.
   bot.heading = bot.targetHeading = 0.5f;
   round().trailImage.FillCircle(410, 300, 2, 0xFFFFFF);
-  SteerBot(t.client, bot, now());
+  SteerBot(t.client.round, t.client.random, bot, now());
   EXPECT_TRUE(bot.lastEvade == now() && bot.targetHeading != 0.5f) << bot.targetHeading;
 }
 

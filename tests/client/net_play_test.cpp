@@ -2,7 +2,7 @@
 
 #include "client/console/console.h"
 #include "client/core/network_hooks.h"
-#include "client/ui/frame_loop.h"
+#include "client/app/frame_loop.h"
 #include "tests/client/harness.h"
 
 namespace kb {
@@ -105,7 +105,7 @@ TEST(NetChat, EnterOpensTypesSendsAndCloses) {
   EXPECT_EQ(c.client.net.session.chatHistory[0].colour, 0x00FF00u);
   EXPECT_EQ(c.client.net.session.chatOpen, 0);
   // With the console open, Enter opens the chat but typing goes to the console.
-  c.client.console.enabled = c.client.console.isOpen = 1;
+  c.client.console.enabled = c.client.consoleOpen = 1;
   c.Tap(scan::kEnter);
   c.Type('X', 'x');
   EXPECT_EQ(c.client.net.session.chatOpen, 1);
@@ -149,7 +149,7 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   c.refuse = true;
   c.Join();
   EXPECT_EQ(c.State(), kStateNetFail);
-  ConsoleLine line = c.client.console.lines.Snapshot().at(0);
+  ConsoleLine line = c.client.consoleLines.Snapshot().at(0);
   EXPECT_EQ(line.text, "Konnte nicht mit Server 10.0.0.1 auf port 666 verbinden.");
   EXPECT_EQ(line.colour, kConsoleRed);
   c.refuse = false;
@@ -174,7 +174,7 @@ TEST(ConnectTask, ReportsAndOnlyTheNewestAttemptCounts) {
   c.Join("10.0.0.4");
   c.Frames(100);
   EXPECT_EQ(c.State(), kStateNet);
-  EXPECT_EQ(c.client.console.lines.Snapshot().back().text, "Erfolgreich mit Server 10.0.0.4 auf port 666 verbunden.");
+  EXPECT_EQ(c.client.consoleLines.Snapshot().back().text, "Erfolgreich mit Server 10.0.0.4 auf port 666 verbunden.");
   EXPECT_EQ(c.opened, (Strings{"10.0.0.1:666", "10.0.0.1:666", "10.0.0.2:666", "10.0.0.4:666"}));
 }
 
@@ -183,8 +183,8 @@ TEST(ConnectTask, ExitAndTheWindowsCloseSayLeave) {
   for (bool viaExit : {true, false}) {
     NetClient c;
     c.Join();
-    RegisterCommands(c.client);
-    if (viaExit) DispatchCommand(c.client, "exit", 0, "");
+    RegisterCommands(c.client.console);
+    if (viaExit) DispatchCommand(c.client.commands, "exit", 0, "");
     c.display.closeRequested = !viaExit;
     RunFrameLoop(c.client);
     EXPECT_EQ(c.peer->Said(), (Strings{"JOIN", "LEAVE"})) << (viaExit ? "exit" : "close");

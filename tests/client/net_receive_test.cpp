@@ -13,8 +13,8 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   Joined c;
   NetState& net = c.client.net;
   EXPECT_EQ(c.peer->Said(), Strings{"JOIN"});
-  EXPECT_EQ(c.client.console.lines.Snapshot().at(0).colour, kConsoleGreen);
-  net.session.passwordText = net.session.passwordMask = "**";
+  EXPECT_EQ(c.client.consoleLines.Snapshot().at(0).colour, kConsoleGreen);
+  net.session.passwordText = "**";
   c.Arrive("SERVER", {"Mein%20Server%20%2020"});
   c.Arrive("COLOR", {65280});
   c.Arrive("MODE", {7});
@@ -28,13 +28,13 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   EXPECT_EQ(c.client.serverLabel, "Mein Server  20");
   EXPECT_EQ(net.session.ownColour, 65280u);
   EXPECT_EQ(c.Mode(), 7);
-  EXPECT_EQ(net.session.passwordText + net.session.passwordMask, "");
+  EXPECT_EQ(net.session.passwordText, "");
   EXPECT_EQ(net.session.chatHistory[0].text + std::to_string(net.session.chatHistory[0].colour), "da7");
   EXPECT_EQ(net.session.chatHistory[1].text + std::to_string(net.session.chatHistory[1].colour), "hallo255");
   EXPECT_EQ(net.session.countdownMs, -12);
   EXPECT_EQ(c.client.round.winnerColour, 16711680u);
   EXPECT_EQ(net.session.serverPaused, 1);
-  ConsoleLine admin = c.client.console.lines.Snapshot().back();
+  ConsoleLine admin = c.client.consoleLines.Snapshot().back();
   EXPECT_EQ(admin.text, "[SERVER] Spiel pausiert.");
   EXPECT_EQ(admin.colour, kConsoleRed);
   // Missing or non-numeric fields read as 0.

@@ -56,14 +56,14 @@ struct Scene {
 std::vector<Scene> Scenes() {
   std::vector<Scene> scenes = {
       // The other boxes draw as this one; with the upgrades box ticked it must still follow its own option.
-      {"the confusion box", [](Drawn& d, bool on) { d.client.round.confusionOption = on, DrawMenuScreen(d.client); },
+      {"the confusion box", [](Drawn& d, bool on) { d.client.round.confusionOption = on, DrawMenuScreen(d.client.screen, d.client.resources, d.client.round); },
        Shows::kMore},
       {"a finished empty search against a running one", [](Drawn& d, bool on) { d.List({}, on ? 0 : -1, 0); },
        Shows::kChange},
       {"the focused manual field",
-       [](Drawn& d, bool on) { d.client.net.manualField = on, DrawManualScreen(d.client); }, Shows::kChange},
+       [](Drawn& d, bool on) { d.client.net.manualField = on, DrawManualScreen(d.client.screen, d.client.resources, d.client.net); }, Shows::kChange},
       {"the server's pause over a running round",
-       [](Drawn& d, bool on) { d.client.net.session.netMode = 8, d.client.net.session.serverPaused = on, DrawNetGame(d.client); },
+       [](Drawn& d, bool on) { d.client.net.session.netMode = 8, d.client.net.session.serverPaused = on, DrawNetGame(d.client.screen, d.client.resources, d.client); },
        Shows::kMore},
   };
   // The status bar names the server where no scores are shown; the score line has room for sixteen entries.
@@ -71,7 +71,7 @@ std::vector<Scene> Scenes() {
     scenes.push_back({"the server's name in mode " + std::to_string(mode),
                       [mode](Drawn& d, bool on) {
                         d.client.net.session.netMode = mode, d.client.serverLabel = on ? "Alpha" : "Omega";
-                        DrawNetGame(d.client);
+                        DrawNetGame(d.client.screen, d.client.resources, d.client);
                       },
                       mode == 8 ? Shows::kNothing : Shows::kChange});
   for (int entry : {15, 16})
@@ -80,7 +80,7 @@ std::vector<Scene> Scenes() {
                         d.client.net.session.netMode = 8;
                         d.client.round.scoreList.assign(20, ScoreEntry{5, 0xFFFFFF, 0});
                         d.client.round.scoreList[entry].score = on ? 8 : 1;
-                        DrawNetGame(d.client);
+                        DrawNetGame(d.client.screen, d.client.resources, d.client);
                       },
                       entry < 16 ? Shows::kChange : Shows::kNothing});
   // The field's item and the pause notice show only in a running round.
@@ -92,13 +92,13 @@ std::vector<Scene> Scenes() {
                         d.client.frame.gameState = state;
                         r.itemKind = on ? 2 : 0, r.itemX = 300, r.itemY = 200;
                         r.itemAppear = d.clock.Now() - 1, r.itemVanish = d.clock.Now() + 1000;
-                        DrawLocalGame(d.client);
+                        DrawLocalGame(d.client.screen, d.client.resources, d.client.round, d.client.frame, d.clock.Now());
                       },
                       running});
     scenes.push_back({"the local pause in state " + std::to_string(state),
                       [state](Drawn& d, bool on) {
                         d.client.frame.gameState = state, d.client.round.paused = on;
-                        DrawLocalGame(d.client);
+                        DrawLocalGame(d.client.screen, d.client.resources, d.client.round, d.client.frame, d.clock.Now());
                       },
                       running});
   }
@@ -193,7 +193,7 @@ TEST(ScreenDrawing, LocalConfusionFlashesAfterA200MillisecondFlicker) {
   auto flashAt = [&](int64_t since) {
     r.confusionStart = d.clock.Now() - since;
     r.confusionEnd = r.confusionStart + 3000;
-    return IsFlashFrame(d.client, d.clock.Now());
+    return IsFlashFrame(d.client.round, d.client.frame.gameState, d.clock.Now());
   };
   for (int since : {1, 25, 50, 200, 2999}) EXPECT_TRUE(flashAt(since)) << since;
   for (int since : {0, 26, 49, 199, 3000}) EXPECT_FALSE(flashAt(since)) << since;

@@ -16,14 +16,14 @@ struct ScriptClient : ConsoleTestClient {
   // Starts the scripts and steps them as the frame loop does, a millisecond
   // apart, until every one has ended.
   void RunToEnd(std::initializer_list<const char*> names) {
-    for (const char* name : names) StartScript(client, name);
+    for (const char* name : names) StartScript(client.commands, name);
     Passes(100000, [&] { return client.scripts.Running() == 0; });
     ASSERT_EQ(client.scripts.Running(), 0);
   }
   template <typename Done>
   void Passes(int most, Done done) {
     for (int i = 0; i < most && !done(); ++i) {
-      StepScripts(client);
+      StepScripts(client.commands);
       if (done()) break;
       clock.Advance(1);
       // Message boxes run on threads of their own.
@@ -40,7 +40,7 @@ std::string CannotOpen(const std::string& name) {
 // Every line end, leading blanks, comments (not after a tab), "end" inside "if", a last line without an end.
 TEST(ScriptRunner, FileFormatAndPace) {
   ScriptClient s;
-  s.client.console.isOpen = s.client.frame.devMode = 1;
+  s.client.consoleOpen = s.client.frame.devMode = 1;
   const char bytes[] =
       "echo a\recho b\necho c\0echo d\r\n\r\n   // comment\n//x\necho x // y\nif open end\n"
       "\t// runs\n  echo e\n  \necho last\nend\necho never";
@@ -102,7 +102,7 @@ TEST(ScriptRunner, BadContentDoesNotStopTheScript) {
 TEST(ScriptRunner, ExecAutoexecAndSideBySide) {
   ScriptClient s;
   s.dir.Write("autoexec.kbs", "");
-  StartAutoexec(s.client);  // an empty autoexec is not started
+  StartAutoexec(s.client.commands);  // an empty autoexec is not started
   s.RunToEnd({});
   EXPECT_TRUE(s.Texts().empty());
   // Each exec hands its runner its own name, even lines 2 ms apart; each script keeps its order.
@@ -112,7 +112,7 @@ TEST(ScriptRunner, ExecAutoexecAndSideBySide) {
     starter += "exec " + std::string(name) + "\n";
   }
   s.dir.Write("autoexec.kbs", starter);
-  StartAutoexec(s.client);
+  StartAutoexec(s.client.commands);
   s.RunToEnd({});
   Strings texts = s.Texts();
   EXPECT_EQ(texts.size(), 10u);
@@ -137,13 +137,13 @@ TEST(ScriptRunner, AMessageBoxHoldsOnlyItsScriptAndSixteenRunAtOnce) {
   s->client.console.hooks.messageBox = [held = release.get_future().share()](auto&&...) { held.wait(); };
   s->dir.Write("box.kbs", "alert hold\necho after\n");
   s->dir.Write("other.kbs", "echo 1\necho 2\n");
-  for (int i = 0; i < Scripts::kMaxRunning; ++i) StartScript(s->client, "box");
-  StartScript(s->client, "other");
+  for (int i = 0; i < Scripts::kMaxRunning; ++i) StartScript(s->client.commands, "box");
+  StartScript(s->client.commands, "other");
   EXPECT_EQ(s->Texts().back(), "Zu viele laufende Skripte, \"other\" wird nicht gestartet.");
   s->Passes(50, [] { return false; });
   EXPECT_EQ(s->client.scripts.Running(), Scripts::kMaxRunning);
   s->client.scripts.cursors.pop_back();
-  StartScript(s->client, "other");
+  StartScript(s->client.commands, "other");
   s->Passes(50, [] { return false; });
   Strings texts = s->Texts();
   EXPECT_EQ(texts.back(), "[other.kbs] 2");

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "client/core/mode_command.h"
+#include "client/console/mode_command.h"
 #include "tests/client/harness.h"
 
 namespace kb {
@@ -12,18 +12,18 @@ TEST(ModeCommand, NamesInAnyCaseFadeFromTheConsoleButNotFromAScript) {
     SpineClient c;
     c.client.frame.gameState = kStateEmpty;
     c.client.round.trailImage.Clear(0x0000FF);
-    c.client.console.isOpen = 1;
+    c.client.consoleOpen = 1;
     EXPECT_EQ(ModeCommand(c.client, name, true), 1);
     EXPECT_EQ(c.State(), state) << name;
-    EXPECT_EQ(c.client.console.isOpen + c.display.presented, 1) << "a script neither fades nor closes";
+    EXPECT_EQ(c.client.consoleOpen + c.display.presented, 1) << "a script neither fades nor closes";
     EXPECT_EQ(c.client.round.trailImage.Pixel(100, 100), 0x0000FFu) << "no preparation for " << name;
   }
   SpineClient c;
-  c.client.console.isOpen = 1;
+  c.client.consoleOpen = 1;
   ModeCommand(c.client, "NET_Choose", false);
   c.Settle();
   EXPECT_EQ(c.State(), kStateNetChoose);
-  EXPECT_EQ(c.client.console.isOpen + c.display.presented, 12) << "closes the console and fades";
+  EXPECT_EQ(c.client.consoleOpen + c.display.presented, 12) << "closes the console and fades";
 }
 
 TEST(ModeCommand, UnknownNamesOpenTheConsoleAndNumbersNeedDebugMode) {
@@ -33,7 +33,7 @@ TEST(ModeCommand, UnknownNamesOpenTheConsoleAndNumbersNeedDebugMode) {
     c.client.round.botCount = 2;
     ModeCommand(c.client, args, false);
     EXPECT_EQ(c.State(), kStateNetChoose) << args;
-    EXPECT_EQ(c.client.console.isOpen, 1) << args;
+    EXPECT_EQ(c.client.consoleOpen, 1) << args;
     EXPECT_EQ(c.display.presented, 0) << args;
     EXPECT_EQ(c.client.round.botCount, 2) << args;
   }

@@ -7,7 +7,7 @@
 #include <thread>
 #include <tuple>
 
-#include "client/ui/frame_loop.h"
+#include "client/app/frame_loop.h"
 #include "client/ui/settings.h"
 #include "client/ui/startup_watchdog.h"
 #include "tests/client/harness.h"
@@ -49,7 +49,7 @@ TEST(Settings, DefaultsBadValuesAndPlacesOffTheDesktop) {
     if (!k.text.empty()) c.Write("Kringelbahn.ini", k.text);
     c.client.config.windowX = c.client.config.windowY = 99;
     c.client.config.fullScreenMode = 1;
-    LoadSettings(c.client);
+    LoadSettings(c.client.config, c.display);
     EXPECT_EQ(c.client.config.windowX, k.x) << k.text;
     EXPECT_EQ(c.client.config.windowY, k.y) << k.text;
     EXPECT_EQ(c.client.config.fullScreenMode, k.fullScreen) << k.text;
@@ -60,13 +60,13 @@ TEST(Settings, DefaultsBadValuesAndPlacesOffTheDesktop) {
 TEST(Settings, SaveWritesTheWindowsPlace) {
   HomeClient c;
   c.Write("Kringelbahn.ini", "[Window]\r\nX = 10\r\nY = 20\r\nFullscreen = 1\r\n");
-  LoadSettings(c.client);
+  LoadSettings(c.client.config, c.display);
   c.display.Open(true, 0, 0);
-  SaveSettings(c.client);
+  SaveSettings(c.client.config, c.display);
   EXPECT_EQ(c.Ini(), "[Window]\r\nX = 10\r\nY = 20\r\nFullscreen = 1\r\n");
   c.display.Open(false, 123, -4);
   c.client.config.fullScreenMode = 0;
-  SaveSettings(c.client);
+  SaveSettings(c.client.config, c.display);
   EXPECT_EQ(c.Ini(), "[Window]\r\nX = 123\r\nY = -4\r\nFullscreen = 0\r\n");
 }
 
@@ -115,7 +115,7 @@ TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
     RunFrameLoop(c.client);
     EXPECT_EQ(c.display.presented, k.presented);
     if (k.failOpen) {
-      EXPECT_EQ(c.client.frame.fatalError, kNoWindow);
+      EXPECT_EQ(c.client.fatalError, kNoWindow);
       EXPECT_EQ(c.client.config.fullScreenMode, 0);
       EXPECT_FALSE(std::ifstream(c.client.config.filePath).good());
     } else {

@@ -90,9 +90,9 @@ TEST(UpdateFrame, OneEscapeLatchForAllScreensAndTheConsole) {
   EXPECT_EQ(c.State(), kStateMenu);
   EXPECT_FALSE(c.client.frame.quit) << "the press that left net_choose also ended the program";
   c.input.SetKey(scan::kEscape, false), c.Frame();
-  c.client.console.isOpen = 1;
+  c.client.consoleOpen = 1;
   c.Tap(scan::kEscape);
-  EXPECT_EQ(c.client.console.isOpen, 0);
+  EXPECT_EQ(c.client.consoleOpen, 0);
   EXPECT_FALSE(c.client.frame.quit) << "the press that closed the console";
   c.Tap(scan::kEscape);
   EXPECT_TRUE(c.client.frame.quit);
@@ -108,14 +108,14 @@ TEST(UpdateFrame, OneEscapeLatchForAllScreensAndTheConsole) {
 
 TEST(UpdateFrame, OpenConsoleOrLostFocusFreezesTheScreen) {
   SpineClient c;
-  c.client.console.isOpen = 1;
+  c.client.consoleOpen = 1;
   c.input.SetKey(scan::kSpace, true), c.input.SetKey(scan::kPageUp, true);
   c.client.round.players[0].active = c.client.round.players[1].active = 1;
   c.Click(200, 460);
   EXPECT_EQ(c.State(), kStateMenu);
   EXPECT_EQ(c.client.round.botCount, 0);
   EXPECT_EQ(c.client.round.confusionOption, 1);
-  c.client.console.isOpen = 0, c.Frame();
+  c.client.consoleOpen = 0, c.Frame();
   EXPECT_EQ(c.State(), kStateStart);
 
   SpineClient f;  // without focus only in full screen

@@ -24,7 +24,7 @@ struct Typing : TestClient {
   std::string text;
   void Step(const TextRule& rule, int ms = 1) {
     clock.Advance(ms);
-    TypeInto(input, client.console, clock.Now(), text, rule);
+    TypeInto(input, client.typing, clock.Now(), text, rule);
   }
   // The keys down together for one frame, up in the next.
   void Press(std::initializer_list<int> keys, const TextRule& rule) {

@@ -1,6 +1,6 @@
-#include "client/ui/display_mode.h"
+#include "client/app/display_mode.h"
 
-#include "client/core/client.h"
+#include "client/app/client.h"
 #include "client/ui/button.h"
 #include "client/ui/load_resources.h"
 
@@ -13,12 +13,12 @@ void SwitchDisplayMode(Client& client) {
   client.display.Close();
   // Back to the window at the position read at start-up, not where it was.
   if (!client.display.Open(toFullScreen, config.windowX, config.windowY)) {
-    client.frame.fatalError = kWindowError;
+    client.fatalError = kWindowError;
     client.frame.quit = true;
     return;
   }
   LoadSprites(client.resources);
-  BuildButtonSprites(client);
+  BuildButtonSprites(client.menuButtons, client.resources.fontLarge);
   config.fullScreenMode = toFullScreen ? 1 : 0;
 }
 

@@ -1,9 +1,9 @@
-#include "client/ui/startup.h"
+#include "client/app/startup.h"
 
+#include "client/app/client.h"
+#include "client/app/display_mode.h"
 #include "client/console/console.h"
-#include "client/core/client.h"
 #include "client/ui/button.h"
-#include "client/ui/display_mode.h"
 #include "client/ui/load_resources.h"
 #include "client/ui/settings.h"
 #include "common/game/trig.h"
@@ -46,7 +46,7 @@ void InitPlayerTable(RoundState& round) {
 }
 
 std::string StartClient(Client& client) {
-  LoadSettings(client);
+  LoadSettings(client.config, client.display);
   if (!client.display.Open(client.config.fullScreenMode != 0, client.config.windowX, client.config.windowY))
     return kWindowError;
 
@@ -58,14 +58,14 @@ std::string StartClient(Client& client) {
   client.round.upgradesOption = 1;
   client.round.confusionOption = 1;
   InitPlayerTable(client.round);
-  AddMenuButtons(client);
-  BuildButtonSprites(client);
+  AddMenuButtons(client.menuButtons);
+  BuildButtonSprites(client.menuButtons, client.resources.fontLarge);
   SinTable();
   CosTable();
 
-  RegisterCommands(client);
-  PrintWelcome(client);
-  StartAutoexec(client);
+  RegisterCommands(client.console);
+  PrintWelcome(client.consoleLines);
+  StartAutoexec(client.commands);
   return "";
 }
 

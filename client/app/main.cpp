@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "client/core/client.h"
-#include "client/ui/display_mode.h"
-#include "client/ui/frame_loop.h"
-#include "client/ui/startup.h"
+#include "client/app/client.h"
+#include "client/app/display_mode.h"
+#include "client/app/frame_loop.h"
+#include "client/app/startup.h"
 #include "client/ui/startup_watchdog.h"
 #include "common/platform/sdl/message_box.h"
 #include "common/platform/sdl/open_url.h"
@@ -47,7 +47,7 @@ int main() {
   if (!error.empty()) watchdog.Disarm();
   if (error.empty()) {
     RunFrameLoop(*client);
-    error = client->frame.fatalError;
+    error = client->fatalError;
   }
   watchdog.Disarm();
   // The window goes before the message so that it does not hide behind it.

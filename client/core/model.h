@@ -6,18 +6,13 @@
 #include <utility>
 #include <vector>
 
-#include "client/console/console_state.h"
-#include "client/console/scripts.h"
+#include "client/core/console_lines.h"
 #include "client/core/game_state.h"
 #include "client/core/net_state.h"
 #include "client/core/round.h"
 #include "client/core/server_list_state.h"
-#include "client/ui/button.h"
-#include "client/ui/config.h"
-#include "client/ui/frame_pacer.h"
-#include "client/ui/resources.h"
+#include "client/core/text_input.h"
 #include "common/platform/core/clock.h"
-#include "common/platform/core/display.h"
 #include "common/platform/core/image.h"
 #include "common/platform/core/input.h"
 #include "common/platform/core/random.h"
@@ -40,7 +35,7 @@ struct TextObject {
   std::string name;
 };
 
-// Values of the frame loop and the screens.
+// Values of the frame loop and the screens that the steps read and move.
 struct FrameState {
   int gameState = kStateMenu;
   StateChange stateChange;
@@ -50,12 +45,6 @@ struct FrameState {
   int escapeLatch = 0;
   int enterLatch = 0;
   int clickLatch = 0;
-  std::string helpLine;
-  int frameCount = 0;
-  int64_t fpsTime = 0;
-  int fpsValue = 0;
-  // Which loop passes draw and present; DrawFrame tells it each frame shown.
-  FramePacer pacer;
   // Whether this loop pass presents a frame: the per-frame animations that
   // UpdateFrame runs (the banner glow) step only then, so they take as many
   // shown frames as on a loop that presents every pass.
@@ -72,47 +61,43 @@ struct FrameState {
   int pageUpLatch = 0;
   int pageDownLatch = 0;
   int64_t botStepTime = 0;
-  int fullScreenLatch = 0;
-  // Set when the display cannot be reopened: the loop ends without saving and
-  // the program shows this text in a message box titled "Fehler".
-  std::string fatalError;
+  // Whether the game takes keys and the mouse buttons: its window has the
+  // focus, or it is full screen (set by the frame loop each pass).
+  bool hasKeyboard = true;
 };
 
-// The whole client: every table and value of the game, owned by one object
-// and passed by reference, so tests can run several clients side by side.
-// Only the frame loop's thread touches it.
-struct Client {
-  Client(Clock& clock, Random& random, Input& input, Display& display)
-      : clock(clock), random(random), input(input), display(display) {}
+// What the client is, apart from how it is shown and typed at: the screen
+// and its rules, the round, network play and the server lists, stepped by
+// core from the clock, the random source and the input. Nothing in it draws.
+struct Model {
+  Model(Clock& clock, Random& random, Input& input) : clock(clock), random(random), input(input) {}
 
   Clock& clock;
   Random& random;
   Input& input;
-  Display& display;
 
-  Config config;
-  Resources resources;
   FrameState frame;
   RoundState round;
-  ConsoleState console;
-  std::vector<TextObject> textObjects;
-  Image screen{kScreenWidth, kScreenHeight};
-
-  // The on-screen buttons in their fixed order (filled at start-up).
-  std::vector<MenuButton> menuButtons;
-  // Hands a web address to the system's browser; tests record it instead.
-  std::function<void(const std::string&)> openUrl;
+  NetState net;
+  // The servers found by the LAN search or the Internet list, and the list
+  // screens' selection.
+  ServerListState serverList;
 
   // Where the next connection goes ("connect" and the server screens).
   std::string serverAddress;
   int serverPort = kDefaultGamePort;
   std::string serverLabel;
 
-  // The servers found by the LAN search or the Internet list, and the list
-  // screens' selection.
-  ServerListState serverList;
-  NetState net;
-  Scripts scripts;
+  // What the console shows; the steps write their notices here too.
+  ConsoleLines consoleLines;
+  // The console is open and takes the keys (a network game goes on beside it).
+  int consoleOpen = 0;
+  // Key repeat and caret blink, shared by the console's line and the text fields.
+  TypingState typing;
+  std::vector<TextObject> textObjects;
+
+  // Hands a web address to the system's browser; tests record it instead.
+  std::function<void(const std::string&)> openUrl;
 };
 
 }  // namespace kb

@@ -1,9 +1,9 @@
-#include "client/core/mode_command.h"
+#include "client/console/mode_command.h"
 
 #include <cctype>
 
 #include "client/console/command_text.h"
-#include "client/core/client.h"
+#include "client/core/model.h"
 
 namespace kb {
 
@@ -33,21 +33,21 @@ int GameStateByName(const std::string& name) {
   return 0;
 }
 
-int ModeCommand(Client& client, const std::string& args, bool fromScript) {
+int ModeCommand(Model& model, const std::string& args, bool fromScript) {
   int number = ParseNumber(args);
-  if (number > 0 && client.frame.debugMode) {
-    if (!fromScript) client.console.isOpen = 0;
-    SetGameState(client, number, fromScript);
+  if (number > 0 && model.frame.debugMode) {
+    if (!fromScript) model.consoleOpen = 0;
+    SetGameState(model, number, fromScript);
     return 1;
   }
-  if (!fromScript) client.console.isOpen = 0;
+  if (!fromScript) model.consoleOpen = 0;
   std::string lower = args;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   int state = GameStateByName(lower);
   if (state) {
-    SetGameState(client, state, fromScript);
+    SetGameState(model, state, fromScript);
   } else {
-    client.console.isOpen = 1;
+    model.consoleOpen = 1;
   }
   return 1;
 }

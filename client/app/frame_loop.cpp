@@ -1,15 +1,15 @@
-#include "client/ui/frame_loop.h"
+#include "client/app/frame_loop.h"
 
+#include "client/app/client.h"
+#include "client/app/display_mode.h"
+#include "client/app/draw_frame.h"
 #include "client/console/console.h"
 #include "client/console/script_runner.h"
-#include "client/core/client.h"
 #include "client/core/game_state.h"
 #include "client/core/key_latch.h"
 #include "client/core/net_connection.h"
 #include "client/core/network_hooks.h"
 #include "client/core/state_steps.h"
-#include "client/ui/display_mode.h"
-#include "client/ui/draw_frame.h"
 #include "client/ui/settings.h"
 #include "common/platform/core/keys.h"
 
@@ -22,7 +22,7 @@ namespace {
 void FullScreenToggle(Client& client) {
   const Input& input = client.input;
   bool ctrl = input.KeyDown(scan::kLeftCtrl) || input.KeyDown(scan::kRightCtrl);
-  if (EdgePressed(ctrl && input.KeyDown(scan::kF), client.frame.fullScreenLatch)) SwitchDisplayMode(client);
+  if (EdgePressed(ctrl && input.KeyDown(scan::kF), client.fullScreenLatch)) SwitchDisplayMode(client);
 }
 
 // Passes one browser callback may catch up; more time missed (a hidden page)
@@ -34,13 +34,13 @@ enum class Draw { kWhenDue, kNo, kYes };
 bool RunPass(Client& client, Draw draw) {
   if (PlayStateChange(client)) return !client.frame.quit;
   FrameState& frame = client.frame;
-  frame.pacer.SetRefreshRate(client.display.RefreshRate());
+  client.pacer.SetRefreshRate(client.display.RefreshRate());
   auto due = [&] {
     return draw == Draw::kYes ||
-           (draw == Draw::kWhenDue && frame.pacer.Due(client.clock.Now(), frame.gameState));
+           (draw == Draw::kWhenDue && client.pacer.Due(client.clock.Now(), frame.gameState));
   };
   frame.drawThisPass = due();
-  if (!frame.quit) StepScripts(client);
+  if (!frame.quit) StepScripts(client.commands);
   // A script's "exit" ends the loop before anything else moves.
   if (!frame.quit) UpdateFrame(client);
   // Asked again: a state change in this update is shown at once, faded or not.
@@ -65,7 +65,8 @@ void UpdateFrame(Client& client) {
   StepSearch(client.serverList);
   frame.mouseX = client.input.MouseX();
   frame.mouseY = client.input.MouseY();
-  HandleConsoleKeys(client);
+  frame.hasKeyboard = client.config.fullScreenMode != 0 || client.display.HasFocus();
+  HandleConsoleKeys(client.commands);
 
   // One query of the left button per frame, so every target of this frame
   // sees the same press.
@@ -75,7 +76,7 @@ void UpdateFrame(Client& client) {
 
   // An open console freezes everything but a network game; a full screen
   // without the focus freezes everything.
-  bool consoleAllows = !client.console.isOpen || frame.gameState == kStateNet;
+  bool consoleAllows = !client.consoleOpen || frame.gameState == kStateNet;
   bool screenActive = !client.config.fullScreenMode || client.display.HasFocus();
   if (!consoleAllows || !screenActive) return;
 
@@ -110,7 +111,7 @@ bool RunSteppedPasses(Client& client, SteppedClock& clock) {
 void RunFrameLoop(Client& client) {
   for (;;) {
     if (!RunFramePass(client)) {
-      if (client.frame.fatalError.empty()) SaveSettings(client);
+      if (client.fatalError.empty()) SaveSettings(client.config, client.display);
       return;
     }
     client.clock.Sleep(1);

@@ -1,12 +1,11 @@
-#include "client/ui/draw_frame.h"
+#include "client/ui/draw_screen.h"
 
 #include <algorithm>
 #include <string>
 
 #include "client/console/console.h"
-#include "client/core/client.h"
 #include "client/core/network_hooks.h"
-#include "client/ui/button.h"
+#include "client/ui/console_view.h"
 #include "client/ui/game_view.h"
 #include "client/ui/menu_view.h"
 #include "client/ui/net_view.h"
@@ -26,7 +25,7 @@ bool ShowsTitleBanner(int state) {
          state == kStateNetLanManual || state == kStateNetWeb || state == kStateWtf || state == kStateHell;
 }
 
-bool ShowsBottomBar(const Client& client, int state) {
+bool ShowsBottomBar(const Model& model, int state) {
   switch (state) {
     case kStateMenu:
     case kStateNetChoose:
@@ -38,7 +37,7 @@ bool ShowsBottomBar(const Client& client, int state) {
     case kStateConnectionLost:
       return true;
     case kStateNet: {
-      int mode = CurrentNetMode(client);
+      int mode = CurrentNetMode(model);
       return mode == kModePasswordRequired || mode == kModeWrongPassword || mode == kModeShutdown;
     }
     default:
@@ -46,45 +45,40 @@ bool ShowsBottomBar(const Client& client, int state) {
   }
 }
 
-void DrawStateScreen(Client& client, int state) {
+// The screen of the state, with its help line for the bottom bar.
+const char* DrawStateScreen(Image& screen, Resources& res, Model& model, int state) {
   switch (state) {
     case kStateMenu:
-      DrawMenuScreen(client);
-      break;
+      return DrawMenuScreen(screen, res, model.round);
     case kStateNetChoose:
-      DrawNetChooseScreen(client);
-      break;
+      return kNetChooseHelp;
     case kStateStart:
     case kStateGame:
     case kStateEndRound:
-      DrawLocalGame(client);
-      break;
+      DrawLocalGame(screen, res, model.round, model.frame, model.clock.Now());
+      return nullptr;
     case kStateEnd:
-      DrawFinalResult(client);
-      break;
+      DrawFinalResult(screen, res, model.round);
+      return nullptr;
     case kStateNetLan:
     case kStateNetWeb:
-      DrawServerListScreen(client);
-      break;
+      return DrawServerListScreen(screen, res, model.serverList, state == kStateNetLan);
     case kStateNetLanManual:
-      DrawManualScreen(client);
-      break;
+      return DrawManualScreen(screen, res, model.net);
     case kStateNet:
-      DrawNetGame(client);
-      break;
+      return DrawNetGame(screen, res, model);
     case kStateNetConnect:
     case kStateNetFail:
     case kStateConnectionLost:
-      DrawConnectStatus(client, state);
-      break;
+      return DrawConnectStatus(screen, res, model.serverLabel, state);
     case kStateWtf:
-      DrawWtfScreen(client);
-      break;
+      DrawWtfScreen(screen, res);
+      return nullptr;
     case kStateHell:
-      DrawHellScreen(client);
-      break;
+      DrawHellScreen(screen, res);
+      return nullptr;
     default:
-      break;
+      return nullptr;
   }
 }
 
@@ -95,13 +89,13 @@ void DrawScreenFrame(Image& screen) {
   screen.Line(0, 599, 800, 599, kWhite);
 }
 
-bool PointerShown(const Client& client, int state) {
-  if (!client.config.fullScreenMode) return false;
-  if (state == kStateStart || state == kStateGame || state == kStateEndRound) return false;
-  return state != kStateNet || CurrentNetMode(client) == kModePasswordRequired;
-}
-
 }  // namespace
+
+bool PointerShown(const Model& model, bool fullScreen, int state) {
+  if (!fullScreen) return false;
+  if (state == kStateStart || state == kStateGame || state == kStateEndRound) return false;
+  return state != kStateNet || CurrentNetMode(model) == kModePasswordRequired;
+}
 
 void DrawFadeOverlay(Image& screen, int level) {
   if (level <= 0) return;
@@ -129,52 +123,30 @@ void DrawFadeOverlay(Image& screen, int level) {
   }
 }
 
-void DrawFrame(Client& client) {
-  FrameState& frame = client.frame;
-  Image& screen = client.screen;
-  Resources& res = client.resources;
-  if (!client.config.fullScreenMode) {
-    frame.mouseX = client.input.MouseX();
-    frame.mouseY = client.input.MouseY();
-  }
+void DrawScreen(Image& screen, Resources& res, Model& model, std::vector<MenuButton>& buttons,
+                ConsoleState& console, int fps) {
+  const FrameState& frame = model.frame;
   int state = frame.gameState;
+  const char* help = DrawStateScreen(screen, res, model, state);
   screen.SetXorMode(false);
-  screen.Clear(0);
+  for (const TextObject& object : model.textObjects)
+    PutText(screen, res.fontNormal, object.x, object.y, object.text, object.colour);
 
-  if (!client.config.fullScreenMode || client.display.HasFocus()) {
-    DrawStateScreen(client, state);
-    screen.SetXorMode(false);
-    for (const TextObject& object : client.textObjects)
-      PutText(screen, res.fontNormal, object.x, object.y, object.text, object.colour);
+  DrawButtons(screen, res, buttons, model);
+  DrawFadeOverlay(screen, frame.fadeLevel);
 
-    DrawButtons(client);
-    DrawFadeOverlay(screen, frame.fadeLevel);
+  bool banner = ShowsTitleBanner(state);
+  if (banner) DrawTitleBanner(screen, res);
+  if (ShowsBottomBar(model, state)) DrawBottomBar(screen, res.fontNormal, help ? help : "", frame);
+  if (banner) screen.DrawBlended(res.bannerGlowSprite, 0, 25, frame.bannerGlow);
 
-    bool banner = ShowsTitleBanner(state);
-    if (banner) DrawTitleBanner(client);
-    if (ShowsBottomBar(client, state)) DrawBottomBar(client);
-    if (banner) screen.DrawBlended(res.bannerGlowSprite, 0, 25, frame.bannerGlow);
-
-    DrawConsole(client);
-    screen.SetXorMode(false);
-    if (frame.devMode) {
-      std::string fps = std::to_string(frame.fpsValue) + " fps";
-      res.fontTiny.DrawOpaque(screen, 797 - res.fontTiny.TextWidth(fps), 2, fps, kWhite, 0);
-    }
-    DrawScreenFrame(screen);
+  DrawConsole(screen, res.fontNormal, console, model);
+  screen.SetXorMode(false);
+  if (frame.devMode) {
+    std::string text = std::to_string(fps) + " fps";
+    res.fontTiny.DrawOpaque(screen, 797 - res.fontTiny.TextWidth(text), 2, text, kWhite, 0);
   }
-
-  if (PointerShown(client, state)) screen.DrawKeyed(res.cursorSprite, frame.mouseX, frame.mouseY, kMagenta);
-  client.display.Present(screen);
-  int64_t now = client.clock.Now();
-  frame.pacer.Presented(now, state);
-
-  ++frame.frameCount;
-  if (now - frame.fpsTime >= 1000) {
-    frame.fpsValue = frame.frameCount;
-    frame.fpsTime = now;
-    frame.frameCount = 0;
-  }
+  DrawScreenFrame(screen);
 }
 
 }  // namespace kb
