@@ -174,8 +174,8 @@ BO = "client/core/bots.cpp"
 IT = "client/core/items.cpp"
 SC = "client/core/scoring.cpp"
 ND = "client/core/net_dispatch.cpp"
-mut("C01", "client-core", "client", RS, "if (CountEliminated(client) >= CountParticipants(client) - 1)",
-    "if (CountEliminated(client) > CountParticipants(client) - 1)",
+mut("C01", "client-core", "client", RS, "if (CountEliminated(model.round) >= CountParticipants(model.round) - 1)",
+    "if (CountEliminated(model.round) > CountParticipants(model.round) - 1)",
     "a round goes on with one survivor until everybody is out")
 mut("C02", "client-core", "client", RS, "if (keys.left) p.heading -= turn;", "if (keys.left) p.heading += turn;",
     "the left key turns right")
@@ -186,8 +186,8 @@ mut("C04", "client-core", "client", BO, "    bot.heading -= turn;", "    bot.hea
     "a bot turns away from a target on its left")
 mut("C05", "client-core", "client", BO, "now, 5, true, bot.colour)", "now, 5, false, bot.colour)",
     "bots pass through trails")
-mut("C06", "client-core", "client", IT, "RandomRange(client.random, 1, round.confusionOption ? 3 : 2);",
-    "RandomRange(client.random, 1, 3);",
+mut("C06", "client-core", "client", IT, "RandomRange(random, 1, round.confusionOption ? 3 : 2);",
+    "RandomRange(random, 1, 3);",
     "the confusion item appears with the confusion option off")
 mut("C07", "client-core", "client", IT, "    round.itemVanish = now - 1;\n", "",
     "a picked-up item stays on the field")
@@ -213,20 +213,21 @@ mut("C14", "client-core", "client", "client/core/server_list.cpp",
 mut("C15", "client-core", "client", "client/core/net_connection.cpp",
     "  net.connecting = net.openLink(", "  if (!net.connecting) net.connecting = net.openLink(",
     "a connect while another attempt is under way waits for the old one instead of replacing it")
-mut("C22", "client-core", "client", "client/core/game_state.cpp", "    change.pending = false;\n    Shown(client);\n    return false;",
+mut("C22", "client-core", "client", "client/core/game_state.cpp", "    change.pending = false;\n    Shown(model);\n    return false;",
     "    change.pending = false;\n    return false;",
     "a round's start pause counts from the fade's start, so the fade eats it")
-mut("C23", "client-core", "client", "client/core/game_state.cpp", "  if (step == 6) SwitchTo(client, change.target);",
-    "  if (step == 0) SwitchTo(client, change.target);",
+mut("C23", "client-core", "client", "client/core/game_state.cpp", "  if (step == 6) SwitchTo(model, change.target);",
+    "  if (step == 0) SwitchTo(model, change.target);",
     "a fade darkens the new screen instead of the old one")
 mut("C24", "client-core", "client", "client/core/net_connection.cpp", "  net.session = NetSession{};\n", "",
     "a pause, chat lines and a countdown of the last server show on the next one")
 mut("C16", "client-core", "client", "client/core/net_play.cpp",
-    "if (now - round.steerTime <= kSteerInterval || client.net.session.chatOpen) return;",
+    "if (now - round.steerTime <= kSteerInterval || model.net.session.chatOpen) return;",
     "if (now - round.steerTime <= kSteerInterval) return;",
     "typing a chat line also steers the head")
 mut("C17", "client-core", "client", "client/core/net_play.cpp",
-    "ButtonHeld(client, 76, 56)) && !session.passwordText.empty())", "ButtonHeld(client, 76, 56)))",
+    "ButtonHeld(model.frame, 76, 56)) && !session.passwordText.empty())",
+    "ButtonHeld(model.frame, 76, 56)))",
     "an empty password is sent")
 mut("C18", "client-core", "client", BO, "      if (IsTrailPixel(round.trailImage, px, py)) {", "      if (false) {",
     "bots no longer evade trails ahead of them")
@@ -248,8 +249,8 @@ mut("K01", "console", "client", CR, "if (t_nesting >= kMaxCommandNesting) return
     "commands nest one level deeper than the limit of 64")
 mut("K02", "console", "client", CR, "if (record.name == lowered)", "if (record.name == name)",
     "commands typed in capitals are unknown")
-mut("K03", "console", "client", CR, "if (fromScript == 0 || client.frame.devMode != 0) ConsolePrint",
-    "if (fromScript == 0) ConsolePrint",
+mut("K03", "console", "client", CR, "if (fromScript == 0 || ctx.model.frame.devMode != 0) ctx.Print",
+    "if (fromScript == 0) ctx.Print",
     "in dev mode an unknown command in a script is not reported")
 mut("K04", "console", "client", CR, "if (record.hidden || record.name.empty()) continue;",
     "if (record.name.empty()) continue;",
@@ -265,11 +266,12 @@ mut("K08", "console", "client", CT, "if (negative) value = ~value + 1;", "if (ne
 mut("K09", "console", "client", CT, "return value >= 0 && value < base ? value : -1;",
     "return value >= 0 && value <= base ? value : -1;",
     "a digit equal to the base is accepted ('2' in %binary, 'a' in decimal)")
-mut("K10", "console", "client", SR, "if (result == 0 || client.frame.quit) return false;", "if (client.frame.quit) return false;",
+mut("K10", "console", "client", SR, "if (result == 0 || ctx.model.frame.quit) return false;",
+    "if (ctx.model.frame.quit) return false;",
     "\"end\" does not stop a script")
 mut("K11", "console", "client", SR,
-    "if (client.scripts.Running() >= Scripts::kMaxRunning) {",
-    "if (client.scripts.Running() > Scripts::kMaxRunning) {",
+    "if (ctx.scripts.Running() >= Scripts::kMaxRunning) {",
+    "if (ctx.scripts.Running() > Scripts::kMaxRunning) {",
     "a 17th script runs although 16 is the limit")
 mut("K12", "console", "client", "client/console/command_flow.cpp", "holds = state != ParseNumber(word);",
     "holds = state == ParseNumber(word);",
