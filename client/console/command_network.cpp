@@ -24,7 +24,7 @@ int ConnectCommand(CommandContext& ctx, const std::string& args, int, const std:
 int AdminCommand(CommandContext& ctx, const std::string& args, int, const std::string&) {
   auto& hook = ctx.console.hooks.sendToServer;
   auto send = [&](const std::string& message) {
-    return hook ? hook(ctx.model, message) : SendToServer(ctx.model, message);
+    return hook ? hook(ctx.model, message) : SendToServer(ctx.model.net.session, message);
   };
   // Quoted blanks go out as byte 2, the protocol's field separator.
   bool sent = ctx.model.frame.gameState == kStateNet && send(BuildMessage(Keyword::kAdmin, {args}));

@@ -45,8 +45,7 @@ void SayGoodbye(NetSession& session) {
   CloseServerLink(session);
 }
 
-bool SendToServer(Model& model, std::string_view message) {
-  NetSession& session = model.net.session;
+bool SendToServer(NetSession& session, std::string_view message) {
   if (!session.link) return false;
   if (!session.link->Send(message)) session.sendFailed = true;
   return true;
@@ -84,7 +83,7 @@ void PollConnecting(Model& model) {
   // A new visit: nothing of the last server's (a pause, chat, a countdown) stays.
   net.session = NetSession{};
   net.session.link = std::move(link);
-  SendToServer(model, BuildMessage(Keyword::kJoin));
+  SendToServer(model.net.session, BuildMessage(Keyword::kJoin));
   FlushServerLink(net.session);
   net.session.lastReceive = model.clock.Now();
   // Nothing of an earlier server's field shows behind this one's first screen

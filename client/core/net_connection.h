@@ -17,7 +17,7 @@ void StartConnecting(Model& model);
 void PollConnecting(Model& model);
 
 // Queues one message for the server; false when there is no connection.
-bool SendToServer(Model& model, std::string_view message);
+bool SendToServer(NetSession& session, std::string_view message);
 
 // Hands the queued messages to the network; false when the link is broken.
 bool FlushServerLink(NetSession& session);

@@ -18,7 +18,7 @@ namespace {
 constexpr int64_t kSteerInterval = 10;
 
 void Send(Model& model, Keyword keyword, std::initializer_list<Field> fields = {}) {
-  SendToServer(model, BuildMessage(keyword, fields));
+  SendToServer(model.net.session, BuildMessage(keyword, fields));
 }
 
 // At most one ANGLE DOWN and one ANGLE UP per step; every slot's keys steer

@@ -48,8 +48,7 @@ void NetworkStep(Model& model) {
   }
 }
 
-void ResetManualFields(Model& model) {
-  NetState& net = model.net;
+void ResetManualFields(NetState& net) {
   net.manualField = 0;
   net.manualAddress.clear();
   net.manualPort = std::to_string(kDefaultGamePort);

@@ -3,6 +3,7 @@
 namespace kb {
 
 struct Model;
+struct NetState;
 
 // Where the frame loop, the menus and the buttons meet network play. The
 // server list has its own seam (server_list_hooks.h).
@@ -27,7 +28,7 @@ void NetworkStep(Model& model);
 
 // The manual fields as entering the LAN list leaves them: empty address,
 // port "666", focus on the address.
-void ResetManualFields(Model& model);
+void ResetManualFields(NetState& net);
 
 // Says goodbye to the server when the window closes during a network game.
 void LeaveServer(Model& model);

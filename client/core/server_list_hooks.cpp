@@ -22,8 +22,6 @@ int SelectServer(int selected, int count, bool up, bool down, int clickY) {
   return selected;
 }
 
-int ServerCount(const Model& model) { return model.serverList.list.Count(); }
-
 void StartInternetListFetch(Model& model) {
   StartSearch(model.serverList,
               std::make_unique<InternetListFetch>(ListHostFromEnvironment(kListHostVariable)));
@@ -40,14 +38,14 @@ void ServerListStep(Model& model) {
   ServerListState& state = model.serverList;
   bool web = frame.gameState == kStateNetWeb;
 
-  if (input.KeyDown(scan::kF5) && ServerCount(model) > -1) {
+  if (input.KeyDown(scan::kF5) && model.serverList.list.Count() > -1) {
     if (web)
       StartInternetListFetch(model);
     else
       StartLanSearch(model);
   }
 
-  int count = ServerCount(model);
+  int count = model.serverList.list.Count();
   bool up = EdgePressed(input.KeyDown(scan::kUp), state.upLatch);
   bool down = EdgePressed(input.KeyDown(scan::kDown), state.downLatch);
   bool click = frame.newClick && MouseInRect(model.frame, 200, 120, 400, 390);

@@ -7,9 +7,6 @@ struct Model;
 // Where the menus and the network screens meet the server list that the LAN
 // search and the Internet list fetch fill.
 
-// Entries of the server list, -1 while a search or fetch is running.
-int ServerCount(const Model& model);
-
 // Starts the Internet list fetch for state net_web.
 void StartInternetListFetch(Model& model);
 

@@ -94,7 +94,7 @@ void NetChooseStep(Model& model) {
   }
   if (input.KeyDown(scan::kF2) || ButtonHeld(model.frame, 315, 170)) {
     StartLanSearch(model);
-    ResetManualFields(model);
+    ResetManualFields(model.net);
     SetGameState(model, kStateNetLan);
     return;
   }

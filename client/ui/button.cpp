@@ -5,7 +5,6 @@
 #include "client/core/model.h"
 #include "client/core/mouse.h"
 #include "client/core/network_hooks.h"
-#include "client/core/server_list_hooks.h"
 #include "client/core/state_steps.h"
 #include "client/ui/put_text.h"
 
@@ -14,7 +13,7 @@ namespace kb {
 namespace {
 
 bool Always(const Model&) { return true; }
-bool ServersListed(const Model& model) { return ServerCount(model) > 0; }
+bool ServersListed(const Model& model) { return model.serverList.list.Count() > 0; }
 
 // A caption picture: the outlined caption on a background of the key colour.
 Image RenderCaption(Font& font, const std::string& text, Colour key, Colour outline, Colour colour) {

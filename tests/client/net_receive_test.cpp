@@ -118,7 +118,7 @@ TEST(NetReceive, TheVisitEnds) {
       {"endless message", [](Joined& c) { c.peer->chunks.assign(9, std::string(8192, 'A')); }, kStateConnectionLost},
       {"dropped for silence", [](Joined& c) { c.peer->chunks = {BuildMessage("MODE", {22})}; }, kStateConnectionLost},
       {"stopped reading", [](Joined& c) { c.peer->failFlush = true; }, kStateConnectionLost},
-      {"refused a send", [](Joined& c) { c.peer->failSend = true, SendToServer(c.client, "COLOR"); }, kStateConnectionLost},
+      {"refused a send", [](Joined& c) { c.peer->failSend = true, SendToServer(c.client.net.session, "COLOR"); }, kStateConnectionLost},
       {"shut down", [](Joined& c) { c.peer->chunks = {BuildMessage("MODE", {21})}, c.peer->closed = true; },
        kStateNet}};  // clang-format on
   for (const Case& k : cases) {

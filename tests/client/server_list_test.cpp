@@ -165,7 +165,7 @@ TEST(ServerListScreens, F5SearchesAgainOnlyWhenNoSearchRuns) {
     EXPECT_FALSE(done.client.serverList.list.Current(done.token)) << state;
     done.Passes([&] { return !done.client.serverList.search; });
     // The Internet list's host is a closed loopback port here: nothing found.
-    EXPECT_EQ(ServerCount(done.client), 0) << state;
+    EXPECT_EQ(done.client.serverList.list.Count(), 0) << state;
   }
 }
 
@@ -255,7 +255,7 @@ TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {
   host.Finish();
   EXPECT_EQ(host.request, "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: " + host.HostText() +
                               "\r\nConnection: close\r\n\r\n");
-  ASSERT_EQ(ServerCount(c.client), 1);
+  ASSERT_EQ(c.client.serverList.list.Count(), 1);
   const ServerListEntry e = c.client.serverList.list.Entries()[0];
   EXPECT_EQ(e.name + "|" + std::to_string(e.port) + "|" + std::to_string(e.hasPassword), "Gast%20Server|7777|1");
 }
