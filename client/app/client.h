@@ -18,7 +18,8 @@ namespace kb {
 // object passed by reference, so tests can run several clients side by side;
 // only the frame loop takes all of it.
 struct Client : Model {
-  Client(Clock& clock, Random& random, Input& input, Display& display) : Model(clock, random, input), display(display) {}
+  Client(Clock& clock, Random& random, Input& input, Display& display)
+      : Model(clock, random, input), display(display) {}
 
   Display& display;
   Config config;

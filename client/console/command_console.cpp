@@ -1,8 +1,8 @@
+#include "client/console/command_context.h"
 #include "client/console/command_registry.h"
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
-#include "client/console/command_context.h"
 #include "common/platform/core/files.h"
 
 namespace kb {

@@ -1,9 +1,9 @@
+#include "client/console/command_context.h"
 #include "client/console/command_registry.h"
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
 #include "client/console/script_runner.h"
-#include "client/console/command_context.h"
 #include "client/core/network_hooks.h"
 #include "common/platform/sdl/message_box.h"
 

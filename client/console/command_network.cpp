@@ -1,7 +1,7 @@
+#include "client/console/command_context.h"
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
-#include "client/console/command_context.h"
 #include "client/core/net_connection.h"
 #include "common/net/protocol.h"
 

@@ -1,8 +1,8 @@
 #include <algorithm>
 
+#include "client/console/command_context.h"
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
-#include "client/console/command_context.h"
 #include "client/core/local_game.h"
 
 namespace kb {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "client/console/command_context.h"
 #include "client/console/command_text.h"
 #include "client/console/console.h"
-#include "client/console/command_context.h"
 
 namespace kb {
 
@@ -21,8 +21,8 @@ std::string NoSuchCommand(const std::string& name) { return "Den Befehl \"" + na
 
 }  // namespace
 
-void RegisterCommand(ConsoleState& console, CommandHandler handler, const std::string& name, const std::string& help,
-                     int hidden) {
+void RegisterCommand(ConsoleState& console, CommandHandler handler, const std::string& name,
+                     const std::string& help, int hidden) {
   console.commandTable.push_back({std::move(handler), name, help, hidden});
 }
 
@@ -32,7 +32,8 @@ void SortCommands(ConsoleState& console) {
                    [](const CommandRecord& a, const CommandRecord& b) { return a.name < b.name; });
 }
 
-int DispatchCommand(CommandContext& ctx, const std::string& line, int fromScript, const std::string& scriptName) {
+int DispatchCommand(CommandContext& ctx, const std::string& line, int fromScript,
+                    const std::string& scriptName) {
   if (t_nesting >= kMaxCommandNesting) return 1;
   NestingGuard guard;
 

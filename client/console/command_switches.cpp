@@ -1,7 +1,7 @@
+#include "client/console/command_context.h"
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
-#include "client/console/command_context.h"
 
 namespace kb {
 
@@ -9,8 +9,7 @@ namespace {
 
 void Report(CommandContext& ctx, int fromScript, int value, const char* what) {
   if (fromScript == 0)
-    ctx.Print(std::string(what) + (value != 0 ? " eingeschaltet" : " ausgeschaltet"),
-                 kConsoleWhite);
+    ctx.Print(std::string(what) + (value != 0 ? " eingeschaltet" : " ausgeschaltet"), kConsoleWhite);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include <algorithm>
 
+#include "client/console/command_context.h"
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
-#include "client/console/command_context.h"
 
 namespace kb {
 

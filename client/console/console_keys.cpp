@@ -1,5 +1,5 @@
-#include "client/console/console.h"
 #include "client/console/command_context.h"
+#include "client/console/console.h"
 #include "common/platform/core/keys.h"
 
 namespace kb {

@@ -1,7 +1,7 @@
+#include "client/console/command_context.h"
 #include "client/console/command_registry.h"
 #include "client/console/commands.h"
 #include "client/console/console.h"
-#include "client/console/command_context.h"
 #include "client/console/mode_command.h"
 
 namespace kb {

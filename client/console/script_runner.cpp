@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <new>
 
+#include "client/console/command_context.h"
 #include "client/console/command_registry.h"
 #include "client/console/console.h"
-#include "client/console/command_context.h"
 #include "common/platform/core/files.h"
 
 namespace kb {
@@ -83,8 +83,7 @@ void DelayScript(CommandContext& ctx, int64_t until) {
 
 void StartScript(CommandContext& ctx, const std::string& fileName) {
   if (ctx.scripts.Running() >= Scripts::kMaxRunning) {
-    ctx.Print("Zu viele laufende Skripte, \"" + fileName + "\" wird nicht gestartet.",
-                 kConsoleRed);
+    ctx.Print("Zu viele laufende Skripte, \"" + fileName + "\" wird nicht gestartet.", kConsoleRed);
     return;
   }
   std::string name = ScriptFileName(fileName);
@@ -93,9 +92,9 @@ void StartScript(CommandContext& ctx, const std::string& fileName) {
   // then read as nothing, or as endless empty lines.
   if (FileSize(name) < 0 || !cursor->reader.Open(name)) {
     ctx.Print("\"" + name +
-                     "\" konnte nicht ge\xF6"
-                     "ffnet werden.",
-                 kConsoleRed);
+                  "\" konnte nicht ge\xF6"
+                  "ffnet werden.",
+              kConsoleRed);
     return;
   }
   ctx.Print("Starte \"" + name + "\"...", kConsoleWhite);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "client/core/round.h"
 #include "client/core/head_motion.h"
 #include "client/core/items.h"
+#include "client/core/round.h"
 #include "client/core/scoring.h"
 
 namespace kb {

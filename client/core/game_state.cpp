@@ -1,7 +1,7 @@
 #include "client/core/game_state.h"
 
-#include "client/core/model.h"
 #include "client/core/local_game.h"
+#include "client/core/model.h"
 #include "client/core/net_connection.h"
 #include "client/core/network_hooks.h"
 #include "client/core/state_steps.h"

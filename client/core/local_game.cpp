@@ -1,8 +1,8 @@
 #include "client/core/local_game.h"
 
 #include "client/core/bots.h"
-#include "client/core/model.h"
 #include "client/core/head_motion.h"
+#include "client/core/model.h"
 #include "client/core/round_steps.h"
 
 namespace kb {

@@ -66,9 +66,10 @@ struct FrameState {
   bool hasKeyboard = true;
 };
 
-// What the client is, apart from how it is shown and typed at: the screen
-// and its rules, the round, network play and the server lists, stepped by
-// core from the clock, the random source and the input. Nothing in it draws.
+// What the client knows, apart from how it is shown and the console that
+// commands it: the screen and its rules, the round, network play and the
+// server lists, stepped by core from the clock, the random source and the
+// input. Nothing in it draws.
 struct Model {
   Model(Clock& clock, Random& random, Input& input) : clock(clock), random(random), input(input) {}
 

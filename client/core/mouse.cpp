@@ -9,7 +9,9 @@ bool MouseInButton(const FrameState& frame, int x, int y) {
   return mx > x && mx < x + 170 && my > y && my < y + 42;
 }
 
-bool ButtonHeld(const FrameState& frame, int x, int y) { return frame.leftButton && MouseInButton(frame, x, y); }
+bool ButtonHeld(const FrameState& frame, int x, int y) {
+  return frame.leftButton && MouseInButton(frame, x, y);
+}
 
 bool MouseInRect(const FrameState& frame, int x, int y, int w, int h) {
   int mx = frame.mouseX, my = frame.mouseY;

@@ -109,8 +109,7 @@ long DispatchServerMessage(Model& model, std::string_view m) {
       SetScores(model, MessageField(m, 2));
       break;
     case Keyword::kAdmin:
-      model.consoleLines.Print("[SERVER] " + Bounded(MessageField(m, 2), kMaxConsoleText),
-                                 ColourField(m, 3));
+      model.consoleLines.Print("[SERVER] " + Bounded(MessageField(m, 2), kMaxConsoleText), ColourField(m, 3));
       break;
     case Keyword::kPause:
       session.serverPaused = MessageNumber(m, 2);

@@ -1,8 +1,8 @@
 #include "client/core/net_play.h"
 
 #include "client/core/chat_history.h"
-#include "client/core/model.h"
 #include "client/core/key_latch.h"
+#include "client/core/model.h"
 #include "client/core/mouse.h"
 #include "client/core/net_connection.h"
 #include "client/core/net_dispatch.h"

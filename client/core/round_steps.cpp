@@ -1,11 +1,11 @@
 #include "client/core/round_steps.h"
 
 #include "client/core/bots.h"
-#include "client/core/model.h"
 #include "client/core/head_motion.h"
 #include "client/core/items.h"
 #include "client/core/key_latch.h"
 #include "client/core/local_game.h"
+#include "client/core/model.h"
 #include "client/core/scoring.h"
 #include "common/platform/core/keys.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "client/core/model.h"
 #include "client/core/local_game.h"
+#include "client/core/model.h"
 
 namespace kb {
 

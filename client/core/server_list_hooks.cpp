@@ -1,8 +1,8 @@
 #include "client/core/server_list_hooks.h"
 
-#include "client/core/model.h"
 #include "client/core/internet_list_fetch.h"
 #include "client/core/key_latch.h"
+#include "client/core/model.h"
 #include "client/core/mouse.h"
 #include "client/core/network_hooks.h"
 #include "common/platform/core/keys.h"

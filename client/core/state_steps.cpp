@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "client/core/model.h"
 #include "client/core/key_latch.h"
 #include "client/core/local_game.h"
+#include "client/core/model.h"
 #include "client/core/mouse.h"
 #include "client/core/network_hooks.h"
 #include "client/core/server_list_hooks.h"

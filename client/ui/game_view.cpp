@@ -6,8 +6,8 @@
 
 #include "client/core/items.h"
 #include "client/core/model.h"
-#include "client/ui/resources.h"
 #include "client/ui/put_text.h"
+#include "client/ui/resources.h"
 
 namespace kb {
 
@@ -43,8 +43,7 @@ void DrawHeads(Image& screen, Resources& res, const RoundState& round, bool devM
     Colour c = round.playerColours[i];
     screen.FillCircle(p.x, p.y + kFieldTop, kHeadRadius, flash ? Inverted(c) : c);
     // Placed in screen coordinates on purpose: the label sits above the head.
-    if (devMode)
-      PutText(screen, res.fontNormal, p.x + 2, p.y + 2, HeadingLabel(p.heading), kWhite);
+    if (devMode) PutText(screen, res.fontNormal, p.x + 2, p.y + 2, HeadingLabel(p.heading), kWhite);
   }
   // Bots show confusion for its whole period, paused or not.
   bool botsInverted = state == kStateGame && Confused(round, now);
@@ -95,7 +94,8 @@ bool IsFlashFrame(const RoundState& round, int state, int64_t now) {
   return true;
 }
 
-void DrawLocalGame(Image& screen, Resources& res, const RoundState& round, const FrameState& frame, int64_t now) {
+void DrawLocalGame(Image& screen, Resources& res, const RoundState& round, const FrameState& frame,
+                   int64_t now) {
   int state = frame.gameState;
   bool flash = IsFlashFrame(round, state, now);
 

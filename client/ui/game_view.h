@@ -10,7 +10,8 @@ struct RoundState;
 class Image;
 
 // The local game view of the states start, game and endround.
-void DrawLocalGame(Image& screen, Resources& res, const RoundState& round, const FrameState& frame, int64_t now);
+void DrawLocalGame(Image& screen, Resources& res, const RoundState& round, const FrameState& frame,
+                   int64_t now);
 
 // The final result of state end.
 void DrawFinalResult(Image& screen, Resources& res, const RoundState& round);

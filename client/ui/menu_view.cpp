@@ -4,10 +4,10 @@
 
 #include "client/console/console.h"
 #include "client/core/model.h"
-#include "client/ui/resources.h"
 #include "client/core/mouse.h"
 #include "client/core/site.h"
 #include "client/ui/put_text.h"
+#include "client/ui/resources.h"
 
 namespace kb {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "client/core/model.h"
-#include "client/ui/resources.h"
 #include "client/ui/chat.h"
 #include "client/ui/put_text.h"
+#include "client/ui/resources.h"
 #include "client/ui/text_fields.h"
 #include "common/net/protocol.h"
 

@@ -1,7 +1,7 @@
 #include "client/ui/picture_screens.h"
 
-#include "client/ui/resources.h"
 #include "client/ui/put_text.h"
+#include "client/ui/resources.h"
 
 namespace kb {
 

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "client/core/model.h"
-#include "client/ui/resources.h"
 #include "client/core/lan_search.h"
+#include "client/core/model.h"
 #include "client/core/server_list_hooks.h"
 #include "client/ui/put_text.h"
+#include "client/ui/resources.h"
 
 namespace kb {
 
