@@ -7,7 +7,7 @@
 #include "client/app/display_mode.h"
 #include "client/app/frame_loop.h"
 #include "client/app/startup.h"
-#include "client/ui/startup_watchdog.h"
+#include "client/app/startup_watchdog.h"
 #include "common/platform/sdl/message_box.h"
 #include "common/platform/sdl/open_url.h"
 #include "common/platform/sdl/sdl_platform.h"

@@ -9,7 +9,7 @@
 
 #include "client/app/frame_loop.h"
 #include "client/ui/settings.h"
-#include "client/ui/startup_watchdog.h"
+#include "client/app/startup_watchdog.h"
 #include "tests/client/harness.h"
 #include "tests/platform/temp_dir.h"
 

@@ -30,3 +30,4 @@ if(TARGET kringelbahn-server)
             ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp
     LIBS kb_client PROGRAMS kringelbahn-server)
 endif()
+add_test(NAME client_layers COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/client/layers.sh ${CMAKE_SOURCE_DIR})

@@ -1,4 +1,4 @@
-#include "client/ui/startup_watchdog.h"
+#include "client/app/startup_watchdog.h"
 
 namespace kb {
 
