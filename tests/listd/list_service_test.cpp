@@ -285,7 +285,7 @@ TEST(ListStore, ARemovedReplacedOrReadOnlyFileFailsLoudly) {
 }
 
 TEST(HttpFront, RequestingAddressTrustsOnlyTheProxysOwnEntry) {
-  const std::vector<std::string> proxy = {"10.0.0.1"}, none;
+  const std::vector<std::string> proxy = {"10.0.0.1", "2001:db8::1"}, none;
   struct Case {
     const char *remote, *forwarded;
     const std::vector<std::string>& trusted;
@@ -295,7 +295,9 @@ TEST(HttpFront, RequestingAddressTrustsOnlyTheProxysOwnEntry) {
       {"127.0.0.1", "9.9.9.9", proxy, "127.0.0.1"},  // not the proxy
       {"::ffff:10.0.0.2", "", none, "10.0.0.2"}, {"10.0.0.1", "9.9.9.9", proxy, "9.9.9.9"},
       {"::ffff:10.0.0.1", "5.5.5.5, 6.6.6.6, 9.9.9.9", proxy, "9.9.9.9"}, {"10.0.0.1", "9.9.9.9 ,garbage", proxy, ""},
-      {"10.0.0.1", "", proxy, "10.0.0.1"}, {"::1", "", none, ""}};
+      {"10.0.0.1", "", proxy, "10.0.0.1"}, {"::1", "", none, "::1"}, {"fe80::1%eth0", "", none, ""},
+      {"2001:db8:0::1", "2001:DB8::0:9", proxy, "2001:db8::9"}, {"2001:db8::1", "[2001:db8::9]", proxy, "2001:db8::9"},
+      {"2001:db8::2", "9.9.9.9", proxy, "2001:db8::2"}};
   for (const Case& c : cases)
     EXPECT_EQ(RequestingAddress(c.remote, c.forwarded, c.trusted), c.want) << c.remote << " " << c.forwarded;
 }
