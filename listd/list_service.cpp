@@ -13,7 +13,10 @@ void ListService::Write(const std::string& line) {
   if (log_) log_(line);
 }
 
-std::string ListService::Answer(const std::string& peer, std::string_view query, std::string_view serverId) {
+std::string ListService::Answer(const std::string& from, std::string_view query, std::string_view serverId) {
+  // One text per address: entries, limits and deletions compare it.
+  std::string plain = PlainAddress(from);
+  const std::string& peer = plain.empty() ? from : plain;
   if (query.size() > kMaxQueryBytes) return std::string(kListFailed);
   std::optional<QueryFields> fields = ParseQuery(query);
   if (!fields) return std::string(kListFailed);
