@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/net/forwarded_for.h"
+#include "common/net/web_list.h"
 #include "common/platform/core/socket.h"
 #include "listd/list_format.h"
 #include "listd/list_service.h"
@@ -16,7 +17,7 @@ namespace kb {
 
 std::string RequestingAddress(const std::string& remoteAddress, const std::string& forwardedFor,
                               const std::vector<std::string>& trustedProxies) {
-  std::string peer = DottedIpv4(remoteAddress);
+  std::string peer = PlainAddress(remoteAddress);
   bool trusted = std::find(trustedProxies.begin(), trustedProxies.end(), peer) != trustedProxies.end();
   if (trusted && !peer.empty() && !forwardedFor.empty()) return ForwardedAddress(forwardedFor);
   return peer;
@@ -34,7 +35,8 @@ void MountListService(httplib::Server& server, ListService& service, const HttpF
                std::string_view query;
                if (question != std::string::npos)
                  query = std::string_view(request.target).substr(question + 1);
-               std::string body = peer.empty() ? std::string(kListFailed) : service.Answer(peer, query);
+               std::string id = request.get_header_value(std::string(kServerIdHeader).c_str());
+               std::string body = peer.empty() ? std::string(kListFailed) : service.Answer(peer, query, id);
                response.set_content(body, "text/plain; charset=ISO-8859-1");
              });
   // Other paths and methods get a 4xx that still reads as a failed answer.

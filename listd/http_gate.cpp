@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/platform/core/socket.h"
 #include "listd/list_format.h"
 
 namespace kb {
@@ -58,12 +59,8 @@ class BufferedStream final : public httplib::Stream {
   }
   void get_remote_ip_and_port(std::string& ip, int& port) const override { ip = address_, port = port_; }
   void get_local_ip_and_port(std::string& ip, int& port) const override {
-    sockaddr_in local{};
-    socklen_t size = sizeof local;
-    char text[INET_ADDRSTRLEN] = "";
-    if (getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &size) == 0)
-      inet_ntop(AF_INET, &local.sin_addr, text, sizeof text);
-    ip = text, port = ntohs(local.sin_port);
+    port = 0;
+    ip = LocalAddressOf(fd_, &port);
   }
   socket_t socket() const override { return fd_; }
 
@@ -102,7 +99,13 @@ GatedHttpServer::~GatedHttpServer() {
   close(wake_[1]);
 }
 
-int GatedHttpServer::Bind(const std::string& host, int port) {
+int GatedHttpServer::Bind(const std::string& host, int port, bool dualStack) {
+  set_socket_options([dualStack](socket_t sock) {
+    int one = 1, v6Only = dualStack ? 0 : 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    // Fails harmlessly on an IPv4 socket.
+    setsockopt(sock, IPPROTO_IPV6, IPV6_V6ONLY, &v6Only, sizeof v6Only);
+  });
   if (port == 0) {
     port = bind_to_any_port(host);
   } else if (!bind_to_port(host, port)) {
@@ -154,18 +157,15 @@ void GatedHttpServer::Work() {
 }
 
 void GatedHttpServer::Admit(int fd, Clock::time_point now) {
-  sockaddr_in peer{};
-  socklen_t size = sizeof peer;
-  char text[INET_ADDRSTRLEN] = "";
-  if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET ||
-      !inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text)) {
+  int port = 0;
+  std::string address = PeerAddressOf(fd, &port);
+  if (address.empty()) {
     close(fd);
     return;
   }
-  std::string address = text;
   bool unlimited =
       std::find(limits_.unlimited.begin(), limits_.unlimited.end(), address) != limits_.unlimited.end();
-  auto [it, fresh] = budgets_.try_emplace(address);
+  auto [it, fresh] = budgets_.try_emplace(AddressGroup(address));
   Budget& budget = it->second;
   if (fresh) budget.tokens = limits_.requestBurst, budget.refilled = now;
   budget.tokens = std::min<double>(
@@ -187,8 +187,9 @@ void GatedHttpServer::Admit(int fd, Clock::time_point now) {
   budget.tokens -= unlimited ? 0 : 1;
   ++budget.connections;
   Connection& c = connections_[fd];
+  c.group = it->first;
   c.address = std::move(address);
-  c.port = ntohs(peer.sin_port);
+  c.port = port;
   c.deadline = now + std::chrono::milliseconds(limits_.requestTimeMs);
 }
 
@@ -238,7 +239,7 @@ void GatedHttpServer::Write(int fd, Connection& c, Clock::time_point now) {
 void GatedHttpServer::Close(int fd) {
   auto it = connections_.find(fd);
   if (it != connections_.end()) {
-    --budgets_[it->second.address].connections;
+    --budgets_[it->second.group].connections;
     if (it->second.phase == Phase::kResponse) responseBytes_ -= it->second.bytes.size();
     connections_.erase(it);
   }

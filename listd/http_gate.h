@@ -35,6 +35,7 @@ struct GateLimits {
   // hold a worker each, leave plenty for everyone else.
   int workers = 96;
   // Reverse proxies speak for many clients: no per-address limits for them.
+  // Everyone else is counted by AddressGroup (an IPv6 peer by its /64).
   std::vector<std::string> unlimited;
 };
 
@@ -56,8 +57,9 @@ class GatedHttpServer final : public httplib::Server {
   explicit GatedHttpServer(GateLimits limits = {});
   ~GatedHttpServer() override;
   // Binds to the address and port (0: a free one) with a backlog that a
-  // burst of connects does not overflow; the port, or -1.
-  int Bind(const std::string& host, int port);
+  // burst of connects does not overflow; the port, or -1. dualStack: "::"
+  // takes IPv4 too; else an IPv6 address takes IPv6 alone.
+  int Bind(const std::string& host, int port, bool dualStack = false);
   // Asked for each request before the handlers; set before listening.
   using Shortcut = std::function<std::optional<SharedResponse>(std::string_view request)>;
   void AnswerFirst(Shortcut shortcut) { shortcut_ = std::move(shortcut); }
@@ -67,6 +69,7 @@ class GatedHttpServer final : public httplib::Server {
   enum class Phase { kRequest, kHandler, kResponse };
   struct Connection {
     std::string address;
+    std::string group;  // its budget's key
     int port = 0;
     Phase phase = Phase::kRequest;
     std::string bytes;                        // the request so far, then the response's own bytes

@@ -52,6 +52,7 @@ std::string FormatList(const std::vector<ListEntry>& entries) {
     const ListEntry& e = entries[i];
     if (i > 0) out += '\x03';
     out += e.address + '\x02' + std::to_string(e.port) + '\x02' + e.name + '\x02' + std::to_string(e.pass);
+    if (!e.ipv6.empty()) out += '\x02' + e.ipv6;
   }
   return out + "[/data]";
 }
@@ -101,6 +102,13 @@ std::optional<Registration> ParseRegistration(const QueryFields& fields, std::st
   problem = ListNameProblem(r.name);
   if (!problem.empty()) return std::nullopt;
   return r;
+}
+
+bool ServerIdValid(std::string_view id) {
+  if (id.size() < 16 || id.size() > 64) return false;
+  for (char c : id)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
+  return true;
 }
 
 }  // namespace kb

@@ -19,7 +19,7 @@ constexpr std::string_view kListFailed = "[data]ERROR[/data]";
 // One registered server. The name is held as the game sends it (Latin-1)
 // with plain spaces.
 struct ListEntry {
-  std::string address;
+  std::string address;  // plain: dotted IPv4 or RFC 5952 IPv6
   int port = 0;
   std::string name;
   int pass = 0;
@@ -27,10 +27,18 @@ struct ListEntry {
   int64_t checked = 0;    // time of the last reachability check
   int failures = 0;       // failed checks in a row
   int64_t listed = 0;     // time it entered the list (kept by a refresh)
+  // The id the server sent with its registrations (kServerIdHeader), empty
+  // without one; never shown.
+  std::string serverId = {};
+  // Of an IPv4 entry: the IPv6 address the same server (same id and port)
+  // registered from, which the list shows in the same row.
+  std::string ipv6 = {};
 };
 
 // "[data]" + entries separated by 0x03, each address 0x02 port 0x02 name
-// 0x02 password flag, + "[/data]".
+// 0x02 password flag, + "[/data]". A server registered over both families
+// is one row: its IPv4 address first, as every client reads it, and its IPv6
+// address as a fifth field after the flag, which older clients never look at.
 std::string FormatList(const std::vector<ListEntry>& entries);
 
 // The keys of a query. A piece without a known key belongs to the value
@@ -52,5 +60,8 @@ struct Registration {
 // The "reg" keys checked: port 1..65535, pass 0 or 1, a name the list takes
 // (ListNameProblem) after decoding. nullopt with the reason in problem.
 std::optional<Registration> ParseRegistration(const QueryFields& fields, std::string& problem);
+
+// A server id as the list keeps it: 16 to 64 hex digits; anything else is none.
+bool ServerIdValid(std::string_view id);
 
 }  // namespace kb

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "common/platform/core/address.h"
+
 namespace kb {
 
 ListService::ListService(ListStore& store, Clock& clock, Probe probe, ListServiceLimits limits, Log log)
@@ -11,14 +13,17 @@ void ListService::Write(const std::string& line) {
   if (log_) log_(line);
 }
 
-std::string ListService::Answer(const std::string& peer, std::string_view query) {
+std::string ListService::Answer(const std::string& from, std::string_view query, std::string_view serverId) {
+  // One text per address: entries, limits and deletions compare it.
+  std::string plain = PlainAddress(from);
+  const std::string& peer = plain.empty() ? from : plain;
   if (query.size() > kMaxQueryBytes) return std::string(kListFailed);
   std::optional<QueryFields> fields = ParseQuery(query);
   if (!fields) return std::string(kListFailed);
   auto mode = fields->find("m");
   if (mode == fields->end()) return std::string(kListFailed);
   if (mode->second == "get") return FormatList(store_.Shown(kMaxListed, limits_.shownPerNetwork));
-  if (mode->second == "reg") return Register(peer, *fields);
+  if (mode->second == "reg") return Register(peer, *fields, serverId);
   if (mode->second == "del") {
     // A server names its port, so its neighbours on the same host stay;
     // without one (older servers) everything the address registered goes.
@@ -41,9 +46,9 @@ std::string ListService::Answer(const std::string& peer, std::string_view query)
   return std::string(kListFailed);
 }
 
-bool ListService::TakeCheckSlot(const std::string& peer) {
+bool ListService::TakeCheckSlot(const std::string& address) {
   std::lock_guard lock(checksMutex_);
-  std::string network = NetworkOf(peer);
+  std::string peer = AddressGroup(address), network = NetworkOf(address);
   if (checks_ >= limits_.checksTotal || checksHeld_[peer] >= limits_.checksPerAddress ||
       checksHeld_[network] >= limits_.checksPerNetwork) {
     for (const std::string& key : {peer, network})
@@ -54,14 +59,14 @@ bool ListService::TakeCheckSlot(const std::string& peer) {
   return true;
 }
 
-void ListService::ReturnCheckSlot(const std::string& peer) {
+void ListService::ReturnCheckSlot(const std::string& address) {
   std::lock_guard lock(checksMutex_);
-  for (const std::string& key : {peer, NetworkOf(peer)})
+  for (const std::string& key : {AddressGroup(address), NetworkOf(address)})
     if (--checksHeld_[key] == 0) checksHeld_.erase(key);
   --checks_;
 }
 
-std::string ListService::Register(const std::string& peer, const QueryFields& fields) {
+std::string ListService::Register(const std::string& peer, const QueryFields& fields, std::string_view serverId) {
   std::string problem;
   std::optional<Registration> r = ParseRegistration(fields, problem);
   if (!r) {
@@ -80,7 +85,8 @@ std::string ListService::Register(const std::string& peer, const QueryFields& fi
     return std::string(kListFailed);
   }
   int64_t now = clock_.Now();
-  ListEntry entry{peer, r->port, r->name, r->pass, now, now, 0};
+  ListEntry entry{.address = peer, .port = r->port, .name = r->name, .pass = r->pass, .confirmed = now, .checked = now};
+  if (ServerIdValid(serverId)) entry.serverId = std::string(serverId);
   switch (store_.Put(entry, limits_.entries)) {
     case ListStore::Stored::kNew:
       Write("registered " + peer + ":" + std::to_string(r->port));

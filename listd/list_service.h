@@ -38,14 +38,15 @@ class ListService {
 
   ListService(ListStore& store, Clock& clock, Probe probe, ListServiceLimits limits = {}, Log log = {});
 
-  // The response body for "/kringel_server.php?<query>" from peer.
-  std::string Answer(const std::string& peer, std::string_view query);
+  // The response body for "/kringel_server.php?<query>" from peer (plain
+  // address); serverId: the id the request carried, if any (kServerIdHeader).
+  std::string Answer(const std::string& peer, std::string_view query, std::string_view serverId = {});
 
   // Checks every entry not checked for the interval; the number removed.
   int PruneDue();
 
  private:
-  std::string Register(const std::string& peer, const QueryFields& fields);
+  std::string Register(const std::string& peer, const QueryFields& fields, std::string_view serverId);
   // Takes a slot for one reachability check of the peer; false when full.
   bool TakeCheckSlot(const std::string& peer);
   void ReturnCheckSlot(const std::string& peer);
@@ -57,7 +58,7 @@ class ListService {
   ListServiceLimits limits_;
   Log log_;
   std::mutex checksMutex_;
-  std::map<std::string, int> checksHeld_;  // by address and by network (which ends in '.')
+  std::map<std::string, int> checksHeld_;  // by AddressGroup and by NetworkOf (which ends in a prefix length)
   int checks_ = 0;
 };
 

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/platform/core/address.h"
+
 namespace kb {
 namespace {
 
@@ -38,13 +40,23 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-constexpr const char* kColumns = "address, port, name, pass, confirmed, checked, failures, listed";
-// The /24 of a dotted address, as NetworkOf gives it.
-#define KB_NETWORK "rtrim(address, '0123456789')"
+// An empty text as NULL: a row without it reads as one of older versions.
+Statement& BindOrNull(Statement& statement, int i, const std::string& v) {
+  if (v.empty()) return sqlite3_bind_null(statement.Raw(), i), statement;
+  return statement.BindText(i, v);
+}
+
+constexpr const char* kColumns = "address, port, name, pass, confirmed, checked, failures, listed, sid";
+// The network and the group of per-address limits, as NetworkOf and
+// AddressGroup give them. IPv4 rows leave both columns empty, as rows of
+// older versions do, and the /24 comes from the dotted text.
+#define KB_NETWORK "coalesce(net, rtrim(address, '0123456789') || '0/24')"
+#define KB_GROUP "coalesce(grp, CAST(address AS TEXT))"
+#define KB_IPV6 "instr(address, ':') > 0"
 
 }  // namespace
 
-std::string NetworkOf(const std::string& address) { return address.substr(0, address.rfind('.') + 1); }
+std::string NetworkOf(const std::string& address) { return NetworkGroup(address); }
 
 ListStore::~ListStore() { sqlite3_close_v2(db_); }
 
@@ -80,13 +92,19 @@ bool ListStore::Open(const std::string& path) {
                  "name BLOB NOT NULL, pass INTEGER NOT NULL, confirmed INTEGER NOT NULL, "
                  "checked INTEGER NOT NULL, failures INTEGER NOT NULL, listed INTEGER NOT NULL DEFAULT 0, "
                  "PRIMARY KEY (address, port))") &&
-            Exec("CREATE INDEX IF NOT EXISTS entries_confirmed ON entries (confirmed)") &&
-            Exec("CREATE INDEX IF NOT EXISTS entries_network ON entries (" KB_NETWORK ")");
-  // Files of older versions lack the time of listing: they count as listed
-  // before anything new.
-  Statement hasListed(db_, "SELECT COUNT(*) FROM pragma_table_info('entries') WHERE name = 'listed'");
-  if (ok && hasListed.Step() == SQLITE_ROW && hasListed.Int(0) == 0)
-    ok = Exec("ALTER TABLE entries ADD COLUMN listed INTEGER NOT NULL DEFAULT 0");
+            Exec("CREATE INDEX IF NOT EXISTS entries_confirmed ON entries (confirmed)");
+  // Files of older versions lack the time of listing (they count as listed
+  // before anything new), and the IPv6 columns (they hold IPv4 rows only).
+  for (const char* column : {"listed INTEGER NOT NULL DEFAULT 0", "grp TEXT", "net TEXT", "sid TEXT"}) {
+    std::string name(column, std::strchr(column, ' '));
+    Statement has(db_, "SELECT COUNT(*) FROM pragma_table_info('entries') WHERE name = ?");
+    has.BindText(1, name);
+    if (ok && has.Step() == SQLITE_ROW && has.Int(0) == 0)
+      ok = Exec(("ALTER TABLE entries ADD COLUMN " + std::string(column)).c_str());
+  }
+  ok = ok && Exec("CREATE INDEX IF NOT EXISTS entries_net ON entries (" KB_NETWORK ")") &&
+       Exec("CREATE INDEX IF NOT EXISTS entries_grp ON entries (" KB_GROUP ")") &&
+       Exec("CREATE INDEX IF NOT EXISTS entries_sid ON entries (sid, port)");
   // A read-only folder or file shows only at the first write. A file we may
   // not write opens read-only, and with its journal files present even a
   // write transaction starts in it: ask SQLite how it opened the file.
@@ -131,15 +149,16 @@ ListStore::Stored ListStore::Put(const ListEntry& e, const Limits& limits) {
   };
   auto count = [](Statement& query) { return query.Step() == SQLITE_ROW ? query.Int(0) : -1; };
   Statement update(db_,
-                   "UPDATE entries SET name = ?, pass = ?, confirmed = ?, checked = ?, failures = 0 "
+                   "UPDATE entries SET name = ?, pass = ?, confirmed = ?, checked = ?, failures = 0, sid = ? "
                    "WHERE address = ? AND port = ?");
-  update.Bind(1, e.name).Bind(2, e.pass).Bind(3, e.confirmed).Bind(4, e.checked).Bind(5, e.address);
-  if (update.Bind(6, e.port).Step() != SQLITE_DONE) return Fail(""), finish(Stored::kFailed);
+  update.Bind(1, e.name).Bind(2, e.pass).Bind(3, e.confirmed).Bind(4, e.checked);
+  BindOrNull(update, 5, e.serverId).Bind(6, e.address);
+  if (update.Bind(7, e.port).Step() != SQLITE_DONE) return Fail(""), finish(Stored::kFailed);
   if (sqlite3_changes(db_) > 0) return finish(Stored::kRefreshed);
-  Statement mine(db_, "SELECT COUNT(*) FROM entries WHERE address = ?");
+  Statement mine(db_, "SELECT COUNT(*) FROM entries WHERE " KB_GROUP " = ?");
   Statement network(db_, "SELECT COUNT(*) FROM entries WHERE " KB_NETWORK " = ?");
   Statement all(db_, "SELECT COUNT(*) FROM entries");
-  mine.Bind(1, e.address);
+  mine.BindText(1, AddressGroup(e.address));
   network.BindText(1, NetworkOf(e.address));
   int64_t counts[] = {count(mine), count(network), count(all)};
   if (std::min({counts[0], counts[1], counts[2]}) < 0) return Fail(""), finish(Stored::kFailed);
@@ -147,10 +166,15 @@ ListStore::Stored ListStore::Put(const ListEntry& e, const Limits& limits) {
   if (counts[1] >= limits.perNetwork) return finish(Stored::kNetworkFull);
   if (counts[2] >= limits.total) return finish(Stored::kListFull);
   Statement insert(db_,
-                   "INSERT INTO entries (address, port, name, pass, confirmed, checked, failures, listed) "
-                   "VALUES (?, ?, ?, ?, ?, ?, 0, ?)");
+                   "INSERT INTO entries (address, port, name, pass, confirmed, checked, failures, listed, sid, grp, net) "
+                   "VALUES (?, ?, ?, ?, ?, ?, 0, ?, ?, ?, ?)");
   insert.Bind(1, e.address).Bind(2, e.port).Bind(3, e.name).Bind(4, e.pass).Bind(5, e.confirmed);
-  if (insert.Bind(6, e.checked).Bind(7, e.confirmed).Step() != SQLITE_DONE) return Fail(""), finish(Stored::kFailed);
+  insert.Bind(6, e.checked).Bind(7, e.confirmed);
+  bool v6 = IsIpv6Text(e.address);
+  BindOrNull(insert, 8, e.serverId);
+  BindOrNull(insert, 9, v6 ? AddressGroup(e.address) : std::string());
+  BindOrNull(insert, 10, v6 ? NetworkOf(e.address) : std::string());
+  if (insert.Step() != SQLITE_DONE) return Fail(""), finish(Stored::kFailed);
   return finish(Stored::kNew);
 }
 
@@ -181,6 +205,7 @@ std::vector<ListEntry> ListStore::Select(const std::string& sql, std::vector<int
     e.checked = query.Int(5);
     e.failures = static_cast<int>(query.Int(6));
     e.listed = query.Int(7);
+    e.serverId = query.Text(8);
     out.push_back(std::move(e));
   }
   return out;
@@ -197,9 +222,11 @@ std::vector<ListEntry> ListStore::Shown(size_t places, int perNetwork) {
   // more than perNetwork places.
   int64_t senior = static_cast<int64_t>(places / 2);
   shownKey_ = key;
-  return shown_ = Select(std::string("WITH candidates AS (SELECT id, listed, confirmed FROM ("
+  shown_ = Select(std::string("WITH candidates AS (SELECT id, listed, confirmed FROM ("
                             "  SELECT rowid AS id, listed, confirmed, ROW_NUMBER() OVER ("
-                            "    PARTITION BY " KB_NETWORK " ORDER BY listed, rowid) AS seniority FROM entries)"
+                            "    PARTITION BY " KB_NETWORK " ORDER BY listed, rowid) AS seniority FROM entries"
+                            "  WHERE NOT (" KB_IPV6 " AND sid IS NOT NULL AND EXISTS (SELECT 1 FROM entries AS v4"
+                            "    WHERE v4.sid = entries.sid AND v4.port = entries.port AND instr(v4.address, ':') = 0)))"
                             "  WHERE seniority <= ?1), "
                             "senior AS (SELECT id FROM candidates ORDER BY listed, id LIMIT ?2), "
                             "recent AS (SELECT id FROM candidates WHERE id NOT IN senior "
@@ -208,6 +235,15 @@ std::vector<ListEntry> ListStore::Shown(size_t places, int perNetwork) {
                     kColumns +
                     " FROM entries WHERE rowid IN senior OR rowid IN recent ORDER BY confirmed DESC, rowid DESC",
                 {perNetwork, senior, static_cast<int64_t>(places) - senior});
+  Statement partner(db_, "SELECT address FROM entries WHERE sid = ? AND port = ? AND " KB_IPV6
+                         " ORDER BY confirmed DESC LIMIT 1");
+  for (ListEntry& e : shown_) {
+    if (e.serverId.empty() || IsIpv6Text(e.address)) continue;
+    sqlite3_reset(partner.Raw());
+    partner.BindText(1, e.serverId).Bind(2, e.port);
+    if (partner.Step() == SQLITE_ROW) e.ipv6 = partner.Text(0);
+  }
+  return shown_;
 }
 
 std::vector<ListEntry> ListStore::CheckedBefore(int64_t time) {

@@ -13,7 +13,8 @@ struct sqlite3;
 
 namespace kb {
 
-// The network an address belongs to for the list's limits: its /24.
+// The network an address belongs to for the list's limits: an IPv4 /24, an
+// IPv6 /48 (NetworkGroup).
 std::string NetworkOf(const std::string& address);
 
 // The entries in one SQLite file (WAL, busy timeout, one transaction per
@@ -38,15 +39,18 @@ class ListStore {
   // happened to it. Writes to a removed or replaced file would be lost.
   std::string Lost();
 
-  // Inserts or refreshes (name, flag, times, failures reset) the entry of
-  // address and port; a new one only within the limits.
+  // Inserts or refreshes (name, flag, id, times, failures reset) the entry of
+  // address and port; a new one only within the limits. perAddress counts an
+  // IPv6 address's /64, perNetwork its /48.
   Stored Put(const ListEntry& entry, const Limits& limits);
   // Removes the entry of address and port, or with port 0 every entry of
   // the address. The number removed, -1 on failure.
   int Delete(const std::string& address, int port = 0);
   // The entries a list shows, the most recently confirmed first: of each
   // network its perNetwork longest listed, and of those half the places for
-  // the longest listed and the rest for the most recently confirmed.
+  // the longest listed and the rest for the most recently confirmed. An IPv6
+  // entry of a server that also has an IPv4 one (same id and port) is no
+  // entry of its own but the ipv6 of that one.
   std::vector<ListEntry> Shown(size_t places, int perNetwork);
   // Entries whose last check is at or before the time.
   std::vector<ListEntry> CheckedBefore(int64_t time);

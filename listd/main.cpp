@@ -30,13 +30,14 @@ const char kUsage[] =
     "                    [--trusted-proxy ADDRESS]... [--web-root DIR]\n"
     "\n"
     "  --port N              HTTP port (default 80; 0 takes a free one, named in the log)\n"
-    "  --bind ADDRESS        IPv4 address to listen on (default 0.0.0.0, every interface)\n"
+    "  --bind ADDRESS        the one IPv4 or IPv6 address to listen on (0.0.0.0: every IPv4\n"
+    "                        interface, ::: every IPv6 one); without it both families\n"
     "  --db PATH             the SQLite file of the entries (default\n"
     "                        $XDG_DATA_HOME/kringelbahn/list.sqlite, else\n"
     "                        ~/.local/share/kringelbahn/list.sqlite)\n"
     "  --check-interval S    seconds between reachability checks of an entry (default 300);\n"
     "                        an entry is removed after 3 failed checks in a row\n"
-    "  --trusted-proxy ADDRESS  a reverse proxy (IPv4) whose requests are taken as from\n"
+    "  --trusted-proxy ADDRESS  a reverse proxy (IPv4 or IPv6) whose requests are taken as from\n"
     "                        the last address it appended to X-Forwarded-For; repeatable.\n"
     "                        Everyone else's X-Forwarded-For is ignored\n"
     "  --web-root DIR        also serve the browser build of the game from DIR, \"/\" leading\n"
@@ -59,7 +60,7 @@ class WallClock final : public kb::Clock {
 
 struct Options {
   int port = 80;
-  std::string bind = "0.0.0.0";
+  std::string bind;  // empty: both families
   std::string db;
   long checkInterval = 300;
   std::vector<std::string> trustedProxies;
@@ -86,7 +87,8 @@ Options ParseOptions(int argc, char** argv) {
       else if (o.error.empty())
         o.error = "--port needs a number from 0 to 65535";
     } else if (arg == "--bind") {
-      o.bind = value();
+      o.bind = kb::PlainAddress(value());
+      if (o.bind.empty() && o.error.empty()) o.error = "--bind needs an IPv4 or IPv6 address";
     } else if (arg == "--db") {
       o.db = value();
     } else if (arg == "--check-interval") {
@@ -95,8 +97,8 @@ Options ParseOptions(int argc, char** argv) {
       else if (o.error.empty())
         o.error = "--check-interval needs seconds from 1 to 86400";
     } else if (arg == "--trusted-proxy") {
-      std::string address = kb::DottedIpv4(value());
-      if (address.empty() && o.error.empty()) o.error = "--trusted-proxy needs an IPv4 address";
+      std::string address = kb::PlainAddress(value());
+      if (address.empty() && o.error.empty()) o.error = "--trusted-proxy needs an IPv4 or IPv6 address";
       if (!address.empty()) o.trustedProxies.push_back(address);
     } else if (arg == "--trust-forwarded-for") {
       // Trusting the header from anyone let anyone name a third party.
@@ -189,9 +191,15 @@ int main(int argc, char** argv) {
       limits, LogLine);
 
   kb::MountListService(server, service, {.trustedProxies = options.trustedProxies});
-  int port = server.Bind(options.bind, options.port);
+  // Both families on one socket, or IPv4 alone where the system has no IPv6.
+  std::string where = options.bind.empty() ? "every interface" : options.bind;
+  int port = server.Bind(options.bind.empty() ? "::" : options.bind, options.port, options.bind.empty());
+  if (port <= 0 && options.bind.empty()) {
+    port = server.Bind("0.0.0.0", options.port);
+    where = "every IPv4 interface";
+  }
   if (port <= 0) {
-    std::fprintf(stderr, "cannot listen on %s port %d\n", options.bind.c_str(), options.port);
+    std::fprintf(stderr, "cannot listen on %s port %d\n", where.c_str(), options.port);
     return 1;
   }
 
@@ -226,7 +234,7 @@ int main(int argc, char** argv) {
     server.stop();
   });
   int count = store.Count();
-  LogLine("listening on " + options.bind + " port " + std::to_string(port) + ", database " + options.db +
+  LogLine("listening on " + where + " port " + std::to_string(port) + ", database " + options.db +
           ", " + std::to_string(count) + (count == 1 ? " entry" : " entries") +
           (options.webRoot.empty() ? "" : ", web root " + options.webRoot));
   server.listen_after_bind();

@@ -10,6 +10,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <optional>
+
+#include "common/platform/core/address.h"
 
 namespace kb {
 namespace {
@@ -29,14 +33,24 @@ constexpr int kDecided = -1, kNoDescriptor = -2;
 // was decided at once (result set), kNoDescriptor when none is free now.
 int StartConnect(const Endpoint& endpoint, bool& result) {
   result = false;
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(static_cast<uint16_t>(endpoint.port));
-  if (endpoint.port < 1 || endpoint.port > 65535 || inet_pton(AF_INET, endpoint.address.c_str(), &to.sin_addr) != 1)
-    return kDecided;
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  // Over the entry's own family: an IPv6 entry is checked over IPv6.
+  std::optional<IpAddress> address = ParseIpAddress(endpoint.address);
+  if (endpoint.port < 1 || endpoint.port > 65535 || !address) return kDecided;
+  sockaddr_storage to{};
+  socklen_t length;
+  uint16_t port = htons(static_cast<uint16_t>(endpoint.port));
+  if (address->v6) {
+    auto* a = reinterpret_cast<sockaddr_in6*>(&to);
+    a->sin6_family = AF_INET6, a->sin6_port = port, length = sizeof *a;
+    std::memcpy(&a->sin6_addr, address->bytes.data(), 16);
+  } else {
+    auto* a = reinterpret_cast<sockaddr_in*>(&to);
+    a->sin_family = AF_INET, a->sin_port = port, length = sizeof *a;
+    std::memcpy(&a->sin_addr, address->bytes.data(), 4);
+  }
+  int fd = socket(to.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM ? kNoDescriptor : kDecided;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
+  if (connect(fd, reinterpret_cast<sockaddr*>(&to), length) == 0) {
     result = true;
   } else if (errno == EINPROGRESS) {
     return fd;

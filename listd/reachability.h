@@ -7,7 +7,7 @@
 namespace kb {
 
 struct Endpoint {
-  std::string address;  // dotted IPv4
+  std::string address;  // plain IPv4 or IPv6
   int port = 0;
 };
 

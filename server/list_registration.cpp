@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <deque>
 #include <mutex>
+#include <random>
 #include <thread>
 
 #include "common/platform/core/latin1.h"
@@ -14,6 +15,13 @@ constexpr Colour kGreen = 65280;
 constexpr Colour kRed = 255;
 constexpr const char* kErrorTitle = "Fehler";
 constexpr const char* kInfoTitle = "Kringelbahn Server";
+
+std::string NewServerId() {
+  std::random_device entropy;
+  char text[33];
+  for (int i = 0; i < 4; ++i) std::snprintf(text + 8 * i, 9, "%08x", static_cast<unsigned>(entropy()));
+  return text;
+}
 
 }  // namespace
 
@@ -30,8 +38,9 @@ struct ListRegistration::Shared {
 ListRegistration::ListRegistration(ServerGame& game, const ServerSettings& settings)
     : listHost(ListHostFromEnvironment("KRINGELBAHN_LIST_HOST")),
       deleteHost(ListHostFromEnvironment("KRINGELBAHN_LIST_DELETE_HOST")),
-      exchange([](const ListHostAddress& host, const std::string& request) {
-        return ExchangeWithListHost(host, request, kAnswerTime);
+      serverId(NewServerId()),
+      exchange([id = serverId](const ListHostAddress& host, const std::string& request) {
+        return ExchangeOverEveryFamily(host, request, kAnswerTime, id);
       }),
       show([](const OperatorMessage& m) {
         std::printf("%s: %s\n", Latin1ToUtf8(m.title).c_str(), Latin1ToUtf8(m.text).c_str());
@@ -131,12 +140,27 @@ void ListRegistration::Drain() {
   }
 }
 
-std::unique_ptr<TcpConnection> ListRegistration::SendExitDeletion() {
-  if (game_.entryState == 0) return nullptr;
+std::vector<std::unique_ptr<TcpConnection>> ListRegistration::SendExitDeletion() {
+  std::vector<std::unique_ptr<TcpConnection>> sent;
+  if (game_.entryState == 0) return sent;
   // An unreachable host must not hold the exit longer than the wait itself.
-  auto connection = TcpConnection::Open(deleteHost.host, deleteHost.port, false, kExitWait);
-  if (!connection || !connection->Send(ExitDeleteRequest())) return nullptr;
-  return connection;
+  std::vector<std::unique_ptr<TcpConnectAttempt>> attempts;
+  for (AddressFamily family : {AddressFamily::kIpv6, AddressFamily::kIpv4})
+    attempts.push_back(std::make_unique<TcpConnectAttempt>(deleteHost.host, deleteHost.port, false, kExitWait, family));
+  while (!attempts.empty()) {
+    for (size_t i = 0; i < attempts.size();) {
+      std::unique_ptr<TcpConnection> connection = attempts[i]->Poll();
+      bool over = connection || attempts[i]->Failed();
+      if (connection && connection->Send(ExitDeleteRequest())) sent.push_back(std::move(connection));
+      if (over) {
+        attempts.erase(attempts.begin() + static_cast<long>(i));
+      } else {
+        ++i;
+      }
+    }
+    if (!attempts.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return sent;
 }
 
 }  // namespace kb

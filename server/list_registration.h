@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/net/web_list.h"
 #include "common/platform/core/socket.h"
@@ -49,7 +50,11 @@ class ListRegistration {
 
   ListHostAddress listHost;
   ListHostAddress deleteHost;
-  Exchange exchange;  // ExchangeWithListHost with the 10 s limit unless replaced
+  // Random, chosen at start: lets the list host show the registrations over
+  // IPv4 and IPv6 as one server. Never shown to players; the default
+  // exchange holds its own copy.
+  std::string serverId;
+  Exchange exchange;  // ExchangeOverEveryFamily with the 10 s limit unless replaced
   Show show;          // a line on standard output unless a window replaces it
 
   void StartRegister();
@@ -60,9 +65,10 @@ class ListRegistration {
   const EntryButtons& Buttons() const { return buttons_; }
 
   // The shutdown's deletion: when an entry exists (or is being made or
-  // deleted) sends the short request and returns its connection, which the
-  // caller closes kExitWait ms later without reading; else nullptr.
-  std::unique_ptr<TcpConnection> SendExitDeletion();
+  // deleted) sends the short request over each family of the host that
+  // connects within kExitWait and returns those connections, which the
+  // caller closes kExitWait ms later without reading.
+  std::vector<std::unique_ptr<TcpConnection>> SendExitDeletion();
 
   // The requests exactly as the list host gets them.
   std::string RegisterRequest() const;

@@ -22,11 +22,11 @@ namespace {
 const char kUsage[] =
     "Kringelbahn Server\n"
     "\n"
-    "  kringelbahn-server [--port N] [--max-clients N] [--list-host HOST[:PORT]]\n"
-    "                     [--list-delete-host HOST[:PORT]] [--register]\n"
+    "  kringelbahn-server [--port N] [--bind ADDRESS]... [--max-clients N]\n"
+    "                     [--list-host HOST[:PORT]] [--list-delete-host HOST[:PORT]] [--register]\n"
     "                     [--trust-forwarded-for ADDR[,ADDR...]]\n"
     "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
-    "                     [--visible] [--port N] [--max-clients N]\n"
+    "                     [--visible] [--port N] [--bind ADDRESS]... [--max-clients N]\n"
     "                     [--list-host HOST[:PORT]] [--list-delete-host HOST[:PORT]] [--register]\n"
     "                     [--trust-forwarded-for ADDR[,ADDR...]]\n"
     "\n"
@@ -41,15 +41,20 @@ const char kUsage[] =
     "  --visible             answer LAN discovery requests (hidden by default)\n"
     "  --port N              listen on port N only; 0 takes any free port. Without it the\n"
     "                        server takes port 666, else a random free port\n"
+    "  --bind ADDRESS        listen for players on this IPv4 or IPv6 address only (0.0.0.0:\n"
+    "                        every IPv4 interface, ::: every IPv6 one); repeatable, all on\n"
+    "                        the one port. Without it the server listens on both families\n"
     "  --max-clients N       at most N players and open connections (default 256); more\n"
     "                        are closed at once\n"
     "  --list-host H[:P]     the Internet list host that registers the server (default\n"
-    "                        $KRINGELBAHN_LIST_HOST, else list.kb.example.org, port 80)\n"
+    "                        $KRINGELBAHN_LIST_HOST, else list.kb.example.org, port 80); an\n"
+    "                        IPv6 address in brackets, [::1]:8080. A host with IPv4 and IPv6\n"
+    "                        addresses gets the registration over each\n"
     "  --list-delete-host H[:P]  the list host that deletes the entry (default\n"
     "                        $KRINGELBAHN_LIST_DELETE_HOST, else list.kb.example.org)\n"
     "  --register            register with the list host once at start; administrators\n"
     "                        renew or delete the entry with REGISTER and DEREGISTER\n"
-    "  --trust-forwarded-for ADDR[,ADDR...]  reverse proxies (IPv4 addresses) that carry\n"
+    "  --trust-forwarded-for ADDR[,ADDR...]  reverse proxies (IPv4 or IPv6 addresses) that carry\n"
     "                        browser players: a WebSocket handshake from one of them is\n"
     "                        counted for the address it appended to X-Forwarded-For\n"
     "  --help                this text\n"
@@ -70,6 +75,7 @@ struct Options {
   bool registerAtStart = false;
   int maxClients = 256;
   std::vector<std::string> trustedProxies;
+  std::vector<std::string> bindAddresses;
   std::string error;
 };
 
@@ -101,7 +107,9 @@ Options ParseOptions(const std::vector<std::string>& argv) {
       std::string text;
       value(&text);
       // A bad port falls back to the default host, which would only fail later.
-      if (o.error.empty() && kb::ParseListHost(text).header != text) {
+      std::string host;
+      int port = 0;
+      if (o.error.empty() && !kb::SplitHostPort(text, &host, &port)) {
         o.error = arg + " needs HOST or HOST:PORT";
       } else {
         (arg == "--list-host" ? o.listHost : o.listDeleteHost) = text;
@@ -111,13 +119,22 @@ Options ParseOptions(const std::vector<std::string>& argv) {
       value(&text);
       for (size_t from = 0; o.error.empty() && from <= text.size();) {
         size_t comma = std::min(text.find(',', from), text.size());
-        std::string address = kb::DottedIpv4(std::string_view(text).substr(from, comma - from));
+        std::string address = kb::PlainAddress(std::string_view(text).substr(from, comma - from));
         if (address.empty()) {
-          o.error = "--trust-forwarded-for needs IPv4 addresses separated by commas";
+          o.error = "--trust-forwarded-for needs IPv4 or IPv6 addresses separated by commas";
         } else {
           o.trustedProxies.push_back(address);
         }
         from = comma + 1;
+      }
+    } else if (arg == "--bind") {
+      std::string text;
+      value(&text);
+      std::string address = kb::PlainAddress(text);
+      if (o.error.empty() && address.empty()) {
+        o.error = "--bind needs an IPv4 or IPv6 address";
+      } else if (o.error.empty()) {
+        o.bindAddresses.push_back(address);
       }
     } else if (arg == "--register") {
       o.registerAtStart = true;
@@ -170,6 +187,7 @@ int main(int argc, char** argv) {
     kb::ServerSettings initial;
     initial.maxClients = options.maxClients;
     initial.trustedProxies = options.trustedProxies;
+    initial.bindAddresses = options.bindAddresses;
     return kb::RunServerWindow(initial, options.port, [&](kb::ServerLoop& loop, const kb::MessageBoxHook&) {
       ConfigureRegistration(options, loop.Registration());
     });
@@ -191,6 +209,7 @@ int main(int argc, char** argv) {
   settings.hidden = !options.visible;
   settings.maxClients = options.maxClients;
   settings.trustedProxies = options.trustedProxies;
+  settings.bindAddresses = options.bindAddresses;
 
   kb::SystemClock clock;
   kb::Random random = kb::Random::FromEntropy();

@@ -3,6 +3,7 @@
 #include "common/game/field.h"
 #include "common/net/discovery.h"
 #include "common/net/protocol.h"
+#include "common/platform/core/address.h"
 
 namespace kb {
 
@@ -56,7 +57,7 @@ void ServerGame::AdmitPresentWhenProtected() {
 
 bool ServerGame::GuessAllowed(GuessGuard& guard, const ClientRecord& sender, std::string_view guess,
                               std::string_view secret) {
-  std::string address = transport_.Address(sender.connection);
+  std::string address = AddressGroup(transport_.Address(sender.connection));
   int64_t now = clock_.Now();
   // A throttled address is refused without looking at its guess.
   if (guard.Blocked(address, now)) return false;

@@ -19,16 +19,18 @@ ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
   transport_.admit = [this](const std::string& address) { return Admit(address); };
 }
 
+// Every per-address rule counts an IPv6 peer by its /64: a home holds a
+// whole one, and rotating through it must gain nothing.
 bool ServerLoop::Admit(const std::string& address) {
+  std::string group = AddressGroup(address);
   return transport_.CountFrom(address) < settings_.maxConnectionsPerAddress &&
-         StrangersFrom(address) < kStrangersPerAddress && connectGuard_.Allow(address, clock_.Now());
+         StrangersFrom(group) < kStrangersPerAddress && connectGuard_.Allow(group, clock_.Now());
 }
 
-int ServerLoop::StrangersFrom(const std::string& address) {
+int ServerLoop::StrangersFrom(const std::string& group) {
   int count = 0;
   for (auto& [id, peer] : transport_.Peers())
-    count +=
-        !game_.Clients().Find(id) && (address.empty() || (!peer.addressPending && peer.address == address));
+    count += !game_.Clients().Find(id) && (group.empty() || (!peer.addressPending && peer.group == group));
   return count;
 }
 
@@ -45,7 +47,7 @@ ConnectionId ServerLoop::StrangerToPushOut(ConnectionId heard) {
   int64_t now = clock_.Now();
   for (auto& [id, peer] : transport_.Peers())
     if (id <= heard && now - peer.accepted >= kStrangerGraceMs && !game_.Clients().Find(id))
-      ++holders.try_emplace(peer.address, Holder{id, 0}).first->second.count;
+      ++holders.try_emplace(peer.group, Holder{id, 0}).first->second.count;
   const Holder* most = nullptr;
   for (auto& [address, h] : holders)
     if (!most || h.count > most->count || (h.count == most->count && h.oldest < most->oldest)) most = &h;
@@ -57,25 +59,44 @@ std::string ShutdownNotice(const std::string& stopReason) {
          (stopReason.empty() ? std::string("an administrator sent SHUTDOWN") : stopReason);
 }
 
+bool ServerLoop::OpenListeners(int port) {
+  listeners_.clear();
+  std::vector<std::string> addresses = settings_.bindAddresses;
+  if (addresses.empty()) addresses.push_back("");
+  for (const std::string& address : addresses) {
+    auto listener = std::make_unique<TcpListener>();
+    // Port 0: the first takes any free port, the others the same one.
+    bool open = listener->Open(address, listeners_.empty() ? port : listeners_[0]->Port());
+    openError_ = listener->OpenError();
+    if (!open) {
+      if (!address.empty()) openError_ = address + ": " + openError_;
+      listeners_.clear();
+      return false;
+    }
+    listeners_.push_back(std::move(listener));
+  }
+  return true;
+}
+
 bool ServerLoop::Open(int fixedPort, int discoveryPort) {
   InitNetwork();
   bool open;
   if (fixedPort >= 0) {
-    open = listener_.Open(fixedPort);
+    open = OpenListeners(fixedPort);
   } else {
     int64_t start = clock_.Now();
-    open = listener_.Open(kDefaultGamePort);
+    open = OpenListeners(kDefaultGamePort);
     while (!open && clock_.Now() - start <= kPortSearchTime) {
-      open = listener_.Open(300 + random_.Next(65235));
+      open = OpenListeners(300 + random_.Next(65235));
       clock_.Sleep(1);
     }
   }
   if (!open) {
-    openError_ = fixedPort >= 0 ? "port " + std::to_string(fixedPort) + ": " + listener_.OpenError()
-                                : "no free port found, the last one tried: " + listener_.OpenError();
+    openError_ = fixedPort >= 0 ? "port " + std::to_string(fixedPort) + ": " + openError_
+                                : "no free port found, the last one tried: " + openError_;
     return false;
   }
-  settings_.port = listener_.Port();
+  settings_.port = Port();
   // Not being found on the LAN is no reason to stop.
   if (discoveryPort >= 0) discovery_.Open(discoveryPort);
   return true;
@@ -87,7 +108,7 @@ bool ServerLoop::Open(int fixedPort, int discoveryPort) {
 // connections are closed, while a pushed-out holder only loses a connection
 // that was not going to join. A newcomer keeps its place for a grace time,
 // so churn cannot push out a slow player before its JOIN arrives.
-void ServerLoop::AcceptAll() {
+void ServerLoop::AcceptAll(TcpListener& listener) {
   ConnectionId heard = transport_.Peers().empty() ? 0 : transport_.Peers().rbegin()->first;
   for (int i = 0; i < kMaxAcceptsPerRound; ++i) {
     bool full = StrangersFrom({}) >= kMaxStrangers;
@@ -99,7 +120,7 @@ void ServerLoop::AcceptAll() {
       break;
     }
     std::unique_ptr<TcpConnection> connection;
-    AcceptResult result = listener_.Accept(&connection);
+    AcceptResult result = listener.Accept(&connection);
     if (result == AcceptResult::kConnection) {
       // Over a cap the connection is taken and closed at once, so it holds
       // neither a descriptor nor a place in the accept queue. A trusted
@@ -121,11 +142,21 @@ void ServerLoop::AcceptAll() {
 
 void ServerLoop::AnswerDatagrams() {
   char buffer[kReceiveBufferSize];
+  std::string sender;
   for (int i = 0; i < 16; ++i) {
-    long n = discovery_.Receive(buffer, sizeof buffer);
+    long n = discovery_.Receive(buffer, sizeof buffer, &sender);
     if (n < 0) break;
+    // A search over IPv6 comes to ff02::1 from a link-local address; it is
+    // answered by multicast on that link alone, so a request from afar never
+    // makes the server speak to every link it is on.
+    bool v6 = IsIpv6Text(sender);
+    if (v6 && (!sender.starts_with("fe8") || !discovery_.SenderInterface())) continue;
     if (auto answer = game_.AnswerDiscovery(std::string_view(buffer, static_cast<size_t>(n)))) {
-      Broadcast(kDiscoveryAnswerPort, *answer);
+      if (v6) {
+        SendLinkMulticast(kDiscoveryAnswerPort, *answer, discovery_.SenderInterface());
+      } else {
+        Broadcast(kDiscoveryAnswerPort, *answer);
+      }
     }
   }
 }
@@ -185,8 +216,9 @@ void ServerLoop::RunOnce(int maxWaitMs) {
   ++stats_.rounds;
   poller_.Clear();
   slots_.clear();
-  size_t listenSlot = SIZE_MAX, udpSlot = SIZE_MAX;
-  if (listener_.IsOpen() && !acceptPaused_) listenSlot = poller_.Add(listener_.Fd(), true, false);
+  size_t udpSlot = SIZE_MAX;
+  size_t listenSlots = acceptPaused_ ? 0 : listeners_.size();
+  for (size_t i = 0; i < listenSlots; ++i) poller_.Add(listeners_[i]->Fd(), true, false);
   if (discovery_.IsOpen()) udpSlot = poller_.Add(discovery_.Fd(), true, false);
   size_t firstPeer = poller_.Size();
   for (auto& [id, peer] : transport_.Peers()) {
@@ -210,7 +242,8 @@ void ServerLoop::RunOnce(int maxWaitMs) {
       // After "MODE" 21 nothing else may reach anyone; Shutdown closes.
       if (game_.ShutdownRequested()) return;
     }
-    if (listenSlot != SIZE_MAX && poller_.Readable(listenSlot)) AcceptAll();
+    for (size_t i = 0; i < listenSlots; ++i)
+      if (poller_.Readable(i)) AcceptAll(*listeners_[i]);
   }
   if (game_.TickDue()) {
     auto start = std::chrono::steady_clock::now();
@@ -234,13 +267,13 @@ void ServerLoop::RunOnce(int maxWaitMs) {
 void ServerLoop::Shutdown() {
   if (!game_.ShutdownRequested()) game_.Shutdown();
   int64_t sent = clock_.Now();
-  std::unique_ptr<TcpConnection> deletion = registration_.SendExitDeletion();
+  std::vector<std::unique_ptr<TcpConnection>> deletions = registration_.SendExitDeletion();
   transport_.Drain(1000);
   // The list host gets its second to read the deletion; its answer is not awaited.
-  while (deletion && clock_.Now() - sent < ListRegistration::kExitWait) clock_.Sleep(10);
-  deletion.reset();
+  while (!deletions.empty() && clock_.Now() - sent < ListRegistration::kExitWait) clock_.Sleep(10);
+  deletions.clear();
   transport_.CloseAll();
-  listener_.Close();
+  listeners_.clear();
   discovery_.Close();
 }
 

@@ -49,6 +49,7 @@ class ServerLoop {
 
   ServerLoop(ServerSettings& settings, Clock& clock, Random& random);
 
+  // Listens on settings.bindAddresses (empty: both families everywhere).
   // fixedPort < 0: port 666, else random ports 300..65535 for up to 5000 ms;
   // fixedPort >= 0: only that port (0: any free one). Fills settings.port.
   bool Open(int fixedPort, int discoveryPort = kDiscoveryRequestPort);
@@ -73,15 +74,17 @@ class ServerLoop {
   ListRegistration& Registration() { return registration_; }
   const TickStats& Stats() const { return stats_; }
   void ResetStats() { stats_ = TickStats(); }
-  int Port() const { return listener_.Port(); }
+  int Port() const { return listeners_.empty() ? 0 : listeners_[0]->Port(); }
 
  private:
   // Whether a connection from the address is let in (per-address caps).
   bool Admit(const std::string& address);
-  // Connections without a record from the address, or from anywhere if empty.
-  int StrangersFrom(const std::string& address);
+  // Connections without a record from the address group, or from anywhere if empty.
+  int StrangersFrom(const std::string& group);
   ConnectionId StrangerToPushOut(ConnectionId heard);
-  void AcceptAll();
+  // Every listener on the port (each bound address, both families by default).
+  bool OpenListeners(int port);
+  void AcceptAll(TcpListener& listener);
   void AnswerDatagrams();
   void ReceiveFrom(ConnectionId id);
   void Drop(ConnectionId id);
@@ -94,7 +97,8 @@ class ServerLoop {
   SocketTransport transport_;
   ServerGame game_;
   ListRegistration registration_;
-  TcpListener listener_;
+  // One for both families, or one per bound address.
+  std::vector<std::unique_ptr<TcpListener>> listeners_;
   std::string openError_;
   UdpSocket discovery_;
   Poller poller_;

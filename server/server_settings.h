@@ -29,6 +29,9 @@ struct ServerSettings {
   // Reverse proxies whose X-Forwarded-For in a WebSocket handshake names the
   // player; caps and throttles then count that address.
   std::vector<std::string> trustedProxies;
+  // Where players are listened for: literal addresses, each of one family;
+  // empty for every interface of both families.
+  std::vector<std::string> bindAddresses;
 
   // A checked box with an empty password protects nothing.
   bool PasswordProtected() const { return passwordBox && !password.empty(); }

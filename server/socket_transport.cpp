@@ -25,17 +25,18 @@ ConnectionId SocketTransport::Add(std::unique_ptr<TcpConnection> connection, int
   ConnectionId id = nextId_++;
   Peer& peer = peers_[id];
   peer.address = connection->PeerAddress();
+  peer.group = AddressGroup(peer.address);
   peer.connection = std::move(connection);
   peer.lastReceive = peer.accepted = now;
   peer.addressPending = fromProxy;
-  if (!fromProxy) ++perAddress_[peer.address];
+  if (!fromProxy) ++perAddress_[peer.group];
   return id;
 }
 
 void SocketTransport::Close(ConnectionId id) {
   auto it = peers_.find(id);
   if (it == peers_.end()) return;
-  auto count = perAddress_.find(it->second.address);
+  auto count = perAddress_.find(it->second.group);
   if (!it->second.addressPending && count != perAddress_.end() && --count->second <= 0)
     perAddress_.erase(count);
   peers_.erase(it);
@@ -45,8 +46,9 @@ bool SocketTransport::Settle(Peer& peer, const std::string& address) {
   if (!peer.addressPending) return true;
   if (admit && !admit(address)) return false;
   peer.address = address;
+  peer.group = AddressGroup(address);
   peer.addressPending = false;
-  ++perAddress_[address];
+  ++perAddress_[peer.group];
   return true;
 }
 
@@ -124,7 +126,7 @@ std::string SocketTransport::Address(ConnectionId connection) const {
 }
 
 int SocketTransport::CountFrom(const std::string& address) const {
-  auto it = perAddress_.find(address);
+  auto it = perAddress_.find(AddressGroup(address));
   return it == perAddress_.end() ? 0 : it->second;
 }
 

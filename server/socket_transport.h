@@ -42,6 +42,7 @@ class SocketTransport final : public Transport {
     int64_t lastReceive = 0;
     int64_t accepted = 0;
     std::string address;
+    std::string group;  // what per-address rules count: AddressGroup(address)
     RateLimit messages{kMessageInterval, kMessageBurst};
     Kind kind = Kind::kUndecided;
     // Not yet counted for its address: a trusted proxy's connection, whose
@@ -74,7 +75,7 @@ class SocketTransport final : public Transport {
   // batch points to; the flush hands it to the system once per receiver.
   void SendToEach(std::span<const ConnectionId> receivers, std::string_view messages) override;
   std::string Address(ConnectionId connection) const override;
-  // Open connections from one remote address.
+  // Open connections from the address's group (an IPv6 peer's /64).
   int CountFrom(const std::string& address) const;
   // Sends every batch; returns the connections that broke on the way.
   std::vector<ConnectionId> Flush();

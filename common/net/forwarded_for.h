@@ -6,8 +6,9 @@
 namespace kb {
 
 // The address a reverse proxy appended to an X-Forwarded-For header: its
-// last entry, since earlier ones come from the client and prove nothing. The
-// dotted IPv4 form, or empty when that entry is none.
+// last entry, since earlier ones come from the client and prove nothing. Its
+// plain form (dotted IPv4, RFC 5952 IPv6; an IPv6 one may come in brackets,
+// "[2001:db8::1]"), or empty when that entry is no address.
 std::string ForwardedAddress(std::string_view header);
 
 }  // namespace kb

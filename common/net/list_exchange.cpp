@@ -1,5 +1,6 @@
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "common/net/web_list.h"
 #include "common/platform/core/socket.h"
@@ -8,7 +9,7 @@ namespace kb {
 
 struct ListExchange::State {
   State(const ListHostAddress& host, std::string request, int timeoutMs)
-      : attempt(host.host, host.port, false, timeoutMs),
+      : attempt(host.host, host.port, false, timeoutMs, host.family),
         request(std::move(request)),
         end(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {}
   TcpConnectAttempt attempt;
@@ -48,6 +49,42 @@ bool ListExchange::Poll() {
   if (!over) return false;
   state_.reset();
   return true;
+}
+
+std::string WithServerId(std::string_view request, std::string_view serverId) {
+  std::string out(request);
+  size_t end = out.rfind("\r\n\r\n");
+  if (end == std::string::npos || serverId.empty()) return out;
+  out.insert(end + 2, std::string(kServerIdHeader) + ": " + std::string(serverId) + "\r\n");
+  return out;
+}
+
+std::string ExchangeOverEveryFamily(const ListHostAddress& host, std::string_view request, int timeoutMs,
+                                    std::string_view serverId) {
+  if (ParseIpAddress(host.host)) return ExchangeWithListHost(host, request, timeoutMs);
+  std::string tagged = WithServerId(request, serverId);
+  std::vector<std::unique_ptr<ListExchange>> exchanges;
+  for (AddressFamily family : {AddressFamily::kIpv6, AddressFamily::kIpv4}) {
+    ListHostAddress one = host;
+    one.family = family;
+    exchanges.push_back(std::make_unique<ListExchange>(one, tagged, timeoutMs));
+  }
+  std::string first;
+  bool ok = false;
+  while (!exchanges.empty()) {
+    for (size_t i = 0; i < exchanges.size();) {
+      if (!exchanges[i]->Poll()) {
+        ++i;
+        continue;
+      }
+      ok = ok || exchanges[i]->Payload() == "OK";
+      // A family the host lacks fails at once; its ERROR is no answer.
+      if (first.empty() || first == kListError) first = exchanges[i]->Payload();
+      exchanges.erase(exchanges.begin() + static_cast<long>(i));
+    }
+    if (!exchanges.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return ok ? "OK" : first;
 }
 
 std::string ExchangeWithListHost(const ListHostAddress& host, std::string_view request, int timeoutMs) {

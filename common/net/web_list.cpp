@@ -1,6 +1,5 @@
 #include "common/net/web_list.h"
 
-#include <charconv>
 #include <cstdlib>
 
 namespace kb {
@@ -41,19 +40,10 @@ std::string ListResponse::Payload() const {
 ListHostAddress ParseListHost(std::string_view text) {
   if (text.empty()) text = kDefaultListHost;
   ListHostAddress address;
-  address.header = std::string(text);
-  size_t colon = text.rfind(':');
-  if (colon == std::string_view::npos) {
-    address.host = std::string(text);
-    return address;
-  }
-  int port = 0;
-  std::string_view digits = text.substr(colon + 1);
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
-  if (colon == 0 || error != std::errc() || end != digits.data() + digits.size() || port < 1 || port > 65535)
-    return ParseListHost(kDefaultListHost);
-  address.host = std::string(text.substr(0, colon));
-  address.port = port;
+  int port = -1;
+  if (!SplitHostPort(text, &address.host, &port)) return ParseListHost(kDefaultListHost);
+  address.header = IsIpv6Text(address.host) && !text.starts_with('[') ? HostForUrl(address.host) : std::string(text);
+  if (port > 0) address.port = port;
   return address;
 }
 

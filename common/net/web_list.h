@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/platform/core/socket.h"
+
 namespace kb {
 
 // The Internet server list: a web host answers "/kringel_server.php" with its
@@ -26,15 +28,20 @@ std::string ListNameProblem(std::string_view latin1Name);
 // empty when either is missing.
 std::string ExtractBetween(std::string_view text, std::string_view start, std::string_view end);
 
-// A list host as configured: "host" or "host:port" (port 80 when absent).
+// A list host as configured: "host", "host:port", "[v6]" or "[v6]:port"
+// (port 80 when absent).
 struct ListHostAddress {
-  std::string host;
+  std::string host;  // without brackets
   int port = kDefaultListPort;
-  // What goes into the request's "Host: " line: the configured text.
+  // What goes into the request's "Host: " line: the configured text (an IPv6
+  // literal in brackets).
   std::string header;
+  // Only addresses of this family are tried: a server registers over each.
+  AddressFamily family = AddressFamily::kAny;
 };
 
-// Parses "host[:port]"; an empty text or a bad port gives the default host.
+// Parses "host[:port]" (SplitHostPort); an empty text or a bad port gives the
+// default host.
 ListHostAddress ParseListHost(std::string_view text);
 // The value of the environment variable when set and not empty, else
 // fallback (itself "host[:port]").
@@ -78,6 +85,20 @@ class ListExchange {
   std::unique_ptr<State> state_;
   std::string payload_;
 };
+
+// The header that tells a list host which registrations over IPv4 and over
+// IPv6 come from one server: the server's own random id.
+constexpr std::string_view kServerIdHeader = "X-Kringelbahn-Id";
+
+// The exchange of ExchangeWithListHost over each address family the host
+// has, side by side, so a server reachable over both is listed with both
+// addresses (a literal host has one family: one plain exchange). Each
+// request carries serverId in kServerIdHeader. "OK" when any family's
+// answer was "OK", else the first answer that came.
+std::string ExchangeOverEveryFamily(const ListHostAddress& host, std::string_view request, int timeoutMs,
+                                    std::string_view serverId);
+// The request with the id header added (before its blank line).
+std::string WithServerId(std::string_view request, std::string_view serverId);
 
 // Opens a connection to the host (waiting at most timeoutMs for it), sends
 // the request and collects the response until it holds the end marker or

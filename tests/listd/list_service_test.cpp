@@ -11,6 +11,7 @@
 #include <set>
 #include <thread>
 
+#include "common/platform/core/address.h"
 #include "listd/http_front.h"
 #include "tests/platform/temp_dir.h"
 
@@ -128,18 +129,71 @@ TEST(ListService, RegistrationRefreshOrderAndDeletion) {
   EXPECT_EQ(f.log.back(), "deleted 1 entry of 2.2.2.2");
 }
 
+// The same rules for both families: an IPv6 address counts by its /64 (a
+// host rotating through it is one address), a network by its /48.
 TEST(ListService, EntriesAreBoundedPerAddressNetworkAndInTotal) {
-  ServiceFixture f({.entries = {3, 4, 6}});  // per address, per network, in all
-  for (int port = 1; port <= 3; ++port) EXPECT_EQ(f.Reg("1.1.1.1", port), kOk);
-  EXPECT_EQ(f.Reg("1.1.1.1", 4), kError);
-  EXPECT_EQ(f.Reg("1.1.1.1", 2, "Erneuert"), kOk);  // a refresh is no new entry
-  EXPECT_EQ(f.Reg("1.1.1.2", 1), kOk);
-  EXPECT_EQ(f.Reg("1.1.1.3", 1), kError);  // 1.1.1.0/24 is full
-  EXPECT_EQ(f.log.back(), "refused 1.1.1.3:1: its network holds enough entries");
-  EXPECT_EQ(f.Reg("1.1.2.1", 1), kOk);
-  EXPECT_EQ(f.Reg("3.3.3.3", 1), kOk);
-  EXPECT_EQ(f.Reg("4.4.4.4", 1), kError);
-  EXPECT_EQ(f.store.Count(), 6);
+  for (bool v6 : {false, true}) {
+    SCOPED_TRACE(v6 ? "IPv6" : "IPv4");
+    // The address of host h in network n, and another address of the same host.
+    auto at = [v6](int n, int h, int other = 0) {
+      return v6 ? "2001:db8:" + std::to_string(n) + ":" + std::to_string(h) + "::" + std::to_string(1 + other)
+                : "1.1." + std::to_string(n) + "." + std::to_string(h);
+    };
+    ServiceFixture f({.entries = {3, 4, 6}});  // per address, per network, in all
+    for (int port = 1; port <= 3; ++port) EXPECT_EQ(f.Reg(at(1, 1, port), port), kOk);
+    EXPECT_EQ(f.Reg(at(1, 1, 9), 4), kError);
+    EXPECT_EQ(f.Reg(at(1, 1, 2), 2, "Erneuert"), kOk);  // a refresh is no new entry
+    EXPECT_EQ(f.Reg(at(1, 2), 1), kOk);
+    EXPECT_EQ(f.Reg(at(1, 3), 1), kError);  // the network is full
+    EXPECT_EQ(f.log.back(), "refused " + at(1, 3) + ":1: its network holds enough entries");
+    EXPECT_EQ(f.Reg(at(2, 1), 1), kOk);
+    EXPECT_EQ(f.Reg(at(3, 3), 1), kOk);
+    EXPECT_EQ(f.Reg(at(4, 4), 1), kError);
+    EXPECT_EQ(f.store.Count(), 6);
+  }
+}
+
+// One network floods from every address it has: an IPv6 /48 (256 /64s,
+// each rotating) gets no more than an IPv4 /24, stored or shown.
+TEST(ListService, AFloodFromOneIpv6NetworkTakesNoMoreThanOneIpv4Network) {
+  int places[2][2] = {};
+  for (bool v6 : {false, true}) {
+    ServiceFixture f;
+    for (int host = 0; host < 256; ++host)
+      for (int port = 1; port <= 8; ++port)
+        f.Reg(v6 ? "2001:db8:66:" + std::to_string(host) + "::" + std::to_string(port) : "66.0.0." + std::to_string(host), port);
+    std::string list = f.Get();
+    places[v6][0] = f.store.Count();
+    places[v6][1] = static_cast<int>(std::count(list.begin(), list.end(), '\x03')) + 1;
+  }
+  EXPECT_EQ(places[0][0], 16);
+  EXPECT_EQ(places[0][1], 4);
+  EXPECT_EQ(places[1][0], places[0][0]);
+  EXPECT_EQ(places[1][1], places[0][1]);
+}
+
+// A server registered over both families with one id is one row: IPv4 first,
+// as older clients read it, its IPv6 address after the flag. Without the
+// same id and port the rows stay apart; an IPv6-only server is a row.
+TEST(ListService, OneServerOverBothFamiliesIsOneRow) {
+  ServiceFixture f;
+  const std::string id = "0123456789abcdef0123456789abcdef", other = "fedcba9876543210";
+  auto reg = [&](const std::string& from, int port, const std::string& name, std::string_view sid) {
+    f.open.insert({PlainAddress(from), port});
+    return f.service->Answer(from, "m=reg&name=" + name + "&port=" + std::to_string(port) + "&pass=0", sid);
+  };
+  ASSERT_EQ(reg("1.1.1.1", 666, "Beide", id), kOk);
+  ASSERT_EQ(reg("2001:DB8::1", 666, "Beide", id), kOk);
+  ASSERT_EQ(reg("2001:db8::1", 667, "Anderer Port", id), kOk);
+  ASSERT_EQ(reg("2.2.2.2", 666, "Fremd", other), kOk);
+  ASSERT_EQ(reg("2001:db8:2::2", 666, "Fremd6", "not an id"), kOk);
+  f.clock.Advance(1);
+  EXPECT_EQ(f.Get(), "[data]" + Entry("2001:db8:2::2", 666, "Fremd6", 0) + '\x03' + Entry("2.2.2.2", 666, "Fremd", 0) +
+                         '\x03' + Entry("2001:db8::1", 667, "Anderer Port", 0) + '\x03' +
+                         Entry("1.1.1.1", 666, "Beide", 0) + "\x02" "2001:db8::1[/data]");
+  EXPECT_EQ(f.service->Answer("2001:db8::1", "m=del&port=666"), kOk);
+  EXPECT_EQ(f.store.Count(), 4);
+  EXPECT_NE(f.Get().find(Entry("1.1.1.1", 666, "Beide", 0) + "[/data]"), std::string::npos);
 }
 
 // Ten servers listed for a while, then a flood of new entries from many
@@ -285,7 +339,7 @@ TEST(ListStore, ARemovedReplacedOrReadOnlyFileFailsLoudly) {
 }
 
 TEST(HttpFront, RequestingAddressTrustsOnlyTheProxysOwnEntry) {
-  const std::vector<std::string> proxy = {"10.0.0.1"}, none;
+  const std::vector<std::string> proxy = {"10.0.0.1", "2001:db8::1"}, none;
   struct Case {
     const char *remote, *forwarded;
     const std::vector<std::string>& trusted;
@@ -295,7 +349,9 @@ TEST(HttpFront, RequestingAddressTrustsOnlyTheProxysOwnEntry) {
       {"127.0.0.1", "9.9.9.9", proxy, "127.0.0.1"},  // not the proxy
       {"::ffff:10.0.0.2", "", none, "10.0.0.2"}, {"10.0.0.1", "9.9.9.9", proxy, "9.9.9.9"},
       {"::ffff:10.0.0.1", "5.5.5.5, 6.6.6.6, 9.9.9.9", proxy, "9.9.9.9"}, {"10.0.0.1", "9.9.9.9 ,garbage", proxy, ""},
-      {"10.0.0.1", "", proxy, "10.0.0.1"}, {"::1", "", none, ""}};
+      {"10.0.0.1", "", proxy, "10.0.0.1"}, {"::1", "", none, "::1"}, {"fe80::1%eth0", "", none, ""},
+      {"2001:db8:0::1", "2001:DB8::0:9", proxy, "2001:db8::9"}, {"2001:db8::1", "[2001:db8::9]", proxy, "2001:db8::9"},
+      {"2001:db8::2", "9.9.9.9", proxy, "2001:db8::2"}};
   for (const Case& c : cases)
     EXPECT_EQ(RequestingAddress(c.remote, c.forwarded, c.trusted), c.want) << c.remote << " " << c.forwarded;
 }

@@ -88,6 +88,43 @@ TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
   }
 }
 
+// Real peers over IPv6: a home rotating through the addresses of its /64
+// (2001:db8:1::/64) beside honest players of other /64s and over IPv4. Needs
+// those addresses on loopback: tests/server/ipv6_namespace.sh runs it in a
+// network namespace of its own.
+TEST(HostilePeers, DISABLED_Ipv6PeersCountByTheirSlash64) {
+  auto rotating = [](int i) { return "2001:db8:1::" + std::to_string(i + 1); };
+  SteppedServer s;
+  s.settings.maxConnectionsPerAddress = 2;
+  std::vector<WireClient> c(3);
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(c[i].Connect(s.settings.port, 0, rotating(i).c_str()) && c[i].Send("JOIN")) << i;
+    s.Settle();
+    EXPECT_TRUE(i < 2 ? c[i].WaitForPrefix("SERVER", 2000).has_value() : c[i].WaitClosed(2000)) << i;
+  }
+  WireClient honest, beside, v4;
+  EXPECT_TRUE(s.Join(honest, "2001:db8:2::1") && s.Join(beside, "2001:db8:2:0:1::1") && s.Join(v4, "127.0.0.2"));
+  EXPECT_EQ(s.loop.Transport().Address(s.loop.Game().Clients().begin()->connection), "2001:db8:1::1");
+  // Strangers: the /64 holds a few places, however many addresses it uses.
+  SteppedServer idle;
+  std::vector<WireClient> holders(12);
+  for (int i = 0; i < 12; ++i) holders[i].Connect(idle.settings.port, 0, rotating(10 + i).c_str()), idle.Settle(2);
+  EXPECT_EQ(idle.loop.Transport().CountFrom("2001:db8:1::ffff"), ServerLoop::kStrangersPerAddress);
+  WireClient newcomer;
+  EXPECT_TRUE(idle.Join(newcomer, "2001:db8:3::1"));
+  // Reconnecting fast from ever new addresses of the /64 is reconnecting fast.
+  SteppedServer fast;
+  fast.settings.maxConnectionsPerAddress = 1000;
+  int kept = 0;
+  for (int i = 0; i < ConnectGuard::kBurst + 5; ++i) {
+    WireClient one;
+    kept += fast.Join(one, rotating(100 + i).c_str());
+  }
+  EXPECT_EQ(kept, ConnectGuard::kBurst);
+  WireClient other;
+  EXPECT_TRUE(fast.Join(other, "2001:db8:2::7"));
+}
+
 // A stranger goes after 10 s though it keeps sending; a member's bytes that end no message are silence too.
 TEST(HostilePeers, SilentMembersAreDroppedAndSilentStrangersDisconnected) {
   SteppedServer s;

@@ -160,7 +160,7 @@ TEST(ListRegistration, ShutdownSendsTheShortDeletionOnlyWithAnEntry) {
     loop.Game().entryState = state;
     if (&state == &states[4]) {
       host.Close();
-      EXPECT_EQ(loop.Registration().SendExitDeletion(), nullptr);
+      EXPECT_TRUE(loop.Registration().SendExitDeletion().empty());
       continue;
     }
     loop.Shutdown();

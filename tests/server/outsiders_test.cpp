@@ -87,11 +87,18 @@ TEST(Outsiders, GuessesAreThrottledPerAddressForAMinute) {
       {"ADMIN", "LOGIN ", {"ADMIN^Du hast dich erfolgreich eingeloggt.^65280"},
        {"ADMIN^Das angegebene Passwort ist falsch.^255"}},
   };
+  // Over IPv6 connections 1 to 8 come from one /64, each from an address of
+  // its own, and every other address is a /64 of its own.
+  for (bool v6 : {false, true})
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.keyword);
+    SCOPED_TRACE(std::string(c.keyword) + (v6 ? " IPv6" : " IPv4"));
     GameFixture f;
     f.settings.passwordBox = true, f.settings.password = f.settings.adminPassword = "geheim";
-    f.sent.addresses[9] = "192.0.2.9";
+    auto place = [&](ConnectionId id, const std::string& v4) {
+      f.sent.addresses[id] = v6 ? "2001:db8:" + std::to_string(id) + "::1" : v4;
+    };
+    for (ConnectionId id = 1; v6 && id <= 8; ++id) f.sent.addresses[id] = "2001:db8:7:7::" + std::to_string(id);
+    place(9, "192.0.2.9");
     auto answer = [&](ConnectionId from, const char* pw, const Case& kind) {
       f.Message(from, "JOIN"), f.sent.log.clear();
       f.Message(from, kind.keyword, {kind.prefix + std::string(pw)});
@@ -113,17 +120,17 @@ TEST(Outsiders, GuessesAreThrottledPerAddressForAMinute) {
     // Many addresses together: after 20 wrong guesses within a window from anywhere, an address that
     // guessed wrong waits until the window is over; one that has not been guessing gets in.
     for (int a = 10; a < 14; ++a) {
-      f.sent.addresses[a] = "198.51.100." + std::to_string(a);
+      place(a, "198.51.100." + std::to_string(a));
       for (int i = 0; i < 5; ++i) EXPECT_EQ(answer(a, "rate", c), c.wrong) << a;
     }
-    f.sent.addresses[20] = "203.0.113.20", f.sent.addresses[22] = "203.0.113.22";
+    place(20, "203.0.113.20"), place(22, "203.0.113.22");
     EXPECT_EQ(answer(20, "rate", c), c.wrong);
     EXPECT_EQ(answer(20, "geheim", c), c.wrong);
     EXPECT_EQ(answer(22, "geheim", c), c.right);
     f.clock.Advance(GuessGuard::kWindow);
     EXPECT_EQ(answer(20, "geheim", c), c.right);
     // Wrong guesses of one password leave the other one free.
-    f.sent.addresses[21] = "203.0.113.21";
+    place(21, "203.0.113.21");
     for (int i = 0; i < 5; ++i) answer(21, "rate", c);
     const Case& other = cases[&c == &cases[0] ? 1 : 0];
     EXPECT_EQ(answer(21, "geheim", other), other.right);

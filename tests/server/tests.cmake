@@ -18,3 +18,13 @@ if(TARGET kringelbahn-server AND ATSPI_FOUND AND X11_FOUND AND NOT WIN32)
     LIBS kb_server PkgConfig::ATSPI PkgConfig::X11 PROGRAMS kringelbahn-server TIMEOUT 180
     ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1 suppressions=${CMAKE_CURRENT_SOURCE_DIR}/tsan.supp")
 endif()
+
+# Peers of many IPv6 addresses, in a network namespace of the test's own;
+# skips itself where namespaces are not allowed.
+if(NOT WIN32)
+  add_test(NAME server_ipv6_namespace
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/server/ipv6_namespace.sh $<TARGET_FILE:test_server>
+                   "HostilePeers.DISABLED_Ipv6*")
+  set_tests_properties(server_ipv6_namespace PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77
+                       ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+endif()

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -19,37 +20,116 @@ namespace {
 using sockets::LastError;
 using sockets::WouldBlock;
 
-void SetOption(int fd, int level, int name) {
-  int one = 1;
-  setsockopt(fd, level, name, reinterpret_cast<const char*>(&one), sizeof one);
+void SetOption(int fd, int level, int name, int value = 1) {
+  setsockopt(fd, level, name, reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 void SetNoDelay(int fd) { SetOption(fd, IPPROTO_TCP, TCP_NODELAY); }
 
-// A socket of the type, after making sure the network is initialised.
-int OpenSocket(int type) { return InitNetwork() ? sockets::Open(type) : -1; }
+// A socket of the family and type, after making sure the network is initialised.
+int OpenSocket(int family, int type) { return InitNetwork() ? sockets::Open(family, type) : -1; }
 
-int BoundPort(int fd) {
-  sockaddr_in address{};
-  socklen_t length = sizeof address;
-  if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
-  return ntohs(address.sin_port);
+// A system socket address and its length.
+struct SocketAddress {
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  sockaddr* Raw() { return reinterpret_cast<sockaddr*>(&storage); }
+  int Family() const { return storage.ss_family; }
+};
+
+SocketAddress ToSocketAddress(const IpAddress& address, int port, unsigned interfaceIndex = 0) {
+  SocketAddress out;
+  if (address.v6) {
+    auto* a = reinterpret_cast<sockaddr_in6*>(&out.storage);
+    a->sin6_family = AF_INET6;
+    a->sin6_port = htons(static_cast<uint16_t>(port));
+    std::memcpy(&a->sin6_addr, address.bytes.data(), 16);
+    a->sin6_scope_id = interfaceIndex;
+    out.length = sizeof *a;
+  } else {
+    auto* a = reinterpret_cast<sockaddr_in*>(&out.storage);
+    a->sin_family = AF_INET;
+    a->sin_port = htons(static_cast<uint16_t>(port));
+    std::memcpy(&a->sin_addr, address.bytes.data(), 4);
+    out.length = sizeof *a;
+  }
+  return out;
 }
 
-bool ResolveIpv4(const std::string& host, int port, sockaddr_in* out) {
-  *out = {};
-  if (!InitNetwork()) return false;
-  out->sin_family = AF_INET;
-  out->sin_port = htons(static_cast<uint16_t>(port));
-  if (inet_pton(AF_INET, host.c_str(), &out->sin_addr) == 1) return true;
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* result = nullptr;
-  if (getaddrinfo(host.c_str(), nullptr, &hints, &result) != 0 || !result) return false;
-  out->sin_addr = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr;
-  freeaddrinfo(result);
+// The address (an IPv4-mapped one unwrapped); false for other families.
+bool FromSocketAddress(const sockaddr* raw, IpAddress* out, int* port = nullptr, unsigned* scope = nullptr) {
+  if (raw->sa_family == AF_INET) {
+    auto* a = reinterpret_cast<const sockaddr_in*>(raw);
+    *out = {};
+    std::memcpy(out->bytes.data(), &a->sin_addr, 4);
+    if (port) *port = ntohs(a->sin_port);
+    if (scope) *scope = 0;
+    return true;
+  }
+  if (raw->sa_family != AF_INET6) return false;
+  auto* a = reinterpret_cast<const sockaddr_in6*>(raw);
+  IpAddress v6{true, {}};
+  std::memcpy(v6.bytes.data(), &a->sin6_addr, 16);
+  *out = *ParseIpAddress(FormatIpAddress(v6));
+  if (port) *port = ntohs(a->sin6_port);
+  if (scope) *scope = a->sin6_scope_id;
   return true;
+}
+
+int BoundPort(int fd) {
+  SocketAddress bound;
+  bound.length = sizeof bound.storage;
+  IpAddress ignored;
+  int port = 0;
+  if (getsockname(fd, bound.Raw(), &bound.length) != 0 || !FromSocketAddress(bound.Raw(), &ignored, &port))
+    return 0;
+  return port;
+}
+
+// Binds a new socket of the address's family; an IPv6 socket on "::" takes
+// IPv4 too unless v6Only. -1 with the system's error left in LastError().
+int BindSocket(int type, const IpAddress& address, int port, bool v6Only, bool shared) {
+  int fd = OpenSocket(address.v6 ? AF_INET6 : AF_INET, type);
+  if (fd < 0) return -1;
+  if (address.v6) SetOption(fd, IPPROTO_IPV6, IPV6_V6ONLY, v6Only ? 1 : 0);
+  if (shared) {
+    SetOption(fd, SOL_SOCKET, SO_REUSEADDR);
+  } else {
+    sockets::ReserveListeningPort(fd);
+  }
+  SocketAddress local = ToSocketAddress(address, port);
+  if (bind(fd, local.Raw(), local.length) != 0) {
+    int error = LastError();
+    sockets::Close(fd);
+#ifdef _WIN32
+    WSASetLastError(error);
+#else
+    errno = error;
+#endif
+    return -1;
+  }
+  return fd;
+}
+
+bool NoIpv6(int error) {
+#ifdef _WIN32
+  return error == WSAEAFNOSUPPORT || error == WSAEADDRNOTAVAIL;
+#else
+  return error == EAFNOSUPPORT || error == EADDRNOTAVAIL;
+#endif
+}
+
+// Every interface of both families where the system can, else of IPv4 alone.
+int BindEverywhere(int type, int port, bool shared) {
+  int fd = BindSocket(type, IpAddress{true, {}}, port, false, shared);
+  if (fd < 0 && NoIpv6(LastError())) fd = BindSocket(type, IpAddress{}, port, false, shared);
+  return fd;
+}
+
+// "[v6]" as a user may write it for a host.
+std::string WithoutBrackets(const std::string& host) {
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']') return host.substr(1, host.size() - 2);
+  return host;
 }
 
 }  // namespace
@@ -86,32 +166,54 @@ TcpConnection::~TcpConnection() {
 struct TcpConnectAttempt::Resolution {
   std::mutex mutex;
   bool done = false;
-  bool found = false;
-  sockaddr_in address{};
+  std::vector<IpAddress> addresses;
 };
 
-TcpConnectAttempt::TcpConnectAttempt(const std::string& host, int port, bool noDelay, int timeoutMs)
+std::vector<IpAddress> HappyEyeballsOrder(const std::vector<IpAddress>& addresses) {
+  std::vector<IpAddress> families[2];
+  for (const IpAddress& a : addresses) {
+    std::vector<IpAddress>& same = families[a.v6 ? 0 : 1];
+    if (std::find(same.begin(), same.end(), a) == same.end()) same.push_back(a);
+  }
+  std::vector<IpAddress> order;
+  for (size_t i = 0; i < std::max(families[0].size(), families[1].size()); ++i)
+    for (const std::vector<IpAddress>& family : families)
+      if (i < family.size()) order.push_back(family[i]);
+  return order;
+}
+
+TcpConnectAttempt::TcpConnectAttempt(const std::string& host, int port, bool noDelay, int timeoutMs,
+                                     AddressFamily family)
     : resolution_(std::make_shared<Resolution>()),
+      family_(family),
+      port_(port),
       noDelay_(noDelay),
       deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {
   if (port <= 0 || port > 65535 || !InitNetwork()) {
     failed_ = true;
     return;
   }
-  Resolution& r = *resolution_;
-  r.address.sin_family = AF_INET;
-  r.address.sin_port = htons(static_cast<uint16_t>(port));
-  if (inet_pton(AF_INET, host.c_str(), &r.address.sin_addr) == 1) {
-    r.done = r.found = true;
+  std::string name = WithoutBrackets(host);
+  if (std::optional<IpAddress> literal = ParseIpAddress(name)) {
+    resolution_->addresses.push_back(*literal);
+    resolution_->done = true;
     return;
   }
   try {
-    std::thread([resolution = resolution_, host] {
-      sockaddr_in address;
-      bool found = ResolveIpv4(host, 0, &address);
+    std::thread([resolution = resolution_, name, family] {
+      std::vector<IpAddress> found;
+      addrinfo hints{};
+      hints.ai_family = family == AddressFamily::kIpv4 ? AF_INET : family == AddressFamily::kIpv6 ? AF_INET6 : AF_UNSPEC;
+      hints.ai_socktype = SOCK_STREAM;
+      addrinfo* result = nullptr;
+      if (getaddrinfo(name.c_str(), nullptr, &hints, &result) == 0) {
+        IpAddress address;
+        for (addrinfo* a = result; a; a = a->ai_next)
+          if (FromSocketAddress(a->ai_addr, &address)) found.push_back(address);
+        freeaddrinfo(result);
+      }
       std::lock_guard lock(resolution->mutex);
-      resolution->found = found;
-      resolution->address.sin_addr = address.sin_addr;
+      resolution->addresses = std::move(found);
       resolution->done = true;
     }).detach();
   } catch (const std::system_error&) {
@@ -119,45 +221,85 @@ TcpConnectAttempt::TcpConnectAttempt(const std::string& host, int port, bool noD
   }
 }
 
+TcpConnectAttempt::TcpConnectAttempt(const std::vector<IpAddress>& addresses, int port, bool noDelay,
+                                     int timeoutMs)
+    : resolution_(std::make_shared<Resolution>()),
+      port_(port),
+      noDelay_(noDelay),
+      deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {
+  failed_ = port <= 0 || port > 65535 || !InitNetwork();
+  resolution_->addresses = addresses;
+  resolution_->done = true;
+}
+
 TcpConnectAttempt::~TcpConnectAttempt() {
-  if (fd_ >= 0) sockets::Close(fd_);
+  for (const Try& t : running_) sockets::Close(t.fd);
 }
 
 std::unique_ptr<TcpConnection> TcpConnectAttempt::Fail() {
-  if (fd_ >= 0) sockets::Close(fd_);
-  fd_ = -1;
+  for (const Try& t : running_) sockets::Close(t.fd);
+  running_.clear();
   failed_ = true;
   return nullptr;
 }
 
+// Starts the next address's connect; one that fails at once (no route for
+// its family, say) is dropped, and the caller goes on to the next.
+void TcpConnectAttempt::StartNext() {
+  const IpAddress& address = order_[next_++];
+  nextStart_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAttemptDelayMs);
+  int fd = OpenSocket(address.v6 ? AF_INET6 : AF_INET, SOCK_STREAM);
+  if (fd < 0) return;
+  SocketAddress to = ToSocketAddress(address, port_);
+  if (connect(fd, to.Raw(), to.length) != 0 && !sockets::ConnectPending(LastError())) {
+    sockets::Close(fd);
+    return;
+  }
+  running_.push_back({fd, address});
+}
+
 std::unique_ptr<TcpConnection> TcpConnectAttempt::Poll() {
   if (failed_ || handedOver_) return nullptr;
-  if (std::chrono::steady_clock::now() >= deadline_) return Fail();
-  if (fd_ < 0) {
-    sockaddr_in address;
-    {
-      std::lock_guard lock(resolution_->mutex);
-      if (!resolution_->done) return nullptr;
-      if (!resolution_->found) return Fail();
-      address = resolution_->address;
-    }
-    if ((fd_ = OpenSocket(SOCK_STREAM)) < 0) return Fail();
-    if (connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
-        !sockets::ConnectPending(LastError()))
-      return Fail();
+  auto now = std::chrono::steady_clock::now();
+  if (now >= deadline_) return Fail();
+  if (!resolved_) {
+    std::lock_guard lock(resolution_->mutex);
+    if (!resolution_->done) return nullptr;
+    std::vector<IpAddress> wanted;
+    for (const IpAddress& a : resolution_->addresses)
+      if (family_ == AddressFamily::kAny || a.v6 == (family_ == AddressFamily::kIpv6)) wanted.push_back(a);
+    order_ = HappyEyeballsOrder(wanted);
+    resolved_ = true;
   }
-  bool broken = false;
-  if (!sockets::WaitWritable(fd_, 0, &broken)) return nullptr;
-  int error = 0;
-  socklen_t length = sizeof error;
-  if (broken || getsockopt(fd_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
-      error != 0)
-    return Fail();
-  if (noDelay_) SetNoDelay(fd_);
-  auto connection = std::make_unique<TcpConnection>(fd_);
-  fd_ = -1;
-  handedOver_ = true;
-  return connection;
+  // The next address when the last one is over or has had its time.
+  while (next_ < order_.size() && (running_.empty() || now >= nextStart_)) StartNext();
+  for (size_t i = 0; i < running_.size();) {
+    int fd = running_[i].fd;
+    bool broken = false;
+    if (!sockets::WaitWritable(fd, 0, &broken)) {
+      ++i;
+      continue;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (broken || getsockopt(fd, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
+        error != 0) {
+      sockets::Close(fd);
+      running_.erase(running_.begin() + static_cast<long>(i));
+      // A refusal need not wait for the delay: the next goes at once.
+      nextStart_ = now;
+      continue;
+    }
+    running_.erase(running_.begin() + static_cast<long>(i));
+    for (const Try& t : running_) sockets::Close(t.fd);
+    running_.clear();
+    if (noDelay_) SetNoDelay(fd);
+    handedOver_ = true;
+    return std::make_unique<TcpConnection>(fd);
+  }
+  if (running_.empty() && next_ < order_.size()) return Poll();
+  if (running_.empty()) return Fail();
+  return nullptr;
 }
 
 std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int port, bool noDelay,
@@ -170,14 +312,24 @@ std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int 
   }
 }
 
-std::string TcpConnection::PeerAddress() const {
-  sockaddr_in address{};
-  socklen_t length = sizeof address;
-  if (getpeername(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0 || address.sin_family != AF_INET)
+std::string TcpConnection::PeerAddress() const { return PeerAddressOf(fd_); }
+
+std::string PeerAddressOf(int fd, int* port) {
+  SocketAddress peer;
+  peer.length = sizeof peer.storage;
+  IpAddress address;
+  if (getpeername(fd, peer.Raw(), &peer.length) != 0 || !FromSocketAddress(peer.Raw(), &address, port))
     return {};
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-  return text;
+  return FormatIpAddress(address);
+}
+
+std::string LocalAddressOf(int fd, int* port) {
+  SocketAddress local;
+  local.length = sizeof local.storage;
+  IpAddress address;
+  if (getsockname(fd, local.Raw(), &local.length) != 0 || !FromSocketAddress(local.Raw(), &address, port))
+    return {};
+  return FormatIpAddress(address);
 }
 
 long TcpConnection::Receive(char* buffer, size_t n) {
@@ -290,24 +442,21 @@ bool TcpConnection::Drain(int timeoutMs) {
 
 TcpListener::~TcpListener() { Close(); }
 
-bool TcpListener::Open(int port) {
+bool TcpListener::Open(int port) { return Open("", port); }
+
+bool TcpListener::Open(const std::string& address, int port) {
   Close();
   openError_ = "no such port";
   if (port < 0 || port > 65535) return false;
-  auto failed = [this] {
-    openError_ = std::system_category().message(LastError());
+  std::optional<IpAddress> only;
+  if (!address.empty() && !(only = ParseIpAddress(WithoutBrackets(address)))) {
+    openError_ = "no such address: " + address;
     return false;
-  };
-  int fd = OpenSocket(SOCK_STREAM);
-  if (fd < 0) return failed();
-  sockets::ReserveListeningPort(fd);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 128) != 0) {
-    failed();
-    sockets::Close(fd);
+  }
+  int fd = only ? BindSocket(SOCK_STREAM, *only, port, true, false) : BindEverywhere(SOCK_STREAM, port, false);
+  if (fd < 0 || listen(fd, 128) != 0) {
+    openError_ = std::system_category().message(LastError());
+    if (fd >= 0) sockets::Close(fd);
     return false;
   }
   openError_.clear();
@@ -344,17 +493,8 @@ UdpSocket::~UdpSocket() { Close(); }
 bool UdpSocket::Open(int port) {
   Close();
   if (port < 0 || port > 65535) return false;
-  int fd = OpenSocket(SOCK_DGRAM);
+  int fd = BindEverywhere(SOCK_DGRAM, port, true);
   if (fd < 0) return false;
-  SetOption(fd, SOL_SOCKET, SO_REUSEADDR);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    sockets::Close(fd);
-    return false;
-  }
   fd_ = fd;
   port_ = BoundPort(fd);
   return true;
@@ -368,16 +508,13 @@ void UdpSocket::Close() {
 
 long UdpSocket::Receive(char* buffer, size_t n, std::string* sender) {
   if (fd_ < 0) return -1;
-  sockaddr_in from{};
-  socklen_t length = sizeof from;
-  long got = recvfrom(fd_, buffer, static_cast<int>(std::min<size_t>(n, INT32_MAX)), 0,
-                      reinterpret_cast<sockaddr*>(&from), &length);
+  SocketAddress from;
+  from.length = sizeof from.storage;
+  long got = recvfrom(fd_, buffer, static_cast<int>(std::min<size_t>(n, INT32_MAX)), 0, from.Raw(), &from.length);
   if (got < 0) return -1;
-  if (sender) {
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
-    *sender = text;
-  }
+  IpAddress address;
+  bool known = FromSocketAddress(from.Raw(), &address, nullptr, &senderInterface_);
+  if (sender) *sender = known ? FormatIpAddress(address) : std::string();
   return got;
 }
 
@@ -395,18 +532,45 @@ std::string BroadcastAddress() {
   return configured && *configured ? configured : "255.255.255.255";
 }
 
-bool SendDatagram(const std::string& address, int port, std::string_view text) {
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(static_cast<uint16_t>(port));
-  if (port <= 0 || port > 65535 || inet_pton(AF_INET, address.c_str(), &to.sin_addr) != 1) return false;
-  int fd = OpenSocket(SOCK_DGRAM);
+namespace {
+
+bool SendTo(const IpAddress& address, int port, std::string_view text, unsigned interfaceIndex) {
+  int fd = OpenSocket(address.v6 ? AF_INET6 : AF_INET, SOCK_DGRAM);
   if (fd < 0) return false;
-  SetOption(fd, SOL_SOCKET, SO_BROADCAST);
-  long sent =
-      sendto(fd, text.data(), static_cast<int>(text.size()), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  if (!address.v6) SetOption(fd, SOL_SOCKET, SO_BROADCAST);
+  if (address.v6 && interfaceIndex) SetOption(fd, IPPROTO_IPV6, IPV6_MULTICAST_IF, static_cast<int>(interfaceIndex));
+  SocketAddress to = ToSocketAddress(address, port, interfaceIndex);
+  long sent = sendto(fd, text.data(), static_cast<int>(text.size()), 0, to.Raw(), to.length);
   sockets::Close(fd);
   return sent == static_cast<long>(text.size());
+}
+
+}  // namespace
+
+bool SendDatagram(const std::string& address, int port, std::string_view text) {
+  std::optional<IpAddress> to = ParseIpAddress(address);
+  if (port <= 0 || port > 65535 || !to) return false;
+  return SendTo(*to, port, text, 0);
+}
+
+std::vector<unsigned> MulticastInterfaces() {
+  if (const char* named = std::getenv("KRINGELBAHN_MULTICAST_INTERFACE"); named && *named) {
+    if (std::string_view(named) == "none") return {};
+    unsigned index = sockets::InterfaceIndex(named);
+    return index ? std::vector<unsigned>{index} : std::vector<unsigned>{};
+  }
+  std::optional<IpAddress> broadcast = ParseIpAddress(BroadcastAddress());
+  if (broadcast && !broadcast->v6 && broadcast->bytes[0] == 127) return {};
+  return sockets::LinkInterfaces();
+}
+
+bool SendLinkMulticast(int port, std::string_view text, unsigned interfaceIndex) {
+  if (port <= 0 || port > 65535 || !InitNetwork()) return false;
+  IpAddress group = *ParseIpAddress(kLinkNodesAddress);
+  std::vector<unsigned> interfaces = interfaceIndex ? std::vector<unsigned>{interfaceIndex} : MulticastInterfaces();
+  bool sent = false;
+  for (unsigned index : interfaces) sent = SendTo(group, port, text, index) || sent;
+  return sent;
 }
 
 bool Broadcast(int port, std::string_view text) { return SendDatagram(BroadcastAddress(), port, text); }

@@ -10,6 +10,7 @@
 #else
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -21,8 +22,13 @@
 #include <cerrno>
 #endif
 
+#include <cstdlib>
 #include <span>
 #include <string_view>
+#include <vector>
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+#include <ifaddrs.h>
+#endif
 
 namespace kb::sockets {
 
@@ -46,8 +52,8 @@ inline int Poll(PollEntry* entries, size_t n, int timeoutMs) {
 }
 
 // A non-blocking socket that child processes do not inherit; -1 on failure.
-inline int Open(int type) {
-  SOCKET s = WSASocketW(AF_INET, type, 0, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+inline int Open(int family, int type) {
+  SOCKET s = WSASocketW(family, type, 0, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
   if (s == INVALID_SOCKET) return -1;
   SetNonBlocking(static_cast<int>(s));
   return static_cast<int>(s);
@@ -81,6 +87,11 @@ inline long SendParts(int fd, std::span<const std::string_view> parts) {
 
 // Whether the socket became writable (a connect finished) within timeoutMs;
 // select, as poll does not report a refused connect on older Windows.
+// Windows picks the interface of a link multicast itself.
+inline std::vector<unsigned> LinkInterfaces() { return {0}; }
+// An interface by its number (Windows names are not short words).
+inline unsigned InterfaceIndex(const char* name) { return static_cast<unsigned>(std::strtoul(name, nullptr, 10)); }
+
 inline bool WaitWritable(int fd, int timeoutMs, bool* failed) {
   fd_set write, error;
   FD_ZERO(&write);
@@ -106,7 +117,7 @@ inline void Close(int fd) { close(fd); }
 inline void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL, 0) | O_NONBLOCK); }
 inline int Poll(PollEntry* entries, size_t n, int timeoutMs) { return poll(entries, n, timeoutMs); }
 
-inline int Open(int type) { return socket(AF_INET, type | SOCK_CLOEXEC | SOCK_NONBLOCK, 0); }
+inline int Open(int family, int type) { return socket(family, type | SOCK_CLOEXEC | SOCK_NONBLOCK, 0); }
 inline int Accept(int listener) { return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK); }
 
 // A restarted server takes its port at once, past connections in TIME_WAIT;
@@ -124,6 +135,34 @@ inline long SendParts(int fd, std::span<const std::string_view> parts) {
   message.msg_iov = vectors;
   message.msg_iovlen = parts.size();
   return sendmsg(fd, &message, MSG_NOSIGNAL);
+}
+
+// Interfaces that are up, take multicast and have an IPv6 address.
+inline std::vector<unsigned> LinkInterfaces() {
+  std::vector<unsigned> found;
+#ifndef __EMSCRIPTEN__
+  ifaddrs* all = nullptr;
+  if (getifaddrs(&all) != 0) return found;
+  for (ifaddrs* a = all; a; a = a->ifa_next) {
+    if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET6 || !(a->ifa_flags & IFF_UP) ||
+        !(a->ifa_flags & IFF_MULTICAST) || (a->ifa_flags & IFF_LOOPBACK))
+      continue;
+    unsigned index = if_nametoindex(a->ifa_name);
+    bool known = false;
+    for (unsigned f : found) known = known || f == index;
+    if (index && !known) found.push_back(index);
+  }
+  freeifaddrs(all);
+#endif
+  return found;
+}
+
+inline unsigned InterfaceIndex(const char* name) {
+#ifdef __EMSCRIPTEN__
+  return 0;
+#else
+  return if_nametoindex(name);
+#endif
 }
 
 inline bool WaitWritable(int fd, int timeoutMs, bool* failed) {

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Runs the tests that need many IPv6 addresses (of one /64 and of others) on
+# loopback, in a user and network namespace of their own: nothing they send
+# can leave it. Usage: ipv6_namespace.sh TEST_PROGRAM GTEST_FILTER
+skip() { echo "SKIP: $*"; [ "${KB_NO_SKIPS:-0}" = 1 ] && exit 1; exit 77; }
+command -v unshare >/dev/null && command -v ip >/dev/null || skip "unshare or ip is missing"
+unshare -rn true 2>/dev/null || skip "no user and network namespaces here (unshare -rn)"
+exec unshare -rn sh -c '
+  set -e
+  ip link set lo up
+  for net in 1 2 2:0:1 3; do
+    for host in $(seq 1 130); do echo "addr add 2001:db8:$net::$host/64 dev lo nodad"; done
+  done | ip -6 -batch -
+  exec "$1" --gtest_also_run_disabled_tests --gtest_filter="$2"
+' sh "$1" "$2"
