@@ -159,7 +159,7 @@ std::optional<std::string> ServerGame::AnswerDiscovery(std::string_view datagram
   if (settings_.hidden || datagram != kDiscoveryRequest) return std::nullopt;
   if (!discoveryAnswers_.Allow(clock_.Now())) return std::nullopt;
   return BuildDiscoveryAnswer(settings_.name, settings_.port, static_cast<int>(clients_.Size()),
-                              settings_.PasswordProtected());
+                              settings_.PasswordProtected(), discoveryId_);
 }
 
 void ServerGame::Shutdown() {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/net/discovery.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/clock.h"
 #include "common/platform/core/image.h"
@@ -176,6 +177,7 @@ class ServerGame {
   GuessGuard passGuesses_;
   GuessGuard adminGuesses_;
   RateLimit discoveryAnswers_{50, 20};
+  const std::string discoveryId_ = NewDiscoveryId();
   RateLimit chatRelay_{kChatRelayInterval, kChatRelayBurst};
 };
 

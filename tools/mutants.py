@@ -97,7 +97,7 @@ mut("N08", "net", "net", WL, "if (latin1Name.size() > kListNameBytes)", "if (lat
     "a server name of exactly 64 bytes is refused for the list")
 mut("N09", "net", "net", WL, "return complete_ || text_.size() > kListResponseLimit;", "return complete_;",
     "an endless list answer is read without a size limit")
-mut("N10", "net", "net", WL, "port < 1 || port > 65535)", "port < 0 || port > 65535)",
+mut("N10", "net", "net", "common/platform/core/address.cpp", "digits.size() || value < 1 ||", "digits.size() || value < 0 ||",
     "a list host with port 0 is taken instead of the default host")
 mut("N11", "net", "net", "common/net/discovery.cpp", "Field(password ? 1 : 0)", "Field(password ? 0 : 1)",
     "the LAN answer reports the password flag inverted")
@@ -207,9 +207,12 @@ mut("C12", "client-core", "client", ND, "  if (entries.empty()) entries.emplace_
 mut("C13", "client-core", "client", ND, "return std::string(text.substr(0, limit));", "return std::string(text);",
     "texts from the server (name, chat, admin answers) are kept at any length")
 mut("C14", "client-core", "client", "client/core/server_list.cpp",
-    "if (entries_[i].address == entry.address && entries_[i].port == entry.port)",
-    "if (entries_[i].address == entry.address)",
+    "if (found.address == entry.address && found.port == entry.port)",
+    "if (found.address == entry.address)",
     "two servers on one machine (different ports) show as one")
+mut("C25", "client-core", "client", "client/core/server_list.cpp",
+    "if (IsIpv6Text(found.address) && !IsIpv6Text(entry.address)) found.address = entry.address;", "",
+    "a server found over link-local IPv6 first keeps that address although it also answered over IPv4")
 mut("C15", "client-core", "client", "client/core/net_connection.cpp",
     "  net.connecting = net.openLink(", "  if (!net.connecting) net.connecting = net.openLink(",
     "a connect while another attempt is under way waits for the old one instead of replacing it")
@@ -375,7 +378,7 @@ mut("S15", "server", "server", "server/socket_transport.cpp",
 mut("S16", "server", "server", "server/socket_transport.cpp",
     "      while (open && controlFrames-- > 0) open = peer->messages.Allow(now);\n", "",
     "WebSocket control frames (pings) are not rate limited")
-mut("S17", "server", "server", SL2, "StrangersFrom(address) < kStrangersPerAddress", "StrangersFrom(address) <= kStrangersPerAddress",
+mut("S17", "server", "server", SL2, "StrangersFrom(group) < kStrangersPerAddress", "StrangersFrom(group) <= kStrangersPerAddress",
     "one address may hold five connections that have not joined")
 mut("S18", "server", "server", SL2, "(stranger && (now - peer.accepted > kJoinTime || now - peer.lastReceive > kSilenceTimeout))",
     "(stranger && now - peer.lastReceive > kSilenceTimeout)",
@@ -436,9 +439,9 @@ mut("L09", "listd", "listd", LT, "if (counts[1] >= limits.perNetwork)", "if (cou
 mut("L10", "listd", "listd", LT, "int64_t senior = static_cast<int64_t>(places / 2);",
     "int64_t senior = static_cast<int64_t>(places);",
     "every shown place goes to the longest-listed entries: new servers are never shown")
-mut("L11", "listd", "listd", LT, "return address.substr(0, address.rfind('.') + 1);",
-    "return address.substr(0, address.rfind('.'));",
-    "the network of an address lacks its dot: the per-network limit never counts any entry")
+mut("L11", "listd", "listd", "common/platform/core/address.cpp", "return Prefix(*address, address->v6 ? 6 : 3);",
+    "return Prefix(*address, address->v6 ? 6 : 4);",
+    "an IPv4 network is the address itself: the per-network limit never counts two entries together")
 mut("L12", "listd", "listd", HG, "budget.connections < limits_.connectionsPerAddress", "budget.connections <= limits_.connectionsPerAddress",
     "an address may hold one connection more than its limit")
 mut("L13", "listd", "listd", HG, 'bool longLine = c.bytes.find("\\r\\n") == std::string::npos;',

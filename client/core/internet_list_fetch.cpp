@@ -1,6 +1,7 @@
 #include "client/core/internet_list_fetch.h"
 
 #include "common/net/protocol.h"
+#include "common/platform/core/address.h"
 
 namespace kb {
 
@@ -29,6 +30,10 @@ std::vector<ServerListEntry> ParseListPayload(std::string_view payload) {
     // Names arrive with plain spaces and are shown as they come.
     entry.name = std::string(FieldAt(piece, kFieldSeparator, 2));
     entry.hasPassword = ParseNumberText(FieldAt(piece, kFieldSeparator, 3));
+    // A server registered over both families: its IPv6 address after the
+    // four fields that older clients read. Connections try both.
+    std::string v6 = PlainAddress(FieldAt(piece, kFieldSeparator, 4));
+    if (IsIpv6Text(v6) && !IsIpv6Text(entry.address)) entry.address += " " + v6;
     entries.push_back(std::move(entry));
     if (to == std::string_view::npos) break;
     from = to + 1;

@@ -17,6 +17,8 @@ std::string_view Piece(std::string_view text, int index) {
 }
 
 constexpr int kDatagramsPerPoll = 64;
+// Servers send 16 digits; a longer id is cut, not kept whole.
+constexpr size_t kMaxIdLength = 32;
 
 }  // namespace
 
@@ -31,6 +33,7 @@ std::optional<ServerListEntry> ParseLanAnswer(std::string_view datagram, const s
   entry.port = ParseNumberText(Piece(datagram, 2));
   entry.players = ParseNumberText(Piece(datagram, 3));
   entry.hasPassword = ParseNumberText(Piece(datagram, 4));
+  entry.id = Piece(datagram, 5).substr(0, kMaxIdLength);
   // No connection can reach such a port.
   if (entry.port < 1 || entry.port > 65535) return std::nullopt;
   return entry;
@@ -40,7 +43,9 @@ LanSearch::LanSearch(Clock& clock, LanSearchPorts ports, int durationMs)
     : clock_(clock), start_(clock.Now()), durationMs_(durationMs) {
   // Listen before asking: a server on this machine answers within
   // microseconds, before a receiver opened afterwards would exist.
-  if (receiver_.Open(ports.answer)) Broadcast(ports.request, kDiscoveryRequest);
+  if (!receiver_.Open(ports.answer)) return;
+  Broadcast(ports.request, kDiscoveryRequest);
+  SendLinkMulticast(ports.request, kDiscoveryRequest);
 }
 
 bool LanSearch::Step(ServerList& list, uint64_t token) {
@@ -51,6 +56,8 @@ bool LanSearch::Step(ServerList& list, uint64_t token) {
   for (int i = 0; i < kDatagramsPerPoll; ++i) {
     long got = receiver_.Receive(buffer, sizeof buffer, &sender);
     if (got < 0) break;
+    // A link-local sender is reached over the interface its answer came in on.
+    if (unsigned zone = receiver_.SenderInterface()) sender += "%" + std::to_string(zone);
     auto entry = ParseLanAnswer(std::string_view(buffer, static_cast<size_t>(got)), sender);
     if (!entry) continue;
     ServerList::AddResult result = list.Add(token, std::move(*entry), true);

@@ -84,7 +84,8 @@ struct Model {
   // screens' selection.
   ServerListState serverList;
 
-  // Where the next connection goes ("connect" and the server screens).
+  // Where the next connection goes ("connect" and the server screens): a
+  // host, or the addresses of one server blank apart (ServerHosts).
   std::string serverAddress;
   int serverPort = kDefaultGamePort;
   std::string serverLabel;

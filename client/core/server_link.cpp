@@ -1,5 +1,7 @@
 #include "client/core/server_link.h"
 
+#include <algorithm>
+
 #include "common/net/send_batch.h"
 #include "common/platform/core/socket.h"
 
@@ -36,9 +38,18 @@ class TcpServerLink final : public ServerLink {
   SendBatch batch_;
 };
 
+TcpConnectAttempt ConnectAttempt(const std::string& serverAddress, int port) {
+  std::vector<std::string> hosts = ServerHosts(serverAddress);
+  if (hosts.size() < 2) return TcpConnectAttempt(serverAddress, port, true, kConnectTimeoutMs);
+  std::vector<IpAddress> addresses;
+  for (const std::string& host : hosts)
+    if (std::optional<IpAddress> address = ParseIpAddress(host)) addresses.push_back(*address);
+  return TcpConnectAttempt(addresses, port, true, kConnectTimeoutMs);
+}
+
 class TcpLinkAttempt final : public LinkAttempt {
  public:
-  TcpLinkAttempt(const std::string& host, int port) : attempt_(host, port, true, kConnectTimeoutMs) {}
+  TcpLinkAttempt(const std::string& host, int port) : attempt_(ConnectAttempt(host, port)) {}
   bool Poll(std::unique_ptr<ServerLink>& link) override {
     if (auto connection = attempt_.Poll()) {
       link = std::make_unique<TcpServerLink>(std::move(connection));

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kb {
 
@@ -38,6 +40,19 @@ class LinkAttempt {
 
 // An attempt decided from the start: link, or a failure when it is nullptr.
 std::unique_ptr<LinkAttempt> DecidedAttempt(std::unique_ptr<ServerLink> link);
+
+// The hosts that serverAddress names: one, or (an Internet list row of a
+// server registered over both families) its IPv4 and IPv6 address, which a
+// connection tries as one host's addresses.
+inline std::vector<std::string> ServerHosts(const std::string& serverAddress) {
+  std::vector<std::string> hosts;
+  for (size_t from = 0; from < serverAddress.size();) {
+    size_t to = std::min(serverAddress.find(' ', from), serverAddress.size());
+    if (to > from) hosts.push_back(serverAddress.substr(from, to - from));
+    from = to + 1;
+  }
+  return hosts;
+}
 
 // Starts opening a link to host:port.
 using LinkOpener = std::function<std::unique_ptr<LinkAttempt>(const std::string& host, int port)>;

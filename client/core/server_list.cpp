@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "client/core/server_list_state.h"
+#include "common/platform/core/address.h"
 
 namespace kb {
 
@@ -17,9 +18,13 @@ ServerList::AddResult ServerList::Add(uint64_t token, ServerListEntry entry, boo
   if (token != generation_) return AddResult::kStale;
   int count = std::max(count_, 0);
   if (sameEndpointOnce) {
-    for (int i = 0; i < count; ++i)
-      if (entries_[i].address == entry.address && entries_[i].port == entry.port)
-        return AddResult::kDuplicate;
+    for (int i = 0; i < count; ++i) {
+      ServerListEntry& found = entries_[i];
+      if (found.address == entry.address && found.port == entry.port) return AddResult::kDuplicate;
+      if (entry.id.empty() || found.id != entry.id) continue;
+      if (IsIpv6Text(found.address) && !IsIpv6Text(entry.address)) found.address = entry.address;
+      return AddResult::kDuplicate;
+    }
   }
   if (count >= kServerListSize) return AddResult::kFull;
   if (entry.name.size() > kServerNameLimit) entry.name.resize(kServerNameLimit);

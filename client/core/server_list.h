@@ -16,9 +16,10 @@ struct ServerListEntry {
   std::string name;
   std::string address;
   int port = 0;
-  // Only the LAN search fills this.
+  // Only the LAN search fills these; id is empty for a server that sends none.
   int players = 0;
   int hasPassword = 0;
+  std::string id;
 };
 
 // The table of found servers that the LAN search and the Internet list fetch
@@ -37,8 +38,10 @@ class ServerList {
   bool Current(uint64_t token) const;
 
   // Writes the entry at index count, then raises the count. With
-  // sameEndpointOnce an entry whose address and port were already found in
-  // this search is dropped.
+  // sameEndpointOnce an entry whose address and port, or whose id, were
+  // already found in this search is dropped; a server found over IPv6 first
+  // takes the IPv4 address when that answer comes, as a link-local IPv6
+  // address reaches it only over one interface.
   AddResult Add(uint64_t token, ServerListEntry entry, bool sameEndpointOnce);
 
   // The search is over: a count still at -1 becomes 0.

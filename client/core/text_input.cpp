@@ -1,8 +1,10 @@
 #include "client/core/text_input.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "common/net/protocol.h"
+#include "common/platform/core/address.h"
 #include "common/platform/core/input.h"
 #include "common/platform/core/keys.h"
 
@@ -14,6 +16,18 @@ namespace {
 constexpr int kConsoleVirtualKey = 220;
 
 bool RepeatDue(int64_t stamp, int64_t now, int delay) { return stamp == 0 || now - stamp > delay; }
+
+bool HostNameValid(std::string_view name) {
+  if (name.empty() || name.size() > 253) return false;
+  for (;;) {
+    std::string_view label = name.substr(0, name.find('.'));
+    if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-') return false;
+    for (char c : label)
+      if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') return false;
+    if (label.size() == name.size()) return true;
+    name.remove_prefix(label.size() + 1);
+  }
+}
 
 }  // namespace
 
@@ -52,6 +66,12 @@ void DropPendingKeys(Input& input) {
 }
 
 bool ManualAddressValid(std::string_view address) {
+  if (address.find_first_not_of("0123456789.") != std::string_view::npos) {
+    std::string_view literal = address;
+    if (literal.size() > 2 && literal.front() == '[' && literal.back() == ']')
+      literal = literal.substr(1, literal.size() - 2);
+    return ParseIpAddress(literal) || HostNameValid(address);
+  }
   if (address.size() <= 7 || std::count(address.begin(), address.end(), '.') != 3) return false;
   size_t start = 0;
   for (int part = 0; part < 4; ++part) {

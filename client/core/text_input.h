@@ -38,7 +38,10 @@ struct TextRule {
 };
 
 constexpr int kBackspaceRepeatDelay = 250;
-constexpr TextRule kAddressRule{"0123456789.", 15, 250, false};
+// Dotted IPv4, an IPv6 literal (in brackets or not) or a host name: at most
+// a host name's 253 characters.
+constexpr TextRule kAddressRule{"0123456789.:[]-abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 253,
+                                250, false};
 constexpr TextRule kPortRule{"0123456789", 5, 250, false};
 constexpr TextRule kPasswordRule{{}, 0, 250, true};
 constexpr TextRule kChatRule{{}, 0, 200, true};
@@ -52,7 +55,10 @@ void TypeInto(Input& input, TypingState& typing, int64_t now, std::string& text,
 // pressed before a text input opened are not typed into it.
 void DropPendingKeys(Input& input);
 
-// Longer than 7 characters, exactly three dots, no empty part.
+// Text of digits and dots is taken as IPv4 when it is longer than 7
+// characters with exactly three dots and no empty part. Anything else must be
+// an IPv6 literal (in brackets or not) or a host name: labels of letters,
+// digits and inner hyphens, 1 to 63 characters each, 253 in all.
 bool ManualAddressValid(std::string_view address);
 // Read as a decimal number, above 0.
 bool ManualPortValid(std::string_view port);

@@ -31,7 +31,8 @@ void DrawManualFields(Image& screen, Font& font, const NetState& net) {
   FramedBox(screen, 350, 145, 135, 22, portFrame);
   PutText(screen, font, 316, 122, "IP: ", kWhite);
   PutText(screen, font, 316, 147, "Port: ", kWhite);
-  PutText(screen, font, 342, 122, net.manualAddress, kWhite);
+  // A long name or IPv6 address shows its end, where it is being typed.
+  PutText(screen, font, 342, 122, FitTextEnd(font, net.manualAddress, 141), kWhite);
   PutText(screen, font, 352, 147, net.manualPort, kWhite);
 }
 

@@ -19,7 +19,7 @@ class WebSocketServerLink final : public ServerLink {
   // Starts opening the socket: null when the browser refuses at once.
   static std::unique_ptr<WebSocketServerLink> Start(const std::string& host, int port) {
     bool secure = EM_ASM_INT({ return location.protocol == 'https:' ? 1 : 0; });
-    std::string url = (secure ? "wss://" : "ws://") + host + ":" + std::to_string(port);
+    std::string url = (secure ? "wss://" : "ws://") + HostForUrl(host) + ":" + std::to_string(port);
     EmscriptenWebSocketCreateAttributes attributes;
     emscripten_websocket_init_create_attributes(&attributes);
     attributes.url = url.c_str();
@@ -136,7 +136,13 @@ class WebSocketAttempt final : public LinkAttempt {
 }  // namespace
 
 std::unique_ptr<LinkAttempt> OpenServerLink(const std::string& host, int port) {
-  return std::make_unique<WebSocketAttempt>(host, port);
+  // A page opens one WebSocket; the browser picks the family of a host name
+  // itself. Of a list row's two addresses the first (IPv4) is taken.
+  std::vector<std::string> hosts = ServerHosts(host);
+  std::string first = hosts.empty() ? host : hosts.front();
+  if (first.size() > 2 && first.front() == '[' && first.back() == ']')
+    first = first.substr(1, first.size() - 2);
+  return std::make_unique<WebSocketAttempt>(first, port);
 }
 
 }  // namespace kb

@@ -1,16 +1,27 @@
 #include "common/net/discovery.h"
 
+#include <cstdio>
+
 #include "common/net/protocol.h"
+#include "common/platform/core/random.h"
 
 namespace kb {
 
-std::string BuildDiscoveryAnswer(std::string_view encodedName, int port, int players, bool password) {
+std::string BuildDiscoveryAnswer(std::string_view encodedName, int port, int players, bool password,
+                                 std::string_view id) {
   std::string out(kDiscoveryAnswerTag);
-  for (const Field& f : {Field(encodedName), Field(port), Field(players), Field(password ? 1 : 0)}) {
+  for (const Field& f :
+       {Field(encodedName), Field(port), Field(players), Field(password ? 1 : 0), Field(id)}) {
     out.push_back(kFieldSeparator);
     out.append(f.Text());
   }
   return out;
+}
+
+std::string NewDiscoveryId() {
+  char text[17];
+  std::snprintf(text, sizeof text, "%08x%08x", ThreadRandom().Bits(), ThreadRandom().Bits());
+  return text;
 }
 
 }  // namespace kb

@@ -18,8 +18,9 @@ namespace {
 
 using namespace std::literals;
 
-ServerListEntry Entry(std::string name, std::string address, int port, int players = 0, int password = 0) {
-  return {std::move(name), std::move(address), port, players, password};
+ServerListEntry Entry(std::string name, std::string address, int port, int players = 0, int password = 0,
+                      std::string id = "") {
+  return {std::move(name), std::move(address), port, players, password, std::move(id)};
 }
 
 TEST(ServerList, CountsFromMinusOneAndDropsTheSameEndpointOnly) {
@@ -43,6 +44,23 @@ TEST(ServerList, CountsFromMinusOneAndDropsTheSameEndpointOnly) {
   ASSERT_EQ(entries.size(), 4u);
   EXPECT_EQ(entries[0].name + "|" + std::to_string(entries[0].players) + " " + std::to_string(entries[1].port), "a|1 667")
       << "the first answer stays, the other port is a second server";
+}
+
+// A server that answers a search over both families sends its id both times: one row, with the IPv4 address,
+// which needs no interface. Servers without an id, or with another, are told apart by address and port.
+TEST(ServerList, OneRowForAServerThatAnswersOverBothFamilies) {
+  ServerList list;
+  uint64_t token = list.Begin();
+  using R = ServerList::AddResult;
+  EXPECT_EQ(list.Add(token, Entry("a", "fe80::1%2", 666, 0, 0, "id-a"), true), R::kAdded);
+  EXPECT_EQ(list.Add(token, Entry("a", "10.0.0.1", 666, 0, 0, "id-a"), true), R::kDuplicate);
+  EXPECT_EQ(list.Add(token, Entry("b", "10.0.0.2", 666, 0, 0, "id-b"), true), R::kAdded);
+  EXPECT_EQ(list.Add(token, Entry("b", "fe80::2%2", 666, 0, 0, "id-b"), true), R::kDuplicate);
+  EXPECT_EQ(list.Add(token, Entry("c", "fe80::3%2", 666), true), R::kAdded);
+  EXPECT_EQ(list.Add(token, Entry("c", "10.0.0.3", 666), true), R::kAdded);
+  std::string rows;
+  for (const ServerListEntry& e : list.Entries()) rows += e.name + "@" + e.address + " ";
+  EXPECT_EQ(rows, "a@10.0.0.1 b@10.0.0.2 c@fe80::3%2 c@10.0.0.3 ");
 }
 
 TEST(ServerList, NeverHoldsMoreThanFiftyTwoAndCutsLongNames) {
@@ -85,10 +103,12 @@ std::string Fields(std::initializer_list<std::string> fields) {
 
 TEST(ServerList, LanAnswersParse) {
   const std::string tag = "KRINGELBAHN SERVER";
-  // entry: name|port|players|password, or nothing; missing fields count as 0, a port is needed.
+  // entry: name|port|players|password|id, or nothing; missing fields count as 0, a port is needed.
   struct Case { std::string datagram; const char* entry; } cases[] = {
-      {Fields({tag, "Mein%20Server", "666", "3", "1"}), "Mein Server|666|3|1"},
-      {Fields({tag, "X", "667", "0", "0\0"s, "junk"}), "X|667|0|0"}, {Fields({tag, "Y", "1234"}), "Y|1234|0|0"},
+      {Fields({tag, "Mein%20Server", "666", "3", "1"}), "Mein Server|666|3|1|"},
+      {Fields({tag, "X", "667", "0", "0\0"s, "junk"}), "X|667|0|0|"}, {Fields({tag, "Y", "1234"}), "Y|1234|0|0|"},
+      {Fields({tag, "Z", "666", "1", "0", "0123456789abcdef"}), "Z|666|1|0|0123456789abcdef"},
+      {Fields({tag, "Z", "666", "1", "0", std::string(40, 'f')}), "Z|666|1|0|ffffffffffffffffffffffffffffffff"},
       {"KRINGELBAHN CLIENT", nullptr}, {Fields({tag + "X", "Y", "666"}), nullptr},
       {Fields({"kringelbahn server", "Y", "666"}), nullptr}, {"\0"s + Fields({tag, "Y", "666"}), nullptr},
       {"", nullptr}, {tag, nullptr}, {Fields({tag, "Y", "0"}), nullptr}, {Fields({tag, "Y", "70000"}), nullptr}};
@@ -98,7 +118,7 @@ TEST(ServerList, LanAnswersParse) {
     if (!e) continue;
     EXPECT_EQ(e->address, "192.168.1.5");
     EXPECT_EQ(e->name + "|" + std::to_string(e->port) + "|" + std::to_string(e->players) + "|" +
-                  std::to_string(e->hasPassword),
+                  std::to_string(e->hasPassword) + "|" + e->id,
               c.entry);
   }
 }
@@ -236,6 +256,13 @@ TEST(InternetListFetch, EntriesOfThePayloadUpToTheTablesSize) {
       {many, kServerListSize},
   };
   for (const auto& [payload, count] : cases) EXPECT_EQ(ParseListPayload(payload).size(), count) << payload;
+  // A server over both families: its IPv6 address after the four fields; connections try both.
+  std::string rows;
+  for (const std::string& v6 : {"2001:DB8::0:5", "10.0.0.9", "kein", ""})
+    rows += ParseListPayload(Fields({"192.0.2.5", "666", "S", "0", v6}))[0].address + "|";
+  rows += ParseListPayload(Fields({"2001:db8::6", "666", "S", "0", "2001:db8::7"}))[0].address;
+  EXPECT_EQ(rows, "192.0.2.5 2001:db8::5|192.0.2.5|192.0.2.5|192.0.2.5|2001:db8::6");
+  EXPECT_EQ(ServerHosts("192.0.2.5 2001:db8::5"), (std::vector<std::string>{"192.0.2.5", "2001:db8::5"}));
 }
 
 TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {

@@ -14,7 +14,14 @@ TEST(TextFields, AddressAndPortValidity) {
       {"192.168.0.1", true}, {"10.0.0.1", true},   {"999.999.999.99", true}, {"1.2.3.4", false},
       {"192.168..1", false}, {"1..2.3.4", false},  {".1.2.34567", false},    {"1.2.34567.", false},
       {"1.2.3", false},      {"1.2.3.4.5", false},
+      // Not digits and dots alone: an IPv6 literal, bracketed or not, or a host name.
+      {"::1", true}, {"[2001:db8::5]", true}, {"::ffff:10.0.0.1", true}, {"[::1]:666", false}, {"1:2:3", false},
+      {"2001:db8:::5", false}, {"localhost", true}, {"spiel-1.example.org", true}, {"-spiel.example", false},
+      {"spiel-.example", false}, {"a..b", false}, {"[localhost]", false}, {"1.2.3.4a", true},
   };
+  EXPECT_TRUE(ManualAddressValid(std::string(63, 'a') + "." + std::string(63, 'b')));
+  EXPECT_FALSE(ManualAddressValid(std::string(64, 'a')));
+  EXPECT_FALSE(ManualAddressValid(std::string(127, 'a') + "." + std::string(127, 'b')));
   for (auto [text, valid] : addresses) EXPECT_EQ(ManualAddressValid(text), valid) << text;
   std::pair<const char*, bool> ports[] = {{"666", true}, {"00080", true}, {"0", false}, {"", false}};
   for (auto [text, valid] : ports) EXPECT_EQ(ManualPortValid(text), valid) << text;
@@ -57,9 +64,9 @@ TEST(TextFields, CharacterSetsAndTheLengthLimit) {
   Typing t;
   for (auto [key, ch] : {std::pair<int, int>{'A', 'a'}, {'1', '1'}, {190, '.'}, {13, '\r'}, {8, '\b'}})
     t.input.MapChar(key, ch);
-  t.Press({'A', '1', 190}, kAddressRule);
+  t.Press({'A', '1', 190}, kAddressRule);  // host names have letters, ports not
   t.Press({'A', '1', 190}, kPortRule);
-  EXPECT_EQ(t.text, "1.1");
+  EXPECT_EQ(t.text, "1a.1");  // keys down together type in key code order
   // The frame that reaches the limit may pass it; the next one adds nothing.
   t.text = "1234";
   t.Press({'1', 190}, kPortRule);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "server/server_settings.h"
 #include "tests/server/loopback_transport.h"
 
@@ -183,9 +185,15 @@ TEST(Outsiders, DiscoveryAnswers) {
   f.settings.passwordBox = true, f.settings.password = "p";
   EXPECT_FALSE(f.game.AnswerDiscovery("KRINGELBAHN CLIENT"));  // hidden at start
   f.settings.hidden = false;
-  EXPECT_EQ(testing::Readable(f.game.AnswerDiscovery("KRINGELBAHN CLIENT").value_or("")),
-            "KRINGELBAHN SERVER^Test%20Server^666^2^1");
-  EXPECT_TRUE(f.game.AnswerDiscovery(std::string("KRINGELBAHN CLIENT\0junk", 23)));
+  // The id lets a client that asked over both families list the server once; each server start has its own.
+  std::string answer = testing::Readable(f.game.AnswerDiscovery("KRINGELBAHN CLIENT").value_or(""));
+  EXPECT_TRUE(std::regex_match(answer, std::regex("KRINGELBAHN SERVER\\^Test%20Server\\^666\\^2\\^1\\^[0-9a-f]{16}")))
+      << answer;
+  EXPECT_EQ(testing::Readable(*f.game.AnswerDiscovery(std::string("KRINGELBAHN CLIENT\0junk", 23))), answer);
+  GameFixture other;
+  other.settings.hidden = false;
+  EXPECT_NE(testing::Readable(*other.game.AnswerDiscovery("KRINGELBAHN CLIENT")).substr(answer.size() - 16),
+            answer.substr(answer.size() - 16));
   for (const char* wrong : {"KRINGELBAHN CLIENT ", "kringelbahn client"})
     EXPECT_FALSE(f.game.AnswerDiscovery(wrong)) << wrong;
   f.clock.Advance(1000);

@@ -74,6 +74,7 @@ bool ParseIpv6(std::string_view text, uint8_t* out) {
 // The address with every bit past the prefix cleared, and the prefix length.
 std::string Prefix(const IpAddress& address, size_t keepBytes) {
   IpAddress network = address;
+  network.zone = 0;
   for (size_t i = keepBytes; i < network.bytes.size(); ++i) network.bytes[i] = 0;
   return FormatIpAddress(network) + "/" + std::to_string(keepBytes * 8);
 }
@@ -82,9 +83,18 @@ std::string Prefix(const IpAddress& address, size_t keepBytes) {
 
 std::optional<IpAddress> ParseIpAddress(std::string_view text) {
   IpAddress address;
+  if (size_t percent = text.find('%'); percent != std::string_view::npos) {
+    std::string_view digits = text.substr(percent + 1);
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), address.zone);
+    if (error != std::errc() || end != digits.data() + digits.size() || address.zone == 0)
+      return std::nullopt;
+    text = text.substr(0, percent);
+  }
   if (text.find(':') == std::string_view::npos)
-    return ParseIpv4(text, address.bytes.data()) ? std::optional(address) : std::nullopt;
+    return !address.zone && ParseIpv4(text, address.bytes.data()) ? std::optional(address) : std::nullopt;
   if (!ParseIpv6(text, address.bytes.data())) return std::nullopt;
+  // Only a link-local address (fe80::/10) needs its interface named.
+  if (address.zone && !(address.bytes[0] == 0xFE && (address.bytes[1] & 0xC0) == 0x80)) return std::nullopt;
   if (std::equal(kMappedPrefix.begin(), kMappedPrefix.end(), address.bytes.begin())) {
     for (size_t i = 0; i < 4; ++i) address.bytes[i] = address.bytes[12 + i];
     for (size_t i = 4; i < 16; ++i) address.bytes[i] = 0;
@@ -120,6 +130,7 @@ std::string FormatIpAddress(const IpAddress& address) {
     auto end = std::to_chars(hex, hex + sizeof hex, groups[i], 16).ptr;
     out.append(hex, end);
   }
+  if (address.zone) out += "%" + std::to_string(address.zone);
   return out;
 }
 

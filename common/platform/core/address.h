@@ -13,15 +13,20 @@ namespace kb {
 struct IpAddress {
   bool v6 = false;
   std::array<uint8_t, 16> bytes{};  // IPv4 in the first four
+  // The interface a link-local IPv6 address is reached over ("fe80::1%3");
+  // 0 for every other address.
+  uint32_t zone = 0;
   bool operator==(const IpAddress&) const = default;
 };
 
 // Dotted IPv4 (four decimal parts 0..255 without leading zeros) or IPv6 text
-// (groups, "::", a dotted tail; no zone). An IPv4-mapped IPv6 address
-// ("::ffff:a.b.c.d") is the IPv4 address it carries.
+// (groups, "::", a dotted tail; a link-local one may name its interface by
+// number, "%3"). An IPv4-mapped IPv6 address ("::ffff:a.b.c.d") is the IPv4
+// address it carries.
 std::optional<IpAddress> ParseIpAddress(std::string_view text);
 // Dotted IPv4, or IPv6 in the RFC 5952 form: lower case, no leading zeros,
-// the longest run of two or more zero groups (the first of equal ones) as "::".
+// the longest run of two or more zero groups (the first of equal ones) as "::",
+// and the zone after "%".
 std::string FormatIpAddress(const IpAddress& address);
 // The address in that plain form, or empty when text is no address.
 std::string PlainAddress(std::string_view text);

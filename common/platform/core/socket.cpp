@@ -44,7 +44,7 @@ SocketAddress ToSocketAddress(const IpAddress& address, int port, unsigned inter
     a->sin6_family = AF_INET6;
     a->sin6_port = htons(static_cast<uint16_t>(port));
     std::memcpy(&a->sin6_addr, address.bytes.data(), 16);
-    a->sin6_scope_id = interfaceIndex;
+    a->sin6_scope_id = interfaceIndex ? interfaceIndex : address.zone;
     out.length = sizeof *a;
   } else {
     auto* a = reinterpret_cast<sockaddr_in*>(&out.storage);
