@@ -29,5 +29,13 @@ if(TARGET kringelbahn-server)
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/client/process/net_server_test.cpp
             ${CMAKE_CURRENT_SOURCE_DIR}/test_environment.cpp
     LIBS kb_client PROGRAMS kringelbahn-server)
+  # The same search over IPv6 link multicast needs a link of its own.
+  if(NOT WIN32)
+    add_test(NAME client_lan_ipv6_namespace
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/client/lan_ipv6_namespace.sh $<TARGET_FILE:test_client_process>
+                     $<TARGET_FILE:kringelbahn-server>)
+    set_tests_properties(client_lan_ipv6_namespace PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77
+                         ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+  endif()
 endif()
 add_test(NAME client_layers COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/client/layers.sh ${CMAKE_SOURCE_DIR})
