@@ -68,8 +68,8 @@ echo "local round in the browser: $trails trail colours of at least 100 pixels"
 bar=$(convert "$work/list-browser.png" -crop 1x1+590+131 -format '%[fx:int(255*luminance)]' info:-)
 [ "$bar" -ge 240 ] || fail "the browser's Internet list shows no server"
 
-# The network round: the browser joined through its console; the Linux
-# client joins from its start-up script.
+# The network round: the browser joined through its console over IPv6
+# (ws://[::1]:port); the Linux client joins over IPv4 from its start-up script.
 wait_for 'Spieler: 1' "$work/server.out" 30 || fail "the browser did not join the server"
 mkdir -p "$work/linux-player"
 printf 'connect 127.0.0.1 %s\r\n' "$server_port" >"$work/linux-player/autoexec.kbs"

@@ -100,7 +100,8 @@ try {
   await page.keyboard.up('Control');
   // Each key held 40 ms and released 60 ms before the next, as a person types;
   // keyboard.type() would hold each key for its whole delay, long enough to repeat.
-  for (const character of `connect 127.0.0.1 ${serverPort}`) {
+  // Over IPv6: the Linux client below joins over IPv4.
+  for (const character of `connect ::1 ${serverPort}`) {
     await page.keyboard.down(character);
     await sleep(40);
     await page.keyboard.up(character);

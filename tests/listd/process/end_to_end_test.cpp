@@ -15,17 +15,18 @@ namespace {
 using testing::ChildProcess;
 std::string listdBinary, serverBinary;
 
-std::string Entry(int port, const std::string& name, int pass) {
-  return "127.0.0.1\x02" + std::to_string(port) + "\x02" + name + "\x02" + std::to_string(pass);
+std::string Entry(int port, const std::string& name, int pass, const std::string& address = "127.0.0.1") {
+  return address + "\x02" + std::to_string(port) + "\x02" + name + "\x02" + std::to_string(pass);
 }
 
-// The real programs: the service starts and serves HTTP, servers register at start and leave when stopped,
-// the store outlives a restart, and a service that can store nothing stops.
+// The real programs: the service starts and serves HTTP, servers register at start (over IPv6 too, checked
+// over the entry's family) and leave when stopped, the store outlives a restart, and a service that can store
+// nothing stops.
 TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   TempDir dir;
-  auto listd = [&](const std::string& port) {
+  auto listd = [&](const std::string& port, const std::string& bind = "127.0.0.1") {
     return std::make_unique<ChildProcess>(std::vector<std::string>{
-        listdBinary, "--port", port, "--bind", "127.0.0.1", "--db", dir.File("list.sqlite")});
+        listdBinary, "--port", port, "--bind", bind, "--db", dir.File("list.sqlite")});
   };
   auto service = listd("0");
   std::vector<std::string> m = service->Until("listening on 127.0.0.1 port (\\d+)");
@@ -65,6 +66,17 @@ TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   ASSERT_FALSE(service->Until("listening on .* 1 entry$").empty());
   EXPECT_EQ(get(), Entry(portA, "Erster Server", 0));
   EXPECT_EQ(a->Finish(SIGTERM), 0);
+  EXPECT_EQ(get(), "");
+  EXPECT_EQ(service->Finish(SIGTERM), 0);
+
+  service = listd("0", "::1");
+  m = service->Until("listening on ::1 port (\\d+)");
+  ASSERT_FALSE(m.empty());
+  host = ParseListHost("[::1]:" + m[1]);
+  auto [c, portC] = server("Dritter Server", "");
+  ASSERT_TRUE(portC) << "no registration over IPv6";
+  EXPECT_EQ(get(), Entry(portC, "Dritter Server", 0, "::1"));
+  EXPECT_EQ(c->Finish(SIGTERM), 0);
   EXPECT_EQ(get(), "");
   EXPECT_EQ(service->Finish(SIGTERM), 0);
 
