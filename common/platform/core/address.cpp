@@ -130,7 +130,7 @@ std::string FormatIpAddress(const IpAddress& address) {
     auto end = std::to_chars(hex, hex + sizeof hex, groups[i], 16).ptr;
     out.append(hex, end);
   }
-  if (address.zone) out += "%" + std::to_string(address.zone);
+  if (address.zone) out.append("%").append(std::to_string(address.zone));
   return out;
 }
 
