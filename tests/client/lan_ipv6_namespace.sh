@@ -2,9 +2,7 @@
 # Runs the LAN search over IPv6 link multicast in a user and network namespace
 # of its own, with a veth pair for a link: nothing sent can leave it.
 # Usage: lan_ipv6_namespace.sh TEST_PROGRAM SERVER_PROGRAM
-skip() { echo "SKIP: $*"; [ "${KB_NO_SKIPS:-0}" = 1 ] && exit 1; exit 77; }
-command -v unshare >/dev/null && command -v ip >/dev/null || skip "unshare or ip is missing"
-unshare -rn true 2>/dev/null || skip "no user and network namespaces here (unshare -rn)"
+. "$(dirname "$0")/../support/netns.sh"
 exec unshare -rn sh -c '
   set -e
   ip link set lo up

@@ -2,9 +2,7 @@
 # Runs the tests that need many IPv6 addresses (of one /64 and of others) on
 # loopback, in a user and network namespace of their own: nothing they send
 # can leave it. Usage: ipv6_namespace.sh TEST_PROGRAM GTEST_FILTER
-skip() { echo "SKIP: $*"; [ "${KB_NO_SKIPS:-0}" = 1 ] && exit 1; exit 77; }
-command -v unshare >/dev/null && command -v ip >/dev/null || skip "unshare or ip is missing"
-unshare -rn true 2>/dev/null || skip "no user and network namespaces here (unshare -rn)"
+. "$(dirname "$0")/../support/netns.sh"
 exec unshare -rn sh -c '
   set -e
   ip link set lo up

@@ -314,23 +314,23 @@ std::unique_ptr<TcpConnection> TcpConnection::Open(const std::string& host, int 
 
 std::string TcpConnection::PeerAddress() const { return PeerAddressOf(fd_); }
 
-std::string PeerAddressOf(int fd, int* port) {
-  SocketAddress peer;
-  peer.length = sizeof peer.storage;
+namespace {
+
+// The address that getpeername or getsockname reports, in its plain form.
+template <typename Query>
+std::string EndAddress(Query query, int fd, int* port) {
+  SocketAddress end;
+  end.length = sizeof end.storage;
   IpAddress address;
-  if (getpeername(fd, peer.Raw(), &peer.length) != 0 || !FromSocketAddress(peer.Raw(), &address, port))
-    return {};
+  if (query(fd, end.Raw(), &end.length) != 0 || !FromSocketAddress(end.Raw(), &address, port)) return {};
   return FormatIpAddress(address);
 }
 
-std::string LocalAddressOf(int fd, int* port) {
-  SocketAddress local;
-  local.length = sizeof local.storage;
-  IpAddress address;
-  if (getsockname(fd, local.Raw(), &local.length) != 0 || !FromSocketAddress(local.Raw(), &address, port))
-    return {};
-  return FormatIpAddress(address);
-}
+}  // namespace
+
+std::string PeerAddressOf(int fd, int* port) { return EndAddress(getpeername, fd, port); }
+
+std::string LocalAddressOf(int fd, int* port) { return EndAddress(getsockname, fd, port); }
 
 long TcpConnection::Receive(char* buffer, size_t n) {
   if (broken_) return -1;
