@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const kb::ChatLine& line : client.net.session.chatHistory)
       if (line.text.size() > 256) std::abort();
   }
-  if (c.State() == kb::kStateNet) kb::DrawNetGame(client);
+  if (c.State() == kb::kStateNet) kb::DrawNetGame(client.screen, client.resources, client);
   Rejoin(c);
   return 0;
 }
