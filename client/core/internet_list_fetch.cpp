@@ -1,5 +1,6 @@
 #include "client/core/internet_list_fetch.h"
 
+#include "client/core/server_link.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/address.h"
 
@@ -43,7 +44,9 @@ std::vector<ServerListEntry> ParseListPayload(std::string_view payload) {
 
 bool InternetListFetch::Step(ServerList& list, uint64_t token) {
   if (!exchange_.Poll()) return false;
-  for (ServerListEntry& entry : ParseListPayload(exchange_.Payload()))
+  std::vector<ServerListEntry> entries = ParseListPayload(exchange_.Payload());
+  NoteListedServers(entries);
+  for (ServerListEntry& entry : entries)
     if (list.Add(token, std::move(entry), false) != ServerList::AddResult::kAdded) break;
   return true;
 }

@@ -17,20 +17,23 @@ namespace {
 
 class Decided final : public LinkAttempt {
  public:
-  explicit Decided(std::unique_ptr<ServerLink> link) : link_(std::move(link)) {}
+  Decided(std::unique_ptr<ServerLink> link, std::string reason)
+      : link_(std::move(link)), reason_(std::move(reason)) {}
   bool Poll(std::unique_ptr<ServerLink>& link) override {
     link = std::move(link_);
     return true;
   }
+  std::string FailureReason() const override { return reason_; }
 
  private:
   std::unique_ptr<ServerLink> link_;
+  std::string reason_;
 };
 
 }  // namespace
 
-std::unique_ptr<LinkAttempt> DecidedAttempt(std::unique_ptr<ServerLink> link) {
-  return std::make_unique<Decided>(std::move(link));
+std::unique_ptr<LinkAttempt> DecidedAttempt(std::unique_ptr<ServerLink> link, std::string reason) {
+  return std::make_unique<Decided>(std::move(link), std::move(reason));
 }
 
 void CloseServerLink(NetSession& session) {
@@ -72,9 +75,11 @@ void PollConnecting(Model& model) {
   NetState& net = model.net;
   std::unique_ptr<ServerLink> link;
   if (!net.connecting || !net.connecting->Poll(link)) return;
+  std::string reason = net.connecting->FailureReason();
   net.connecting.reset();
   if (!link) {
     model.consoleLines.Print("Konnte nicht mit Server " + net.connectingTo + " verbinden.", kConsoleRed);
+    if (!reason.empty()) model.consoleLines.Print(reason, kConsoleRed);
     net.failLatch = 1;
     model.frame.gameState = kStateNetFail;
     return;

@@ -64,6 +64,8 @@ class TcpLinkAttempt final : public LinkAttempt {
 
 }  // namespace
 
+void NoteListedServers(const std::vector<ServerListEntry>&) {}
+
 std::unique_ptr<LinkAttempt> OpenServerLink(const std::string& host, int port) {
   return std::make_unique<TcpLinkAttempt>(host, port);
 }

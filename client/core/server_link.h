@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "client/core/server_list.h"
+
 namespace kb {
 
 // The client's one connection to a game server. Sends never block: messages
@@ -36,10 +38,18 @@ class LinkAttempt {
   // True once decided: link then holds the open link, or nullptr when the
   // attempt failed.
   virtual bool Poll(std::unique_ptr<ServerLink>& link) = 0;
+  // Why a failed attempt could not even try, for the console; empty for a
+  // server that did not answer.
+  virtual std::string FailureReason() const { return {}; }
 };
 
-// An attempt decided from the start: link, or a failure when it is nullptr.
-std::unique_ptr<LinkAttempt> DecidedAttempt(std::unique_ptr<ServerLink> link);
+// An attempt decided from the start: link, or a failure (for the reason
+// given, if any) when it is nullptr.
+std::unique_ptr<LinkAttempt> DecidedAttempt(std::unique_ptr<ServerLink> link, std::string reason = {});
+
+// The servers the Internet list named: a page reaches those through the list
+// service's relay. Nothing to note for a program that connects directly.
+void NoteListedServers(const std::vector<ServerListEntry>& entries);
 
 // The hosts that serverAddress names: one, or (an Internet list row of a
 // server registered over both families) its IPv4 and IPv6 address, which a

@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "client/core/browser_route.h"
 #include "client/core/server_link.h"
 #include "common/platform/core/socket.h"
 
@@ -17,9 +18,7 @@ namespace {
 class WebSocketServerLink final : public ServerLink {
  public:
   // Starts opening the socket: null when the browser refuses at once.
-  static std::unique_ptr<WebSocketServerLink> Start(const std::string& host, int port) {
-    bool secure = EM_ASM_INT({ return location.protocol == 'https:' ? 1 : 0; });
-    std::string url = (secure ? "wss://" : "ws://") + HostForUrl(host) + ":" + std::to_string(port);
+  static std::unique_ptr<WebSocketServerLink> Start(const std::string& url) {
     EmscriptenWebSocketCreateAttributes attributes;
     emscripten_websocket_init_create_attributes(&attributes);
     attributes.url = url.c_str();
@@ -118,8 +117,8 @@ class WebSocketServerLink final : public ServerLink {
 // The frame loop asks here whether the opening has ended.
 class WebSocketAttempt final : public LinkAttempt {
  public:
-  WebSocketAttempt(const std::string& host, int port)
-      : link_(WebSocketServerLink::Start(host, port)),
+  explicit WebSocketAttempt(const std::string& url)
+      : link_(WebSocketServerLink::Start(url)),
         deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(kConnectTimeoutMs)) {}
   bool Poll(std::unique_ptr<ServerLink>& link) override {
     if (link_ && link_->Opening() && std::chrono::steady_clock::now() < deadline_) return false;
@@ -133,16 +132,44 @@ class WebSocketAttempt final : public LinkAttempt {
   std::chrono::steady_clock::time_point deadline_;
 };
 
+ListedServers& Listed() {
+  static ListedServers listed;
+  return listed;
+}
+
+PageOrigin CurrentPage() {
+  PageOrigin page;
+  page.secure = EM_ASM_INT({ return location.protocol == 'https:' ? 1 : 0; }) != 0;
+  page.host = emscripten_run_script_string("location.hostname.replace(/^\\[|\\]$/g, '')");
+  page.port = EM_ASM_INT({ return Number(location.port) || 0; });
+  if (page.port == 0) page.port = page.secure ? 443 : 80;
+  return page;
+}
+
 }  // namespace
 
+void NoteListedServers(const std::vector<ServerListEntry>& entries) { Listed().Note(entries); }
+
 std::unique_ptr<LinkAttempt> OpenServerLink(const std::string& host, int port) {
-  // A page opens one WebSocket; the browser picks the family of a host name
-  // itself. Of a list row's two addresses the first (IPv4) is taken.
-  std::vector<std::string> hosts = ServerHosts(host);
-  std::string first = hosts.empty() ? host : hosts.front();
-  if (first.size() > 2 && first.front() == '[' && first.back() == ']')
-    first = first.substr(1, first.size() - 2);
-  return std::make_unique<WebSocketAttempt>(first, port);
+  PageOrigin page = CurrentPage();
+  std::string scheme = page.secure ? "wss://" : "ws://";
+  switch (ChooseBrowserRoute(host, port, Listed(), page)) {
+    case BrowserRoute::kRelay:
+      return std::make_unique<WebSocketAttempt>(scheme + HostForUrl(page.host) + ":" +
+                                                std::to_string(page.port) + RelayPath(host, port));
+    case BrowserRoute::kDirect: {
+      // The browser picks the family of a host name itself; of a list row's
+      // two addresses the first (IPv4) is taken.
+      std::vector<std::string> hosts = ServerHosts(host);
+      std::string first = hosts.empty() ? host : hosts.front();
+      if (first.size() > 2 && first.front() == '[' && first.back() == ']')
+        first = first.substr(1, first.size() - 2);
+      return std::make_unique<WebSocketAttempt>(scheme + HostForUrl(first) + ":" + std::to_string(port));
+    }
+    case BrowserRoute::kUnreachable:
+      break;
+  }
+  return DecidedAttempt(nullptr, kUnlistedOnSecurePage);
 }
 
 }  // namespace kb

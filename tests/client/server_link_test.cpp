@@ -5,8 +5,10 @@
 #include <thread>
 #include <vector>
 
+#include "client/core/browser_route.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/socket.h"
+#include "tests/client/harness.h"
 #include "tests/support/socket_options.h"
 
 namespace kb {
@@ -62,6 +64,29 @@ TEST(ServerLink, AnAttemptGivesUpAtItsTimeLimit) {
   }
   EXPECT_TRUE(attempt.Failed());
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+}
+
+// A page reaches its list's servers through the relay on its own origin (by any spelling of a listed
+// address), others directly only from an http: page; an https: page says why it cannot, after the failure.
+TEST(BrowserRoute, ListedServersGoThroughTheRelayOthersOnlyFromPlainPages) {
+  ListedServers listed;
+  listed.Note({{"A", "192.0.2.5 2001:db8::5", 666}, {"B", "198.51.100.7", 667}});
+  PageOrigin https{true, "liste.example.org", 443}, http{false, "liste.example.org", 80};
+  using R = BrowserRoute;
+  struct Case { const char* host; int port; const PageOrigin& page; R route; } cases[] = {
+      {"192.0.2.5", 666, https, R::kRelay},        {"[2001:DB8::5]", 666, https, R::kRelay},
+      {"192.0.2.5 2001:db8::5", 666, http, R::kRelay}, {"198.51.100.7", 667, https, R::kRelay},
+      {"192.0.2.5", 667, https, R::kUnreachable},  {"spiel.example.org", 666, https, R::kUnreachable},
+      {"192.0.2.9", 666, http, R::kDirect},        {"liste.example.org", 443, https, R::kDirect}};
+  for (const Case& c : cases) EXPECT_EQ(ChooseBrowserRoute(c.host, c.port, listed, c.page), c.route) << c.host;
+  EXPECT_EQ(RelayPath("192.0.2.5 2001:db8::5", 666), "/play?address=192.0.2.5&port=666");
+  EXPECT_EQ(RelayPath("[2001:DB8::5]", 666), "/play?address=2001%3Adb8%3A%3A5&port=666");
+
+  ConsoleTestClient c;
+  c.client.net.openLink = [](const std::string&, int) { return DecidedAttempt(nullptr, kUnlistedOnSecurePage); };
+  c.Run("connect 192.0.2.9 666");
+  PollConnecting(c.client);
+  EXPECT_EQ(c.Texts(), (Strings{"Konnte nicht mit Server 192.0.2.9 auf port 666 verbinden.", kUnlistedOnSecurePage}));
 }
 
 }  // namespace
