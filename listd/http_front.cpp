@@ -8,9 +8,12 @@
 
 #include "common/net/forwarded_for.h"
 #include "common/net/web_list.h"
+#include "common/net/web_socket_opening.h"
 #include "common/platform/core/socket.h"
+#include "listd/http_gate.h"
 #include "listd/list_format.h"
 #include "listd/list_service.h"
+#include "listd/relay.h"
 #include "listd/static_files.h"
 
 namespace kb {
@@ -47,6 +50,37 @@ void MountListService(httplib::Server& server, ListService& service, const HttpF
     response.status = 500;
     response.set_content(std::string(kListFailed), "text/plain; charset=ISO-8859-1");
   });
+}
+
+void MountRelay(GatedHttpServer& server, ListService& service, Relay& relay,
+                const HttpFrontOptions& options) {
+  server.TakeUpgrades(
+      [&service, &relay, options](std::string_view request,
+                                  const std::string& peer) -> std::optional<GatedHttpServer::Takeover> {
+        std::string_view line = request.substr(0, request.find("\r\n"));
+        size_t space = line.find(' ');
+        std::string_view target = space == std::string_view::npos ? "" : line.substr(space + 1);
+        std::string_view path = target.substr(0, std::min(target.find('?'), target.find(' ')));
+        if (path != kPlayPath) return std::nullopt;
+        auto refuse = [](int status, std::string_view reason) {
+          return GatedHttpServer::Takeover{SharedResponse{HttpRefusal(status, reason), nullptr}, {}};
+        };
+        WebSocketHandshake opening = ReadHandshake(request);
+        if (opening.state != WebSocketHandshake::State::kUpgrade)
+          return GatedHttpServer::Takeover{SharedResponse{opening.answer, nullptr}, {}};
+        std::string address, player = RequestingAddress(peer, opening.forwardedFor, options.trustedProxies);
+        int port = 0;
+        if (!ParsePlayTarget(opening.target, &address, &port) || player.empty())
+          return refuse(400, "Bad Request");
+        // Never an open proxy: only to what the list shows as up.
+        if (!service.Relayable(address, port)) return refuse(403, "Forbidden");
+        if (!relay.Reserve(player)) return refuse(503, "Service Unavailable");
+        std::string early(request.substr(std::min(opening.length, request.size())));
+        return GatedHttpServer::Takeover{
+            std::nullopt, [&relay, player, address, port, answer = std::move(opening.answer), early](int fd) {
+              relay.Adopt(fd, player, address, port, answer, early);
+            }};
+      });
 }
 
 bool MountWebRoot(GatedHttpServer& server, const std::string& dir) {

@@ -95,6 +95,7 @@ GatedHttpServer::~GatedHttpServer() {
   for (const Job& job : jobs_) close(job.fd);
   for (auto& [fd, response] : answered_) close(fd);
   for (int fd : arrivals_) close(fd);
+  for (auto& [fd, adopt] : adopted_) close(fd);
   close(wake_[0]);
   close(wake_[1]);
 }
@@ -141,7 +142,20 @@ void GatedHttpServer::Work() {
       jobs_.pop_front();
     }
     std::optional<SharedResponse> answer;
-    if (shortcut_) answer = shortcut_(job.request);
+    if (upgrade_) {
+      if (std::optional<Takeover> takeover = upgrade_(job.request, job.address)) {
+        if (takeover->adopt) {
+          {
+            std::lock_guard lock(mutex_);
+            adopted_.emplace_back(job.fd, std::move(takeover->adopt));
+          }
+          Wake();
+          continue;
+        }
+        answer = std::move(takeover->answer);
+      }
+    }
+    if (!answer && shortcut_) answer = shortcut_(job.request);
     if (!answer) {
       BufferedStream stream(job.fd, job.request, job.address, job.port);
       bool closed = false;
@@ -250,14 +264,26 @@ void GatedHttpServer::Poll() {
   std::vector<pollfd> fds;
   std::vector<int> arrivals;
   std::vector<std::pair<int, SharedResponse>> answered;
+  std::vector<std::pair<int, std::function<void(int)>>> adopted;
   for (;;) {
     {
       std::lock_guard lock(mutex_);
       if (stopping_) break;
       arrivals.swap(arrivals_);
       answered.swap(answered_);
+      adopted.swap(adopted_);
     }
     Clock::time_point now = Clock::now();
+    // Forgotten before it is handed on: once closed there, its number may
+    // come back to Admit.
+    for (auto& [fd, adopt] : adopted) {
+      if (auto it = connections_.find(fd); it != connections_.end()) {
+        --budgets_[it->second.group].connections;
+        connections_.erase(it);
+      }
+      adopt(fd);
+    }
+    adopted.clear();
     for (int fd : arrivals) Admit(fd, now);
     for (auto& [fd, response] : answered) {
       // Responses wait in memory for slow readers: their sum is bounded.

@@ -63,6 +63,16 @@ class GatedHttpServer final : public httplib::Server {
   // Asked for each request before the handlers; set before listening.
   using Shortcut = std::function<std::optional<SharedResponse>(std::string_view request)>;
   void AnswerFirst(Shortcut shortcut) { shortcut_ = std::move(shortcut); }
+  // A request that takes its connection over (a WebSocket opening): an
+  // answer sent as any other, or else adopt, which is given the descriptor
+  // (on the poll thread) once the gate has forgotten it. nullopt leaves the
+  // request to the handlers. Asked first, on a worker; set before listening.
+  struct Takeover {
+    std::optional<SharedResponse> answer;
+    std::function<void(int fd)> adopt;
+  };
+  using Upgrade = std::function<std::optional<Takeover>(std::string_view request, const std::string& peer)>;
+  void TakeUpgrades(Upgrade upgrade) { upgrade_ = std::move(upgrade); }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -100,12 +110,14 @@ class GatedHttpServer final : public httplib::Server {
 
   GateLimits limits_;
   Shortcut shortcut_;
+  Upgrade upgrade_;
   int wake_[2] = {-1, -1};
   std::mutex mutex_;  // guards the hand-overs below
   std::condition_variable jobsWaiting_;
   std::vector<int> arrivals_;
   std::deque<Job> jobs_;
   std::vector<std::pair<int, SharedResponse>> answered_;
+  std::vector<std::pair<int, std::function<void(int)>>> adopted_;
   bool stopping_ = false;
   // The poll thread's own.
   std::unordered_map<int, Connection> connections_;

@@ -42,6 +42,10 @@ class ListService {
   // address); serverId: the id the request carried, if any (kServerIdHeader).
   std::string Answer(const std::string& peer, std::string_view query, std::string_view serverId = {});
 
+  // Whether the relay may join a player to address (plain) and port: an
+  // entry of either family whose last check passed.
+  bool Relayable(const std::string& address, int port) { return store_.Reachable(address, port); }
+
   // Checks every entry not checked for the interval; the number removed.
   int PruneDue();
 

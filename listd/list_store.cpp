@@ -281,6 +281,13 @@ std::vector<ListEntry> ListStore::NoteChecks(const std::vector<ListEntry>& entri
   return removed;
 }
 
+bool ListStore::Reachable(const std::string& address, int port) {
+  std::lock_guard lock(mutex_);
+  Statement query(db_, "SELECT 1 FROM entries WHERE address = ? AND port = ? AND failures = 0");
+  query.Bind(1, address).Bind(2, port);
+  return query.Step() == SQLITE_ROW;
+}
+
 int ListStore::Count() {
   std::lock_guard lock(mutex_);
   Statement all(db_, "SELECT COUNT(*) FROM entries");

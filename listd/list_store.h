@@ -60,6 +60,8 @@ class ListStore {
   std::vector<ListEntry> NoteChecks(const std::vector<ListEntry>& entries, const std::vector<bool>& reachable,
                                     int64_t now, int removeAfter);
   int Count();
+  // Whether address (plain) and port are an entry whose last check passed.
+  bool Reachable(const std::string& address, int port);
 
  private:
   bool Exec(const char* sql);

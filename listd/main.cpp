@@ -20,6 +20,7 @@
 #include "listd/http_front.h"
 #include "listd/http_gate.h"
 #include "listd/list_service.h"
+#include "listd/relay.h"
 
 namespace {
 
@@ -44,7 +45,8 @@ const char kUsage[] =
     "                        to kringelbahn.html\n"
     "  --help                this text\n"
     "\n"
-    "Serves GET /kringel_server.php with m=get, m=reg (name, port, pass) and m=del.\n"
+    "Serves GET /kringel_server.php with m=get, m=reg (name, port, pass) and m=del, and\n"
+    "relays WebSockets on /play?address=A&port=P to listed servers that answered their last check.\n"
     "SIGINT and SIGTERM stop it; entries stay in the database.\n";
 
 // Wall time, so the order of entries survives a restart.
@@ -169,6 +171,8 @@ int main(int argc, char** argv) {
   size_t parallelChecks = std::clamp<size_t>(files.rlim_cur / 4, 64, 4096);
   kb::GateLimits gate;
   gate.unlimited = options.trustedProxies;
+  // Outlives the server, whose poll thread hands it connections.
+  kb::Relay relay;
   kb::GatedHttpServer server(gate);
   if (!options.webRoot.empty() && !kb::MountWebRoot(server, options.webRoot)) {
     std::fprintf(stderr, "cannot serve %s: no readable directory\n", options.webRoot.c_str());
@@ -191,6 +195,7 @@ int main(int argc, char** argv) {
       limits, LogLine);
 
   kb::MountListService(server, service, {.trustedProxies = options.trustedProxies});
+  kb::MountRelay(server, service, relay, {.trustedProxies = options.trustedProxies});
   // Both families on one socket, or IPv4 alone where the system has no IPv6.
   std::string where = options.bind.empty() ? "every interface" : options.bind;
   int port = server.Bind(options.bind.empty() ? "::" : options.bind, options.port, options.bind.empty());

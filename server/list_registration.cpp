@@ -1,5 +1,6 @@
 #include "server/list_registration.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -29,6 +30,7 @@ struct ListRegistration::Shared {
   struct Result {
     Kind kind;
     bool ok;
+    std::vector<std::string> addresses;  // of the list host, when registered
   };
   std::mutex mutex;
   std::deque<Result> results;
@@ -46,6 +48,7 @@ ListRegistration::ListRegistration(ServerGame& game, const ServerSettings& setti
         std::printf("%s: %s\n", Latin1ToUtf8(m.title).c_str(), Latin1ToUtf8(m.text).c_str());
         std::fflush(stdout);
       }),
+      resolve(ResolveHost),
       game_(game),
       settings_(settings),
       shared_(std::make_shared<Shared>()) {}
@@ -80,15 +83,18 @@ void ListRegistration::Start(Kind kind, std::string request, const ListHostAddre
   {
     std::lock_guard lock(shared->mutex);
     if (shared->running >= kMaxTasks) {
-      shared->results.push_back({kind, false});
+      shared->results.push_back({kind, false, {}});
       return;
     }
     ++shared->running;
   }
-  std::thread([shared, kind, request = std::move(request), host, exchange = exchange] {
+  Resolve find = kind == Kind::kRegister ? resolve : Resolve();
+  std::thread([shared, kind, request = std::move(request), host, exchange = exchange, find] {
     bool ok = exchange(host, request) == "OK";
+    // Where the list's relay connects from: the host's own addresses.
+    std::vector<std::string> addresses = ok && find ? find(host.host) : std::vector<std::string>();
     std::lock_guard lock(shared->mutex);
-    shared->results.push_back({kind, ok});
+    shared->results.push_back({kind, ok, std::move(addresses)});
     --shared->running;
   }).detach();
 }
@@ -116,6 +122,7 @@ void ListRegistration::Drain() {
   // In finishing order: the last task to finish decides.
   for (const Shared::Result& r : results) {
     if (r.kind == Kind::kRegister && r.ok) {
+      listHostAddresses_ = r.addresses;
       game_.entryState = 1;
       buttons_.registerCaption = "Eintrag erneuern";
       game_.NotifyAdmins("Der Server wurde erfolgreich eingetragen.", kGreen);
@@ -126,6 +133,7 @@ void ListRegistration::Drain() {
       game_.NotifyAdmins("Der Server konnte nicht eingetragen werden.", kRed);
       show({true, kErrorTitle, "Server konnte nicht eingetragen werden."});
     } else if (r.ok) {
+      listHostAddresses_.clear();
       game_.entryState = 0;
       buttons_.deleteCaption = "Eintrag l\xF6schen";
       buttons_.registerCaption = "Server eintragen";
@@ -140,13 +148,18 @@ void ListRegistration::Drain() {
   }
 }
 
+bool ListRegistration::TrustsListHost(const std::string& peer) const {
+  return std::find(listHostAddresses_.begin(), listHostAddresses_.end(), peer) != listHostAddresses_.end();
+}
+
 std::vector<std::unique_ptr<TcpConnection>> ListRegistration::SendExitDeletion() {
   std::vector<std::unique_ptr<TcpConnection>> sent;
   if (game_.entryState == 0) return sent;
   // An unreachable host must not hold the exit longer than the wait itself.
   std::vector<std::unique_ptr<TcpConnectAttempt>> attempts;
   for (AddressFamily family : {AddressFamily::kIpv6, AddressFamily::kIpv4})
-    attempts.push_back(std::make_unique<TcpConnectAttempt>(deleteHost.host, deleteHost.port, false, kExitWait, family));
+    attempts.push_back(
+        std::make_unique<TcpConnectAttempt>(deleteHost.host, deleteHost.port, false, kExitWait, family));
   while (!attempts.empty()) {
     for (size_t i = 0; i < attempts.size();) {
       std::unique_ptr<TcpConnection> connection = attempts[i]->Poll();

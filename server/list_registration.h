@@ -44,6 +44,8 @@ class ListRegistration {
   // or "ERROR". Runs on the task's thread.
   using Exchange = std::function<std::string(const ListHostAddress& host, const std::string& request)>;
   using Show = std::function<void(const OperatorMessage& message)>;
+  // A host's addresses (plain); runs on the task's thread.
+  using Resolve = std::function<std::vector<std::string>(const std::string& host)>;
 
   ListRegistration(ServerGame& game, const ServerSettings& settings);
   ~ListRegistration();
@@ -56,6 +58,7 @@ class ListRegistration {
   std::string serverId;
   Exchange exchange;  // ExchangeOverEveryFamily with the 10 s limit unless replaced
   Show show;          // a line on standard output unless a window replaces it
+  Resolve resolve;    // ResolveHost unless replaced
 
   void StartRegister();
   void StartDelete();
@@ -63,6 +66,11 @@ class ListRegistration {
   void Drain();
   int Running() const;
   const EntryButtons& Buttons() const { return buttons_; }
+  // Whether the peer is the list host the server is registered with: its
+  // relay speaks for browser players, whose address it forwards. Learnt at
+  // each registration, forgotten at a deletion; a server that registers
+  // nowhere trusts nobody here.
+  bool TrustsListHost(const std::string& peer) const;
 
   // The shutdown's deletion: when an entry exists (or is being made or
   // deleted) sends the short request over each family of the host that
@@ -83,6 +91,7 @@ class ListRegistration {
   ServerGame& game_;
   const ServerSettings& settings_;
   EntryButtons buttons_;
+  std::vector<std::string> listHostAddresses_;
   std::shared_ptr<Shared> shared_;
 };
 

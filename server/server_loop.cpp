@@ -124,9 +124,10 @@ void ServerLoop::AcceptAll(TcpListener& listener) {
     if (result == AcceptResult::kConnection) {
       // Over a cap the connection is taken and closed at once, so it holds
       // neither a descriptor nor a place in the accept queue. A trusted
-      // proxy's players are counted by their own address once it is known.
+      // proxy's players (and the list host's relayed ones) are counted by
+      // their own address once it is known.
       std::string address = connection->PeerAddress();
-      bool proxy = settings_.TrustsProxy(address);
+      bool proxy = settings_.TrustsProxy(address) || registration_.TrustsListHost(address);
       if (static_cast<int>(game_.Clients().Size()) >= settings_.maxClients || (!proxy && !Admit(address)))
         continue;
       if (pushOut) Drop(pushOut);

@@ -8,33 +8,12 @@
 #include <vector>
 
 #include "common/net/receive_buffer.h"
+#include "common/net/web_socket_opening.h"
 
 struct wslay_event_context;
 struct wslay_frame_context;
 
 namespace kb {
-
-// A browser's request head is a few hundred bytes; with cookies of the
-// game's host a few KiB. More, or a head that does not arrive in time, is a
-// peer holding a connection open.
-constexpr size_t kHandshakeLimit = 8 * 1024;
-constexpr int64_t kHandshakeTime = 5000;  // ms from the connection's accept
-
-// The request head at the start of a connection that began with "GET ".
-struct WebSocketHandshake {
-  enum class State { kIncomplete, kUpgrade, kRefused };
-  State state = State::kIncomplete;
-  size_t length = 0;         // of the head, blank line included
-  std::string answer;        // the HTTP answer: 101 with the accept key, or an error
-  std::string forwardedFor;  // the last X-Forwarded-For line as sent
-};
-
-// Reads the request head (RFC 6455): an upgrade to a WebSocket of version 13
-// with a key; a client that offers the "binary" protocol gets it named back,
-// as browsers refuse the connection otherwise.
-WebSocketHandshake ReadHandshake(std::string_view bytes);
-// A complete HTTP answer that refuses and ends the connection.
-std::string HttpRefusal(int status, std::string_view reason);
 
 // WebSocket frames over one connection's bytes (wslay). Binary frames carry
 // the game's byte stream in either direction; frame bounds mean nothing to

@@ -38,8 +38,8 @@ inline const char* WireName(Wire wire) { return wire == Wire::kTcp ? "tcp" : "we
 class WireClient {
  public:
   // headers: more lines for the handshake, each ended by CR LF.
-  explicit WireClient(Wire wire = Wire::kTcp, std::string headers = {})
-      : wire_(wire), headers_(std::move(headers)) {}
+  explicit WireClient(Wire wire = Wire::kTcp, std::string headers = {}, std::string target = "/kringelbahn")
+      : wire_(wire), headers_(std::move(headers)), target_(std::move(target)) {}
 
   // receiveBuffer > 0 shrinks the socket's receive buffer (a slow reader);
   // from picks the local address (127.0.0.2 is another machine to the server).
@@ -54,11 +54,11 @@ class WireClient {
     if (connection_ && receiveBuffer > 0) SetSocketBuffer(connection_->Fd(), false, receiveBuffer);
     if (!connection_ || wire_ == Wire::kTcp) return connection_ != nullptr;
     framing_ = std::make_unique<WebSocketFraming>(WebSocketFraming::Side::kClient);
-    return SendWire(
-        "GET /kringelbahn HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
-        "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
-        "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Protocol: binary\r\n" +
-        headers_ + "\r\n");
+    return SendWire("GET " + target_ +
+                    " HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
+                    "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                    "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Protocol: binary\r\n" +
+                    headers_ + "\r\n");
   }
   // Game bytes, in one frame over a WebSocket.
   bool SendRaw(std::string_view bytes) { return SendWire(Wrap(bytes)); }
@@ -114,6 +114,8 @@ class WireClient {
     return closed_;
   }
   bool Closed() const { return closed_; }
+  // The head of the WebSocket answer so far (its status line first).
+  const std::string& Answer() const { return answer_; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -152,6 +154,7 @@ class WireClient {
 
   Wire wire_;
   std::string headers_;
+  std::string target_;
   std::unique_ptr<WebSocketFraming> framing_;
   std::string answer_;
   std::unique_ptr<TcpConnection> connection_;

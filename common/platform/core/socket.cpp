@@ -182,6 +182,21 @@ std::vector<IpAddress> HappyEyeballsOrder(const std::vector<IpAddress>& addresse
   return order;
 }
 
+std::vector<std::string> ResolveHost(const std::string& host) {
+  std::string name = WithoutBrackets(host);
+  if (std::optional<IpAddress> literal = ParseIpAddress(name)) return {FormatIpAddress(*literal)};
+  std::vector<std::string> found;
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* result = nullptr;
+  if (!InitNetwork() || getaddrinfo(name.c_str(), nullptr, &hints, &result) != 0) return found;
+  IpAddress address;
+  for (addrinfo* a = result; a; a = a->ai_next)
+    if (FromSocketAddress(a->ai_addr, &address)) found.push_back(FormatIpAddress(address));
+  freeaddrinfo(result);
+  return found;
+}
+
 TcpConnectAttempt::TcpConnectAttempt(const std::string& host, int port, bool noDelay, int timeoutMs,
                                      AddressFamily family)
     : resolution_(std::make_shared<Resolution>()),

@@ -67,6 +67,10 @@ class TcpConnection {
 
 enum class AddressFamily { kAny, kIpv4, kIpv6 };
 
+// Every address of a host name (or the literal itself) in its plain form;
+// blocks on the system's resolver.
+std::vector<std::string> ResolveHost(const std::string& host);
+
 // The order in which a host's addresses are tried (RFC 8305): IPv6 first,
 // then the families taking turns, each address once.
 std::vector<IpAddress> HappyEyeballsOrder(const std::vector<IpAddress>& addresses);

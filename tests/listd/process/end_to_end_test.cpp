@@ -6,7 +6,9 @@
 #include <regex>
 
 #include "common/net/web_list.h"
+#include "common/platform/core/socket.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/server/wire_client.h"
 #include "tests/support/child_process.h"
 
 namespace kb {
@@ -25,8 +27,8 @@ std::string Entry(int port, const std::string& name, int pass, const std::string
 TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   TempDir dir;
   auto listd = [&](const std::string& port, const std::string& bind = "127.0.0.1") {
-    return std::make_unique<ChildProcess>(std::vector<std::string>{
-        listdBinary, "--port", port, "--bind", bind, "--db", dir.File("list.sqlite")});
+    return std::make_unique<ChildProcess>(std::vector<std::string>{listdBinary, "--port", port, "--bind",
+                                                                   bind, "--db", dir.File("list.sqlite")});
   };
   auto service = listd("0");
   std::vector<std::string> m = service->Until("listening on 127.0.0.1 port (\\d+)");
@@ -36,8 +38,8 @@ TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   auto get = [&] { return ExchangeWithListHost(host, ListRequest("/kringel_server.php?m=get", host), 5000); };
   auto server = [&](const std::string& name, const std::string& password) {
     auto child = std::make_unique<ChildProcess>(std::vector<std::string>{
-        serverBinary, "--headless", "--port", "0", "--list-host", host.header, "--list-delete-host", host.header,
-        "--name", name, "--password", password, "--register"});
+        serverBinary, "--headless", "--port", "0", "--list-host", host.header, "--list-delete-host",
+        host.header, "--name", name, "--password", password, "--register"});
     // The registration's confirmation may come before or after the port.
     int port = 0;
     bool registered = false;
@@ -84,8 +86,83 @@ TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   service = listd("0");
   ASSERT_FALSE(service->Until("listening on").empty());
   std::filesystem::remove(dir.File("list.sqlite"));
-  EXPECT_FALSE(service->Until("the database .*list.sqlite was removed: nothing can be stored, stopping$").empty());
+  EXPECT_FALSE(
+      service->Until("the database .*list.sqlite was removed: nothing can be stored, stopping$").empty());
   EXPECT_EQ(service->Finish(0), 1);
+}
+
+// A browser's WebSocket through the service's relay reaches a listed server and plays there, counted by the
+// player's own address: five strangers from five addresses all get in, where the server's cap of four
+// strangers per address would stop the fifth had they counted as the relay's. A server that registers nowhere
+// counts the same peer's openings by that peer, whatever it forwards. An unlisted target is refused and never
+// connected to.
+TEST(ListEndToEnd, RelayJoinsBrowsersToListedServersByTheirOwnAddress) {
+  using testing::Wire;
+  using testing::WireClient;
+  TempDir dir;
+  ChildProcess service({listdBinary, "--port", "0", "--bind", "127.0.0.1", "--db", dir.File("list.sqlite")});
+  std::vector<std::string> m = service.Until("listening on 127.0.0.1 port (\\d+)");
+  ASSERT_FALSE(m.empty());
+  int listPort = std::stoi(m[1]);
+  auto server = [&](bool registers) {
+    std::vector<std::string> args = {
+        serverBinary,        "--headless",         "--port",           "0", "--name", "Relais", "--list-host",
+        "127.0.0.1:" + m[1], "--list-delete-host", "127.0.0.1:" + m[1]};
+    if (registers) args.push_back("--register");
+    auto child = std::make_unique<ChildProcess>(args);
+    int port = 0;
+    bool registered = !registers;
+    for (int i = 0; i < 10 && !(port && registered); ++i) {
+      std::string line = child->ReadLine();
+      std::smatch match;
+      if (std::regex_search(line, match, std::regex("Port: (\\d+)"))) port = std::stoi(match[1]);
+      registered = registered || line == "Kringelbahn Server: Server erfolgreich eingetragen.";
+    }
+    return std::pair{std::move(child), registered ? port : 0};
+  };
+  auto [listed, listedPort] = server(true);
+  auto [alone, alonePort] = server(false);
+  ASSERT_TRUE(listedPort && alonePort);
+
+  TcpListener unlisted;
+  ASSERT_TRUE(unlisted.Open(0));
+  for (int port : {unlisted.Port(), alonePort}) {
+    WireClient refused(Wire::kWebSocket, "", "/play?address=127.0.0.1&port=" + std::to_string(port));
+    ASSERT_TRUE(refused.Connect(listPort));
+    EXPECT_TRUE(refused.WaitClosed(5000));
+    EXPECT_TRUE(refused.Answer().starts_with("HTTP/1.1 403 ")) << refused.Answer();
+  }
+  std::unique_ptr<TcpConnection> none;
+  EXPECT_EQ(unlisted.Accept(&none), AcceptResult::kNone);
+
+  struct Case {
+    int port;
+    bool relayed;
+    int admitted;
+  } cases[] = {{listedPort, true, 5}, {alonePort, false, 4}};
+  for (const Case& c : cases) {
+    std::vector<std::unique_ptr<WireClient>> players;
+    for (int i = 0; i < 5; ++i) {
+      std::string from = "127.0.0." + std::to_string(10 + i);
+      players.push_back(
+          c.relayed ? std::make_unique<WireClient>(Wire::kWebSocket, "",
+                                                   "/play?address=127.0.0.1&port=" + std::to_string(c.port))
+                    : std::make_unique<WireClient>(Wire::kWebSocket, "X-Forwarded-For: " + from + "\r\n"));
+      ASSERT_TRUE(
+          players.back()->Connect(c.relayed ? listPort : c.port, 0, c.relayed ? from.c_str() : nullptr));
+      players.back()->Next(300);  // the answer, before the next one comes
+    }
+    int admitted = 0;
+    for (auto& p : players)
+      if (p->Answer().starts_with("HTTP/1.1 101 ")) {
+        ++admitted;
+        EXPECT_TRUE(p->Send("JOIN") && p->WaitFor("SERVER^Relais")) << c.port;
+      }
+    EXPECT_EQ(admitted, c.admitted) << c.port;
+  }
+  EXPECT_EQ(listed->Finish(SIGTERM), 0);
+  EXPECT_EQ(alone->Finish(SIGTERM), 0);
+  EXPECT_EQ(service.Finish(SIGTERM), 0);
 }
 
 }  // namespace
