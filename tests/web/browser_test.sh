@@ -1,10 +1,12 @@
 #!/bin/bash
-# The browser client in headless Chromium, as a player sees it: the page served
-# by the list service from a host name over plain HTTP (no secure context, no
-# isolation), its menu against the Linux client's, a local round with a bot,
-# the Internet list fetched from the page's origin, and a network round on a
-# real headless server (listed there) against the Linux client, each drawing
-# both trails. KB_KEEP_WORK=1 keeps the shots for a look.
+# The browser client in headless Chromium, as a player sees it. First the page
+# served by the list service from a host name over plain HTTP (no secure
+# context, no isolation): its menu against the Linux client's, a local round
+# with a bot, and a console connect straight to a real headless server over
+# IPv6. Then the page as deployed, over HTTPS behind Caddy (dist/public-list,
+# with a certificate made here): the Internet list from the page's origin, its
+# server joined through the list service's relay, and a network round against
+# the Linux client, each drawing both trails. KB_KEEP_WORK=1 keeps the shots.
 # Arguments: page-folder kringelbahn-listd kringelbahn-server linux-kringelbahn node-modules
 set -u
 page=$1 listd=$2 server=$3 modules=$5
@@ -32,8 +34,17 @@ wait_for() {  # text file seconds
   return 1
 }
 free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+players() { grep -o 'Spieler: [0-9]*' "$work/server.out" | tail -n 1 | cut -d' ' -f2; }
+wait_players() {  # count seconds
+  for _ in $(seq $(($2 * 10))); do [ "$(players)" = "$1" ] && return 0; sleep 0.1; done
+  return 1
+}
 
-"$listd" --port 0 --bind 127.0.0.1 --db "$work/list.db" --web-root "$page" >"$work/listd.out" 2>&1 &
+caddy validate --config "$(dirname "$0")/../../dist/public-list/Caddyfile" --adapter caddyfile >"$work/validate.out" 2>&1 ||
+  fail "dist/public-list/Caddyfile is not valid: $(tail -n 1 "$work/validate.out")"
+
+"$listd" --port 0 --bind 127.0.0.1 --trusted-proxy 127.0.0.1 --db "$work/list.db" --web-root "$page" \
+  >"$work/listd.out" 2>&1 &
 pids+=($!)
 wait_for 'listening on' "$work/listd.out" 30 || fail "the list service did not start"
 list_port=$(sed -n 's/.*listening on 127.0.0.1 port \([0-9]*\).*/\1/p' "$work/listd.out")
@@ -49,7 +60,7 @@ sleep 3
 import -window "$window" "$work/menu-linux.png"
 press "$window" Escape
 
-NODE_PATH=$modules node "$(dirname "$0")/play.mjs" "http://kringelbahn.test:$list_port/kringelbahn.html" \
+NODE_PATH=$modules node "$(dirname "$0")/play.mjs" plain "http://kringelbahn.test:$list_port/kringelbahn.html" \
   "$server_port" "$work" >"$work/browser.out" 2>&1 &
 browser=$!
 pids+=($browser)
@@ -64,18 +75,51 @@ trails=$(trail_colours "$work/local-browser.png")
 echo "local round in the browser: $trails trail colours of at least 100 pixels"
 [ "$trails" -ge 2 ] || fail "the local round does not show the player's and the bot's trails"
 
-# The server's entry, selected at the top of the Internet list: its bar is white.
-bar=$(convert "$work/list-browser.png" -crop 1x1+590+131 -format '%[fx:int(255*luminance)]' info:-)
-[ "$bar" -ge 240 ] || fail "the browser's Internet list shows no server"
+wait_players 1 30 || fail "the browser did not join the server over IPv6"
+touch "$work/seen"
+wait $browser || { cat "$work/browser.out"; fail "the browser's plain part failed"; }
+cat "$work/browser.out"
+wait_players 0 30 || fail "the browser's player stayed on the server"
 
-# The network round: the browser joined through its console over IPv6
-# (ws://[::1]:port); the Linux client joins over IPv4 from its start-up script.
-wait_for 'Spieler: 1' "$work/server.out" 30 || fail "the browser did not join the server"
+# The page as deployed: Caddy with a certificate for kringelbahn.test in front
+# of the list service, which takes its X-Forwarded-For.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=kringelbahn.test \
+  -addext subjectAltName=DNS:kringelbahn.test -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1 ||
+  fail "no test certificate"
+front_port=$(free_port)
+cat >"$work/Caddyfile" <<EOF
+{
+	admin off
+	auto_https disable_redirects
+	storage file_system $work/caddy
+}
+https://kringelbahn.test:$front_port {
+	tls $work/cert.pem $work/key.pem
+	reverse_proxy 127.0.0.1:$list_port
+}
+EOF
+HOME=$work caddy run --config "$work/Caddyfile" --adapter caddyfile >"$work/caddy.out" 2>&1 &
+pids+=($!)
+wait_for 'serving initial configuration' "$work/caddy.out" 30 || fail "Caddy did not start"
+rm -f "$work/browser-connected"
+NODE_PATH=$modules node "$(dirname "$0")/play.mjs" deployed "https://kringelbahn.test:$front_port/kringelbahn.html" \
+  "$server_port" "$work" >"$work/browser.out" 2>&1 &
+browser=$!
+pids+=($browser)
+
+# The server's entry, selected at the top of the Internet list: its bar is white.
+for _ in $(seq 600); do [ -f "$work/browser-connected" ] && break; kill -0 $browser 2>/dev/null || break; sleep 0.1; done
+bar=$(convert "$work/list-browser.png" -crop 1x1+590+131 -format '%[fx:int(255*luminance)]' info:-)
+[ "$bar" -ge 240 ] || fail "the deployed page's Internet list shows no server"
+
+# The network round: the browser joined through the relay; the Linux client
+# joins over IPv4 from its start-up script.
+wait_players 1 30 || fail "the browser did not join the listed server through the relay"
 mkdir -p "$work/linux-player"
 printf 'connect 127.0.0.1 %s\r\n' "$server_port" >"$work/linux-player/autoexec.kbs"
 start_client linux-player 0 "$linux_client"
 linux_player=$window
-wait_for 'Spieler: 2' "$work/server.out" 30 || fail "the Linux client did not join"
+wait_players 2 30 || fail "the Linux client did not join"
 touch "$work/go"
 press "$linux_player" space
 # The heads run until one hits a trail or the border: both fields settle on

@@ -1,16 +1,21 @@
 // Plays the browser client in headless Chromium as a player would, writing
-// what it sees into the work folder for browser_test.sh: the menu, a local
-// round against a bot, then a network round on the server at serverPort.
-// Waits for the files "go" (both players joined) and "done" from the driver.
-// kringelbahn.test is 127.0.0.1 to this browser alone: a name, as on a LAN.
-// Arguments: page-url server-port work-folder
+// what it sees into the work folder for browser_test.sh. kringelbahn.test is
+// 127.0.0.1 to this browser alone: a name, as a deployed page has.
+// - "plain": the page over plain HTTP (no secure context, no isolation): the
+//   menu, a local round against a bot, and a console connect straight to the
+//   server over IPv6 (ws://[::1]:port); then it waits for "seen".
+// - "deployed": the page over HTTPS behind a proxy: the Internet list, the
+//   listed server joined through the list service's relay, and a network
+//   round; it waits for "go" (both players joined) and "done" from the driver.
+// Arguments: plain|deployed page-url server-port work-folder
 import { existsSync, renameSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 
 // Imports ignore NODE_PATH, require() reads it: playwright-core lives outside the checkout.
 const { chromium } = createRequire(import.meta.url)('playwright-core');
 
-const [url, serverPort, work] = process.argv.slice(2);
+const [mode, url, serverPort, work] = process.argv.slice(2);
+const deployed = mode === 'deployed';
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 const note = (text) => console.log(`browser: ${text}`);
 
@@ -30,14 +35,17 @@ const browser = await chromium.launch({
 });
 let failed = false;
 try {
-  const page = await browser.newPage({ viewport: { width: 900, height: 700 } });
+  // The deployed page's certificate is the test's own.
+  const page = await browser.newPage({ viewport: { width: 900, height: 700 }, ignoreHTTPSErrors: deployed });
   page.on('console', (message) => console.log(`page: ${message.text()}`));
   page.on('pageerror', (error) => console.log(`page error: ${error}`));
   const started = Date.now();
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('status').textContent === '', null, { timeout: 60000 });
-  if (await page.evaluate(() => self.isSecureContext || self.crossOriginIsolated))
-    throw new Error('the page runs in a secure or isolated context, which a LAN address would not give it');
+  if (await page.evaluate(() => self.crossOriginIsolated))
+    throw new Error('the page is cross-origin isolated, which it must not need');
+  if (await page.evaluate(() => self.isSecureContext) !== deployed)
+    throw new Error(deployed ? 'the page over HTTPS is no secure context' : 'the page over HTTP is a secure context');
   note(`page loaded and running after ${((Date.now() - started) / 1000).toFixed(2)} s`);
   const canvas = page.locator('#canvas');
   const box = await canvas.boundingBox();
@@ -61,63 +69,68 @@ try {
     await sleep(80);
   };
 
-  // The menu after its fade.
-  await sleep(2500);
-  await shot('menu-browser.png');
+  if (!deployed) {
+    // The menu after its fade.
+    await sleep(2500);
+    await shot('menu-browser.png');
 
-  // The frame loop's pace, measured in the page: frames and passes per second.
-  const pace = await page.evaluate(() => new Promise((done) => {
-    let frames = 0;
-    const start = performance.now();
-    const count = () => {
-      ++frames;
-      if (performance.now() - start < 2000) requestAnimationFrame(count);
-      else done({ frames, ms: performance.now() - start });
-    };
-    requestAnimationFrame(count);
-  }));
-  note(`${(pace.frames * 1000 / pace.ms).toFixed(1)} display frames per second`);
+    // The frame loop's pace, measured in the page: frames and passes per second.
+    const pace = await page.evaluate(() => new Promise((done) => {
+      let frames = 0;
+      const start = performance.now();
+      const count = () => {
+        ++frames;
+        if (performance.now() - start < 2000) requestAnimationFrame(count);
+        else done({ frames, ms: performance.now() - start });
+      };
+      requestAnimationFrame(count);
+    }));
+    note(`${(pace.frames * 1000 / pace.ms).toFixed(1)} display frames per second`);
 
-  // A local round: the first slot on, one bot, Space. The heads draw their
-  // trails for three seconds.
-  await click(205, 145);
-  await key('PageUp');
-  await key('Space');
-  await sleep(4000);
-  await shot('local-browser.png');
-  await key('Escape');
-  await sleep(1500);
+    // A local round: the first slot on, one bot, Space. The heads draw their
+    // trails for three seconds.
+    await click(205, 145);
+    await key('PageUp');
+    await key('Space');
+    await sleep(4000);
+    await shot('local-browser.png');
+    await key('Escape');
+    await sleep(1500);
 
-  // The Internet list, fetched from the page's own origin: Multiplayer, F1.
-  await key('Enter');
-  await key('F1');
-  await sleep(2000);
-  await shot('list-browser.png');
-
-  // The console's connect, typed as a player types it (Ctrl+^ opens it the first time).
-  await page.keyboard.down('Control');
-  await key('Backquote');
-  await page.keyboard.up('Control');
-  // Each key held 40 ms and released 60 ms before the next, as a person types;
-  // keyboard.type() would hold each key for its whole delay, long enough to repeat.
-  // Over IPv6: the Linux client below joins over IPv4.
-  for (const character of `connect ::1 ${serverPort}`) {
-    await page.keyboard.down(character);
-    await sleep(40);
-    await page.keyboard.up(character);
-    await sleep(60);
-  }
-  await key('Enter');
-  await sleep(300);
-  await key('Backquote');
-  writeFileSync(`${work}/browser-connected`, '');
-  if (!(await waitForFile('go', 60))) throw new Error('the driver never said go');
-  await key('Space');
-  // The field, shot again and again until the driver has seen enough.
-  for (let i = 0; i < 60 && !existsSync(`${work}/done`); ++i) {
-    await shot('field-browser.tmp.png');
-    renameSync(`${work}/field-browser.tmp.png`, `${work}/field-browser.png`);
-    await sleep(700);
+    // The console's connect, typed as a player types it (Ctrl+^ opens it the
+    // first time), straight to the server over IPv6.
+    await page.keyboard.down('Control');
+    await key('Backquote');
+    await page.keyboard.up('Control');
+    // Each key held 40 ms and released 60 ms before the next, as a person types;
+    // keyboard.type() would hold each key for its whole delay, long enough to repeat.
+    for (const character of `connect ::1 ${serverPort}`) {
+      await page.keyboard.down(character);
+      await sleep(40);
+      await page.keyboard.up(character);
+      await sleep(60);
+    }
+    await key('Enter');
+    writeFileSync(`${work}/browser-connected`, '');
+    if (!(await waitForFile('seen', 60))) throw new Error('the driver never saw the browser join');
+  } else {
+    // The Internet list, fetched from the page's own origin: Multiplayer, F1;
+    // Enter joins its first server through the relay.
+    await sleep(2500);
+    await key('Enter');
+    await key('F1');
+    await sleep(2000);
+    await shot('list-browser.png');
+    await key('Enter');
+    writeFileSync(`${work}/browser-connected`, '');
+    if (!(await waitForFile('go', 60))) throw new Error('the driver never said go');
+    await key('Space');
+    // The field, shot again and again until the driver has seen enough.
+    for (let i = 0; i < 60 && !existsSync(`${work}/done`); ++i) {
+      await shot('field-browser.tmp.png');
+      renameSync(`${work}/field-browser.tmp.png`, `${work}/field-browser.png`);
+      await sleep(700);
+    }
   }
 } catch (error) {
   console.log(`browser: FAIL: ${error.message}`);
