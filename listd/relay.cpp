@@ -184,12 +184,13 @@ void Relay::Refuse(Link& link) {
 
 void Relay::Close(Link& link) {
   if (link.browser.fd < 0) return;
+  // Counted out first: whoever sees the close sees the place free.
+  Release(link.group);
+  --count_;
   shutdown(link.browser.fd, SHUT_WR);
   close(link.browser.fd);
   if (link.server.fd >= 0) close(link.server.fd);
   link.browser.fd = link.server.fd = -1;
-  Release(link.group);
-  --count_;
 }
 
 bool Relay::Flush(Side& side) {

@@ -11,8 +11,10 @@
 #include "listd/http_front.h"
 #include "listd/http_gate.h"
 #include "listd/list_service.h"
+#include "listd/relay.h"
 #include "listd/static_files.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/server/wire_client.h"
 #include "tests/support/socket_options.h"
 
 namespace kb {
@@ -25,19 +27,21 @@ struct LiveService {
   SystemClock clock;
   std::unique_ptr<ListService> service;
   std::atomic<bool> stop{false};
+  Relay relay;
   GatedHttpServer http;
   std::thread thread;
   ListHostAddress host;
 
   explicit LiveService(ListServiceLimits limits = {}, const std::string& webRoot = "",
-                       HttpFrontOptions front = {}, GateLimits gate = {})
-      : http(gate) {
+                       HttpFrontOptions front = {}, GateLimits gate = {}, RelayLimits relayLimits = {})
+      : relay(relayLimits), http(gate) {
     InitNetwork();
     EXPECT_TRUE(store.Open(dir.File("list.sqlite")));
     service = std::make_unique<ListService>(
-        store, clock, [this](const std::vector<Endpoint>& endpoints) { return ProbeAll(endpoints, 3000, stop); },
-        limits);
+        store, clock,
+        [this](const std::vector<Endpoint>& endpoints) { return ProbeAll(endpoints, 3000, stop); }, limits);
     MountListService(http, *service, front);
+    MountRelay(http, *service, relay, front);
     if (!webRoot.empty()) {
       EXPECT_TRUE(MountWebRoot(http, webRoot));
     }
@@ -58,7 +62,8 @@ struct LiveService {
     char buffer[4096];
     Poller poller;
     poller.Add(c->Fd(), true, false);
-    for (long n = 0, empty = 0; empty < 100 && poller.Wait(100) >= 0 && (n = c->Receive(buffer, sizeof buffer)) >= 0;
+    for (long n = 0, empty = 0;
+         empty < 100 && poller.Wait(100) >= 0 && (n = c->Receive(buffer, sizeof buffer)) >= 0;
          empty += n == 0)
       response.append(buffer, static_cast<size_t>(n));
     return response;
@@ -81,8 +86,8 @@ TEST(HttpService, RequestsByPathMethodAndSizeAndFromAProxy) {
       {"GET /other.php?m=get HTTP/1.0\r\n\r\n", "HTTP/1.1 404", error},
       {"POST " + list + "m=get HTTP/1.0\r\nContent-Length: 0\r\n\r\n", "HTTP/1.1 404", error},
       {"GET /kringel_server.php HTTP/1.0\r\n\r\n", "HTTP/1.1 200", error},
-      {"GET " + list + "m=reg&name=" + std::string(2000, 'x') + "&port=1&pass=0 HTTP/1.0\r\n\r\n", "HTTP/1.1 200",
-       error},
+      {"GET " + list + "m=reg&name=" + std::string(2000, 'x') + "&port=1&pass=0 HTTP/1.0\r\n\r\n",
+       "HTTP/1.1 200", error},
       {"GET " + list + "m=get&x=" + std::string(20000, 'x') + " HTTP/1.0\r\n\r\n", "HTTP/1.1 414", error},
       {"GARBAGE\r\n\r\n", "HTTP/1.1 400", error},
       {"GET " + list + "m=reg&name=x&port=" + port +
@@ -91,8 +96,9 @@ TEST(HttpService, RequestsByPathMethodAndSizeAndFromAProxy) {
   };
   for (const Case& c : cases) {
     std::string response = s.Raw(c.request);
-    EXPECT_TRUE(response.starts_with(c.status) && response.ends_with(c.body)) << c.request.substr(0, 60) << "\n"
-                                                                             << response;
+    EXPECT_TRUE(response.starts_with(c.status) && response.ends_with(c.body))
+        << c.request.substr(0, 60) << "\n"
+        << response;
   }
   EXPECT_EQ(s.Ask("m=get"), "127.0.0.2\x02" + port + "\x02x\x02" + "0");  // still serving
 }
@@ -107,7 +113,8 @@ TEST(HttpService, WebRootServesItsFilesUnisolatedAndNothingOutsideIt) {
   std::string away = "/../" + std::filesystem::path(outside.Path()).filename().string() + "/secret.txt";
   LiveService s({}, web.Path());
   GatedHttpServer unused;
-  EXPECT_FALSE(MountWebRoot(unused, web.File("kringelbahn.html")) || MountWebRoot(unused, web.File("missing")));
+  EXPECT_FALSE(MountWebRoot(unused, web.File("kringelbahn.html")) ||
+               MountWebRoot(unused, web.File("missing")));
 
   struct Case {
     std::string request;
@@ -146,7 +153,8 @@ TEST(HttpService, WebRootFilesAreHeldOnceWithinTheirBudget) {
   web.Write("a.wasm", std::string(1000, 'a'));
   web.Write("b.js", std::string(600, 'b'));
   StaticFiles files(std::filesystem::canonical(web.Path()), 1500);
-  auto first = files.Answer("GET /a.wasm HTTP/1.1\r\n\r\n"), second = files.Answer("GET /a.wasm?v=2 HTTP/1.1\r\n");
+  auto first = files.Answer("GET /a.wasm HTTP/1.1\r\n\r\n"),
+       second = files.Answer("GET /a.wasm?v=2 HTTP/1.1\r\n");
   ASSERT_TRUE(first && second && first->body);
   EXPECT_EQ(first->body, second->body);
   EXPECT_NE(first->head.find("\r\nContent-Length: 1000\r\n"), std::string::npos) << first->head;
@@ -184,7 +192,8 @@ TEST(HttpService, BigFilesReachReadersAndNotStalledOnes) {
     char buffer[65536];
     Poller poller;
     poller.Add(fd, true, false);
-    for (long n = 1; n > 0 && poller.Wait(2000) > 0;) received += (n = c.Receive(buffer, sizeof buffer)) > 0 ? n : 0;
+    for (long n = 1; n > 0 && poller.Wait(2000) > 0;)
+      received += (n = c.Receive(buffer, sizeof buffer)) > 0 ? n : 0;
     if (stall) {
       EXPECT_LT(received, size / 2);
     } else {
@@ -203,7 +212,8 @@ TEST(HttpService, ConcurrentRegistrationsAllLand) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t)
     threads.emplace_back([&, t] {
-      for (int i = 0; i < 12; ++i) ok += s.Ask("m=reg&name=S&pass=0&port=" + std::to_string(games[t * 6 + i / 2].Port())) == "OK";
+      for (int i = 0; i < 12; ++i)
+        ok += s.Ask("m=reg&name=S&pass=0&port=" + std::to_string(games[t * 6 + i / 2].Port())) == "OK";
     });
   for (auto& t : threads) t.join();
   EXPECT_EQ(ok, 48);
@@ -250,7 +260,8 @@ TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
   EXPECT_EQ(closed, 160);
   int refused = 0;
   for (int i = 0; i < 50; ++i)
-    refused += s.Raw("GET /kringel_server.php?m=get HTTP/1.0\r\n\r\n", "127.0.0.30").starts_with("HTTP/1.1 503");
+    refused +=
+        s.Raw("GET /kringel_server.php?m=get HTTP/1.0\r\n\r\n", "127.0.0.30").starts_with("HTTP/1.1 503");
   EXPECT_TRUE(refused >= 5 && refused <= 10) << refused;
 }
 
@@ -281,6 +292,187 @@ TEST(HttpService, ProbesRunSideBySideAndStopWhenTold) {
   reachable = ProbeAll(endpoints, 60'000, stop, 4);
   stopper.join();
   EXPECT_EQ(reachable, std::vector<bool>({true, false}));
+}
+
+// A game server made of sockets: answers each relayed opening (or not), then echoes or floods.
+struct FakeGame {
+  TcpListener listener;
+  std::vector<std::unique_ptr<TcpConnection>> peers;
+  std::vector<std::string> openings;
+  FakeGame() { EXPECT_TRUE(listener.Open(0)); }
+  // Takes the connections waiting and reads their openings; answers them unless silent.
+  void Take(bool answer = true, const std::string& extra = "") {
+    for (std::unique_ptr<TcpConnection> c; listener.Accept(&c) == AcceptResult::kConnection;) {
+      std::string head;
+      char buffer[4096];
+      for (int i = 0; i < 100 && head.find("\r\n\r\n") == std::string::npos; ++i) {
+        long n = c->Receive(buffer, sizeof buffer);
+        if (n > 0) head.append(buffer, static_cast<size_t>(n));
+        std::this_thread::sleep_for(std::chrono::milliseconds(n > 0 ? 0 : 10));
+      }
+      openings.push_back(head);
+      if (answer) c->Send(ReadHandshake(head).answer + extra);
+      peers.push_back(std::move(c));
+    }
+  }
+};
+
+// A game server's frame of one message.
+std::string ServerFrame(std::string_view keyword, std::string field) {
+  WebSocketFraming framing(WebSocketFraming::Side::kServer);
+  std::string message = BuildMessage(keyword, {field});
+  std::string_view parts[] = {message};
+  framing.Encode(parts);
+  return framing.Output();
+}
+
+// Every opening on /play that is not for a listed server that answered its last check is refused before
+// anything connects anywhere; another path is no opening.
+TEST(Relay, RefusesAllButListedReachableTargetsUnconnected) {
+  LiveService s;
+  FakeGame game, other;
+  std::string port = std::to_string(game.listener.Port());
+  ASSERT_EQ(s.Ask("m=reg&name=S&pass=0&port=" + port), "OK");
+  game.Take(false);  // the registration's check
+  game.openings.clear();
+  const std::string up =
+      "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
+  auto open = [&](const std::string& target, const std::string& more = "Sec-WebSocket-Version: 13\r\n") {
+    return "GET " + target + " HTTP/1.1\r\nHost: x\r\n" + up + more + "\r\n";
+  };
+  struct Case {
+    std::string request;
+    const char* status;
+  } cases[] = {
+      {open("/play?address=127.0.0.1&port=" + std::to_string(other.listener.Port())), "403"},
+      {open("/play?address=127.0.0.2&port=" + port), "403"},
+      {open("/play?address=%3A%3Affff%3A127.0.0.2&port=" + port),
+       "403"},  // decoded: an IPv4-mapped 127.0.0.2
+      {open("/play?address=127.0.0.1"), "400"},
+      {open("/play?port=" + port + "&address=127.0.0.1&address=127.0.0.1"), "400"},
+      {open("/play?address=127.0.0.1&port=" + port + "&x=1"), "400"},
+      {open("/play?address=localhost&port=" + port), "400"},
+      {open("/play?address=127.0.0.1&port=0"), "400"},
+      {open("/play?address=127.0.0.1&port=+" + port), "400"},
+      {open("/play?address=127.0.0.1%2&port=" + port), "400"},
+      {open("/play?address=127.0.0.1&port=" + port, "Sec-WebSocket-Version: 8\r\n"), "426"},
+      {"GET /play?address=127.0.0.1&port=" + port + " HTTP/1.1\r\nHost: x\r\n\r\n", "400"},
+      {"POST /play?address=127.0.0.1&port=" + port + " HTTP/1.1\r\nHost: x\r\n" + up + "\r\n", "400"},
+      {open("/playground?address=127.0.0.1&port=" + port), "404"},
+  };
+  for (const Case& c : cases)
+    EXPECT_TRUE(s.Raw(c.request).starts_with("HTTP/1.1 " + std::string(c.status))) << c.request;
+  std::unique_ptr<TcpConnection> none;
+  EXPECT_EQ(other.listener.Accept(&none), AcceptResult::kNone);
+  game.Take();
+  EXPECT_TRUE(game.openings.empty());
+  // A listed server that failed its last check is no target until it answers again.
+  std::vector<ListEntry> entries = s.store.CheckedBefore(INT64_MAX);
+  s.store.NoteChecks(entries, {false}, s.clock.Now(), 3);
+  EXPECT_TRUE(s.Raw(open("/play?address=127.0.0.1&port=" + port)).starts_with("HTTP/1.1 403"));
+}
+
+// Through the relay the browser and the game server exchange their frames unchanged; the game server hears
+// the player's address and answers first. A game server that refuses or never answers costs the browser a
+// 502.
+TEST(Relay, CarriesFramesBothWaysAndRefusesForFailedOpenings) {
+  LiveService s({}, "", {}, {}, {.openingMs = 500});
+  FakeGame game;
+  std::string target = "/play?address=127.0.0.1&port=" + std::to_string(game.listener.Port());
+  ASSERT_EQ(s.Ask("m=reg&name=S&pass=0&port=" + std::to_string(game.listener.Port())), "OK");
+  game.Take();  // the registration's check
+  game.peers.clear(), game.openings.clear();
+  testing::WireClient browser(testing::Wire::kWebSocket, "", target);
+  ASSERT_TRUE(browser.Connect(s.host.port, 0, "127.0.0.5"));
+  for (int i = 0; i < 100 && game.peers.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    game.Take(true, ServerFrame("CHAT", "Hallo"));
+  }
+  ASSERT_EQ(game.openings.size(), 1u);
+  EXPECT_NE(game.openings[0].find("\r\nX-Forwarded-For: 127.0.0.5\r\n"), std::string::npos)
+      << game.openings[0];
+  EXPECT_EQ(browser.Next(), "CHAT^Hallo");
+  EXPECT_NE(browser.Answer().find("Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n"),
+            std::string::npos);
+  EXPECT_NE(browser.Answer().find("Sec-WebSocket-Protocol: binary\r\n"), std::string::npos);
+  ASSERT_TRUE(browser.Send("JOIN"));
+  std::string heard;
+  char buffer[256];
+  for (int i = 0; i < 100 && heard.size() < 6 + BuildMessage("JOIN", {}).size();
+       ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+    if (long n = game.peers[0]->Receive(buffer, sizeof buffer); n > 0)
+      heard.append(buffer, static_cast<size_t>(n));
+  ASSERT_EQ(heard.size(), 6 + BuildMessage("JOIN", {}).size());  // masked: 2 + 4 + the message
+  EXPECT_EQ(heard[0], '\x82');
+  game.peers.clear();
+  EXPECT_TRUE(browser.WaitClosed(3000));
+  EXPECT_EQ(s.relay.Count(), 0);
+
+  for (bool answers : {true, false}) {
+    testing::WireClient refused(testing::Wire::kWebSocket, "", target);
+    ASSERT_TRUE(refused.Connect(s.host.port));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (std::unique_ptr<TcpConnection> c; game.listener.Accept(&c) == AcceptResult::kConnection;) {
+      if (answers) c->Send(HttpRefusal(503, "Service Unavailable"));
+      game.peers.push_back(std::move(c));
+    }
+    EXPECT_TRUE(refused.WaitClosed(3000));
+    EXPECT_TRUE(refused.Answer().starts_with("HTTP/1.1 502")) << refused.Answer();
+  }
+  EXPECT_EQ(s.relay.Count(), 0);
+}
+
+// Places per address and in all; a browser that stops reading loses its relay once its queue passes the
+// bound; a flooding game server is read no faster than its allowance; none of it slows another player's echo.
+TEST(Relay, PlacesQueuesAndFloodsAreBoundedPerRelay) {
+  RelayLimits limits{.perGroup = 2, .total = 4, .queueBytes = 32 << 10, .serverBytesPerSecond = 256 << 10};
+  LiveService s({}, "", {}, {}, limits);
+  FakeGame game;
+  std::string target = "/play?address=127.0.0.1&port=" + std::to_string(game.listener.Port());
+  ASSERT_EQ(s.Ask("m=reg&name=S&pass=0&port=" + std::to_string(game.listener.Port())), "OK");
+  game.Take();
+  game.peers.clear(), game.openings.clear();
+  auto connect = [&](const char* from, int receiveBuffer = 0) {
+    auto b = std::make_unique<testing::WireClient>(testing::Wire::kWebSocket, "", target);
+    EXPECT_TRUE(b->Connect(s.host.port, receiveBuffer, from));
+    for (int i = 0; i < 50 && b->Answer().find("\r\n\r\n") == std::string::npos; ++i) {
+      game.Take();
+      b->Next(10);
+    }
+    return b;
+  };
+  std::vector<std::unique_ptr<testing::WireClient>> b;
+  for (const char* from : {"127.0.0.2", "127.0.0.2", "127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"})
+    b.push_back(connect(from, b.empty() ? 2048 : 0));
+  const char* expected[] = {"101", "101", "503", "101", "101", "503"};
+  for (size_t i = 0; i < b.size(); ++i)
+    EXPECT_TRUE(b[i]->Answer().starts_with("HTTP/1.1 " + std::string(expected[i]))) << i << b[i]->Answer();
+  ASSERT_EQ(game.peers.size(), 4u);
+
+  // The game server floods the first (which reads nothing) and the second (which reads all).
+  std::string frame = ServerFrame("CHAT", std::string(4000, 'x'));
+  size_t read = 0;
+  char buffer[8192];
+  auto start = std::chrono::steady_clock::now();
+  bool firstClosed = false;
+  for (int i = 0; i < 1000 && std::chrono::steady_clock::now() - start < std::chrono::seconds(3); ++i) {
+    for (int k : {0, 1})
+      if (game.peers[k]->FlushQueue() && game.peers[k]->Queued() < (64 << 10)) game.peers[k]->Send(frame);
+    firstClosed = firstClosed || game.peers[0]->Receive(buffer, sizeof buffer) < 0;
+    b[1]->ReadSome(sizeof buffer);
+    while (b[1]->Next(0)) read += frame.size();
+    // Another player's echo goes across meanwhile.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (i % 100 == 0) {
+      ASSERT_TRUE(game.peers[2]->Send(ServerFrame("CHAT", "!")));
+      EXPECT_TRUE(b[3]->Next(1000));
+    }
+  }
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(firstClosed);
+  // Its allowance: a second's worth at once, then the rate.
+  EXPECT_LE(read, (limits.serverBytesPerSecond * (1 + seconds)) + 8192) << read << " in " << seconds << " s";
+  EXPECT_EQ(s.relay.Count(), 3);
 }
 
 }  // namespace
