@@ -78,7 +78,6 @@ class BufferedStream final : public httplib::Stream {
 
 GatedHttpServer::GatedHttpServer(GateLimits limits) : limits_(std::move(limits)) {
   new_task_queue = [] { return new InlineQueue; };
-  if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
   poller_ = std::thread([this] { Poll(); });
   for (int i = 0; i < std::max(1, limits_.workers); ++i) workers_.emplace_back([this] { Work(); });
 }
@@ -96,8 +95,6 @@ GatedHttpServer::~GatedHttpServer() {
   for (auto& [fd, response] : answered_) close(fd);
   for (int fd : arrivals_) close(fd);
   for (auto& [fd, adopt] : adopted_) close(fd);
-  close(wake_[0]);
-  close(wake_[1]);
 }
 
 int GatedHttpServer::Bind(const std::string& host, int port, bool dualStack) {
@@ -126,10 +123,7 @@ bool GatedHttpServer::process_and_close_socket(socket_t sock) {
   return true;
 }
 
-void GatedHttpServer::Wake() {
-  char byte = 0;
-  [[maybe_unused]] ssize_t ignored = write(wake_[1], &byte, 1);
-}
+void GatedHttpServer::Wake() { wake_.Wake(); }
 
 void GatedHttpServer::Work() {
   for (;;) {
@@ -310,19 +304,14 @@ void GatedHttpServer::Poll() {
       });
     }
 
-    fds.assign(1, {wake_[0], POLLIN, 0});
+    fds.assign(1, wake_.Entry());
     Clock::time_point soonest = now + std::chrono::seconds(1);
     for (auto& [fd, c] : connections_) {
       if (c.phase == Phase::kHandler) continue;
       fds.push_back({fd, static_cast<short>(c.phase == Phase::kRequest ? POLLIN : POLLOUT), 0});
       soonest = std::min(soonest, c.deadline);
     }
-    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(soonest - now).count();
-    if (poll(fds.data(), fds.size(), static_cast<int>(std::max<int64_t>(wait, 0) + 1)) < 0 && errno != EINTR)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    char drain[64];
-    while (read(wake_[0], drain, sizeof drain) > 0) {
-    }
+    wake_.Wait(fds, soonest);
     now = Clock::now();
     for (size_t i = 1; i < fds.size(); ++i) {
       auto it = connections_.find(fds[i].fd);

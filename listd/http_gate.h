@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "listd/wake_pipe.h"
+
 namespace kb {
 
 struct GateLimits {
@@ -111,7 +113,7 @@ class GatedHttpServer final : public httplib::Server {
   GateLimits limits_;
   Shortcut shortcut_;
   Upgrade upgrade_;
-  int wake_[2] = {-1, -1};
+  WakePipe wake_;
   std::mutex mutex_;  // guards the hand-overs below
   std::condition_variable jobsWaiting_;
   std::vector<int> arrivals_;

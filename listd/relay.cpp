@@ -105,7 +105,6 @@ bool ParsePlayTarget(std::string_view target, std::string* address, int* port) {
 }
 
 Relay::Relay(RelayLimits limits) : limits_(limits) {
-  if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
   poller_ = std::thread([this] { Poll(); });
 }
 
@@ -118,14 +117,9 @@ Relay::~Relay() {
   poller_.join();
   for (Link& link : links_) close(link.browser.fd), close(link.server.fd);
   for (Arrival& arrival : arrivals_) close(arrival.fd);
-  close(wake_[0]);
-  close(wake_[1]);
 }
 
-void Relay::Wake() {
-  char byte = 0;
-  [[maybe_unused]] ssize_t ignored = write(wake_[1], &byte, 1);
-}
+void Relay::Wake() { wake_.Wake(); }
 
 bool Relay::Reserve(const std::string& player) {
   std::lock_guard lock(mutex_);
@@ -294,7 +288,7 @@ void Relay::Poll() {
     arrivals.clear();
     std::erase_if(links_, [](const Link& link) { return link.browser.fd < 0; });
 
-    fds.assign(1, {wake_[0], POLLIN, 0});
+    fds.assign(1, wake_.Entry());
     Clock::time_point soonest = now + std::chrono::seconds(1);
     for (Link& link : links_) {
       // Each side's allowance grows with time, up to one second's worth.
@@ -326,12 +320,7 @@ void Relay::Poll() {
       fds.push_back({link.browser.fd, browser, 0});
       fds.push_back({link.server.fd, server, 0});
     }
-    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(soonest - now).count();
-    if (poll(fds.data(), fds.size(), static_cast<int>(std::max<int64_t>(wait, 0) + 1)) < 0 && errno != EINTR)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    char drain[64];
-    while (read(wake_[0], drain, sizeof drain) > 0) {
-    }
+    wake_.Wait(fds, soonest);
     now = Clock::now();
     for (size_t i = 0; i < links_.size(); ++i)
       Step(links_[i], fds[1 + 2 * i].revents, fds[2 + 2 * i].revents, now);

@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "listd/wake_pipe.h"
+
 namespace kb {
 
 // What one relayed player may cost the others. Worst case in memory: every
@@ -103,7 +105,7 @@ class Relay {
   void Wake();
 
   RelayLimits limits_;
-  int wake_[2] = {-1, -1};
+  WakePipe wake_;
   std::mutex mutex_;  // guards the places and the hand-over
   std::unordered_map<std::string, int> places_;
   int placesTotal_ = 0;
