@@ -387,10 +387,10 @@ mut("S19", "server", "server", "server/client_table.cpp", "  Reindex(at);\n", ""
     "removing a client leaves the later clients' index stale")
 mut("S20", "server", "server", LR, '(settings_.PasswordProtected() ? "1" : "0")', '(settings_.PasswordProtected() ? "0" : "1")',
     "the list registration reports the password flag inverted")
-mut("S21", "server", "server", WS, 'if (key.size() != 24 || !key.ends_with("==")) return false;',
+mut("S21", "server", "server", "common/net/web_socket_opening.cpp", 'if (key.size() != 24 || !key.ends_with("==")) return false;',
     "if (key.size() != 24) return false;",
     "a WebSocket key of 24 characters not ending in == is accepted")
-mut("S22", "server", "server", WS, "if (colon == std::string_view::npos || colon == 0 || line[0] == ' ' || line[0] == '\\t') return h;",
+mut("S22", "server", "server", "common/net/web_socket_opening.cpp", "if (colon == std::string_view::npos || colon == 0 || line[0] == ' ' || line[0] == '\\t') return h;",
     "if (colon == std::string_view::npos || colon == 0) return h;",
     "folded header lines are accepted in the handshake")
 
@@ -410,7 +410,7 @@ mut("S24", "server", "server", RL, "if (e.count == 0 || now - e.since >= kWindow
     "a guess window never restarts once it is over, so the address guesses without limit")
 mut("S25", "server", "server", "server/server_loop.cpp", "now - peer.accepted >= kStrangerGraceMs && ", "",
     "churning strangers push out a newcomer before its JOIN arrives")
-mut("S26", "server", "server", WS,
+mut("S26", "server", "server", "common/net/web_socket_opening.cpp",
     'bytes.substr(0, kHandshakeLimit).find("\\r\\n\\r\\n");\n  if (end == std::string_view::npos || end + 4 > kHandshakeLimit) {',
     'bytes.find("\\r\\n\\r\\n");\n  if (end == std::string_view::npos) {', "an opening longer than the limit is taken once its end arrives")
 mut("L01", "listd", "listd", LF, "if (value < 1 || value > 65535) return std::nullopt;",
@@ -439,6 +439,10 @@ mut("L09", "listd", "listd", LT, "if (counts[1] >= limits.perNetwork)", "if (cou
 mut("L10", "listd", "listd", LT, "int64_t senior = static_cast<int64_t>(places / 2);",
     "int64_t senior = static_cast<int64_t>(places);",
     "every shown place goes to the longest-listed entries: new servers are never shown")
+mut("L23", "listd", "listd", LT, "WHERE address = ? AND port = ? AND failures = 0\"", "WHERE address = ? AND port = ?\"",
+    "the relay joins players to a server whose last reachability check failed")
+mut("L24", "listd", "listd", "listd/relay.cpp", "mine >= limits_.perGroup", "mine > limits_.perGroup",
+    "one player address may hold one relayed connection more than its limit")
 mut("L11", "listd", "listd", "common/platform/core/address.cpp", "return Prefix(*address, address->v6 ? 6 : 3);",
     "return Prefix(*address, address->v6 ? 6 : 4);",
     "an IPv4 network is the address itself: the per-network limit never counts two entries together")
