@@ -5,8 +5,9 @@
 # with a bot, and a console connect straight to a real headless server over
 # IPv6. Then the page as deployed, over HTTPS behind Caddy (dist/public-list,
 # with a certificate made here): the Internet list from the page's origin, its
-# server joined through the list service's relay, and a network round against
-# the Linux client, each drawing both trails. KB_KEEP_WORK=1 keeps the shots.
+# server joined through the list service's relay (over IPv6) and a network
+# round against the Linux client (over IPv4), each drawing both trails.
+# KB_KEEP_WORK=1 keeps the shots.
 # Arguments: page-folder kringelbahn-listd kringelbahn-server linux-kringelbahn node-modules
 set -u
 page=$1 listd=$2 server=$3 modules=$5
@@ -43,13 +44,15 @@ wait_players() {  # count seconds
 caddy validate --config "$(dirname "$0")/../../dist/public-list/Caddyfile" --adapter caddyfile >"$work/validate.out" 2>&1 ||
   fail "dist/public-list/Caddyfile is not valid: $(tail -n 1 "$work/validate.out")"
 
-"$listd" --port 0 --bind 127.0.0.1 --trusted-proxy 127.0.0.1 --db "$work/list.db" --web-root "$page" \
+# Both families: the server registers over IPv6, so the relay joins the
+# browser to it over IPv6 while the Linux client comes over IPv4.
+"$listd" --port 0 --trusted-proxy 127.0.0.1 --db "$work/list.db" --web-root "$page" \
   >"$work/listd.out" 2>&1 &
 pids+=($!)
 wait_for 'listening on' "$work/listd.out" 30 || fail "the list service did not start"
-list_port=$(sed -n 's/.*listening on 127.0.0.1 port \([0-9]*\).*/\1/p' "$work/listd.out")
+list_port=$(sed -n 's/.*listening on .* port \([0-9]*\), database.*/\1/p' "$work/listd.out")
 server_port=$(free_port)
-"$server" --headless --name Browserrunde --port "$server_port" --list-host "127.0.0.1:$list_port" \
+"$server" --headless --name Browserrunde --port "$server_port" --list-host "[::1]:$list_port" \
   --register >"$work/server.out" 2>&1 &
 pids+=($!)
 wait_for 'Spieler: 0' "$work/server.out" 30 || fail "the server did not start"
@@ -112,8 +115,9 @@ for _ in $(seq 600); do [ -f "$work/browser-connected" ] && break; kill -0 $brow
 bar=$(convert "$work/list-browser.png" -crop 1x1+590+131 -format '%[fx:int(255*luminance)]' info:-)
 [ "$bar" -ge 240 ] || fail "the deployed page's Internet list shows no server"
 
-# The network round: the browser joined through the relay; the Linux client
-# joins over IPv4 from its start-up script.
+# The network round: the browser joined through the relay (to the server over
+# IPv6, as it registered); the Linux client joins over IPv4 from its start-up
+# script.
 wait_players 1 30 || fail "the browser did not join the listed server through the relay"
 mkdir -p "$work/linux-player"
 printf 'connect 127.0.0.1 %s\r\n' "$server_port" >"$work/linux-player/autoexec.kbs"
