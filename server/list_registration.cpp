@@ -1,13 +1,12 @@
 #include "server/list_registration.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <deque>
 #include <mutex>
-#include <random>
 #include <thread>
 
 #include "common/platform/core/latin1.h"
+#include "common/platform/core/random.h"
 
 namespace kb {
 namespace {
@@ -16,13 +15,6 @@ constexpr Colour kGreen = 65280;
 constexpr Colour kRed = 255;
 constexpr const char* kErrorTitle = "Fehler";
 constexpr const char* kInfoTitle = "Kringelbahn Server";
-
-std::string NewServerId() {
-  std::random_device entropy;
-  char text[33];
-  for (int i = 0; i < 4; ++i) std::snprintf(text + 8 * i, 9, "%08x", static_cast<unsigned>(entropy()));
-  return text;
-}
 
 }  // namespace
 
@@ -40,7 +32,7 @@ struct ListRegistration::Shared {
 ListRegistration::ListRegistration(ServerGame& game, const ServerSettings& settings)
     : listHost(ListHostFromEnvironment("KRINGELBAHN_LIST_HOST")),
       deleteHost(ListHostFromEnvironment("KRINGELBAHN_LIST_DELETE_HOST")),
-      serverId(NewServerId()),
+      serverId(EntropyId(4)),
       exchange([id = serverId](const ListHostAddress& host, const std::string& request) {
         return ExchangeOverEveryFamily(host, request, kAnswerTime, id);
       }),

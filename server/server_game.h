@@ -177,7 +177,9 @@ class ServerGame {
   GuessGuard passGuesses_;
   GuessGuard adminGuesses_;
   RateLimit discoveryAnswers_{50, 20};
-  const std::string discoveryId_ = NewDiscoveryId();
+  // Sent with every LAN answer: a client asking over both families lists
+  // this server once.
+  const std::string discoveryId_ = EntropyId(2);
   RateLimit chatRelay_{kChatRelayInterval, kChatRelayBurst};
 };
 

@@ -9,8 +9,7 @@ namespace {
 
 // Typed hosts may come bracketed or in another spelling of the same address.
 std::string Canonical(const std::string& host) {
-  std::string bare =
-      host.size() > 2 && host.front() == '[' && host.back() == ']' ? host.substr(1, host.size() - 2) : host;
+  std::string bare(WithoutBrackets(host));
   std::string plain = PlainAddress(bare);
   return plain.empty() ? bare : plain;
 }

@@ -67,10 +67,7 @@ void DropPendingKeys(Input& input) {
 
 bool ManualAddressValid(std::string_view address) {
   if (address.find_first_not_of("0123456789.") != std::string_view::npos) {
-    std::string_view literal = address;
-    if (literal.size() > 2 && literal.front() == '[' && literal.back() == ']')
-      literal = literal.substr(1, literal.size() - 2);
-    return ParseIpAddress(literal) || HostNameValid(address);
+    return ParseIpAddress(WithoutBrackets(address)) || HostNameValid(address);
   }
   if (address.size() <= 7 || std::count(address.begin(), address.end(), '.') != 3) return false;
   size_t start = 0;

@@ -161,9 +161,7 @@ std::unique_ptr<LinkAttempt> OpenServerLink(const std::string& host, int port) {
       // The browser picks the family of a host name itself; of a list row's
       // two addresses the first (IPv4) is taken.
       std::vector<std::string> hosts = ServerHosts(host);
-      std::string first = hosts.empty() ? host : hosts.front();
-      if (first.size() > 2 && first.front() == '[' && first.back() == ']')
-        first = first.substr(1, first.size() - 2);
+      std::string first(WithoutBrackets(hosts.empty() ? host : hosts.front()));
       return std::make_unique<WebSocketAttempt>(scheme + HostForUrl(first) + ":" + std::to_string(port));
     }
     case BrowserRoute::kUnreachable:

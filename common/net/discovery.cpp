@@ -1,9 +1,6 @@
 #include "common/net/discovery.h"
 
-#include <cstdio>
-
 #include "common/net/protocol.h"
-#include "common/platform/core/random.h"
 
 namespace kb {
 
@@ -16,12 +13,6 @@ std::string BuildDiscoveryAnswer(std::string_view encodedName, int port, int pla
     out.append(f.Text());
   }
   return out;
-}
-
-std::string NewDiscoveryId() {
-  char text[17];
-  std::snprintf(text, sizeof text, "%08x%08x", ThreadRandom().Bits(), ThreadRandom().Bits());
-  return text;
 }
 
 }  // namespace kb

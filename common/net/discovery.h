@@ -16,7 +16,4 @@ constexpr std::string_view kDiscoveryAnswerTag = "KRINGELBAHN SERVER";
 std::string BuildDiscoveryAnswer(std::string_view encodedName, int port, int players, bool password,
                                  std::string_view id);
 
-// A fresh id for the answers: 16 hexadecimal digits from the system's entropy.
-std::string NewDiscoveryId();
-
 }  // namespace kb

@@ -10,8 +10,7 @@ std::string ForwardedAddress(std::string_view header) {
   size_t from = header.find_first_not_of(" \t");
   if (from == std::string_view::npos) return {};
   header = header.substr(from, header.find_last_not_of(" \t") - from + 1);
-  if (header.size() > 2 && header.front() == '[' && header.back() == ']') header = header.substr(1, header.size() - 2);
-  return PlainAddress(header);
+  return PlainAddress(WithoutBrackets(header));
 }
 
 }  // namespace kb

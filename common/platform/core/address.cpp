@@ -186,6 +186,11 @@ bool SplitHostPort(std::string_view text, std::string* host, int* port) {
   return true;
 }
 
+std::string_view WithoutBrackets(std::string_view host) {
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']') return host.substr(1, host.size() - 2);
+  return host;
+}
+
 std::string HostForUrl(const std::string& host) { return IsIpv6Text(host) ? "[" + host + "]" : host; }
 
 }  // namespace kb

@@ -43,6 +43,9 @@ std::string NetworkGroup(std::string_view plain);
 // without a port. port is -1 when none is given. false when the text cannot
 // be read that way (an empty host, a bad port, a bracket without IPv6).
 bool SplitHostPort(std::string_view text, std::string* host, int* port);
+// The host inside "[...]", as URLs and typed addresses bracket IPv6; other text
+// as it is.
+std::string_view WithoutBrackets(std::string_view host);
 // A host as it goes into a URL or a "Host: " line: an IPv6 literal in brackets.
 std::string HostForUrl(const std::string& host);
 

@@ -1,5 +1,7 @@
 #include "common/platform/core/random.h"
 
+#include <cstdio>
+
 namespace kb {
 
 Random Random::FromEntropy() {
@@ -10,6 +12,17 @@ Random Random::FromEntropy() {
 int Random::Next(int n) {
   if (n <= 0) return 0;
   return std::uniform_int_distribution<int>(0, n)(engine_);
+}
+
+std::string EntropyId(int groups) {
+  std::random_device entropy;
+  std::string id;
+  char group[9];
+  for (int i = 0; i < groups; ++i) {
+    std::snprintf(group, sizeof group, "%08x", static_cast<unsigned>(entropy()));
+    id += group;
+  }
+  return id;
 }
 
 Random& ThreadRandom() {

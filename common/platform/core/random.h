@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <random>
+#include <string>
 
 namespace kb {
 
@@ -22,5 +23,9 @@ class Random {
 
 // The calling thread's own generator, seeded from the system's entropy.
 Random& ThreadRandom();
+
+// An id that nobody can guess: groups of 8 hexadecimal digits straight from
+// the system's entropy.
+std::string EntropyId(int groups);
 
 }  // namespace kb

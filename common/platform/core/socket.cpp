@@ -126,12 +126,6 @@ int BindEverywhere(int type, int port, bool shared) {
   return fd;
 }
 
-// "[v6]" as a user may write it for a host.
-std::string WithoutBrackets(const std::string& host) {
-  if (host.size() > 2 && host.front() == '[' && host.back() == ']') return host.substr(1, host.size() - 2);
-  return host;
-}
-
 }  // namespace
 
 bool InitNetwork() {
@@ -182,18 +176,33 @@ std::vector<IpAddress> HappyEyeballsOrder(const std::vector<IpAddress>& addresse
   return order;
 }
 
-std::vector<std::string> ResolveHost(const std::string& host) {
-  std::string name = WithoutBrackets(host);
-  if (std::optional<IpAddress> literal = ParseIpAddress(name)) return {FormatIpAddress(*literal)};
-  std::vector<std::string> found;
+namespace {
+
+// The system's blocking lookup of a host name: its addresses of the family.
+std::vector<IpAddress> LookUp(const std::string& name, AddressFamily family) {
+  std::vector<IpAddress> found;
   addrinfo hints{};
+  hints.ai_family = family == AddressFamily::kIpv4   ? AF_INET
+                    : family == AddressFamily::kIpv6 ? AF_INET6
+                                                     : AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* result = nullptr;
   if (!InitNetwork() || getaddrinfo(name.c_str(), nullptr, &hints, &result) != 0) return found;
   IpAddress address;
   for (addrinfo* a = result; a; a = a->ai_next)
-    if (FromSocketAddress(a->ai_addr, &address)) found.push_back(FormatIpAddress(address));
+    if (FromSocketAddress(a->ai_addr, &address)) found.push_back(address);
   freeaddrinfo(result);
+  return found;
+}
+
+}  // namespace
+
+std::vector<std::string> ResolveHost(const std::string& host) {
+  std::string name(WithoutBrackets(host));
+  if (std::optional<IpAddress> literal = ParseIpAddress(name)) return {FormatIpAddress(*literal)};
+  std::vector<std::string> found;
+  for (const IpAddress& address : LookUp(name, AddressFamily::kAny))
+    found.push_back(FormatIpAddress(address));
   return found;
 }
 
@@ -208,7 +217,7 @@ TcpConnectAttempt::TcpConnectAttempt(const std::string& host, int port, bool noD
     failed_ = true;
     return;
   }
-  std::string name = WithoutBrackets(host);
+  std::string name(WithoutBrackets(host));
   if (std::optional<IpAddress> literal = ParseIpAddress(name)) {
     resolution_->addresses.push_back(*literal);
     resolution_->done = true;
@@ -216,17 +225,7 @@ TcpConnectAttempt::TcpConnectAttempt(const std::string& host, int port, bool noD
   }
   try {
     std::thread([resolution = resolution_, name, family] {
-      std::vector<IpAddress> found;
-      addrinfo hints{};
-      hints.ai_family = family == AddressFamily::kIpv4 ? AF_INET : family == AddressFamily::kIpv6 ? AF_INET6 : AF_UNSPEC;
-      hints.ai_socktype = SOCK_STREAM;
-      addrinfo* result = nullptr;
-      if (getaddrinfo(name.c_str(), nullptr, &hints, &result) == 0) {
-        IpAddress address;
-        for (addrinfo* a = result; a; a = a->ai_next)
-          if (FromSocketAddress(a->ai_addr, &address)) found.push_back(address);
-        freeaddrinfo(result);
-      }
+      std::vector<IpAddress> found = LookUp(name, family);
       std::lock_guard lock(resolution->mutex);
       resolution->addresses = std::move(found);
       resolution->done = true;
@@ -468,7 +467,8 @@ bool TcpListener::Open(const std::string& address, int port) {
     openError_ = "no such address: " + address;
     return false;
   }
-  int fd = only ? BindSocket(SOCK_STREAM, *only, port, true, false) : BindEverywhere(SOCK_STREAM, port, false);
+  int fd =
+      only ? BindSocket(SOCK_STREAM, *only, port, true, false) : BindEverywhere(SOCK_STREAM, port, false);
   if (fd < 0 || listen(fd, 128) != 0) {
     openError_ = std::system_category().message(LastError());
     if (fd >= 0) sockets::Close(fd);
@@ -525,7 +525,8 @@ long UdpSocket::Receive(char* buffer, size_t n, std::string* sender) {
   if (fd_ < 0) return -1;
   SocketAddress from;
   from.length = sizeof from.storage;
-  long got = recvfrom(fd_, buffer, static_cast<int>(std::min<size_t>(n, INT32_MAX)), 0, from.Raw(), &from.length);
+  long got =
+      recvfrom(fd_, buffer, static_cast<int>(std::min<size_t>(n, INT32_MAX)), 0, from.Raw(), &from.length);
   if (got < 0) return -1;
   IpAddress address;
   bool known = FromSocketAddress(from.Raw(), &address, nullptr, &senderInterface_);
@@ -553,7 +554,8 @@ bool SendTo(const IpAddress& address, int port, std::string_view text, unsigned 
   int fd = OpenSocket(address.v6 ? AF_INET6 : AF_INET, SOCK_DGRAM);
   if (fd < 0) return false;
   if (!address.v6) SetOption(fd, SOL_SOCKET, SO_BROADCAST);
-  if (address.v6 && interfaceIndex) SetOption(fd, IPPROTO_IPV6, IPV6_MULTICAST_IF, static_cast<int>(interfaceIndex));
+  if (address.v6 && interfaceIndex)
+    SetOption(fd, IPPROTO_IPV6, IPV6_MULTICAST_IF, static_cast<int>(interfaceIndex));
   SocketAddress to = ToSocketAddress(address, port, interfaceIndex);
   long sent = sendto(fd, text.data(), static_cast<int>(text.size()), 0, to.Raw(), to.length);
   sockets::Close(fd);
@@ -582,7 +584,8 @@ std::vector<unsigned> MulticastInterfaces() {
 bool SendLinkMulticast(int port, std::string_view text, unsigned interfaceIndex) {
   if (port <= 0 || port > 65535 || !InitNetwork()) return false;
   IpAddress group = *ParseIpAddress(kLinkNodesAddress);
-  std::vector<unsigned> interfaces = interfaceIndex ? std::vector<unsigned>{interfaceIndex} : MulticastInterfaces();
+  std::vector<unsigned> interfaces =
+      interfaceIndex ? std::vector<unsigned>{interfaceIndex} : MulticastInterfaces();
   bool sent = false;
   for (unsigned index : interfaces) sent = SendTo(group, port, text, index) || sent;
   return sent;
