@@ -10,9 +10,11 @@
 namespace kb {
 
 // A client on a fake display and input with the real fonts, pictures and
-// sprites and the menu's buttons: the state before the first frame.
-struct MenuClient {
-  MenuClient() {
+// sprites and the menu's buttons: the state before the first frame. On a
+// manual clock, or on the system's for a bench that talks to real servers.
+template <class ClockType>
+struct BenchClient {
+  BenchClient() {
     display.Open(false, 0, 0);
     LoadFonts(client.resources);
     LoadPictures(client.resources);
@@ -22,11 +24,13 @@ struct MenuClient {
     BuildButtonSprites(client.menuButtons, client.resources.fontLarge);
   }
 
-  ManualClock clock;
+  ClockType clock;
   Random random{1};
   FakeInput input;
   FakeDisplay display;
   Client client{clock, random, input, display};
 };
+
+using MenuClient = BenchClient<ManualClock>;
 
 }  // namespace kb
