@@ -111,7 +111,11 @@ bool RunSteppedPasses(Client& client, SteppedClock& clock) {
 void RunFrameLoop(Client& client) {
   for (;;) {
     if (!RunFramePass(client)) {
-      if (client.fatalError.empty()) SaveSettings(client.config, client.display);
+      if (client.fatalError.empty()) {
+        client.config.padIds.clear();
+        for (const PlayerRecord& player : client.round.players) client.config.padIds.push_back(player.padId);
+        SaveSettings(client.config, client.display);
+      }
       return;
     }
     client.clock.Sleep(1);

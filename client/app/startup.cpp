@@ -58,6 +58,9 @@ std::string StartClient(Client& client) {
   client.round.upgradesOption = 1;
   client.round.confusionOption = 1;
   InitPlayerTable(client.round);
+  // Each slot's pad, by the id it had when the game last ended.
+  for (size_t i = 0; i < client.config.padIds.size() && i < kPlayerSlots; ++i)
+    client.round.players[i].padId = client.config.padIds[i];
   AddMenuButtons(client.menuButtons);
   BuildButtonSprites(client.menuButtons, client.resources.fontLarge);
   SinTable();

@@ -9,6 +9,7 @@
 #include "client/core/console_lines.h"
 #include "client/core/game_state.h"
 #include "client/core/net_state.h"
+#include "client/core/pad_input.h"
 #include "client/core/round.h"
 #include "client/core/server_list_state.h"
 #include "client/core/text_input.h"
@@ -71,14 +72,16 @@ struct FrameState {
 // server lists, stepped by core from the clock, the random source and the
 // input. Nothing in it draws.
 struct Model {
-  Model(Clock& clock, Random& random, Input& input) : clock(clock), random(random), input(input) {}
+  Model(Clock& clock, Random& random, Input& platformInput)
+      : clock(clock), random(random), input(platformInput, round.players) {}
 
   Clock& clock;
   Random& random;
-  Input& input;
+  RoundState round;
+  // The platform's keys and mouse, with game controllers holding keys.
+  PadInput input;
 
   FrameState frame;
-  RoundState round;
   NetState net;
   // The servers found by the LAN search or the Internet list, and the list
   // screens' selection.

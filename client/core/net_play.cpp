@@ -32,6 +32,12 @@ void SteerStep(Model& model, int64_t now) {
     left |= p.leftKey != 0 && input.KeyDown(p.leftKey);
     right |= p.rightKey != 0 && input.KeyDown(p.rightKey);
   }
+  // A pad bound to a slot holds its keys; any other pad steers too.
+  for (const PadState& pad : input.Pads()) {
+    if (model.input.SlotOf(pad.id) >= 0) continue;
+    left |= pad.left;
+    right |= pad.right;
+  }
   if (model.frame.hasKeyboard) {
     left |= model.frame.leftButton;
     right |= input.AsyncKey(vk::kRightButton);

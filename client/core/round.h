@@ -22,6 +22,8 @@ struct PlayerRecord {
   int leftLatch = 0, rightLatch = 0, clickLatch = 0;
   std::string keyLabel;
   int leftKey = 0, rightKey = 0, useKey = 0;
+  // The game controller that steers the slot beside its keys (PadState::id), or empty.
+  std::string padId;
   float heading = 0;
   int dead = 0;
   int prevX = 0, prevY = 0;

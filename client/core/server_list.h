@@ -19,7 +19,7 @@ struct ServerListEntry {
   // Only the LAN search fills these; id is empty for a server that sends none.
   int players = 0;
   int hasPassword = 0;
-  std::string id;
+  std::string id = {};
 };
 
 // The table of found servers that the LAN search and the Internet list fetch

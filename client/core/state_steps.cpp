@@ -57,6 +57,8 @@ void MenuStep(Model& model) {
     if (EdgePressed(player.rightKey != 0 && input.KeyDown(player.rightKey), player.rightLatch))
       player.active = 0;
   }
+  // After the keys' latches: the press that binds a pad is held on as its slot's key.
+  BindPressingPads(round, model.input);
 
   if (frame.newClick && my >= 455 && my < 475) {
     if (mx >= 195 && mx < 215) round.confusionOption = !round.confusionOption;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kb {
 
@@ -9,6 +10,9 @@ struct Config {
   int windowX = 0;
   int windowY = 0;
   int fullScreenMode = 0;
+  // The game controller bound to each player slot ("Pad1" to "Pad8"), empty
+  // for none: older versions read past these keys.
+  std::vector<std::string> padIds;
 
   // Where the file lives; LoadSettings puts it in the home directory unless
   // it was set before (tests point it at a temporary folder).

@@ -49,7 +49,7 @@ bool ShowsBottomBar(const Model& model, int state) {
 const char* DrawStateScreen(Image& screen, Resources& res, Model& model, int state) {
   switch (state) {
     case kStateMenu:
-      return DrawMenuScreen(screen, res, model.round);
+      return DrawMenuScreen(screen, res, model.round, model.input);
     case kStateNetChoose:
       return kNetChooseHelp;
     case kStateStart:

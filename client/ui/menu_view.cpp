@@ -27,11 +27,12 @@ void CheckBox(Image& screen, int x, int y, bool ticked, Colour cross) {
 
 }  // namespace
 
-const char* DrawMenuScreen(Image& screen, Resources& res, const RoundState& round) {
+const char* DrawMenuScreen(Image& screen, Resources& res, const RoundState& round, const PadInput& pads) {
   for (int i = 0; i < kPlayerSlots; ++i) {
     const PlayerRecord& player = round.players[i];
     Colour colour = round.playerColours[i];
     std::string text = "Player " + std::to_string(i + 1) + " - " + player.keyLabel;
+    if (pads.SlotPadConnected(i)) text += " + Pad";
     PutText(screen, res.fontLarge, 225, 130 + 40 * i, text, colour);
     CheckBox(screen, 195, 135 + 40 * i, player.active != 0, colour);
   }

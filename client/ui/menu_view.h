@@ -9,6 +9,7 @@ class Image;
 struct FrameState;
 struct Resources;
 struct RoundState;
+class PadInput;
 
 inline constexpr char kMenuHelp[] =
     "Starten: Leertaste | Bots: Bild Hoch/Runter | Multiplayer: Enter | Vollbild: Strg + F";
@@ -16,7 +17,7 @@ inline constexpr char kNetChooseHelp[] = "Internet: F1 | LAN: F2 | Vollbild: Str
 
 // The main menu: slots with check boxes, the two options and the bot count;
 // returns the help line.
-const char* DrawMenuScreen(Image& screen, Resources& res, const RoundState& round);
+const char* DrawMenuScreen(Image& screen, Resources& res, const RoundState& round, const PadInput& pads);
 
 // The credit line and the title banner.
 void DrawTitleBanner(Image& screen, Resources& res);

@@ -13,6 +13,9 @@ namespace kb {
 namespace {
 
 constexpr char kGroup[] = "Window";
+constexpr int kPadSlots = 8;
+
+std::string PadKey(int slot) { return "Pad" + std::to_string(slot); }
 
 // A window that can be seen and dragged: 100 pixels of its width and its
 // caption on the desktop. An unknown desktop size lets every place pass.
@@ -51,6 +54,8 @@ void LoadSettings(Config& config, Display& display) {
     config.windowY = defaultY;
   }
   config.fullScreenMode = file.ReadInt(kGroup, "Fullscreen", 0) != 0 ? 1 : 0;
+  config.padIds.clear();
+  for (int slot = 1; slot <= kPadSlots; ++slot) config.padIds.push_back(file.ReadText(kGroup, PadKey(slot)));
 }
 
 void SaveSettings(Config& config, Display& display) {
@@ -59,8 +64,11 @@ void SaveSettings(Config& config, Display& display) {
     config.windowX = x;
     config.windowY = y;
   }
-  WriteIni(config.filePath, kGroup,
-           {{"X", config.windowX}, {"Y", config.windowY}, {"Fullscreen", config.fullScreenMode}});
+  std::vector<std::pair<std::string, IniValue>> values = {
+      {"X", config.windowX}, {"Y", config.windowY}, {"Fullscreen", config.fullScreenMode}};
+  for (size_t i = 0; i < config.padIds.size(); ++i)
+    if (!config.padIds[i].empty()) values.emplace_back(PadKey(static_cast<int>(i) + 1), config.padIds[i]);
+  WriteIni(config.filePath, kGroup, values);
 }
 
 }  // namespace kb

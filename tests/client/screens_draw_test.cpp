@@ -56,7 +56,7 @@ struct Scene {
 std::vector<Scene> Scenes() {
   std::vector<Scene> scenes = {
       // The other boxes draw as this one; with the upgrades box ticked it must still follow its own option.
-      {"the confusion box", [](Drawn& d, bool on) { d.client.round.confusionOption = on, DrawMenuScreen(d.client.screen, d.client.resources, d.client.round); },
+      {"the confusion box", [](Drawn& d, bool on) { d.client.round.confusionOption = on, DrawMenuScreen(d.client.screen, d.client.resources, d.client.round, d.client.input); },
        Shows::kMore},
       {"a finished empty search against a running one", [](Drawn& d, bool on) { d.List({}, on ? 0 : -1, 0); },
        Shows::kChange},

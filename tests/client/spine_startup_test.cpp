@@ -8,8 +8,8 @@
 #include <tuple>
 
 #include "client/app/frame_loop.h"
-#include "client/ui/settings.h"
 #include "client/app/startup_watchdog.h"
+#include "client/ui/settings.h"
 #include "tests/client/harness.h"
 #include "tests/platform/temp_dir.h"
 
@@ -34,14 +34,25 @@ using HomeClient = At<TestClient>;
 // No file, a broken one or bad values give the centred default (the fake desktop is 1920 x 1080) and a
 // window; a place off the desktop falls back to it.
 TEST(Settings, DefaultsBadValuesAndPlacesOffTheDesktop) {
-  struct Case { std::string text; int x, y, fullScreen; };
-  auto place = [](int x, int y) { return "[Window]\nX = " + std::to_string(x) + "\nY = " + std::to_string(y) + "\n"; };
+  struct Case {
+    std::string text;
+    int x, y, fullScreen;
+  };
+  auto place = [](int x, int y) {
+    return "[Window]\nX = " + std::to_string(x) + "\nY = " + std::to_string(y) + "\n";
+  };
   std::vector<Case> cases = {{"", 560, 240, 0},
                              {std::string(kGarbage, sizeof kGarbage - 1), 560, 240, 0},
                              {"[Window]\nX = abc\nY = 7\nFullscreen = 5\n", 0, 7, 1},
                              {"[Window]\nX = -12\nFullscreen = -1\n", -12, 240, 1}};
-  for (auto [x, y, kept] : {std::tuple{-2147483647 - 1, 0, false}, {1820, 100, true}, {1821, 100, false},
-                            {-700, 100, true}, {-701, 100, false}, {0, -25, true}, {0, -26, false}, {0, 1030, true},
+  for (auto [x, y, kept] : {std::tuple{-2147483647 - 1, 0, false},
+                            {1820, 100, true},
+                            {1821, 100, false},
+                            {-700, 100, true},
+                            {-701, 100, false},
+                            {0, -25, true},
+                            {0, -26, false},
+                            {0, 1030, true},
                             {0, 1031, false}})
     cases.push_back({place(x, y), kept ? x : 560, kept ? y : 240, 0});
   for (const Case& k : cases) {
@@ -73,8 +84,8 @@ TEST(Settings, SaveWritesTheWindowsPlace) {
 TEST(StartupWatchdog, FiresOnlyForAStartThatNeverShowsAFrame) {
   using std::chrono::milliseconds;
   // limit in ms, a frame shown, disarmed, fires
-  for (auto [limit, started, disarm, fires] : {std::tuple{0, false, false, true}, {0, true, false, false},
-                                               {600000, false, true, false}}) {
+  for (auto [limit, started, disarm, fires] :
+       {std::tuple{0, false, false, true}, {0, true, false, false}, {600000, false, true, false}}) {
     std::atomic<int> fired{0};
     {
       StartupWatchdog watchdog(
@@ -89,10 +100,11 @@ TEST(StartupWatchdog, FiresOnlyForAStartThatNeverShowsAFrame) {
 // Autoexec scripts and a display that cannot open are shown by the process tests.
 TEST(StartClient, OpensAsTheFileSaysFillsTheTablesAndDecodesEveryPicture) {
   HomeClient s;
-  s.Write("Kringelbahn.ini", "[Window]\r\nFullscreen = 1\r\n");
+  s.Write("Kringelbahn.ini", "[Window]\r\nFullscreen = 1\r\nPad2 = 030000005e0400008e02000014010000#2\r\n");
   ASSERT_EQ(StartClient(s.client), "");
   EXPECT_TRUE(s.display.open && s.display.fullScreen);
   Client& c = s.client;
+  EXPECT_EQ(c.round.players[1].padId + c.round.players[0].padId, "030000005e0400008e02000014010000#2");
   EXPECT_EQ(c.frame.gameState, kStateMenu);
   EXPECT_EQ(c.round.upgradesOption + c.round.confusionOption, 2);
   EXPECT_FALSE(c.menuButtons.empty());
@@ -102,7 +114,11 @@ TEST(StartClient, OpensAsTheFileSaysFillsTheTablesAndDecodesEveryPicture) {
 }
 
 TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
-  struct Case { int key, state; bool close, failOpen; int presented; };
+  struct Case {
+    int key, state;
+    bool close, failOpen;
+    int presented;
+  };
   for (Case k : {Case{scan::kEscape, kStateMenu, false, false, 0}, Case{0, kStateGame, true, false, 1},
                  Case{scan::kF, kStateMenu, false, true, 0}}) {
     At<SpineClient> c;
@@ -112,6 +128,7 @@ TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
     c.display.failOpen = k.failOpen;
     if (k.key) c.input.SetKey(k.key, true);
     if (k.failOpen) c.input.SetKey(scan::kLeftCtrl, true);
+    c.client.round.players[3].padId = "pad";
     RunFrameLoop(c.client);
     EXPECT_EQ(c.display.presented, k.presented);
     if (k.failOpen) {
@@ -119,7 +136,7 @@ TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
       EXPECT_EQ(c.client.config.fullScreenMode, 0);
       EXPECT_FALSE(std::ifstream(c.client.config.filePath).good());
     } else {
-      EXPECT_EQ(c.Ini(), "[Window]\r\nX = 321\r\nY = 5\r\nFullscreen = 0\r\n");
+      EXPECT_EQ(c.Ini(), "[Window]\r\nX = 321\r\nY = 5\r\nFullscreen = 0\r\nPad4 = pad\r\n");
     }
   }
 }

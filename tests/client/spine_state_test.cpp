@@ -29,7 +29,9 @@ TEST(SetGameState, FadesTwelveFramesOnlyBetweenScreens) {
     expected.resize(frames, to);
     EXPECT_EQ(shown, expected) << from << " to " << to << ": the old screen darkens, the new one brightens";
     EXPECT_EQ(c.client.frame.fadeLevel, frames ? 5 : 0) << "a fade ends brightened again";
-    if (to == kStateStart) EXPECT_GE(c.client.round.roundStartTime - before, frames * kFadeFrameMs);
+    if (to == kStateStart) {
+      EXPECT_GE(c.client.round.roundStartTime - before, frames * kFadeFrameMs);
+    }
   }
 }
 

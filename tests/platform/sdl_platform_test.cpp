@@ -8,7 +8,8 @@
 namespace kb {
 namespace {
 
-void Push(Uint32 type, SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN, SDL_Keycode sym = 0, const char* text = "") {
+void Push(Uint32 type, SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN, SDL_Keycode sym = 0,
+          const char* text = "") {
   SDL_Event event{};
   event.type = type;
   event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
@@ -43,12 +44,76 @@ TEST(SdlPlatform, OpensPresentsReopensAndPassesEventsOn) {
   // The layout's letter, the text typed and the tap reach the game through
   // the event queue; the rules of each are the key table's and the keyboard's.
   Push(SDL_KEYDOWN, SDL_SCANCODE_Y, SDLK_z);  // German layout
-  Push(SDL_TEXTINPUT, {}, 0, "\xC3\xBC");       // typed as UTF-8, kept as Latin-1
+  Push(SDL_TEXTINPUT, {}, 0, "\xC3\xBC");     // typed as UTF-8, kept as Latin-1
   Push(SDL_KEYUP, SDL_SCANCODE_Y, SDLK_z);
   platform.Poll();
   EXPECT_TRUE(platform.AsyncKey('Z') && !platform.AsyncKey('Z'));  // the tap is reported once
   EXPECT_EQ(platform.KeyToChar('Z'), 0xFC);
   EXPECT_FALSE(platform.KeyDown(-1) || platform.KeyDown(scan::kCount));
+}
+
+}  // namespace
+}  // namespace kb
+
+namespace kb {
+namespace {
+
+// Virtual controllers attached here (no hardware): the D-pad, the shoulders and the stick past its dead
+// zone steer, A is use, Start and Back read as they are; a second pad of the same kind is "#2"; a pad that
+// is pulled out is gone, and one plugged in again is its kind's first once more.
+TEST(SdlPlatform, GameControllersComeReadAndGo) {
+  SdlPlatform platform;
+  ASSERT_TRUE(platform.Init());
+  auto attach = [] {
+    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                          SDL_CONTROLLER_BUTTON_MAX, 0);
+    return SDL_JoystickOpen(index);
+  };
+  SDL_Joystick* first = attach();
+  SDL_Joystick* second = attach();
+  ASSERT_TRUE(first && second) << SDL_GetError();
+  platform.Poll();
+  std::vector<PadState> pads = platform.Pads();
+  ASSERT_EQ(pads.size(), 2u);
+  EXPECT_EQ(pads[0].id.size(), 32u);
+  EXPECT_EQ(pads[1].id, pads[0].id + "#2");
+  EXPECT_EQ(pads[0], (PadState{.id = pads[0].id}));
+
+  struct Case {
+    int button = -1, axis = -1, value = 0;
+    PadState read;
+  } cases[] = {
+      {.button = SDL_CONTROLLER_BUTTON_DPAD_LEFT, .read = {.left = true}},
+      {.button = SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, .read = {.right = true}},
+      {.button = SDL_CONTROLLER_BUTTON_A, .read = {.use = true}},
+      {.button = SDL_CONTROLLER_BUTTON_START, .read = {.start = true}},
+      {.button = SDL_CONTROLLER_BUTTON_BACK, .read = {.back = true}},
+      {.axis = SDL_CONTROLLER_AXIS_LEFTX, .value = -SdlPads::kDeadZone, .read = {}},
+      {.axis = SDL_CONTROLLER_AXIS_LEFTX, .value = -SdlPads::kDeadZone - 1, .read = {.left = true}},
+      {.axis = SDL_CONTROLLER_AXIS_LEFTX, .value = 32767, .read = {.right = true}},
+      {.axis = SDL_CONTROLLER_AXIS_LEFTY, .value = 32767, .read = {}},
+  };
+  for (const Case& c : cases) {
+    if (c.button >= 0) SDL_JoystickSetVirtualButton(second, c.button, 1);
+    if (c.axis >= 0) SDL_JoystickSetVirtualAxis(second, c.axis, static_cast<Sint16>(c.value));
+    platform.Poll();
+    PadState expected = c.read;
+    expected.id = pads[1].id;
+    EXPECT_EQ(platform.Pads().at(1), expected) << c.button << " " << c.axis << " " << c.value;
+    if (c.button >= 0) SDL_JoystickSetVirtualButton(second, c.button, 0);
+    if (c.axis >= 0) SDL_JoystickSetVirtualAxis(second, c.axis, 0);
+  }
+
+  SDL_JoystickClose(first);
+  SDL_JoystickDetachVirtual(0);
+  platform.Poll();
+  ASSERT_EQ(platform.Pads().size(), 1u);
+  EXPECT_EQ(platform.Pads()[0].id, pads[1].id);
+  SDL_JoystickClose(attach());
+  platform.Poll();
+  ASSERT_EQ(platform.Pads().size(), 2u);
+  EXPECT_EQ(platform.Pads()[1].id, pads[0].id);
+  SDL_JoystickClose(second);
 }
 
 }  // namespace

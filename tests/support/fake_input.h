@@ -3,6 +3,7 @@
 #include <array>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "common/platform/core/input.h"
 #include "common/platform/core/keys.h"
@@ -13,7 +14,10 @@ namespace kb {
 // snapshot, as the real layer does once per frame.
 class FakeInput final : public Input {
  public:
-  void Poll() override { snapshot_ = held_; }
+  void Poll() override {
+    snapshot_ = held_;
+    padSnapshot_ = pads;
+  }
   bool KeyDown(int scanCode) const override {
     return scanCode >= 0 && scanCode < scan::kCount && snapshot_[scanCode];
   }
@@ -30,6 +34,7 @@ class FakeInput final : public Input {
     return found == chars_.end() ? 0 : found->second;
   }
   std::string ClipboardText() override { return clipboard_; }
+  std::vector<PadState> Pads() const override { return padSnapshot_; }
 
   // Holds or releases a scan-code key; seen from the next Poll().
   void SetKey(int scanCode, bool down) { held_[scanCode] = down; }
@@ -40,6 +45,8 @@ class FakeInput final : public Input {
   void MoveMouse(int x, int y) { mouseX_ = x, mouseY_ = y; }
   void MapChar(int virtualKey, int character) { chars_[virtualKey] = character; }
   void SetClipboard(const std::string& text) { clipboard_ = text; }
+  // The game controllers plugged in, as the next Poll() finds them.
+  std::vector<PadState> pads;
   void ReleaseAll() {
     held_.fill(false);
     virtualDown_.fill(false);
@@ -50,6 +57,7 @@ class FakeInput final : public Input {
   std::array<bool, scan::kCount> snapshot_{};
   std::array<bool, vk::kCount> virtualDown_{};
   std::array<bool, vk::kCount> pressedSince_{};
+  std::vector<PadState> padSnapshot_;
   std::map<int, int> chars_;
   std::string clipboard_;
   int mouseX_ = 0, mouseY_ = 0;

@@ -83,10 +83,16 @@ int IniFile::ReadInt(const std::string& group, const std::string& key, int fallb
   return fallback;
 }
 
+std::string IniFile::ReadText(const std::string& group, const std::string& key) const {
+  for (const Entry& entry : entries_)
+    if (SameText(entry.group, group) && SameText(entry.key, key)) return entry.value;
+  return {};
+}
+
 bool WriteIni(const std::string& path, const std::string& group,
-              const std::vector<std::pair<std::string, int>>& values) {
+              const std::vector<std::pair<std::string, IniValue>>& values) {
   std::string text = "[" + group + "]\r\n";
-  for (const auto& [key, value] : values) text += key + " = " + std::to_string(value) + "\r\n";
+  for (const auto& [key, value] : values) text += key + " = " + value.text + "\r\n";
   return ReplaceFileContents(path, text);
 }
 

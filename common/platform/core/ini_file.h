@@ -19,6 +19,8 @@ class IniFile {
   // digits; a value that does not start that way reads as 0, and values beyond
   // the int range are clamped. The fallback applies when the key is missing.
   int ReadInt(const std::string& group, const std::string& key, int fallback) const;
+  // The value as written, without the blanks around it; empty when missing.
+  std::string ReadText(const std::string& group, const std::string& key) const;
 
  private:
   struct Entry {
@@ -29,9 +31,16 @@ class IniFile {
   std::vector<Entry> entries_;
 };
 
+// A value to write: a number in decimal, or a text as it is.
+struct IniValue {
+  IniValue(int number) : text(std::to_string(number)) {}
+  IniValue(std::string value) : text(std::move(value)) {}
+  std::string text;
+};
+
 // Replaces the file with one group line and one "key = value" line per value,
 // each ended by CR LF. The old file stays intact when writing fails.
 bool WriteIni(const std::string& path, const std::string& group,
-              const std::vector<std::pair<std::string, int>>& values);
+              const std::vector<std::pair<std::string, IniValue>>& values);
 
 }  // namespace kb

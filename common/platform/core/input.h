@@ -1,8 +1,20 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kb {
+
+// One game controller in a snapshot. left and right gather the D-pad, the
+// shoulder buttons and the left stick past its dead zone; use is the lower
+// face button.
+struct PadState {
+  // Stable across unplugging and restarts: the controller's GUID, with "#2",
+  // "#3"... for further pads of the same kind, in the order they came.
+  std::string id;
+  bool left = false, right = false, use = false, start = false, back = false;
+  bool operator==(const PadState&) const = default;
+};
 
 // What the client reads of keyboard and mouse. The SDL implementation lives
 // in common/platform/sdl; tests use a scripted fake.
@@ -25,6 +37,8 @@ class Input {
   virtual int KeyToChar(int virtualKey) = 0;
   // The clipboard's text in Latin-1, empty when there is none.
   virtual std::string ClipboardText() = 0;
+  // The game controllers connected at the snapshot, in the order they came.
+  virtual std::vector<PadState> Pads() const { return {}; }
 };
 
 }  // namespace kb

@@ -83,6 +83,7 @@ int UpperLatin1(int c) {
 
 SdlPlatform::~SdlPlatform() {
   Close();
+  controllers_.reset();
   if (initialised_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
@@ -103,6 +104,8 @@ bool SdlPlatform::Init() {
   }
   initialised_ = true;
   MarkVideoThread();
+  controllers_ = std::make_unique<SdlPads>();
+  if (!controllers_->Init()) controllers_.reset();
   return true;
 }
 
@@ -236,6 +239,7 @@ bool SdlPlatform::TakeCloseRequest() {
 }
 
 void SdlPlatform::HandleEvent(const SDL_Event& event) {
+  if (controllers_) controllers_->HandleEvent(event);
   switch (event.type) {
     case SDL_QUIT:
       closeRequested_ = true;
@@ -283,6 +287,7 @@ void SdlPlatform::Poll() {
     if (int code = ScanCodeOf(static_cast<SDL_Scancode>(scancode))) keys_[code] = true;
   }
   ReadMouse();
+  pads_ = controllers_ ? controllers_->Read() : std::vector<PadState>();
 }
 
 void SdlPlatform::ReadMouse() {

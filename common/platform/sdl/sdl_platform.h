@@ -2,11 +2,13 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "common/platform/core/display.h"
 #include "common/platform/core/input.h"
 #include "common/platform/core/keys.h"
+#include "common/platform/sdl/sdl_pads.h"
 #include "common/platform/sdl/virtual_keyboard.h"
 
 struct SDL_Window;
@@ -50,6 +52,7 @@ class SdlPlatform final : public Display, public Input {
   int MouseY() const override { return mouseY_; }
   int KeyToChar(int virtualKey) override;
   std::string ClipboardText() override;
+  std::vector<PadState> Pads() const override { return pads_; }
 
  private:
   void HandleEvent(const SDL_Event& event);
@@ -72,6 +75,9 @@ class SdlPlatform final : public Display, public Input {
   std::array<int, vk::kCount> scancodeOf_{};
   int mouseX_ = 0;
   int mouseY_ = 0;
+  // Game controllers, when SDL has them; closed before the video goes.
+  std::unique_ptr<SdlPads> controllers_;
+  std::vector<PadState> pads_;
 };
 
 }  // namespace kb

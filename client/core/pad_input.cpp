@@ -1,0 +1,66 @@
+#include "client/core/pad_input.h"
+
+#include <algorithm>
+
+namespace kb {
+
+namespace {
+
+bool Steering(const PadState& pad) { return pad.left || pad.right; }
+
+}  // namespace
+
+void PadInput::Poll() {
+  platform_.Poll();
+  std::vector<PadState> before = std::move(pads_);
+  pads_ = platform_.Pads();
+  held_.fill(false);
+  unboundPressed_.clear();
+  auto hold = [this](int key, bool down) {
+    if (down && key > 0 && key < scan::kCount) held_[key] = true;
+  };
+  for (const PadState& pad : pads_) {
+    hold(scan::kSpace, pad.start);
+    hold(scan::kEscape, pad.back);
+    if (int slot = SlotOf(pad.id); slot >= 0) {
+      hold(slots_[slot].leftKey, pad.left);
+      hold(slots_[slot].rightKey, pad.right);
+      hold(slots_[slot].useKey, pad.use);
+      continue;
+    }
+    auto was = std::find_if(before.begin(), before.end(), [&](const PadState& p) { return p.id == pad.id; });
+    if (Steering(pad) && (was == before.end() || !Steering(*was))) unboundPressed_.push_back(pad.id);
+  }
+}
+
+bool PadInput::KeyDown(int scanCode) const {
+  return platform_.KeyDown(scanCode) || (scanCode >= 0 && scanCode < scan::kCount && held_[scanCode]);
+}
+
+int PadInput::SlotOf(const std::string& padId) const {
+  for (int i = 0; i < kPlayerSlots; ++i)
+    if (!padId.empty() && slots_[i].padId == padId) return i;
+  return -1;
+}
+
+bool PadInput::SlotPadConnected(int slot) const {
+  const std::string& id = slots_[slot].padId;
+  return !id.empty() &&
+         std::any_of(pads_.begin(), pads_.end(), [&](const PadState& p) { return p.id == id; });
+}
+
+void BindPressingPads(RoundState& round, const PadInput& input) {
+  for (const std::string& id : input.UnboundPadsPressed()) {
+    // The mouse's slot has no keys for a pad to hold.
+    auto free = std::find_if(round.players.begin(), round.players.end(), [](const PlayerRecord& p) {
+      return !p.active && p.padId.empty() && p.leftKey != 0;
+    });
+    if (free == round.players.end()) return;
+    free->padId = id;
+    free->active = 1;
+    // The press that bound the pad is held on as the slot's key: not a second switch.
+    free->leftLatch = free->rightLatch = 1;
+  }
+}
+
+}  // namespace kb
