@@ -213,6 +213,14 @@ mut("C14", "client-core", "client", "client/core/server_list.cpp",
 mut("C25", "client-core", "client", "client/core/server_list.cpp",
     "if (IsIpv6Text(found.address) && !IsIpv6Text(entry.address)) found.address = entry.address;", "",
     "a server found over link-local IPv6 first keeps that address although it also answered over IPv4")
+mut("C26", "client-core", "client", "client/core/pad_input.cpp", "    free->leftLatch = free->rightLatch = 1;\n", "",
+    "the push that binds a pad also switches its new slot off again")
+mut("C27", "client-core", "client", "client/core/net_play.cpp", "    left |= pad.left;", "    left |= pad.right;",
+    "a pad bound to no slot steers a network head the wrong way")
+mut("C28", "client-core", "client", "client/core/pad_input.cpp", "hold(scan::kEscape, pad.back);", "hold(scan::kEscape, pad.start);",
+    "a pad's Start leaves the round where Back should")
+mut("P19", "platform", "platform", "common/platform/sdl/sdl_pads.cpp", "stick < -kDeadZone", "stick <= -kDeadZone",
+    "a stick resting on the dead zone's edge steers")
 mut("C15", "client-core", "client", "client/core/net_connection.cpp",
     "  net.connecting = net.openLink(", "  if (!net.connecting) net.connecting = net.openLink(",
     "a connect while another attempt is under way waits for the old one instead of replacing it")

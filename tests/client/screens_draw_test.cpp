@@ -58,6 +58,12 @@ std::vector<Scene> Scenes() {
       // The other boxes draw as this one; with the upgrades box ticked it must still follow its own option.
       {"the confusion box", [](Drawn& d, bool on) { d.client.round.confusionOption = on, DrawMenuScreen(d.client.screen, d.client.resources, d.client.round, d.client.input); },
        Shows::kMore},
+      {"a plugged-in pad's slot",
+       [](Drawn& d, bool on) {
+         d.input.pads = {{.id = "p"}}, d.client.input.Poll(), d.client.round.players[1].padId = on ? "p" : "";
+         DrawMenuScreen(d.client.screen, d.client.resources, d.client.round, d.client.input);
+       },
+       Shows::kMore},
       {"a finished empty search against a running one", [](Drawn& d, bool on) { d.List({}, on ? 0 : -1, 0); },
        Shows::kChange},
       {"the focused manual field",
