@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <regex>
@@ -8,6 +10,7 @@
 #include "common/net/web_list.h"
 #include "common/platform/core/socket.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/server/fake_gateway.h"
 #include "tests/server/wire_client.h"
 #include "tests/support/child_process.h"
 
@@ -162,6 +165,55 @@ TEST(ListEndToEnd, RelayJoinsBrowsersToListedServersByTheirOwnAddress) {
   }
   EXPECT_EQ(listed->Finish(SIGTERM), 0);
   EXPECT_EQ(alone->Finish(SIGTERM), 0);
+  EXPECT_EQ(service.Finish(SIGTERM), 0);
+}
+
+// Behind the fake router: the game port is forwarded before the registration, the list checks and lists it,
+// and SIGTERM removes the forwarding. Without a router the server registers its own port. Prints the time
+// from start to listed for both.
+TEST(ListEndToEnd, ServerBehindARouterHasItsPortForwardedUntilItEnds) {
+  TempDir dir;
+  ChildProcess service({listdBinary, "--port", "0", "--bind", "127.0.0.1", "--db", dir.File("list.sqlite")});
+  std::vector<std::string> m = service.Until("listening on 127.0.0.1 port (\\d+)");
+  ASSERT_FALSE(m.empty());
+  ListHostAddress host = ParseListHost("127.0.0.1:" + m[1]);
+  testing::FakeGateway router({});
+  for (bool behind : {true, false}) {
+    SCOPED_TRACE(behind);
+    size_t before = router.Log().size();
+    auto start = std::chrono::steady_clock::now();
+    std::vector<std::string> env;
+    if (behind) env.push_back("KRINGELBAHN_UPNP_DESCRIPTION=" + router.DescriptionUrl());
+    ChildProcess server({serverBinary, "--headless", "--port", "0", "--list-host", host.header,
+                         "--list-delete-host", host.header, "--name", "Zuhause", "--register"},
+                        env);
+    int port = 0;
+    bool registered = false;
+    for (int i = 0; i < 10 && !registered; ++i) {
+      std::string line = server.ReadLine();
+      std::smatch match;
+      if (std::regex_search(line, match, std::regex("Port: (\\d+)"))) port = std::stoi(match[1]);
+      registered = line == "Kringelbahn Server: Server erfolgreich eingetragen.";
+    }
+    ASSERT_TRUE(registered && port);
+    std::printf("start to listed %s a router: %lld ms\n", behind ? "behind" : "without",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - start)
+                                           .count()));
+    std::string p = std::to_string(port);
+    using V = std::vector<std::string>;
+    V forwarded = {"Add " + p + ">" + p + " 127.0.0.1 3600", "External"};
+    auto heard = [&] {
+      V log = router.Log();
+      return V(log.begin() + static_cast<long>(before), log.end());
+    };
+    EXPECT_EQ(heard(), behind ? forwarded : V{});
+    EXPECT_EQ(ExchangeWithListHost(host, ListRequest("/kringel_server.php?m=get", host), 5000),
+              Entry(port, "Zuhause", 0));
+    EXPECT_EQ(server.Finish(SIGTERM), 0);
+    forwarded.push_back("Delete " + p);
+    EXPECT_EQ(heard(), behind ? forwarded : V{});
+  }
   EXPECT_EQ(service.Finish(SIGTERM), 0);
 }
 
