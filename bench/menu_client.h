@@ -1,9 +1,9 @@
 #pragma once
 
 #include "client/app/client.h"
+#include "client/app/startup.h"
 #include "client/ui/button.h"
 #include "client/ui/load_resources.h"
-#include "client/app/startup.h"
 #include "tests/support/fake_display.h"
 #include "tests/support/fake_input.h"
 

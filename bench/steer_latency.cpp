@@ -54,7 +54,8 @@ class DelayProxy {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address = Loopback(0);
     socklen_t size = sizeof address;
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener_, 16) != 0 ||
+    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener_, 16) != 0 ||
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
       std::perror("proxy");
       std::exit(1);
@@ -151,7 +152,8 @@ class DelayProxy {
             readers.emplace_back(direction, &pair);
           }
           if (!direction->queue.empty()) {
-            auto wait = std::chrono::ceil<std::chrono::milliseconds>(direction->queue.front().first - Steady::now());
+            auto wait =
+                std::chrono::ceil<std::chrono::milliseconds>(direction->queue.front().first - Steady::now());
             timeout = std::clamp(static_cast<int>(wait.count()), 0, timeout);
           }
         }
@@ -188,13 +190,15 @@ struct HeadTrack {
   template <class OnLine>
   void Feed(std::string_view bytes, OnLine onLine) {
     pending.append(bytes);
-    for (size_t end; (end = pending.find(kb::kMessageTerminator)) != std::string::npos; pending.erase(0, end + 1)) {
+    for (size_t end; (end = pending.find(kb::kMessageTerminator)) != std::string::npos;
+         pending.erase(0, end + 1)) {
       std::string_view m(pending.data(), end);
       kb::Keyword keyword = kb::ParseKeyword(kb::MessageField(m, 1));
       if (keyword == kb::Keyword::kColor) colour = kb::MessageField(m, 2);
       if (keyword == kb::Keyword::kMode) mode = kb::ParseNumberText(kb::MessageField(m, 2));
       if (keyword != kb::Keyword::kLine || colour.empty() || kb::MessageField(m, 6) != colour) continue;
-      int from[2] = {kb::ParseNumberText(kb::MessageField(m, 2)), kb::ParseNumberText(kb::MessageField(m, 3))};
+      int from[2] = {kb::ParseNumberText(kb::MessageField(m, 2)),
+                     kb::ParseNumberText(kb::MessageField(m, 3))};
       bool continuous = lines > 0 && from[0] == x && from[1] == y;
       x = kb::ParseNumberText(kb::MessageField(m, 4));
       y = kb::ParseNumberText(kb::MessageField(m, 5));
@@ -234,7 +238,8 @@ class SecondPlayer {
     Steady::time_point lastGo{}, lastTurn{};
     char buffer[8192];
     while (!stop_) {
-      for (long n; (n = connection->Receive(buffer, sizeof buffer)) > 0;) head.Feed({buffer, size_t(n)}, [](bool) {});
+      for (long n; (n = connection->Receive(buffer, sizeof buffer)) > 0;)
+        head.Feed({buffer, size_t(n)}, [](bool) {});
       if (MsSince(lastGo) > 250) {
         connection->Send(kb::BuildMessage(kb::Keyword::kGo));
         lastGo = Steady::now();
@@ -295,9 +300,13 @@ struct Probe {
 
 void Report(std::vector<double> samples, int discarded, int rttMs) {
   std::sort(samples.begin(), samples.end());
-  auto at = [&](double q) { return samples.empty() ? 0.0 : samples[static_cast<size_t>(q * (samples.size() - 1))]; };
-  std::printf("desktop, direct, +%d ms RTT: median %.1f ms, p10 %.1f, p90 %.1f, max %.1f (%zu samples, %d discarded)\n",
-              rttMs, at(0.5), at(0.1), at(0.9), at(1.0), samples.size(), discarded);
+  auto at = [&](double q) {
+    return samples.empty() ? 0.0 : samples[static_cast<size_t>(q * (samples.size() - 1))];
+  };
+  std::printf(
+      "desktop, direct, +%d ms RTT: median %.1f ms, p10 %.1f, p90 %.1f, max %.1f (%zu samples, %d "
+      "discarded)\n",
+      rttMs, at(0.5), at(0.1), at(0.9), at(1.0), samples.size(), discarded);
 }
 
 int Desktop(int serverPort, int rttMs, size_t wanted) {
@@ -373,9 +382,12 @@ int Relay(int listPort, int serverPort, int rttMs) {
 
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "desktop" && argc >= 4) return Desktop(std::atoi(argv[2]), std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 30);
+  if (mode == "desktop" && argc >= 4)
+    return Desktop(std::atoi(argv[2]), std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 30);
   if (mode == "relay" && argc == 5) return Relay(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
-  std::fprintf(stderr, "usage: %s desktop SERVER_PORT ADDED_RTT_MS [SAMPLES] | relay LIST_PORT SERVER_PORT ADDED_RTT_MS\n",
-               argv[0]);
+  std::fprintf(
+      stderr,
+      "usage: %s desktop SERVER_PORT ADDED_RTT_MS [SAMPLES] | relay LIST_PORT SERVER_PORT ADDED_RTT_MS\n",
+      argv[0]);
   return 2;
 }

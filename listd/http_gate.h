@@ -38,7 +38,7 @@ struct GateLimits {
   int workers = 96;
   // Reverse proxies speak for many clients: no per-address limits for them.
   // Everyone else is counted by AddressGroup (an IPv6 peer by its /64).
-  std::vector<std::string> unlimited;
+  std::vector<std::string> unlimited = {};
 };
 
 // cpp-httplib's routing and handlers behind one poll thread that holds every
@@ -51,7 +51,7 @@ struct GateLimits {
 // responses may share.
 struct SharedResponse {
   std::string head;
-  std::shared_ptr<const std::string> body;
+  std::shared_ptr<const std::string> body = {};
 };
 
 class GatedHttpServer final : public httplib::Server {

@@ -18,17 +18,6 @@ bool KnownKey(std::string_view key) {
 
 }  // namespace
 
-// Strict decimal: digits only, no sign, no leading blanks.
-std::optional<int> PortNumber(std::string_view text) {
-  if (text.empty() || text.size() > 5) return std::nullopt;
-  int value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text[0] == '-' || text[0] == '+')
-    return std::nullopt;
-  if (value < 1 || value > 65535) return std::nullopt;
-  return value;
-}
-
 namespace {
 
 std::string DecodeSpaces(std::string_view text) {
@@ -80,8 +69,10 @@ std::optional<QueryFields> ParseQuery(std::string_view query) {
   return fields;
 }
 
-std::optional<Registration> ParseRegistration(const QueryFields& fields, std::string& problem) {
+std::optional<Registration> ParseRegistration(const QueryFields& fields, std::string& problem,
+                                              std::string_view& refusal) {
   auto name = fields.find("name"), port = fields.find("port"), pass = fields.find("pass");
+  refusal = refusal::kBadRequest;
   if (name == fields.end() || port == fields.end() || pass == fields.end()) {
     problem = "name, port or pass missing";
     return std::nullopt;
@@ -90,6 +81,7 @@ std::optional<Registration> ParseRegistration(const QueryFields& fields, std::st
   std::optional<int> portNumber = PortNumber(port->second);
   if (!portNumber) {
     problem = "no port number";
+    refusal = refusal::kBadPort;
     return std::nullopt;
   }
   if (pass->second != "0" && pass->second != "1") {
@@ -100,8 +92,14 @@ std::optional<Registration> ParseRegistration(const QueryFields& fields, std::st
   r.pass = pass->second[0] - '0';
   r.name = DecodeSpaces(name->second);
   problem = ListNameProblem(r.name);
+  refusal = refusal::kBadName;
   if (!problem.empty()) return std::nullopt;
   return r;
+}
+
+std::string RegistrationAnswer(std::string_view peer, std::string_view result) {
+  return std::string(kListSeenStart) + std::string(peer) + std::string(kListSeenEnd) +
+         std::string(kListDataStart) + std::string(result) + std::string(kListDataEnd);
 }
 
 bool ServerIdValid(std::string_view id) {

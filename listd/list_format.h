@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/net/web_list.h"
+
 namespace kb {
 
 constexpr std::string_view kListPath = "/kringel_server.php";
@@ -48,9 +50,6 @@ std::string FormatList(const std::vector<ListEntry>& entries);
 using QueryFields = std::map<std::string, std::string, std::less<>>;
 std::optional<QueryFields> ParseQuery(std::string_view query);
 
-// A port number 1..65535 in strict decimal (no sign, blanks or leading text).
-std::optional<int> PortNumber(std::string_view text);
-
 struct Registration {
   std::string name;  // "%20" decoded
   int port = 0;
@@ -58,8 +57,14 @@ struct Registration {
 };
 
 // The "reg" keys checked: port 1..65535, pass 0 or 1, a name the list takes
-// (ListNameProblem) after decoding. nullopt with the reason in problem.
-std::optional<Registration> ParseRegistration(const QueryFields& fields, std::string& problem);
+// (ListNameProblem) after decoding. nullopt with the reason in problem, and
+// the word the answer gives for it (a refusal:: word) in refusal.
+std::optional<Registration> ParseRegistration(const QueryFields& fields, std::string& problem,
+                                              std::string_view& refusal);
+
+// The answer to a registration from peer: the address it came from, then
+// "OK" or "ERROR" with the reason's word and its details.
+std::string RegistrationAnswer(std::string_view peer, std::string_view result);
 
 // A server id as the list keeps it: 16 to 64 hex digits; anything else is none.
 bool ServerIdValid(std::string_view id);

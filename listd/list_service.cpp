@@ -66,48 +66,56 @@ void ListService::ReturnCheckSlot(const std::string& address) {
   --checks_;
 }
 
-std::string ListService::Register(const std::string& peer, const QueryFields& fields, std::string_view serverId) {
+std::string ListService::Register(const std::string& peer, const QueryFields& fields,
+                                  std::string_view serverId) {
+  // Each refusal says why, so the operator learns it; the log keeps the same.
+  auto refuse = [&](std::string_view refusal, const std::string& detail = {}) {
+    return RegistrationAnswer(peer, std::string(kListError) + " " + std::string(refusal) + detail);
+  };
   std::string problem;
-  std::optional<Registration> r = ParseRegistration(fields, problem);
+  std::string_view refusal;
+  std::optional<Registration> r = ParseRegistration(fields, problem, refusal);
   if (!r) {
     Write("refused " + peer + ": " + problem);
-    return std::string(kListFailed);
+    return refuse(refusal);
   }
+  std::string where = peer + ":" + std::to_string(r->port);
   if (!TakeCheckSlot(peer)) {
-    Write("refused " + peer + ":" + std::to_string(r->port) + ": too many checks running");
-    return std::string(kListFailed);
+    Write("refused " + where + ": too many checks running");
+    return refuse(refusal::kBusy);
   }
   // Only a server that players can reach belongs on the list.
   std::vector<bool> reachable = probe_({{peer, r->port}});
   ReturnCheckSlot(peer);
   if (reachable.empty() || !reachable[0]) {
-    Write("refused " + peer + ":" + std::to_string(r->port) + ": game port unreachable");
-    return std::string(kListFailed);
+    Write("refused " + where + ": game port unreachable");
+    return refuse(refusal::kUnreachable, " " + peer + " " + std::to_string(r->port));
   }
   int64_t now = clock_.Now();
-  ListEntry entry{.address = peer, .port = r->port, .name = r->name, .pass = r->pass, .confirmed = now, .checked = now};
+  ListEntry entry{
+      .address = peer, .port = r->port, .name = r->name, .pass = r->pass, .confirmed = now, .checked = now};
   if (ServerIdValid(serverId)) entry.serverId = std::string(serverId);
   switch (store_.Put(entry, limits_.entries)) {
     case ListStore::Stored::kNew:
-      Write("registered " + peer + ":" + std::to_string(r->port));
-      return std::string(kListOk);
+      Write("registered " + where);
+      return RegistrationAnswer(peer, "OK");
     case ListStore::Stored::kRefreshed:
-      Write("refreshed " + peer + ":" + std::to_string(r->port));
-      return std::string(kListOk);
+      Write("refreshed " + where);
+      return RegistrationAnswer(peer, "OK");
     case ListStore::Stored::kAddressFull:
-      Write("refused " + peer + ":" + std::to_string(r->port) + ": address holds enough entries");
-      break;
+      Write("refused " + where + ": address holds enough entries");
+      return refuse(refusal::kAddressFull);
     case ListStore::Stored::kNetworkFull:
-      Write("refused " + peer + ":" + std::to_string(r->port) + ": its network holds enough entries");
-      break;
+      Write("refused " + where + ": its network holds enough entries");
+      return refuse(refusal::kNetworkFull);
     case ListStore::Stored::kListFull:
-      Write("refused " + peer + ":" + std::to_string(r->port) + ": list full");
-      break;
+      Write("refused " + where + ": list full");
+      return refuse(refusal::kListFull);
     case ListStore::Stored::kFailed:
-      Write("refused " + peer + ":" + std::to_string(r->port) + ": storage failed: " + store_.Error());
       break;
   }
-  return std::string(kListFailed);
+  Write("refused " + where + ": storage failed: " + store_.Error());
+  return refuse(refusal::kStorage);
 }
 
 int ListService::PruneDue() {
@@ -116,8 +124,7 @@ int ListService::PruneDue() {
   for (const ListEntry& e : due) endpoints.push_back({e.address, e.port});
   std::vector<bool> reachable = probe_(endpoints);
   // A stopped probe answers for the first entries only; the rest wait.
-  std::vector<ListEntry> removed =
-      store_.NoteChecks(due, reachable, clock_.Now(), limits_.failuresToRemove);
+  std::vector<ListEntry> removed = store_.NoteChecks(due, reachable, clock_.Now(), limits_.failuresToRemove);
   for (const ListEntry& e : removed)
     Write("pruned " + e.address + ":" + std::to_string(e.port) + " after " +
           std::to_string(limits_.failuresToRemove) + " failed checks");

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "common/platform/core/address.h"
 #include "common/platform/core/latin1.h"
 #include "common/platform/core/random.h"
 
@@ -18,11 +19,44 @@ constexpr const char* kInfoTitle = "Kringelbahn Server";
 
 }  // namespace
 
+std::string RefusalReason(std::string_view payload) {
+  if (!payload.starts_with(std::string(kListError) + " ")) return {};
+  std::string_view rest = payload.substr(kListError.size() + 1);
+  std::string_view word = rest.substr(0, rest.find(' '));
+  if (word == refusal::kUnreachable) {
+    // "ADDRESS PORT": where the list tried; shown only when both are what they say.
+    std::string_view details = word.size() < rest.size() ? rest.substr(word.size() + 1) : std::string_view();
+    size_t blank = details.find(' ');
+    std::string address = PlainAddress(details.substr(0, blank));
+    std::optional<int> port =
+        blank == std::string_view::npos ? std::nullopt : PortNumber(details.substr(blank + 1));
+    if (address.empty() || !port) return "Der Spielport ist aus dem Internet nicht erreichbar.";
+    return "Port " + std::to_string(*port) + " ist unter " + address + " aus dem Internet nicht erreichbar.";
+  }
+  static constexpr std::pair<std::string_view, const char*> kReasons[] = {
+      {refusal::kAddressFull, "Von dieser Adresse sind schon genug Server eingetragen."},
+      {refusal::kNetworkFull, "Aus diesem Netz sind schon genug Server eingetragen."},
+      {refusal::kListFull, "Die Liste ist voll."},
+      {refusal::kBadName, "Die Liste nimmt diesen Servernamen nicht an."},
+      {refusal::kBadPort, "Die Liste nimmt diesen Port nicht an."},
+      {refusal::kBadRequest, "Die Liste konnte die Anfrage nicht lesen."},
+      {refusal::kStorage, "Die Liste konnte den Eintrag nicht speichern."},
+      {refusal::kBusy,
+       "Die Liste pr\xFC"
+       "ft gerade zu viele Server; bitte sp\xE4ter noch einmal versuchen."},
+  };
+  for (const auto& [known, text] : kReasons)
+    if (word == known) return text;
+  return {};
+}
+
 struct ListRegistration::Shared {
   struct Result {
     Kind kind;
     bool ok;
     std::vector<std::string> addresses;  // of the list host, when registered
+    std::string reason = {};             // why not, when the host said or never answered
+    std::string seenAddress = {};
   };
   std::mutex mutex;
   std::deque<Result> results;
@@ -82,11 +116,14 @@ void ListRegistration::Start(Kind kind, std::string request, const ListHostAddre
   }
   Resolve find = kind == Kind::kRegister ? resolve : Resolve();
   std::thread([shared, kind, request = std::move(request), host, exchange = exchange, find] {
-    bool ok = exchange(host, request) == "OK";
+    ListAnswer answer = exchange(host, request);
+    bool ok = answer.payload == "OK";
     // Where the list's relay connects from: the host's own addresses.
     std::vector<std::string> addresses = ok && find ? find(host.host) : std::vector<std::string>();
+    std::string reason = answer.answered ? RefusalReason(answer.payload) : host.header + " antwortet nicht.";
     std::lock_guard lock(shared->mutex);
-    shared->results.push_back({kind, ok, std::move(addresses)});
+    shared->results.push_back(
+        {kind, ok, std::move(addresses), std::move(reason), std::move(answer.seenAddress)});
     --shared->running;
   }).detach();
 }
@@ -115,6 +152,7 @@ void ListRegistration::Drain() {
   for (const Shared::Result& r : results) {
     if (r.kind == Kind::kRegister && r.ok) {
       listHostAddresses_ = r.addresses;
+      seenAddress_ = r.seenAddress;
       game_.entryState = 1;
       buttons_.registerCaption = "Eintrag erneuern";
       game_.NotifyAdmins("Der Server wurde erfolgreich eingetragen.", kGreen);
@@ -123,8 +161,9 @@ void ListRegistration::Drain() {
     } else if (r.kind == Kind::kRegister) {
       game_.entryState = 0;
       buttons_.registerCaption = "Server eintragen";
-      game_.NotifyAdmins("Der Server konnte nicht eingetragen werden.", kRed);
-      show({true, kErrorTitle, "Server konnte nicht eingetragen werden."});
+      std::string why = r.reason.empty() ? "." : ": " + r.reason;
+      game_.NotifyAdmins("Der Server konnte nicht eingetragen werden" + why, kRed);
+      show({true, kErrorTitle, "Server konnte nicht eingetragen werden" + why});
     } else if (r.ok) {
       listHostAddresses_.clear();
       game_.entryState = 0;

@@ -33,6 +33,11 @@ struct OperatorMessage {
 // hands its result back through a locked queue; Drain, on the loop's
 // thread, then sets EntryState and the captions, tells the administrators
 // and shows the message. A task never touches the game or the settings.
+// Why the list host refused a registration, for the operator: the German
+// sentence for the reason its answer's data gives after "ERROR", or empty
+// when it gives none this server knows.
+std::string RefusalReason(std::string_view payload);
+
 class ListRegistration {
  public:
   static constexpr int kAnswerTime = 10000;
@@ -40,9 +45,9 @@ class ListRegistration {
   // More tasks at once than an operator could mean are refused as failures.
   static constexpr int kMaxTasks = 4;
 
-  // Sends the request to the host and returns the text between the markers,
-  // or "ERROR". Runs on the task's thread.
-  using Exchange = std::function<std::string(const ListHostAddress& host, const std::string& request)>;
+  // Sends the request to the host and returns its answer. Runs on the task's
+  // thread.
+  using Exchange = std::function<ListAnswer(const ListHostAddress& host, const std::string& request)>;
   using Show = std::function<void(const OperatorMessage& message)>;
   // A host's addresses (plain); runs on the task's thread.
   using Resolve = std::function<std::vector<std::string>(const std::string& host)>;
@@ -79,6 +84,9 @@ class ListRegistration {
   // each registration, forgotten at a deletion; a server that registers
   // nowhere trusts nobody here.
   bool TrustsListHost(const std::string& peer) const;
+  // The address the list host saw the last successful registration come
+  // from (an IPv4 one when it saw one); empty when it did not say.
+  const std::string& SeenAddress() const { return seenAddress_; }
 
   // The shutdown's deletion: when an entry exists (or is being made or
   // deleted) sends the short request over each family of the host that
@@ -101,6 +109,7 @@ class ListRegistration {
   const ServerSettings& settings_;
   EntryButtons buttons_;
   std::vector<std::string> listHostAddresses_;
+  std::string seenAddress_;
   std::shared_ptr<Shared> shared_;
 };
 

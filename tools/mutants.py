@@ -413,7 +413,7 @@ mut("S25", "server", "server", "server/server_loop.cpp", "now - peer.accepted >=
 mut("S26", "server", "server", "common/net/web_socket_opening.cpp",
     'bytes.substr(0, kHandshakeLimit).find("\\r\\n\\r\\n");\n  if (end == std::string_view::npos || end + 4 > kHandshakeLimit) {',
     'bytes.find("\\r\\n\\r\\n");\n  if (end == std::string_view::npos) {', "an opening longer than the limit is taken once its end arrives")
-mut("L01", "listd", "listd", LF, "if (value < 1 || value > 65535) return std::nullopt;",
+mut("L01", "listd", "listd", WL, "if (value < 1 || value > 65535) return std::nullopt;",
     "if (value < 0 || value > 65535) return std::nullopt;",
     "port 0 is accepted in a registration")
 mut("L02", "listd", "listd", LF, "      i += 2;", "      i += 3;",
@@ -441,6 +441,10 @@ mut("L10", "listd", "listd", LT, "int64_t senior = static_cast<int64_t>(places /
     "every shown place goes to the longest-listed entries: new servers are never shown")
 mut("L23", "listd", "listd", LT, "WHERE address = ? AND port = ? AND failures = 0\"", "WHERE address = ? AND port = ?\"",
     "the relay joins players to a server whose last reachability check failed")
+mut("L25", "listd", "listd", "listd/list_service.cpp", 'refuse(refusal::kUnreachable, " " + peer + " " + std::to_string(r->port))',
+    "refuse(refusal::kUnreachable)", "a server refused for an unreachable port never learns where the list tried")
+mut("S27", "server", "server", "server/list_registration.cpp", "if (address.empty() || !port)", "if (address.empty())",
+    "a refusal naming no valid port shows the operator a port that is none")
 mut("L24", "listd", "listd", "listd/relay.cpp", "mine >= limits_.perGroup", "mine > limits_.perGroup",
     "one player address may hold one relayed connection more than its limit")
 mut("L11", "listd", "listd", "common/platform/core/address.cpp", "return Prefix(*address, address->v6 ? 6 : 3);",

@@ -20,7 +20,7 @@ struct ListExchange::State {
 };
 
 ListExchange::ListExchange(const ListHostAddress& host, std::string request, int timeoutMs)
-    : state_(std::make_unique<State>(host, std::move(request), timeoutMs)), payload_(kListError) {}
+    : state_(std::make_unique<State>(host, std::move(request), timeoutMs)) {}
 
 ListExchange::~ListExchange() = default;
 
@@ -44,7 +44,7 @@ bool ListExchange::Poll() {
     long got = s.connection->Receive(buffer, sizeof buffer);
     if (got == 0) return false;
     over = got < 0 || s.response.Add(std::string_view(buffer, static_cast<size_t>(got)));
-    if (over && got > 0) payload_ = s.response.Payload();
+    if (over && got > 0) answer_ = {s.response.Payload(), s.response.SeenAddress(), s.response.Complete()};
   }
   if (!over) return false;
   state_.reset();
@@ -59,9 +59,19 @@ std::string WithServerId(std::string_view request, std::string_view serverId) {
   return out;
 }
 
-std::string ExchangeOverEveryFamily(const ListHostAddress& host, std::string_view request, int timeoutMs,
-                                    std::string_view serverId) {
-  if (ParseIpAddress(host.host)) return ExchangeWithListHost(host, request, timeoutMs);
+namespace {
+
+ListAnswer Exchange(const ListHostAddress& host, std::string request, int timeoutMs) {
+  ListExchange exchange(host, std::move(request), timeoutMs);
+  while (!exchange.Poll()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return exchange.Answer();
+}
+
+}  // namespace
+
+ListAnswer ExchangeOverEveryFamily(const ListHostAddress& host, std::string_view request, int timeoutMs,
+                                   std::string_view serverId) {
+  if (ParseIpAddress(host.host)) return Exchange(host, std::string(request), timeoutMs);
   std::string tagged = WithServerId(request, serverId);
   std::vector<std::unique_ptr<ListExchange>> exchanges;
   for (AddressFamily family : {AddressFamily::kIpv6, AddressFamily::kIpv4}) {
@@ -69,28 +79,30 @@ std::string ExchangeOverEveryFamily(const ListHostAddress& host, std::string_vie
     one.family = family;
     exchanges.push_back(std::make_unique<ListExchange>(one, tagged, timeoutMs));
   }
-  std::string first;
+  ListAnswer first;
   bool ok = false;
+  std::string seen;
   while (!exchanges.empty()) {
     for (size_t i = 0; i < exchanges.size();) {
       if (!exchanges[i]->Poll()) {
         ++i;
         continue;
       }
-      ok = ok || exchanges[i]->Payload() == "OK";
+      const ListAnswer& answer = exchanges[i]->Answer();
+      ok = ok || answer.payload == "OK";
       // A family the host lacks fails at once; its ERROR is no answer.
-      if (first.empty() || first == kListError) first = exchanges[i]->Payload();
+      if (!first.answered) first = answer;
+      if (seen.empty() || (!IsIpv6Text(answer.seenAddress) && !answer.seenAddress.empty()))
+        seen = answer.seenAddress;
       exchanges.erase(exchanges.begin() + static_cast<long>(i));
     }
     if (!exchanges.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  return ok ? "OK" : first;
+  return {ok ? "OK" : first.payload, seen, first.answered || ok};
 }
 
 std::string ExchangeWithListHost(const ListHostAddress& host, std::string_view request, int timeoutMs) {
-  ListExchange exchange(host, std::string(request), timeoutMs);
-  while (!exchange.Poll()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return exchange.Payload();
+  return Exchange(host, std::string(request), timeoutMs).payload;
 }
 
 }  // namespace kb

@@ -1,8 +1,20 @@
 #include "common/net/web_list.h"
 
+#include <charconv>
 #include <cstdlib>
 
 namespace kb {
+
+// Strict decimal: digits only, no sign, no leading blanks.
+std::optional<int> PortNumber(std::string_view text) {
+  if (text.empty() || text.size() > 5) return std::nullopt;
+  int value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text[0] == '-' || text[0] == '+')
+    return std::nullopt;
+  if (value < 1 || value > 65535) return std::nullopt;
+  return value;
+}
 
 std::string ListNameProblem(std::string_view latin1Name) {
   if (latin1Name.empty()) return "the name is empty";
@@ -37,12 +49,18 @@ std::string ListResponse::Payload() const {
   return complete_ ? ExtractBetween(text_, kListDataStart, kListDataEnd) : std::string(kListError);
 }
 
+std::string ListResponse::SeenAddress() const {
+  std::string_view head = std::string_view(text_).substr(0, text_.find(kListDataStart));
+  return PlainAddress(ExtractBetween(head, kListSeenStart, kListSeenEnd));
+}
+
 ListHostAddress ParseListHost(std::string_view text) {
   if (text.empty()) text = kDefaultListHost;
   ListHostAddress address;
   int port = -1;
   if (!SplitHostPort(text, &address.host, &port)) return ParseListHost(kDefaultListHost);
-  address.header = IsIpv6Text(address.host) && !text.starts_with('[') ? HostForUrl(address.host) : std::string(text);
+  address.header =
+      IsIpv6Text(address.host) && !text.starts_with('[') ? HostForUrl(address.host) : std::string(text);
   if (port > 0) address.port = port;
   return address;
 }

@@ -258,7 +258,7 @@ TEST(InternetListFetch, EntriesOfThePayloadUpToTheTablesSize) {
   for (const auto& [payload, count] : cases) EXPECT_EQ(ParseListPayload(payload).size(), count) << payload;
   // A server over both families: its IPv6 address after the four fields; connections try both.
   std::string rows;
-  for (const std::string& v6 : {"2001:DB8::0:5", "10.0.0.9", "kein", ""})
+  for (const char* v6 : {"2001:DB8::0:5", "10.0.0.9", "kein", ""})
     rows += ParseListPayload(Fields({"192.0.2.5", "666", "S", "0", v6}))[0].address + "|";
   rows += ParseListPayload(Fields({"2001:db8::6", "666", "S", "0", "2001:db8::7"}))[0].address;
   EXPECT_EQ(rows, "192.0.2.5 2001:db8::5|192.0.2.5|192.0.2.5|192.0.2.5|2001:db8::6");

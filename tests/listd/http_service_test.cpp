@@ -181,7 +181,8 @@ TEST(HttpService, BigFilesReachReadersAndNotStalledOnes) {
   for (bool stall : {true, false}) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     testing::SetSocketBuffer(fd, false, 4096);
-    sockaddr_in to{.sin_family = AF_INET, .sin_port = htons(static_cast<uint16_t>(s.host.port))};
+    sockaddr_in to{};
+    to.sin_family = AF_INET, to.sin_port = htons(static_cast<uint16_t>(s.host.port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
     TcpConnection c(fd);

@@ -22,12 +22,17 @@ struct FakeHost {
   V requests;
   std::deque<std::string> answers;
 
-  std::string Exchange(const std::string& request) {
+  // An answer is the response's text ("X" short for "[data]X[/data]"); "" is none in time.
+  ListAnswer Exchange(const std::string& request) {
     std::unique_lock lock(mutex);
     requests.push_back(request), changed.notify_all();
-    if (!changed.wait_for(lock, std::chrono::seconds(10), [&] { return !answers.empty(); })) return "ERROR";
+    if (!changed.wait_for(lock, std::chrono::seconds(10), [&] { return !answers.empty(); })) return {};
     std::string a = answers.front();
-    return answers.pop_front(), a;
+    answers.pop_front();
+    if (a.empty()) return {};
+    ListResponse response;
+    response.Add(a.empty() || a.find("[data]") != std::string::npos ? a : "[data]" + a + "[/data]");
+    return {response.Payload(), response.SeenAddress(), response.Complete()};
   }
   bool WaitRequests(size_t n) {
     std::unique_lock lock(mutex);
@@ -81,16 +86,22 @@ TEST(ListRegistration, RequestsCarryTheSettingsAsTheyWereAtTheStart) {
   ASSERT_TRUE(f.host.WaitRequests(2));
   f.host.Answer("ERROR"), f.host.Answer("ERROR");
   f.Finish();
-  EXPECT_EQ(f.host.requests,
-            (V{reg("1"), "GET /kringel_server.php?m=del&port=4711 HTTP/1.0\r\nHost: del.example\r\n"
-                         "Connection: close\r\n\r\n"}));
+  EXPECT_EQ(f.host.requests, (V{reg("1"),
+                                "GET /kringel_server.php?m=del&port=4711 HTTP/1.0\r\nHost: del.example\r\n"
+                                "Connection: close\r\n\r\n"}));
 }
 
 // A task's answer sets the entry state, tells the logged-in administrators
 // in table order and the operator in one box; only "OK" is success.
 TEST(ListRegistration, ResultsSetTheStateAndTellAdminsAndOperator) {
-  const struct Case { bool registering; int stateBefore; const char* answer; int state; } cases[] = {
-      {true, 0, "OK", 1}, {true, 1, "ERROR", 0}, {true, 0, "ok", 0}, {false, 1, "OK", 0}, {false, 1, "ERROR", 2},
+  const struct Case {
+    bool registering;
+    int stateBefore;
+    const char* answer;
+    int state;
+  } cases[] = {
+      {true, 0, "OK", 1},  {true, 1, "ERROR", 0},  {true, 0, "ok", 0},
+      {false, 1, "OK", 0}, {false, 1, "ERROR", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.registering ? "register: " : "delete: ") + c.answer);
@@ -107,7 +118,8 @@ TEST(ListRegistration, ResultsSetTheStateAndTellAdminsAndOperator) {
     bool ok = c.answer == std::string("OK");
     V all = f.sent.All();
     ASSERT_TRUE(all.size() == 2u && f.shown.size() == 1u) << all.size();
-    EXPECT_TRUE(all[0].starts_with("1: ADMIN^") && all[1].starts_with("3: ") && all[1].substr(1) == all[0].substr(1));
+    EXPECT_TRUE(all[0].starts_with("1: ADMIN^") && all[1].starts_with("3: ") &&
+                all[1].substr(1) == all[0].substr(1));
     EXPECT_TRUE(all[0].ends_with(ok ? "^65280" : "^255")) << all[0];
     EXPECT_EQ(f.shown[0].warning, !ok);
   }
@@ -115,6 +127,51 @@ TEST(ListRegistration, ResultsSetTheStateAndTellAdminsAndOperator) {
   EXPECT_TRUE(EntryButtons::RegisterEnabled(2));
   EXPECT_TRUE(EntryButtons::DeleteEnabled(1));
   EXPECT_FALSE(EntryButtons::DeleteEnabled(2) || EntryButtons::DeleteEnabled(0));
+}
+
+// A refusal's reason reaches the operator and the administrators in German; an answer without one, or
+// with one this server does not know, reads as before; a host that never answers is named. A success
+// keeps the address the host saw.
+TEST(ListRegistration, RefusalsSayWhyAndSuccessKeepsTheAddressSeen) {
+  const std::string failed = "Server konnte nicht eingetragen werden",
+                    unreachable = ": Der Spielport ist aus dem Internet nicht erreichbar.";
+  const struct Case {
+    std::string answer, why;
+  } cases[] = {
+      {"[address]203.0.113.5[/address][data]ERROR unreachable 203.0.113.5 4711[/data]",
+       ": Port 4711 ist unter 203.0.113.5 aus dem Internet nicht erreichbar."},
+      {"ERROR unreachable 2001:DB8::0:1 4711",
+       ": Port 4711 ist unter 2001:db8::1 aus dem Internet nicht erreichbar."},
+      {"ERROR unreachable 203.0.113.x 4711", unreachable},
+      {"ERROR unreachable 203.0.113.5 0", unreachable},
+      {"ERROR unreachable", unreachable},
+      {"ERROR address-full", ": Von dieser Adresse sind schon genug Server eingetragen."},
+      {"ERROR busy",
+       ": Die Liste pr\xFC"
+       "ft gerade zu viele Server; bitte sp\xE4ter noch einmal versuchen."},
+      {"ERROR", "."},
+      {"ERROR list-fullish", "."},
+      {"ERRORlist-full", "."},
+      {"", ": list.example:8080 antwortet nicht."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answer);
+    RegistrationFixture f;
+    f.registration.StartRegister();
+    ASSERT_TRUE(f.host.WaitRequests(1));
+    f.host.Answer(c.answer);
+    f.Finish();
+    ASSERT_EQ(f.shown.size(), 1u);
+    EXPECT_EQ(f.shown[0].text, failed + c.why);
+    EXPECT_EQ(f.sent.All()[0], "1: ADMIN^Der " + failed + c.why + "^255");
+  }
+  RegistrationFixture f;
+  for (const char* seen : {"203.0.113.5", "irgendwas"}) {
+    f.registration.StartRegister();
+    f.host.Answer(std::string("[address]") + seen + "[/address][data]OK[/data]");
+    f.Finish();
+    EXPECT_EQ(f.registration.SeenAddress(), seen[0] == '2' ? seen : "");
+  }
 }
 
 TEST(ListRegistration, TheLastTaskToFinishDecidesAndTasksAreBounded) {

@@ -28,7 +28,7 @@ struct ListExchange::State {
 };
 
 ListExchange::ListExchange(const ListHostAddress&, std::string request, int timeoutMs)
-    : state_(std::make_unique<State>()), payload_(kListError) {
+    : state_(std::make_unique<State>()) {
   // "GET <path> HTTP/1.0": a fetch of the path from the page's own origin.
   size_t from = request.find(' ') + 1;
   std::string path = request.substr(from, request.find(' ', from) - from);
@@ -54,7 +54,7 @@ ListExchange::~ListExchange() {
 
 bool ListExchange::Poll() {
   if (!state_ || !state_->done) return !state_;
-  payload_ = state_->payload;
+  answer_.payload = state_->payload;
   if (state_->fetch) emscripten_fetch_close(state_->fetch);
   state_.reset();
   return true;

@@ -60,6 +60,15 @@ TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   auto [b, portB] = server("Zweiter Server", "geheim");
   ASSERT_TRUE(portA && portB) << "a server did not register";
   EXPECT_EQ(get(), Entry(portB, "Zweiter Server", 1) + "\x03" + Entry(portA, "Erster Server", 0));
+  // One the list cannot reach where it saw it come from (it listens elsewhere) is told why.
+  ChildProcess hidden({serverBinary, "--headless", "--port", "0", "--bind", "127.0.0.2", "--list-host",
+                       host.header, "--name", "Versteckt", "--register"});
+  EXPECT_FALSE(
+      hidden
+          .Until("^Fehler: Server konnte nicht eingetragen werden: Port \\d+ ist unter 127\\.0\\.0\\.1 "
+                 "aus dem Internet nicht erreichbar\\.$")
+          .empty());
+  EXPECT_EQ(hidden.Finish(SIGTERM), 0);
 
   // The second shuts down: its deletion names its port, so the first server's entry on the same host stays.
   EXPECT_EQ(b->Finish(SIGTERM), 0);
