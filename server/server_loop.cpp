@@ -21,6 +21,7 @@ ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
       game_(settings, clock, random, transport_),
       registration_(game_, settings) {
   game_.startRegisterEntry = [this] { RequestRegister(); };
+  registration_.registered = [this] { JudgeNatFor(registration_.SeenAddress()); };
   game_.startDeleteEntry = [this] { registration_.StartDelete(); };
   transport_.admit = [this](const std::string& address) { return Admit(address); };
 }

@@ -152,8 +152,12 @@ void FakeGateway::Serve() {
       request.append(buffer, static_cast<size_t>(n));
     }
     std::string answer = Answer(request);
-    for (int waited = 0; waited < behaviour_.delayMs && !stop_; waited += 10)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    int delay = request.starts_with("GET ") ? 0 : behaviour_.delayMs;
+    // Held until the delay ends or the client gives up.
+    for (int waited = 0; waited < delay && !stop_; waited += 10) {
+      pollfd p{c, POLLIN, 0};
+      if (poll(&p, 1, 10) > 0) break;
+    }
     send(c, answer.data(), answer.size(), MSG_NOSIGNAL);
     close(c);
   }
