@@ -86,6 +86,20 @@ FakeGateway::FakeGateway(Behaviour behaviour, std::string pmpAddress)
     setsockopt(pmp_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     if (bind(pmp_, reinterpret_cast<sockaddr*>(&p), sizeof p) != 0) close(pmp_), pmp_ = -1;
   }
+  if (behaviour_.ssdp) {
+    ssdp_ = socket(AF_INET, SOCK_DGRAM, 0);
+    int on = 1;
+    setsockopt(ssdp_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in s{};
+    s.sin_family = AF_INET;
+    s.sin_port = htons(1900);
+    ip_mreq group{};
+    inet_pton(AF_INET, "239.255.255.250", &group.imr_multiaddr);
+    group.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(ssdp_, reinterpret_cast<sockaddr*>(&s), sizeof s) != 0 ||
+        setsockopt(ssdp_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group) != 0)
+      close(ssdp_), ssdp_ = -1;
+  }
   thread_ = std::thread([this] { Serve(); });
 }
 
@@ -94,6 +108,7 @@ FakeGateway::~FakeGateway() {
   thread_.join();
   close(http_);
   if (pmp_ >= 0) close(pmp_);
+  if (ssdp_ >= 0) close(ssdp_);
 }
 
 std::string FakeGateway::DescriptionUrl() const {
@@ -131,9 +146,11 @@ void FakeGateway::Note(std::string line) {
 // One connection at a time, each bounded to 64 KiB and 2 s of reading.
 void FakeGateway::Serve() {
   while (!stop_) {
-    pollfd fds[2] = {{http_, POLLIN, 0}, {pmp_, POLLIN, 0}};
-    if (poll(fds, pmp_ >= 0 ? 2 : 1, 20) <= 0) continue;
-    if (pmp_ >= 0 && (fds[1].revents & POLLIN)) AnswerPmp();
+    // A negative descriptor is skipped by poll.
+    pollfd fds[3] = {{http_, POLLIN, 0}, {pmp_, POLLIN, 0}, {ssdp_, POLLIN, 0}};
+    if (poll(fds, 3, 20) <= 0) continue;
+    if (fds[1].revents & POLLIN) AnswerPmp();
+    if (fds[2].revents & POLLIN) AnswerSearch();
     if (!(fds[0].revents & POLLIN)) continue;
     int c = accept(http_, nullptr, nullptr);
     if (c < 0) continue;
@@ -203,6 +220,21 @@ std::string FakeGateway::Answer(const std::string& request) {
                     "<NewConnectionStatus>Connected</NewConnectionStatus><NewLastConnectionError>"
                     "ERROR_NONE</NewLastConnectionError><NewUptime>100</NewUptime>");
   return Fault(401);
+}
+
+void FakeGateway::AnswerSearch() {
+  char in[1500];
+  sockaddr_in from{};
+  socklen_t size = sizeof from;
+  ssize_t n = recvfrom(ssdp_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &size);
+  if (n <= 0 || !std::string(in, static_cast<size_t>(n)).starts_with("M-SEARCH")) return;
+  Note("Search");
+  std::string answer =
+      "HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=120\r\nST: "
+      "urn:schemas-upnp-org:device:InternetGatewayDevice:1\r\nUSN: uuid:fake::urn:schemas-upnp-"
+      "org:device:InternetGatewayDevice:1\r\nLOCATION: " +
+      DescriptionUrl() + "\r\n\r\n";
+  sendto(ssdp_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), size);
 }
 
 void FakeGateway::AnswerPmp() {

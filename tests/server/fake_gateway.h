@@ -28,6 +28,9 @@ class FakeGateway {
     int pmpResult = 0;     // NAT-PMP result code
     bool pmpWrongOpcode = false;
     bool pmpSilent = false;
+    // Answers SSDP searches on 239.255.255.250:1900 over loopback; only in
+    // a network namespace of the test's own.
+    bool ssdp = false;
   };
 
   // UPnP on an ephemeral port of 127.0.0.1; NAT-PMP on port 5351 of
@@ -48,6 +51,7 @@ class FakeGateway {
   void Serve();
   std::string Answer(const std::string& request);
   void AnswerPmp();
+  void AnswerSearch();
   void Note(std::string line);
 
   Behaviour behaviour_;
@@ -55,6 +59,7 @@ class FakeGateway {
   int http_ = -1;
   int httpPort_ = 0;
   int pmp_ = -1;
+  int ssdp_ = -1;
   std::mutex mutex_;
   std::vector<std::string> log_;
   std::map<std::string, std::pair<std::string, std::string>> table_;  // external port: client, port

@@ -156,6 +156,20 @@ TEST(PortMapper, FallsBackAndNeverWaitsLongerThanItsLimits) {
   EXPECT_FALSE(stopped.Poll().has_value());
 }
 
+// Run in a network namespace of its own (port_mapping_namespace.sh), where
+// the SSDP search's multicast stays on loopback: the router is found by it.
+TEST(PortMapper, DISABLED_FindsTheRouterBySearchingTheLan) {
+  FakeGateway router({.ssdp = true});
+  PortMapper mapper;
+  PortMapping m = FirstOutcome(mapper, {[] { return FindUpnpGateway({}, 1000); }});
+  EXPECT_TRUE(m.mapped && m.externalPort == 4711 && m.kind == "UPnP");
+  mapper.Stop(5000);
+  V log = router.Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front(), "Search");
+  EXPECT_EQ(V(log.end() - 3, log.end()), (V{"Add 4711>4711 127.0.0.1 3600", "External", "Delete 4711"}));
+}
+
 TEST(NatVerdict, SecondNatIsSeenInTheRoutersOrTheListsAddress) {
   const struct Case {
     const char* gateway;
