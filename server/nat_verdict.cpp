@@ -4,22 +4,15 @@
 #include <cstdint>
 #include <optional>
 
-#include "common/platform/core/socket.h"
+#include "common/platform/core/address.h"
 
 namespace kb {
 namespace {
 
 std::optional<uint32_t> Ipv4(const std::string& text) {
-  std::string dotted = DottedIpv4(text);
-  if (dotted.empty()) return std::nullopt;
-  uint32_t value = 0;
-  size_t from = 0;
-  for (int i = 0; i < 4; ++i) {
-    size_t dot = dotted.find('.', from);
-    value = value << 8 | static_cast<uint32_t>(std::stoul(dotted.substr(from, dot - from)));
-    from = dot + 1;
-  }
-  return value;
+  std::optional<IpAddress> a = ParseIpAddress(text);
+  if (!a || a->v6) return std::nullopt;
+  return uint32_t{a->bytes[0]} << 24 | uint32_t{a->bytes[1]} << 16 | uint32_t{a->bytes[2]} << 8 | a->bytes[3];
 }
 
 // Addresses no one outside can connect to: private, shared (carrier-grade

@@ -1,10 +1,11 @@
-#include <arpa/inet.h>
 #include <natpmp.h>
-#include <poll.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
+#include <cstring>
 
+#include "common/platform/core/address.h"
+#include "common/platform/core/poller.h"
 #include "server/gateway.h"
 
 namespace kb {
@@ -27,8 +28,9 @@ class NatPmpGateway : public Gateway {
     std::optional<natpmpresp_t> answer;
     if (sendpublicaddressrequest(&natpmp_) >= 0) answer = Await(NATPMP_RESPTYPE_PUBLICADDRESS);
     if (!answer) return false;
-    char text[INET_ADDRSTRLEN] = "";
-    if (inet_ntop(AF_INET, &answer->pnu.publicaddress.addr, text, sizeof text)) externalAddress_ = text;
+    IpAddress outside;
+    std::memcpy(outside.bytes.data(), &answer->pnu.publicaddress.addr, 4);
+    externalAddress_ = FormatIpAddress(outside);
     return true;
   }
 
@@ -64,8 +66,9 @@ class NatPmpGateway : public Gateway {
       timeval retry{};
       getnatpmprequesttimeout(&natpmp_, &retry);
       long wait = std::min<long>(left, retry.tv_sec * 1000 + retry.tv_usec / 1000 + 1);
-      pollfd p{natpmp_.s, POLLIN, 0};
-      poll(&p, 1, static_cast<int>(std::max(wait, 0L)));
+      Poller poller;
+      poller.Add(static_cast<int>(natpmp_.s), true, false);
+      poller.Wait(static_cast<int>(std::max(wait, 0L)));
       natpmpresp_t answer{};
       int r = readnatpmpresponseorretry(&natpmp_, &answer);
       if (r == NATPMP_TRYAGAIN) continue;
@@ -83,10 +86,14 @@ class NatPmpGateway : public Gateway {
 
 std::unique_ptr<Gateway> FindNatPmpGateway(const GatewayPlaces& places, int answerMs) {
   natpmp_t natpmp{};
-  in_addr forced{};
+  in_addr_t forced = 0;
   bool force = !places.natpmpGateway.empty();
-  if (force && inet_pton(AF_INET, places.natpmpGateway.c_str(), &forced) != 1) return nullptr;
-  if (initnatpmp(&natpmp, force, forced.s_addr) < 0) return nullptr;
+  if (force) {
+    std::optional<IpAddress> address = ParseIpAddress(places.natpmpGateway);
+    if (!address || address->v6) return nullptr;
+    std::memcpy(&forced, address->bytes.data(), 4);
+  }
+  if (initnatpmp(&natpmp, force, forced) < 0) return nullptr;
   auto gateway = std::make_unique<NatPmpGateway>(natpmp, answerMs);
   if (!gateway->Probe()) return nullptr;
   return gateway;
