@@ -98,8 +98,12 @@ std::unique_ptr<Gateway> FindUpnpGateway(const GatewayPlaces& places, int search
   if (!places.upnpDescription.empty()) {
     found = UPNP_GetIGDFromUrl(places.upnpDescription.c_str(), &urls, &data, lan, sizeof lan);
   } else {
+    // One search for the gateway device: miniupnpc waits the whole time for
+    // each type it searches, and routers of version 2 answer for version 1.
+    const char* const types[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1", nullptr};
     int error = 0;
-    UPNPDev* devices = upnpDiscover(searchMs, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error);
+    UPNPDev* devices =
+        upnpDiscoverDevices(types, searchMs, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error, 0);
     if (!devices) return nullptr;
     found = UPNP_GetValidIGD(devices, &urls, &data, lan, sizeof lan);
     freeUPNPDevlist(devices);
