@@ -24,6 +24,29 @@ std::string Entry(int port, const std::string& name, int pass, const std::string
   return address + "\x02" + std::to_string(port) + "\x02" + name + "\x02" + std::to_string(pass);
 }
 
+// A headless server on a free port: with `registers`, once its registration was confirmed. Its port, 0 when
+// the registration failed.
+std::pair<std::unique_ptr<ChildProcess>, int> StartServer(const std::string& list, const std::string& name,
+                                                          const std::string& password, bool registers,
+                                                          std::vector<std::string> env = {}) {
+  std::vector<std::string> args = {
+      serverBinary,         "--headless", "--port", "0",  "--list-host", list,
+      "--list-delete-host", list,         "--name", name, "--password",  password};
+  if (registers) args.push_back("--register");
+  auto child = std::make_unique<ChildProcess>(args, std::move(env));
+  // The registration's confirmation may come before or after the port.
+  int port = 0;
+  bool registered = !registers;
+  for (int i = 0; i < 10 && !(port && registered); ++i) {
+    std::string line = child->ReadLine();
+    if (line.empty()) break;
+    std::smatch match;
+    if (std::regex_search(line, match, std::regex("Port: (\\d+)"))) port = std::stoi(match[1]);
+    registered = registered || line == "Kringelbahn Server: Server erfolgreich eingetragen.";
+  }
+  return {std::move(child), registered ? port : 0};
+}
+
 // The real programs: the service starts and serves HTTP, servers register at start (over IPv6 too, checked
 // over the entry's family) and leave when stopped, the store outlives a restart, and a service that can store
 // nothing stops.
@@ -40,20 +63,7 @@ TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   ListHostAddress host = ParseListHost("127.0.0.1:" + listPort);
   auto get = [&] { return ExchangeWithListHost(host, ListRequest("/kringel_server.php?m=get", host), 5000); };
   auto server = [&](const std::string& name, const std::string& password) {
-    auto child = std::make_unique<ChildProcess>(std::vector<std::string>{
-        serverBinary, "--headless", "--port", "0", "--list-host", host.header, "--list-delete-host",
-        host.header, "--name", name, "--password", password, "--register"});
-    // The registration's confirmation may come before or after the port.
-    int port = 0;
-    bool registered = false;
-    for (int i = 0; i < 10 && !(port && registered); ++i) {
-      std::string line = child->ReadLine();
-      if (line.empty()) break;
-      std::smatch match;
-      if (std::regex_search(line, match, std::regex("Port: (\\d+)"))) port = std::stoi(match[1]);
-      registered = registered || line == "Kringelbahn Server: Server erfolgreich eingetragen.";
-    }
-    return std::pair{std::move(child), registered ? port : 0};
+    return StartServer(host.header, name, password, true);
   };
   // Registered at start; the second one protected by a password.
   auto [a, portA] = server("Erster Server", "");
@@ -116,22 +126,7 @@ TEST(ListEndToEnd, RelayJoinsBrowsersToListedServersByTheirOwnAddress) {
   std::vector<std::string> m = service.Until("listening on 127.0.0.1 port (\\d+)");
   ASSERT_FALSE(m.empty());
   int listPort = std::stoi(m[1]);
-  auto server = [&](bool registers) {
-    std::vector<std::string> args = {
-        serverBinary,        "--headless",         "--port",           "0", "--name", "Relais", "--list-host",
-        "127.0.0.1:" + m[1], "--list-delete-host", "127.0.0.1:" + m[1]};
-    if (registers) args.push_back("--register");
-    auto child = std::make_unique<ChildProcess>(args);
-    int port = 0;
-    bool registered = !registers;
-    for (int i = 0; i < 10 && !(port && registered); ++i) {
-      std::string line = child->ReadLine();
-      std::smatch match;
-      if (std::regex_search(line, match, std::regex("Port: (\\d+)"))) port = std::stoi(match[1]);
-      registered = registered || line == "Kringelbahn Server: Server erfolgreich eingetragen.";
-    }
-    return std::pair{std::move(child), registered ? port : 0};
-  };
+  auto server = [&](bool registers) { return StartServer("127.0.0.1:" + m[1], "Relais", "", registers); };
   auto [listed, listedPort] = server(true);
   auto [alone, alonePort] = server(false);
   ASSERT_TRUE(listedPort && alonePort);
@@ -193,18 +188,8 @@ TEST(ListEndToEnd, ServerBehindARouterHasItsPortForwardedUntilItEnds) {
     auto start = std::chrono::steady_clock::now();
     std::vector<std::string> env;
     if (behind) env.push_back("KRINGELBAHN_UPNP_DESCRIPTION=" + router.DescriptionUrl());
-    ChildProcess server({serverBinary, "--headless", "--port", "0", "--list-host", host.header,
-                         "--list-delete-host", host.header, "--name", "Zuhause", "--register"},
-                        env);
-    int port = 0;
-    bool registered = false;
-    for (int i = 0; i < 10 && !registered; ++i) {
-      std::string line = server.ReadLine();
-      std::smatch match;
-      if (std::regex_search(line, match, std::regex("Port: (\\d+)"))) port = std::stoi(match[1]);
-      registered = line == "Kringelbahn Server: Server erfolgreich eingetragen.";
-    }
-    ASSERT_TRUE(registered && port);
+    auto [server, port] = StartServer(host.header, "Zuhause", "", true, env);
+    ASSERT_TRUE(port);
     std::printf("start to listed %s a router: %lld ms\n", behind ? "behind" : "without",
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                            std::chrono::steady_clock::now() - start)
@@ -219,7 +204,7 @@ TEST(ListEndToEnd, ServerBehindARouterHasItsPortForwardedUntilItEnds) {
     EXPECT_EQ(heard(), behind ? forwarded : V{});
     EXPECT_EQ(ExchangeWithListHost(host, ListRequest("/kringel_server.php?m=get", host), 5000),
               Entry(port, "Zuhause", 0));
-    EXPECT_EQ(server.Finish(SIGTERM), 0);
+    EXPECT_EQ(server->Finish(SIGTERM), 0);
     forwarded.push_back("Delete " + p);
     EXPECT_EQ(heard(), behind ? forwarded : V{});
   }
