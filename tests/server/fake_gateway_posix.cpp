@@ -1,5 +1,3 @@
-#include "tests/server/fake_gateway.h"
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -8,6 +6,8 @@
 
 #include <chrono>
 #include <random>
+
+#include "tests/server/fake_gateway.h"
 
 namespace kb::testing {
 namespace {
@@ -64,41 +64,36 @@ std::string Description() {
           "</deviceList></device></root>");
 }
 
+// A socket bound to address:port (reusable), or -1.
+int Bound(int type, const std::string& address, int port) {
+  int fd = socket(AF_INET, type, 0);
+  int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  inet_pton(AF_INET, address.c_str(), &a.sin_addr);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
+  close(fd);
+  return -1;
+}
+
 }  // namespace
 
 FakeGateway::FakeGateway(Behaviour behaviour, std::string pmpAddress)
     : behaviour_(std::move(behaviour)), pmpAddress_(std::move(pmpAddress)) {
-  http_ = socket(AF_INET, SOCK_STREAM, 0);
+  http_ = Bound(SOCK_STREAM, "127.0.0.1", 0);
   sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t size = sizeof a;
-  if (bind(http_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && listen(http_, 16) == 0 &&
-      getsockname(http_, reinterpret_cast<sockaddr*>(&a), &size) == 0)
+  if (listen(http_, 16) == 0 && getsockname(http_, reinterpret_cast<sockaddr*>(&a), &size) == 0)
     httpPort_ = ntohs(a.sin_port);
-  if (!pmpAddress_.empty()) {
-    pmp_ = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in p{};
-    p.sin_family = AF_INET;
-    p.sin_port = htons(5351);
-    inet_pton(AF_INET, pmpAddress_.c_str(), &p.sin_addr);
-    int on = 1;
-    setsockopt(pmp_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (bind(pmp_, reinterpret_cast<sockaddr*>(&p), sizeof p) != 0) close(pmp_), pmp_ = -1;
-  }
+  if (!pmpAddress_.empty()) pmp_ = Bound(SOCK_DGRAM, pmpAddress_, 5351);
   if (behaviour_.ssdp) {
-    ssdp_ = socket(AF_INET, SOCK_DGRAM, 0);
-    int on = 1;
-    setsockopt(ssdp_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in s{};
-    s.sin_family = AF_INET;
-    s.sin_port = htons(1900);
+    ssdp_ = Bound(SOCK_DGRAM, "0.0.0.0", 1900);
     ip_mreq group{};
     inet_pton(AF_INET, "239.255.255.250", &group.imr_multiaddr);
     group.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(ssdp_, reinterpret_cast<sockaddr*>(&s), sizeof s) != 0 ||
-        setsockopt(ssdp_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group) != 0)
-      close(ssdp_), ssdp_ = -1;
+    setsockopt(ssdp_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group);
   }
   thread_ = std::thread([this] { Serve(); });
 }
@@ -106,9 +101,8 @@ FakeGateway::FakeGateway(Behaviour behaviour, std::string pmpAddress)
 FakeGateway::~FakeGateway() {
   stop_ = true;
   thread_.join();
-  close(http_);
-  if (pmp_ >= 0) close(pmp_);
-  if (ssdp_ >= 0) close(ssdp_);
+  for (int fd : {http_, pmp_, ssdp_})
+    if (fd >= 0) close(fd);
 }
 
 std::string FakeGateway::DescriptionUrl() const {
