@@ -321,7 +321,7 @@ void ServerLoop::ApplyMapping(const PortMapping& mapping) {
     // A registration that follows tells the outcome that matters itself.
     text = first ? "Kein Router hat Port " + port +
                        " ge\xF6"
-                       "ffnet (UPnP, NAT-PMP)."
+                       "ffnet."
                  : "Der Router leitet Port " + port + " nicht mehr weiter.";
   }
   if (!text.empty()) {

@@ -266,6 +266,22 @@ TEST(PortMapper, TheLoopRegistersThePortPlayersReach) {
     loop.Shutdown();
     EXPECT_EQ(router.Log().empty() ? "" : router.Log().back(), c.open ? "Delete 40000" : "");
   }
+  // Asked for without a registration (--open-port): a refusal is the operator's to read.
+  FakeGateway refusing({.addError = 606});
+  ServerSettings settings;
+  ManualClock clock;
+  Random random(1);
+  ServerLoop loop(settings, clock, random);
+  ASSERT_TRUE(loop.Open(0, -1));
+  loop.Mapper().gateways = {Upnp(refusing.DescriptionUrl())};
+  std::vector<OperatorMessage> shown;
+  loop.Registration().show = [&](const OperatorMessage& m) { shown.push_back(m); };
+  loop.OpenPort();
+  for (int i = 0; i < 500 && shown.empty(); ++i) loop.RunOnce(10);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].warning && shown[0].text == "Kein Router hat Port " + std::to_string(settings.port) +
+                                                       " ge\xF6"
+                                                       "ffnet.");
 }
 
 }  // namespace
