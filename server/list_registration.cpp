@@ -85,17 +85,17 @@ ListRegistration::~ListRegistration() = default;
 
 std::string ListRegistration::RegisterRequest() const {
   return ListRequest("/kringel_server.php?m=reg&name=" + settings_.name +
-                         "&port=" + std::to_string(settings_.port) +
+                         "&port=" + std::to_string(ListedPort()) +
                          "&pass=" + (settings_.PasswordProtected() ? "1" : "0"),
                      listHost);
 }
 
 std::string ListRegistration::DeleteRequest() const {
-  return ListRequest("/kringel_server.php?m=del&port=" + std::to_string(settings_.port), deleteHost);
+  return ListRequest("/kringel_server.php?m=del&port=" + std::to_string(ListedPort()), deleteHost);
 }
 
 std::string ListRegistration::ExitDeleteRequest() const {
-  return "GET /kringel_server.php?m=del&port=" + std::to_string(settings_.port) +
+  return "GET /kringel_server.php?m=del&port=" + std::to_string(ListedPort()) +
          " HTTP/1.1\r\nHost: " + deleteHost.header + "\r\n\r\n";
 }
 
@@ -157,6 +157,7 @@ void ListRegistration::Drain() {
       buttons_.registerCaption = "Eintrag erneuern";
       game_.NotifyAdmins("Der Server wurde erfolgreich eingetragen.", kGreen);
       show({false, kInfoTitle, "Server erfolgreich eingetragen."});
+      if (registered) registered();
     } else if (r.kind == Kind::kRegister) {
       game_.entryState = 0;
       buttons_.registerCaption = "Server eintragen";

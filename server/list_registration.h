@@ -64,6 +64,14 @@ class ListRegistration {
   Exchange exchange;  // ExchangeOverEveryFamily with the 10 s limit unless replaced
   Show show;          // a line on standard output unless a window replaces it
   Resolve resolve;    // ResolveHost unless replaced
+  // The port players reach from outside when the router forwards another
+  // one to ours, 0 when it is the game port. The list checks and lists the
+  // address with the port a registration names, so the router's port goes
+  // there, and old lists and servers need nothing new; the LAN answer keeps
+  // the game port, which players on the LAN reach directly.
+  int outsidePort = 0;
+  // After each registration the list confirmed, on the loop's thread.
+  std::function<void()> registered;
 
   void StartRegister();
   void StartDelete();
@@ -95,6 +103,7 @@ class ListRegistration {
   struct Shared;
   enum class Kind { kRegister, kDelete };
   void Start(Kind kind, std::string request, const ListHostAddress& host);
+  int ListedPort() const { return outsidePort > 0 ? outsidePort : settings_.port; }
 
   ServerGame& game_;
   const ServerSettings& settings_;

@@ -24,11 +24,11 @@ const char kUsage[] =
     "\n"
     "  kringelbahn-server [--port N] [--bind ADDRESS]... [--max-clients N]\n"
     "                     [--list-host HOST[:PORT]] [--list-delete-host HOST[:PORT]] [--register]\n"
-    "                     [--trust-forwarded-for ADDR[,ADDR...]]\n"
+    "                     [--trust-forwarded-for ADDR[,ADDR...]] [--open-port | --no-open-port]\n"
     "  kringelbahn-server --headless --name NAME [--password PW] [--admin-password PW]\n"
     "                     [--visible] [--port N] [--bind ADDRESS]... [--max-clients N]\n"
     "                     [--list-host HOST[:PORT]] [--list-delete-host HOST[:PORT]] [--register]\n"
-    "                     [--trust-forwarded-for ADDR[,ADDR...]]\n"
+    "                     [--trust-forwarded-for ADDR[,ADDR...]] [--open-port | --no-open-port]\n"
     "\n"
     "Without --headless the server opens its window and asks for the name.\n"
     "The game port also takes browser players: WebSocket connections (binary frames).\n"
@@ -54,6 +54,11 @@ const char kUsage[] =
     "                        $KRINGELBAHN_LIST_DELETE_HOST, else list.kb.example.org)\n"
     "  --register            register with the list host once at start; administrators\n"
     "                        renew or delete the entry with REGISTER and DEREGISTER\n"
+    "  --open-port           have the router forward the game port (UPnP IGD or NAT-PMP),\n"
+    "                        renewed while the server runs and removed at its end; on by\n"
+    "                        default with --register. A router that gives another outside\n"
+    "                        port has that one registered\n"
+    "  --no-open-port        never ask the router, not even for a registration\n"
     "  --trust-forwarded-for ADDR[,ADDR...]  reverse proxies (IPv4 or IPv6 addresses) that carry\n"
     "                        browser players: a WebSocket handshake from one of them is\n"
     "                        counted for the address it appended to X-Forwarded-For\n"
@@ -73,6 +78,7 @@ struct Options {
   std::string listHost;
   std::string listDeleteHost;
   bool registerAtStart = false;
+  int openPort = -1;  // -1: with a registration, 0: never, 1: at start
   int maxClients = 256;
   std::vector<std::string> trustedProxies;
   std::vector<std::string> bindAddresses;
@@ -136,6 +142,8 @@ Options ParseOptions(const std::vector<std::string>& argv) {
       } else if (o.error.empty()) {
         o.bindAddresses.push_back(address);
       }
+    } else if (arg == "--open-port" || arg == "--no-open-port") {
+      o.openPort = arg == "--open-port";
     } else if (arg == "--register") {
       o.registerAtStart = true;
     } else if (arg == "--port") {
@@ -163,10 +171,13 @@ Options ParseOptions(const std::vector<std::string>& argv) {
   return o;
 }
 
-void ConfigureRegistration(const Options& options, kb::ListRegistration& registration) {
+void ConfigureRegistration(const Options& options, kb::ServerLoop& loop) {
+  kb::ListRegistration& registration = loop.Registration();
   if (!options.listHost.empty()) registration.listHost = kb::ParseListHost(options.listHost);
   if (!options.listDeleteHost.empty()) registration.deleteHost = kb::ParseListHost(options.listDeleteHost);
-  if (options.registerAtStart) registration.StartRegister();
+  loop.openPortToRegister = options.openPort != 0;
+  if (options.openPort == 1) loop.OpenPort();
+  if (options.registerAtStart) loop.Game().startRegisterEntry();
 }
 
 }  // namespace
@@ -189,7 +200,7 @@ int main(int argc, char** argv) {
     initial.trustedProxies = options.trustedProxies;
     initial.bindAddresses = options.bindAddresses;
     return kb::RunServerWindow(initial, options.port, [&](kb::ServerLoop& loop, const kb::MessageBoxHook&) {
-      ConfigureRegistration(options, loop.Registration());
+      ConfigureRegistration(options, loop);
     });
   }
   if (options.name.empty()) {
@@ -222,7 +233,7 @@ int main(int argc, char** argv) {
   }
 
   // Without a window there is no button: the operator asks for it at start.
-  ConfigureRegistration(options, loop.Registration());
+  ConfigureRegistration(options, loop);
 
   std::atomic<bool> stopRequested{false};
   kb::StopRequests stopRequests(stopRequested);

@@ -7,6 +7,12 @@
 #include "common/net/protocol.h"
 
 namespace kb {
+namespace {
+
+constexpr Colour kGreen = 65280;
+constexpr Colour kRed = 255;
+
+}  // namespace
 
 ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
     : settings_(settings),
@@ -14,7 +20,8 @@ ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
       random_(random),
       game_(settings, clock, random, transport_),
       registration_(game_, settings) {
-  game_.startRegisterEntry = [this] { registration_.StartRegister(); };
+  game_.startRegisterEntry = [this] { RequestRegister(); };
+  registration_.registered = [this] { JudgeNatFor(registration_.SeenAddress()); };
   game_.startDeleteEntry = [this] { registration_.StartDelete(); };
   transport_.admit = [this](const std::string& address) { return Admit(address); };
 }
@@ -260,6 +267,7 @@ void ServerLoop::RunOnce(int maxWaitMs) {
     stats_.workMsTotal += ms;
     stats_.workMsMax = std::max(stats_.workMsMax, ms);
   }
+  if (std::optional<PortMapping> mapping = mapper_.Poll()) ApplyMapping(*mapping);
   // Results of the list tasks: their answers to administrators go out now.
   registration_.Drain();
   for (ConnectionId id : transport_.Flush()) Drop(id);
@@ -267,15 +275,76 @@ void ServerLoop::RunOnce(int maxWaitMs) {
 
 void ServerLoop::Shutdown() {
   if (!game_.ShutdownRequested()) game_.Shutdown();
+  // The router removes the forwarding while the list host gets its deletion.
+  mapper_.Stop(0);
   int64_t sent = clock_.Now();
   std::vector<std::unique_ptr<TcpConnection>> deletions = registration_.SendExitDeletion();
   transport_.Drain(1000);
   // The list host gets its second to read the deletion; its answer is not awaited.
   while (!deletions.empty() && clock_.Now() - sent < ListRegistration::kExitWait) clock_.Sleep(10);
   deletions.clear();
+  mapper_.Stop(kUnmapWait);
   transport_.CloseAll();
   listeners_.clear();
   discovery_.Close();
+}
+
+void ServerLoop::RequestRegister() {
+  if (openPortToRegister) OpenPort();
+  if (mapper_.Started() && !mappingSettled_) {
+    registerWhenMapped_ = true;
+    game_.entryState = -1;
+    return;
+  }
+  registration_.StartRegister();
+}
+
+void ServerLoop::ApplyMapping(const PortMapping& mapping) {
+  bool first = !mappingSettled_;
+  mappingSettled_ = true;
+  int before = registration_.outsidePort;
+  registration_.outsidePort = mapping.mapped ? mapping.externalPort : 0;
+  mapping_ = mapping;
+  std::string port = std::to_string(settings_.port);
+  std::string text;
+  if (mapping.mapped && first) {
+    text = "Der Router leitet Port " + port + " an den Server weiter (" + mapping.kind + ")";
+    if (mapping.externalPort != settings_.port)
+      text +=
+          "; Spieler aus dem Internet erreichen ihn \xFC"
+          "ber Port " +
+          std::to_string(mapping.externalPort);
+    text += ".";
+  } else if (mapping.mapped) {
+    text = "Der Router leitet jetzt Port " + std::to_string(mapping.externalPort) + " an den Server weiter.";
+  } else if (!first || !registerWhenMapped_) {
+    // A registration that follows tells the outcome that matters itself.
+    text = first ? "Kein Router hat Port " + port +
+                       " ge\xF6"
+                       "ffnet."
+                 : "Der Router leitet Port " + port + " nicht mehr weiter.";
+  }
+  if (!text.empty()) {
+    game_.NotifyAdmins(text, mapping.mapped ? kGreen : kRed);
+    registration_.show({!mapping.mapped, "Kringelbahn Server", text});
+  }
+  if (mapping.mapped) JudgeNatFor("");
+  if (registerWhenMapped_) {
+    registerWhenMapped_ = false;
+    registration_.StartRegister();
+  } else if (game_.entryState == 1 && registration_.outsidePort != before) {
+    // The list must learn the port players now reach.
+    registration_.StartRegister();
+  }
+}
+
+void ServerLoop::JudgeNatFor(const std::string& seen) {
+  NatVerdict verdict = JudgeNat(mapping_.externalAddress, seen);
+  if (verdict == NatVerdict::kFine || verdict == told_) return;
+  told_ = verdict;
+  std::string text = NatVerdictText(verdict, mapping_.externalAddress, seen);
+  game_.NotifyAdmins(text, kRed);
+  registration_.show({true, "Kringelbahn Server", text});
 }
 
 void ServerLoop::Run(const std::atomic<bool>& stop, const std::function<void(const std::string&)>& onStatus) {

@@ -10,6 +10,8 @@
 #include "common/platform/core/random.h"
 #include "common/platform/core/socket.h"
 #include "server/list_registration.h"
+#include "server/nat_verdict.h"
+#include "server/port_mapper.h"
 #include "server/rate_limit.h"
 #include "server/server_game.h"
 #include "server/socket_transport.h"
@@ -72,6 +74,16 @@ class ServerLoop {
   SharedSettings& Shared() { return shared_; }
   SocketTransport& Transport() { return transport_; }
   ListRegistration& Registration() { return registration_; }
+  PortMapper& Mapper() { return mapper_; }
+
+  // The most the exit waits for the router to remove the forwarding.
+  static constexpr int kUnmapWait = 2000;
+  // Whether a registration first has the router forward the game port
+  // (--no-open-port clears it).
+  bool openPortToRegister = true;
+  // Has the router forward the game port, once (--open-port; registering
+  // asks for it itself).
+  void OpenPort() { mapper_.Start(settings_.port); }
   const TickStats& Stats() const { return stats_; }
   void ResetStats() { stats_ = TickStats(); }
   int Port() const { return listeners_.empty() ? 0 : listeners_[0]->Port(); }
@@ -89,6 +101,12 @@ class ServerLoop {
   void ReceiveFrom(ConnectionId id);
   void Drop(ConnectionId id);
   void CloseIdleStrangers(int64_t now);
+  // Every way to register comes here: the request names the port players
+  // reach, so it waits for the router's answer.
+  void RequestRegister();
+  void ApplyMapping(const PortMapping& mapping);
+  // Tells the operator once when the router's forwarding cannot help.
+  void JudgeNatFor(const std::string& seen);
 
   ServerSettings& settings_;
   SharedSettings shared_{settings_};
@@ -97,6 +115,11 @@ class ServerLoop {
   SocketTransport transport_;
   ServerGame game_;
   ListRegistration registration_;
+  PortMapper mapper_;
+  PortMapping mapping_;
+  bool mappingSettled_ = false;
+  bool registerWhenMapped_ = false;
+  NatVerdict told_ = NatVerdict::kFine;
   // One for both families, or one per bound address.
   std::vector<std::unique_ptr<TcpListener>> listeners_;
   std::string openError_;

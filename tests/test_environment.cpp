@@ -13,6 +13,9 @@ struct TestEnvironment {
     SetEnv("SDL_AUDIODRIVER", "dummy");
     // A closed loopback port: the Internet list is never fetched from outside.
     SetEnv("KRINGELBAHN_LIST_HOST", "127.0.0.1:9");
+    // No router is searched for on the LAN: the closed port is asked instead.
+    SetEnv("KRINGELBAHN_UPNP_DESCRIPTION", "http://127.0.0.1:9/rootDesc.xml");
+    SetEnv("KRINGELBAHN_NATPMP_GATEWAY", "127.0.0.1");
   }
 } testEnvironment;
 

@@ -27,4 +27,10 @@ if(NOT WIN32)
                    "HostilePeers.DISABLED_Ipv6*")
   set_tests_properties(server_ipv6_namespace PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77
                        ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
+  # The router found by an SSDP search that stays inside the namespace.
+  add_test(NAME server_port_mapping_namespace
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/server/port_mapping_namespace.sh $<TARGET_FILE:test_server>
+                   "PortMapper.DISABLED_*")
+  set_tests_properties(server_port_mapping_namespace PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77
+                       ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <regex>
@@ -8,6 +10,7 @@
 #include "common/net/web_list.h"
 #include "common/platform/core/socket.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/server/fake_gateway.h"
 #include "tests/server/wire_client.h"
 #include "tests/support/child_process.h"
 
@@ -19,6 +22,29 @@ std::string listdBinary, serverBinary;
 
 std::string Entry(int port, const std::string& name, int pass, const std::string& address = "127.0.0.1") {
   return address + "\x02" + std::to_string(port) + "\x02" + name + "\x02" + std::to_string(pass);
+}
+
+// A headless server on a free port: with `registers`, once its registration was confirmed. Its port, 0 when
+// the registration failed.
+std::pair<std::unique_ptr<ChildProcess>, int> StartServer(const std::string& list, const std::string& name,
+                                                          const std::string& password, bool registers,
+                                                          std::vector<std::string> env = {}) {
+  std::vector<std::string> args = {
+      serverBinary,         "--headless", "--port", "0",  "--list-host", list,
+      "--list-delete-host", list,         "--name", name, "--password",  password};
+  if (registers) args.push_back("--register");
+  auto child = std::make_unique<ChildProcess>(args, std::move(env));
+  // The registration's confirmation may come before or after the port.
+  int port = 0;
+  bool registered = !registers;
+  for (int i = 0; i < 10 && !(port && registered); ++i) {
+    std::string line = child->ReadLine();
+    if (line.empty()) break;
+    std::smatch match;
+    if (std::regex_search(line, match, std::regex("Port: (\\d+)"))) port = std::stoi(match[1]);
+    registered = registered || line == "Kringelbahn Server: Server erfolgreich eingetragen.";
+  }
+  return {std::move(child), registered ? port : 0};
 }
 
 // The real programs: the service starts and serves HTTP, servers register at start (over IPv6 too, checked
@@ -37,20 +63,7 @@ TEST(ListEndToEnd, ServersRegisterAreListedAndLeaveTheList) {
   ListHostAddress host = ParseListHost("127.0.0.1:" + listPort);
   auto get = [&] { return ExchangeWithListHost(host, ListRequest("/kringel_server.php?m=get", host), 5000); };
   auto server = [&](const std::string& name, const std::string& password) {
-    auto child = std::make_unique<ChildProcess>(std::vector<std::string>{
-        serverBinary, "--headless", "--port", "0", "--list-host", host.header, "--list-delete-host",
-        host.header, "--name", name, "--password", password, "--register"});
-    // The registration's confirmation may come before or after the port.
-    int port = 0;
-    bool registered = false;
-    for (int i = 0; i < 10 && !(port && registered); ++i) {
-      std::string line = child->ReadLine();
-      if (line.empty()) break;
-      std::smatch match;
-      if (std::regex_search(line, match, std::regex("Port: (\\d+)"))) port = std::stoi(match[1]);
-      registered = registered || line == "Kringelbahn Server: Server erfolgreich eingetragen.";
-    }
-    return std::pair{std::move(child), registered ? port : 0};
+    return StartServer(host.header, name, password, true);
   };
   // Registered at start; the second one protected by a password.
   auto [a, portA] = server("Erster Server", "");
@@ -113,22 +126,7 @@ TEST(ListEndToEnd, RelayJoinsBrowsersToListedServersByTheirOwnAddress) {
   std::vector<std::string> m = service.Until("listening on 127.0.0.1 port (\\d+)");
   ASSERT_FALSE(m.empty());
   int listPort = std::stoi(m[1]);
-  auto server = [&](bool registers) {
-    std::vector<std::string> args = {
-        serverBinary,        "--headless",         "--port",           "0", "--name", "Relais", "--list-host",
-        "127.0.0.1:" + m[1], "--list-delete-host", "127.0.0.1:" + m[1]};
-    if (registers) args.push_back("--register");
-    auto child = std::make_unique<ChildProcess>(args);
-    int port = 0;
-    bool registered = !registers;
-    for (int i = 0; i < 10 && !(port && registered); ++i) {
-      std::string line = child->ReadLine();
-      std::smatch match;
-      if (std::regex_search(line, match, std::regex("Port: (\\d+)"))) port = std::stoi(match[1]);
-      registered = registered || line == "Kringelbahn Server: Server erfolgreich eingetragen.";
-    }
-    return std::pair{std::move(child), registered ? port : 0};
-  };
+  auto server = [&](bool registers) { return StartServer("127.0.0.1:" + m[1], "Relais", "", registers); };
   auto [listed, listedPort] = server(true);
   auto [alone, alonePort] = server(false);
   ASSERT_TRUE(listedPort && alonePort);
@@ -171,6 +169,45 @@ TEST(ListEndToEnd, RelayJoinsBrowsersToListedServersByTheirOwnAddress) {
   }
   EXPECT_EQ(listed->Finish(SIGTERM), 0);
   EXPECT_EQ(alone->Finish(SIGTERM), 0);
+  EXPECT_EQ(service.Finish(SIGTERM), 0);
+}
+
+// Behind the fake router: the game port is forwarded before the registration, the list checks and lists it,
+// and SIGTERM removes the forwarding. Without a router the server registers its own port. Prints the time
+// from start to listed for both.
+TEST(ListEndToEnd, ServerBehindARouterHasItsPortForwardedUntilItEnds) {
+  TempDir dir;
+  ChildProcess service({listdBinary, "--port", "0", "--bind", "127.0.0.1", "--db", dir.File("list.sqlite")});
+  std::vector<std::string> m = service.Until("listening on 127.0.0.1 port (\\d+)");
+  ASSERT_FALSE(m.empty());
+  ListHostAddress host = ParseListHost("127.0.0.1:" + m[1]);
+  testing::FakeGateway router({});
+  for (bool behind : {true, false}) {
+    SCOPED_TRACE(behind);
+    size_t before = router.Log().size();
+    auto start = std::chrono::steady_clock::now();
+    std::vector<std::string> env;
+    if (behind) env.push_back("KRINGELBAHN_UPNP_DESCRIPTION=" + router.DescriptionUrl());
+    auto [server, port] = StartServer(host.header, "Zuhause", "", true, env);
+    ASSERT_TRUE(port);
+    std::printf("start to listed %s a router: %lld ms\n", behind ? "behind" : "without",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - start)
+                                           .count()));
+    std::string p = std::to_string(port);
+    using V = std::vector<std::string>;
+    V forwarded = {"Add " + p + ">" + p + " 127.0.0.1 3600", "External"};
+    auto heard = [&] {
+      V log = router.Log();
+      return V(log.begin() + static_cast<long>(before), log.end());
+    };
+    EXPECT_EQ(heard(), behind ? forwarded : V{});
+    EXPECT_EQ(ExchangeWithListHost(host, ListRequest("/kringel_server.php?m=get", host), 5000),
+              Entry(port, "Zuhause", 0));
+    EXPECT_EQ(server->Finish(SIGTERM), 0);
+    forwarded.push_back("Delete " + p);
+    EXPECT_EQ(heard(), behind ? forwarded : V{});
+  }
   EXPECT_EQ(service.Finish(SIGTERM), 0);
 }
 

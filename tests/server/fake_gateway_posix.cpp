@@ -1,0 +1,271 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+
+#include "tests/server/fake_gateway.h"
+
+namespace kb::testing {
+namespace {
+
+constexpr const char* kService = "urn:schemas-upnp-org:service:WANIPConnection:1";
+
+std::string Between(const std::string& text, const std::string& open, const std::string& close) {
+  size_t from = text.find(open);
+  if (from == std::string::npos) return "";
+  from += open.size();
+  size_t to = text.find(close, from);
+  return to == std::string::npos ? "" : text.substr(from, to - from);
+}
+
+std::string Http(const std::string& status, const std::string& body) {
+  return "HTTP/1.1 " + status + "\r\nContent-Type: text/xml; charset=\"utf-8\"\r\nConnection: close\r\n" +
+         "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+std::string Soap(const std::string& inner) {
+  return "<?xml version=\"1.0\"?>\r\n<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+         "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body>" +
+         inner + "</s:Body></s:Envelope>";
+}
+
+std::string Response(const std::string& action, const std::string& values = "") {
+  return Http("200 OK", Soap("<u:" + action + "Response xmlns:u=\"" + kService + "\">" + values +
+                             "</u:" + action + "Response>"));
+}
+
+std::string Fault(int code) {
+  return Http("500 Internal Server Error",
+              Soap("<s:Fault><faultcode>s:Client</faultcode><faultstring>UPnPError</faultstring><detail>"
+                   "<UPnPError xmlns=\"urn:schemas-upnp-org:control-1-0\"><errorCode>" +
+                   std::to_string(code) +
+                   "</errorCode><errorDescription>x</errorDescription></UPnPError>"
+                   "</detail></s:Fault>"));
+}
+
+std::string Description() {
+  return Http(
+      "200 OK",
+      "<?xml version=\"1.0\"?><root xmlns=\"urn:schemas-upnp-org:device-1-0\"><device>"
+      "<deviceType>urn:schemas-upnp-org:device:InternetGatewayDevice:1</deviceType><deviceList><device>"
+      "<deviceType>urn:schemas-upnp-org:device:WANDevice:1</deviceType><serviceList><service>"
+      "<serviceType>urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1</serviceType>"
+      "<controlURL>/ctl/CmnIfCfg</controlURL><eventSubURL>/evt/CmnIfCfg</eventSubURL>"
+      "<SCPDURL>/WANCfg.xml</SCPDURL></service></serviceList><deviceList><device>"
+      "<deviceType>urn:schemas-upnp-org:device:WANConnectionDevice:1</deviceType><serviceList>"
+      "<service><serviceType>" +
+          std::string(kService) +
+          "</serviceType><controlURL>/ctl/IPConn</controlURL><eventSubURL>/evt/IPConn</eventSubURL>"
+          "<SCPDURL>/WANIPCn.xml</SCPDURL></service></serviceList></device></deviceList></device>"
+          "</deviceList></device></root>");
+}
+
+// A socket bound to address:port (reusable), or -1.
+int Bound(int type, const std::string& address, int port) {
+  int fd = socket(AF_INET, type, 0);
+  int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  inet_pton(AF_INET, address.c_str(), &a.sin_addr);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
+  close(fd);
+  return -1;
+}
+
+}  // namespace
+
+FakeGateway::FakeGateway(Behaviour behaviour, std::string pmpAddress)
+    : behaviour_(std::move(behaviour)), pmpAddress_(std::move(pmpAddress)) {
+  http_ = Bound(SOCK_STREAM, "127.0.0.1", 0);
+  sockaddr_in a{};
+  socklen_t size = sizeof a;
+  if (listen(http_, 16) == 0 && getsockname(http_, reinterpret_cast<sockaddr*>(&a), &size) == 0)
+    httpPort_ = ntohs(a.sin_port);
+  if (!pmpAddress_.empty()) pmp_ = Bound(SOCK_DGRAM, pmpAddress_, 5351);
+  if (behaviour_.ssdp) {
+    ssdp_ = Bound(SOCK_DGRAM, "0.0.0.0", 1900);
+    ip_mreq group{};
+    inet_pton(AF_INET, "239.255.255.250", &group.imr_multiaddr);
+    group.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
+    setsockopt(ssdp_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group);
+  }
+  thread_ = std::thread([this] { Serve(); });
+}
+
+FakeGateway::~FakeGateway() {
+  stop_ = true;
+  thread_.join();
+  for (int fd : {http_, pmp_, ssdp_})
+    if (fd >= 0) close(fd);
+}
+
+std::string FakeGateway::DescriptionUrl() const {
+  return "http://127.0.0.1:" + std::to_string(httpPort_) + "/rootDesc.xml";
+}
+
+std::string FakeGateway::RandomLoopbackAddress() {
+  std::random_device entropy;
+  std::uniform_int_distribution<int> byte(1, 254);
+  return "127." + std::to_string(byte(entropy)) + "." + std::to_string(byte(entropy)) + "." +
+         std::to_string(byte(entropy));
+}
+
+std::vector<std::string> FakeGateway::Log() {
+  std::lock_guard lock(mutex_);
+  return log_;
+}
+
+bool FakeGateway::WaitFor(const std::string& prefix, int ms, size_t count) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  do {
+    size_t n = 0;
+    for (const std::string& line : Log()) n += line.starts_with(prefix);
+    if (n >= count) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  } while (std::chrono::steady_clock::now() < end);
+  return false;
+}
+
+void FakeGateway::Note(std::string line) {
+  std::lock_guard lock(mutex_);
+  log_.push_back(std::move(line));
+}
+
+// One connection at a time, each bounded to 64 KiB and 2 s of reading.
+void FakeGateway::Serve() {
+  while (!stop_) {
+    // A negative descriptor is skipped by poll.
+    pollfd fds[3] = {{http_, POLLIN, 0}, {pmp_, POLLIN, 0}, {ssdp_, POLLIN, 0}};
+    if (poll(fds, 3, 20) <= 0) continue;
+    if (fds[1].revents & POLLIN) AnswerPmp();
+    if (fds[2].revents & POLLIN) AnswerSearch();
+    if (!(fds[0].revents & POLLIN)) continue;
+    int c = accept(http_, nullptr, nullptr);
+    if (c < 0) continue;
+    std::string request;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (char buffer[4096]; request.size() < 65536 && std::chrono::steady_clock::now() < end;) {
+      size_t head = request.find("\r\n\r\n");
+      if (head != std::string::npos &&
+          request.size() >=
+              head + 4 + std::strtoul(Between(request, "Content-Length: ", "\r\n").c_str(), nullptr, 10))
+        break;
+      pollfd p{c, POLLIN, 0};
+      if (poll(&p, 1, 50) <= 0) continue;
+      ssize_t n = recv(c, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      request.append(buffer, static_cast<size_t>(n));
+    }
+    std::string answer = Answer(request);
+    int delay = request.starts_with("GET ") ? 0 : behaviour_.delayMs;
+    // Held until the delay ends or the client gives up.
+    for (int waited = 0; waited < delay && !stop_; waited += 10) {
+      pollfd p{c, POLLIN, 0};
+      if (poll(&p, 1, 10) > 0) break;
+    }
+    send(c, answer.data(), answer.size(), MSG_NOSIGNAL);
+    close(c);
+  }
+}
+
+std::string FakeGateway::Answer(const std::string& request) {
+  if (request.starts_with("GET /rootDesc.xml")) return Description();
+  std::string action = Between(request, "#", "\"");
+  auto arg = [&](const char* name) { return Between(request, std::string("<") + name + ">", "</"); };
+  std::string ports = arg("NewExternalPort") + ">" + arg("NewInternalPort");
+  if (action == "AddPortMapping")
+    Note("Add " + ports + " " + arg("NewInternalClient") + " " + arg("NewLeaseDuration"));
+  if (action == "AddAnyPortMapping") Note("AddAny " + ports);
+  if (action == "DeletePortMapping") Note("Delete " + arg("NewExternalPort"));
+  if (action == "GetExternalIPAddress") Note("External");
+  if (behaviour_.garbage) return "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n<<<>>>\x01\xff!";
+  std::pair<std::string, std::string> to{arg("NewInternalClient"), arg("NewInternalPort")};
+  if (action == "AddPortMapping") {
+    // 725: only permanent mappings.
+    if (behaviour_.addError && !(behaviour_.addError == 725 && arg("NewLeaseDuration") == "0"))
+      return Fault(behaviour_.addError);
+    table_[arg("NewExternalPort")] = to;
+    return Response(action);
+  }
+  if (action == "AddAnyPortMapping") {
+    if (!behaviour_.anyPort) return Fault(401);
+    table_[std::to_string(behaviour_.anyPort)] = to;
+    return Response(action, "<NewReservedPort>" + std::to_string(behaviour_.anyPort) + "</NewReservedPort>");
+  }
+  if (action == "GetSpecificPortMappingEntry") {
+    auto entry = table_.find(arg("NewExternalPort"));
+    if (entry == table_.end()) return Fault(714);
+    return Response(action, "<NewInternalPort>" + entry->second.second +
+                                "</NewInternalPort><NewInternalClient>" + entry->second.first +
+                                "</NewInternalClient><NewEnabled>1</NewEnabled>");
+  }
+  if (action == "DeletePortMapping") return table_.erase(arg("NewExternalPort")), Response(action);
+  if (action == "GetExternalIPAddress")
+    return Response(action, "<NewExternalIPAddress>" + std::string(behaviour_.externalAddress) +
+                                "</NewExternalIPAddress>");
+  if (action == "GetStatusInfo")
+    return Response(action,
+                    "<NewConnectionStatus>Connected</NewConnectionStatus><NewLastConnectionError>"
+                    "ERROR_NONE</NewLastConnectionError><NewUptime>100</NewUptime>");
+  return Fault(401);
+}
+
+void FakeGateway::AnswerSearch() {
+  char in[1500];
+  sockaddr_in from{};
+  socklen_t size = sizeof from;
+  ssize_t n = recvfrom(ssdp_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &size);
+  if (n <= 0 || !std::string(in, static_cast<size_t>(n)).starts_with("M-SEARCH")) return;
+  Note("Search");
+  std::string answer =
+      "HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=120\r\nST: "
+      "urn:schemas-upnp-org:device:InternetGatewayDevice:1\r\nUSN: uuid:fake::urn:schemas-upnp-"
+      "org:device:InternetGatewayDevice:1\r\nLOCATION: " +
+      DescriptionUrl() + "\r\n\r\n";
+  sendto(ssdp_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), size);
+}
+
+void FakeGateway::AnswerPmp() {
+  unsigned char in[64];
+  sockaddr_in from{};
+  socklen_t size = sizeof from;
+  ssize_t n = recvfrom(pmp_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &size);
+  if (n < 2 || in[0] != 0) return;
+  unsigned char out[16] = {0, static_cast<unsigned char>(128 + in[1]), 0,
+                           static_cast<unsigned char>(behaviour_.pmpResult)};
+  out[7] = 1;  // epoch
+  size_t length = 12;
+  if (in[1] == 0) {
+    Note("PMP address");
+    inet_pton(AF_INET, behaviour_.externalAddress, out + 8);
+  } else if (n >= 12) {
+    int local = in[4] << 8 | in[5], wanted = in[6] << 8 | in[7];
+    uint32_t lease = static_cast<uint32_t>(in[8]) << 24 | in[9] << 16 | in[10] << 8 | in[11];
+    Note("PMP map " + std::to_string(local) + ">" + std::to_string(wanted) + " " + std::to_string(lease));
+    int given = lease == 0 ? 0 : behaviour_.pmpPort ? behaviour_.pmpPort : wanted;
+    uint32_t life = behaviour_.pmpLifetime >= 0 ? static_cast<uint32_t>(behaviour_.pmpLifetime) : lease;
+    unsigned char fields[8] = {in[4],
+                               in[5],
+                               static_cast<unsigned char>(given >> 8),
+                               static_cast<unsigned char>(given),
+                               static_cast<unsigned char>(life >> 24),
+                               static_cast<unsigned char>(life >> 16),
+                               static_cast<unsigned char>(life >> 8),
+                               static_cast<unsigned char>(life)};
+    std::copy(fields, fields + 8, out + 8);
+    length = 16;
+  } else {
+    return;
+  }
+  if (behaviour_.pmpSilent) return;
+  if (behaviour_.pmpWrongOpcode) out[1] = 200;
+  sendto(pmp_, out, length, 0, reinterpret_cast<sockaddr*>(&from), size);
+}
+
+}  // namespace kb::testing
