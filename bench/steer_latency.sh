@@ -13,6 +13,8 @@ work=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255
+# No router to ask here: the server's port-forwarding request goes to loopback, where none answers.
+export KRINGELBAHN_UPNP_DESCRIPTION=http://127.0.0.1:9/rootDesc.xml KRINGELBAHN_NATPMP_GATEWAY=127.0.0.1
 wait_for() {  # text file seconds
   for _ in $(seq $(($3 * 10))); do grep -q "$1" "$2" 2>/dev/null && return 0; sleep 0.1; done
   echo "no \"$1\" in $2 after $3 s"

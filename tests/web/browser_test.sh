@@ -25,6 +25,8 @@ fail() {
   exit 1
 }
 export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255 KRINGELBAHN_LIST_HOST=127.0.0.1:9 SDL_AUDIODRIVER=dummy
+# The registering server asks a router on loopback that is not there, never the network's own.
+export KRINGELBAHN_UPNP_DESCRIPTION=http://127.0.0.1:9/rootDesc.xml KRINGELBAHN_NATPMP_GATEWAY=127.0.0.1
 unset SDL_VIDEODRIVER
 . "$(dirname "$0")/../support/desktop_session.sh"
 start_virtual_display 1700x650x24 || fail "no virtual display"
