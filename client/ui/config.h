@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "client/core/sound_queue.h"
+
 namespace kb {
 
 // The values kept in "Kringelbahn.ini".
@@ -9,6 +11,8 @@ struct Config {
   int windowX = 0;
   int windowY = 0;
   int fullScreenMode = 0;
+  // A key that older versions ignore.
+  int soundVolume = kDefaultVolume;
 
   // Where the file lives; LoadSettings puts it in the home directory unless
   // it was set before (tests point it at a temporary folder).

@@ -41,6 +41,7 @@ void LoadSettings(Config& config, Display& display) {
     config.windowX = defaultX;
     config.windowY = defaultY;
     config.fullScreenMode = 0;
+    config.soundVolume = kDefaultVolume;
     return;
   }
   config.windowX = file.ReadInt(kGroup, "X", defaultX);
@@ -51,6 +52,7 @@ void LoadSettings(Config& config, Display& display) {
     config.windowY = defaultY;
   }
   config.fullScreenMode = file.ReadInt(kGroup, "Fullscreen", 0) != 0 ? 1 : 0;
+  config.soundVolume = std::clamp(file.ReadInt(kGroup, "Volume", kDefaultVolume), 0, kMaxVolume);
 }
 
 void SaveSettings(Config& config, Display& display) {
@@ -60,7 +62,10 @@ void SaveSettings(Config& config, Display& display) {
     config.windowY = y;
   }
   WriteIni(config.filePath, kGroup,
-           {{"X", config.windowX}, {"Y", config.windowY}, {"Fullscreen", config.fullScreenMode}});
+           {{"X", config.windowX},
+            {"Y", config.windowY},
+            {"Fullscreen", config.fullScreenMode},
+            {"Volume", config.soundVolume}});
 }
 
 }  // namespace kb
