@@ -9,9 +9,12 @@
 #include "client/ui/config.h"
 #include "client/ui/frame_pacer.h"
 #include "client/ui/resources.h"
+#include "common/platform/core/audio.h"
 #include "common/platform/core/display.h"
 
 namespace kb {
+
+enum class AudioState { kUntried, kOpen, kMissing };
 
 // The whole client: the model, and what shows it and types at it (the
 // display, fonts and pictures, buttons, the console and its scripts). One
@@ -22,6 +25,9 @@ struct Client : Model {
       : Model(clock, random, input), display(display) {}
 
   Display& display;
+  // The sound output; none in tests that do not listen.
+  Audio* audio = nullptr;
+  AudioState audioState = AudioState::kUntried;
   Config config;
   Resources resources;
   Image screen{kScreenWidth, kScreenHeight};

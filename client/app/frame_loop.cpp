@@ -3,6 +3,7 @@
 #include "client/app/client.h"
 #include "client/app/display_mode.h"
 #include "client/app/draw_frame.h"
+#include "client/app/sound_output.h"
 #include "client/console/console.h"
 #include "client/console/script_runner.h"
 #include "client/core/game_state.h"
@@ -32,6 +33,8 @@ constexpr int kMaxCatchUpPasses = 100;
 enum class Draw { kWhenDue, kNo, kYes };
 
 bool RunPass(Client& client, Draw draw) {
+  // What the last pass queued: a fading screen switches between passes.
+  PlaySounds(client);
   if (PlayStateChange(client)) return !client.frame.quit;
   FrameState& frame = client.frame;
   client.pacer.SetRefreshRate(client.display.RefreshRate());
@@ -111,6 +114,7 @@ bool RunSteppedPasses(Client& client, SteppedClock& clock) {
 void RunFrameLoop(Client& client) {
   for (;;) {
     if (!RunFramePass(client)) {
+      client.config.soundVolume = client.sound.volume;
       if (client.fatalError.empty()) {
         client.config.padIds.clear();
         for (const PlayerRecord& player : client.round.players) client.config.padIds.push_back(player.padId);

@@ -10,6 +10,7 @@
 #include "client/app/startup_watchdog.h"
 #include "common/platform/sdl/message_box.h"
 #include "common/platform/sdl/open_url.h"
+#include "common/platform/sdl/sdl_audio.h"
 #include "common/platform/sdl/sdl_platform.h"
 
 namespace {
@@ -42,6 +43,9 @@ int main() {
   Random random = Random::FromEntropy();
   auto client = std::make_unique<Client>(clock, random, *platform, *platform);
   client->openUrl = OpenUrl;
+  // Closed before the platform's SDL goes.
+  auto audio = std::make_unique<SdlAudio>();
+  client->audio = audio.get();
 
   std::string error = StartClient(*client);
   if (!error.empty()) watchdog.Disarm();

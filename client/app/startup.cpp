@@ -2,6 +2,7 @@
 
 #include "client/app/client.h"
 #include "client/app/display_mode.h"
+#include "client/app/sound_output.h"
 #include "client/console/console.h"
 #include "client/ui/button.h"
 #include "client/ui/load_resources.h"
@@ -47,6 +48,7 @@ void InitPlayerTable(RoundState& round) {
 
 std::string StartClient(Client& client) {
   LoadSettings(client.config, client.display);
+  client.sound.volume = client.config.soundVolume;
   if (!client.display.Open(client.config.fullScreenMode != 0, client.config.windowX, client.config.windowY))
     return kWindowError;
 
@@ -68,6 +70,7 @@ std::string StartClient(Client& client) {
 
   RegisterCommands(client.console);
   PrintWelcome(client.consoleLines);
+  OpenSound(client);
   StartAutoexec(client.commands);
   return "";
 }

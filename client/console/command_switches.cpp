@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "client/console/command_context.h"
 #include "client/console/command_text.h"
 #include "client/console/commands.h"
@@ -57,6 +59,15 @@ int PauseCommand(CommandContext& ctx, const std::string& args, int, const std::s
 int UpgradesCommand(CommandContext& ctx, const std::string& args, int fromScript, const std::string&) {
   SetSwitch(ctx.model.round.upgradesOption, args);
   Report(ctx, fromScript, ctx.model.round.upgradesOption, "Upgrades");
+  return 1;
+}
+
+int VolumeCommand(CommandContext& ctx, const std::string& args, int fromScript, const std::string&) {
+  SoundQueue& sound = ctx.model.sound;
+  if (!args.empty()) sound.volume = std::clamp(ParseNumber(args), 0, kMaxVolume);
+  // Silence takes back what this frame queued, too.
+  if (sound.volume == 0) TakeSounds(sound);
+  if (fromScript == 0) ctx.Print("Lautst\xE4rke: " + std::to_string(sound.volume), kConsoleWhite);
   return 1;
 }
 

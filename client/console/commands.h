@@ -46,6 +46,8 @@ KB_COMMAND(ExitCommand);
 KB_COMMAND(AlertCommand);
 KB_COMMAND(ErrorCommand);
 
+KB_COMMAND(VolumeCommand);
+
 KB_COMMAND(ConnectCommand);
 KB_COMMAND(AdminCommand);
 #undef KB_COMMAND

@@ -34,6 +34,7 @@ void RegisterCommands(ConsoleState& console) {
       {ClearCommand, "clear", "Clear: Die Konsole leeren"},
       {ExitCommand, "exit", "Exit: Das Spiel beenden"},
       {Mode, "mode", "Mode [modus]: Modus \xE4ndern"},
+      {VolumeCommand, "volume", "Volume ([0-100]): Die Lautst\xE4rke der Ger\xE4usche einstellen (0 = aus)"},
   };
   static const Entry kHidden[] = {
       {InitGameCommand, "initgame", ""}, {ConsoleCommand, "console", ""}, {DelTextCommand, "deltext", ""},

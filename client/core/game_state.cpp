@@ -17,6 +17,7 @@ bool IsLocalRoundState(int state) {
 void SwitchTo(Model& model, int state) {
   model.textObjects.clear();
   model.frame.gameState = state;
+  QueueScreenSound(model.sound, state);
 }
 
 // The new screen's timers run from when it shows.

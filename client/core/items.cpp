@@ -39,7 +39,7 @@ void RescheduleTimers(RoundState& round, Random& random, int64_t now) {
   if (now > round.itemVanish && round.upgradesOption) ScheduleItem(round, random, now);
 }
 
-void UpdateHeldItem(RoundState& round, PlayerRecord& player, int64_t now) {
+bool UpdateHeldItem(RoundState& round, PlayerRecord& player, int64_t now) {
   if (player.itemStart > 0 && now - player.itemStart > kItemActiveMs) {
     player.item = 0;
     player.itemStart = 0;
@@ -49,16 +49,19 @@ void UpdateHeldItem(RoundState& round, PlayerRecord& player, int64_t now) {
     // itemStart stays: a new item inherits the remaining time of an active one.
     player.item = round.itemKind;
     round.itemVanish = now - 1;
+    return true;
   }
+  return false;
 }
 
-void ActivateItem(RoundState& round, PlayerRecord& player, int64_t now) {
-  if (player.item == 0 || player.itemStart != 0) return;
+bool ActivateItem(RoundState& round, PlayerRecord& player, int64_t now) {
+  if (player.item == 0 || player.itemStart != 0) return false;
   player.itemStart = now;
   if (player.item == 3) {
     round.confusionStart = now;
     round.confusionEnd = now + kItemConfusionMs;
   }
+  return true;
 }
 
 int StepLength(const PlayerRecord& player) { return player.item == 1 && player.itemStart != 0 ? 10 : 5; }

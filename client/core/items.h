@@ -29,10 +29,11 @@ void ScheduleRoundTimers(RoundState& round, Random& random, int64_t now);
 void RescheduleTimers(RoundState& round, Random& random, int64_t now);
 
 // Steering sub-step of a living slot: an active item expires after 2000 ms,
-// and the head picks up the shown field item.
-void UpdateHeldItem(RoundState& round, PlayerRecord& player, int64_t now);
-// The use key: activates a held item once; kind 3 confuses everybody at once.
-void ActivateItem(RoundState& round, PlayerRecord& player, int64_t now);
+// and the head picks up the shown field item (true when it did).
+bool UpdateHeldItem(RoundState& round, PlayerRecord& player, int64_t now);
+// The use key: activates a held item once (true when it did); kind 3
+// confuses everybody at once.
+bool ActivateItem(RoundState& round, PlayerRecord& player, int64_t now);
 
 // Effects while an item is active.
 int StepLength(const PlayerRecord& player);

@@ -12,6 +12,7 @@
 #include "client/core/pad_input.h"
 #include "client/core/round.h"
 #include "client/core/server_list_state.h"
+#include "client/core/sound_queue.h"
 #include "client/core/text_input.h"
 #include "common/platform/core/clock.h"
 #include "common/platform/core/image.h"
@@ -86,6 +87,8 @@ struct Model {
   // The servers found by the LAN search or the Internet list, and the list
   // screens' selection.
   ServerListState serverList;
+  // The effects of this frame's events, for the platform to play.
+  SoundQueue sound;
 
   // Where the next connection goes ("connect" and the server screens): a
   // host, or the addresses of one server blank apart (ServerHosts).

@@ -50,13 +50,34 @@ long LineDiscs(std::string_view m) {
   return std::max(1L, std::lround(std::hypot(x2 - x1, y2 - y1)));
 }
 
+int TotalPoints(const std::vector<ScoreEntry>& list) {
+  long total = 0;
+  for (const ScoreEntry& e : list) total += e.score;
+  return static_cast<int>(std::clamp(total, 0L, 1L << 30));
+}
+
+// The seconds a countdown shows: 2001 ms is 3.
+int ShownSeconds(int ms) { return ms > 0 ? (ms + 999) / 1000 : 0; }
+
+// The sound of a new mode; nothing for a mode repeated every tick.
+void ModeSound(SoundQueue& sound, int mode) {
+  if (mode == kModeCountdown) QueueSound(sound, SoundEffect::kCountdownTick);
+  if (mode == kModeRunning) QueueSound(sound, SoundEffect::kRoundStart);
+  if (mode == kModeRoundOver) QueueSound(sound, SoundEffect::kRoundWinner);
+  if (mode == kModeGameOver) QueueSound(sound, SoundEffect::kGameWinner);
+}
+
 void SetScores(Model& model, std::string_view field) {
   std::vector<ScoreEntry>& list = model.round.scoreList;
+  int before = TotalPoints(list);
   list.clear();
   std::vector<ScoreListEntry> entries = ParseScoreList(field);
   // An empty list still shows one entry: 0 points, colour 0, 0 wins.
   if (entries.empty()) entries.emplace_back();
   for (const ScoreListEntry& e : entries) list.push_back({e.points, e.colour & 0xFFFFFF, e.wins});
+  // The survivors of a crash gain points; nothing else raises them in a round.
+  if (model.net.session.netMode == kModeRunning && TotalPoints(list) > before)
+    QueueSound(model.sound, SoundEffect::kCrash);
 }
 
 }  // namespace
@@ -82,11 +103,13 @@ long DispatchServerMessage(Model& model, std::string_view m) {
       if (session.netMode != previous && session.netMode == kModeCountdown)
         session.countdownMs = kCountdownTime;
       if (session.netMode != previous && session.netMode == kModeGameOver) session.countdownMs = kGameEndTime;
+      if (session.netMode != previous && previous != 0) ModeSound(model.sound, session.netMode);
       break;
     }
     case Keyword::kChat:
       AddChatLine(session.chatHistory, model.clock.Now(), Bounded(MessageField(m, 2), kMaxShownText),
                   ColourField(m, 3));
+      QueueSound(model.sound, SoundEffect::kChat);
       break;
     case Keyword::kLine:
       if ((discs = LineDiscs(m)) > 0)
@@ -96,9 +119,14 @@ long DispatchServerMessage(Model& model, std::string_view m) {
     case Keyword::kPoint:
       trail.FillCircle(MessageNumber(m, 2), MessageNumber(m, 3), kTrailRadius, ColourField(m, 4));
       break;
-    case Keyword::kTime:
+    case Keyword::kTime: {
+      int before = ShownSeconds(session.countdownMs);
       session.countdownMs = MessageNumber(m, 2);
+      int after = ShownSeconds(session.countdownMs);
+      if (session.netMode == kModeCountdown && after > 0 && after < before)
+        QueueSound(model.sound, SoundEffect::kCountdownTick);
       break;
+    }
     case Keyword::kClear:
       trail.Clear(0);
       break;

@@ -55,7 +55,7 @@ SlotKeys ReadSlotKeys(Model& model, int slot) {
 void SteerSlot(Model& model, int slot, int64_t now) {
   RoundState& round = model.round;
   PlayerRecord& p = round.players[slot];
-  UpdateHeldItem(round, p, now);
+  if (UpdateHeldItem(round, p, now)) QueueSound(model.sound, SoundEffect::kItemPickup);
   if (OutsideBorder(p)) {
     p.dead = 1;
     AwardElimination(round);
@@ -65,7 +65,7 @@ void SteerSlot(Model& model, int slot, int64_t now) {
   float turn = Confused(round, now) ? -kSteerDegrees : kSteerDegrees;
   if (keys.left) p.heading -= turn;
   if (keys.right) p.heading += turn;
-  if (keys.use) ActivateItem(round, p, now);
+  if (keys.use && ActivateItem(round, p, now)) QueueSound(model.sound, SoundEffect::kItemUse);
   WrapHeading(p);
 }
 
@@ -114,8 +114,14 @@ void GameStep(Model& model) {
 
   int64_t now = model.clock.Now();
   RescheduleTimers(round, model.random, now);
+  int eliminated = CountEliminated(round);
   if (now - round.steerTime > kSteerIntervalMs && !round.paused) SteeringStep(model);
   if (now - round.moveTime > kMoveIntervalMs && !round.paused) MovementStep(model);
+  // One crash sound for heads that die in the same step.
+  if (CountEliminated(round) > eliminated) QueueSound(model.sound, SoundEffect::kCrash);
+  bool confused = Confused(round, now);
+  if (confused && !model.sound.confused) QueueSound(model.sound, SoundEffect::kConfusion);
+  model.sound.confused = confused;
   // Also while paused: a console "kill" or a switched-off slot can end the round.
   if (CountEliminated(model.round) >= CountParticipants(model.round) - 1) SetGameState(model, kStateEndRound);
 

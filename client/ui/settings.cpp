@@ -44,6 +44,7 @@ void LoadSettings(Config& config, Display& display) {
     config.windowX = defaultX;
     config.windowY = defaultY;
     config.fullScreenMode = 0;
+    config.soundVolume = kDefaultVolume;
     return;
   }
   config.windowX = file.ReadInt(kGroup, "X", defaultX);
@@ -54,6 +55,7 @@ void LoadSettings(Config& config, Display& display) {
     config.windowY = defaultY;
   }
   config.fullScreenMode = file.ReadInt(kGroup, "Fullscreen", 0) != 0 ? 1 : 0;
+  config.soundVolume = std::clamp(file.ReadInt(kGroup, "Volume", kDefaultVolume), 0, kMaxVolume);
   config.padIds.clear();
   for (int slot = 1; slot <= kPadSlots; ++slot) config.padIds.push_back(file.ReadText(kGroup, PadKey(slot)));
 }
@@ -64,8 +66,10 @@ void SaveSettings(Config& config, Display& display) {
     config.windowX = x;
     config.windowY = y;
   }
-  std::vector<std::pair<std::string, IniValue>> values = {
-      {"X", config.windowX}, {"Y", config.windowY}, {"Fullscreen", config.fullScreenMode}};
+  std::vector<std::pair<std::string, IniValue>> values = {{"X", config.windowX},
+                                                           {"Y", config.windowY},
+                                                           {"Fullscreen", config.fullScreenMode},
+                                                           {"Volume", config.soundVolume}};
   for (size_t i = 0; i < config.padIds.size(); ++i)
     if (!config.padIds[i].empty()) values.emplace_back(PadKey(static_cast<int>(i) + 1), config.padIds[i]);
   WriteIni(config.filePath, kGroup, values);

@@ -9,6 +9,7 @@
 #include "client/app/startup.h"
 #include "common/platform/sdl/message_box.h"
 #include "common/platform/sdl/open_url.h"
+#include "common/platform/sdl/sdl_audio.h"
 #include "common/platform/sdl/sdl_platform.h"
 
 namespace {
@@ -18,6 +19,7 @@ using namespace kb;
 // Lives as long as the page: the browser calls the loop after main returned.
 struct BrowserGame {
   SdlPlatform platform;
+  SdlAudio audio;
   SystemClock systemClock;
   SteppedClock clock{systemClock};
   Random random = Random::FromEntropy();
@@ -50,6 +52,7 @@ int main() {
     return 0;
   }
   game->client.openUrl = OpenUrl;
+  game->client.audio = &game->audio;
   std::string error = StartClient(game->client);
   if (!error.empty()) {
     game->platform.Close();

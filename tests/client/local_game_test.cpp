@@ -234,6 +234,37 @@ TEST_F(LocalRules, AnActiveItemKeepsItsTimeThroughUseAndCollecting) {
   EXPECT_EQ(slot(0).item, 0);
 }
 
+// Each event of a round queues its effect once, in the frame it happens; a next round that ends the game is
+// heard as the game's end only; volume 0 queues nothing.
+TEST_F(LocalRules, EventsQueueTheirSounds) {
+  using E = SoundEffect;
+  for (int volume : {kDefaultVolume, 0}) {
+    StartGame(2);
+    t.client.sound = SoundQueue{};
+    t.client.sound.volume = volume;
+    Place(slot(0), 300, 300, 0.5f);
+    Place(slot(1), 300, 100, 0.5f);
+    std::vector<std::vector<E>> heard;
+    auto take = [&] { heard.push_back(TakeSounds(t.client.sound)); };
+    SetGameState(t.client, kStateStart), take();
+    StepFrame(1001), take();
+    round().itemKind = 3, round().itemX = 290, round().itemY = 290;
+    round().itemAppear = now() - 1, round().itemVanish = now() + 5000;
+    StepFrame(11), take();
+    Key(kUse[0], true), StepFrame(11), take();  // kind 3 confuses from the next millisecond
+    Key(kUse[0], false), StepFrame(11), take();
+    StepFrame(11), take();  // still confused: no second sound
+    slot(1).x = -10, StepFrame(11), take();  // the border ends the round
+    slot(0).score = GoalScore(round());
+    Press(scan::kSpace), take();
+    EXPECT_EQ(state(), kStateEnd);
+    std::vector<std::vector<E>> expected = {{E::kCountdownTick}, {E::kRoundStart}, {E::kItemPickup}, {E::kItemUse},
+                                            {E::kConfusion}, {}, {E::kCrash, E::kRoundWinner}, {E::kGameWinner}};
+    if (volume == 0) expected.assign(expected.size(), {});
+    EXPECT_EQ(heard, expected) << volume;
+  }
+}
+
 TEST_F(LocalRules, BotsDieOnTrailsAndADyingHeadDrawsItsLastSegment) {
   StartGame(1, 2);
   Place(slot(0), 100, 100, 0.5f);

@@ -54,6 +54,33 @@ TEST(NetReceive, EveryKeywordActsOnItsFields) {
   EXPECT_EQ(net.session.countdownMs, 20000);
 }
 
+// Sounds follow the server: a mode that changes, a countdown's whole seconds, points a crash pays, chat. A mode
+// repeated every tick, the first of a visit, and everything at volume 0 are silent, and the client says the same.
+TEST(NetReceive, ServerEventsQueueTheirSounds) {
+  using E = SoundEffect;
+  auto scores = [](int points) { return std::to_string(points) + "\x05" "255\x05" "0\x03" "0\x05" "65280\x05" "0"; };
+  std::vector<Strings> said;
+  for (int volume : {kDefaultVolume, 0}) {
+    Joined c;
+    c.client.sound.volume = volume;
+    std::vector<std::vector<E>> heard;
+    auto arrive = [&](const std::string& keyword, std::initializer_list<Field> fields) {
+      c.Arrive(keyword, fields), heard.push_back(TakeSounds(c.client.sound));
+    };
+    arrive("MODE", {10}), arrive("MODE", {7}), arrive("MODE", {7});
+    for (int ms : {4990, 3999, 1001, 1000, -3}) arrive("TIME", {ms});
+    arrive("MODE", {8}), arrive("SCORES", {scores(0)}), arrive("SCORES", {scores(1)}), arrive("CHAT", {"hi", 255});
+    arrive("MODE", {9}), arrive("SCORES", {scores(2)}), arrive("MODE", {18});
+    std::vector<std::vector<E>> expected = {{}, {E::kCountdownTick}, {}, {}, {E::kCountdownTick}, {E::kCountdownTick},
+                                            {E::kCountdownTick}, {}, {E::kRoundStart}, {}, {E::kCrash}, {E::kChat},
+                                            {E::kRoundWinner}, {}, {E::kGameWinner}};
+    if (volume == 0) expected.assign(expected.size(), {});
+    EXPECT_EQ(heard, expected) << volume;
+    said.push_back(c.peer->Said());
+  }
+  EXPECT_EQ(said[0], said[1]);
+}
+
 TEST(NetReceive, ScoresRebuildTheListInOrder) {
   Joined c;
   std::pair<std::string, std::vector<int>> cases[] = {

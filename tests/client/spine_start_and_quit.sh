@@ -36,5 +36,5 @@ kill -0 $pid 2>/dev/null && { kill -KILL $pid; fail "did not end"; }
 wait $pid || fail "exit code $?"
 # A new window's position is whatever the dummy desktop made of it.
 [ -f "$ini" ] && sed -E 's/^(X|Y) = -?[0-9]+\r$/\1 = N\r/' "$ini" >normal || fail "no $ini"
-printf '[Window]\r\nX = N\r\nY = N\r\nFullscreen = 0\r\n' | cmp -s normal - || { od -c "$ini"; fail "unexpected configuration"; }
+printf '[Window]\r\nX = N\r\nY = N\r\nFullscreen = 0\r\nVolume = 40\r\n' | cmp -s normal - || { od -c "$ini"; fail "unexpected configuration"; }
 echo ok

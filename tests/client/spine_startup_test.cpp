@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "client/app/frame_loop.h"
+#include "client/app/sound_output.h"
 #include "client/app/startup_watchdog.h"
 #include "client/ui/settings.h"
 #include "tests/client/harness.h"
@@ -34,25 +35,15 @@ using HomeClient = At<TestClient>;
 // No file, a broken one or bad values give the centred default (the fake desktop is 1920 x 1080) and a
 // window; a place off the desktop falls back to it.
 TEST(Settings, DefaultsBadValuesAndPlacesOffTheDesktop) {
-  struct Case {
-    std::string text;
-    int x, y, fullScreen;
-  };
-  auto place = [](int x, int y) {
-    return "[Window]\nX = " + std::to_string(x) + "\nY = " + std::to_string(y) + "\n";
-  };
+  struct Case { std::string text; int x, y, fullScreen, volume = kDefaultVolume; };
+  auto place = [](int x, int y) { return "[Window]\nX = " + std::to_string(x) + "\nY = " + std::to_string(y) + "\n"; };
   std::vector<Case> cases = {{"", 560, 240, 0},
                              {std::string(kGarbage, sizeof kGarbage - 1), 560, 240, 0},
-                             {"[Window]\nX = abc\nY = 7\nFullscreen = 5\n", 0, 7, 1},
-                             {"[Window]\nX = -12\nFullscreen = -1\n", -12, 240, 1}};
-  for (auto [x, y, kept] : {std::tuple{-2147483647 - 1, 0, false},
-                            {1820, 100, true},
-                            {1821, 100, false},
-                            {-700, 100, true},
-                            {-701, 100, false},
-                            {0, -25, true},
-                            {0, -26, false},
-                            {0, 1030, true},
+                             {"[Window]\nX = abc\nY = 7\nFullscreen = 5\nVolume = 250\n", 0, 7, 1, 100},
+                             {"[Window]\nX = -12\nFullscreen = -1\nVolume = -3\n", -12, 240, 1, 0},
+                             {"[Window]\nVolume = 7\n", 560, 240, 0, 7}};
+  for (auto [x, y, kept] : {std::tuple{-2147483647 - 1, 0, false}, {1820, 100, true}, {1821, 100, false},
+                            {-700, 100, true}, {-701, 100, false}, {0, -25, true}, {0, -26, false}, {0, 1030, true},
                             {0, 1031, false}})
     cases.push_back({place(x, y), kept ? x : 560, kept ? y : 240, 0});
   for (const Case& k : cases) {
@@ -60,7 +51,9 @@ TEST(Settings, DefaultsBadValuesAndPlacesOffTheDesktop) {
     if (!k.text.empty()) c.Write("Kringelbahn.ini", k.text);
     c.client.config.windowX = c.client.config.windowY = 99;
     c.client.config.fullScreenMode = 1;
+    c.client.config.soundVolume = 99;
     LoadSettings(c.client.config, c.display);
+    EXPECT_EQ(c.client.config.soundVolume, k.volume) << k.text;
     EXPECT_EQ(c.client.config.windowX, k.x) << k.text;
     EXPECT_EQ(c.client.config.windowY, k.y) << k.text;
     EXPECT_EQ(c.client.config.fullScreenMode, k.fullScreen) << k.text;
@@ -74,11 +67,12 @@ TEST(Settings, SaveWritesTheWindowsPlace) {
   LoadSettings(c.client.config, c.display);
   c.display.Open(true, 0, 0);
   SaveSettings(c.client.config, c.display);
-  EXPECT_EQ(c.Ini(), "[Window]\r\nX = 10\r\nY = 20\r\nFullscreen = 1\r\n");
+  EXPECT_EQ(c.Ini(), "[Window]\r\nX = 10\r\nY = 20\r\nFullscreen = 1\r\nVolume = 40\r\n");
   c.display.Open(false, 123, -4);
   c.client.config.fullScreenMode = 0;
+  c.client.config.soundVolume = 0;
   SaveSettings(c.client.config, c.display);
-  EXPECT_EQ(c.Ini(), "[Window]\r\nX = 123\r\nY = -4\r\nFullscreen = 0\r\n");
+  EXPECT_EQ(c.Ini(), "[Window]\r\nX = 123\r\nY = -4\r\nFullscreen = 0\r\nVolume = 0\r\n");
 }
 
 TEST(StartupWatchdog, FiresOnlyForAStartThatNeverShowsAFrame) {
@@ -113,6 +107,41 @@ TEST(StartClient, OpensAsTheFileSaysFillsTheTablesAndDecodesEveryPicture) {
   EXPECT_TRUE(c.resources.fontHuge.Loaded());
 }
 
+// The output opens at start unless the saved volume is 0, then when the volume is raised; a missing device is
+// told once and never asked again. Every effect is short and well below full scale.
+TEST(SoundOutput, OpensWhenHeardSaysOnceWhenMissingAndPlaysAtTheVolume) {
+  struct FakeAudio : Audio {
+    bool Open(std::vector<SoundSamples> bank) override { return ++opens, sounds = std::move(bank), works; }
+    void Play(int sound, int volume) override { played.push_back({sound, volume}); }
+    bool works = true;
+    int opens = 0;
+    std::vector<SoundSamples> sounds;
+    std::vector<std::pair<int, int>> played;
+  };
+  const std::string missing = "Kein Audioger\xE4t gefunden: das Spiel bleibt stumm.";
+  for (auto [ini, works] : {std::tuple{"", true}, {"[Window]\r\nVolume = 0\r\n", true}, {"", false}}) {
+    HomeClient s;
+    FakeAudio audio;
+    audio.works = works;
+    s.client.audio = &audio;
+    s.Write("Kringelbahn.ini", ini);
+    ASSERT_EQ(StartClient(s.client), "");
+    EXPECT_EQ(audio.opens, s.client.sound.volume == 0 ? 0 : 1) << ini;
+    s.client.sound.volume = 30;
+    for (int i = 0; i < 3; ++i) QueueSound(s.client.sound, SoundEffect::kCrash), PlaySounds(s.client);
+    EXPECT_EQ(audio.opens, 1);
+    Strings texts = s.Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), missing), works ? 0 : 1);
+    EXPECT_EQ(audio.played.size(), works ? 3u : 0u);
+    for (auto [sound, volume] : audio.played) EXPECT_TRUE(sound == 2 && volume == 30);
+    ASSERT_EQ(audio.sounds.size(), size_t{kSoundEffects});
+    for (const SoundSamples& sound : audio.sounds) {
+      EXPECT_TRUE(sound.size() > 100 && sound.size() < size_t{kSoundRate});
+      EXPECT_LT(*std::max_element(sound.begin(), sound.end()), 16384);
+    }
+  }
+}
+
 TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
   struct Case {
     int key, state;
@@ -124,6 +153,7 @@ TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
     At<SpineClient> c;
     c.display.Open(false, 321, 5);
     c.client.frame.gameState = k.state;
+    c.client.sound.volume = 7;
     c.display.closeRequested = k.close;
     c.display.failOpen = k.failOpen;
     if (k.key) c.input.SetKey(k.key, true);
@@ -136,7 +166,7 @@ TEST(FrameLoop, EndsOnEscapeOrCloseAndSavesUnlessTheDisplayFailed) {
       EXPECT_EQ(c.client.config.fullScreenMode, 0);
       EXPECT_FALSE(std::ifstream(c.client.config.filePath).good());
     } else {
-      EXPECT_EQ(c.Ini(), "[Window]\r\nX = 321\r\nY = 5\r\nFullscreen = 0\r\nPad4 = pad\r\n");
+      EXPECT_EQ(c.Ini(), "[Window]\r\nX = 321\r\nY = 5\r\nFullscreen = 0\r\nVolume = 7\r\nPad4 = pad\r\n");
     }
   }
 }

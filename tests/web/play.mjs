@@ -87,9 +87,14 @@ try {
     }));
     note(`${(pace.frames * 1000 / pace.ms).toFixed(1)} display frames per second`);
 
+    // The sound, held back as browsers hold a page's until the player acts:
+    // the first click lets it play.
+    await page.evaluate(() => Module.SDL2.audioContext.suspend());
     // A local round: the first slot on, one bot, Space. The heads draw their
     // trails for three seconds.
     await click(205, 145);
+    const sound = await page.evaluate(() => Module.SDL2.audioContext.state);
+    if (sound !== 'running') throw new Error(`the first click left the sound ${sound}`);
     await key('PageUp');
     await key('Space');
     await sleep(4000);
