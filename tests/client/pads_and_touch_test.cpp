@@ -69,3 +69,59 @@ TEST(GamePads, SteerTheHeadInANetworkGame) {
 
 }  // namespace
 }  // namespace kb
+
+namespace kb {
+namespace {
+
+// Off a round a finger is the left mouse button where it touches, never a key; in a round a finger on the
+// field's left half holds the first switched-on slot's left key, on the right half its right key, both
+// with two fingers, and a finger below the field nothing. Fingers leave the mouse's slot alone.
+TEST(Touch, TapsInTheMenuAndSteersTheFirstSlotOnInARound) {
+  SpineClient c;
+  PlayerRecord* slots = c.client.round.players.data();
+  auto fingers = [&](std::vector<TouchPoint> held) { c.input.touches = std::move(held), c.Frame(); };
+  fingers({{100, 300}}), fingers({{700, 300}}), fingers({});  // over slot 0's keys in the menu
+  EXPECT_FALSE(slots[0].active);
+  fingers({{205, 185}}), fingers({});  // slot 1's box
+  slots[kMouseSlot].active = 1;
+  ASSERT_TRUE(slots[1].active && !slots[0].active);
+  c.Tap(scan::kPageUp);
+  fingers({{300, 520}}), fingers({});  // Start
+  ASSERT_EQ(c.State(), kStateStart);
+  c.client.frame.gameState = kStateGame;
+  c.client.round.upgradesOption = c.client.round.confusionOption = 0;
+  const Input& input = c.client.input;
+  for (auto [held, left, right] : {std::tuple{std::vector<TouchPoint>{{399, 0}}, true, false},
+                                   {{{400, 574}}, false, true},
+                                   {{{10, 10}, {790, 10}}, true, true},
+                                   {{{100, 590}, {-5, 10}}, false, false}}) {
+    fingers(held);
+    EXPECT_EQ(input.KeyDown(slots[1].leftKey), left) << held[0].x << "," << held[0].y;
+    EXPECT_EQ(input.KeyDown(slots[1].rightKey), right) << held[0].x << "," << held[0].y;
+    EXPECT_FALSE(input.KeyDown(slots[0].leftKey) || c.client.frame.leftButton);
+  }
+  float heading = slots[1].heading, mouseHeading = slots[kMouseSlot].heading;
+  for (int i = 0; i < 30; ++i) fingers({{100, 100}});
+  EXPECT_NE(slots[1].heading, heading);
+  EXPECT_EQ(slots[kMouseSlot].heading, mouseHeading);
+}
+
+// In a network game a finger steers the client's head, switched-on slots or not.
+TEST(Touch, SteersTheHeadInANetworkGame) {
+  NetClient c;
+  c.Join();
+  c.Arrive("MODE", {kModeRunning});
+  for (auto [finger, said] :
+       {std::pair{TouchPoint{100, 100}, "ANGLE DOWN"}, {TouchPoint{700, 100}, "ANGLE UP"}}) {
+    c.peer->flushed.clear();
+    c.input.touches = {finger}, c.Frames(30);
+    EXPECT_TRUE(Said(c, said)) << said;
+  }
+  c.input.touches = {{100, 590}}, c.Frames(30);
+  c.peer->flushed.clear();
+  c.Frames(30);
+  EXPECT_FALSE(Said(c, "ANGLE DOWN") || Said(c, "ANGLE UP"));
+}
+
+}  // namespace
+}  // namespace kb
