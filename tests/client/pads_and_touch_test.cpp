@@ -73,9 +73,10 @@ TEST(GamePads, SteerTheHeadInANetworkGame) {
 namespace kb {
 namespace {
 
-// Off a round a finger is the left mouse button where it touches, never a key; in a round a finger on the
-// field's left half holds the first switched-on slot's left key, on the right half its right key, both
-// with two fingers, and a finger below the field nothing. Fingers leave the mouse's slot alone.
+// Off a round a finger is the left mouse button where it touches, never a key (a tap on the bot count adds
+// a bot); in a round a finger on the field's left half holds the first switched-on slot's left key, on the
+// right half its right key, both with two fingers, and a finger below the field nothing. Fingers leave the
+// mouse's slot alone.
 TEST(Touch, TapsInTheMenuAndSteersTheFirstSlotOnInARound) {
   SpineClient c;
   PlayerRecord* slots = c.client.round.players.data();
@@ -85,7 +86,10 @@ TEST(Touch, TapsInTheMenuAndSteersTheFirstSlotOnInARound) {
   fingers({{205, 185}}), fingers({});  // slot 1's box
   slots[kMouseSlot].active = 1;
   ASSERT_TRUE(slots[1].active && !slots[0].active);
-  c.Tap(scan::kPageUp);
+  c.client.round.botCount = kMaxBots;
+  fingers({{250, 490}}), fingers({});  // the bot count: past the most to none, then one
+  fingers({{250, 490}}), fingers({});
+  EXPECT_EQ(c.client.round.botCount, 1);
   fingers({{300, 520}}), fingers({});  // Start
   ASSERT_EQ(c.State(), kStateStart);
   c.client.frame.gameState = kStateGame;
