@@ -40,9 +40,16 @@ void PadInput::Poll() {
     if (Steering(pad) && (was == before.end() || !Steering(*was))) unboundPressed_.push_back(pad.id);
   }
 
+  bool touchedBefore = !touches_.empty();
   touches_ = platform_.Touches();
   bool steer = FingersSteer(gameState_);
-  tapping_ = !steer && !touches_.empty();
+  bool roundOver = gameState_ == kStateEndRound || gameState_ == kStateEnd;
+  // After a round a new touch goes on as Space does; the finger that steered
+  // into the end must not skip it.
+  if (touches_.empty() || !roundOver) touchGoesOn_ = false;
+  if (roundOver && !touchedBefore && !touches_.empty()) touchGoesOn_ = true;
+  hold(scan::kSpace, touchGoesOn_);
+  tapping_ = !steer && !roundOver && !touches_.empty();
   if (int slot = TouchSlot(); steer && slot >= 0)
     for (const TouchPoint& finger : touches_) {
       if (!InsideField(finger.x, finger.y)) continue;

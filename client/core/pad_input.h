@@ -52,6 +52,8 @@ class PadInput final : public Input {
   std::vector<TouchPoint> touches_;
   // A finger is the left mouse button in this snapshot.
   bool tapping_ = false;
+  // A touch that began after a round holds Space.
+  bool touchGoesOn_ = false;
   std::array<bool, scan::kCount> held_{};
   std::vector<std::string> unboundPressed_;
 };

@@ -76,7 +76,7 @@ namespace {
 // Off a round a finger is the left mouse button where it touches, never a key (a tap on the bot count adds
 // a bot); in a round a finger on the field's left half holds the first switched-on slot's left key, on the
 // right half its right key, both with two fingers, and a finger below the field nothing. Fingers leave the
-// mouse's slot alone.
+// mouse's slot alone. After a round a new touch goes on as Space does.
 TEST(Touch, TapsInTheMenuAndSteersTheFirstSlotOnInARound) {
   SpineClient c;
   PlayerRecord* slots = c.client.round.players.data();
@@ -108,6 +108,12 @@ TEST(Touch, TapsInTheMenuAndSteersTheFirstSlotOnInARound) {
   for (int i = 0; i < 30; ++i) fingers({{100, 100}});
   EXPECT_NE(slots[1].heading, heading);
   EXPECT_EQ(slots[kMouseSlot].heading, mouseHeading);
+  // The round over, the steering finger goes on only once lifted and put down again.
+  c.client.frame.gameState = kStateEndRound;
+  fingers({{100, 100}}), fingers({{500, 100}});
+  EXPECT_EQ(c.State(), kStateEndRound);
+  fingers({}), fingers({{500, 100}});
+  EXPECT_EQ(c.State(), kStateStart);
 }
 
 // In a network game a finger steers the client's head, switched-on slots or not.
