@@ -48,7 +48,7 @@ class Input {
   virtual std::vector<PadState> Pads() const { return {}; }
   // The fingers on a touch screen at the snapshot, and those that touched and
   // left since the previous one (a tap shorter than a frame is seen once).
-  // They do not move the mouse or press its buttons.
+  // They press no mouse button: the core decides what a finger does.
   virtual std::vector<TouchPoint> Touches() const { return {}; }
 };
 
