@@ -74,12 +74,12 @@ struct FrameState {
 // input. Nothing in it draws.
 struct Model {
   Model(Clock& clock, Random& random, Input& platformInput)
-      : clock(clock), random(random), input(platformInput, round.players) {}
+      : clock(clock), random(random), input(platformInput, round.players, frame.gameState) {}
 
   Clock& clock;
   Random& random;
   RoundState round;
-  // The platform's keys and mouse, with game controllers holding keys.
+  // The platform's keys and mouse, with game controllers and fingers holding keys.
   PadInput input;
 
   FrameState frame;

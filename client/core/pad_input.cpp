@@ -2,11 +2,19 @@
 
 #include <algorithm>
 
+#include "client/core/game_state.h"
+#include "common/game/field.h"
+#include "common/platform/core/keys.h"
+
 namespace kb {
 
 namespace {
 
 bool Steering(const PadState& pad) { return pad.left || pad.right; }
+
+bool FingersSteer(int gameState) {
+  return gameState == kStateStart || gameState == kStateGame || gameState == kStateNet;
+}
 
 }  // namespace
 
@@ -31,6 +39,38 @@ void PadInput::Poll() {
     auto was = std::find_if(before.begin(), before.end(), [&](const PadState& p) { return p.id == pad.id; });
     if (Steering(pad) && (was == before.end() || !Steering(*was))) unboundPressed_.push_back(pad.id);
   }
+
+  bool touchedBefore = !touches_.empty();
+  touches_ = platform_.Touches();
+  bool steer = FingersSteer(gameState_);
+  bool roundOver = gameState_ == kStateEndRound || gameState_ == kStateEnd;
+  // After a round a new touch goes on as Space does; the finger that steered
+  // into the end must not skip it.
+  if (touches_.empty() || !roundOver) touchGoesOn_ = false;
+  if (roundOver && !touchedBefore && !touches_.empty()) touchGoesOn_ = true;
+  hold(scan::kSpace, touchGoesOn_);
+  tapping_ = !steer && !roundOver && !touches_.empty();
+  if (int slot = TouchSlot(); steer && slot >= 0)
+    for (const TouchPoint& finger : touches_) {
+      if (!InsideField(finger.x, finger.y)) continue;
+      hold(finger.x < kFieldWidth / 2 ? slots_[slot].leftKey : slots_[slot].rightKey, true);
+    }
+}
+
+bool PadInput::AsyncKey(int virtualKey) {
+  // The platform's query first: it clears the platform's "pressed since".
+  bool down = platform_.AsyncKey(virtualKey);
+  return down || (tapping_ && virtualKey == vk::kLeftButton);
+}
+
+int PadInput::TouchSlot() const {
+  int firstWithKeys = -1;
+  for (int i = 0; i < kPlayerSlots; ++i) {
+    if (slots_[i].leftKey == 0) continue;
+    if (slots_[i].active) return i;
+    if (firstWithKeys < 0) firstWithKeys = i;
+  }
+  return firstWithKeys;
 }
 
 bool PadInput::KeyDown(int scanCode) const {

@@ -83,6 +83,10 @@ void MenuStep(Model& model) {
     ++round.botCount;
   if (RepeatStep(model, input.KeyDown(scan::kPageDown), frame.pageDownLatch) && round.botCount > 0)
     --round.botCount;
+  // A click on the bot count adds one, past the most back to none: for a
+  // touch screen, which has no Page Up.
+  if (frame.newClick && mx >= 225 && mx < 305 && my >= 478 && my < 502)
+    round.botCount = round.botCount < kMaxBots ? round.botCount + 1 : 0;
 
   if (EdgePressed(input.KeyDown(scan::kEscape), frame.escapeLatch)) frame.quit = true;
 }

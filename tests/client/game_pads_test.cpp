@@ -5,11 +5,6 @@
 namespace kb {
 namespace {
 
-bool Said(const NetClient& c, const std::string& text) {
-  Strings said = c.peer->Said();
-  return std::find(said.begin(), said.end(), text) != said.end();
-}
-
 // A pad that is bound to no slot takes the first free one with its first push, which switches the slot on
 // as its keys do and nothing more; from then on it holds the slot's keys: left on, right off in the menu,
 // steering and the use key in a round. Start and Back are Space and Escape. A pulled pad leaves its slot to
@@ -50,21 +45,6 @@ TEST(GamePads, BindInTheMenuAndHoldTheirSlotsKeys) {
   EXPECT_NE(slots[0].heading, heading);
   pads({{.id = "b", .back = true}});
   EXPECT_EQ(c.State(), kStateMenu);
-}
-
-// In a network game every pad steers the one head, bound or not.
-TEST(GamePads, SteerTheHeadInANetworkGame) {
-  NetClient c;
-  c.Join();
-  c.Arrive("MODE", {kModeRunning});
-  c.client.round.players[1].padId = "bound";
-  for (auto [pad, said] : {std::pair{PadState{.id = "free", .left = true}, "ANGLE DOWN"},
-                           {PadState{.id = "bound", .right = true}, "ANGLE UP"}}) {
-    c.peer->flushed.clear();
-    c.input.pads = {pad};
-    c.Frames(30);
-    EXPECT_TRUE(Said(c, said)) << pad.id;
-  }
 }
 
 }  // namespace

@@ -52,6 +52,40 @@ TEST(SdlPlatform, OpensPresentsReopensAndPassesEventsOn) {
   EXPECT_FALSE(platform.KeyDown(-1) || platform.KeyDown(scan::kCount));
 }
 
+void PushFinger(Uint32 type, SDL_FingerID finger, float x, float y, SDL_TouchID device = 1) {
+  SDL_Event event{};
+  event.type = type;
+  event.tfinger.touchId = device, event.tfinger.fingerId = finger, event.tfinger.x = x, event.tfinger.y = y;
+  SDL_PushEvent(&event);
+}
+
+// Fingers are read in frame pixels where they are at each snapshot; one that touched and left between two
+// snapshots is seen once. SDL's fingers made from the mouse, and its clicks made from a finger, are not.
+TEST(SdlPlatform, FingersBecomeTouchesNotClicks) {
+  SdlPlatform platform;
+  ASSERT_TRUE(platform.Init());
+  ASSERT_TRUE(platform.Open(false, 10, 10));
+  PushFinger(SDL_FINGERDOWN, 1, 0.25f, 0.5f);
+  PushFinger(SDL_FINGERDOWN, 1, 0.5f, 0.5f, SDL_MOUSE_TOUCHID);
+  SDL_Event click{};
+  click.type = SDL_MOUSEBUTTONDOWN, click.button.which = SDL_TOUCH_MOUSEID,
+  click.button.button = SDL_BUTTON_LEFT;
+  SDL_PushEvent(&click);
+  platform.Poll();
+  EXPECT_EQ(platform.Touches(), (std::vector<TouchPoint>{{200, 300}}));
+  EXPECT_FALSE(platform.AsyncKey(vk::kLeftButton));
+  PushFinger(SDL_FINGERMOTION, 1, 0.75f, 0.1f);
+  PushFinger(SDL_FINGERDOWN, 1, 0.1f, 0.1f, 2);  // another screen's first finger
+  PushFinger(SDL_FINGERDOWN, 7, 0.5f, 0.99f);
+  PushFinger(SDL_FINGERUP, 7, 0.5f, 0.99f);
+  platform.Poll();
+  EXPECT_EQ(platform.Touches(), (std::vector<TouchPoint>{{600, 60}, {80, 60}, {400, 594}}));
+  PushFinger(SDL_FINGERUP, 1, 0.75f, 0.1f);
+  PushFinger(SDL_FINGERUP, 9, 0.5f, 0.5f);  // a lift never seen going down
+  platform.Poll();
+  EXPECT_EQ(platform.Touches(), (std::vector<TouchPoint>{{80, 60}}));
+}
+
 }  // namespace
 }  // namespace kb
 

@@ -17,6 +17,7 @@ class FakeInput final : public Input {
   void Poll() override {
     snapshot_ = held_;
     padSnapshot_ = pads;
+    touchSnapshot_ = touches;
   }
   bool KeyDown(int scanCode) const override {
     return scanCode >= 0 && scanCode < scan::kCount && snapshot_[scanCode];
@@ -35,6 +36,7 @@ class FakeInput final : public Input {
   }
   std::string ClipboardText() override { return clipboard_; }
   std::vector<PadState> Pads() const override { return padSnapshot_; }
+  std::vector<TouchPoint> Touches() const override { return touchSnapshot_; }
 
   // Holds or releases a scan-code key; seen from the next Poll().
   void SetKey(int scanCode, bool down) { held_[scanCode] = down; }
@@ -47,6 +49,8 @@ class FakeInput final : public Input {
   void SetClipboard(const std::string& text) { clipboard_ = text; }
   // The game controllers plugged in, as the next Poll() finds them.
   std::vector<PadState> pads;
+  // The fingers on the screen, as the next Poll() finds them.
+  std::vector<TouchPoint> touches;
   void ReleaseAll() {
     held_.fill(false);
     virtualDown_.fill(false);
@@ -58,6 +62,7 @@ class FakeInput final : public Input {
   std::array<bool, vk::kCount> virtualDown_{};
   std::array<bool, vk::kCount> pressedSince_{};
   std::vector<PadState> padSnapshot_;
+  std::vector<TouchPoint> touchSnapshot_;
   std::map<int, int> chars_;
   std::string clipboard_;
   int mouseX_ = 0, mouseY_ = 0;

@@ -3,7 +3,7 @@
 # served by the list service from a host name over plain HTTP (no secure
 # context, no isolation): its menu against the Linux client's, a local round
 # with a bot, and a console connect straight to a real headless server over
-# IPv6. Then the page as deployed, over HTTPS behind Caddy (dist/public-list,
+# IPv6; the same page on a phone's touch screen. Then the page as deployed, over HTTPS behind Caddy (dist/public-list,
 # with a certificate made here): the Internet list from the page's origin, its
 # server joined through the list service's relay (over IPv6) and a network
 # round against the Linux client (over IPv4), each drawing both trails.
@@ -85,6 +85,20 @@ touch "$work/seen"
 wait $browser || { cat "$work/browser.out"; fail "the browser's plain part failed"; }
 cat "$work/browser.out"
 wait_players 0 30 || fail "the browser's player stayed on the server"
+
+# The same page on a phone's touch screen. Player 1, steered by a finger held
+# on the field's left half, runs a loop: its red trail's box is wide and tall
+# and empty in the middle, where a straight trail would pass. Below the
+# scores, which show its colour too.
+NODE_PATH=$modules node "$(dirname "$0")/play.mjs" touch "http://kringelbahn.test:$list_port/kringelbahn.html" \
+  "$server_port" "$work" >"$work/touch.out" 2>&1 || fail "the touch part failed"
+cat "$work/touch.out"
+read -r w h x y < <(convert "$work/touch-round.png" -crop 800x575+0+25 +repage -fuzz 20% -fill black \
+  +opaque '#FF0000' -fill white -opaque '#FF0000' -format '%@' info: | tr 'x+' '  ')
+middle=$(convert "$work/touch-round.png" -crop "9x9+$((x + w / 2 - 4))+$((y + 25 + h / 2 - 4))" +repage -fuzz 20% \
+  -fill black +opaque '#FF0000' -fill white -opaque '#FF0000' -format '%[fx:int(255*maxima)]' info:)
+echo "touch round: player 1's trail in a ${w}x${h} box, its middle $([ "$middle" = 0 ] && echo empty || echo crossed)"
+[ "$w" -ge 20 ] && [ "$h" -ge 20 ] && [ "$middle" = 0 ] || fail "the finger did not turn player 1's head"
 
 # The page as deployed: Caddy with a certificate for kringelbahn.test in front
 # of the list service, which takes its X-Forwarded-For.

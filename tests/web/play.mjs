@@ -7,7 +7,10 @@
 // - "deployed": the page over HTTPS behind a proxy: the Internet list, the
 //   listed server joined through the list service's relay, and a network
 //   round; it waits for "go" (both players joined) and "done" from the driver.
-// Arguments: plain|deployed page-url server-port work-folder
+// - "touch": the plain page on a phone's touch screen: the field inside the
+//   viewport upright and sideways, then slot 1, a bot and the start by taps and
+//   a finger held on the field's left half through the round.
+// Arguments: plain|deployed|touch page-url server-port work-folder
 import { existsSync, renameSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 
@@ -16,6 +19,7 @@ const { chromium } = createRequire(import.meta.url)('playwright-core');
 
 const [mode, url, serverPort, work] = process.argv.slice(2);
 const deployed = mode === 'deployed';
+const touch = mode === 'touch';
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 const note = (text) => console.log(`browser: ${text}`);
 
@@ -36,7 +40,10 @@ const browser = await chromium.launch({
 let failed = false;
 try {
   // The deployed page's certificate is the test's own.
-  const page = await browser.newPage({ viewport: { width: 900, height: 700 }, ignoreHTTPSErrors: deployed });
+  const page = await browser.newPage({
+    viewport: touch ? { width: 390, height: 844 } : { width: 900, height: 700 }, ignoreHTTPSErrors: deployed,
+    hasTouch: touch, isMobile: touch,
+  });
   page.on('console', (message) => console.log(`page: ${message.text()}`));
   page.on('pageerror', (error) => console.log(`page error: ${error}`));
   const started = Date.now();
@@ -69,7 +76,49 @@ try {
     await sleep(80);
   };
 
-  if (!deployed) {
+  if (touch) {
+    // The whole field in view, upright and sideways, shrunk but not squeezed.
+    let scaled;
+    for (const [width, height] of [[390, 844], [844, 390]]) {
+      await page.setViewportSize({ width, height });
+      await sleep(300);
+      scaled = await canvas.boundingBox();
+      await page.screenshot({ path: `${work}/touch-${width}x${height}.png`, clip: scaled });
+      const inside = scaled.x >= 0 && scaled.y >= 0 && scaled.x + scaled.width <= width + 0.5 &&
+        scaled.y + scaled.height <= height + 0.5 && Math.abs(scaled.width * 3 - scaled.height * 4) < 4;
+      note(`${width}x${height}: the field at ${scaled.width.toFixed(0)}x${scaled.height.toFixed(0)}`);
+      if (!inside) throw new Error(`the field does not fit ${width}x${height}: ${JSON.stringify(scaled)}`);
+    }
+    // Frame pixels to page pixels on the shrunk canvas.
+    const at = (x, y) => ({ x: scaled.x + x * scaled.width / 800, y: scaled.y + y * scaled.height / 600 });
+    const tap = async (x, y) => {
+      const point = at(x, y);
+      await page.touchscreen.tap(point.x, point.y);
+      await sleep(150);
+    };
+    await sleep(2500);
+    await tap(205, 145);  // player 1's box
+    await tap(250, 490);  // the bot count
+    await tap(300, 520);  // Start
+    // A finger held (and moved a little) on the left half from the countdown on.
+    const cdp = await page.context().newCDPSession(page);
+    const finger = (type, x, y) => cdp.send('Input.dispatchTouchEvent', {
+      type, touchPoints: type === 'touchEnd' ? [] : [{ ...at(x, y), id: 1 }],
+    });
+    await finger('touchStart', 150, 300);
+    for (let i = 0; i < 40; ++i) {
+      await sleep(100);
+      await finger('touchMove', 150 + (i % 2) * 20, 300);
+    }
+    // Back at full size for the shot, the finger still down.
+    await page.setViewportSize({ width: 900, height: 700 });
+    await sleep(300);
+    const full = await canvas.boundingBox();
+    await page.screenshot({
+      path: `${work}/touch-round.png`, clip: { x: Math.round(full.x), y: Math.round(full.y), width: 800, height: 600 },
+    });
+    await finger('touchEnd');
+  } else if (!deployed) {
     // The menu after its fade.
     await sleep(2500);
     await shot('menu-browser.png');

@@ -16,6 +16,13 @@ struct PadState {
   bool operator==(const PadState&) const = default;
 };
 
+// A finger on a touch screen in a snapshot, at 800 x 600 frame coordinates
+// (off the frame when the picture is letterboxed).
+struct TouchPoint {
+  int x = 0, y = 0;
+  bool operator==(const TouchPoint&) const = default;
+};
+
 // What the client reads of keyboard and mouse. The SDL implementation lives
 // in common/platform/sdl; tests use a scripted fake.
 class Input {
@@ -39,6 +46,10 @@ class Input {
   virtual std::string ClipboardText() = 0;
   // The game controllers connected at the snapshot, in the order they came.
   virtual std::vector<PadState> Pads() const { return {}; }
+  // The fingers on a touch screen at the snapshot, and those that touched and
+  // left since the previous one (a tap shorter than a frame is seen once).
+  // They press no mouse button: the core decides what a finger does.
+  virtual std::vector<TouchPoint> Touches() const { return {}; }
 };
 
 }  // namespace kb

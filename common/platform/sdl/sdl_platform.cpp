@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "common/platform/core/latin1.h"
 #include "common/platform/sdl/desktop_session.h"
@@ -264,19 +265,64 @@ void SdlPlatform::HandleEvent(const SDL_Event& event) {
     case SDL_TEXTINPUT:
       virtualKeys_.Text(SingleCodePoint(event.text.text));
       break;
+    // SDL's clicks made from a finger: the game reads the finger itself.
     case SDL_MOUSEBUTTONDOWN:
-      virtualKeys_.ButtonDown(MouseButtonKey(event.button.button));
+      if (event.button.which != SDL_TOUCH_MOUSEID)
+        virtualKeys_.ButtonDown(MouseButtonKey(event.button.button));
       break;
     case SDL_MOUSEBUTTONUP:
-      virtualKeys_.ButtonUp(MouseButtonKey(event.button.button));
+      if (event.button.which != SDL_TOUCH_MOUSEID) virtualKeys_.ButtonUp(MouseButtonKey(event.button.button));
+      break;
+    case SDL_FINGERDOWN:
+    case SDL_FINGERMOTION:
+    case SDL_FINGERUP:
+      HandleFinger(event);
       break;
     default:
       break;
   }
 }
 
+void SdlPlatform::HandleFinger(const SDL_Event& event) {
+  // Fingers SDL makes from the mouse are the mouse already.
+  if (event.tfinger.touchId == SDL_MOUSE_TOUCHID) return;
+  auto finger = std::find_if(fingers_.begin(), fingers_.end(), [&](const Finger& f) {
+    return f.device == event.tfinger.touchId && f.id == event.tfinger.fingerId;
+  });
+  if (finger == fingers_.end()) {
+    // A screen reports only so many fingers; a lost lift must not grow this.
+    if (event.type == SDL_FINGERUP || fingers_.size() >= 20) return;
+    fingers_.push_back({event.tfinger.touchId, event.tfinger.fingerId, 0, 0, false, false});
+    finger = fingers_.end() - 1;
+  }
+  finger->x = event.tfinger.x, finger->y = event.tfinger.y;
+  if (event.type == SDL_FINGERDOWN) finger->lifted = false;
+  // A finger that came and went between two snapshots stays for one.
+  if (event.type == SDL_FINGERUP) {
+    if (finger->seen)
+      fingers_.erase(finger);
+    else
+      finger->lifted = true;
+  }
+}
+
+void SdlPlatform::ReadFingers() {
+  touches_.clear();
+  int width = kFrameWidth, height = kFrameHeight;
+  if (window_) SDL_GetWindowSize(window_, &width, &height);
+  for (Finger& finger : fingers_) {
+    float x = finger.x * width, y = finger.y * height;
+    float frameX = x, frameY = y;
+    if (renderer_)
+      SDL_RenderWindowToLogical(renderer_, static_cast<int>(x), static_cast<int>(y), &frameX, &frameY);
+    touches_.push_back({static_cast<int>(frameX), static_cast<int>(frameY)});
+    finger.seen = true;
+  }
+}
+
 void SdlPlatform::Poll() {
   if (!initialised_) return;
+  std::erase_if(fingers_, [](const Finger& f) { return f.lifted; });
   SDL_Event event;
   while (SDL_PollEvent(&event)) HandleEvent(event);
   int count = 0;
@@ -287,6 +333,7 @@ void SdlPlatform::Poll() {
     if (int code = ScanCodeOf(static_cast<SDL_Scancode>(scancode))) keys_[code] = true;
   }
   ReadMouse();
+  ReadFingers();
   pads_ = controllers_ ? controllers_->Read() : std::vector<PadState>();
 }
 

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/platform/core/display.h"
 #include "common/platform/core/input.h"
@@ -53,8 +55,17 @@ class SdlPlatform final : public Display, public Input {
   int KeyToChar(int virtualKey) override;
   std::string ClipboardText() override;
   std::vector<PadState> Pads() const override { return pads_; }
+  std::vector<TouchPoint> Touches() const override { return touches_; }
 
  private:
+  struct Finger {
+    int64_t device, id;
+    float x, y;  // SDL's: 0..1 across the window
+    bool seen;   // in a snapshot already
+    bool lifted;
+  };
+  void HandleFinger(const SDL_Event& event);
+  void ReadFingers();
   void HandleEvent(const SDL_Event& event);
   void ReadMouse();
 
@@ -78,6 +89,8 @@ class SdlPlatform final : public Display, public Input {
   // Game controllers, when SDL has them; closed before the video goes.
   std::unique_ptr<SdlPads> controllers_;
   std::vector<PadState> pads_;
+  std::vector<Finger> fingers_;
+  std::vector<TouchPoint> touches_;
 };
 
 }  // namespace kb

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "tests/client/harness.h"
+
+namespace kb {
+namespace {
+
+bool Said(const NetClient& c, const std::string& text) {
+  Strings said = c.peer->Said();
+  return std::find(said.begin(), said.end(), text) != said.end();
+}
+
+// Off a round a finger is the left mouse button where it touches, never a key (a tap on the bot count adds
+// a bot); in a round a finger on the field's left half holds the first switched-on slot's left key, on the
+// right half its right key, both with two fingers, and a finger below the field nothing. Fingers leave the
+// mouse's slot alone. After a round a new touch goes on as Space does.
+TEST(Touch, TapsInTheMenuAndSteersTheFirstSlotOnInARound) {
+  SpineClient c;
+  PlayerRecord* slots = c.client.round.players.data();
+  auto fingers = [&](std::vector<TouchPoint> held) { c.input.touches = std::move(held), c.Frame(); };
+  fingers({{100, 300}}), fingers({{700, 300}}), fingers({});  // over slot 0's keys in the menu
+  EXPECT_FALSE(slots[0].active);
+  fingers({{205, 185}}), fingers({});  // slot 1's box
+  slots[kMouseSlot].active = 1;
+  ASSERT_TRUE(slots[1].active && !slots[0].active);
+  c.client.round.botCount = kMaxBots;
+  fingers({{250, 490}}), fingers({});  // the bot count: past the most to none, then one
+  fingers({{250, 490}}), fingers({});
+  EXPECT_EQ(c.client.round.botCount, 1);
+  fingers({{300, 520}}), fingers({});  // Start
+  ASSERT_EQ(c.State(), kStateStart);
+  c.client.frame.gameState = kStateGame;
+  c.client.round.upgradesOption = c.client.round.confusionOption = 0;
+  const Input& input = c.client.input;
+  for (auto [held, left, right] : {std::tuple{std::vector<TouchPoint>{{399, 0}}, true, false},
+                                   {{{400, 574}}, false, true},
+                                   {{{10, 10}, {790, 10}}, true, true},
+                                   {{{100, 590}, {-5, 10}}, false, false}}) {
+    fingers(held);
+    EXPECT_EQ(input.KeyDown(slots[1].leftKey), left) << held[0].x << "," << held[0].y;
+    EXPECT_EQ(input.KeyDown(slots[1].rightKey), right) << held[0].x << "," << held[0].y;
+    EXPECT_FALSE(input.KeyDown(slots[0].leftKey) || c.client.frame.leftButton);
+  }
+  float heading = slots[1].heading, mouseHeading = slots[kMouseSlot].heading;
+  for (int i = 0; i < 30; ++i) fingers({{100, 100}});
+  EXPECT_NE(slots[1].heading, heading);
+  EXPECT_EQ(slots[kMouseSlot].heading, mouseHeading);
+  // The round over, the steering finger goes on only once lifted and put down again.
+  c.client.frame.gameState = kStateEndRound;
+  fingers({{100, 100}}), fingers({{500, 100}});
+  EXPECT_EQ(c.State(), kStateEndRound);
+  fingers({}), fingers({{500, 100}});
+  EXPECT_EQ(c.State(), kStateStart);
+}
+
+// In a network game every pad, bound or not, and a finger on the field steer the one head, switched-on
+// slots or not; a finger below the field does not.
+TEST(Touch, PadsAndFingersSteerTheHeadInANetworkGame) {
+  NetClient c;
+  c.Join();
+  c.Arrive("MODE", {kModeRunning});
+  c.client.round.players[1].padId = "bound";
+  using Fingers = std::vector<TouchPoint>;
+  const char* none = nullptr;
+  for (auto [pad, fingers, said] : {std::tuple{PadState{.id = "free", .left = true}, Fingers{}, "ANGLE DOWN"},
+                                    {PadState{.id = "bound", .right = true}, Fingers{}, "ANGLE UP"},
+                                    {PadState{.id = "idle"}, Fingers{{100, 100}}, "ANGLE DOWN"},
+                                    {PadState{.id = "idle"}, Fingers{{700, 100}}, "ANGLE UP"},
+                                    {PadState{.id = "idle"}, Fingers{{100, 590}}, none}}) {
+    c.input.pads = {pad}, c.input.touches = fingers, c.Frame();
+    c.peer->flushed.clear();
+    c.Frames(30);
+    EXPECT_EQ(Said(c, "ANGLE DOWN") || Said(c, "ANGLE UP"), said != nullptr) << pad.id;
+    if (said) {
+      EXPECT_TRUE(Said(c, said)) << pad.id << " " << said;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kb
