@@ -86,19 +86,25 @@ wait $browser || { cat "$work/browser.out"; fail "the browser's plain part faile
 cat "$work/browser.out"
 wait_players 0 30 || fail "the browser's player stayed on the server"
 
-# The same page on a phone's touch screen. Player 1, steered by a finger held
-# on the field's left half, runs a loop: its red trail's box is wide and tall
-# and empty in the middle, where a straight trail would pass. Below the
-# scores, which show its colour too.
+# The same page on a phone's touch screen, with a game controller: player 1,
+# steered by a finger held on the field's left half, runs a loop; then the pad
+# takes player 1, starts a game and runs player 1 round a loop.
 NODE_PATH=$modules node "$(dirname "$0")/play.mjs" touch "http://kringelbahn.test:$list_port/kringelbahn.html" \
   "$server_port" "$work" >"$work/touch.out" 2>&1 || fail "the touch part failed"
 cat "$work/touch.out"
-read -r w h x y < <(convert "$work/touch-round.png" -crop 800x575+0+25 +repage -fuzz 20% -fill black \
-  +opaque '#FF0000' -fill white -opaque '#FF0000' -format '%@' info: | tr 'x+' '  ')
-middle=$(convert "$work/touch-round.png" -crop "9x9+$((x + w / 2 - 4))+$((y + 25 + h / 2 - 4))" +repage -fuzz 20% \
-  -fill black +opaque '#FF0000' -fill white -opaque '#FF0000' -format '%[fx:int(255*maxima)]' info:)
-echo "touch round: player 1's trail in a ${w}x${h} box, its middle $([ "$middle" = 0 ] && echo empty || echo crossed)"
-[ "$w" -ge 20 ] && [ "$h" -ge 20 ] && [ "$middle" = 0 ] || fail "the finger did not turn player 1's head"
+# A trail that ran a loop: its box (below the scores, which show the colour
+# too) is wide and tall, and its middle is empty, where a straight trail would pass.
+loop() {  # shot colour -> "W H", empty when it is no loop
+  read -r w h x y < <(convert "$1" -crop 800x575+0+25 +repage -fuzz 20% -fill black +opaque "$2" -fill white \
+    -opaque "$2" -format '%@' info: | tr 'x+' '  ')
+  middle=$(convert "$1" -crop "9x9+$((x + w / 2 - 4))+$((y + 25 + h / 2 - 4))" +repage -fuzz 20% -fill black \
+    +opaque "$2" -fill white -opaque "$2" -format '%[fx:int(255*maxima)]' info:)
+  [ "$w" -ge 20 ] && [ "$h" -ge 20 ] && [ "$w" -le 200 ] && [ "$h" -le 200 ] && [ "$middle" = 0 ] && echo "$w $h"
+}
+size=$(loop "$work/touch-round.png" '#FF0000') || fail "the finger did not turn player 1's head"
+echo "touch round: player 1's trail runs a loop in a box of $size"
+size=$(loop "$work/pad-round.png" '#FF0000') || fail "the game controller did not take player 1 and turn its head"
+echo "controller round: player 1's trail runs a loop in a box of $size"
 
 # The page as deployed: Caddy with a certificate for kringelbahn.test in front
 # of the list service, which takes its X-Forwarded-For.

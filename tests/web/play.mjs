@@ -46,6 +46,19 @@ try {
   });
   page.on('console', (message) => console.log(`page: ${message.text()}`));
   page.on('pageerror', (error) => console.log(`page error: ${error}`));
+  // On the phone a game controller is plugged in too: a standard gamepad the
+  // test presses through window.pad (a changed timestamp tells a new state).
+  if (touch) {
+    await page.addInitScript(() => {
+      const buttons = Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 }));
+      const pad = { id: 'Test Pad', index: 0, connected: true, mapping: 'standard', timestamp: 1, axes: [0, 0, 0, 0], buttons };
+      navigator.getGamepads = () => [pad, null, null, null];
+      window.pad = (button, down) => {
+        Object.assign(pad.buttons[button], { pressed: down, touched: down, value: down ? 1 : 0 });
+        pad.timestamp += 1;
+      };
+    });
+  }
   const started = Date.now();
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('status').textContent === '', null, { timeout: 60000 });
@@ -118,6 +131,28 @@ try {
       path: `${work}/touch-round.png`, clip: { x: Math.round(full.x), y: Math.round(full.y), width: 800, height: 600 },
     });
     await finger('touchEnd');
+
+    // The pad: its first push right takes player 1 (the first free slot),
+    // Start starts a game with a bot, its left held runs player 1 round a
+    // loop, Back leaves to the menu.
+    const press = async (button, ms = 150) => {
+      await page.evaluate((b) => window.pad(b, true), button);
+      await sleep(ms);
+      await page.evaluate((b) => window.pad(b, false), button);
+      await sleep(150);
+    };
+    await key('Escape');  // leaving the game switches every slot off
+    await sleep(1500);
+    await press(15);  // D-pad right
+    await key('PageUp');
+    await press(9);  // Start
+    await page.evaluate(() => window.pad(14, true));  // D-pad left, held from the start pause on
+    await sleep(5000);
+    await page.screenshot({
+      path: `${work}/pad-round.png`, clip: { x: Math.round(full.x), y: Math.round(full.y), width: 800, height: 600 },
+    });
+    await page.evaluate(() => window.pad(14, false));
+    await press(8);  // Back
   } else if (!deployed) {
     // The menu after its fade.
     await sleep(2500);
