@@ -44,6 +44,8 @@ struct Client : Model {
   int64_t fpsTime = 0;
   int fpsValue = 0;
   int fullScreenLatch = 0;
+  // Whether the display was last told that a text field takes typing.
+  bool textKeyboardShown = false;
   // Set when the display cannot be reopened: the loop ends without saving and
   // the program shows this text in a message box titled "Fehler".
   std::string fatalError;

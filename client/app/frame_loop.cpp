@@ -70,6 +70,12 @@ void UpdateFrame(Client& client) {
   frame.mouseY = client.input.MouseY();
   frame.hasKeyboard = client.config.fullScreenMode != 0 || client.display.HasFocus();
   HandleConsoleKeys(client.commands);
+  // A phone's keyboard comes up while a field takes typing (the last pass's
+  // screen: a change in this one is seen by the next).
+  if (bool typing = TakesText(client); typing != client.textKeyboardShown) {
+    client.textKeyboardShown = typing;
+    client.display.ShowTextKeyboard(typing);
+  }
 
   // One query of the left button per frame, so every target of this frame
   // sees the same press.

@@ -51,6 +51,8 @@ void TypeKeys(CommandContext& ctx, int64_t now) {
     }
     if (stamp == 0) stamp = now;
   }
+  // An on-screen keyboard's characters come as text, without keys.
+  Paste(console, input.TypedText());
 }
 
 void EditInput(CommandContext& ctx, int64_t now) {

@@ -30,6 +30,7 @@ class PadInput final : public Input {
   int MouseY() const override { return tapping_ ? touches_.front().y : platform_.MouseY(); }
   int KeyToChar(int virtualKey) override { return platform_.KeyToChar(virtualKey); }
   std::string ClipboardText() override { return platform_.ClipboardText(); }
+  std::string TypedText() const override { return platform_.TypedText(); }
   std::vector<PadState> Pads() const override { return pads_; }
   std::vector<TouchPoint> Touches() const override { return touches_; }
 

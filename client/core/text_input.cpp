@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "client/core/model.h"
 #include "common/net/protocol.h"
 #include "common/platform/core/address.h"
 #include "common/platform/core/input.h"
@@ -52,6 +53,12 @@ void TypeInto(Input& input, TypingState& typing, int64_t now, std::string& text,
       if (stamp == 0) stamp = now;
     }
   }
+  // An on-screen keyboard's characters come as text, without keys.
+  for (char c : input.TypedText()) {
+    bool accepted = static_cast<unsigned char>(c) >= 32 && c != '\x7f' &&
+                    (rule.allowed.empty() || rule.allowed.find(c) != std::string_view::npos);
+    if (accepted && (rule.maxLength == 0 || text.size() < rule.maxLength)) text += c;
+  }
   if (text.empty()) return;
   if (input.KeyDown(scan::kBackspace)) {
     if (RepeatDue(typing.backspaceStamp, now, kBackspaceRepeatDelay)) text.pop_back();
@@ -59,6 +66,14 @@ void TypeInto(Input& input, TypingState& typing, int64_t now, std::string& text,
   } else {
     typing.backspaceStamp = 0;
   }
+}
+
+bool TakesText(const Model& model) {
+  const NetSession& session = model.net.session;
+  int state = model.frame.gameState;
+  return model.consoleOpen || state == kStateNetLanManual ||
+         (state == kStateNet && (session.chatOpen || session.netMode == kModePasswordRequired ||
+                                 session.netMode == kModeWrongPassword));
 }
 
 void DropPendingKeys(Input& input) {

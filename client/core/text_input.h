@@ -51,6 +51,11 @@ constexpr TextRule kChatRule{{}, 0, 200, true};
 // the same way.
 void TypeInto(Input& input, TypingState& typing, int64_t now, std::string& text, const TextRule& rule);
 
+// Whether a text field takes typing now: the console's line, the manual
+// address screen, a network game's chat line or password prompt.
+struct Model;
+bool TakesText(const Model& model);
+
 // Drops the key presses the asynchronous query still holds, so that keys
 // pressed before a text input opened are not typed into it.
 void DropPendingKeys(Input& input);

@@ -1,9 +1,9 @@
-#include "client/core/text_input.h"
 #include "client/ui/text_fields.h"
 
 #include <gtest/gtest.h>
 
 #include "client/core/network_hooks.h"
+#include "client/core/text_input.h"
 #include "tests/client/harness.h"
 
 namespace kb {
@@ -11,13 +11,30 @@ namespace {
 
 TEST(TextFields, AddressAndPortValidity) {
   std::pair<const char*, bool> addresses[] = {
-      {"192.168.0.1", true}, {"10.0.0.1", true},   {"999.999.999.99", true}, {"1.2.3.4", false},
-      {"192.168..1", false}, {"1..2.3.4", false},  {".1.2.34567", false},    {"1.2.34567.", false},
-      {"1.2.3", false},      {"1.2.3.4.5", false},
+      {"192.168.0.1", true},
+      {"10.0.0.1", true},
+      {"999.999.999.99", true},
+      {"1.2.3.4", false},
+      {"192.168..1", false},
+      {"1..2.3.4", false},
+      {".1.2.34567", false},
+      {"1.2.34567.", false},
+      {"1.2.3", false},
+      {"1.2.3.4.5", false},
       // Not digits and dots alone: an IPv6 literal, bracketed or not, or a host name.
-      {"::1", true}, {"[2001:db8::5]", true}, {"::ffff:10.0.0.1", true}, {"[::1]:666", false}, {"1:2:3", false},
-      {"2001:db8:::5", false}, {"localhost", true}, {"spiel-1.example.org", true}, {"-spiel.example", false},
-      {"spiel-.example", false}, {"a..b", false}, {"[localhost]", false}, {"1.2.3.4a", true},
+      {"::1", true},
+      {"[2001:db8::5]", true},
+      {"::ffff:10.0.0.1", true},
+      {"[::1]:666", false},
+      {"1:2:3", false},
+      {"2001:db8:::5", false},
+      {"localhost", true},
+      {"spiel-1.example.org", true},
+      {"-spiel.example", false},
+      {"spiel-.example", false},
+      {"a..b", false},
+      {"[localhost]", false},
+      {"1.2.3.4a", true},
   };
   EXPECT_TRUE(ManualAddressValid(std::string(63, 'a') + "." + std::string(63, 'b')));
   EXPECT_FALSE(ManualAddressValid(std::string(64, 'a')));
@@ -76,6 +93,42 @@ TEST(TextFields, CharacterSetsAndTheLengthLimit) {
   t.text.clear();
   t.Press({'A', 13, 8}, kPasswordRule);
   EXPECT_EQ(t.text, "a");
+  // A phone keyboard's text, which comes without keys, keeps the same rules; control bytes never go in.
+  t.text = "12";
+  t.input.typed =
+      "3a\x01"
+      "456";
+  t.input.Poll();
+  t.Step(kPortRule);
+  EXPECT_EQ(t.text, "12345");
+}
+
+// Which screens take typing; the display is told when that changes, so a page can bring up a phone's
+// keyboard and put it away.
+TEST(TextFields, TheDisplayIsToldWhileAFieldTakesTyping) {
+  SpineClient c;
+  NetSession& session = c.client.net.session;
+  struct Case {
+    int state, console, chat, mode;
+    bool takes;
+  } cases[] = {{kStateMenu, 0, 0, 0, false},
+               {kStateMenu, 1, 0, 0, true},
+               {kStateNetLanManual, 0, 0, 0, true},
+               {kStateNetLan, 0, 0, 0, false},
+               {kStateNet, 0, 0, kModeRunning, false},
+               {kStateNet, 0, 1, kModeRunning, true},
+               {kStateNet, 0, 0, kModePasswordRequired, true},
+               {kStateNet, 0, 0, kModeWrongPassword, true}};
+  for (const Case& k : cases) {
+    c.client.frame.gameState = k.state, c.client.consoleOpen = k.console;
+    session.chatOpen = k.chat, session.netMode = k.mode;
+    EXPECT_EQ(TakesText(c.client), k.takes) << k.state << " " << k.console << k.chat << " " << k.mode;
+  }
+  c.client.frame.gameState = kStateMenu, c.client.consoleOpen = 0;
+  std::vector<int> told;
+  for (int open : {0, 1, 1, 0})
+    c.client.consoleOpen = open, c.Frame(), told.push_back(c.display.textKeyboard);
+  EXPECT_EQ(told, (std::vector<int>{-1, 1, 1, 0}));
 }
 
 TEST(ManualScreen, FieldsKeepTheirTextAndOnlyAValidAddressConnects) {

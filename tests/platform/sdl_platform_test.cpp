@@ -49,6 +49,13 @@ TEST(SdlPlatform, OpensPresentsReopensAndPassesEventsOn) {
   platform.Poll();
   EXPECT_TRUE(platform.AsyncKey('Z') && !platform.AsyncKey('Z'));  // the tap is reported once
   EXPECT_EQ(platform.KeyToChar('Z'), 0xFC);
+  EXPECT_EQ(platform.TypedText(), "");  // the key's text, not typed text
+  // Text without a key press (a phone's keyboard) is typed text, for one snapshot.
+  Push(SDL_TEXTINPUT, {}, 0, "a\xC3\xA4");
+  platform.Poll();
+  EXPECT_EQ(platform.TypedText(), "a\xE4");
+  platform.Poll();
+  EXPECT_EQ(platform.TypedText(), "");
   EXPECT_FALSE(platform.KeyDown(-1) || platform.KeyDown(scan::kCount));
 }
 

@@ -29,6 +29,7 @@ class FakeDisplay final : public Display {
   }
   void DesktopSize(int& width, int& height) const override { width = 1920, height = 1080; }
   bool HasFocus() const override { return focus; }
+  void ShowTextKeyboard(bool shown) override { textKeyboard = shown ? 1 : 0; }
   bool TakeCloseRequest() override {
     bool request = closeRequested;
     closeRequested = false;
@@ -43,6 +44,7 @@ class FakeDisplay final : public Display {
   int windowX = 0, windowY = 0;
   int opens = 0;
   int presented = 0;
+  int textKeyboard = -1;  // as last told; -1: never
   Image lastFrame;
 };
 

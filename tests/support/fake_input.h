@@ -17,6 +17,7 @@ class FakeInput final : public Input {
   void Poll() override {
     snapshot_ = held_;
     padSnapshot_ = pads;
+    typedSnapshot_ = std::exchange(typed, {});
     touchSnapshot_ = touches;
   }
   bool KeyDown(int scanCode) const override {
@@ -36,6 +37,7 @@ class FakeInput final : public Input {
   }
   std::string ClipboardText() override { return clipboard_; }
   std::vector<PadState> Pads() const override { return padSnapshot_; }
+  std::string TypedText() const override { return typedSnapshot_; }
   std::vector<TouchPoint> Touches() const override { return touchSnapshot_; }
 
   // Holds or releases a scan-code key; seen from the next Poll().
@@ -47,6 +49,8 @@ class FakeInput final : public Input {
   void MoveMouse(int x, int y) { mouseX_ = x, mouseY_ = y; }
   void MapChar(int virtualKey, int character) { chars_[virtualKey] = character; }
   void SetClipboard(const std::string& text) { clipboard_ = text; }
+  // Text an on-screen keyboard typed, taken by the next Poll().
+  std::string typed;
   // The game controllers plugged in, as the next Poll() finds them.
   std::vector<PadState> pads;
   // The fingers on the screen, as the next Poll() finds them.
@@ -62,6 +66,7 @@ class FakeInput final : public Input {
   std::array<bool, vk::kCount> virtualDown_{};
   std::array<bool, vk::kCount> pressedSince_{};
   std::vector<PadState> padSnapshot_;
+  std::string typedSnapshot_;
   std::vector<TouchPoint> touchSnapshot_;
   std::map<int, int> chars_;
   std::string clipboard_;

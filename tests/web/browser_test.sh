@@ -89,9 +89,17 @@ wait_players 0 30 || fail "the browser's player stayed on the server"
 # The same page on a phone's touch screen, with a game controller: player 1,
 # steered by a finger held on the field's left half, runs a loop; then the pad
 # takes player 1, starts a game and runs player 1 round a loop.
+# Last, the phone's keyboard types a console connect to the server.
 NODE_PATH=$modules node "$(dirname "$0")/play.mjs" touch "http://kringelbahn.test:$list_port/kringelbahn.html" \
-  "$server_port" "$work" >"$work/touch.out" 2>&1 || fail "the touch part failed"
+  "$server_port" "$work" >"$work/touch.out" 2>&1 &
+phone=$!
+pids+=($phone)
+for _ in $(seq 900); do [ -f "$work/typed-connect" ] && break; kill -0 $phone 2>/dev/null || break; sleep 0.1; done
+wait_players 1 30 || fail "the connect typed on the phone's keyboard did not reach the server"
+touch "$work/typed-seen"
+wait $phone || { cat "$work/touch.out"; fail "the touch part failed"; }
 cat "$work/touch.out"
+wait_players 0 30 || fail "the phone's player stayed on the server"
 # A trail that ran a loop: its box (below the scores, which show the colour
 # too) is wide and tall, and its middle is empty, where a straight trail would pass.
 loop() {  # shot colour -> "W H", empty when it is no loop

@@ -7,7 +7,8 @@
 // - "deployed": the page over HTTPS behind a proxy: the Internet list, the
 //   listed server joined through the list service's relay, and a network
 //   round; it waits for "go" (both players joined) and "done" from the driver.
-// - "touch": the plain page on a phone's touch screen: the field inside the
+// - "touch": the plain page on a phone's touch screen with a game controller
+//   and the phone's keyboard (typing a console connect): the field inside the
 //   viewport upright and sideways, then slot 1, a bot and the start by taps and
 //   a finger held on the field's left half through the round.
 // Arguments: plain|deployed|touch page-url server-port work-folder
@@ -153,6 +154,22 @@ try {
     });
     await page.evaluate(() => window.pad(14, false));
     await press(8);  // Back
+    await sleep(1500);
+
+    // The phone's keyboard: while the console's line takes typing the page's
+    // hidden text box has the focus, and what the keyboard puts there (no key
+    // events, as phones send) is typed into the line: a connect to the server.
+    await page.keyboard.down('Control');
+    await key('Backquote');
+    await page.keyboard.up('Control');
+    await sleep(300);
+    if (await page.evaluate(() => document.activeElement.id) !== 'typing')
+      throw new Error('no text box has the focus while the console takes typing');
+    await cdp.send('Input.insertText', { text: `connect ::1 ${serverPort}` });
+    await sleep(200);
+    await key('Enter');
+    writeFileSync(`${work}/typed-connect`, '');
+    if (!(await waitForFile('typed-seen', 60))) throw new Error('the driver never saw the typed connect');
   } else if (!deployed) {
     // The menu after its fade.
     await sleep(2500);

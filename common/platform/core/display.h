@@ -31,6 +31,9 @@ class Display {
   // False where the game cannot switch to a full screen of its own (a
   // browser page has only the browser's).
   virtual bool HasFullScreen() const { return true; }
+  // Whether a text field takes typing: a browser page brings up a phone's
+  // on-screen keyboard for it. Nothing elsewhere.
+  virtual void ShowTextKeyboard(bool /*shown*/) {}
 };
 
 }  // namespace kb

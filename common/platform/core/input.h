@@ -44,6 +44,9 @@ class Input {
   virtual int KeyToChar(int virtualKey) = 0;
   // The clipboard's text in Latin-1, empty when there is none.
   virtual std::string ClipboardText() = 0;
+  // Text typed without key presses since the previous snapshot (a phone's
+  // on-screen keyboard), in Latin-1 ('?' for what Latin-1 lacks).
+  virtual std::string TypedText() const { return {}; }
   // The game controllers connected at the snapshot, in the order they came.
   virtual std::vector<PadState> Pads() const { return {}; }
   // The fingers on a touch screen at the snapshot, and those that touched and

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <vector>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "common/platform/core/latin1.h"
 #include "common/platform/sdl/desktop_session.h"
 #include "common/platform/sdl/key_codes.h"
@@ -108,6 +112,19 @@ bool SdlPlatform::Init() {
   controllers_ = std::make_unique<SdlPads>();
   if (!controllers_->Init()) controllers_.reset();
   return true;
+}
+
+void SdlPlatform::ShowTextKeyboard(bool shown) {
+#ifdef __EMSCRIPTEN__
+  // The page's hidden text box takes the focus, which brings up a phone's keyboard.
+  EM_ASM(
+      {
+        if (Module.showTextKeyboard) Module.showTextKeyboard($0);
+      },
+      shown ? 1 : 0);
+#else
+  (void)shown;
+#endif
 }
 
 bool SdlPlatform::HasFullScreen() const {
@@ -255,6 +272,7 @@ void SdlPlatform::HandleEvent(const SDL_Event& event) {
       int key = VirtualKeyOf(scancode, event.key.keysym.sym);
       if (!key) break;
       if (event.type == SDL_KEYDOWN) {
+        keyPressedInPoll_ = true;
         virtualKeys_.KeyDown(key, ModifiersNow());
         scancodeOf_[key] = scancode;
       } else {
@@ -263,7 +281,12 @@ void SdlPlatform::HandleEvent(const SDL_Event& event) {
       break;
     }
     case SDL_TEXTINPUT:
-      virtualKeys_.Text(SingleCodePoint(event.text.text));
+      // A key and the text it types come in one poll's events; text with no
+      // key press is an on-screen keyboard's.
+      if (keyPressedInPoll_)
+        virtualKeys_.Text(SingleCodePoint(event.text.text));
+      else
+        typedText_ += Utf8ToLatin1(event.text.text);
       break;
     // SDL's clicks made from a finger: the game reads the finger itself.
     case SDL_MOUSEBUTTONDOWN:
@@ -323,6 +346,8 @@ void SdlPlatform::ReadFingers() {
 void SdlPlatform::Poll() {
   if (!initialised_) return;
   std::erase_if(fingers_, [](const Finger& f) { return f.lifted; });
+  keyPressedInPoll_ = false;
+  typedText_.clear();
   SDL_Event event;
   while (SDL_PollEvent(&event)) HandleEvent(event);
   int count = 0;

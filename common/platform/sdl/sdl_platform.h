@@ -55,6 +55,8 @@ class SdlPlatform final : public Display, public Input {
   int KeyToChar(int virtualKey) override;
   std::string ClipboardText() override;
   std::vector<PadState> Pads() const override { return pads_; }
+  std::string TypedText() const override { return typedText_; }
+  void ShowTextKeyboard(bool shown) override;
   std::vector<TouchPoint> Touches() const override { return touches_; }
 
  private:
@@ -86,6 +88,9 @@ class SdlPlatform final : public Display, public Input {
   std::array<int, vk::kCount> scancodeOf_{};
   int mouseX_ = 0;
   int mouseY_ = 0;
+  // A key pressed in this poll's events: its text is the key's, not typed text.
+  bool keyPressedInPoll_ = false;
+  std::string typedText_;
   // Game controllers, when SDL has them; closed before the video goes.
   std::unique_ptr<SdlPads> controllers_;
   std::vector<PadState> pads_;
