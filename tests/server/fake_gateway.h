@@ -9,9 +9,8 @@
 
 namespace kb::testing {
 
-// A home router on loopback: a UPnP IGD over HTTP and a NAT-PMP responder on
-// UDP 5351. Each request is logged as a line: "Add 4711>4711 127.0.0.1 3600",
-// "AddAny 4711>4711", "Delete 4711", "External", "PMP address",
+// A home router on loopback: a UPnP IGD over HTTP and a NAT-PMP responder on UDP 5351. Each request is logged
+// as a line: "Add 4711>4711 127.0.0.1 3600", "AddAny 4711>4711", "Delete 4711", "External", "PMP address",
 // "PMP map 4711>4711 3600", "Search" (GetSpecificPortMappingEntry is not).
 class FakeGateway {
  public:

@@ -36,10 +36,9 @@ PortMapping FirstOutcome(PortMapper& mapper, std::vector<PortMapper::Find> gatew
   return {};
 }
 
-// Through miniupnpc and libnatpmp to the fake router: the game port asked
-// for with our lease, the router's port and address taken as given, renewed
-// at half the lease, removed at the stop (the calls after "|"); a mapping
-// that never came leaves nothing to remove.
+// Through miniupnpc and libnatpmp to the fake router: the game port asked for with our lease, the router's
+// port and address taken as given, renewed at half the lease, removed at the stop (the calls after "|"); a
+// mapping that never came leaves nothing to remove.
 TEST(PortMapper, MapsRenewsAndRemovesTheForwarding) {
   const std::string add = "Add 4711>4711 127.0.0.1 ", a = add + "3600", any = "AddAny 4711>4711";
   const std::string map = "PMP map 4711>4711 ", pa = "PMP address", del = "PMP map 4711>0 0", ex = "External";
@@ -156,11 +155,9 @@ TEST(NatVerdict, SecondNatIsSeenInTheRoutersOrTheListsAddress) {
             std::string::npos);
 }
 
-// Every way to register waits for the router and names the port it gave;
-// the LAN answer keeps the game port. A router whose outer address is shared,
-// or not the one the list saw, has the operator told, in the box and the
-// administrators' chat; the exit removes the forwarding. Without port
-// opening the request goes at once.
+// Every way to register waits for the router and names the port it gave; the LAN answer keeps the game port.
+// A router whose outer address is shared, or not the one the list saw, has the operator told, in the box and
+// the administrators' chat; the exit removes the forwarding. Without port opening the request goes at once.
 TEST(PortMapper, TheLoopRegistersThePortPlayersReach) {
   const std::string fw = "Der Router leitet Port", ok = "Server erfolgreich", hat = "Der Router hat ";
   const struct Case {
