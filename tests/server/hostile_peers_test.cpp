@@ -88,9 +88,10 @@ TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
   }
 }
 
-// Real peers over IPv6: a home rotating through the addresses of its /64 (2001:db8:1::/64) beside honest
-// players of other /64s and over IPv4. Needs those addresses on loopback: tests/server/ipv6_namespace.sh runs
-// it in a network namespace of its own.
+// Real peers over IPv6: a home rotating through the addresses of its /64
+// (2001:db8:1::/64) beside honest players of other /64s and over IPv4. Needs
+// those addresses on loopback: tests/server/ipv6_namespace.sh runs it in a
+// network namespace of its own.
 TEST(HostilePeers, DISABLED_Ipv6PeersCountByTheirSlash64) {
   auto rotating = [](int i) { return "2001:db8:1::" + std::to_string(i + 1); };
   SteppedServer s;
@@ -102,14 +103,12 @@ TEST(HostilePeers, DISABLED_Ipv6PeersCountByTheirSlash64) {
     EXPECT_TRUE(i < 2 ? c[i].WaitForPrefix("SERVER", 2000).has_value() : c[i].WaitClosed(2000)) << i;
   }
   WireClient honest, beside, v4;
-  EXPECT_TRUE(s.Join(honest, "2001:db8:2::1") && s.Join(beside, "2001:db8:2:0:1::1") &&
-              s.Join(v4, "127.0.0.2"));
+  EXPECT_TRUE(s.Join(honest, "2001:db8:2::1") && s.Join(beside, "2001:db8:2:0:1::1") && s.Join(v4, "127.0.0.2"));
   EXPECT_EQ(s.loop.Transport().Address(s.loop.Game().Clients().begin()->connection), "2001:db8:1::1");
   // Strangers: the /64 holds a few places, however many addresses it uses.
   SteppedServer idle;
   std::vector<WireClient> holders(12);
-  for (int i = 0; i < 12; ++i)
-    holders[i].Connect(idle.settings.port, 0, rotating(10 + i).c_str()), idle.Settle(2);
+  for (int i = 0; i < 12; ++i) holders[i].Connect(idle.settings.port, 0, rotating(10 + i).c_str()), idle.Settle(2);
   EXPECT_EQ(idle.loop.Transport().CountFrom("2001:db8:1::ffff"), ServerLoop::kStrangersPerAddress);
   WireClient newcomer;
   EXPECT_TRUE(idle.Join(newcomer, "2001:db8:3::1"));
@@ -185,8 +184,7 @@ TEST(HostilePeers, ShutdownIsTheLastWordAtEveryTickBoundary) {
     s.loop.Shutdown();
     for (WireClient* c : {&admin, &other}) {
       V rest = c->Rest();
-      EXPECT_EQ(std::find(rest.begin(), rest.end(), "MODE^21") - rest.begin() + 1,
-                std::ptrdiff_t(rest.size()))
+      EXPECT_EQ(std::find(rest.begin(), rest.end(), "MODE^21") - rest.begin() + 1, std::ptrdiff_t(rest.size()))
           << trial;
       // A browser is told the server goes away.
       EXPECT_TRUE(c->Closed() && c->CloseCode() == (wire == Wire::kWebSocket ? 1001 : 0)) << trial;
@@ -209,8 +207,7 @@ TEST(HostilePeers, AFloodCostsOnlyTheFlooder) {
     s.settings.passwordBox = stranger;
     s.settings.password = "pw";
     WireClient victims[2] = {WireClient(wire), WireClient(wire)}, flooder(wire);
-    for (WireClient& v : victims)
-      ASSERT_TRUE(s.Join(v, nullptr, 8192) && (!stranger || v.Send("PASS", {"pw"})));
+    for (WireClient& v : victims) ASSERT_TRUE(s.Join(v, nullptr, 8192) && (!stranger || v.Send("PASS", {"pw"})));
     s.Tick();
     for (WireClient& v : victims) ASSERT_TRUE(v.WaitFor("MODE^7", 2000));
     ASSERT_TRUE(s.Join(flooder));
@@ -262,18 +259,13 @@ TEST(WebSocketPeers, HandshakeAnswers) {
   };
   const std::string keyless = "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n";
   const std::string upgrade = keyless + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
-  struct Case {
-    std::string request;
-    const char* status;
-    bool binary;
-  };  // status "": unfinished
+  struct Case { std::string request; const char* status; bool binary; };  // status "": unfinished
   const Case cases[] = {
       {request(upgrade), "101", false},
       {request(upgrade + "Sec-WebSocket-Protocol: chat, binary\r\n"), "101", true},
       {request(upgrade + "Sec-WebSocket-Protocol: chat\r\nSec-WebSocket-Protocol: Binary\r\n"), "101", false},
       {request("upgrade: WebSocket\r\nconnection: keep-alive, upgrade\r\nsec-websocket-version: 13\r\n"
-               "sec-websocket-key: dGhlIHNhbXBsZSBub25jZQ==\r\n"),
-       "101", false},
+               "sec-websocket-key: dGhlIHNhbXBsZSBub25jZQ==\r\n"), "101", false},
       {request(""), "400", false},
       {request(keyless + "Sec-WebSocket-Key: c2hvcnQ=\r\n"), "400", false},
       {request(keyless + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQAB\r\n"), "400", false},  // 18 bytes
@@ -283,8 +275,7 @@ TEST(WebSocketPeers, HandshakeAnswers) {
       {request(upgrade + " folded: x\r\n"), "400", false},
       {request(upgrade).substr(0, 60), "", false},
       {request(upgrade).substr(0, 60) + std::string(kHandshakeLimit, 'x'), "431", false},
-      {request(upgrade + "X-Pad: " + std::string(kHandshakeLimit, 'x') + "\r\n"), "431",
-       false},  // whole, too long
+      {request(upgrade + "X-Pad: " + std::string(kHandshakeLimit, 'x') + "\r\n"), "431", false},  // whole, too long
   };
   for (const Case& c : cases) {
     // Bytes behind the head are the first frames, not part of it.
@@ -303,8 +294,8 @@ TEST(WebSocketPeers, HandshakeAnswers) {
 
 // Bad input from one peer, plain or framed as a browser would, and what the server does about it: it drops
 // the message and answers what follows, or it ends that connection (over a WebSocket with the close code
-// RFC 6455 names, or none, 1005 to the reader, where the frame's header itself is broken). Nothing of it
-// stays behind and a player beside it plays on.
+// RFC 6455 names, or none, 1005 to the reader, where the frame's header itself is broken). Nothing of it stays
+// behind and a player beside it plays on.
 TEST(HostilePeers, BadInputCostsOnlyItsSender) {
   constexpr int kAnswers = -1, kSilent = -2, kClosed = -3;  // else: the close code
   const std::string ping = BuildMessage(Keyword::kPing);
@@ -317,12 +308,7 @@ TEST(HostilePeers, BadInputCostsOnlyItsSender) {
   for (const char* k : {"GO", "ANGLE", "COLOR", "PASS", "LEAVE", "PING", "CHAT", "ADMIN"})
     strangers += BuildMessage(k, {"SHUTDOWN"});
   // framed: game bytes on either wire; else WebSocket frames as they are.
-  struct Case {
-    const char* name;
-    bool framed, joined;
-    std::vector<std::string> sends;
-    int reaction;
-  };
+  struct Case { const char* name; bool framed, joined; std::vector<std::string> sends; int reaction; };
   const Case cases[] = {
       {"messages of one that never joined", true, false, {strangers, garbage}, kSilent},
       {"garbage", true, true, {garbage + "\x04" + ping}, kAnswers},
@@ -331,11 +317,7 @@ TEST(HostilePeers, BadInputCostsOnlyItsSender) {
       {"an endless message", true, true, std::vector<std::string>(9, std::string(8192, 'A')), kClosed},
       {"unmasked", false, true, {Frame(0x82, ping, false)}, 1002},
       {"text", false, true, {Frame(0x81, ping)}, 1003},
-      {"over the unfinished limit",
-       false,
-       true,
-       {Frame(0x82, ping, true, ReceiveBuffer::kPendingLimit + 1)},
-       1009},
+      {"over the unfinished limit", false, true, {Frame(0x82, ping, true, ReceiveBuffer::kPendingLimit + 1)}, 1009},
       {"long control frame", false, true, {Frame(0x89, std::string(126, 'p'))}, 1005},
       {"fragmented control frame", false, true, {Frame(0x09, "p")}, 1005},
       {"reserved bit", false, true, {Frame(0xC2, ping)}, 1002},
@@ -344,10 +326,7 @@ TEST(HostilePeers, BadInputCostsOnlyItsSender) {
       {"new message inside a fragmented one", false, true, {Frame(0x02, "PI") + Frame(0x82, "NG\x04")}, 1002},
       {"close", false, true, {Frame(0x88, "\x03\xE8")}, 1000},
       {"a flood of pings", false, true, {pings}, 0},
-      {"fragments around a ping",
-       false,
-       true,
-       {Frame(0x02, "PI") + Frame(0x89, "p") + Frame(0x80, "NG\x04")},
+      {"fragments around a ping", false, true, {Frame(0x02, "PI") + Frame(0x89, "p") + Frame(0x80, "NG\x04")},
        kAnswers},
       {"empty frames", false, true, {Frame(0x82, "") + Frame(0x82, ping) + Frame(0x8A, "")}, kAnswers},
   };
@@ -434,14 +413,12 @@ TEST(WebSocketPeers, ForwardedForCountsOnlyFromTrustedProxies) {
   SteppedServer s;
   s.settings.trustedProxies = {"127.0.0.2"};
   s.settings.maxConnectionsPerAddress = 2;
-  struct Step {
-    const char *from, *forwarded, *address;
-  };  // address as counted; nullptr: turned away
+  struct Step { const char *from, *forwarded, *address; };  // address as counted; nullptr: turned away
   const Step steps[] = {
       {"127.0.0.2", "203.0.113.9", "203.0.113.9"},
       {"127.0.0.2", "198.51.100.1, 192.0.2.7, 203.0.113.9", "203.0.113.9"},  // the proxy's entry: the last
-      {"127.0.0.2", "203.0.113.9", nullptr},                                 // a third from that player
-      {"127.0.0.2", "198.51.100.7", "198.51.100.7"},                         // the proxy itself is no cap
+      {"127.0.0.2", "203.0.113.9", nullptr},                      // a third from that player
+      {"127.0.0.2", "198.51.100.7", "198.51.100.7"},              // the proxy itself is no cap
       {"127.0.0.2", "unknown", nullptr},
       {"127.0.0.3", "203.0.113.9", "127.0.0.3"},
   };
