@@ -9,6 +9,7 @@
 #include "server/port_mapper.h"
 #include "server/server_loop.h"
 #include "tests/server/fake_gateway.h"
+#include "tests/server/loopback_transport.h"
 
 namespace kb {
 namespace {
@@ -177,13 +178,10 @@ TEST(PortMapper, TheLoopRegistersThePortPlayersReach) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shown.back());
     FakeGateway router({.externalAddress = c.outside, .addError = 718, .anyPort = 40000});
-    ServerSettings settings;
-    settings.name = "Test";
+    testing::SteppedServer s;
+    ServerSettings& settings = s.settings;
+    ServerLoop& loop = s.loop;
     settings.hidden = false;
-    ManualClock clock;
-    Random random(1);
-    ServerLoop loop(settings, clock, random);
-    ASSERT_TRUE(loop.Open(0, -1));
     loop.openPortToRegister = c.open;
     loop.Mapper().gateways = {Upnp(router.DescriptionUrl())};
     std::mutex mutex;
@@ -216,18 +214,15 @@ TEST(PortMapper, TheLoopRegistersThePortPlayersReach) {
   }
   // Asked for without a registration (--open-port): a refusal is the operator's to read.
   FakeGateway refusing({.addError = 606});
-  ServerSettings settings;
-  ManualClock clock;
-  Random random(1);
-  ServerLoop loop(settings, clock, random);
-  ASSERT_TRUE(loop.Open(0, -1));
+  testing::SteppedServer s;
+  ServerLoop& loop = s.loop;
   loop.Mapper().gateways = {Upnp(refusing.DescriptionUrl())};
   std::vector<OperatorMessage> shown;
   loop.Registration().show = [&](const OperatorMessage& m) { shown.push_back(m); };
   loop.OpenPort();
   for (int i = 0; i < 500 && shown.empty(); ++i) loop.RunOnce(10);
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_TRUE(shown[0].warning && shown[0].text == "Kein Router hat Port " + std::to_string(settings.port) +
+  EXPECT_TRUE(shown[0].warning && shown[0].text == "Kein Router hat Port " + std::to_string(s.settings.port) +
                                                        " ge\xF6"
                                                        "ffnet.");
 }
