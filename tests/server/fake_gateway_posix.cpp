@@ -62,7 +62,8 @@ const std::string kDescription =
 int Bound(int type, const std::string& address, int port) {
   int fd = socket(AF_INET, type, 0), on = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in a{.sin_family = AF_INET, .sin_port = htons(static_cast<uint16_t>(port)), .sin_addr = {}};
+  sockaddr_in a{};
+  a.sin_family = AF_INET, a.sin_port = htons(static_cast<uint16_t>(port));
   inet_pton(AF_INET, address.c_str(), &a.sin_addr);
   if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
   close(fd);
@@ -102,9 +103,8 @@ std::string FakeGateway::DescriptionUrl() const {
 std::string FakeGateway::RandomLoopbackAddress() {
   std::random_device entropy;
   std::uniform_int_distribution<int> byte(1, 254);
-  std::string address = "127";
-  for (int i = 0; i < 3; ++i) address += "." + std::to_string(byte(entropy));
-  return address;
+  return "127." + std::to_string(byte(entropy)) + "." + std::to_string(byte(entropy)) + "." +
+         std::to_string(byte(entropy));
 }
 
 std::vector<std::string> FakeGateway::Log() {
