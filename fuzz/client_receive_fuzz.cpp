@@ -1,10 +1,8 @@
 // kb-fuzz-libs: kb_client
-// A server's byte stream reaches a joined client, cut into receives, with a
-// step of the game (receive, dispatch, keys, sending) after each, and the
-// network screen drawn at the end. Input: one byte choosing the receive size,
-// then the stream. What the server can make the client keep stays bounded
-// (it cuts a server's texts at 256 bytes and its score lists at
-// kMaxScoreEntries).
+// A server's byte stream reaches a joined client, cut into receives, with a step of the game (receive,
+// dispatch, keys, sending) after each, and the network screen drawn at the end. Input: one byte choosing the
+// receive size, then the stream. What the server can make the client keep stays bounded (it cuts a server's
+// texts at 256 bytes and its score lists at kMaxScoreEntries).
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -16,11 +14,10 @@
 
 namespace {
 
-// One client for every input: a new one costs far more than a run. It draws
-// on a small screen: every Image operation clips (text_draw fuzzes that), so
-// the drawing code meets the same data at a fraction of the pixels; at full
-// size the twelve fade frames of a change of state and the end state's
-// picture took most of a run.
+// One client for every input: a new one costs far more than a run. It draws on a small screen: every Image
+// operation clips (text_draw fuzzes that), so the drawing code meets the same data at a fraction of the
+// pixels; at full size the twelve fade frames of a change of state and the end state's picture took most of a
+// run.
 kb::NetClient& Fixture() {
   static kb::NetClient* client = [] {
     auto* c = new kb::NetClient;
@@ -30,10 +27,9 @@ kb::NetClient& Fixture() {
   return *client;
 }
 
-// Back to a fresh join, with nothing half-received, said or shown. Done at the
-// end of each input, so what an input allocates is freed within it: the
-// fuzzer scans the whole heap for leaks after any input that frees less than
-// it allocates.
+// Back to a fresh join, with nothing half-received, said or shown. Done at the end of each input, so what an
+// input allocates is freed within it: the fuzzer scans the whole heap for leaks after any input that frees
+// less than it allocates.
 void Rejoin(kb::NetClient& c) {
   kb::Client& client = c.client;
   client.net.session.received = kb::ReceiveBuffer();

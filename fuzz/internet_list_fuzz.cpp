@@ -1,8 +1,7 @@
 // kb-fuzz-libs: kb_client
-// A list host's response, cut into receives, is collected as the Internet
-// list fetch does, its payload parsed into the server table, and the table
-// drawn as the Internet list screen shows it. Input: one byte choosing the
-// receive size, then the response.
+// A list host's response, cut into receives, is collected as the Internet list fetch does, its payload parsed
+// into the server table, and the table drawn as the Internet list screen shows it. Input: one byte choosing
+// the receive size, then the response.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,6 @@
 // kb-fuzz-libs: kb_client
-// Datagrams on the LAN search's answer port, from four senders, go through
-// the answer parser into the server table, which the LAN screen then draws.
-// Input: a length byte before each datagram.
+// Datagrams on the LAN search's answer port, from four senders, go through the answer parser into the server
+// table, which the LAN screen then draws. Input: a length byte before each datagram.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

@@ -1,12 +1,10 @@
 // kb-fuzz-libs: kb_listd
-// Raw bytes to the list service's HTTP gate over a loopback TCP connection,
-// with the list and a web root mounted over a real SQLite store. The peer
-// sends the input and reads until the gate closes. A request whose head ends
-// within the size limit gets exactly one HTTP/1.1 response; a head that
-// outgrows the limit gets 414 or 431, and one cut short by the peer at most a
-// 4xx. Bodies match their Content-Length, list answers keep the list's
-// format, a file's answer is that file, and nothing outside the web root is
-// served. Input: the connection's bytes.
+// Raw bytes to the list service's HTTP gate over a loopback TCP connection, with the list and a web root
+// mounted over a real SQLite store. The peer sends the input and reads until the gate closes. A request whose
+// head ends within the size limit gets exactly one HTTP/1.1 response; a head that outgrows the limit gets 414
+// or 431, and one cut short by the peer at most a 4xx. Bodies match their Content-Length, list answers keep
+// the list's format, a file's answer is that file, and nothing outside the web root is served. Input: the
+// connection's bytes.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -62,7 +60,9 @@ struct World {
     if (!store.Open((dir / "list.db").string())) std::abort();
     kb::ListServiceLimits limits;
     limits.entries = {.perAddress = 3, .perNetwork = 5, .total = 40};
-    auto probe = [](const std::vector<kb::Endpoint>& endpoints) { return std::vector<bool>(endpoints.size(), true); };
+    auto probe = [](const std::vector<kb::Endpoint>& endpoints) {
+      return std::vector<bool>(endpoints.size(), true);
+    };
     service.emplace(store, clock, probe, limits);
     // Every run comes from loopback: its budget must not refuse the fuzzer.
     http.emplace(kb::GateLimits{.requestTimeMs = 1000,
@@ -103,18 +103,16 @@ World& TheWorld() {
   std::abort();
 }
 
-// Sends the request and reads until the gate closes. Only a peer that stops
-// mid-head ends its side first: the gate waits for more otherwise, and the
-// side that ends first keeps the port in TIME_WAIT, which thousands of runs a
-// second would fill.
+// Sends the request and reads until the gate closes. Only a peer that stops mid-head ends its side first: the
+// gate waits for more otherwise, and the side that ends first keeps the port in TIME_WAIT, which thousands of
+// runs a second would fill.
 std::string Exchange(int port, std::string_view request, bool endFirst) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(static_cast<uint16_t>(port));
   to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  // libFuzzer's timer signal interrupts the calls below; an interrupted
-  // connect goes on without us.
+  // libFuzzer's timer signal interrupts the calls below; an interrupted connect goes on without us.
   int failed = fd < 0 ? errno : connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0 ? errno : 0;
   if (failed == EINTR) {
     pollfd connecting{.fd = fd, .events = POLLOUT, .revents = 0};
@@ -195,10 +193,12 @@ int CheckHeard(std::string_view heard, std::string_view request) {
   std::string_view length = Header(head, "Content-Length");
   if (length.empty()) Broken("no Content-Length", heard);
   bool headOnly = body.empty() && AskedForHead(request);
-  if (!headOnly && std::to_string(body.size()) != length) Broken("the body does not match its Content-Length", heard);
+  if (!headOnly && std::to_string(body.size()) != length)
+    Broken("the body does not match its Content-Length", heard);
   if (status != 200 || headOnly) return status;
   if (Header(head, "Content-Type") == "text/plain; charset=ISO-8859-1") {
-    if (!body.starts_with("[data]") || !body.ends_with("[/data]")) Broken("a list answer out of format", heard);
+    if (!body.starts_with("[data]") || !body.ends_with("[/data]"))
+      Broken("a list answer out of format", heard);
     return status;
   }
   for (const auto& [name, bytes] : kFiles)

@@ -1,9 +1,8 @@
 // kb-fuzz-libs: kb_listd
-// Requests to the list service without sockets: the requesting address taken
-// from the connection and X-Forwarded-For, then the query answered by the
-// service over a real SQLite file and a probe that answers as told. Every
-// answer keeps the list's format. Input: a byte (peer, probe result, prune),
-// the X-Forwarded-For value up to a newline, then the query.
+// Requests to the list service without sockets: the requesting address taken from the connection and
+// X-Forwarded-For, then the query answered by the service over a real SQLite file and a probe that answers as
+// told. Every answer keeps the list's format. Input: a byte (peer, probe result, prune), the X-Forwarded-For
+// value up to a newline, then the query.
 #include <unistd.h>
 
 #include <algorithm>

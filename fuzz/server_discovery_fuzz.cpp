@@ -1,11 +1,9 @@
 // kb-fuzz-libs: kb_server kb_client
-// Datagrams on the server's discovery port, with the operator's settings
-// varied, go to the game's discovery handling. An answer must fit the
-// clients' receive buffer and be read back by their LAN search as this
-// server. Input: a byte of settings (hidden, password, players), the server's
-// name (Latin-1) up to a 0xFF byte, then the datagram. Names that the server
-// refuses at start (ServerNameProblem, whose Latin-1 test is ListNameProblem)
-// are skipped: it never runs with one.
+// Datagrams on the server's discovery port, with the operator's settings varied, go to the game's discovery
+// handling. An answer must fit the clients' receive buffer and be read back by their LAN search as this
+// server. Input: a byte of settings (hidden, password, players), the server's name (Latin-1) up to a 0xFF
+// byte, then the datagram. Names that the server refuses at start (ServerNameProblem, whose Latin-1 test is
+// ListNameProblem) are skipped: it never runs with one.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,8 @@
 // kb-fuzz-libs: kb_server
-// Arbitrary bytes, cut into receives of arbitrary sizes on three
-// connections, go through the receive buffer into the game, with ticks in
-// between. Every send of the game must be whole messages with known keywords.
-// Input: two control bytes (connection and receive length, time passing),
-// then that receive's bytes; repeated.
+// Arbitrary bytes, cut into receives of arbitrary sizes on three connections, go through the receive buffer
+// into the game, with ticks in between. Every send of the game must be whole messages with known keywords.
+// Input: two control bytes (connection and receive length, time passing), then that receive's bytes;
+// repeated.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

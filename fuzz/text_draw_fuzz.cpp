@@ -1,7 +1,6 @@
 // kb-fuzz-libs: kb_client
-// Draws text objects with arbitrary coordinates and texts onto a frame, as
-// the console's "text" command lets a script place them, plus the Image
-// operations with the same coordinates. Input: x, y (4 bytes each, little
+// Draws text objects with arbitrary coordinates and texts onto a frame, as the console's "text" command lets
+// a script place them, plus the Image operations with the same coordinates. Input: x, y (4 bytes each, little
 // endian), one byte choosing font and mode, then the text.
 #include <cstdint>
 #include <cstdlib>

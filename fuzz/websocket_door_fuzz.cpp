@@ -1,12 +1,10 @@
 // kb-fuzz-libs: kb_server
-// A connection to the game port as the server's transport takes it: the
-// first bytes decide between a game client and a browser, a browser's opening
-// (the HTTP request head) is answered, and its frames carry the game's bytes
-// into the game. The other end is a socket pair, read as the peer would.
-// Whatever arrives, the peer hears an HTTP answer first if it began with
-// "GET", then only valid frames of whole messages with known keywords; a
-// waiting opening stays under the limit. Input: a byte (receive size, from a
-// trusted proxy), then the connection's bytes.
+// A connection to the game port as the server's transport takes it: the first bytes decide between a game
+// client and a browser, a browser's opening (the HTTP request head) is answered, and its frames carry the
+// game's bytes into the game. The other end is a socket pair, read as the peer would. Whatever arrives, the
+// peer hears an HTTP answer first if it began with "GET", then only valid frames of whole messages with known
+// keywords; a waiting opening stays under the limit. Input: a byte (receive size, from a trusted proxy), then
+// the connection's bytes.
 #include <sys/socket.h>
 #include <unistd.h>
 

@@ -18,7 +18,6 @@
 # The tool reads this file with exec(), giving it mut() and SUITES; the suites
 # below add what the tool lacks. Mutants marked "(doubtful)" may be equivalent
 # or need a test on an exact boundary; a survivor among them needs a judgement.
-
 if __name__ == "__main__":  # run directly for the self-check at the end; the tool supplies these
     SUITES = {name: {} for name in ("server", "net", "client", "listd", "all")}
     M = []
@@ -478,6 +477,14 @@ mut("L20", "listd", "listd", SF, "if (it->second.bytes && it->second.bytes.use_c
 mut("L21", "listd", "listd", SF, "held.modified.tv_sec == status.st_mtim.tv_sec &&\n      held.modified.tv_nsec == status.st_mtim.tv_nsec)", "true)",
     "a web-root file changed on disk keeps being served from its old bytes")
 
+mut("S28", "server", "server", "server/port_mapper.cpp", "std::max(1, g.leaseSeconds / 2)", "std::max(1, g.leaseSeconds * 3)",
+    "a forwarding is renewed only after its lease has run out")
+mut("S29", "server", "server", "server/port_mapper.cpp", "if (grant) gateway->Unmap(localPort, m.externalPort);",
+    "if (grant) gateway->Unmap(localPort, localPort);", "the stop removes the game port, not the outside port the router gave")
+mut("S30", "server", "server", "server/nat_verdict.cpp", "{0x64400000, 10}", "{0x64400000, 9}",
+    "the shared (carrier-grade NAT) range is taken twice as wide and swallows public addresses")
+mut("S31", "server", "server", "server/upnp_gateway.cpp", "port > 0 && port <= 65535", "port > 0",
+    "a router's reserved port above 65535 is taken as the outside port")
 
 if __name__ == "__main__":
     # Every snippet exactly once in its file, a real change, a known suite, unique ids.

@@ -13,8 +13,7 @@ namespace kb {
 namespace {
 
 struct ScriptClient : ConsoleTestClient {
-  // Starts the scripts and steps them as the frame loop does, a millisecond
-  // apart, until every one has ended.
+  // Starts the scripts and steps them as the frame loop does, a millisecond apart, until every one has ended.
   void RunToEnd(std::initializer_list<const char*> names) {
     for (const char* name : names) StartScript(client.commands, name);
     Passes(100000, [&] { return client.scripts.Running() == 0; });
@@ -46,9 +45,10 @@ TEST(ScriptRunner, FileFormatAndPace) {
       "\t// runs\n  echo e\n  \necho last\nend\necho never";
   s.dir.Write("f.txt", std::string(bytes, sizeof bytes - 1));
   s.RunToEnd({"f.txt"});
-  EXPECT_EQ(s.Texts(), (Strings{"Starte \"f.txt\"...", "[f.txt] a", "[f.txt] b", "[f.txt] c", "[f.txt] d",
-                                "Den Befehl \"\" gibt es nicht.", "[f.txt] x // y", "Den Befehl \"\t//\" gibt es nicht.",
-                                "[f.txt] e", "Den Befehl \"\" gibt es nicht.", "[f.txt] last"}));
+  EXPECT_EQ(s.Texts(),
+            (Strings{"Starte \"f.txt\"...", "[f.txt] a", "[f.txt] b", "[f.txt] c", "[f.txt] d",
+                     "Den Befehl \"\" gibt es nicht.", "[f.txt] x // y", "Den Befehl \"\t//\" gibt es nicht.",
+                     "[f.txt] e", "Den Befehl \"\" gibt es nicht.", "[f.txt] last"}));
 }
 
 // Each line that runs costs 2 ms of the script's time, "delay" more than its own; comments and "end" cost
@@ -69,8 +69,9 @@ TEST(ScriptRunner, FilesThatCannotBeRun) {
   s.RunToEnd({"missing", "folder", "/nonexistent/dir/x.kbs", "demo.txt", "my.dir/demo"});
   Strings texts = s.Texts();
   std::sort(texts.begin(), texts.end());
-  EXPECT_EQ(texts, (Strings{CannotOpen("/nonexistent/dir/x.kbs"), CannotOpen("demo.txt"), CannotOpen("folder.kbs"),
-                            CannotOpen("missing.kbs"), CannotOpen("my.dir/demo.kbs")}));
+  EXPECT_EQ(texts,
+            (Strings{CannotOpen("/nonexistent/dir/x.kbs"), CannotOpen("demo.txt"), CannotOpen("folder.kbs"),
+                     CannotOpen("missing.kbs"), CannotOpen("my.dir/demo.kbs")}));
   for (Colour colour : s.Colours()) EXPECT_EQ(colour, kConsoleRed);
 }
 

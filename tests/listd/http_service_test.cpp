@@ -145,9 +145,8 @@ TEST(HttpService, WebRootServesItsFilesUnisolatedAndNothingOutsideIt) {
   }
 }
 
-// The web root's bytes are held once however many connections send them, a
-// changed file is read again, and one that does not fit beside those being
-// sent is refused until they are done.
+// The web root's bytes are held once however many connections send them, a changed file is read again, and
+// one that does not fit beside those being sent is refused until they are done.
 TEST(HttpService, WebRootFilesAreHeldOnceWithinTheirBudget) {
   TempDir web;
   web.Write("a.wasm", std::string(1000, 'a'));

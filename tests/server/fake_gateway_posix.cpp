@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <random>
+#include <tuple>
 
 #include "tests/server/fake_gateway.h"
 
@@ -16,62 +17,53 @@ constexpr const char* kService = "urn:schemas-upnp-org:service:WANIPConnection:1
 
 std::string Between(const std::string& text, const std::string& open, const std::string& close) {
   size_t from = text.find(open);
-  if (from == std::string::npos) return "";
-  from += open.size();
-  size_t to = text.find(close, from);
-  return to == std::string::npos ? "" : text.substr(from, to - from);
+  size_t to = from == std::string::npos ? from : text.find(close, from + open.size());
+  return to == std::string::npos ? "" : text.substr(from + open.size(), to - from - open.size());
 }
 
-std::string Http(const std::string& status, const std::string& body) {
+std::string Http(const std::string& status, const std::string& body, bool soap = true) {
+  std::string xml =
+      soap ? "<?xml version=\"1.0\"?>\r\n<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/"
+             "envelope/\" s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body>" +
+                 body + "</s:Body></s:Envelope>"
+           : body;
   return "HTTP/1.1 " + status + "\r\nContent-Type: text/xml; charset=\"utf-8\"\r\nConnection: close\r\n" +
-         "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
-
-std::string Soap(const std::string& inner) {
-  return "<?xml version=\"1.0\"?>\r\n<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-         "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body>" +
-         inner + "</s:Body></s:Envelope>";
+         "Content-Length: " + std::to_string(xml.size()) + "\r\n\r\n" + xml;
 }
 
 std::string Response(const std::string& action, const std::string& values = "") {
-  return Http("200 OK", Soap("<u:" + action + "Response xmlns:u=\"" + kService + "\">" + values +
-                             "</u:" + action + "Response>"));
+  std::string tag = "u:" + action + "Response";
+  return Http("200 OK", "<" + tag + " xmlns:u=\"" + kService + "\">" + values + "</" + tag + ">");
 }
 
 std::string Fault(int code) {
-  return Http("500 Internal Server Error",
-              Soap("<s:Fault><faultcode>s:Client</faultcode><faultstring>UPnPError</faultstring><detail>"
-                   "<UPnPError xmlns=\"urn:schemas-upnp-org:control-1-0\"><errorCode>" +
-                   std::to_string(code) +
-                   "</errorCode><errorDescription>x</errorDescription></UPnPError>"
-                   "</detail></s:Fault>"));
-}
-
-std::string Description() {
   return Http(
-      "200 OK",
-      "<?xml version=\"1.0\"?><root xmlns=\"urn:schemas-upnp-org:device-1-0\"><device>"
-      "<deviceType>urn:schemas-upnp-org:device:InternetGatewayDevice:1</deviceType><deviceList><device>"
-      "<deviceType>urn:schemas-upnp-org:device:WANDevice:1</deviceType><serviceList><service>"
-      "<serviceType>urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1</serviceType>"
-      "<controlURL>/ctl/CmnIfCfg</controlURL><eventSubURL>/evt/CmnIfCfg</eventSubURL>"
-      "<SCPDURL>/WANCfg.xml</SCPDURL></service></serviceList><deviceList><device>"
-      "<deviceType>urn:schemas-upnp-org:device:WANConnectionDevice:1</deviceType><serviceList>"
-      "<service><serviceType>" +
-          std::string(kService) +
-          "</serviceType><controlURL>/ctl/IPConn</controlURL><eventSubURL>/evt/IPConn</eventSubURL>"
-          "<SCPDURL>/WANIPCn.xml</SCPDURL></service></serviceList></device></deviceList></device>"
-          "</deviceList></device></root>");
+      "500 Internal Server Error",
+      "<s:Fault><faultcode>s:Client</faultcode><faultstring>UPnPError</faultstring><detail><UPnPError "
+      "xmlns=\"urn:schemas-upnp-org:control-1-0\"><errorCode>" +
+          std::to_string(code) + "</errorCode></UPnPError></detail></s:Fault>");
 }
 
-// A socket bound to address:port (reusable), or -1.
+const std::string kDescription =
+    "<?xml version=\"1.0\"?><root xmlns=\"urn:schemas-upnp-org:device-1-0\"><device>"
+    "<deviceType>urn:schemas-upnp-org:device:InternetGatewayDevice:1</deviceType><deviceList><device>"
+    "<deviceType>urn:schemas-upnp-org:device:WANDevice:1</deviceType><serviceList><service>"
+    "<serviceType>urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1</serviceType>"
+    "<controlURL>/ctl/CmnIfCfg</controlURL><eventSubURL>/evt/CmnIfCfg</eventSubURL>"
+    "<SCPDURL>/WANCfg.xml</SCPDURL></service></serviceList><deviceList><device>"
+    "<deviceType>urn:schemas-upnp-org:device:WANConnectionDevice:1</deviceType><serviceList><service>"
+    "<serviceType>" +
+    std::string(kService) +
+    "</serviceType><controlURL>/ctl/IPConn</controlURL><eventSubURL>/evt/IPConn</eventSubURL>"
+    "<SCPDURL>/WANIPCn.xml</SCPDURL></service></serviceList></device></deviceList></device>"
+    "</deviceList></device></root>";
+
+// A reusable socket bound to address:port, or -1.
 int Bound(int type, const std::string& address, int port) {
-  int fd = socket(AF_INET, type, 0);
-  int on = 1;
+  int fd = socket(AF_INET, type, 0), on = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_family = AF_INET, a.sin_port = htons(static_cast<uint16_t>(port));
   inet_pton(AF_INET, address.c_str(), &a.sin_addr);
   if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
   close(fd);
@@ -90,9 +82,8 @@ FakeGateway::FakeGateway(Behaviour behaviour, std::string pmpAddress)
   if (!pmpAddress_.empty()) pmp_ = Bound(SOCK_DGRAM, pmpAddress_, 5351);
   if (behaviour_.ssdp) {
     ssdp_ = Bound(SOCK_DGRAM, "0.0.0.0", 1900);
-    ip_mreq group{};
+    ip_mreq group{.imr_multiaddr = {}, .imr_interface = {htonl(INADDR_LOOPBACK)}};
     inet_pton(AF_INET, "239.255.255.250", &group.imr_multiaddr);
-    group.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
     setsockopt(ssdp_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group);
   }
   thread_ = std::thread([this] { Serve(); });
@@ -140,22 +131,18 @@ void FakeGateway::Note(std::string line) {
 // One connection at a time, each bounded to 64 KiB and 2 s of reading.
 void FakeGateway::Serve() {
   while (!stop_) {
-    // A negative descriptor is skipped by poll.
-    pollfd fds[3] = {{http_, POLLIN, 0}, {pmp_, POLLIN, 0}, {ssdp_, POLLIN, 0}};
+    pollfd fds[3] = {{http_, POLLIN, 0}, {pmp_, POLLIN, 0}, {ssdp_, POLLIN, 0}};  // -1 is skipped
     if (poll(fds, 3, 20) <= 0) continue;
     if (fds[1].revents & POLLIN) AnswerPmp();
     if (fds[2].revents & POLLIN) AnswerSearch();
-    if (!(fds[0].revents & POLLIN)) continue;
-    int c = accept(http_, nullptr, nullptr);
+    int c = fds[0].revents & POLLIN ? accept(http_, nullptr, nullptr) : -1;
     if (c < 0) continue;
     std::string request;
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     for (char buffer[4096]; request.size() < 65536 && std::chrono::steady_clock::now() < end;) {
       size_t head = request.find("\r\n\r\n");
-      if (head != std::string::npos &&
-          request.size() >=
-              head + 4 + std::strtoul(Between(request, "Content-Length: ", "\r\n").c_str(), nullptr, 10))
-        break;
+      size_t length = std::strtoul(Between(request, "Content-Length: ", "\r\n").c_str(), nullptr, 10);
+      if (head != std::string::npos && request.size() >= head + 4 + length) break;
       pollfd p{c, POLLIN, 0};
       if (poll(&p, 1, 50) <= 0) continue;
       ssize_t n = recv(c, buffer, sizeof buffer, 0);
@@ -175,45 +162,43 @@ void FakeGateway::Serve() {
 }
 
 std::string FakeGateway::Answer(const std::string& request) {
-  if (request.starts_with("GET /rootDesc.xml")) return Description();
+  if (request.starts_with("GET /rootDesc.xml")) return Http("200 OK", kDescription, false);
   std::string action = Between(request, "#", "\"");
   auto arg = [&](const char* name) { return Between(request, std::string("<") + name + ">", "</"); };
-  std::string ports = arg("NewExternalPort") + ">" + arg("NewInternalPort");
-  if (action == "AddPortMapping")
-    Note("Add " + ports + " " + arg("NewInternalClient") + " " + arg("NewLeaseDuration"));
-  if (action == "AddAnyPortMapping") Note("AddAny " + ports);
-  if (action == "DeletePortMapping") Note("Delete " + arg("NewExternalPort"));
-  if (action == "GetExternalIPAddress") Note("External");
+  std::string port = arg("NewExternalPort"), ports = port + ">" + arg("NewInternalPort");
+  std::string lease = arg("NewLeaseDuration"), any = std::to_string(behaviour_.anyPort);
+  std::string entry = "<NewInternalPort>" + arg("NewInternalPort") + "</NewInternalPort><NewInternalClient>" +
+                      arg("NewInternalClient") + "</NewInternalClient>";
+  // Per action: the log line, the UPnP error (0: none) and the answer's values.
+  const std::map<std::string, std::tuple<std::string, int, std::string>> actions = {
+      // 725: only permanent mappings.
+      {"AddPortMapping",
+       {"Add " + ports + " " + arg("NewInternalClient") + " " + lease,
+        behaviour_.addError == 725 && lease == "0" ? 0 : behaviour_.addError, ""}},
+      {"AddAnyPortMapping",
+       {"AddAny " + ports, behaviour_.anyPort ? 0 : 401, "<NewReservedPort>" + any + "</NewReservedPort>"}},
+      {"GetSpecificPortMappingEntry",
+       {"", table_.contains(port) ? 0 : 714,
+        (table_.contains(port) ? table_.at(port) : "") + "<NewEnabled>1</NewEnabled>"}},
+      {"DeletePortMapping", {"Delete " + port, 0, ""}},
+      {"GetExternalIPAddress",
+       {"External", 0,
+        "<NewExternalIPAddress>" + std::string(behaviour_.externalAddress) + "</NewExternalIPAddress>"}},
+      {"GetStatusInfo",
+       {"", 0,
+        "<NewConnectionStatus>Connected</NewConnectionStatus><NewLastConnectionError>ERROR_NONE"
+        "</NewLastConnectionError><NewUptime>100</NewUptime>"}},
+  };
+  auto found = actions.find(action);
+  if (found != actions.end() && !std::get<0>(found->second).empty()) Note(std::get<0>(found->second));
   if (behaviour_.garbage) return "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n<<<>>>\x01\xff!";
-  std::pair<std::string, std::string> to{arg("NewInternalClient"), arg("NewInternalPort")};
-  if (action == "AddPortMapping") {
-    // 725: only permanent mappings.
-    if (behaviour_.addError && !(behaviour_.addError == 725 && arg("NewLeaseDuration") == "0"))
-      return Fault(behaviour_.addError);
-    table_[arg("NewExternalPort")] = to;
-    return Response(action);
-  }
-  if (action == "AddAnyPortMapping") {
-    if (!behaviour_.anyPort) return Fault(401);
-    table_[std::to_string(behaviour_.anyPort)] = to;
-    return Response(action, "<NewReservedPort>" + std::to_string(behaviour_.anyPort) + "</NewReservedPort>");
-  }
-  if (action == "GetSpecificPortMappingEntry") {
-    auto entry = table_.find(arg("NewExternalPort"));
-    if (entry == table_.end()) return Fault(714);
-    return Response(action, "<NewInternalPort>" + entry->second.second +
-                                "</NewInternalPort><NewInternalClient>" + entry->second.first +
-                                "</NewInternalClient><NewEnabled>1</NewEnabled>");
-  }
-  if (action == "DeletePortMapping") return table_.erase(arg("NewExternalPort")), Response(action);
-  if (action == "GetExternalIPAddress")
-    return Response(action, "<NewExternalIPAddress>" + std::string(behaviour_.externalAddress) +
-                                "</NewExternalIPAddress>");
-  if (action == "GetStatusInfo")
-    return Response(action,
-                    "<NewConnectionStatus>Connected</NewConnectionStatus><NewLastConnectionError>"
-                    "ERROR_NONE</NewLastConnectionError><NewUptime>100</NewUptime>");
-  return Fault(401);
+  if (found == actions.end()) return Fault(401);
+  auto [note, error, values] = found->second;
+  if (error) return Fault(error);
+  if (action == "AddPortMapping") table_[port] = entry;
+  if (action == "AddAnyPortMapping") table_[any] = entry;
+  if (action == "DeletePortMapping") table_.erase(port);
+  return Response(action, values);
 }
 
 void FakeGateway::AnswerSearch() {
@@ -223,11 +208,9 @@ void FakeGateway::AnswerSearch() {
   ssize_t n = recvfrom(ssdp_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &size);
   if (n <= 0 || !std::string(in, static_cast<size_t>(n)).starts_with("M-SEARCH")) return;
   Note("Search");
-  std::string answer =
-      "HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=120\r\nST: "
-      "urn:schemas-upnp-org:device:InternetGatewayDevice:1\r\nUSN: uuid:fake::urn:schemas-upnp-"
-      "org:device:InternetGatewayDevice:1\r\nLOCATION: " +
-      DescriptionUrl() + "\r\n\r\n";
+  std::string type = "urn:schemas-upnp-org:device:InternetGatewayDevice:1";
+  std::string answer = "HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=120\r\nST: " + type +
+                       "\r\nUSN: uuid:fake::" + type + "\r\nLOCATION: " + DescriptionUrl() + "\r\n\r\n";
   sendto(ssdp_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), size);
 }
 
@@ -236,36 +219,29 @@ void FakeGateway::AnswerPmp() {
   sockaddr_in from{};
   socklen_t size = sizeof from;
   ssize_t n = recvfrom(pmp_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &size);
-  if (n < 2 || in[0] != 0) return;
-  unsigned char out[16] = {0, static_cast<unsigned char>(128 + in[1]), 0,
-                           static_cast<unsigned char>(behaviour_.pmpResult)};
-  out[7] = 1;  // epoch
-  size_t length = 12;
+  if (n < 2 || in[0] != 0 || (in[1] != 0 && n < 12)) return;
+  // Version, opcode + 128, result, epoch 1, then the address or the mapping.
+  unsigned char out[16] = {0, static_cast<unsigned char>(128 + in[1]),
+                           0, static_cast<unsigned char>(behaviour_.pmpResult),
+                           0, 0,
+                           0, 1};
+  auto put = [&](size_t at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<unsigned char>(value >> (8 * (bytes - 1 - i)));
+  };
   if (in[1] == 0) {
     Note("PMP address");
     inet_pton(AF_INET, behaviour_.externalAddress, out + 8);
-  } else if (n >= 12) {
+  } else {
     int local = in[4] << 8 | in[5], wanted = in[6] << 8 | in[7];
     uint32_t lease = static_cast<uint32_t>(in[8]) << 24 | in[9] << 16 | in[10] << 8 | in[11];
     Note("PMP map " + std::to_string(local) + ">" + std::to_string(wanted) + " " + std::to_string(lease));
-    int given = lease == 0 ? 0 : behaviour_.pmpPort ? behaviour_.pmpPort : wanted;
-    uint32_t life = behaviour_.pmpLifetime >= 0 ? static_cast<uint32_t>(behaviour_.pmpLifetime) : lease;
-    unsigned char fields[8] = {in[4],
-                               in[5],
-                               static_cast<unsigned char>(given >> 8),
-                               static_cast<unsigned char>(given),
-                               static_cast<unsigned char>(life >> 24),
-                               static_cast<unsigned char>(life >> 16),
-                               static_cast<unsigned char>(life >> 8),
-                               static_cast<unsigned char>(life)};
-    std::copy(fields, fields + 8, out + 8);
-    length = 16;
-  } else {
-    return;
+    put(8, static_cast<uint32_t>(local), 2);
+    put(10, lease == 0 ? 0 : behaviour_.pmpPort ? behaviour_.pmpPort : wanted, 2);
+    put(12, behaviour_.pmpLifetime >= 0 ? static_cast<uint32_t>(behaviour_.pmpLifetime) : lease, 4);
   }
   if (behaviour_.pmpSilent) return;
   if (behaviour_.pmpWrongOpcode) out[1] = 200;
-  sendto(pmp_, out, length, 0, reinterpret_cast<sockaddr*>(&from), size);
+  sendto(pmp_, out, in[1] == 0 ? 12 : 16, 0, reinterpret_cast<sockaddr*>(&from), size);
 }
 
 }  // namespace kb::testing

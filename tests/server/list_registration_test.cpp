@@ -206,11 +206,8 @@ TEST(ListRegistration, TheLastTaskToFinishDecidesAndTasksAreBounded) {
 TEST(ListRegistration, ShutdownSendsTheShortDeletionOnlyWithAnEntry) {
   const int states[] = {0, 1, 2, -1, 1};
   for (const int& state : states) {
-    ServerSettings settings;
-    ManualClock clock;
-    Random random(1);
-    ServerLoop loop(settings, clock, random);
-    ASSERT_TRUE(loop.Open(0, -1));
+    testing::SteppedServer s;
+    ServerLoop& loop = s.loop;
     TcpListener host;
     ASSERT_TRUE(host.Open(0));
     loop.Registration().deleteHost = ParseListHost("127.0.0.1:" + std::to_string(host.Port()));
@@ -236,7 +233,7 @@ TEST(ListRegistration, ShutdownSendsTheShortDeletionOnlyWithAnEntry) {
       request.append(buffer, static_cast<size_t>(n));
       if (n == 0 && poller.Wait(50) == 0) break;
     }
-    EXPECT_EQ(request, "GET /kringel_server.php?m=del&port=" + std::to_string(settings.port) +
+    EXPECT_EQ(request, "GET /kringel_server.php?m=del&port=" + std::to_string(s.settings.port) +
                            " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(host.Port()) + "\r\n\r\n")
         << state;
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -8,6 +9,7 @@
 #include "server/port_mapper.h"
 #include "server/server_loop.h"
 #include "tests/server/fake_gateway.h"
+#include "tests/server/loopback_transport.h"
 
 namespace kb {
 namespace {
@@ -35,103 +37,56 @@ PortMapping FirstOutcome(PortMapper& mapper, std::vector<PortMapper::Find> gatew
   return {};
 }
 
-// Through miniupnpc and libnatpmp to the fake router: the game port asked
-// for with our lease, the router's port and address taken as given, renewed
-// at half the lease, removed at the stop; and a mapping that never came
-// leaves nothing to remove.
+// Through miniupnpc and libnatpmp to the fake router: the game port asked for with our lease, the router's
+// port and address taken as given, renewed at half the lease, removed at the stop (the calls after "|"); a
+// mapping that never came leaves nothing to remove.
 TEST(PortMapper, MapsRenewsAndRemovesTheForwarding) {
+  const std::string add = "Add 4711>4711 127.0.0.1 ", a = add + "3600", any = "AddAny 4711>4711";
+  const std::string map = "PMP map 4711>4711 ", pa = "PMP address", del = "PMP map 4711>0 0", ex = "External";
   const struct Case {
-    const char* name;
+    std::string name;  // "upnp..." or "pmp..."
     FakeGateway::Behaviour router;
-    bool upnp;
     int lease;
     int port;  // outside, 0: no mapping
-    V calls;   // up to the stop
-    V removal;
+    V calls;
   } cases[] = {
-      {"upnp",
-       {},
-       true,
-       2,
-       4711,
-       {"Add 4711>4711 127.0.0.1 2", "External", "Add 4711>4711 127.0.0.1 2"},
-       {"Delete 4711"}},
-      {"upnp port taken",
-       {.addError = 718, .anyPort = 40000},
-       true,
-       3600,
-       40000,
-       {"Add 4711>4711 127.0.0.1 3600", "AddAny 4711>4711", "External"},
-       {"Delete 40000"}},
-      {"upnp permanent only",
-       {.addError = 725},
-       true,
-       3600,
-       4711,
-       {"Add 4711>4711 127.0.0.1 3600", "Add 4711>4711 127.0.0.1 0", "External"},
-       {"Delete 4711"}},
-      {"upnp taken, no other",
-       {.addError = 718},
-       true,
-       3600,
-       0,
-       {"Add 4711>4711 127.0.0.1 3600", "AddAny 4711>4711"},
-       {}},
-      {"upnp lies about the port",
-       {.addError = 718, .anyPort = 70000},
-       true,
-       3600,
-       0,
-       {"Add 4711>4711 127.0.0.1 3600", "AddAny 4711>4711"},
-       {}},
-      {"upnp refuses", {.addError = 606}, true, 3600, 0, {"Add 4711>4711 127.0.0.1 3600"}, {}},
-      {"upnp garbage", {.garbage = true}, true, 3600, 0, {"Add 4711>4711 127.0.0.1 3600"}, {}},
-      {"pmp",
-       {},
-       false,
-       2,
-       4711,
-       {"PMP address", "PMP map 4711>4711 2", "PMP map 4711>4711 2"},
-       {"PMP map 4711>0 0"}},
-      {"pmp other port",
-       {.pmpPort = 5000},
-       false,
-       3600,
-       5000,
-       {"PMP address", "PMP map 4711>4711 3600"},
-       {"PMP map 4711>0 0"}},
-      {"pmp refuses", {.pmpResult = 2}, false, 3600, 0, {"PMP address"}, {}},
-      {"pmp no lifetime", {.pmpLifetime = 0}, false, 3600, 0, {"PMP address", "PMP map 4711>4711 3600"}, {}},
-      {"pmp wrong answer", {.pmpWrongOpcode = true}, false, 3600, 0, {"PMP address"}, {}},
-      {"pmp silent", {.pmpSilent = true}, false, 3600, 0, {"PMP address"}, {}},
+      {"upnp", {}, 2, 4711, {add + "2", "External", add + "2", "|", "Delete 4711"}},
+      {"upnp taken", {.addError = 718, .anyPort = 40000}, 3600, 40000, {a, any, ex, "|", "Delete 40000"}},
+      {"upnp permanent only", {.addError = 725}, 3600, 4711, {a, add + "0", "External", "|", "Delete 4711"}},
+      {"upnp taken, no other", {.addError = 718}, 3600, 0, {a, any, "|"}},
+      {"upnp lies about the port", {.addError = 718, .anyPort = 70000}, 3600, 0, {a, any, "|"}},
+      {"upnp refuses", {.addError = 606}, 3600, 0, {a, "|"}},
+      {"upnp garbage", {.garbage = true}, 3600, 0, {a, "|"}},
+      {"pmp", {}, 2, 4711, {pa, map + "2", map + "2", "|", del}},
+      {"pmp other port", {.pmpPort = 5000}, 3600, 5000, {pa, map + "3600", "|", del}},
+      {"pmp refuses", {.pmpResult = 2}, 3600, 0, {pa, "|"}},
+      {"pmp no lifetime", {.pmpLifetime = 0}, 3600, 0, {pa, map + "3600", "|"}},
+      {"pmp wrong answer", {.pmpWrongOpcode = true}, 3600, 0, {pa, "|"}},
+      {"pmp silent", {.pmpSilent = true}, 3600, 0, {pa, "|"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    bool upnp = c.name.starts_with("upnp");
     FakeGateway router(c.router, FakeGateway::RandomLoopbackAddress());
     PortMapper mapper;
     PortMapping m =
-        FirstOutcome(mapper, {c.upnp ? Upnp(router.DescriptionUrl()) : Pmp(router.PmpAddress())}, c.lease);
+        FirstOutcome(mapper, {upnp ? Upnp(router.DescriptionUrl()) : Pmp(router.PmpAddress())}, c.lease);
     EXPECT_EQ(m.mapped, c.port != 0);
     EXPECT_EQ(m.externalPort, c.port);
-    if (c.port) {
-      EXPECT_EQ(m.kind, c.upnp ? "UPnP" : "NAT-PMP");
-      EXPECT_EQ(m.externalAddress, "203.0.113.7");
-    }
+    std::string kind = !c.port ? m.kind + m.externalAddress : upnp ? "UPnP203.0.113.7" : "NAT-PMP203.0.113.7";
+    EXPECT_EQ(m.kind + m.externalAddress, kind);
+    auto stop = std::find(c.calls.begin(), c.calls.end(), "|");
     // A short lease is renewed with the same ports, unnoticed by the loop.
-    if (c.lease < 10) {
-      EXPECT_TRUE(router.WaitFor(c.calls.back(), 5000, 2));
-    }
+    EXPECT_TRUE(c.lease >= 10 || router.WaitFor(*(stop - 1), 5000, 2));
     // libnatpmp resends unanswered requests on its own.
     V calls = router.Log();
     if (c.router.pmpSilent) calls.resize(1);
-    EXPECT_EQ(calls, c.calls);
+    EXPECT_EQ(calls, V(c.calls.begin(), stop));
     EXPECT_FALSE(mapper.Poll().has_value());
     mapper.Stop(5000);
-    V all = c.calls;
-    all.insert(all.end(), c.removal.begin(), c.removal.end());
-    if (!c.router.pmpSilent) {
-      EXPECT_EQ(router.Log(), all);
-    }
+    V all(c.calls.begin(), stop);
+    all.insert(all.end(), stop + 1, c.calls.end());
+    EXPECT_EQ(c.router.pmpSilent ? all : router.Log(), all);
   }
 }
 
@@ -201,41 +156,32 @@ TEST(NatVerdict, SecondNatIsSeenInTheRoutersOrTheListsAddress) {
             std::string::npos);
 }
 
-// Every way to register waits for the router and names the port it gave;
-// the LAN answer keeps the game port. A router whose outer address is shared,
-// or not the one the list saw, has the operator told, in the box and the
-// administrators' chat; the exit removes the forwarding. Without port
-// opening the request goes at once.
+// Every way to register waits for the router and names the port it gave; the LAN answer keeps the game port.
+// A router whose outer address is shared, or not the one the list saw, has the operator told, in the box and
+// the administrators' chat; the exit removes the forwarding. Without port opening the request goes at once.
 TEST(PortMapper, TheLoopRegistersThePortPlayersReach) {
+  const std::string fw = "Der Router leitet Port", ok = "Server erfolgreich", hat = "Der Router hat ";
   const struct Case {
     bool open;
     const char* outside;
     const char* seen;
     V shown;  // the texts' beginnings
   } cases[] = {
-      {true,
-       "100.64.3.4",
-       "100.64.3.4",
-       {"Der Router leitet Port", "Der Router hat selbst nur die interne Adresse 100.64.3.4",
-        "Server erfolgreich"}},
+      {true, "100.64.3.4", "100.64.3.4", {fw, hat + "selbst nur die interne Adresse 100.64.3.4", ok}},
       {true,
        "203.0.113.7",
        "198.51.100.9",
-       {"Der Router leitet Port", "Server erfolgreich",
-        "Der Router hat die Adresse 203.0.113.7, die Serverliste sieht aber 198.51.100.9"}},
-      {true, "203.0.113.7", "203.0.113.7", {"Der Router leitet Port", "Server erfolgreich"}},
-      {false, "203.0.113.7", "", {"Server erfolgreich"}},
+       {fw, ok, hat + "die Adresse 203.0.113.7, die Serverliste sieht aber 198.51.100.9"}},
+      {true, "203.0.113.7", "203.0.113.7", {fw, ok}},
+      {false, "203.0.113.7", "", {ok}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shown.back());
     FakeGateway router({.externalAddress = c.outside, .addError = 718, .anyPort = 40000});
-    ServerSettings settings;
-    settings.name = "Test";
+    testing::SteppedServer s;
+    ServerSettings& settings = s.settings;
+    ServerLoop& loop = s.loop;
     settings.hidden = false;
-    ManualClock clock;
-    Random random(1);
-    ServerLoop loop(settings, clock, random);
-    ASSERT_TRUE(loop.Open(0, -1));
     loop.openPortToRegister = c.open;
     loop.Mapper().gateways = {Upnp(router.DescriptionUrl())};
     std::mutex mutex;
@@ -260,7 +206,7 @@ TEST(PortMapper, TheLoopRegistersThePortPlayersReach) {
     ASSERT_EQ(shown.size(), c.shown.size());
     for (size_t i = 0; i < shown.size(); ++i) {
       EXPECT_TRUE(shown[i].text.starts_with(c.shown[i])) << shown[i].text;
-      EXPECT_EQ(shown[i].warning, c.shown[i].starts_with("Der Router hat")) << shown[i].text;
+      EXPECT_EQ(shown[i].warning, c.shown[i].starts_with(hat)) << shown[i].text;
     }
     EXPECT_EQ(shown[0].text.find("Port 40000") != std::string::npos, c.open) << shown[0].text;
     loop.Shutdown();
@@ -268,18 +214,15 @@ TEST(PortMapper, TheLoopRegistersThePortPlayersReach) {
   }
   // Asked for without a registration (--open-port): a refusal is the operator's to read.
   FakeGateway refusing({.addError = 606});
-  ServerSettings settings;
-  ManualClock clock;
-  Random random(1);
-  ServerLoop loop(settings, clock, random);
-  ASSERT_TRUE(loop.Open(0, -1));
+  testing::SteppedServer s;
+  ServerLoop& loop = s.loop;
   loop.Mapper().gateways = {Upnp(refusing.DescriptionUrl())};
   std::vector<OperatorMessage> shown;
   loop.Registration().show = [&](const OperatorMessage& m) { shown.push_back(m); };
   loop.OpenPort();
   for (int i = 0; i < 500 && shown.empty(); ++i) loop.RunOnce(10);
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_TRUE(shown[0].warning && shown[0].text == "Kein Router hat Port " + std::to_string(settings.port) +
+  EXPECT_TRUE(shown[0].warning && shown[0].text == "Kein Router hat Port " + std::to_string(s.settings.port) +
                                                        " ge\xF6"
                                                        "ffnet.");
 }
