@@ -190,8 +190,8 @@ mut("C06", "client-core", "client", IT, "RandomRange(random, 1, round.confusionO
     "the confusion item appears with the confusion option off")
 mut("C07", "client-core", "client", IT, "    round.itemVanish = now - 1;\n", "",
     "a picked-up item stays on the field")
-mut("C08", "client-core", "client", IT, "if (player.item == 0 || player.itemStart != 0) return;",
-    "if (player.item == 0) return;",
+mut("C08", "client-core", "client", IT, "if (player.item == 0 || player.itemStart != 0) return false;",
+    "if (player.item == 0) return false;",
     "an item already in use can be used again, restarting its time")
 mut("C09", "client-core", "client", SC, "    if (p.active && !p.dead) ++p.score;", "    if (p.active) ++p.score;",
     "eliminated players also score when another is eliminated")
@@ -218,6 +218,8 @@ mut("C27", "client-core", "client", "client/core/net_play.cpp", "    left |= pad
     "a pad bound to no slot steers a network head the wrong way")
 mut("C28", "client-core", "client", "client/core/pad_input.cpp", "hold(scan::kEscape, pad.back);", "hold(scan::kEscape, pad.start);",
     "a pad's Start leaves the round where Back should")
+mut("P20", "platform", "platform", "common/platform/sdl/sdl_platform.cpp", "      if (keyPressedInPoll_)\n", "      if (true)\n",
+    "a phone keyboard's text, which comes without a key, is never typed")
 mut("P19", "platform", "platform", "common/platform/sdl/sdl_pads.cpp", "stick < -kDeadZone", "stick <= -kDeadZone",
     "a stick resting on the dead zone's edge steers")
 mut("C15", "client-core", "client", "client/core/net_connection.cpp",
@@ -330,8 +332,10 @@ mut("U11", "screens", "screens", "client/core/chat_history.cpp", "for (int i = k
     "a new chat line overwrites the previous newest one")
 mut("U12", "screens", "screens", TX, "if (address.size() <= 7 ||", "if (address.size() < 7 ||",
     "a seven-character address (1.2.3.4) is accepted on the manual screen")
-mut("U13", "screens", "screens", TX, "text.size() < rule.maxLength", "text.size() <= rule.maxLength",
-    "a text field takes one character more than its limit")
+mut("U13", "screens", "screens", TX, "rule.maxLength == 0 || text.size() < rule.maxLength) {", "rule.maxLength == 0 || text.size() <= rule.maxLength) {",
+    "a text field takes one character more than its limit from keys")
+mut("U17", "screens", "screens", TX, "if (accepted && (rule.maxLength == 0 || text.size() < rule.maxLength))", "if (accepted)",
+    "a phone keyboard's text passes a field's limit")
 mut("U14", "screens", "screens", TX, "return ParseNumberText(port) > 0; }", "return ParseNumberText(port) >= 0; }",
     "port 0 counts as a usable port")
 mut("U15", "screens", "screens", TX, "    if (end == start) return false;\n", "",
