@@ -57,7 +57,7 @@ bool LanSearch::Step(ServerList& list, uint64_t token) {
     long got = receiver_.Receive(buffer, sizeof buffer, &sender);
     if (got < 0) break;
     // A link-local sender is reached over the interface its answer came in on.
-    if (unsigned zone = receiver_.SenderInterface()) sender += "%" + std::to_string(zone);
+    if (unsigned zone = receiver_.SenderInterface()) sender.append(1, '%').append(std::to_string(zone));
     auto entry = ParseLanAnswer(std::string_view(buffer, static_cast<size_t>(got)), sender);
     if (!entry) continue;
     ServerList::AddResult result = list.Add(token, std::move(*entry), true);

@@ -29,7 +29,7 @@ TEST(ConsoleText, FieldsQuotesNumbersAndSwitches) {
                           {"9a", 9}, {"4294967295", -1}, {"2147483648", -2147483647 - 1}, {"$100000005", 5},
                           {"-4294967297", -1}, {"18446744073709551616", 0}})
     EXPECT_EQ(ParseNumber(c.text), c.value) << c.text;
-  ParseNumber(std::string(5000, '9')), ParseNumber("-" + std::string(5000, '9'));
+  ParseNumber(std::string(5000, '9')), ParseNumber(std::string(1, '-').append(5000, '9'));
   // Empty toggles, one character is a number, "on"/"off" in any case, other words (also "10") leave the value
   // alone; anything above 1 becomes 1.
   struct Switch { int before; const char* args; int after; };

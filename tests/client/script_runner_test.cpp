@@ -118,8 +118,9 @@ TEST(ScriptRunner, ExecAutoexecAndSideBySide) {
   Strings texts = s.Texts();
   EXPECT_EQ(texts.size(), 10u);
   for (const char* name : {"a", "b", "c"}) {
-    auto first = std::find(texts.begin(), texts.end(), "[" + std::string(name) + ".kbs] 1");
-    EXPECT_NE(std::find(first, texts.end(), "[" + std::string(name) + ".kbs] 2"), texts.end()) << name;
+    std::string line = std::string(1, '[').append(name).append(".kbs] ");
+    auto first = std::find(texts.begin(), texts.end(), line + "1");
+    EXPECT_NE(std::find(first, texts.end(), line + "2"), texts.end()) << name;
   }
 }
 

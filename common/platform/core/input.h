@@ -11,7 +11,7 @@ namespace kb {
 struct PadState {
   // Stable across unplugging and restarts: the controller's GUID, with "#2",
   // "#3"... for further pads of the same kind, in the order they came.
-  std::string id;
+  std::string id = {};
   bool left = false, right = false, use = false, start = false, back = false;
   bool operator==(const PadState&) const = default;
 };
