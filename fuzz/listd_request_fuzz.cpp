@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/platform/core/address.h"
+#include "fuzz/list_answer_format.h"
 #include "listd/http_front.h"
 #include "listd/list_service.h"
 
@@ -70,8 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   world.clock.Advance(1000);
   if (peer.empty()) return 0;
 
-  std::string answer = world.service->Answer(peer, query);
-  if (!answer.starts_with("[data]") || !answer.ends_with("[/data]")) std::abort();
+  // An answer in format; the address it names is the one that asked.
+  std::string seen = ListAnswerSeen(world.service->Answer(peer, query));
+  if (seen == "\n" || (!seen.empty() && seen != kb::PlainAddress(peer))) std::abort();
   if (data[0] & 4) {
     world.clock.Advance(10 * 60 * 1000);
     world.service->PruneDue();

@@ -56,8 +56,8 @@ int TotalPoints(const std::vector<ScoreEntry>& list) {
   return static_cast<int>(std::clamp(total, 0L, 1L << 30));
 }
 
-// The seconds a countdown shows: 2001 ms is 3.
-int ShownSeconds(int ms) { return ms > 0 ? (ms + 999) / 1000 : 0; }
+// The seconds a countdown shows: 2001 ms is 3. A server may send any number.
+int ShownSeconds(int ms) { return ms > 0 ? ms / 1000 + (ms % 1000 != 0) : 0; }
 
 // The sound of a new mode; nothing for a mode repeated every tick.
 void ModeSound(SoundQueue& sound, int mode) {
