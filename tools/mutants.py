@@ -220,6 +220,10 @@ mut("C28", "client-core", "client", "client/core/pad_input.cpp", "hold(scan::kEs
     "a pad's Start leaves the round where Back should")
 mut("P20", "platform", "platform", "common/platform/sdl/sdl_platform.cpp", "      if (keyPressedInPoll_)\n", "      if (true)\n",
     "a phone keyboard's text, which comes without a key, is never typed")
+mut("C29", "client-core", "client", "client/core/pad_input.cpp", "InsideField(finger.x, finger.y - kFieldTop)",
+    "InsideField(finger.x, finger.y)", "a finger on the status bar steers and one at the field's foot does not")
+mut("C30", "client-core", "client", "client/core/pad_input.cpp", "hold(scan::kEnter, gameState_ == kStateNet);",
+    "hold(scan::kEnter, false);", "a phone player has no way to open the chat line")
 mut("P19", "platform", "platform", "common/platform/sdl/sdl_pads.cpp", "stick < -kDeadZone", "stick <= -kDeadZone",
     "a stick resting on the dead zone's edge steers")
 mut("C15", "client-core", "client", "client/core/net_connection.cpp",

@@ -50,11 +50,13 @@ void PadInput::Poll() {
   if (roundOver && !touchedBefore && !touches_.empty()) touchGoesOn_ = true;
   hold(scan::kSpace, touchGoesOn_);
   tapping_ = !steer && !roundOver && !touches_.empty();
-  if (int slot = TouchSlot(); steer && slot >= 0)
-    for (const TouchPoint& finger : touches_) {
-      if (!InsideField(finger.x, finger.y)) continue;
+  for (const TouchPoint& finger : touches_) {
+    // In a network game a tap on the status bar is Enter: it opens the chat
+    // line (and a phone's keyboard) and sends it.
+    if (finger.y < kFieldTop) hold(scan::kEnter, gameState_ == kStateNet);
+    if (int slot = TouchSlot(); steer && slot >= 0 && InsideField(finger.x, finger.y - kFieldTop))
       hold(finger.x < kFieldWidth / 2 ? slots_[slot].leftKey : slots_[slot].rightKey, true);
-    }
+  }
 }
 
 bool PadInput::AsyncKey(int virtualKey) {

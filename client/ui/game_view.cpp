@@ -6,6 +6,7 @@
 
 #include "client/core/items.h"
 #include "client/core/model.h"
+#include "common/game/field.h"
 #include "client/ui/put_text.h"
 #include "client/ui/resources.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr Colour kWhite = 0xFFFFFF;
 constexpr Colour kBlack = 0;
-constexpr int kFieldTop = 25;
 constexpr int kHeadRadius = 3;
 
 Colour Inverted(Colour c) { return c ^ kWhite; }

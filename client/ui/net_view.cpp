@@ -4,6 +4,7 @@
 #include <string>
 
 #include "client/core/model.h"
+#include "common/game/field.h"
 #include "client/ui/chat.h"
 #include "client/ui/put_text.h"
 #include "client/ui/resources.h"
@@ -16,7 +17,6 @@ namespace {
 
 constexpr Colour kWhite = 0xFFFFFF;
 constexpr Colour kBlack = 0;
-constexpr int kFieldTop = 25;
 
 void DrawStatusBar(Image& screen) {
   screen.FillBox(1, 1, 798, 25, kBlack);

@@ -22,6 +22,8 @@ Colour RandomTrailColour(Random& random);
 // The border test: 0 <= x <= 800 and 0 <= y <= 575 (the far edges count as
 // inside although they are one pixel past the image).
 bool InsideField(int x, int y);
+// Where the field starts in the 800 x 600 frame, below the status bar.
+constexpr int kFieldTop = 25;
 
 // A trail segment: round(L) filled discs of radius r, one pixel apart, from
 // the start point towards the end point; the end point itself is covered by

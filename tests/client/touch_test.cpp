@@ -34,10 +34,11 @@ TEST(Touch, TapsInTheMenuAndSteersTheFirstSlotOnInARound) {
   c.client.frame.gameState = kStateGame;
   c.client.round.upgradesOption = c.client.round.confusionOption = 0;
   const Input& input = c.client.input;
-  for (auto [held, left, right] : {std::tuple{std::vector<TouchPoint>{{399, 0}}, true, false},
-                                   {{{400, 574}}, false, true},
-                                   {{{10, 10}, {790, 10}}, true, true},
-                                   {{{100, 590}, {-5, 10}}, false, false}}) {
+  // The field starts below the status bar, at y 25.
+  for (auto [held, left, right] : {std::tuple{std::vector<TouchPoint>{{399, 25}}, true, false},
+                                   {{{400, 600}}, false, true},
+                                   {{{10, 30}, {790, 599}}, true, true},
+                                   {{{100, 24}, {-5, 300}}, false, false}}) {
     fingers(held);
     EXPECT_EQ(input.KeyDown(slots[1].leftKey), left) << held[0].x << "," << held[0].y;
     EXPECT_EQ(input.KeyDown(slots[1].rightKey), right) << held[0].x << "," << held[0].y;
@@ -56,7 +57,7 @@ TEST(Touch, TapsInTheMenuAndSteersTheFirstSlotOnInARound) {
 }
 
 // In a network game every pad, bound or not, and a finger on the field steer the one head, switched-on
-// slots or not; a finger below the field does not.
+// slots or not; a finger on the status bar does not.
 TEST(Touch, PadsAndFingersSteerTheHeadInANetworkGame) {
   NetClient c;
   c.Join();
@@ -68,7 +69,7 @@ TEST(Touch, PadsAndFingersSteerTheHeadInANetworkGame) {
                                     {PadState{.id = "bound", .right = true}, Fingers{}, "ANGLE UP"},
                                     {PadState{.id = "idle"}, Fingers{{100, 100}}, "ANGLE DOWN"},
                                     {PadState{.id = "idle"}, Fingers{{700, 100}}, "ANGLE UP"},
-                                    {PadState{.id = "idle"}, Fingers{{100, 590}}, none}}) {
+                                    {PadState{.id = "idle"}, Fingers{{100, 10}}, none}}) {
     c.input.pads = {pad}, c.input.touches = fingers, c.Frame();
     c.peer->flushed.clear();
     c.Frames(30);
@@ -77,6 +78,11 @@ TEST(Touch, PadsAndFingersSteerTheHeadInANetworkGame) {
       EXPECT_TRUE(Said(c, said)) << pad.id << " " << said;
     }
   }
+  // A tap on the status bar is Enter: it opens the chat line, and the next one ends it.
+  std::vector<int> open;
+  for (Fingers held : {Fingers{{400, 10}}, Fingers{}, Fingers{{400, 10}}, Fingers{}})
+    c.input.pads = {}, c.input.touches = held, c.Frame(), open.push_back(c.client.net.session.chatOpen);
+  EXPECT_EQ(open, (std::vector<int>{1, 1, 0, 0}));
 }
 
 }  // namespace
