@@ -25,9 +25,8 @@ add_library(wslay STATIC IMPORTED)
 set_target_properties(wslay PROPERTIES IMPORTED_LOCATION ${WSLAY_LIBRARY}
                       INTERFACE_INCLUDE_DIRECTORIES ${WSLAY_INCLUDE_DIR} INTERFACE_LINK_LIBRARIES ws2_32)
 
-# miniupnpc, from tools/windows/build-gateway-deps into KB_MINGW_GATEWAY_PREFIX.
-# No libnatpmp: Debian's mirror carries no source for it, so Windows servers
-# ask UPnP routers only.
+# miniupnpc and libnatpmp, from tools/windows/build-gateway-deps into
+# KB_MINGW_GATEWAY_PREFIX.
 list(APPEND CMAKE_FIND_ROOT_PATH $ENV{KB_MINGW_GATEWAY_PREFIX})
 find_library(MINIUPNPC_LIBRARY NAMES libminiupnpc.a REQUIRED)
 find_path(MINIUPNPC_INCLUDE_DIR miniupnpc/miniupnpc.h REQUIRED)
@@ -35,6 +34,12 @@ add_library(miniupnpc STATIC IMPORTED)
 set_target_properties(miniupnpc PROPERTIES IMPORTED_LOCATION ${MINIUPNPC_LIBRARY}
                       INTERFACE_INCLUDE_DIRECTORIES ${MINIUPNPC_INCLUDE_DIR}
                       INTERFACE_COMPILE_DEFINITIONS MINIUPNP_STATICLIB INTERFACE_LINK_LIBRARIES "ws2_32;iphlpapi")
+find_library(NATPMP_LIBRARY NAMES libnatpmp.a REQUIRED)
+find_path(NATPMP_INCLUDE_DIR natpmp.h REQUIRED)
+add_library(natpmp STATIC IMPORTED)
+set_target_properties(natpmp PROPERTIES IMPORTED_LOCATION ${NATPMP_LIBRARY}
+                      INTERFACE_INCLUDE_DIRECTORIES ${NATPMP_INCLUDE_DIR}
+                      INTERFACE_COMPILE_DEFINITIONS NATPMP_STATICLIB INTERFACE_LINK_LIBRARIES "ws2_32;iphlpapi")
 
 # Windows 10 and later; wide-character Win32 calls throughout.
 add_compile_definitions(_WIN32_WINNT=0x0A00 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
