@@ -6,8 +6,8 @@
 exec unshare -rn sh -c '
   set -e
   ip link set lo up
-  for net in 1 2 2:0:1 3; do
-    for host in $(seq 1 130); do echo "addr add 2001:db8:$net::$host/64 dev lo nodad"; done
+  for net in $(seq 1 110); do
+    for host in $(seq 1 25) 100; do echo "addr add 2001:db8:$net::$host/64 dev lo nodad"; done
   done | ip -6 -batch -
   exec "$1" --gtest_also_run_disabled_tests --gtest_filter="$2"
 ' sh "$1" "$2"
