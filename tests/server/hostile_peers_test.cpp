@@ -98,7 +98,7 @@ TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
 }
 
 // Homes rotating through the addresses of their /64s (2001:db8:1::/64 and on) beside players over IPv4.
-// Needs those addresses on loopback: tests/server/ipv6_namespace.sh adds them in a namespace of its own.
+// Needs those addresses on loopback: tests/server/namespace.sh adds them in a namespace of its own.
 TEST(HostilePeers, DISABLED_Ipv6PeersCountByTheirSlash64) {
   for (Wire wire : kWires) {
     SCOPED_TRACE(WireName(wire));

@@ -200,17 +200,16 @@ TEST(ListRegistration, ShutdownSendsTheShortDeletionOnlyWithAnEntry) {
   const int states[] = {0, 1, 2, -1, 1};
   for (const int& state : states) {
     testing::SteppedServer s;
-    ServerLoop& loop = s.loop;
     TcpListener host;
     ASSERT_TRUE(host.Open(0));
-    loop.Registration().deleteHost = ParseListHost("127.0.0.1:" + std::to_string(host.Port()));
-    loop.Game().entryState = state;
+    s.loop.Registration().deleteHost = ParseListHost("127.0.0.1:" + std::to_string(host.Port()));
+    s.loop.Game().entryState = state;
     if (&state == &states[4]) {
       host.Close();
-      EXPECT_TRUE(loop.Registration().SendExitDeletion().empty());
+      EXPECT_TRUE(s.loop.Registration().SendExitDeletion().empty());
       continue;
     }
-    loop.Shutdown();
+    s.loop.Shutdown();
     std::unique_ptr<TcpConnection> got;
     Poller poller;
     poller.Add(host.Fd(), true, false);

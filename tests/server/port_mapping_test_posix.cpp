@@ -111,7 +111,7 @@ TEST(PortMapper, FallsBackAndNeverWaitsLongerThanItsLimits) {
   EXPECT_FALSE(stopped.Poll().has_value());
 }
 
-// Run in a network namespace of its own (port_mapping_namespace.sh), where
+// Run in a network namespace of its own (namespace.sh), where
 // the SSDP search's multicast stays on loopback: the router is found by it.
 TEST(PortMapper, DISABLED_FindsTheRouterBySearchingTheLan) {
   FakeGateway router({.ssdp = true});
