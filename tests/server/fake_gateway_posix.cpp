@@ -8,18 +8,13 @@
 #include <random>
 #include <tuple>
 
+#include "common/net/web_list.h"
 #include "tests/server/fake_gateway.h"
 
 namespace kb::testing {
 namespace {
 
 constexpr const char* kService = "urn:schemas-upnp-org:service:WANIPConnection:1";
-
-std::string Between(const std::string& text, const std::string& open, const std::string& close) {
-  size_t from = text.find(open);
-  size_t to = from == std::string::npos ? from : text.find(close, from + open.size());
-  return to == std::string::npos ? "" : text.substr(from + open.size(), to - from - open.size());
-}
 
 std::string Http(const std::string& status, const std::string& body, bool soap = true) {
   std::string xml =
@@ -29,11 +24,6 @@ std::string Http(const std::string& status, const std::string& body, bool soap =
            : body;
   return "HTTP/1.1 " + status + "\r\nContent-Type: text/xml; charset=\"utf-8\"\r\nConnection: close\r\n" +
          "Content-Length: " + std::to_string(xml.size()) + "\r\n\r\n" + xml;
-}
-
-std::string Response(const std::string& action, const std::string& values = "") {
-  std::string tag = "u:" + action + "Response";
-  return Http("200 OK", "<" + tag + " xmlns:u=\"" + kService + "\">" + values + "</" + tag + ">");
 }
 
 std::string Fault(int code) {
@@ -141,7 +131,7 @@ void FakeGateway::Serve() {
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     for (char buffer[4096]; request.size() < 65536 && std::chrono::steady_clock::now() < end;) {
       size_t head = request.find("\r\n\r\n");
-      size_t length = std::strtoul(Between(request, "Content-Length: ", "\r\n").c_str(), nullptr, 10);
+      size_t length = std::strtoul(ExtractBetween(request, "Content-Length: ", "\r\n").c_str(), nullptr, 10);
       if (head != std::string::npos && request.size() >= head + 4 + length) break;
       pollfd p{c, POLLIN, 0};
       if (poll(&p, 1, 50) <= 0) continue;
@@ -163,8 +153,8 @@ void FakeGateway::Serve() {
 
 std::string FakeGateway::Answer(const std::string& request) {
   if (request.starts_with("GET /rootDesc.xml")) return Http("200 OK", kDescription, false);
-  std::string action = Between(request, "#", "\"");
-  auto arg = [&](const char* name) { return Between(request, std::string("<") + name + ">", "</"); };
+  std::string action = ExtractBetween(request, "#", "\"");
+  auto arg = [&](const char* name) { return ExtractBetween(request, std::string("<") + name + ">", "</"); };
   std::string port = arg("NewExternalPort"), ports = port + ">" + arg("NewInternalPort");
   std::string lease = arg("NewLeaseDuration"), any = std::to_string(behaviour_.anyPort);
   std::string entry = "<NewInternalPort>" + arg("NewInternalPort") + "</NewInternalPort><NewInternalClient>" +
@@ -198,7 +188,8 @@ std::string FakeGateway::Answer(const std::string& request) {
   if (action == "AddPortMapping") table_[port] = entry;
   if (action == "AddAnyPortMapping") table_[any] = entry;
   if (action == "DeletePortMapping") table_.erase(port);
-  return Response(action, values);
+  std::string tag = "u:" + action + "Response";
+  return Http("200 OK", "<" + tag + " xmlns:u=\"" + kService + "\">" + values + "</" + tag + ">");
 }
 
 void FakeGateway::AnswerSearch() {

@@ -41,29 +41,20 @@ struct RunningGame : testing::GameFixture {
   }
 };
 
-V Both(const V& messages) {
-  V out;
-  for (const auto& m : messages) out.insert(out.end(), {"1: " + m, "2: " + m});
-  return out;
+// What one step sent to each of the two players: the same messages, then the mode and PAUSE. Each
+// connection is a stream of its own, so how the sends to different receivers interleave is no rule.
+void ExpectStep(testing::GameFixture& f, V each, int mode) {
+  each.insert(each.end(), {"MODE^" + std::to_string(mode), "PAUSE^0"});
+  EXPECT_EQ(f.sent.To(1), each);
+  EXPECT_EQ(f.sent.To(2), each);
+  EXPECT_EQ(f.sent.log.size(), 2 * each.size());
 }
-V Tail(int mode) {
-  return {"1: MODE^" + std::to_string(mode), "1: PAUSE^0", "2: MODE^" + std::to_string(mode), "2: PAUSE^0"};
-}
-V operator+(V a, const V& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
-// What one step sent, compared per receiver: each connection is a stream of
-// its own, so how the sends to different receivers interleave is no rule.
-V ByReceiver(V log) {
-  std::stable_sort(log.begin(), log.end(),
-                   [](const std::string& a, const std::string& b) { return std::stoi(a) < std::stoi(b); });
-  return log;
-}
-#define EXPECT_STEP(f, expected) EXPECT_EQ(ByReceiver((f).sent.All()), ByReceiver(expected))
 
 TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   RunningGame f(2, false);
   f.Join(1, 2);
   f.Step();
-  EXPECT_STEP(f, Both({"CLEAR", f.Scores()}) + Tail(7));
+  ExpectStep(f, {"CLEAR", f.Scores()}, 7);
   f.Step();  // placement
   ClientRecord &a = f.Record(1), &b = f.Record(2);
   EXPECT_TRUE(a.x >= 75 && a.x <= 725 && a.y >= 75 && a.y <= 500);
@@ -71,28 +62,27 @@ TEST(GameTick, TwoClientWalkThroughOnTheWire) {
   EXPECT_TRUE(a.nextGap - f.clock.Now() >= 1500 && a.nextGap - f.clock.Now() <= 4000);
   std::string pa = "POINT^" + std::to_string(a.x) + "^" + std::to_string(a.y) + "^" + f.ColourOf(1);
   std::string pb = "POINT^" + std::to_string(b.x) + "^" + std::to_string(b.y) + "^" + f.ColourOf(2);
-  V points = {"1: " + pa, "1: " + pb, "2: " + pa, "2: " + pb};
-  EXPECT_STEP(f, Both({"TIME^4949"}) + points + Tail(7));
+  ExpectStep(f, {"TIME^4949", pa, pb}, 7);
   f.Go(1, 2);
   f.Step();
-  EXPECT_STEP(f, Both({"TIME^4898"}) + points + Both({f.Scores()}) + Tail(8));
+  ExpectStep(f, {"TIME^4898", pa, pb, f.Scores()}, 8);
 
   // B runs down across the row A is heading along; A reaches B's trail.
   f.game.FieldImage().Clear();
   f.Place(1, 100, 300, 0), f.Place(2, 110, 295, 90);
   f.Step();
   std::string ca = "^" + f.ColourOf(1), cb = "^" + f.ColourOf(2);
-  EXPECT_STEP(f, Both({"LINE^100^300^105^300" + ca, "LINE^110^295^110^300" + cb}) + Tail(8));
+  ExpectStep(f, {"LINE^100^300^105^300" + ca, "LINE^110^295^110^300" + cb}, 8);
   f.Step();
   EXPECT_EQ(a.dead + 2 * b.dead, 1);
   EXPECT_EQ(b.points, 1);
   std::string after = f.Scores();
-  EXPECT_STEP(f, Both({after, "LINE^105^300^110^300" + ca, "LINE^110^300^110^305" + cb, after}) + Tail(9));
+  ExpectStep(f, {after, "LINE^105^300^110^300" + ca, "LINE^110^300^110^305" + cb, after}, 9);
   f.Step();
-  EXPECT_STEP(f, Both({"WINNER" + cb}) + Tail(9));
+  ExpectStep(f, {"WINNER" + cb}, 9);
   f.Go(1, 2);
   f.Step();
-  EXPECT_STEP(f, Both({"WINNER" + cb, "CLEAR", after}) + Tail(7));
+  ExpectStep(f, {"WINNER" + cb, "CLEAR", after}, 7);
   EXPECT_EQ(a.placed + b.placed, 0);
   EXPECT_EQ(f.game.FieldImage().Pixel(110, 300), 0u);
 }
@@ -142,7 +132,8 @@ TEST(GameTick, BorderAndTrailDeaths) {
     f.Tick(c.ticks);
     EXPECT_EQ(std::pair(f.Record(1).dead, f.Record(2).dead), std::pair(c.dead1, c.dead2));
     // The one who died later, or lives, scores for each death before.
-    EXPECT_EQ(std::pair(f.Record(1).points, f.Record(2).points), std::pair(int(c.dead2 && !c.dead1), c.dead1));
+    EXPECT_EQ(std::pair(f.Record(1).points, f.Record(2).points),
+              std::pair(int(c.dead2 && !c.dead1), c.dead1));
     if (c.dead1 && c.dead2) f.Tick();
     EXPECT_EQ(f.game.WinnerColour(), 0u);  // nobody has won the round
   }
@@ -156,7 +147,7 @@ TEST(GameTick, ABorderDeathIsNotAlsoATrailDeath) {
   f.Step();
   EXPECT_EQ(std::tuple(f.Record(1).dead, f.Record(2).points, f.Record(3).points), std::tuple(1, 1, 1));
   V told = f.sent.To(2);
-  EXPECT_TRUE(!told.empty() && std::none_of(told.begin(), told.end(), [](auto& m) { return m.starts_with("SCORES"); }));
+  EXPECT_TRUE(!told.empty() && std::ranges::none_of(told, [](auto& m) { return m.starts_with("SCORES"); }));
 }
 
 TEST(GameTick, HeadingNormalisationAndMovementRounding) {
@@ -225,19 +216,22 @@ TEST(GameTick, GameIsWonAtTenPointsPerOpponentAndTheNextTakesEveryone) {
 // One player left in a game, alone or with spectators, paused or not: the
 // game waits and the one left has won nothing; spectators make a new game.
 TEST(GameTick, APlayerLeftAloneWaitsAndSpectatorsMakeTheNextGame) {
-  const struct Case { int state, spectators; bool paused; } cases[] = {{ServerGame::kCountdown, 2, false}, {ServerGame::kRunning, 2, false},
-               {ServerGame::kRoundOver, 2, false}, {ServerGame::kRunning, 0, true},
-               {ServerGame::kRoundOver, 0, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.state << (c.paused ? " paused" : "") << " spectators " << c.spectators);
+  // The state the game is in, the spectators and whether it is paused.
+  const std::tuple<int, int, bool> cases[] = {{ServerGame::kCountdown, 2, false},
+                                              {ServerGame::kRunning, 2, false},
+                                              {ServerGame::kRoundOver, 2, false},
+                                              {ServerGame::kRunning, 0, true},
+                                              {ServerGame::kRoundOver, 0, false}};
+  for (const auto& [state, spectators, paused] : cases) {
+    SCOPED_TRACE(::testing::Message() << state << (paused ? " paused" : "") << " spectators " << spectators);
     RunningGame f(2, false);
     f.Join(1, 2);
     f.Tick();
-    if (c.state != ServerGame::kCountdown) f.Tick(), f.Go(1, 2), f.Tick();
-    f.Join(3, 2 + c.spectators);
-    if (c.state == ServerGame::kRoundOver) f.Record(2).x = 900, f.Tick(2);
-    ASSERT_EQ(f.game.State(), c.state);
-    if (c.paused) {
+    if (state != ServerGame::kCountdown) f.Tick(), f.Go(1, 2), f.Tick();
+    f.Join(3, 2 + spectators);
+    if (state == ServerGame::kRoundOver) f.Record(2).x = 900, f.Tick(2);
+    ASSERT_EQ(f.game.State(), state);
+    if (paused) {
       f.Pause();
       int x = f.Record(1).x;
       f.Step();
@@ -247,12 +241,12 @@ TEST(GameTick, APlayerLeftAloneWaitsAndSpectatorsMakeTheNextGame) {
     f.game.HandleClosed(2);
     f.Step();
     EXPECT_EQ(f.game.State(), ServerGame::kWaiting);
-    EXPECT_EQ(f.sent.To(1).back(), c.paused ? "PAUSE^1" : "PAUSE^0");
+    EXPECT_EQ(f.sent.To(1).back(), paused ? "PAUSE^1" : "PAUSE^0");
     EXPECT_EQ(f.Record(1).wins, 0);
     f.Step();
-    EXPECT_EQ(f.game.State(), c.spectators ? ServerGame::kCountdown : ServerGame::kWaiting);
+    EXPECT_EQ(f.game.State(), spectators ? ServerGame::kCountdown : ServerGame::kWaiting);
     for (const ClientRecord& r : f.game.Clients())
-      EXPECT_TRUE(!c.spectators || (r.playing == 1 && r.points == 0));
+      EXPECT_TRUE(!spectators || (r.playing == 1 && r.points == 0));
   }
 }
 

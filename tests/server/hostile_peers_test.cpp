@@ -26,103 +26,86 @@ TEST(HostilePeers, JoinsReadInOneRoundEnterInAcceptOrder) {
   EXPECT_EQ(order, accepted);  // all six, in the order they were accepted
 }
 
-TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
-  for (Wire wire : kWires) {
-    SCOPED_TRACE(WireName(wire));
-    SteppedServer s;
-    s.settings.maxClients = 3;
-    s.settings.maxConnectionsPerAddress = 2;
-    // The third from one address and the fourth in all are turned away.
-    const char* from[] = {"127.0.0.1", "127.0.0.1", "127.0.0.1", "127.0.0.2", "127.0.0.3"};
-    std::vector<WireClient> c;
-    for (int i = 0; i < 5; ++i) {
-      ASSERT_TRUE(c.emplace_back(wire).Connect(s.settings.port, 0, from[i]) && c[i].Send("JOIN")) << i;
-      s.Settle();
-      bool kept = i != 2 && i != 4;
-      EXPECT_TRUE(kept ? c[i].WaitForPrefix("SERVER", 2000).has_value() : c[i].WaitClosed(2000)) << i;
-    }
-    EXPECT_EQ(s.loop.Transport().Size(), 3u);
-    // 10 addresses x 16 connections that never join hold a few places of
-    // their own: one who connected before them and one after both join.
-    SteppedServer idle;
-    WireClient early(wire), late(wire);
-    ASSERT_TRUE(early.Connect(idle.settings.port));
-    std::vector<WireClient> holders;
-    for (int i = 0; i < 160; ++i) {
-      WireClient& c = holders.emplace_back(wire);
-      c.Connect(idle.settings.port, 0, ("127.0.0." + std::to_string(10 + i / 16)).c_str());
-      c.SendNow("P");
-      if (i % 16 == 15) idle.Settle();
-      if (i == 127) idle.clock.Advance(ServerLoop::kStrangerGraceMs);  // the places are held: they may go
-    }
-    EXPECT_EQ(idle.loop.Transport().Size(), size_t{ServerLoop::kMaxStrangers});
-    EXPECT_EQ(idle.loop.Transport().CountFrom("127.0.0.19"), ServerLoop::kStrangersPerAddress);
-    idle.clock.Advance(ServerLoop::kStrangerGraceMs);  // none of them is new any more
-    EXPECT_TRUE(idle.Join(late) && early.Send("JOIN"));
-    idle.Settle();
-    EXPECT_TRUE(early.WaitForPrefix("SERVER", 2000));
-    // A newcomer slow to say JOIN keeps its place while strangers from 40 more addresses churn in.
-    WireClient slow(wire);
-    ASSERT_TRUE(slow.Connect(idle.settings.port, 0, "127.0.0.60"));
-    for (int i = 0; i < 40; ++i) {
-      WireClient& c = holders.emplace_back(wire);
-      c.Connect(idle.settings.port, 0, ("127.0.0." + std::to_string(70 + i)).c_str());
-      c.SendNow("P"), idle.Settle(2);
-    }
-    EXPECT_TRUE(slow.Send("JOIN"));
-    idle.Settle();
-    EXPECT_TRUE(slow.WaitForPrefix("SERVER", 2000));
-    // An address that keeps reconnecting is turned away for a while; other addresses are not affected.
-    SteppedServer fast;
-    fast.settings.maxConnectionsPerAddress = 1000;
-    int kept = 0;
-    for (int i = 0; i < ConnectGuard::kBurst + 5; ++i) {
-      WireClient c(wire);
-      kept += fast.Join(c, "127.0.0.4");
-    }
-    EXPECT_EQ(kept, ConnectGuard::kBurst);
-    WireClient other(wire), later(wire);
-    EXPECT_TRUE(fast.Join(other, "127.0.0.5"));
-    fast.clock.Advance(ConnectGuard::kInterval * ConnectGuard::kBurst);
-    EXPECT_TRUE(fast.Join(later, "127.0.0.4"));
-  }
-}
-
-// Real peers over IPv6: a home rotating through the addresses of its /64
-// (2001:db8:1::/64) beside honest players of other /64s and over IPv4. Needs
-// those addresses on loopback: tests/server/ipv6_namespace.sh runs it in a
-// network namespace of its own.
-TEST(HostilePeers, DISABLED_Ipv6PeersCountByTheirSlash64) {
-  auto rotating = [](int i) { return "2001:db8:1::" + std::to_string(i + 1); };
+// The caps with peers from at(home, i), the i-th connection of one home: over IPv4 one address, over IPv6
+// an address of its own in the home's /64.
+void CapsHold(Wire wire, std::string (*at)(int home, int i)) {
   SteppedServer s;
+  s.settings.maxClients = 3;
   s.settings.maxConnectionsPerAddress = 2;
-  std::vector<WireClient> c(3);
-  for (int i = 0; i < 3; ++i) {
-    ASSERT_TRUE(c[i].Connect(s.settings.port, 0, rotating(i).c_str()) && c[i].Send("JOIN")) << i;
+  // The third from one home and the fourth in all are turned away.
+  const int homes[] = {0, 0, 0, 1, 2};
+  std::vector<WireClient> c;
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(c.emplace_back(wire).Connect(s.settings.port, 0, at(homes[i], i).c_str()) &&
+                c[i].Send("JOIN"))
+        << i;
     s.Settle();
-    EXPECT_TRUE(i < 2 ? c[i].WaitForPrefix("SERVER", 2000).has_value() : c[i].WaitClosed(2000)) << i;
+    bool kept = i != 2 && i != 4;
+    EXPECT_TRUE(kept ? c[i].WaitForPrefix("SERVER", 2000).has_value() : c[i].WaitClosed(2000)) << i;
   }
-  WireClient honest, beside, v4;
-  EXPECT_TRUE(s.Join(honest, "2001:db8:2::1") && s.Join(beside, "2001:db8:2:0:1::1") && s.Join(v4, "127.0.0.2"));
-  EXPECT_EQ(s.loop.Transport().Address(s.loop.Game().Clients().begin()->connection), "2001:db8:1::1");
-  // Strangers: the /64 holds a few places, however many addresses it uses.
+  EXPECT_EQ(s.loop.Transport().Size(), 3u);
+  EXPECT_EQ(s.loop.Transport().Address(s.loop.Game().Clients().begin()->connection), at(0, 0));
+  // 10 homes x 16 connections that never join hold a few places of their
+  // own: one who connected before them and one after both join.
   SteppedServer idle;
-  std::vector<WireClient> holders(12);
-  for (int i = 0; i < 12; ++i) holders[i].Connect(idle.settings.port, 0, rotating(10 + i).c_str()), idle.Settle(2);
-  EXPECT_EQ(idle.loop.Transport().CountFrom("2001:db8:1::ffff"), ServerLoop::kStrangersPerAddress);
-  WireClient newcomer;
-  EXPECT_TRUE(idle.Join(newcomer, "2001:db8:3::1"));
-  // Reconnecting fast from ever new addresses of the /64 is reconnecting fast.
+  WireClient early(wire), late(wire);
+  ASSERT_TRUE(early.Connect(idle.settings.port));
+  std::vector<WireClient> holders;
+  for (int i = 0; i < 160; ++i) {
+    WireClient& c = holders.emplace_back(wire);
+    c.Connect(idle.settings.port, 0, at(10 + i / 16, i % 16).c_str());
+    c.SendNow("P");
+    if (i % 16 == 15) idle.Settle();
+    if (i == 127) idle.clock.Advance(ServerLoop::kStrangerGraceMs);  // the places are held: they may go
+  }
+  EXPECT_EQ(idle.loop.Transport().Size(), size_t{ServerLoop::kMaxStrangers});
+  EXPECT_EQ(idle.loop.Transport().CountFrom(at(19, 99)), ServerLoop::kStrangersPerAddress);
+  idle.clock.Advance(ServerLoop::kStrangerGraceMs);  // none of them is new any more
+  EXPECT_TRUE(idle.Join(late) && early.Send("JOIN"));
+  idle.Settle();
+  EXPECT_TRUE(early.WaitForPrefix("SERVER", 2000));
+  // A newcomer slow to say JOIN keeps its place while strangers from 40 more homes churn in.
+  WireClient slow(wire);
+  ASSERT_TRUE(slow.Connect(idle.settings.port, 0, at(60, 0).c_str()));
+  for (int i = 0; i < 40; ++i) {
+    WireClient& c = holders.emplace_back(wire);
+    c.Connect(idle.settings.port, 0, at(70 + i, 0).c_str());
+    c.SendNow("P"), idle.Settle(2);
+  }
+  EXPECT_TRUE(slow.Send("JOIN"));
+  idle.Settle();
+  EXPECT_TRUE(slow.WaitForPrefix("SERVER", 2000));
+  // A home that keeps reconnecting is turned away for a while; other homes are not affected.
   SteppedServer fast;
   fast.settings.maxConnectionsPerAddress = 1000;
   int kept = 0;
   for (int i = 0; i < ConnectGuard::kBurst + 5; ++i) {
-    WireClient one;
-    kept += fast.Join(one, rotating(100 + i).c_str());
+    WireClient c(wire);
+    kept += fast.Join(c, at(3, i).c_str());
   }
   EXPECT_EQ(kept, ConnectGuard::kBurst);
-  WireClient other;
-  EXPECT_TRUE(fast.Join(other, "2001:db8:2::7"));
+  WireClient other(wire), later(wire);
+  EXPECT_TRUE(fast.Join(other, at(4, 0).c_str()));
+  fast.clock.Advance(ConnectGuard::kInterval * ConnectGuard::kBurst);
+  EXPECT_TRUE(fast.Join(later, at(3, 99).c_str()));
+}
+
+TEST(HostilePeers, ConnectionsOverACapOrTooFastAreClosedAtOnce) {
+  for (Wire wire : kWires) {
+    SCOPED_TRACE(WireName(wire));
+    CapsHold(wire, [](int home, int) { return "127.0.0." + std::to_string(1 + home); });
+  }
+}
+
+// Homes rotating through the addresses of their /64s (2001:db8:1::/64 and on) beside players over IPv4.
+// Needs those addresses on loopback: tests/server/namespace.sh adds them in a namespace of its own.
+TEST(HostilePeers, DISABLED_Ipv6PeersCountByTheirSlash64) {
+  for (Wire wire : kWires) {
+    SCOPED_TRACE(WireName(wire));
+    CapsHold(wire, [](int home, int i) {
+      return "2001:db8:" + std::to_string(1 + home) + "::" + std::to_string(1 + i);
+    });
+  }
 }
 
 // A stranger goes after 10 s though it keeps sending; a member's bytes that end no message are silence too.
@@ -184,8 +167,7 @@ TEST(HostilePeers, ShutdownIsTheLastWordAtEveryTickBoundary) {
     s.loop.Shutdown();
     for (WireClient* c : {&admin, &other}) {
       V rest = c->Rest();
-      EXPECT_EQ(std::find(rest.begin(), rest.end(), "MODE^21") - rest.begin() + 1, std::ptrdiff_t(rest.size()))
-          << trial;
+      EXPECT_TRUE(!rest.empty() && std::find(rest.begin(), rest.end(), "MODE^21") == rest.end() - 1) << trial;
       // A browser is told the server goes away.
       EXPECT_TRUE(c->Closed() && c->CloseCode() == (wire == Wire::kWebSocket ? 1001 : 0)) << trial;
     }
@@ -205,9 +187,10 @@ TEST(HostilePeers, AFloodCostsOnlyTheFlooder) {
     SCOPED_TRACE(std::string(WireName(wire)) + (stranger ? " stranger" : " member"));
     SteppedServer s;
     s.settings.passwordBox = stranger;
-    s.settings.password = "pw";
+    s.settings.password = "p";
     WireClient victims[2] = {WireClient(wire), WireClient(wire)}, flooder(wire);
-    for (WireClient& v : victims) ASSERT_TRUE(s.Join(v, nullptr, 8192) && (!stranger || v.Send("PASS", {"pw"})));
+    for (WireClient& v : victims)
+      ASSERT_TRUE(s.Join(v, nullptr, 8192) && (!stranger || v.Send("PASS", {"p"})));
     s.Tick();
     for (WireClient& v : victims) ASSERT_TRUE(v.WaitFor("MODE^7", 2000));
     ASSERT_TRUE(s.Join(flooder));
@@ -259,13 +242,14 @@ TEST(WebSocketPeers, HandshakeAnswers) {
   };
   const std::string keyless = "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n";
   const std::string upgrade = keyless + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
-  struct Case { std::string request; const char* status; bool binary; };  // status "": unfinished
-  const Case cases[] = {
+  // The request, the answer's status ("": unfinished) and whether binary frames were agreed on.
+  const std::tuple<std::string, const char*, bool> cases[] = {
       {request(upgrade), "101", false},
       {request(upgrade + "Sec-WebSocket-Protocol: chat, binary\r\n"), "101", true},
       {request(upgrade + "Sec-WebSocket-Protocol: chat\r\nSec-WebSocket-Protocol: Binary\r\n"), "101", false},
       {request("upgrade: WebSocket\r\nconnection: keep-alive, upgrade\r\nsec-websocket-version: 13\r\n"
-               "sec-websocket-key: dGhlIHNhbXBsZSBub25jZQ==\r\n"), "101", false},
+               "sec-websocket-key: dGhlIHNhbXBsZSBub25jZQ==\r\n"),
+       "101", false},
       {request(""), "400", false},
       {request(keyless + "Sec-WebSocket-Key: c2hvcnQ=\r\n"), "400", false},
       {request(keyless + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQAB\r\n"), "400", false},  // 18 bytes
@@ -275,18 +259,18 @@ TEST(WebSocketPeers, HandshakeAnswers) {
       {request(upgrade + " folded: x\r\n"), "400", false},
       {request(upgrade).substr(0, 60), "", false},
       {request(upgrade).substr(0, 60) + std::string(kHandshakeLimit, 'x'), "431", false},
-      {request(upgrade + "X-Pad: " + std::string(kHandshakeLimit, 'x') + "\r\n"), "431", false},  // whole, too long
+      {request(upgrade + "X-Pad: " + std::string(kHandshakeLimit, 'x') + "\r\n"), "431", false},  // too long
   };
-  for (const Case& c : cases) {
+  for (const auto& [head, status, binary] : cases) {
     // Bytes behind the head are the first frames, not part of it.
-    WebSocketHandshake h = ReadHandshake(c.request + "\x82\x80");
-    SCOPED_TRACE(c.request.substr(0, 200));
-    EXPECT_EQ(h.answer.substr(std::min<size_t>(9, h.answer.size()), 3), c.status);
-    EXPECT_EQ(h.state == WebSocketHandshake::State::kUpgrade, c.status == std::string("101"));
+    WebSocketHandshake h = ReadHandshake(head + "\x82\x80");
+    SCOPED_TRACE(head.substr(0, 200));
+    EXPECT_EQ(h.answer.substr(std::min<size_t>(9, h.answer.size()), 3), status);
+    EXPECT_EQ(h.state == WebSocketHandshake::State::kUpgrade, status == std::string("101"));
     if (h.state != WebSocketHandshake::State::kUpgrade) continue;
-    EXPECT_EQ(h.length, c.request.size());
+    EXPECT_EQ(h.length, head.size());
     EXPECT_NE(h.answer.find("\r\nSec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n"), std::string::npos);
-    EXPECT_EQ(h.answer.find("\r\nSec-WebSocket-Protocol: binary\r\n") != std::string::npos, c.binary);
+    EXPECT_EQ(h.answer.find("\r\nSec-WebSocket-Protocol: binary\r\n") != std::string::npos, binary);
   }
   auto forwarded = request(upgrade + "X-Forwarded-For: 1.1.1.1\r\nX-Forwarded-For: 2.2.2.2, 3.3.3.3\r\n");
   EXPECT_EQ(ReadHandshake(forwarded).forwardedFor, "2.2.2.2, 3.3.3.3");
@@ -294,8 +278,8 @@ TEST(WebSocketPeers, HandshakeAnswers) {
 
 // Bad input from one peer, plain or framed as a browser would, and what the server does about it: it drops
 // the message and answers what follows, or it ends that connection (over a WebSocket with the close code
-// RFC 6455 names, or none, 1005 to the reader, where the frame's header itself is broken). Nothing of it stays
-// behind and a player beside it plays on.
+// RFC 6455 names, or none, 1005 to the reader, where the frame's header itself is broken). Nothing of it
+// stays behind and a player beside it plays on.
 TEST(HostilePeers, BadInputCostsOnlyItsSender) {
   constexpr int kAnswers = -1, kSilent = -2, kClosed = -3;  // else: the close code
   const std::string ping = BuildMessage(Keyword::kPing);
@@ -304,11 +288,18 @@ TEST(HostilePeers, BadInputCostsOnlyItsSender) {
   for (int i = 0; i < 20000; ++i) garbage.push_back(static_cast<char>(noise.Next(255)));
   for (int i = 0; i < 400; ++i) burst += BuildMessage(Keyword::kAngle, {"UP"});
   while (pings.size() < 8000) pings += Frame(0x89, "");
+  const std::string overlong = Frame(0x82, ping, true, ReceiveBuffer::kPendingLimit + 1),
+                    pingInside = Frame(0x02, "PI") + Frame(0x89, "p") + Frame(0x80, "NG\x04");
   std::string strangers;
   for (const char* k : {"GO", "ANGLE", "COLOR", "PASS", "LEAVE", "PING", "CHAT", "ADMIN"})
     strangers += BuildMessage(k, {"SHUTDOWN"});
   // framed: game bytes on either wire; else WebSocket frames as they are.
-  struct Case { const char* name; bool framed, joined; std::vector<std::string> sends; int reaction; };
+  struct Case {
+    const char* name;
+    bool framed, joined;
+    std::vector<std::string> sends;
+    int reaction;
+  };
   const Case cases[] = {
       {"messages of one that never joined", true, false, {strangers, garbage}, kSilent},
       {"garbage", true, true, {garbage + "\x04" + ping}, kAnswers},
@@ -317,7 +308,7 @@ TEST(HostilePeers, BadInputCostsOnlyItsSender) {
       {"an endless message", true, true, std::vector<std::string>(9, std::string(8192, 'A')), kClosed},
       {"unmasked", false, true, {Frame(0x82, ping, false)}, 1002},
       {"text", false, true, {Frame(0x81, ping)}, 1003},
-      {"over the unfinished limit", false, true, {Frame(0x82, ping, true, ReceiveBuffer::kPendingLimit + 1)}, 1009},
+      {"over the unfinished limit", false, true, {overlong}, 1009},
       {"long control frame", false, true, {Frame(0x89, std::string(126, 'p'))}, 1005},
       {"fragmented control frame", false, true, {Frame(0x09, "p")}, 1005},
       {"reserved bit", false, true, {Frame(0xC2, ping)}, 1002},
@@ -326,8 +317,7 @@ TEST(HostilePeers, BadInputCostsOnlyItsSender) {
       {"new message inside a fragmented one", false, true, {Frame(0x02, "PI") + Frame(0x82, "NG\x04")}, 1002},
       {"close", false, true, {Frame(0x88, "\x03\xE8")}, 1000},
       {"a flood of pings", false, true, {pings}, 0},
-      {"fragments around a ping", false, true, {Frame(0x02, "PI") + Frame(0x89, "p") + Frame(0x80, "NG\x04")},
-       kAnswers},
+      {"fragments around a ping", false, true, {pingInside}, kAnswers},
       {"empty frames", false, true, {Frame(0x82, "") + Frame(0x82, ping) + Frame(0x8A, "")}, kAnswers},
   };
   for (Wire wire : kWires) {
@@ -413,23 +403,22 @@ TEST(WebSocketPeers, ForwardedForCountsOnlyFromTrustedProxies) {
   SteppedServer s;
   s.settings.trustedProxies = {"127.0.0.2"};
   s.settings.maxConnectionsPerAddress = 2;
-  struct Step { const char *from, *forwarded, *address; };  // address as counted; nullptr: turned away
-  const Step steps[] = {
+  // From, X-Forwarded-For and the address as counted (nullptr: turned away).
+  const std::tuple<const char*, const char*, const char*> steps[] = {
       {"127.0.0.2", "203.0.113.9", "203.0.113.9"},
       {"127.0.0.2", "198.51.100.1, 192.0.2.7, 203.0.113.9", "203.0.113.9"},  // the proxy's entry: the last
-      {"127.0.0.2", "203.0.113.9", nullptr},                      // a third from that player
-      {"127.0.0.2", "198.51.100.7", "198.51.100.7"},              // the proxy itself is no cap
+      {"127.0.0.2", "203.0.113.9", nullptr},                                 // a third from that player
+      {"127.0.0.2", "198.51.100.7", "198.51.100.7"},                         // the proxy itself is no cap
       {"127.0.0.2", "unknown", nullptr},
       {"127.0.0.3", "203.0.113.9", "127.0.0.3"},
   };
   std::vector<WireClient> c;
-  for (const Step& step : steps) {
-    SCOPED_TRACE(std::string(step.from) + " " + step.forwarded);
-    c.emplace_back(Wire::kWebSocket, std::string("X-Forwarded-For: ") + step.forwarded + "\r\n");
-    EXPECT_EQ(s.Join(c.back(), step.from), step.address != nullptr);
-    if (step.address) {
-      EXPECT_EQ(s.loop.Transport().Address(s.loop.Transport().Peers().rbegin()->first), step.address);
-    }
+  for (const auto& [from, forwarded, address] : steps) {
+    SCOPED_TRACE(std::string(from) + " " + forwarded);
+    c.emplace_back(Wire::kWebSocket, std::string("X-Forwarded-For: ") + forwarded + "\r\n");
+    EXPECT_EQ(s.Join(c.back(), from), address != nullptr);
+    EXPECT_TRUE(!address ||
+                s.loop.Transport().Address(s.loop.Transport().Peers().rbegin()->first) == address);
   }
   EXPECT_EQ(s.loop.Transport().Size(), 4u);
   EXPECT_EQ(s.loop.Transport().CountFrom("203.0.113.9"), 2);

@@ -31,7 +31,7 @@ struct FakeHost {
     answers.pop_front();
     if (a.empty()) return {};
     ListResponse response;
-    response.Add(a.empty() || a.find("[data]") != std::string::npos ? a : "[data]" + a + "[/data]");
+    response.Add(a.find("[data]") != std::string::npos ? a : "[data]" + a + "[/data]");
     return {response.Payload(), response.SeenAddress(), response.Complete()};
   }
   bool WaitRequests(size_t n) {
@@ -61,9 +61,9 @@ struct RegistrationFixture : testing::GameFixture {
     Admin("LOGIN chef", 3), Admin("LOGIN chef", 1);
     sent.log.clear();
   }
-  // Waits for the tasks to end, then lets the loop apply their results.
-  void Finish() {
-    for (int i = 0; i < 1000 && registration.Running() > 0; ++i)
+  // Waits until only `left` tasks run, then lets the loop apply the results of the others.
+  void Finish(int left = 0) {
+    for (int i = 0; i < 1000 && registration.Running() > left; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     registration.Drain();
   }
@@ -94,28 +94,24 @@ TEST(ListRegistration, RequestsCarryTheSettingsAsTheyWereAtTheStart) {
 // A task's answer sets the entry state, tells the logged-in administrators
 // in table order and the operator in one box; only "OK" is success.
 TEST(ListRegistration, ResultsSetTheStateAndTellAdminsAndOperator) {
-  const struct Case {
-    bool registering;
-    int stateBefore;
-    const char* answer;
-    int state;
-  } cases[] = {
+  // Registering or deleting, the entry state before, the host's answer and the state after.
+  const std::tuple<bool, int, const char*, int> cases[] = {
       {true, 0, "OK", 1},  {true, 1, "ERROR", 0},  {true, 0, "ok", 0},
       {false, 1, "OK", 0}, {false, 1, "ERROR", 2},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.registering ? "register: " : "delete: ") + c.answer);
+  for (const auto& [registering, before, answer, state] : cases) {
+    SCOPED_TRACE(std::string(registering ? "register: " : "delete: ") + answer);
     RegistrationFixture f;
-    f.game.entryState = c.stateBefore;
-    c.registering ? f.registration.StartRegister() : f.registration.StartDelete();
-    EXPECT_EQ(f.game.entryState, c.registering ? -1 : 2);  // under way
+    f.game.entryState = before;
+    registering ? f.registration.StartRegister() : f.registration.StartDelete();
+    EXPECT_EQ(f.game.entryState, registering ? -1 : 2);  // under way
     ASSERT_TRUE(f.host.WaitRequests(1));
     f.registration.Drain();  // still waiting: nothing to apply
     EXPECT_TRUE(f.sent.log.empty() && f.shown.empty());
-    f.host.Answer(c.answer);
+    f.host.Answer(answer);
     f.Finish();
-    EXPECT_EQ(f.game.entryState, c.state);
-    bool ok = c.answer == std::string("OK");
+    EXPECT_EQ(f.game.entryState, state);
+    bool ok = answer == std::string("OK");
     V all = f.sent.All();
     ASSERT_TRUE(all.size() == 2u && f.shown.size() == 1u) << all.size();
     EXPECT_TRUE(all[0].starts_with("1: ADMIN^") && all[1].starts_with("3: ") &&
@@ -135,9 +131,8 @@ TEST(ListRegistration, ResultsSetTheStateAndTellAdminsAndOperator) {
 TEST(ListRegistration, RefusalsSayWhyAndSuccessKeepsTheAddressSeen) {
   const std::string failed = "Server konnte nicht eingetragen werden",
                     unreachable = ": Der Spielport ist aus dem Internet nicht erreichbar.";
-  const struct Case {
-    std::string answer, why;
-  } cases[] = {
+  // The host's answer and why the operator reads it failed.
+  const std::pair<std::string, std::string> cases[] = {
       {"[address]203.0.113.5[/address][data]ERROR unreachable 203.0.113.5 4711[/data]",
        ": Port 4711 ist unter 203.0.113.5 aus dem Internet nicht erreichbar."},
       {"ERROR unreachable 2001:DB8::0:1 4711",
@@ -154,16 +149,16 @@ TEST(ListRegistration, RefusalsSayWhyAndSuccessKeepsTheAddressSeen) {
       {"ERRORlist-full", "."},
       {"", ": list.example:8080 antwortet nicht."},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.answer);
+  for (const auto& [answer, why] : cases) {
+    SCOPED_TRACE(answer);
     RegistrationFixture f;
     f.registration.StartRegister();
     ASSERT_TRUE(f.host.WaitRequests(1));
-    f.host.Answer(c.answer);
+    f.host.Answer(answer);
     f.Finish();
     ASSERT_EQ(f.shown.size(), 1u);
-    EXPECT_EQ(f.shown[0].text, failed + c.why);
-    EXPECT_EQ(f.sent.All()[0], "1: ADMIN^Der " + failed + c.why + "^255");
+    EXPECT_EQ(f.shown[0].text, failed + why);
+    EXPECT_EQ(f.sent.All()[0], "1: ADMIN^Der " + failed + why + "^255");
   }
   RegistrationFixture f;
   for (const char* seen : {"203.0.113.5", "irgendwas"}) {
@@ -181,9 +176,7 @@ TEST(ListRegistration, TheLastTaskToFinishDecidesAndTasksAreBounded) {
   f.registration.StartRegister();
   ASSERT_TRUE(f.host.WaitRequests(2));
   f.host.Answer("OK");  // one of them ends first
-  for (int i = 0; i < 1000 && f.registration.Running() > 1; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  f.registration.Drain();
+  f.Finish(1);
   int first = f.game.entryState;  // 1: the registration ended first
   ASSERT_TRUE(first == 0 || first == 1) << first;
   f.host.Answer("OK");
@@ -207,17 +200,16 @@ TEST(ListRegistration, ShutdownSendsTheShortDeletionOnlyWithAnEntry) {
   const int states[] = {0, 1, 2, -1, 1};
   for (const int& state : states) {
     testing::SteppedServer s;
-    ServerLoop& loop = s.loop;
     TcpListener host;
     ASSERT_TRUE(host.Open(0));
-    loop.Registration().deleteHost = ParseListHost("127.0.0.1:" + std::to_string(host.Port()));
-    loop.Game().entryState = state;
+    s.loop.Registration().deleteHost = ParseListHost("127.0.0.1:" + std::to_string(host.Port()));
+    s.loop.Game().entryState = state;
     if (&state == &states[4]) {
       host.Close();
-      EXPECT_TRUE(loop.Registration().SendExitDeletion().empty());
+      EXPECT_TRUE(s.loop.Registration().SendExitDeletion().empty());
       continue;
     }
-    loop.Shutdown();
+    s.loop.Shutdown();
     std::unique_ptr<TcpConnection> got;
     Poller poller;
     poller.Add(host.Fd(), true, false);

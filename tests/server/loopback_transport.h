@@ -17,11 +17,14 @@
 
 namespace kb::testing {
 
-// Keeps every message the game sends, in order, in readable form.
+// Keeps every message the game sends, in order, in readable form, and
+// counts the sends, each of which must hold whole messages.
 class LoopbackTransport final : public Transport {
  public:
   void Send(ConnectionId connection, std::string_view message) override {
+    EXPECT_TRUE(message.ends_with(kMessageTerminator)) << Readable(std::string(message));
     for (std::string_view m : SplitMessages(message)) log.emplace_back(connection, Readable(std::string(m)));
+    ++sends;
   }
   // Every connection comes from one address unless a test says otherwise.
   std::string Address(ConnectionId connection) const override {
@@ -43,6 +46,7 @@ class LoopbackTransport final : public Transport {
   }
   std::vector<std::pair<ConnectionId, std::string>> log;
   std::map<ConnectionId, std::string> addresses;
+  int sends = 0;
 };
 
 // A game with a fake clock, a seeded random source and the loopback.

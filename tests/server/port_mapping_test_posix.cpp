@@ -111,7 +111,7 @@ TEST(PortMapper, FallsBackAndNeverWaitsLongerThanItsLimits) {
   EXPECT_FALSE(stopped.Poll().has_value());
 }
 
-// Run in a network namespace of its own (port_mapping_namespace.sh), where
+// Run in a network namespace of its own (namespace.sh), where
 // the SSDP search's multicast stays on loopback: the router is found by it.
 TEST(PortMapper, DISABLED_FindsTheRouterBySearchingTheLan) {
   FakeGateway router({.ssdp = true});
@@ -126,11 +126,8 @@ TEST(PortMapper, DISABLED_FindsTheRouterBySearchingTheLan) {
 }
 
 TEST(NatVerdict, SecondNatIsSeenInTheRoutersOrTheListsAddress) {
-  const struct Case {
-    const char* gateway;
-    const char* seen;
-    NatVerdict verdict;
-  } cases[] = {
+  // The router's outer address, the one the list saw and the verdict.
+  const std::tuple<const char*, const char*, NatVerdict> cases[] = {
       {"203.0.113.7", "203.0.113.7", NatVerdict::kFine},
       {"203.0.113.7", "", NatVerdict::kFine},
       {"203.0.113.7", "2001:db8::1", NatVerdict::kFine},
@@ -149,7 +146,8 @@ TEST(NatVerdict, SecondNatIsSeenInTheRoutersOrTheListsAddress) {
       {"0.0.0.0", "", NatVerdict::kPrivateOutside},
       {"169.254.1.1", "", NatVerdict::kPrivateOutside},
   };
-  for (const Case& c : cases) EXPECT_EQ(JudgeNat(c.gateway, c.seen), c.verdict) << c.gateway << " " << c.seen;
+  for (const auto& [gateway, seen, verdict] : cases)
+    EXPECT_EQ(JudgeNat(gateway, seen), verdict) << gateway << " " << seen;
   EXPECT_NE(NatVerdictText(NatVerdict::kPrivateOutside, "100.64.0.1", "").find("100.64.0.1"),
             std::string::npos);
   EXPECT_NE(NatVerdictText(NatVerdict::kOtherAddress, "203.0.113.7", "198.51.100.1").find("198.51.100.1"),
@@ -179,9 +177,8 @@ TEST(PortMapper, TheLoopRegistersThePortPlayersReach) {
     SCOPED_TRACE(c.shown.back());
     FakeGateway router({.externalAddress = c.outside, .addError = 718, .anyPort = 40000});
     testing::SteppedServer s;
-    ServerSettings& settings = s.settings;
     ServerLoop& loop = s.loop;
-    settings.hidden = false;
+    s.settings.hidden = false;
     loop.openPortToRegister = c.open;
     loop.Mapper().gateways = {Upnp(router.DescriptionUrl())};
     std::mutex mutex;
@@ -198,11 +195,11 @@ TEST(PortMapper, TheLoopRegistersThePortPlayersReach) {
     for (int i = 0; i < 500 && loop.Game().entryState != 1; ++i) loop.RunOnce(10);
     ASSERT_EQ(loop.Game().entryState, 1);
     ASSERT_EQ(requests.size(), 1u);
-    std::string port = std::to_string(c.open ? 40000 : settings.port);
+    std::string port = std::to_string(c.open ? 40000 : s.settings.port);
     EXPECT_NE(requests[0].find("&port=" + port + "&"), std::string::npos) << requests[0];
     std::optional<std::string> lan = loop.Game().AnswerDiscovery(kDiscoveryRequest);
-    ASSERT_TRUE(lan);
-    EXPECT_NE(lan->find(std::to_string(settings.port)), std::string::npos);
+    ASSERT_TRUE(lan) << "hidden";
+    EXPECT_NE(lan->find(std::to_string(s.settings.port)), std::string::npos);
     ASSERT_EQ(shown.size(), c.shown.size());
     for (size_t i = 0; i < shown.size(); ++i) {
       EXPECT_TRUE(shown[i].text.starts_with(c.shown[i])) << shown[i].text;

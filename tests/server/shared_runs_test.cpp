@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
 
 #include "server/socket_transport.h"
 #include "tests/server/loopback_transport.h"
@@ -8,61 +8,38 @@
 namespace kb {
 namespace {
 
-// The bytes each connection got, as one stream per connection; every send must hold whole messages.
-class ByteTransport final : public Transport {
- public:
-  void Send(ConnectionId connection, std::string_view message) override {
-    if (message.empty() || message.back() != kMessageTerminator) ++partialSends;
-    bytes[connection].append(message);
-    ++sends;
-  }
-  std::string Address(ConnectionId) const override { return "127.0.0.1"; }
-  std::map<ConnectionId, std::string> bytes;
-  int sends = 0;
-  int partialSends = 0;
-};
+using V = std::vector<std::string>;
 
 // The same seed and inputs to a game that frames each message per receiver at once and to one that shares
-// runs: every receiver gets the same bytes, in whole messages, from far fewer sends.
-TEST(SharedRuns, EveryReceiverGetsTheBytesOfPerReceiverFraming) {
-  struct Twin {
-    ServerSettings settings;
-    ManualClock clock{100000};
-    Random random{99};
-    ByteTransport sent;
-    ServerGame game{settings, clock, random, sent};
-    int tickSends = 0;
-  } a, b;
+// runs: every receiver gets the same messages from far fewer sends.
+TEST(SharedRuns, EveryReceiverGetsTheMessagesOfPerReceiverFraming) {
+  testing::GameFixture a, b;
   a.game.ShareRuns(false);
   Random script(2024);
-  auto message = [&](ConnectionId c, Keyword k, std::initializer_list<Field> fields = {}) {
-    std::string m = BuildMessage(k, fields);
-    m.pop_back();
-    for (Twin* t : {&a, &b}) t->game.HandleMessage(c, m);
+  auto message = [&](ConnectionId c, std::string_view keyword, std::initializer_list<Field> fields = {}) {
+    for (testing::GameFixture* t : {&a, &b}) t->Message(c, keyword, fields);
   };
-  for (ConnectionId c = 1; c <= 6; ++c) message(c, Keyword::kJoin);
-  int ticksWithLines = 0;
+  for (ConnectionId c = 1; c <= 6; ++c) message(c, "JOIN");
+  int ticksWithLines = 0, tickSends[2] = {};
   for (int tick = 0; tick < 600; ++tick) {
     for (int i = static_cast<int>(script.Next(40)); i > 0; --i) {
       ConnectionId c = 1 + script.Next(6);
       uint32_t pick = script.Next(10);
-      if (pick == 0) message(c, Keyword::kChat, {"hallo"});
-      if (pick == 1) message(c, Keyword::kGo);
-      if (pick > 1) message(c, Keyword::kAngle, {script.Next(2) ? "UP" : "DOWN"});
+      if (pick == 0) message(c, "CHAT", {"hallo"});
+      if (pick == 1) message(c, "GO");
+      if (pick > 1) message(c, "ANGLE", {script.Next(2) ? "UP" : "DOWN"});
     }
-    for (Twin* t : {&a, &b}) {
-      t->sent.bytes.clear();
-      t->clock.Advance(ServerGame::kTickInterval + 1);
+    for (testing::GameFixture* t : {&a, &b}) {
       int before = t->sent.sends;
-      t->game.RunTick();
-      t->tickSends += t->sent.sends - before;
+      t->Step();
+      tickSends[t == &b] += t->sent.sends - before;
     }
-    ASSERT_EQ(a.sent.bytes, b.sent.bytes) << "tick " << tick;
-    ticksWithLines += a.sent.bytes[1].find("LINE\x02") != std::string::npos;
+    for (ConnectionId c = 1; c <= 6; ++c) ASSERT_EQ(a.sent.To(c), b.sent.To(c)) << "tick " << tick;
+    V to1 = a.sent.To(1);
+    ticksWithLines += std::any_of(to1.begin(), to1.end(), [](auto& m) { return m.starts_with("LINE^"); });
   }
   EXPECT_GT(ticksWithLines, 100);
-  EXPECT_EQ(a.sent.partialSends + b.sent.partialSends, 0);
-  EXPECT_LT(b.tickSends * 2, a.tickSends);
+  EXPECT_LT(tickSends[1] * 2, tickSends[0]);
 }
 
 std::string Lines(int count, int seed) {

@@ -19,18 +19,13 @@ if(TARGET kringelbahn-server AND ATSPI_FOUND AND X11_FOUND AND NOT WIN32)
     ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1 suppressions=${CMAKE_CURRENT_SOURCE_DIR}/tsan.supp")
 endif()
 
-# Peers of many IPv6 addresses, in a network namespace of the test's own;
-# skips itself where namespaces are not allowed.
+# Peers of many IPv6 addresses, and the router found by an SSDP search that
+# stays inside, in a network namespace of the test's own; skips itself where
+# namespaces are not allowed.
 if(NOT WIN32)
-  add_test(NAME server_ipv6_namespace
-           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/server/ipv6_namespace.sh $<TARGET_FILE:test_server>
-                   "HostilePeers.DISABLED_Ipv6*")
-  set_tests_properties(server_ipv6_namespace PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77
-                       ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
-  # The router found by an SSDP search that stays inside the namespace.
-  add_test(NAME server_port_mapping_namespace
-           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/server/port_mapping_namespace.sh $<TARGET_FILE:test_server>
-                   "PortMapper.DISABLED_*")
-  set_tests_properties(server_port_mapping_namespace PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77
+  add_test(NAME server_namespace
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/server/namespace.sh $<TARGET_FILE:test_server>
+                   "HostilePeers.DISABLED_Ipv6*:PortMapper.DISABLED_*")
+  set_tests_properties(server_namespace PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77
                        ENVIRONMENT "${KB_TEST_ENVIRONMENT}")
 endif()

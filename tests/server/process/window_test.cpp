@@ -14,7 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "tests/server/wire_client.h"
 #include "tests/support/child_process.h"
@@ -69,11 +68,19 @@ std::string Take(gchar* text) {
   return s;
 }
 
-void Collect(AtspiAccessible* node, TopWindow& window) {
+// Calls visit with each child of the node, which it must not keep.
+void EachChild(AtspiAccessible* node, const std::function<void(AtspiAccessible*)>& visit) {
   int n = atspi_accessible_get_child_count(node, nullptr);
   for (int i = 0; i < n; ++i) {
-    AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
-    if (!child) continue;
+    if (AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr)) {
+      visit(child);
+      g_object_unref(child);
+    }
+  }
+}
+
+void Collect(AtspiAccessible* node, TopWindow& window) {
+  EachChild(node, [&](AtspiAccessible* child) {
     Gadget g;
     g.role = Take(atspi_accessible_get_role_name(child, nullptr));
     g.name = Take(atspi_accessible_get_name(child, nullptr));
@@ -95,35 +102,25 @@ void Collect(AtspiAccessible* node, TopWindow& window) {
     }
     if (g.role != "panel" && g.role != "filler") window.gadgets.push_back(g);
     Collect(child, window);
-    g_object_unref(child);
-  }
+  });
 }
 
 // The program's top-level window of that name, if it is showing now.
 std::optional<TopWindow> WindowNamed(pid_t pid, const std::string& name) {
   std::optional<TopWindow> found;
   AtspiAccessible* desktop = atspi_get_desktop(0);
-  int apps = atspi_accessible_get_child_count(desktop, nullptr);
-  for (int i = 0; i < apps && !found; ++i) {
-    AtspiAccessible* app = atspi_accessible_get_child_at_index(desktop, i, nullptr);
-    if (!app) continue;
-    int n = static_cast<pid_t>(atspi_accessible_get_process_id(app, nullptr)) == pid
-                ? atspi_accessible_get_child_count(app, nullptr)
-                : 0;
-    for (int k = 0; k < n && !found; ++k) {
-      AtspiAccessible* top = atspi_accessible_get_child_at_index(app, k, nullptr);
-      if (!top) continue;
+  EachChild(desktop, [&](AtspiAccessible* app) {
+    if (static_cast<pid_t>(atspi_accessible_get_process_id(app, nullptr)) != pid) return;
+    EachChild(app, [&](AtspiAccessible* top) {
       AtspiStateSet* states = atspi_accessible_get_state_set(top);
-      if (atspi_state_set_contains(states, ATSPI_STATE_SHOWING) &&
+      if (!found && atspi_state_set_contains(states, ATSPI_STATE_SHOWING) &&
           Take(atspi_accessible_get_name(top, nullptr)) == name) {
         found.emplace().name = name;
         Collect(top, *found);
       }
       g_object_unref(states);
-      g_object_unref(top);
-    }
-    g_object_unref(app);
-  }
+    });
+  });
   g_object_unref(desktop);
   return found;
 }
@@ -144,24 +141,15 @@ class WindowTest : public ::testing::Test {
 
   void SetUp() override {
     if (!OnPath("Xvfb") || !OnPath("xdotool")) KB_SKIP_OR_FAIL("Xvfb and xdotool are needed");
-    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) KB_SKIP_OR_FAIL("no session bus for the accessibility tree");
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    xvfb_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                           "800x600x24", "-nolisten", "tcp"});
-    close(fds[1]);
-    Poller poller;
-    poller.Add(fds[0], true, false);
-    char number[16] = {};
-    ASSERT_GT(poller.Wait(10000), 0);
-    ASSERT_GT(read(fds[0], number, sizeof number - 1), 0);
-    close(fds[0]);
-    setenv("DISPLAY", (":" + std::string(number, strcspn(number, "\n"))).c_str(), 1);
+    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS"))
+      KB_SKIP_OR_FAIL("no session bus for the accessibility tree");
+    // Xvfb names the display it took on its standard output.
+    xvfb_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "800x600x24",
+                                           "-nolisten", "tcp"});
+    std::string number = xvfb_->ReadLine();
+    ASSERT_FALSE(number.empty());
+    setenv("DISPLAY", (":" + number).c_str(), 1);
     atspi_init();
-  }
-  void TearDown() override {
-    server_.reset();
-    xvfb_.reset();
   }
 
   std::optional<TopWindow> Named(const std::string& name) { return WindowNamed(server_->Pid(), name); }
@@ -172,7 +160,8 @@ class WindowTest : public ::testing::Test {
     return w;
   }
   bool TypeName(const std::string& name) {
-    return Shown(kTitle) && Xdotool("search --sync --name '^" + std::string(kTitle) + "$' windowfocus --sync") &&
+    return Shown(kTitle) &&
+           Xdotool("search --sync --name '^" + std::string(kTitle) + "$' windowfocus --sync") &&
            Xdotool("type --delay 5 '" + name + "'") && Xdotool("key Return");
   }
   // The status line of the running server.
@@ -187,7 +176,7 @@ class WindowTest : public ::testing::Test {
     return w && Click(w->Find("push button", button)) && Eventually([&] { return !Named(box); });
   }
 
-  std::optional<testing::ChildProcess> xvfb_, server_;
+  std::optional<testing::ChildProcess> xvfb_, server_;  // in this order: the server ends before its display
 };
 
 // One session as an operator runs it: the name first, a message box that
