@@ -6,45 +6,34 @@
 namespace kb {
 namespace {
 
-TEST(ModeCommand, NamesInAnyCaseFadeFromTheConsoleButNotFromAScript) {
-  for (auto [name, state] : {std::pair{"menu", kStateMenu}, {"EndRound", kStateEndRound},
-                             {"net_lan_manual", kStateNetLanManual}, {"wtf", kStateWtf}}) {
+// Names in any case switch from the console with a fade that closes it, from a script at once and without
+// preparing the screen; unknown names open the console; numbers need debug mode.
+TEST(ModeCommand, NamesNumbersAndUnknownWordsFromTheConsoleOrAScript) {
+  // clang-format off
+  struct Case { const char* args; int debug; bool fromScript; int state, open, presented; } cases[] = {
+      {"menu", 0, true, kStateMenu, 1, 0}, {"EndRound", 0, true, kStateEndRound, 1, 0},
+      {"net_lan_manual", 0, true, kStateNetLanManual, 1, 0}, {"wtf", 0, true, kStateWtf, 1, 0},
+      {"NET_Choose", 0, false, kStateNetChoose, 0, 12}, {"", 0, false, kStateEmpty, 1, 0},
+      {"net_", 0, false, kStateEmpty, 1, 0}, {"menu ", 0, false, kStateEmpty, 1, 0},
+      {"3", 0, false, kStateEmpty, 1, 0}, {"666", 1, true, kStateHell, 1, 0},
+      {"22x", 1, true, kStateConnectionLost, 1, 0}, {"0", 1, true, kStateEmpty, 1, 0},
+      {"Menu", 1, true, kStateMenu, 1, 0}};
+  // clang-format on
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << "'" << k.args << "' debug " << k.debug << " script " << k.fromScript);
     SpineClient c;
     c.client.frame.gameState = kStateEmpty;
+    c.client.frame.debugMode = k.debug;
     c.client.round.trailImage.Clear(0x0000FF);
     c.client.consoleOpen = 1;
-    EXPECT_EQ(ModeCommand(c.client, name, true), 1);
-    EXPECT_EQ(c.State(), state) << name;
-    EXPECT_EQ(c.client.consoleOpen + c.display.presented, 1) << "a script neither fades nor closes";
-    EXPECT_EQ(c.client.round.trailImage.Pixel(100, 100), 0x0000FFu) << "no preparation for " << name;
-  }
-  SpineClient c;
-  c.client.consoleOpen = 1;
-  ModeCommand(c.client, "NET_Choose", false);
-  c.Settle();
-  EXPECT_EQ(c.State(), kStateNetChoose);
-  EXPECT_EQ(c.client.consoleOpen + c.display.presented, 12) << "closes the console and fades";
-}
-
-TEST(ModeCommand, UnknownNamesOpenTheConsoleAndNumbersNeedDebugMode) {
-  for (const char* args : {"", "net_", "menu ", "3"}) {
-    SpineClient c;
-    c.client.frame.gameState = kStateNetChoose;
-    c.client.round.botCount = 2;
-    ModeCommand(c.client, args, false);
-    EXPECT_EQ(c.State(), kStateNetChoose) << args;
-    EXPECT_EQ(c.client.consoleOpen, 1) << args;
-    EXPECT_EQ(c.display.presented, 0) << args;
-    EXPECT_EQ(c.client.round.botCount, 2) << args;
-  }
-  SpineClient c;
-  c.client.frame.debugMode = 1;
-  for (auto [args, state] : {std::pair{"666", kStateHell},
-                             {"22x", kStateConnectionLost},
-                             {"0", kStateConnectionLost},
-                             {"Menu", kStateMenu}}) {
-    ModeCommand(c.client, args, true);
-    EXPECT_EQ(c.State(), state) << args;
+    EXPECT_EQ(ModeCommand(c.client, k.args, k.fromScript), 1);
+    c.Settle();
+    EXPECT_EQ(c.State(), k.state);
+    EXPECT_EQ(c.client.consoleOpen, k.open);
+    EXPECT_EQ(c.display.presented, k.presented);
+    if (k.fromScript) {
+      EXPECT_EQ(c.client.round.trailImage.Pixel(100, 100), 0x0000FFu) << "no preparation";
+    }
   }
 }
 
