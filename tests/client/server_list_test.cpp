@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
 #include <tuple>
 
 #include "client/core/internet_list_fetch.h"
 #include "client/core/lan_search.h"
 #include "client/core/server_list_hooks.h"
 #include "client/core/server_list_state.h"
-#include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "tests/client/harness.h"
 #include "tests/support/environment.h"
@@ -215,37 +212,6 @@ TEST(ServerListSearch, ANewSearchReplacesTheOneUnderWay) {
   EXPECT_EQ(state.search, nullptr);
 }
 
-// A list host on loopback: reads one request, answers with the given text, closes.
-struct FakeListHost {
-  explicit FakeListHost(std::string response) {
-    EXPECT_TRUE(listener.Open(0));
-    thread = std::thread([this, response] {
-      Poller poller;
-      poller.Add(listener.Fd(), true, false);
-      std::unique_ptr<TcpConnection> peer;
-      if (poller.Wait(5000) <= 0 || listener.Accept(&peer) != AcceptResult::kConnection) return;
-      char buffer[4096];
-      for (int i = 0; i < 5000 && request.find("\r\n\r\n") == std::string::npos; ++i) {
-        long got = peer->Receive(buffer, sizeof buffer);
-        if (got > 0) request.append(buffer, static_cast<size_t>(got));
-        if (got < 0) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-      peer->Send(response);
-      peer->Drain(2000);
-    });
-  }
-  ~FakeListHost() { Finish(); }
-  void Finish() {
-    if (thread.joinable()) thread.join();
-  }
-  std::string HostText() const { return "127.0.0.1:" + std::to_string(listener.Port()); }
-
-  TcpListener listener;
-  std::string request;
-  std::thread thread;
-};
-
 // What the host sends between the markers; its HTTP and markers: tests/net.
 TEST(InternetListFetch, EntriesOfThePayloadUpToTheTablesSize) {
   std::string many;
@@ -268,23 +234,37 @@ TEST(InternetListFetch, EntriesOfThePayloadUpToTheTablesSize) {
   EXPECT_EQ(ServerHosts("192.0.2.5 2001:db8::5"), (std::vector<std::string>{"192.0.2.5", "2001:db8::5"}));
 }
 
+// The list host on loopback, served between the client's frames: one request, one answer, then the close.
 TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {
   InitNetwork();
-  FakeListHost host(
-      "HTTP/1.0 200 OK\r\n\r\n[data]127.0.0.1\x02"
-      "7777\x02Gast%20Server\x02"
-      "1[/data]");
+  TcpListener host;
+  ASSERT_TRUE(host.Open(0));
+  const std::string hostText = "127.0.0.1:" + std::to_string(host.Port());
   std::string saved = getenv(kListHostVariable) ? getenv(kListHostVariable) : "";
-  testing::SetEnv(kListHostVariable, host.HostText());
+  testing::SetEnv(kListHostVariable, hostText);
   SpineClient c;
   c.client.frame.gameState = kStateNetChoose;
   c.Tap(scan::kF1);
   EXPECT_EQ(c.State(), kStateNetWeb);
-  c.Passes([&] { return !c.client.serverList.search; });
+  std::unique_ptr<TcpConnection> peer;
+  std::string request;
+  c.Passes([&] {
+    if (peer || host.Accept(&peer) == AcceptResult::kConnection) {
+      char buffer[4096];
+      long got = peer->Receive(buffer, sizeof buffer);
+      if (got > 0) request.append(buffer, static_cast<size_t>(got));
+      if (got > 0 && request.ends_with("\r\n\r\n")) {
+        peer->Send("HTTP/1.0 200 OK\r\n\r\n[data]" + Fields({"127.0.0.1", "7777", "Gast%20Server", "1"}) +
+                   "[/data]");
+        peer->Drain(2000);
+        peer.reset();
+      }
+    }
+    return !c.client.serverList.search;
+  });
   testing::SetEnv(kListHostVariable, saved);
-  host.Finish();
-  EXPECT_EQ(host.request, "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: " + host.HostText() +
-                              "\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(request,
+            "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: " + hostText + "\r\nConnection: close\r\n\r\n");
   ASSERT_EQ(c.client.serverList.list.Count(), 1);
   const ServerListEntry e = c.client.serverList.list.Entries()[0];
   EXPECT_EQ(e.name + "|" + std::to_string(e.port) + "|" + std::to_string(e.hasPassword),
