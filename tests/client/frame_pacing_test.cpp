@@ -1,30 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "client/app/client.h"
+#include "client/app/frame_loop.h"
+#include "client/app/startup.h"
 #include "client/core/game_state.h"
 #include "client/core/local_game.h"
 #include "client/ui/button.h"
-#include "client/app/frame_loop.h"
 #include "client/ui/frame_pacer.h"
-#include "client/app/startup.h"
+#include "tests/support/fake_display.h"
 #include "tests/support/fake_input.h"
 
 namespace kb {
 namespace {
-
-// A display with a chosen refresh rate that reports every frame shown.
-struct PacedDisplay final : Display {
-  bool Open(bool, int, int) override { return true; }
-  void Close() override {}
-  void Present(const Image&) override { ++presented; }
-  int RefreshRate() const override { return refreshRate; }
-  bool WindowPosition(int&, int&) const override { return false; }
-  void DesktopSize(int& w, int& h) const override { w = 1024, h = 768; }
-  bool HasFocus() const override { return true; }
-  bool TakeCloseRequest() override { return false; }
-  int refreshRate = 0;
-  int presented = 0;
-};
 
 // The real loop pass, 1 ms apart as the 1 ms sleep makes it, or the browser's passes, run per display frame
 // on a stepped clock.
@@ -59,21 +48,22 @@ struct LoopClient {
   SteppedClock stepped{clock};
   Random random{7};
   FakeInput input;
-  PacedDisplay display;
+  FakeDisplay display;
   Client client{browser ? static_cast<Clock&>(stepped) : clock, random, input, display};
 };
 
 TEST(FramePacer, OneFramePerRefreshAtAnyLoopSpeedAndNoBurstAfterAStall) {
-  struct Case { int hz, loopMs, shownPerSecond; };
   // Unknown or absurd rates count as 60 Hz; a loop slower than the display shows every pass.
-  for (Case k : {Case{0, 1, 60}, {-3, 1, 60}, {5000, 1, 60}, {60, 1, 60}, {75, 1, 75}, {144, 1, 144}, {144, 5, 144},
-                 {60, 17, 59}, {60, 20, 50}}) {
+  const std::tuple<int, int, int> rates[] = {{0, 1, 60},    {-3, 1, 60},  {5000, 1, 60},
+                                             {60, 1, 60},   {75, 1, 75},  {144, 1, 144},
+                                             {144, 5, 144}, {60, 17, 59}, {60, 20, 50}};
+  for (auto [hz, loopMs, perSecond] : rates) {
     FramePacer pacer;
-    pacer.SetRefreshRate(k.hz);
+    pacer.SetRefreshRate(hz);
     int shown = 0;
-    for (int64_t t = 5000; t < 6000; t += k.loopMs)
+    for (int64_t t = 5000; t < 6000; t += loopMs)
       if (pacer.Due(t, 1)) pacer.Presented(t, 1), ++shown;
-    EXPECT_EQ(shown, k.shownPerSecond) << k.hz << " Hz, a pass every " << k.loopMs << " ms";
+    EXPECT_EQ(shown, perSecond) << hz << " Hz, a pass every " << loopMs << " ms";
   }
   FramePacer pacer;
   pacer.Presented(1000, 1);

@@ -1,3 +1,5 @@
+#include "client/core/local_game.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 
 #include "client/core/bots.h"
 #include "client/core/items.h"
-#include "client/core/local_game.h"
 #include "client/core/round_steps.h"
 #include "client/core/scoring.h"
 #include "tests/client/harness.h"
@@ -85,21 +86,28 @@ TEST_F(LocalRound, ASlowFrameStepsOnceAndPauseFreezesHeadsWhileTimersRun) {
   EXPECT_EQ(state(), kStateEndRound);  // round end is tested while paused
 }
 
+// Slots draw in order, then bots; each death pays everyone still alive; a dying head draws its last segment.
 TEST_F(LocalRound, HeadOnTheLowerSlotDrawsFirstAndEachDeathPaysTheSurvivors) {
-  StartGame(3, 1);
+  StartGame(3, 2);
   Place(slot(0), 100, 300, 0.5f);    // to the right...
   Place(slot(1), 110, 300, 180.5f);  // ...meets this one head-on at x = 105
   Place(slot(2), 102, 307, 270.5f);  // and this one runs up into slot 0's new segment
-  Place(round().botList[0], 700, 100, 0.5f);
-  round().botList[0].nextWander = now() + 100000;
+  BotRecord& bot = round().botList[0];
+  Place(bot, 400, 300, 0.5f);  // moves right by 5 onto the wall
+  Place(round().botList[1], 400, 500, 180.5f);
+  round().trailImage.FillBox(405, 290, 3, 20, Rgb(1, 2, 3));
+  for (BotRecord& b : round().botList) b.nextWander = now() + 100000;
   t.clock.Advance(51);
   MovementStep(t.client);
-  // Slot 1 went first and paid slots 0 and 2 and the bot; slot 2 then paid slot 0 and the bot.
-  for (auto [i, dead, score] : {std::tuple{0, 0, 2}, {1, 1, 0}, {2, 1, 1}}) {
+  // Slot 1 pays slots 0 and 2 and both bots; slot 2 then slot 0 and the bots; the first bot slot 0 and the
+  // other.
+  for (auto [i, dead, score] : {std::tuple{0, 0, 3}, {1, 1, 0}, {2, 1, 1}}) {
     EXPECT_EQ(slot(i).dead, dead) << i;
     EXPECT_EQ(slot(i).score, score) << i;
   }
-  EXPECT_EQ(round().botList[0].score, 2);
+  EXPECT_EQ(std::pair(bot.dead, bot.score), std::pair(1, 2)) << "dead, score";
+  EXPECT_EQ(std::pair(round().botList[1].dead, round().botList[1].score), std::pair(0, 3)) << "dead, score";
+  EXPECT_EQ(round().trailImage.Pixel(402, 300), bot.colour);
 }
 
 TEST_F(LocalRound, GapLeavesAHoleAnotherHeadPassesThrough) {
@@ -108,7 +116,9 @@ TEST_F(LocalRound, GapLeavesAHoleAnotherHeadPassesThrough) {
   Place(slot(1), 600, 500, 0.5f);
   Place(slot(2), 50, 500, 0.5f);
   slot(0).gapNext = now() + 51 * 5;  // the gap begins at the fifth step
-  auto steps = [&](int n) { for (int i = 0; i < n; ++i) t.clock.Advance(51), MovementStep(t.client); };
+  auto steps = [&](int n) {
+    for (int i = 0; i < n; ++i) t.clock.Advance(51), MovementStep(t.client);
+  };
   steps(12);
   const Image& trail = round().trailImage;
   // Steps 5 to 8 (at gapNext, up to gapStart + 175 ms) draw nothing.
@@ -122,11 +132,24 @@ TEST_F(LocalRound, GapLeavesAHoleAnotherHeadPassesThrough) {
   EXPECT_EQ(slot(2).dead, 1);
 }
 
-TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
+// Space after a round: the next one keeps scores and items and starts a second later, until someone reaches
+// the goal of ten per opponent; the last to reach it wins.
+TEST_F(LocalRound, NextRoundsKeepScoresUntilTheLastToReachTenPerOpponentWins) {
   StartGame(8);
   EXPECT_EQ(GoalScore(t.client.round), 70);
   StartGame(2, 3);
   EXPECT_EQ(GoalScore(t.client.round), 40);
+  slot(0).dead = round().botList[0].dead = 1;
+  slot(0).score = 3, slot(0).item = 2;
+  SetState(kStateEndRound);
+  Press(scan::kSpace);
+  EXPECT_EQ(state(), kStateStart);
+  EXPECT_EQ(slot(0).dead + round().botList[0].dead, 0);
+  EXPECT_EQ(std::pair(slot(0).score, slot(0).item), std::pair(3, 2)) << "score, item kept";
+  StepFrame(1000);
+  EXPECT_EQ(state(), kStateStart);
+  StepFrame(1);
+  EXPECT_EQ(state(), kStateGame);
   SetState(kStateEndRound);
   slot(0).score = 39, round().botList[2].score = 40, slot(1).score = 40;
   Key(scan::kSpace, true);
@@ -142,21 +165,6 @@ TEST_F(LocalRound, GoalIsTenPerOpponentAndTheLastToReachItWins) {
   Key(scan::kSpace, true), Frame();
   EXPECT_EQ(state(), kStateMenu);
   EXPECT_EQ(slot(1).active + slot(1).score + round().botCount + round().botList.size(), 0u);
-}
-
-TEST_F(LocalRound, NextRoundKeepsScoresAndItemsAndWaitsASecond) {
-  StartGame(2, 1);
-  slot(0).dead = round().botList[0].dead = 1;
-  slot(0).score = 3, slot(0).item = 2;
-  SetState(kStateEndRound);
-  Press(scan::kSpace);
-  EXPECT_EQ(state(), kStateStart);
-  EXPECT_EQ(slot(0).dead + round().botList[0].dead, 0);
-  EXPECT_EQ(std::pair(slot(0).score, slot(0).item), std::pair(3, 2)) << "score, item kept";
-  StepFrame(1000);
-  EXPECT_EQ(state(), kStateStart);
-  StepFrame(1);
-  EXPECT_EQ(state(), kStateGame);
 }
 
 using LocalRules = LocalGameTest;
@@ -188,11 +196,14 @@ TEST_F(LocalRules, WhichInputsSteerOrUseAnItem) {
     float heading;
     bool used;
   };
-  for (Case k : {Case{7, 0, 0, 0, 86.5f, false}, {7, 0, 1, 0, 94.5f, false}, {7, 0, 2, 0, 90.5f, true},
-                 {7, scan::kLeftCtrl, 0, 0, 90.5f, false}, {7, scan::kRightCtrl, 2, 0, 90.5f, false},
-                 {kMouseSlot, 0, -1, vk::kLeftButton, 86.5f, false},
-                 {kMouseSlot, 0, -1, vk::kRightButton, 94.5f, false},
-                 {kMouseSlot, 0, -1, vk::kMiddleButton, 90.5f, true}}) {
+  // clang-format off
+  const Case cases[] = {{7, 0, 0, 0, 86.5f, false}, {7, 0, 1, 0, 94.5f, false}, {7, 0, 2, 0, 90.5f, true},
+                        {7, scan::kLeftCtrl, 0, 0, 90.5f, false}, {7, scan::kRightCtrl, 2, 0, 90.5f, false},
+                        {kMouseSlot, 0, -1, vk::kLeftButton, 86.5f, false},
+                        {kMouseSlot, 0, -1, vk::kRightButton, 94.5f, false},
+                        {kMouseSlot, 0, -1, vk::kMiddleButton, 90.5f, true}};
+  // clang-format on
+  for (const Case& k : cases) {
     SCOPED_TRACE(testing::Message() << k.slot << " " << k.ctrl << " " << k.key << " " << k.button);
     StartGame(8);
     for (int i = 0; i < kPlayerSlots; ++i) Place(slot(i), 100 + 80 * i, 300, 90.5f);
@@ -253,39 +264,25 @@ TEST_F(LocalRules, EventsQueueTheirSounds) {
     StepFrame(11), take();
     Key(kUse[0], true), StepFrame(11), take();  // kind 3 confuses from the next millisecond
     Key(kUse[0], false), StepFrame(11), take();
-    StepFrame(11), take();  // still confused: no second sound
+    StepFrame(11), take();                   // still confused: no second sound
     slot(1).x = -10, StepFrame(11), take();  // the border ends the round
     slot(0).score = GoalScore(round());
     Press(scan::kSpace), take();
     EXPECT_EQ(state(), kStateEnd);
-    std::vector<std::vector<E>> expected = {{E::kCountdownTick}, {E::kRoundStart}, {E::kItemPickup}, {E::kItemUse},
-                                            {E::kConfusion}, {}, {E::kCrash, E::kRoundWinner}, {E::kGameWinner}};
+    std::vector<std::vector<E>> expected = {
+        {E::kCountdownTick},          {E::kRoundStart}, {E::kItemPickup}, {E::kItemUse}, {E::kConfusion}, {},
+        {E::kCrash, E::kRoundWinner}, {E::kGameWinner}};
     if (volume == 0) expected.assign(expected.size(), {});
     EXPECT_EQ(heard, expected) << volume;
   }
-}
-
-TEST_F(LocalRules, BotsDieOnTrailsAndADyingHeadDrawsItsLastSegment) {
-  StartGame(1, 2);
-  Place(slot(0), 100, 100, 0.5f);
-  BotRecord& bot = round().botList[0];
-  Place(bot, 400, 300, 0.5f);  // moves right by 5 onto the wall
-  Place(round().botList[1], 400, 500, 180.5f);
-  round().trailImage.FillBox(405, 290, 3, 20, Rgb(1, 2, 3));
-  t.clock.Advance(51);
-  MovementStep(t.client);
-  EXPECT_EQ(bot.dead, 1);
-  EXPECT_EQ(round().botList[1].dead, 0);
-  EXPECT_EQ(slot(0).score, 1);
-  EXPECT_EQ(round().trailImage.Pixel(402, 300), bot.colour);
 }
 
 // Random draws stay inside their ranges and reach both ends of them; the confusing item and confusion periods
 // belong to the confusion option.
 TEST_F(LocalRules, ItemAndConfusionScheduleRanges) {
   RoundState& r = round();
-  struct Range { const char* name; int confusionOption; std::function<int64_t()> value; int64_t lo, hi; };
-  const Range ranges[] = {
+  using Value = std::function<int64_t()>;
+  const std::tuple<const char*, int, Value, int64_t, int64_t> ranges[] = {
       {"appear", 1, [&] { return r.itemAppear - now(); }, 500, 5000},
       {"shown", 1, [&] { return r.itemVanish - r.itemAppear; }, 10000, 20000},
       {"x", 1, [&] { return int64_t{r.itemX}; }, 25, 775},
@@ -298,18 +295,18 @@ TEST_F(LocalRules, ItemAndConfusionScheduleRanges) {
   };
   StartGame(2);
   r.upgradesOption = 1;
-  for (const Range& range : ranges) {
-    SCOPED_TRACE(range.name);
-    r.confusionOption = range.confusionOption;
+  for (const auto& [name, confusionOption, value, low, high] : ranges) {
+    SCOPED_TRACE(name);
+    r.confusionOption = confusionOption;
     r.confusionEnd = 0;
     int64_t lo = INT64_MAX, hi = INT64_MIN;
     for (int i = 0; i < 4000; ++i) {
       ScheduleItem(r, t.random, now()), ScheduleConfusion(r, t.random, now());
-      lo = std::min(lo, range.value()), hi = std::max(hi, range.value());
+      lo = std::min(lo, value()), hi = std::max(hi, value());
     }
-    int64_t slack = (range.hi - range.lo) / 50;
-    EXPECT_TRUE(lo >= range.lo && lo <= range.lo + slack) << lo;
-    EXPECT_TRUE(hi <= range.hi && hi >= range.hi - slack) << hi;
+    int64_t slack = (high - low) / 50;
+    EXPECT_TRUE(lo >= low && lo <= low + slack) << lo;
+    EXPECT_TRUE(hi <= high && hi >= high - slack) << hi;
   }
   // Confusion periods follow each other only after the last one ended.
   r.confusionOption = 1, r.confusionEnd = now() + 10;

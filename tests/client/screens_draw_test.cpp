@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 #include "client/core/local_game.h"
@@ -28,6 +29,10 @@ struct Drawn : SpineClient {
   void List(std::vector<ServerListEntry> entries, int count, int selected) {
     DrawServerList(client.screen, client.resources, entries, count, selected, true);
   }
+  void Menu() { DrawMenuScreen(client.screen, client.resources, client.round, client.input); }
+  void Net() { DrawNetGame(client.screen, client.resources, client); }
+  void Manual() { DrawManualScreen(client.screen, client.resources, client.net); }
+  void Local() { DrawLocalGame(client.screen, client.resources, client.round, client.frame, clock.Now()); }
 };
 
 size_t Lit(const Image& image) {
@@ -37,11 +42,14 @@ size_t Lit(const Image& image) {
   return n;
 }
 
-bool Same(const Image& a, const Image& b) {
+// The box around the pixels that differ between two frames: left, top, right, bottom; right is -1 for none.
+std::array<int, 4> Differing(const Image& a, const Image& b) {
+  std::array<int, 4> box{a.Width(), a.Height(), -1, -1};
   for (int y = 0; y < a.Height(); ++y)
     for (int x = 0; x < a.Width(); ++x)
-      if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
-  return true;
+      if (a.Pixel(x, y) != b.Pixel(x, y))
+        box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
+  return box;
 }
 
 // One screen drawn twice with one thing changed: the change must show (more marks with it on, or just a
@@ -56,20 +64,22 @@ struct Scene {
 std::vector<Scene> Scenes() {
   std::vector<Scene> scenes = {
       // The other boxes draw as this one; with the upgrades box ticked it must still follow its own option.
-      {"the confusion box", [](Drawn& d, bool on) { d.client.round.confusionOption = on, DrawMenuScreen(d.client.screen, d.client.resources, d.client.round, d.client.input); },
+      {"the confusion box", [](Drawn& d, bool on) { d.client.round.confusionOption = on, d.Menu(); },
        Shows::kMore},
       {"a plugged-in pad's slot",
        [](Drawn& d, bool on) {
          d.input.pads = {{.id = "p"}}, d.client.input.Poll(), d.client.round.players[1].padId = on ? "p" : "";
-         DrawMenuScreen(d.client.screen, d.client.resources, d.client.round, d.client.input);
+         d.Menu();
        },
        Shows::kMore},
       {"a finished empty search against a running one", [](Drawn& d, bool on) { d.List({}, on ? 0 : -1, 0); },
        Shows::kChange},
-      {"the focused manual field",
-       [](Drawn& d, bool on) { d.client.net.manualField = on, DrawManualScreen(d.client.screen, d.client.resources, d.client.net); }, Shows::kChange},
+      {"the focused manual field", [](Drawn& d, bool on) { d.client.net.manualField = on, d.Manual(); },
+       Shows::kChange},
       {"the server's pause over a running round",
-       [](Drawn& d, bool on) { d.client.net.session.netMode = 8, d.client.net.session.serverPaused = on, DrawNetGame(d.client.screen, d.client.resources, d.client); },
+       [](Drawn& d, bool on) {
+         d.client.net.session.netMode = 8, d.client.net.session.serverPaused = on, d.Net();
+       },
        Shows::kMore},
   };
   // The status bar names the server where no scores are shown; the score line has room for sixteen entries.
@@ -77,7 +87,7 @@ std::vector<Scene> Scenes() {
     scenes.push_back({"the server's name in mode " + std::to_string(mode),
                       [mode](Drawn& d, bool on) {
                         d.client.net.session.netMode = mode, d.client.serverLabel = on ? "Alpha" : "Omega";
-                        DrawNetGame(d.client.screen, d.client.resources, d.client);
+                        d.Net();
                       },
                       mode == 8 ? Shows::kNothing : Shows::kChange});
   for (int entry : {15, 16})
@@ -86,7 +96,7 @@ std::vector<Scene> Scenes() {
                         d.client.net.session.netMode = 8;
                         d.client.round.scoreList.assign(20, ScoreEntry{5, 0xFFFFFF, 0});
                         d.client.round.scoreList[entry].score = on ? 8 : 1;
-                        DrawNetGame(d.client.screen, d.client.resources, d.client);
+                        d.Net();
                       },
                       entry < 16 ? Shows::kChange : Shows::kNothing});
   // The field's item and the pause notice show only in a running round.
@@ -98,13 +108,13 @@ std::vector<Scene> Scenes() {
                         d.client.frame.gameState = state;
                         r.itemKind = on ? 2 : 0, r.itemX = 300, r.itemY = 200;
                         r.itemAppear = d.clock.Now() - 1, r.itemVanish = d.clock.Now() + 1000;
-                        DrawLocalGame(d.client.screen, d.client.resources, d.client.round, d.client.frame, d.clock.Now());
+                        d.Local();
                       },
                       running});
     scenes.push_back({"the local pause in state " + std::to_string(state),
                       [state](Drawn& d, bool on) {
                         d.client.frame.gameState = state, d.client.round.paused = on;
-                        DrawLocalGame(d.client.screen, d.client.resources, d.client.round, d.client.frame, d.clock.Now());
+                        d.Local();
                       },
                       running});
   }
@@ -119,7 +129,7 @@ TEST(ScreenDrawing, WhatIsShownFollowsTheState) {
     scene.draw(on, true);
     const Image& a = off.display.presented ? off.display.lastFrame : off.client.screen;
     const Image& b = on.display.presented ? on.display.lastFrame : on.client.screen;
-    EXPECT_EQ(Same(a, b), scene.shows == Shows::kNothing);
+    EXPECT_EQ(Differing(a, b)[2] < 0, scene.shows == Shows::kNothing);
     if (scene.shows == Shows::kMore) {
       EXPECT_GT(Lit(b), Lit(a));
     }
@@ -147,15 +157,10 @@ TEST(ScreenDrawing, LongTextsAreCutToTheirBox) {
     r.List({{name, "127.0.0.1", 1, 12, password}}, 1, 0);
     return r.client.screen;
   };
-  Image bare = row("", 1), open = row("", 0), named = row(wide, 1);
-  int countStart = 800, nameEnd = -1;
-  for (int y = 0; y < 600; ++y)
-    for (int x = 0; x < 800; ++x) {
-      if (bare.Pixel(x, y) != open.Pixel(x, y)) countStart = std::min(countStart, x);
-      if (bare.Pixel(x, y) != named.Pixel(x, y)) nameEnd = std::max(nameEnd, x);
-    }
+  Image bare = row("", 1);
+  int nameEnd = Differing(bare, row(wide, 1))[2];
   EXPECT_GE(nameEnd, 0) << "the name is drawn";
-  EXPECT_LT(nameEnd, countStart);
+  EXPECT_LT(nameEnd, Differing(bare, row("", 0))[0]);
 }
 
 // The highlight covers the selected server's row: where its name is drawn, and not the next name.
@@ -167,22 +172,14 @@ TEST(ScreenDrawing, TheHighlightSitsOnTheSelectedRow) {
     d.List(entries, 3, selected);
     return d.client.screen;
   };
-  auto rows = [](const Image& a, const Image& b) {  // the first and last rows that differ
-    std::pair<int, int> r{a.Height(), -1};
-    for (int y = 0; y < a.Height(); ++y)
-      for (int x = 0; x < a.Width(); ++x)
-        if (a.Pixel(x, y) != b.Pixel(x, y)) r = {std::min(r.first, y), std::max(r.second, y)};
-    return r;
-  };
   const Image none = list(-1, -1);
   for (int k : {0, 2}) {
     SCOPED_TRACE(k);
-    auto [nameTop, nameBottom] = rows(none, list(k, -1));
-    auto [top, bottom] = rows(none, list(-1, k));
-    EXPECT_LE(top, nameTop);
-    EXPECT_GE(bottom, nameBottom);
+    auto name = Differing(none, list(k, -1)), highlight = Differing(none, list(-1, k));
+    EXPECT_LE(highlight[1], name[1]);
+    EXPECT_GE(highlight[3], name[3]);
     if (k == 0) {
-      EXPECT_LT(bottom, rows(none, list(1, -1)).first);
+      EXPECT_LT(highlight[3], Differing(none, list(1, -1))[1]);
     }
   }
 }

@@ -36,19 +36,21 @@ std::string CannotOpen(const std::string& name) {
   return "\"" + name + "\" konnte nicht ge\366ffnet werden.";
 }
 
-// Every line end, leading blanks, comments (not after a tab), "end" inside "if", a last line without an end.
-TEST(ScriptRunner, FileFormatAndPace) {
+// Every line end, leading blanks, comments (not after a tab), "end" inside "if", a last line without an end;
+// "exit" stops every later line and ends the program.
+TEST(ScriptRunner, FileFormatAndExit) {
   ScriptClient s;
   s.client.consoleOpen = s.client.frame.devMode = 1;
   const char bytes[] =
       "echo a\recho b\necho c\0echo d\r\n\r\n   // comment\n//x\necho x // y\nif open end\n"
-      "\t// runs\n  echo e\n  \necho last\nend\necho never";
+      "\t// runs\n  echo e\n  \necho last\nexit\necho never";
   s.dir.Write("f.txt", std::string(bytes, sizeof bytes - 1));
   s.RunToEnd({"f.txt"});
   EXPECT_EQ(s.Texts(),
             (Strings{"Starte \"f.txt\"...", "[f.txt] a", "[f.txt] b", "[f.txt] c", "[f.txt] d",
                      "Den Befehl \"\" gibt es nicht.", "[f.txt] x // y", "Den Befehl \"\t//\" gibt es nicht.",
                      "[f.txt] e", "Den Befehl \"\" gibt es nicht.", "[f.txt] last"}));
+  EXPECT_TRUE(s.client.frame.quit);
 }
 
 // Each line that runs costs 2 ms of the script's time, "delay" more than its own; comments and "end" cost
@@ -122,14 +124,6 @@ TEST(ScriptRunner, ExecAutoexecAndSideBySide) {
     auto first = std::find(texts.begin(), texts.end(), line + "1");
     EXPECT_NE(std::find(first, texts.end(), line + "2"), texts.end()) << name;
   }
-}
-
-TEST(ScriptRunner, ExitStopsEveryLaterLine) {
-  ScriptClient s;
-  s.dir.Write("quit.kbs", "echo before\nexit\necho after\n");
-  s.RunToEnd({"quit"});
-  EXPECT_TRUE(s.client.frame.quit);
-  EXPECT_EQ(s.Texts(), (Strings{"Starte \"quit.kbs\"...", "[quit.kbs] before"}));
 }
 
 // A script's box waits apart: the other scripts (and the frame loop) go on. At most 16 scripts run.

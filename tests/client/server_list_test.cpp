@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
+#include <tuple>
 
 #include "client/core/internet_list_fetch.h"
 #include "client/core/lan_search.h"
 #include "client/core/server_list_hooks.h"
 #include "client/core/server_list_state.h"
-#include "common/platform/core/poller.h"
 #include "common/platform/core/socket.h"
 #include "tests/client/harness.h"
 #include "tests/support/environment.h"
@@ -23,56 +21,44 @@ ServerListEntry Entry(std::string name, std::string address, int port, int playe
   return {std::move(name), std::move(address), port, players, password, std::move(id)};
 }
 
-TEST(ServerList, CountsFromMinusOneAndDropsTheSameEndpointOnly) {
+// Same address and port: the same server answering again, listed once with its first answer; the web list
+// keeps what the host sends. A server that answers a search over both families sends its id both times: one
+// row, with the IPv4 address, which needs no interface. Servers without an id, or with another, are told
+// apart by address and port. The table holds 52 rows and cuts long names.
+TEST(ServerList, CountsFromMinusOneListsEachServerOnceAndBoundsTheTable) {
   ServerList list;
   EXPECT_EQ(list.Count(), 0);
   uint64_t token = list.Begin();
   EXPECT_EQ(list.Count(), -1);
   using R = ServerList::AddResult;
-  EXPECT_EQ(list.Add(token, Entry("a", "10.0.0.1", 666, 1), true), R::kAdded);
-  EXPECT_EQ(list.Count(), 1);
-  // Same machine, other port: a second server. Same address and port: the same server answering again, listed
-  // once with its first answer.
-  EXPECT_EQ(list.Add(token, Entry("b", "10.0.0.1", 667), true), R::kAdded);
-  EXPECT_EQ(list.Add(token, Entry("a again", "10.0.0.1", 666, 9), true), R::kDuplicate);
-  EXPECT_EQ(list.Add(token, Entry("c", "10.0.0.2", 666), true), R::kAdded);
-  // The web list keeps what the host sends.
-  EXPECT_EQ(list.Add(token, Entry("c", "10.0.0.2", 666), false), R::kAdded);
-  list.Finish(token);
-  ASSERT_EQ(list.Count(), 4);
-  auto entries = list.Entries();
-  ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[0].name + "|" + std::to_string(entries[0].players) + " " + std::to_string(entries[1].port), "a|1 667")
-      << "the first answer stays, the other port is a second server";
-}
-
-// A server that answers a search over both families sends its id both times: one row, with the IPv4 address,
-// which needs no interface. Servers without an id, or with another, are told apart by address and port.
-TEST(ServerList, OneRowForAServerThatAnswersOverBothFamilies) {
-  ServerList list;
-  uint64_t token = list.Begin();
-  using R = ServerList::AddResult;
-  EXPECT_EQ(list.Add(token, Entry("a", "fe80::1%2", 666, 0, 0, "id-a"), true), R::kAdded);
-  EXPECT_EQ(list.Add(token, Entry("a", "10.0.0.1", 666, 0, 0, "id-a"), true), R::kDuplicate);
-  EXPECT_EQ(list.Add(token, Entry("b", "10.0.0.2", 666, 0, 0, "id-b"), true), R::kAdded);
-  EXPECT_EQ(list.Add(token, Entry("b", "fe80::2%2", 666, 0, 0, "id-b"), true), R::kDuplicate);
-  EXPECT_EQ(list.Add(token, Entry("c", "fe80::3%2", 666), true), R::kAdded);
-  EXPECT_EQ(list.Add(token, Entry("c", "10.0.0.3", 666), true), R::kAdded);
+  // clang-format off
+  const std::tuple<ServerListEntry, bool, R> adds[] = {
+      {Entry("a", "10.0.0.1", 666, 1), true, R::kAdded}, {Entry("b", "10.0.0.1", 667), true, R::kAdded},
+      {Entry("a again", "10.0.0.1", 666, 9), true, R::kDuplicate},
+      {Entry("c", "10.0.0.2", 666), true, R::kAdded},
+      {Entry("c", "10.0.0.2", 666), false, R::kAdded},
+      {Entry("d", "fe80::1%2", 700, 0, 0, "id-d"), true, R::kAdded},
+      {Entry("d", "10.0.0.1", 700, 0, 0, "id-d"), true, R::kDuplicate},
+      {Entry("e", "10.0.0.2", 700, 0, 0, "id-e"), true, R::kAdded},
+      {Entry("e", "fe80::2%2", 700, 0, 0, "id-e"), true, R::kDuplicate},
+      {Entry("f", "fe80::3%2", 700), true, R::kAdded}, {Entry("f", "10.0.0.3", 700), true, R::kAdded}};
+  // clang-format on
+  for (const auto& [entry, lan, result] : adds)
+    EXPECT_EQ(list.Add(token, entry, lan), result) << entry.name << " " << entry.address << " " << lan;
+  EXPECT_EQ(list.Count(), 8);
   std::string rows;
-  for (const ServerListEntry& e : list.Entries()) rows += e.name + "@" + e.address + " ";
-  EXPECT_EQ(rows, "a@10.0.0.1 b@10.0.0.2 c@fe80::3%2 c@10.0.0.3 ");
-}
-
-TEST(ServerList, NeverHoldsMoreThanFiftyTwoAndCutsLongNames) {
-  ServerList list;
-  uint64_t token = list.Begin();
-  for (int i = 0; i < kServerListSize; ++i)
-    ASSERT_EQ(list.Add(token, Entry(std::string(300, 'n'), "10.0.0.1", 1000 + i), true),
-              ServerList::AddResult::kAdded);
-  EXPECT_EQ(list.Add(token, Entry("53rd", "10.0.0.9", 1), true), ServerList::AddResult::kFull);
+  for (const ServerListEntry& e : list.Entries())
+    rows += e.name + "@" + e.address + ":" + std::to_string(e.port) + "/" + std::to_string(e.players) + " ";
+  EXPECT_EQ(rows,
+            "a@10.0.0.1:666/1 b@10.0.0.1:667/0 c@10.0.0.2:666/0 c@10.0.0.2:666/0 d@10.0.0.1:700/0 "
+            "e@10.0.0.2:700/0 f@fe80::3%2:700/0 f@10.0.0.3:700/0 ");
+  for (int i = list.Count(); i < kServerListSize; ++i)
+    ASSERT_EQ(list.Add(token, Entry(std::string(300, 'n'), "10.0.0.1", 1000 + i), true), R::kAdded);
+  EXPECT_EQ(list.Add(token, Entry("53rd", "10.0.0.9", 1), true), R::kFull);
+  list.Finish(token);
   EXPECT_EQ(list.Count(), kServerListSize);
   EXPECT_EQ(list.Entries().back().port, 1000 + kServerListSize - 1);
-  EXPECT_EQ(list.Entries()[0].name.size(), kServerNameLimit);
+  EXPECT_EQ(list.Entries().back().name.size(), kServerNameLimit);
 }
 
 TEST(ServerList, ANewSearchTakesTheTableFromTheOldOne) {
@@ -104,14 +90,19 @@ std::string Fields(std::initializer_list<std::string> fields) {
 TEST(ServerList, LanAnswersParse) {
   const std::string tag = "KRINGELBAHN SERVER";
   // entry: name|port|players|password|id, or nothing; missing fields count as 0, a port is needed.
+  // clang-format off
   struct Case { std::string datagram; const char* entry; } cases[] = {
       {Fields({tag, "Mein%20Server", "666", "3", "1"}), "Mein Server|666|3|1|"},
-      {Fields({tag, "X", "667", "0", "0\0"s, "junk"}), "X|667|0|0|"}, {Fields({tag, "Y", "1234"}), "Y|1234|0|0|"},
+      {Fields({tag, "X", "667", "0", "0\0"s, "junk"}), "X|667|0|0|"},
+      {Fields({tag, "Y", "1234"}), "Y|1234|0|0|"},
       {Fields({tag, "Z", "666", "1", "0", "0123456789abcdef"}), "Z|666|1|0|0123456789abcdef"},
-      {Fields({tag, "Z", "666", "1", "0", std::string(40, 'f')}), "Z|666|1|0|ffffffffffffffffffffffffffffffff"},
+      {Fields({tag, "Z", "666", "1", "0", std::string(40, 'f')}),
+       "Z|666|1|0|ffffffffffffffffffffffffffffffff"},
       {"KRINGELBAHN CLIENT", nullptr}, {Fields({tag + "X", "Y", "666"}), nullptr},
       {Fields({"kringelbahn server", "Y", "666"}), nullptr}, {"\0"s + Fields({tag, "Y", "666"}), nullptr},
-      {"", nullptr}, {tag, nullptr}, {Fields({tag, "Y", "0"}), nullptr}, {Fields({tag, "Y", "70000"}), nullptr}};
+      {"", nullptr}, {tag, nullptr}, {Fields({tag, "Y", "0"}), nullptr},
+      {Fields({tag, "Y", "70000"}), nullptr}};
+  // clang-format on
   for (const Case& c : cases) {
     auto e = ParseLanAnswer(c.datagram, "192.168.1.5");
     ASSERT_EQ(e.has_value(), c.entry != nullptr) << c.datagram;
@@ -126,11 +117,14 @@ TEST(ServerList, LanAnswersParse) {
 TEST(ServerList, SelectionWrapsAndClicksPickRows) {
   // Up and Down wrap and cancel each other; a search or an empty list forces row 0; a click picks the row
   // under it, from the frame's top border on, and below the last row changes nothing.
-  struct Case { int selected, count; bool up, down; int clickY, want; } cases[] = {  // clang-format off
-      {0, 3, true, false, -1, 2}, {2, 3, false, true, -1, 0}, {1, 3, true, true, -1, 1}, {5, 3, false, false, -1, 0},
+  // clang-format off
+  struct Case { int selected, count; bool up, down; int clickY, want; } cases[] = {
+      {0, 3, true, false, -1, 2}, {2, 3, false, true, -1, 0}, {1, 3, true, true, -1, 1},
+      {5, 3, false, false, -1, 0},
       {0, -1, false, true, -1, 0}, {2, 0, false, false, -1, 0}, {0, 3, false, false, 120, 0},
       {2, 3, false, false, 121, 0}, {0, 3, false, false, 141, 0}, {0, 3, false, false, 142, 1},
-      {0, 3, false, false, 181, 2}, {1, 3, false, false, 182, 1}, {1, -1, false, false, 125, 0}};  // clang-format on
+      {0, 3, false, false, 181, 2}, {1, 3, false, false, 182, 1},
+      {1, -1, false, false, 125, 0}};  // clang-format on
   for (const Case& c : cases)
     EXPECT_EQ(SelectServer(c.selected, c.count, c.up, c.down, c.clickY), c.want)
         << c.selected << " " << c.count << " " << c.up << c.down << " " << c.clickY;
@@ -152,9 +146,11 @@ struct ListScreen : SpineClient {
 
 TEST(ServerListScreens, EnterAndTheButtonsTakeTheSelectedServer) {
   // "Verbinden" sits elsewhere on each screen; nothing to pick while empty or searching.
-  struct Case { int state, entries, key, clickX, clickY; bool connects; } cases[] = {  // clang-format off
+  // clang-format off
+  struct Case { int state, entries, key, clickX, clickY; bool connects; } cases[] = {
       {kStateNetLan, 3, scan::kEnter, 0, 0, true}, {kStateNetWeb, 3, scan::kEnter, 0, 0, true},
-      {kStateNetLan, 3, 0, 235, 530, true}, {kStateNetWeb, 3, 0, 325, 530, true}, {kStateNetWeb, 3, 0, 235, 530, false},
+      {kStateNetLan, 3, 0, 235, 530, true}, {kStateNetWeb, 3, 0, 325, 530, true},
+      {kStateNetWeb, 3, 0, 235, 530, false},
       {kStateNetLan, 0, scan::kEnter, 0, 0, false}, {kStateNetLan, -1, scan::kEnter, 0, 0, false},
       {kStateNetWeb, 0, 0, 325, 530, false}};  // clang-format on
   for (const Case& c : cases) {
@@ -164,7 +160,8 @@ TEST(ServerListScreens, EnterAndTheButtonsTakeTheSelectedServer) {
       s.Tap(c.key);
     else
       s.Click(c.clickX, c.clickY);
-    EXPECT_EQ(s.client.serverLabel, c.connects ? "S1" : "") << c.state << " " << c.entries << " " << c.key << " " << c.clickX;
+    EXPECT_EQ(s.client.serverLabel, c.connects ? "S1" : "")
+        << c.state << " " << c.entries << " " << c.key << " " << c.clickX;
     if (c.connects) {
       EXPECT_EQ(s.client.serverAddress + ":" + std::to_string(s.client.serverPort), "127.0.0.1:40001");
     }
@@ -215,39 +212,11 @@ TEST(ServerListSearch, ANewSearchReplacesTheOneUnderWay) {
   EXPECT_EQ(state.search, nullptr);
 }
 
-// A list host on loopback: reads one request, answers with the given text, closes.
-struct FakeListHost {
-  explicit FakeListHost(std::string response) {
-    EXPECT_TRUE(listener.Open(0));
-    thread = std::thread([this, response] {
-      Poller poller;
-      poller.Add(listener.Fd(), true, false);
-      std::unique_ptr<TcpConnection> peer;
-      if (poller.Wait(5000) <= 0 || listener.Accept(&peer) != AcceptResult::kConnection) return;
-      char buffer[4096];
-      for (int i = 0; i < 5000 && request.find("\r\n\r\n") == std::string::npos; ++i) {
-        long got = peer->Receive(buffer, sizeof buffer);
-        if (got > 0) request.append(buffer, static_cast<size_t>(got));
-        if (got < 0) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-      peer->Send(response);
-      peer->Drain(2000);
-    });
-  }
-  ~FakeListHost() { Finish(); }
-  void Finish() { if (thread.joinable()) thread.join(); }
-  std::string HostText() const { return "127.0.0.1:" + std::to_string(listener.Port()); }
-
-  TcpListener listener;
-  std::string request;
-  std::thread thread;
-};
-
 // What the host sends between the markers; its HTTP and markers: tests/net.
 TEST(InternetListFetch, EntriesOfThePayloadUpToTheTablesSize) {
   std::string many;
-  for (int i = 0; i < 55; ++i) many += Fields({"127.0.0.1", std::to_string(5000 + i), "S", "0"}) + kEntrySeparator;
+  for (int i = 0; i < 55; ++i)
+    many += Fields({"127.0.0.1", std::to_string(5000 + i), "S", "0"}) + kEntrySeparator;
   std::pair<std::string, size_t> cases[] = {
       {Fields({"1.1.1.1", "1", "A", "0"}) + kEntrySeparator + Fields({"2.2.2.2", "2", "B", "1"}), 2},
       {"ERROR", 0},
@@ -265,26 +234,41 @@ TEST(InternetListFetch, EntriesOfThePayloadUpToTheTablesSize) {
   EXPECT_EQ(ServerHosts("192.0.2.5 2001:db8::5"), (std::vector<std::string>{"192.0.2.5", "2001:db8::5"}));
 }
 
+// The list host on loopback, served between the client's frames: one request, one answer, then the close.
 TEST(InternetListFetch, TheMenuFetchesFromTheConfiguredHost) {
   InitNetwork();
-  FakeListHost host(
-      "HTTP/1.0 200 OK\r\n\r\n[data]127.0.0.1\x02"
-      "7777\x02Gast%20Server\x02"
-      "1[/data]");
+  TcpListener host;
+  ASSERT_TRUE(host.Open(0));
+  const std::string hostText = "127.0.0.1:" + std::to_string(host.Port());
   std::string saved = getenv(kListHostVariable) ? getenv(kListHostVariable) : "";
-  testing::SetEnv(kListHostVariable, host.HostText());
+  testing::SetEnv(kListHostVariable, hostText);
   SpineClient c;
   c.client.frame.gameState = kStateNetChoose;
   c.Tap(scan::kF1);
   EXPECT_EQ(c.State(), kStateNetWeb);
-  c.Passes([&] { return !c.client.serverList.search; });
+  std::unique_ptr<TcpConnection> peer;
+  std::string request;
+  c.Passes([&] {
+    if (peer || host.Accept(&peer) == AcceptResult::kConnection) {
+      char buffer[4096];
+      long got = peer->Receive(buffer, sizeof buffer);
+      if (got > 0) request.append(buffer, static_cast<size_t>(got));
+      if (got > 0 && request.ends_with("\r\n\r\n")) {
+        peer->Send("HTTP/1.0 200 OK\r\n\r\n[data]" + Fields({"127.0.0.1", "7777", "Gast%20Server", "1"}) +
+                   "[/data]");
+        peer->Drain(2000);
+        peer.reset();
+      }
+    }
+    return !c.client.serverList.search;
+  });
   testing::SetEnv(kListHostVariable, saved);
-  host.Finish();
-  EXPECT_EQ(host.request, "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: " + host.HostText() +
-                              "\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(request,
+            "GET /kringel_server.php?m=get HTTP/1.0\r\nHost: " + hostText + "\r\nConnection: close\r\n\r\n");
   ASSERT_EQ(c.client.serverList.list.Count(), 1);
   const ServerListEntry e = c.client.serverList.list.Entries()[0];
-  EXPECT_EQ(e.name + "|" + std::to_string(e.port) + "|" + std::to_string(e.hasPassword), "Gast%20Server|7777|1");
+  EXPECT_EQ(e.name + "|" + std::to_string(e.port) + "|" + std::to_string(e.hasPassword),
+            "Gast%20Server|7777|1");
 }
 
 }  // namespace

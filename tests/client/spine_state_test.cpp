@@ -3,6 +3,7 @@
 #include <tuple>
 #include <vector>
 
+#include "client/console/mode_command.h"
 #include "client/core/mouse.h"
 #include "client/core/state_steps.h"
 #include "tests/client/harness.h"
@@ -14,9 +15,11 @@ namespace {
 // among the round states, into the menu from a round, or while connecting. A round's start pause counts from
 // the fade's end.
 TEST(SetGameState, FadesTwelveFramesOnlyBetweenScreens) {
-  for (auto [from, to, frames] : {std::tuple{kStateMenu, kStateStart, 12}, {kStateEnd, kStateMenu, 12},
-                                  {kStateEndRound, kStateStart, 0}, {kStateGame, kStateMenu, 0},
-                                  {kStateNetWeb, kStateNetConnect, 0}}) {
+  // clang-format off
+  const std::tuple<int, int, int> changes[] = {{kStateMenu, kStateStart, 12}, {kStateEnd, kStateMenu, 12},
+      {kStateEndRound, kStateStart, 0}, {kStateGame, kStateMenu, 0}, {kStateNetWeb, kStateNetConnect, 0}};
+  // clang-format on
+  for (auto [from, to, frames] : changes) {
     SpineClient c;
     c.client.frame.gameState = from;
     int64_t before = c.clock.Now();
@@ -35,15 +38,45 @@ TEST(SetGameState, FadesTwelveFramesOnlyBetweenScreens) {
   }
 }
 
+// Names in any case switch from the console with a fade that closes it, from a script at once and without
+// preparing the screen; unknown names open the console; numbers need debug mode.
+TEST(ModeCommand, NamesNumbersAndUnknownWordsFromTheConsoleOrAScript) {
+  // clang-format off
+  struct Case { const char* args; int debug; bool fromScript; int state, open, presented; } cases[] = {
+      {"menu", 0, true, kStateMenu, 1, 0}, {"EndRound", 0, true, kStateEndRound, 1, 0},
+      {"net_lan_manual", 0, true, kStateNetLanManual, 1, 0}, {"wtf", 0, true, kStateWtf, 1, 0},
+      {"NET_Choose", 0, false, kStateNetChoose, 0, 12}, {"", 0, false, kStateEmpty, 1, 0},
+      {"net_", 0, false, kStateEmpty, 1, 0}, {"menu ", 0, false, kStateEmpty, 1, 0},
+      {"3", 0, false, kStateEmpty, 1, 0}, {"666", 1, true, kStateHell, 1, 0},
+      {"22x", 1, true, kStateConnectionLost, 1, 0}, {"0", 1, true, kStateEmpty, 1, 0},
+      {"Menu", 1, true, kStateMenu, 1, 0}};
+  // clang-format on
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << "'" << k.args << "' debug " << k.debug << " script " << k.fromScript);
+    SpineClient c;
+    c.client.frame.gameState = kStateEmpty;
+    c.client.frame.debugMode = k.debug;
+    c.client.round.trailImage.Clear(0x0000FF);
+    c.client.consoleOpen = 1;
+    EXPECT_EQ(ModeCommand(c.client, k.args, k.fromScript), 1);
+    c.Settle();
+    EXPECT_EQ(c.State(), k.state);
+    EXPECT_EQ(c.client.consoleOpen, k.open);
+    EXPECT_EQ(c.display.presented, k.presented);
+    if (k.fromScript) {
+      EXPECT_EQ(c.client.round.trailImage.Pixel(100, 100), 0x0000FFu) << "no preparation";
+    }
+  }
+}
+
 TEST(MenuStep, StartsOnlyWithEnoughParticipantsByKeyOrButton) {
-  struct Case { int slots, bots; bool starts; };
-  for (Case k : {Case{1, 0, false}, Case{0, 5, false}, Case{1, 1, true}, Case{2, 0, true}}) {
+  for (auto [slots, bots, starts] : {std::tuple{1, 0, false}, {0, 5, false}, {1, 1, true}, {2, 0, true}}) {
     for (bool byButton : {false, true}) {
       SpineClient c;
-      for (int i = 0; i < k.slots; ++i) c.client.round.players[i].active = 1;
-      c.client.round.botCount = k.bots;
+      for (int i = 0; i < slots; ++i) c.client.round.players[i].active = 1;
+      c.client.round.botCount = bots;
       byButton ? c.Click(300, 525) : c.Tap(scan::kSpace);
-      EXPECT_EQ(c.State() == kStateStart, k.starts) << k.slots << " slots, " << k.bots << " bots";
+      EXPECT_EQ(c.State() == kStateStart, starts) << slots << " slots, " << bots << " bots";
     }
   }
 }
@@ -149,19 +182,21 @@ TEST(UpdateFrame, ScreensLeadWhereTheirKeysAndButtonsSay) {
   struct Case {
     int from, key, x, y, to;  // a key, or a click at (x, y)
   };
-  for (Case k :
-       {Case{kStateMenu, scan::kEnter, 0, 0, kStateNetChoose},
-        Case{kStateNetChoose, scan::kF2, 0, 0, kStateNetLan},
-        Case{kStateNetChoose, 0, 316, 121, kStateNetWeb},
-        Case{kStateNetChoose, 0, 315, 171, kStateNetChoose},  // the face's own edge
-        Case{kStateHell, scan::kEscape, 0, 0, kStateMenu},
-        // The banner leads back, except from the menu and the empty screen.
-        Case{kStateMenu, 0, 690, 108, kStateMenu}, Case{kStateNetChoose, 0, 100, 28, kStateMenu},
-        Case{kStateNetWeb, 0, 690, 108, kStateNetChoose}, Case{kStateEmpty, 0, 690, 108, kStateEmpty},
-        Case{kStateNetLan, 0, 691, 108, kStateNetLan}, Case{kStateNetLan, scan::kF1, 0, 0, kStateNetLanManual},
-        Case{kStateNetLan, 0, 415, 530, kStateNetLanManual}, Case{kStateNetWeb, scan::kF1, 0, 0, kStateNetWeb},
-        Case{kStateNetLan, scan::kEscape, 0, 0, kStateNetChoose},
-        Case{kStateNetWeb, scan::kEscape, 0, 0, kStateNetChoose}}) {
+  // clang-format off
+  const Case cases[] = {
+      {kStateMenu, scan::kEnter, 0, 0, kStateNetChoose}, {kStateNetChoose, scan::kF2, 0, 0, kStateNetLan},
+      {kStateNetChoose, 0, 316, 121, kStateNetWeb},
+      {kStateNetChoose, 0, 315, 171, kStateNetChoose},  // the face's own edge
+      {kStateHell, scan::kEscape, 0, 0, kStateMenu},
+      // The banner leads back, except from the menu and the empty screen.
+      {kStateMenu, 0, 690, 108, kStateMenu}, {kStateNetChoose, 0, 100, 28, kStateMenu},
+      {kStateNetWeb, 0, 690, 108, kStateNetChoose}, {kStateEmpty, 0, 690, 108, kStateEmpty},
+      {kStateNetLan, 0, 691, 108, kStateNetLan}, {kStateNetLan, scan::kF1, 0, 0, kStateNetLanManual},
+      {kStateNetLan, 0, 415, 530, kStateNetLanManual}, {kStateNetWeb, scan::kF1, 0, 0, kStateNetWeb},
+      {kStateNetLan, scan::kEscape, 0, 0, kStateNetChoose},
+      {kStateNetWeb, scan::kEscape, 0, 0, kStateNetChoose}};
+  // clang-format on
+  for (const Case& k : cases) {
     SpineClient c;
     c.client.frame.gameState = k.from;
     if (k.key)

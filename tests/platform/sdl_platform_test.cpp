@@ -93,12 +93,6 @@ TEST(SdlPlatform, FingersBecomeTouchesNotClicks) {
   EXPECT_EQ(platform.Touches(), (std::vector<TouchPoint>{{80, 60}}));
 }
 
-}  // namespace
-}  // namespace kb
-
-namespace kb {
-namespace {
-
 // Virtual controllers attached here (no hardware): the D-pad, the shoulders and the stick past its dead
 // zone steer, A is use, Start and Back read as they are; a second pad of the same kind is "#2"; a pad that
 // is pulled out is gone, and one plugged in again is its kind's first once more.

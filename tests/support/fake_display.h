@@ -6,7 +6,7 @@
 
 namespace kb {
 
-// A display that keeps the last presented frame and counts frames.
+// A display that keeps the last presented frame and counts frames, at a refresh rate the test sets.
 class FakeDisplay final : public Display {
  public:
   bool Open(bool fullScreen, int x, int y) override {
@@ -28,6 +28,7 @@ class FakeDisplay final : public Display {
     return true;
   }
   void DesktopSize(int& width, int& height) const override { width = 1920, height = 1080; }
+  int RefreshRate() const override { return refreshRate; }
   bool HasFocus() const override { return focus; }
   void ShowTextKeyboard(bool shown) override { textKeyboard = shown ? 1 : 0; }
   bool TakeCloseRequest() override {
@@ -44,6 +45,7 @@ class FakeDisplay final : public Display {
   int windowX = 0, windowY = 0;
   int opens = 0;
   int presented = 0;
+  int refreshRate = 0;
   int textKeyboard = -1;  // as last told; -1: never
   Image lastFrame;
 };
