@@ -81,40 +81,10 @@ struct LiveService {
   }
 };
 
-// X-Forwarded-For counts from a named proxy (here: loopback), and then the
-// last entry of its last line; whom the front trusts is its unit table's.
-TEST(HttpService, RequestsByPathMethodAndSizeAndFromAProxy) {
-  TcpListener game;
-  ASSERT_TRUE(game.Open(0));
-  std::string port = std::to_string(game.Port());
-  LiveService s({}, "", {.trustedProxies = {"127.0.0.1"}});
-  const std::string list = "/kringel_server.php?", error = "[data]ERROR[/data]";
-  struct Case {
-    std::string request;
-    const char* status;
-    std::string body;
-  } cases[] = {
-      {"GET /other.php?m=get HTTP/1.0\r\n\r\n", "HTTP/1.1 404", error},
-      {"POST " + list + "m=get HTTP/1.0\r\nContent-Length: 0\r\n\r\n", "HTTP/1.1 404", error},
-      {"GET /kringel_server.php HTTP/1.0\r\n\r\n", "HTTP/1.1 200", error},
-      {"GET " + list + "m=reg&name=" + std::string(2000, 'x') + "&port=1&pass=0 HTTP/1.0\r\n\r\n",
-       "HTTP/1.1 200", error},
-      {"GET " + list + "m=get&x=" + std::string(20000, 'x') + " HTTP/1.0\r\n\r\n", "HTTP/1.1 414", error},
-      {"GARBAGE\r\n\r\n", "HTTP/1.1 400", error},
-      {"GET " + list + "m=reg&name=x&port=" + port +
-           "&pass=0 HTTP/1.0\r\nX-Forwarded-For: 127.0.0.4\r\nX-Forwarded-For: 127.0.0.3, 127.0.0.2\r\n\r\n",
-       "HTTP/1.1 200", "[data]OK[/data]"},
-  };
-  for (const Case& c : cases) {
-    std::string response = s.Raw(c.request);
-    EXPECT_TRUE(response.starts_with(c.status) && response.ends_with(c.body))
-        << c.request.substr(0, 60) << "\n"
-        << response;
-  }
-  EXPECT_EQ(s.Ask("m=get"), "127.0.0.2\x02" + port + "\x02x\x02" + "0");  // still serving
-}
-
-TEST(HttpService, WebRootServesItsFilesUnisolatedAndNothingOutsideIt) {
+// Requests by path, method and size; the web root serves its files, unisolated, and nothing outside it.
+// X-Forwarded-For counts from a named proxy (here: loopback), and then the last entry of its last line; whom
+// the front trusts is its unit table's.
+TEST(HttpService, RequestsByPathMethodAndSizeFromAProxyAndNothingOutsideTheWebRoot) {
   TempDir web, outside;
   for (const char* name : {"kringelbahn.html", "kringelbahn.wasm"}) web.Write(name, "page");
   std::filesystem::create_directory(web.File("parts"));
@@ -122,15 +92,19 @@ TEST(HttpService, WebRootServesItsFilesUnisolatedAndNothingOutsideIt) {
   outside.Write("secret.txt", "SECRET");
   std::filesystem::create_symlink(outside.File("secret.txt"), web.File("link.txt"));
   std::string away = "/../" + std::filesystem::path(outside.Path()).filename().string() + "/secret.txt";
-  LiveService s({}, web.Path());
+  TcpListener game;
+  ASSERT_TRUE(game.Open(0));
+  std::string port = std::to_string(game.Port());
+  LiveService s({}, web.Path(), {.trustedProxies = {"127.0.0.1"}});
   GatedHttpServer unused;
   EXPECT_FALSE(MountWebRoot(unused, web.File("kringelbahn.html")) ||
                MountWebRoot(unused, web.File("missing")));
 
+  const std::string list = "/kringel_server.php?", error = "ERROR[/data]";
   struct Case {
     std::string request;
     const char* status;
-    const char* expected;  // a header line or the body's end
+    std::string expected;  // a header line or the body's end
   } cases[] = {
       {"GET / HTTP/1.0", "HTTP/1.1 302", "\r\nLocation: /kringelbahn.html\r\n"},
       {"GET /kringelbahn.html HTTP/1.0", "HTTP/1.1 200", "\r\nContent-Type: text/html; charset=utf-8\r\n"},
@@ -138,22 +112,34 @@ TEST(HttpService, WebRootServesItsFilesUnisolatedAndNothingOutsideIt) {
       {"GET /parts/kringelbahn.data HTTP/1.0", "HTTP/1.1 200", "\r\n\r\ndata"},
       {"HEAD /kringelbahn.wasm HTTP/1.0", "HTTP/1.1 200", "\r\nContent-Length: 4\r\n"},
       {"GET /kringel_server.php?m=get HTTP/1.0", "HTTP/1.1 200", "\r\n\r\n[data][/data]"},
-      {"GET /missing.js HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET " + away + " HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET /%2e%2e" + away.substr(3) + " HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET " + outside.File("secret.txt") + " HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET /link.txt HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET /kringelbahn.html%00.wasm HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET /parts/ HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},  // no listing
+      {"GET /missing.js HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET " + away + " HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET /%2e%2e" + away.substr(3) + " HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET " + outside.File("secret.txt") + " HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET /link.txt HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET /kringelbahn.html%00.wasm HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET /parts/ HTTP/1.0", "HTTP/1.1 404", error},  // no listing
+      {"GET /other.php?m=get HTTP/1.0", "HTTP/1.1 404", error},
+      {"POST " + list + "m=get HTTP/1.0\r\nContent-Length: 0", "HTTP/1.1 404", error},
+      {"GET /kringel_server.php HTTP/1.0", "HTTP/1.1 200", error},
+      {"GET " + list + "m=reg&name=" + std::string(2000, 'x') + "&port=1&pass=0 HTTP/1.0", "HTTP/1.1 200",
+       error},
+      {"GET " + list + "m=get&x=" + std::string(20000, 'x') + " HTTP/1.0", "HTTP/1.1 414", error},
+      {"GARBAGE", "HTTP/1.1 400", error},
+      {"GET " + list + "m=reg&name=x&port=" + port +
+           "&pass=0 HTTP/1.0\r\nX-Forwarded-For: 127.0.0.4\r\nX-Forwarded-For: 127.0.0.3, 127.0.0.2",
+       "HTTP/1.1 200", "[data]OK[/data]"},
   };
   for (const Case& c : cases) {
     std::string response = s.Raw(c.request + "\r\n\r\n");
-    EXPECT_TRUE(response.starts_with(c.status)) << c.request << "\n" << response;
-    EXPECT_NE(response.find(c.expected), std::string::npos) << c.request << "\n" << response;
-    EXPECT_EQ(response.find("\r\nCross-Origin-"), std::string::npos) << c.request;
-    EXPECT_EQ(response.find("SECRET"), std::string::npos) << c.request;
+    SCOPED_TRACE(c.request.substr(0, 60));
+    EXPECT_TRUE(response.starts_with(c.status)) << response;
+    EXPECT_NE(response.find(c.expected), std::string::npos) << response;
+    EXPECT_EQ(response.find("\r\nCross-Origin-"), std::string::npos);
+    EXPECT_EQ(response.find("SECRET"), std::string::npos);
     EXPECT_TRUE(!c.request.starts_with("HEAD") || response.ends_with("\r\n\r\n")) << response;
   }
+  EXPECT_EQ(s.Ask("m=get"), "127.0.0.2\x02" + port + "\x02x\x02" + "0");  // still serving
 }
 
 // The web root's bytes are held once however many connections send them, a changed file is read again, and
@@ -333,6 +319,18 @@ struct RelayService : LiveService {
     game.Take();  // the registration's check
     game.peers.clear(), game.openings.clear();
   }
+  // A browser through the relay, from `from`, once the game server answered its opening and sent `extra`.
+  std::unique_ptr<testing::WireClient> Browser(const char* from, int receiveBuffer = 0,
+                                               const std::string& extra = "") {
+    auto b = std::make_unique<testing::WireClient>(testing::Wire::kWebSocket, "", target);
+    EXPECT_TRUE(b->Connect(host.port, receiveBuffer, from));
+    for (int i = 0; i < 100 && b->Answer().find("\r\n\r\n") == std::string::npos; ++i) {
+      game.Take(extra);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      b->ReadSome(4096);
+    }
+    return b;
+  }
 };
 
 // Every opening on /play that is not for a listed server that answered its last check is refused before
@@ -383,25 +381,20 @@ TEST(Relay, RefusesAllButListedReachableTargetsUnconnected) {
 // 502.
 TEST(Relay, CarriesFramesBothWaysAndRefusesForFailedOpenings) {
   RelayService s({.openingMs = 500});
-  testing::WireClient browser(testing::Wire::kWebSocket, "", s.target);
-  ASSERT_TRUE(browser.Connect(s.host.port, 0, "127.0.0.5"));
-  for (int i = 0; i < 100 && s.game.peers.empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    s.game.Take(ServerFrame("CHAT", "Hallo"));
-  }
+  auto browser = s.Browser("127.0.0.5", 0, ServerFrame("CHAT", "Hallo"));
   ASSERT_EQ(s.game.openings.size(), 1u);
   EXPECT_NE(s.game.openings[0].find("\r\nX-Forwarded-For: 127.0.0.5\r\n"), std::string::npos)
       << s.game.openings[0];
-  EXPECT_EQ(browser.Next(), "CHAT^Hallo");
-  EXPECT_NE(browser.Answer().find("Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n"),
+  EXPECT_EQ(browser->Next(), "CHAT^Hallo");
+  EXPECT_NE(browser->Answer().find("Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n"),
             std::string::npos);
-  EXPECT_NE(browser.Answer().find("Sec-WebSocket-Protocol: binary\r\n"), std::string::npos);
-  ASSERT_TRUE(browser.Send("JOIN"));
+  EXPECT_NE(browser->Answer().find("Sec-WebSocket-Protocol: binary\r\n"), std::string::npos);
+  ASSERT_TRUE(browser->Send("JOIN"));
   std::string heard = ReadUntilClosed(*s.game.peers[0], Clock::now() + std::chrono::milliseconds(500));
   ASSERT_EQ(heard.size(), 6 + BuildMessage("JOIN", {}).size());  // masked: 2 + 4 + the message
   EXPECT_EQ(heard[0], '\x82');
   s.game.peers.clear();
-  EXPECT_TRUE(browser.WaitClosed(3000));
+  EXPECT_TRUE(browser->WaitClosed(3000));
   EXPECT_EQ(s.relay.Count(), 0);
 
   for (bool answers : {true, false}) {
@@ -423,18 +416,9 @@ TEST(Relay, CarriesFramesBothWaysAndRefusesForFailedOpenings) {
 TEST(Relay, PlacesQueuesAndFloodsAreBoundedPerRelay) {
   RelayLimits limits{.perGroup = 2, .total = 4, .queueBytes = 32 << 10, .serverBytesPerSecond = 256 << 10};
   RelayService s(limits);
-  auto connect = [&](const char* from, int receiveBuffer = 0) {
-    auto b = std::make_unique<testing::WireClient>(testing::Wire::kWebSocket, "", s.target);
-    EXPECT_TRUE(b->Connect(s.host.port, receiveBuffer, from));
-    for (int i = 0; i < 50 && b->Answer().find("\r\n\r\n") == std::string::npos; ++i) {
-      s.game.Take();
-      b->Next(10);
-    }
-    return b;
-  };
   std::vector<std::unique_ptr<testing::WireClient>> b;
   for (const char* from : {"127.0.0.2", "127.0.0.2", "127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"})
-    b.push_back(connect(from, b.empty() ? 2048 : 0));
+    b.push_back(s.Browser(from, b.empty() ? 2048 : 0));
   const char* expected[] = {"101", "101", "503", "101", "101", "503"};
   for (size_t i = 0; i < b.size(); ++i)
     EXPECT_TRUE(b[i]->Answer().starts_with("HTTP/1.1 " + std::string(expected[i]))) << i << b[i]->Answer();
