@@ -216,9 +216,7 @@ TEST(HttpService, ConcurrentRegistrationsAllLand) {
 // Ten connections from each of twenty addresses that never finish their request: eight of each wait until
 // their time is up, two are turned away, and nobody else notices. A greedy address is turned away too.
 TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
-  GateLimits gate;
-  gate.requestsPerSecond = 1, gate.requestTimeMs = 1000;
-  LiveService s({}, "", {}, gate);
+  LiveService s({}, "", {}, {.requestsPerSecond = 1, .requestTimeMs = 1000});
   TcpListener game;
   ASSERT_TRUE(game.Open(0));
   std::vector<std::unique_ptr<TcpConnection>> slow;
@@ -283,8 +281,8 @@ struct FakeGame {
   std::vector<std::unique_ptr<TcpConnection>> peers;
   std::vector<std::string> openings;
   FakeGame() { EXPECT_TRUE(listener.Open(0)); }
-  // Takes the connections waiting, reads their openings and answers them, then sends `extra`.
-  void Take(const std::string& extra = "") {
+  // Takes the connections waiting, reads their openings and answers them (or not), then sends `extra`.
+  void Take(const std::string& extra = "", bool answer = true) {
     for (std::unique_ptr<TcpConnection> c; listener.Accept(&c) == AcceptResult::kConnection;) {
       std::string head;
       char buffer[4096];
@@ -294,7 +292,7 @@ struct FakeGame {
         std::this_thread::sleep_for(std::chrono::milliseconds(n > 0 ? 0 : 10));
       }
       openings.push_back(head);
-      c->Send(ReadHandshake(head).answer + extra);
+      c->Send((answer ? ReadHandshake(head).answer : "") + extra);
       peers.push_back(std::move(c));
     }
   }
@@ -319,13 +317,13 @@ struct RelayService : LiveService {
     game.Take();  // the registration's check
     game.peers.clear(), game.openings.clear();
   }
-  // A browser through the relay, from `from`, once the game server answered its opening and sent `extra`.
+  // A browser through the relay, from `from`, once it has its answer; the game server's is taken as Take's.
   std::unique_ptr<testing::WireClient> Browser(const char* from, int receiveBuffer = 0,
-                                               const std::string& extra = "") {
+                                               const std::string& extra = "", bool answer = true) {
     auto b = std::make_unique<testing::WireClient>(testing::Wire::kWebSocket, "", target);
     EXPECT_TRUE(b->Connect(host.port, receiveBuffer, from));
     for (int i = 0; i < 100 && b->Answer().find("\r\n\r\n") == std::string::npos; ++i) {
-      game.Take(extra);
+      game.Take(extra, answer);
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       b->ReadSome(4096);
     }
@@ -398,15 +396,9 @@ TEST(Relay, CarriesFramesBothWaysAndRefusesForFailedOpenings) {
   EXPECT_EQ(s.relay.Count(), 0);
 
   for (bool answers : {true, false}) {
-    testing::WireClient refused(testing::Wire::kWebSocket, "", s.target);
-    ASSERT_TRUE(refused.Connect(s.host.port));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    for (std::unique_ptr<TcpConnection> c; s.game.listener.Accept(&c) == AcceptResult::kConnection;) {
-      if (answers) c->Send(HttpRefusal(503, "Service Unavailable"));
-      s.game.peers.push_back(std::move(c));
-    }
-    EXPECT_TRUE(refused.WaitClosed(3000));
-    EXPECT_TRUE(refused.Answer().starts_with("HTTP/1.1 502")) << refused.Answer();
+    auto refused = s.Browser("127.0.0.1", 0, answers ? HttpRefusal(503, "Service Unavailable") : "", false);
+    EXPECT_TRUE(refused->WaitClosed(3000));
+    EXPECT_TRUE(refused->Answer().starts_with("HTTP/1.1 502")) << refused->Answer();
   }
   EXPECT_EQ(s.relay.Count(), 0);
 }
