@@ -22,8 +22,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// What the peer sends until it closes (then *closed is set) or `end` passes.
-std::string ReadUntilClosed(TcpConnection& c, Clock::time_point end, bool* closed = nullptr) {
+// What the peer sends until it closes (then *closed is set), `end` passes or what came holds `until`.
+std::string ReadUntil(TcpConnection& c, Clock::time_point end, std::string_view until = {},
+                      bool* closed = nullptr) {
   std::string got;
   char buffer[65536];
   Poller poller;
@@ -33,7 +34,7 @@ std::string ReadUntilClosed(TcpConnection& c, Clock::time_point end, bool* close
         std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count(), 0));
   };
   long n = 0;
-  while (n >= 0 && poller.Wait(left()) > 0)
+  while (n >= 0 && (until.empty() || got.find(until) == std::string::npos) && poller.Wait(left()) > 0)
     if ((n = c.Receive(buffer, sizeof buffer)) > 0) got.append(buffer, static_cast<size_t>(n));
   if (closed) *closed = n < 0;
   return got;
@@ -61,9 +62,7 @@ struct LiveService {
         [this](const std::vector<Endpoint>& endpoints) { return ProbeAll(endpoints, 3000, stop); }, limits);
     MountListService(http, *service, front);
     MountRelay(http, *service, relay, front);
-    if (!webRoot.empty()) {
-      EXPECT_TRUE(MountWebRoot(http, webRoot));
-    }
+    EXPECT_TRUE(webRoot.empty() || MountWebRoot(http, webRoot));
     int port = http.Bind("127.0.0.1", 0);
     host = ParseListHost("127.0.0.1:" + std::to_string(port));
     thread = std::thread([this] { http.listen_after_bind(); });
@@ -77,7 +76,7 @@ struct LiveService {
     int fd = testing::ConnectFrom(from, host.port);
     auto c = fd < 0 ? nullptr : std::make_unique<TcpConnection>(fd);
     if (!c || !c->Send(bytes) || !c->Drain(3000)) return "no connection";
-    return ReadUntilClosed(*c, Clock::now() + std::chrono::seconds(10));
+    return ReadUntil(*c, Clock::now() + std::chrono::seconds(10));
   }
 };
 
@@ -185,7 +184,7 @@ TEST(HttpService, BigFilesReachReadersAndNotStalledOnes) {
     ASSERT_TRUE(c.Send("GET /big.wasm HTTP/1.0\r\n\r\n"));
     std::this_thread::sleep_for(std::chrono::milliseconds(stall ? 1500 : 100));
     ASSERT_TRUE(stall || c.Send("never read"));
-    size_t received = ReadUntilClosed(c, Clock::now() + std::chrono::seconds(10)).size();
+    size_t received = ReadUntil(c, Clock::now() + std::chrono::seconds(10)).size();
     if (stall) {
       EXPECT_LT(received, size / 2);
     } else {
@@ -233,7 +232,7 @@ TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
   auto end = Clock::now() + std::chrono::seconds(10);
   for (auto& c : slow) {
     bool gone = false;
-    std::string answer = ReadUntilClosed(*c, end, &gone);
+    std::string answer = ReadUntil(*c, end, {}, &gone);
     busy += answer.starts_with("HTTP/1.1 503") && answer.ends_with("[data]ERROR[/data]");
     closed += answer.empty() && gone;
   }
@@ -284,13 +283,7 @@ struct FakeGame {
   // Takes the connections waiting, reads their openings and answers them (or not), then sends `extra`.
   void Take(const std::string& extra = "", bool answer = true) {
     for (std::unique_ptr<TcpConnection> c; listener.Accept(&c) == AcceptResult::kConnection;) {
-      std::string head;
-      char buffer[4096];
-      for (int i = 0; i < 100 && head.find("\r\n\r\n") == std::string::npos; ++i) {
-        long n = c->Receive(buffer, sizeof buffer);
-        if (n > 0) head.append(buffer, static_cast<size_t>(n));
-        std::this_thread::sleep_for(std::chrono::milliseconds(n > 0 ? 0 : 10));
-      }
+      std::string head = ReadUntil(*c, Clock::now() + std::chrono::seconds(1), "\r\n\r\n");
       openings.push_back(head);
       c->Send((answer ? ReadHandshake(head).answer : "") + extra);
       peers.push_back(std::move(c));
@@ -388,7 +381,7 @@ TEST(Relay, CarriesFramesBothWaysAndRefusesForFailedOpenings) {
             std::string::npos);
   EXPECT_NE(browser->Answer().find("Sec-WebSocket-Protocol: binary\r\n"), std::string::npos);
   ASSERT_TRUE(browser->Send("JOIN"));
-  std::string heard = ReadUntilClosed(*s.game.peers[0], Clock::now() + std::chrono::milliseconds(500));
+  std::string heard = ReadUntil(*s.game.peers[0], Clock::now() + std::chrono::milliseconds(500));
   ASSERT_EQ(heard.size(), 6 + BuildMessage("JOIN", {}).size());  // masked: 2 + 4 + the message
   EXPECT_EQ(heard[0], '\x82');
   s.game.peers.clear();
