@@ -246,14 +246,12 @@ TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
 }
 
 TEST(HttpService, ProbesRunSideBySideAndStopWhenTold) {
-  TcpListener open, gone;
-  ASSERT_TRUE(open.Open(0) && gone.Open(0));
+  TcpListener open, gone, hole;
+  ASSERT_TRUE(open.Open(0) && gone.Open(0) && hole.Open(0));
   int closedPort = gone.Port();
   gone.Close();
   // A listener whose queue is full lets connects hang, as a dropping firewall does.
-  TcpListener hole;
-  ASSERT_TRUE(hole.Open(0));
-  listen(hole.Fd(), 0);
+  testing::StopAnswering(hole.Fd());
   std::vector<std::unique_ptr<TcpConnection>> queued;
   for (int i = 0; i < 4; ++i) queued.push_back(TcpConnection::Open("127.0.0.1", hole.Port(), false, 200));
   std::vector<Endpoint> endpoints = {{"127.0.0.1", open.Port()}, {"127.0.0.1", closedPort}};

@@ -229,7 +229,7 @@ TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::atomic<int> waiting{0};
-  ListService service(
+  f.service = std::make_unique<ListService>(
       f.store, f.clock,
       [&](const std::vector<Endpoint>& endpoints) {
         // Checks of 1.1.1.x hang until released, as black-holed ports do.
@@ -240,8 +240,7 @@ TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
       f.limits);
   auto hold = [&](std::string& answer, const char* from) {  // until its check hangs
     int was = waiting;
-    std::thread t(
-        [&answer, &service, from] { answer = service.Answer(from, "m=reg&name=x&pass=0&port=10"); });
+    std::thread t([&answer, &f, from] { answer = f.Ask(from, "m=reg&name=x&pass=0&port=10"); });
     for (int i = 0; i < 1000 && waiting == was; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return t;
@@ -250,13 +249,13 @@ TEST(ListService, OneCheckAtATimePerAddressAndAFewPerNetwork) {
   // network still gets one.
   std::string held[2];
   std::thread first = hold(held[0], "1.1.1.1");
-  EXPECT_EQ(Data(service.Answer("1.1.1.1", "m=reg&name=x&port=20&pass=0")), "ERROR busy");
+  EXPECT_EQ(f.Ask("1.1.1.1", "m=reg&name=x&port=20&pass=0"), "ERROR busy");
   std::thread second = hold(held[1], "1.1.1.2");
-  EXPECT_EQ(Data(service.Answer("1.1.1.3", "m=reg&name=x&port=20&pass=0")), "ERROR busy");
-  EXPECT_EQ(Data(service.Answer("2.2.2.2", "m=reg&name=y&port=20&pass=0")), kOk);
+  EXPECT_EQ(f.Ask("1.1.1.3", "m=reg&name=x&port=20&pass=0"), "ERROR busy");
+  EXPECT_EQ(f.Ask("2.2.2.2", "m=reg&name=y&port=20&pass=0"), kOk);
   release.set_value(), first.join(), second.join();
-  EXPECT_TRUE(waiting == 2 && Data(held[0]) == kOk && Data(held[1]) == kOk);
-  EXPECT_EQ(Data(service.Answer("1.1.1.3", "m=reg&name=x&port=20&pass=0")), kOk);  // the slots came back
+  EXPECT_TRUE(waiting == 2 && held[0] == kOk && held[1] == kOk);
+  EXPECT_EQ(f.Ask("1.1.1.3", "m=reg&name=x&port=20&pass=0"), kOk);  // the slots came back
 }
 
 TEST(ListService, PruningRemovesEntriesAfterSeveralFailedChecksInARow) {
