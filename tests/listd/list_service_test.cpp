@@ -285,7 +285,9 @@ TEST(ListService, PruningRemovesEntriesAfterSeveralFailedChecksInARow) {
   EXPECT_EQ(f.Get(), "[data]" + Entry("2.2.2.2", 2, "Lebt", 0) + "[/data]");
 }
 
-TEST(ListStore, AnotherInstancesWritesShowOlderVersionsOpenBrokenFilesAreRefused) {
+// Another instance's writes show, and older versions open. A file that is no database, or that may not be
+// written, is refused; writes to one nobody will open again would be lost: they fail, with the reason.
+TEST(ListStore, FilesAreSharedAndUpgradedAndWhatCannotKeepWritesFailsLoudly) {
   TempDir dir;
   ListStore one, other;
   ASSERT_TRUE(one.Open(dir.File("list.sqlite")) && other.Open(dir.File("list.sqlite")));
@@ -315,11 +317,7 @@ TEST(ListStore, AnotherInstancesWritesShowOlderVersionsOpenBrokenFilesAreRefused
   std::vector<ListEntry> entries = store.Shown(52, 4);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_TRUE(entries[1].name == "Alt" && entries[1].listed == 0 && entries[0].listed == 9);
-}
 
-// Writes to a file nobody will open again, or that may not be written, would be lost: they fail, with the
-// reason.
-TEST(ListStore, ARemovedReplacedOrReadOnlyFileFailsLoudly) {
   ListStore missing;
   EXPECT_TRUE(!missing.Open("/nonexistent-folder/list.sqlite") &&
               missing.Error().find("No such file or directory") != std::string::npos)
