@@ -20,6 +20,26 @@
 namespace kb {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// What the peer sends until it closes (then *closed is set), `end` passes or what came holds `until`.
+std::string ReadUntil(TcpConnection& c, Clock::time_point end, std::string_view until = {},
+                      bool* closed = nullptr) {
+  std::string got;
+  char buffer[65536];
+  Poller poller;
+  poller.Add(c.Fd(), true, false);
+  auto left = [end] {
+    return static_cast<int>(std::max<int64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count(), 0));
+  };
+  long n = 0;
+  while (n >= 0 && (until.empty() || got.find(until) == std::string::npos) && poller.Wait(left()) > 0)
+    if ((n = c.Receive(buffer, sizeof buffer)) > 0) got.append(buffer, static_cast<size_t>(n));
+  if (closed) *closed = n < 0;
+  return got;
+}
+
 // The service with its real probe and HTTP front on a free loopback port.
 struct LiveService {
   TempDir dir;
@@ -42,9 +62,7 @@ struct LiveService {
         [this](const std::vector<Endpoint>& endpoints) { return ProbeAll(endpoints, 3000, stop); }, limits);
     MountListService(http, *service, front);
     MountRelay(http, *service, relay, front);
-    if (!webRoot.empty()) {
-      EXPECT_TRUE(MountWebRoot(http, webRoot));
-    }
+    EXPECT_TRUE(webRoot.empty() || MountWebRoot(http, webRoot));
     int port = http.Bind("127.0.0.1", 0);
     host = ParseListHost("127.0.0.1:" + std::to_string(port));
     thread = std::thread([this] { http.listen_after_bind(); });
@@ -58,52 +76,14 @@ struct LiveService {
     int fd = testing::ConnectFrom(from, host.port);
     auto c = fd < 0 ? nullptr : std::make_unique<TcpConnection>(fd);
     if (!c || !c->Send(bytes) || !c->Drain(3000)) return "no connection";
-    std::string response;
-    char buffer[4096];
-    Poller poller;
-    poller.Add(c->Fd(), true, false);
-    for (long n = 0, empty = 0;
-         empty < 100 && poller.Wait(100) >= 0 && (n = c->Receive(buffer, sizeof buffer)) >= 0;
-         empty += n == 0)
-      response.append(buffer, static_cast<size_t>(n));
-    return response;
+    return ReadUntil(*c, Clock::now() + std::chrono::seconds(10));
   }
 };
 
-// X-Forwarded-For counts from a named proxy (here: loopback), and then the
-// last entry of its last line; whom the front trusts is its unit table's.
-TEST(HttpService, RequestsByPathMethodAndSizeAndFromAProxy) {
-  TcpListener game;
-  ASSERT_TRUE(game.Open(0));
-  std::string port = std::to_string(game.Port());
-  LiveService s({}, "", {.trustedProxies = {"127.0.0.1"}});
-  const std::string list = "/kringel_server.php?", error = "[data]ERROR[/data]";
-  struct Case {
-    std::string request;
-    const char* status;
-    std::string body;
-  } cases[] = {
-      {"GET /other.php?m=get HTTP/1.0\r\n\r\n", "HTTP/1.1 404", error},
-      {"POST " + list + "m=get HTTP/1.0\r\nContent-Length: 0\r\n\r\n", "HTTP/1.1 404", error},
-      {"GET /kringel_server.php HTTP/1.0\r\n\r\n", "HTTP/1.1 200", error},
-      {"GET " + list + "m=reg&name=" + std::string(2000, 'x') + "&port=1&pass=0 HTTP/1.0\r\n\r\n",
-       "HTTP/1.1 200", error},
-      {"GET " + list + "m=get&x=" + std::string(20000, 'x') + " HTTP/1.0\r\n\r\n", "HTTP/1.1 414", error},
-      {"GARBAGE\r\n\r\n", "HTTP/1.1 400", error},
-      {"GET " + list + "m=reg&name=x&port=" + port +
-           "&pass=0 HTTP/1.0\r\nX-Forwarded-For: 127.0.0.4\r\nX-Forwarded-For: 127.0.0.3, 127.0.0.2\r\n\r\n",
-       "HTTP/1.1 200", "[data]OK[/data]"},
-  };
-  for (const Case& c : cases) {
-    std::string response = s.Raw(c.request);
-    EXPECT_TRUE(response.starts_with(c.status) && response.ends_with(c.body))
-        << c.request.substr(0, 60) << "\n"
-        << response;
-  }
-  EXPECT_EQ(s.Ask("m=get"), "127.0.0.2\x02" + port + "\x02x\x02" + "0");  // still serving
-}
-
-TEST(HttpService, WebRootServesItsFilesUnisolatedAndNothingOutsideIt) {
+// Requests by path, method and size; the web root serves its files, unisolated, and nothing outside it.
+// X-Forwarded-For counts from a named proxy (here: loopback), and then the last entry of its last line; whom
+// the front trusts is its unit table's.
+TEST(HttpService, RequestsByPathMethodAndSizeFromAProxyAndNothingOutsideTheWebRoot) {
   TempDir web, outside;
   for (const char* name : {"kringelbahn.html", "kringelbahn.wasm"}) web.Write(name, "page");
   std::filesystem::create_directory(web.File("parts"));
@@ -111,15 +91,19 @@ TEST(HttpService, WebRootServesItsFilesUnisolatedAndNothingOutsideIt) {
   outside.Write("secret.txt", "SECRET");
   std::filesystem::create_symlink(outside.File("secret.txt"), web.File("link.txt"));
   std::string away = "/../" + std::filesystem::path(outside.Path()).filename().string() + "/secret.txt";
-  LiveService s({}, web.Path());
+  TcpListener game;
+  ASSERT_TRUE(game.Open(0));
+  std::string port = std::to_string(game.Port());
+  LiveService s({}, web.Path(), {.trustedProxies = {"127.0.0.1"}});
   GatedHttpServer unused;
   EXPECT_FALSE(MountWebRoot(unused, web.File("kringelbahn.html")) ||
                MountWebRoot(unused, web.File("missing")));
 
+  const std::string list = "/kringel_server.php?", error = "ERROR[/data]";
   struct Case {
     std::string request;
     const char* status;
-    const char* expected;  // a header line or the body's end
+    std::string expected;  // a header line or the body's end
   } cases[] = {
       {"GET / HTTP/1.0", "HTTP/1.1 302", "\r\nLocation: /kringelbahn.html\r\n"},
       {"GET /kringelbahn.html HTTP/1.0", "HTTP/1.1 200", "\r\nContent-Type: text/html; charset=utf-8\r\n"},
@@ -127,22 +111,34 @@ TEST(HttpService, WebRootServesItsFilesUnisolatedAndNothingOutsideIt) {
       {"GET /parts/kringelbahn.data HTTP/1.0", "HTTP/1.1 200", "\r\n\r\ndata"},
       {"HEAD /kringelbahn.wasm HTTP/1.0", "HTTP/1.1 200", "\r\nContent-Length: 4\r\n"},
       {"GET /kringel_server.php?m=get HTTP/1.0", "HTTP/1.1 200", "\r\n\r\n[data][/data]"},
-      {"GET /missing.js HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET " + away + " HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET /%2e%2e" + away.substr(3) + " HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET " + outside.File("secret.txt") + " HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET /link.txt HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET /kringelbahn.html%00.wasm HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},
-      {"GET /parts/ HTTP/1.0", "HTTP/1.1 404", "ERROR[/data]"},  // no listing
+      {"GET /missing.js HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET " + away + " HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET /%2e%2e" + away.substr(3) + " HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET " + outside.File("secret.txt") + " HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET /link.txt HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET /kringelbahn.html%00.wasm HTTP/1.0", "HTTP/1.1 404", error},
+      {"GET /parts/ HTTP/1.0", "HTTP/1.1 404", error},  // no listing
+      {"GET /other.php?m=get HTTP/1.0", "HTTP/1.1 404", error},
+      {"POST " + list + "m=get HTTP/1.0\r\nContent-Length: 0", "HTTP/1.1 404", error},
+      {"GET /kringel_server.php HTTP/1.0", "HTTP/1.1 200", error},
+      {"GET " + list + "m=reg&name=" + std::string(2000, 'x') + "&port=1&pass=0 HTTP/1.0", "HTTP/1.1 200",
+       error},
+      {"GET " + list + "m=get&x=" + std::string(20000, 'x') + " HTTP/1.0", "HTTP/1.1 414", error},
+      {"GARBAGE", "HTTP/1.1 400", error},
+      {"GET " + list + "m=reg&name=x&port=" + port +
+           "&pass=0 HTTP/1.0\r\nX-Forwarded-For: 127.0.0.4\r\nX-Forwarded-For: 127.0.0.3, 127.0.0.2",
+       "HTTP/1.1 200", "[data]OK[/data]"},
   };
   for (const Case& c : cases) {
     std::string response = s.Raw(c.request + "\r\n\r\n");
-    EXPECT_TRUE(response.starts_with(c.status)) << c.request << "\n" << response;
-    EXPECT_NE(response.find(c.expected), std::string::npos) << c.request << "\n" << response;
-    EXPECT_EQ(response.find("\r\nCross-Origin-"), std::string::npos) << c.request;
-    EXPECT_EQ(response.find("SECRET"), std::string::npos) << c.request;
+    SCOPED_TRACE(c.request.substr(0, 60));
+    EXPECT_TRUE(response.starts_with(c.status)) << response;
+    EXPECT_NE(response.find(c.expected), std::string::npos) << response;
+    EXPECT_EQ(response.find("\r\nCross-Origin-"), std::string::npos);
+    EXPECT_EQ(response.find("SECRET"), std::string::npos);
     EXPECT_TRUE(!c.request.starts_with("HEAD") || response.ends_with("\r\n\r\n")) << response;
   }
+  EXPECT_EQ(s.Ask("m=get"), "127.0.0.2\x02" + port + "\x02x\x02" + "0");  // still serving
 }
 
 // The web root's bytes are held once however many connections send them, a changed file is read again, and
@@ -179,7 +175,7 @@ TEST(HttpService, BigFilesReachReadersAndNotStalledOnes) {
   LiveService s({}, web.Path(), {}, {.responseStallMs = 300});
   for (bool stall : {true, false}) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
-    testing::SetSocketBuffer(fd, false, 4096);
+    testing::SetSocketBuffer(fd, false, 4096);  // before the connect: the window it offers
     sockaddr_in to{};
     to.sin_family = AF_INET, to.sin_port = htons(static_cast<uint16_t>(s.host.port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -188,12 +184,7 @@ TEST(HttpService, BigFilesReachReadersAndNotStalledOnes) {
     ASSERT_TRUE(c.Send("GET /big.wasm HTTP/1.0\r\n\r\n"));
     std::this_thread::sleep_for(std::chrono::milliseconds(stall ? 1500 : 100));
     ASSERT_TRUE(stall || c.Send("never read"));
-    size_t received = 0;
-    char buffer[65536];
-    Poller poller;
-    poller.Add(fd, true, false);
-    for (long n = 1; n > 0 && poller.Wait(2000) > 0;)
-      received += (n = c.Receive(buffer, sizeof buffer)) > 0 ? n : 0;
+    size_t received = ReadUntil(c, Clock::now() + std::chrono::seconds(10)).size();
     if (stall) {
       EXPECT_LT(received, size / 2);
     } else {
@@ -224,9 +215,7 @@ TEST(HttpService, ConcurrentRegistrationsAllLand) {
 // Ten connections from each of twenty addresses that never finish their request: eight of each wait until
 // their time is up, two are turned away, and nobody else notices. A greedy address is turned away too.
 TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
-  GateLimits gate;
-  gate.requestsPerSecond = 1, gate.requestTimeMs = 1000;
-  LiveService s({}, "", {}, gate);
+  LiveService s({}, "", {}, {.requestsPerSecond = 1, .requestTimeMs = 1000});
   TcpListener game;
   ASSERT_TRUE(game.Open(0));
   std::vector<std::unique_ptr<TcpConnection>> slow;
@@ -240,21 +229,12 @@ TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
   EXPECT_EQ(s.Ask("m=reg&name=Ehrlich&port=" + std::to_string(game.Port()) + "&pass=0"), "OK");
   EXPECT_EQ(s.Ask("m=get"), "127.0.0.1\x02" + std::to_string(game.Port()) + "\x02" + "Ehrlich\x02" + "0");
   int busy = 0, closed = 0;
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  auto left = [&] {
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<int64_t>(ms.count(), 0));
-  };
+  auto end = Clock::now() + std::chrono::seconds(10);
   for (auto& c : slow) {
-    std::string answer;
-    char buffer[512];
-    Poller poller;
-    poller.Add(c->Fd(), true, false);
-    long n = 0;
-    while (n >= 0 && poller.Wait(left()) > 0)
-      if ((n = c->Receive(buffer, sizeof buffer)) > 0) answer.append(buffer, static_cast<size_t>(n));
+    bool gone = false;
+    std::string answer = ReadUntil(*c, end, {}, &gone);
     busy += answer.starts_with("HTTP/1.1 503") && answer.ends_with("[data]ERROR[/data]");
-    closed += answer.empty() && n < 0;
+    closed += answer.empty() && gone;
   }
   EXPECT_EQ(busy, 40);
   EXPECT_EQ(closed, 160);
@@ -266,14 +246,12 @@ TEST(HttpService, SlowAndGreedyPeersCostOnlyTheirOwnConnections) {
 }
 
 TEST(HttpService, ProbesRunSideBySideAndStopWhenTold) {
-  TcpListener open, gone;
-  ASSERT_TRUE(open.Open(0) && gone.Open(0));
+  TcpListener open, gone, hole;
+  ASSERT_TRUE(open.Open(0) && gone.Open(0) && hole.Open(0));
   int closedPort = gone.Port();
   gone.Close();
   // A listener whose queue is full lets connects hang, as a dropping firewall does.
-  TcpListener hole;
-  ASSERT_TRUE(hole.Open(0));
-  listen(hole.Fd(), 0);
+  testing::StopAnswering(hole.Fd());
   std::vector<std::unique_ptr<TcpConnection>> queued;
   for (int i = 0; i < 4; ++i) queued.push_back(TcpConnection::Open("127.0.0.1", hole.Port(), false, 200));
   std::vector<Endpoint> endpoints = {{"127.0.0.1", open.Port()}, {"127.0.0.1", closedPort}};
@@ -300,18 +278,12 @@ struct FakeGame {
   std::vector<std::unique_ptr<TcpConnection>> peers;
   std::vector<std::string> openings;
   FakeGame() { EXPECT_TRUE(listener.Open(0)); }
-  // Takes the connections waiting and reads their openings; answers them unless silent.
-  void Take(bool answer = true, const std::string& extra = "") {
+  // Takes the connections waiting, reads their openings and answers them (or not), then sends `extra`.
+  void Take(const std::string& extra = "", bool answer = true) {
     for (std::unique_ptr<TcpConnection> c; listener.Accept(&c) == AcceptResult::kConnection;) {
-      std::string head;
-      char buffer[4096];
-      for (int i = 0; i < 100 && head.find("\r\n\r\n") == std::string::npos; ++i) {
-        long n = c->Receive(buffer, sizeof buffer);
-        if (n > 0) head.append(buffer, static_cast<size_t>(n));
-        std::this_thread::sleep_for(std::chrono::milliseconds(n > 0 ? 0 : 10));
-      }
+      std::string head = ReadUntil(*c, Clock::now() + std::chrono::seconds(1), "\r\n\r\n");
       openings.push_back(head);
-      if (answer) c->Send(ReadHandshake(head).answer + extra);
+      c->Send((answer ? ReadHandshake(head).answer : "") + extra);
       peers.push_back(std::move(c));
     }
   }
@@ -326,15 +298,36 @@ std::string ServerFrame(std::string_view keyword, std::string field) {
   return framing.Output();
 }
 
+// The service with a fake game server listed and checked; `target` is the relay's path to it.
+struct RelayService : LiveService {
+  FakeGame game;
+  std::string port = std::to_string(game.listener.Port());
+  std::string target = "/play?address=127.0.0.1&port=" + port;
+  explicit RelayService(RelayLimits limits = {}) : LiveService({}, "", {}, {}, limits) {
+    EXPECT_EQ(Ask("m=reg&name=S&pass=0&port=" + port), "OK");
+    game.Take();  // the registration's check
+    game.peers.clear(), game.openings.clear();
+  }
+  // A browser through the relay, from `from`, once it has its answer; the game server's is taken as Take's.
+  std::unique_ptr<testing::WireClient> Browser(const char* from, int receiveBuffer = 0,
+                                               const std::string& extra = "", bool answer = true) {
+    auto b = std::make_unique<testing::WireClient>(testing::Wire::kWebSocket, "", target);
+    EXPECT_TRUE(b->Connect(host.port, receiveBuffer, from));
+    for (int i = 0; i < 100 && b->Answer().find("\r\n\r\n") == std::string::npos; ++i) {
+      game.Take(extra, answer);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      b->ReadSome(4096);
+    }
+    return b;
+  }
+};
+
 // Every opening on /play that is not for a listed server that answered its last check is refused before
 // anything connects anywhere; another path is no opening.
 TEST(Relay, RefusesAllButListedReachableTargetsUnconnected) {
-  LiveService s;
-  FakeGame game, other;
-  std::string port = std::to_string(game.listener.Port());
-  ASSERT_EQ(s.Ask("m=reg&name=S&pass=0&port=" + port), "OK");
-  game.Take(false);  // the registration's check
-  game.openings.clear();
+  RelayService s;
+  FakeGame other;
+  const std::string& port = s.port;
   const std::string up =
       "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
   auto open = [&](const std::string& target, const std::string& more = "Sec-WebSocket-Version: 13\r\n") {
@@ -350,74 +343,53 @@ TEST(Relay, RefusesAllButListedReachableTargetsUnconnected) {
        "403"},  // decoded: an IPv4-mapped 127.0.0.2
       {open("/play?address=127.0.0.1"), "400"},
       {open("/play?port=" + port + "&address=127.0.0.1&address=127.0.0.1"), "400"},
-      {open("/play?address=127.0.0.1&port=" + port + "&x=1"), "400"},
+      {open(s.target + "&x=1"), "400"},
       {open("/play?address=localhost&port=" + port), "400"},
       {open("/play?address=127.0.0.1&port=0"), "400"},
       {open("/play?address=127.0.0.1&port=+" + port), "400"},
       {open("/play?address=127.0.0.1%2&port=" + port), "400"},
-      {open("/play?address=127.0.0.1&port=" + port, "Sec-WebSocket-Version: 8\r\n"), "426"},
-      {"GET /play?address=127.0.0.1&port=" + port + " HTTP/1.1\r\nHost: x\r\n\r\n", "400"},
-      {"POST /play?address=127.0.0.1&port=" + port + " HTTP/1.1\r\nHost: x\r\n" + up + "\r\n", "400"},
+      {open(s.target, "Sec-WebSocket-Version: 8\r\n"), "426"},
+      {"GET " + s.target + " HTTP/1.1\r\nHost: x\r\n\r\n", "400"},
+      {"POST " + s.target + " HTTP/1.1\r\nHost: x\r\n" + up + "\r\n", "400"},
       {open("/playground?address=127.0.0.1&port=" + port), "404"},
   };
   for (const Case& c : cases)
     EXPECT_TRUE(s.Raw(c.request).starts_with("HTTP/1.1 " + std::string(c.status))) << c.request;
   std::unique_ptr<TcpConnection> none;
   EXPECT_EQ(other.listener.Accept(&none), AcceptResult::kNone);
-  game.Take();
-  EXPECT_TRUE(game.openings.empty());
+  s.game.Take();
+  EXPECT_TRUE(s.game.openings.empty());
   // A listed server that failed its last check is no target until it answers again.
   std::vector<ListEntry> entries = s.store.CheckedBefore(INT64_MAX);
   s.store.NoteChecks(entries, {false}, s.clock.Now(), 3);
-  EXPECT_TRUE(s.Raw(open("/play?address=127.0.0.1&port=" + port)).starts_with("HTTP/1.1 403"));
+  EXPECT_TRUE(s.Raw(open(s.target)).starts_with("HTTP/1.1 403"));
 }
 
 // Through the relay the browser and the game server exchange their frames unchanged; the game server hears
 // the player's address and answers first. A game server that refuses or never answers costs the browser a
 // 502.
 TEST(Relay, CarriesFramesBothWaysAndRefusesForFailedOpenings) {
-  LiveService s({}, "", {}, {}, {.openingMs = 500});
-  FakeGame game;
-  std::string target = "/play?address=127.0.0.1&port=" + std::to_string(game.listener.Port());
-  ASSERT_EQ(s.Ask("m=reg&name=S&pass=0&port=" + std::to_string(game.listener.Port())), "OK");
-  game.Take();  // the registration's check
-  game.peers.clear(), game.openings.clear();
-  testing::WireClient browser(testing::Wire::kWebSocket, "", target);
-  ASSERT_TRUE(browser.Connect(s.host.port, 0, "127.0.0.5"));
-  for (int i = 0; i < 100 && game.peers.empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    game.Take(true, ServerFrame("CHAT", "Hallo"));
-  }
-  ASSERT_EQ(game.openings.size(), 1u);
-  EXPECT_NE(game.openings[0].find("\r\nX-Forwarded-For: 127.0.0.5\r\n"), std::string::npos)
-      << game.openings[0];
-  EXPECT_EQ(browser.Next(), "CHAT^Hallo");
-  EXPECT_NE(browser.Answer().find("Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n"),
+  RelayService s({.openingMs = 500});
+  auto browser = s.Browser("127.0.0.5", 0, ServerFrame("CHAT", "Hallo"));
+  ASSERT_EQ(s.game.openings.size(), 1u);
+  EXPECT_NE(s.game.openings[0].find("\r\nX-Forwarded-For: 127.0.0.5\r\n"), std::string::npos)
+      << s.game.openings[0];
+  EXPECT_EQ(browser->Next(), "CHAT^Hallo");
+  EXPECT_NE(browser->Answer().find("Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n"),
             std::string::npos);
-  EXPECT_NE(browser.Answer().find("Sec-WebSocket-Protocol: binary\r\n"), std::string::npos);
-  ASSERT_TRUE(browser.Send("JOIN"));
-  std::string heard;
-  char buffer[256];
-  for (int i = 0; i < 100 && heard.size() < 6 + BuildMessage("JOIN", {}).size();
-       ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10)))
-    if (long n = game.peers[0]->Receive(buffer, sizeof buffer); n > 0)
-      heard.append(buffer, static_cast<size_t>(n));
+  EXPECT_NE(browser->Answer().find("Sec-WebSocket-Protocol: binary\r\n"), std::string::npos);
+  ASSERT_TRUE(browser->Send("JOIN"));
+  std::string heard = ReadUntil(*s.game.peers[0], Clock::now() + std::chrono::milliseconds(500));
   ASSERT_EQ(heard.size(), 6 + BuildMessage("JOIN", {}).size());  // masked: 2 + 4 + the message
   EXPECT_EQ(heard[0], '\x82');
-  game.peers.clear();
-  EXPECT_TRUE(browser.WaitClosed(3000));
+  s.game.peers.clear();
+  EXPECT_TRUE(browser->WaitClosed(3000));
   EXPECT_EQ(s.relay.Count(), 0);
 
   for (bool answers : {true, false}) {
-    testing::WireClient refused(testing::Wire::kWebSocket, "", target);
-    ASSERT_TRUE(refused.Connect(s.host.port));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    for (std::unique_ptr<TcpConnection> c; game.listener.Accept(&c) == AcceptResult::kConnection;) {
-      if (answers) c->Send(HttpRefusal(503, "Service Unavailable"));
-      game.peers.push_back(std::move(c));
-    }
-    EXPECT_TRUE(refused.WaitClosed(3000));
-    EXPECT_TRUE(refused.Answer().starts_with("HTTP/1.1 502")) << refused.Answer();
+    auto refused = s.Browser("127.0.0.1", 0, answers ? HttpRefusal(503, "Service Unavailable") : "", false);
+    EXPECT_TRUE(refused->WaitClosed(3000));
+    EXPECT_TRUE(refused->Answer().starts_with("HTTP/1.1 502")) << refused->Answer();
   }
   EXPECT_EQ(s.relay.Count(), 0);
 }
@@ -426,28 +398,15 @@ TEST(Relay, CarriesFramesBothWaysAndRefusesForFailedOpenings) {
 // bound; a flooding game server is read no faster than its allowance; none of it slows another player's echo.
 TEST(Relay, PlacesQueuesAndFloodsAreBoundedPerRelay) {
   RelayLimits limits{.perGroup = 2, .total = 4, .queueBytes = 32 << 10, .serverBytesPerSecond = 256 << 10};
-  LiveService s({}, "", {}, {}, limits);
-  FakeGame game;
-  std::string target = "/play?address=127.0.0.1&port=" + std::to_string(game.listener.Port());
-  ASSERT_EQ(s.Ask("m=reg&name=S&pass=0&port=" + std::to_string(game.listener.Port())), "OK");
-  game.Take();
-  game.peers.clear(), game.openings.clear();
-  auto connect = [&](const char* from, int receiveBuffer = 0) {
-    auto b = std::make_unique<testing::WireClient>(testing::Wire::kWebSocket, "", target);
-    EXPECT_TRUE(b->Connect(s.host.port, receiveBuffer, from));
-    for (int i = 0; i < 50 && b->Answer().find("\r\n\r\n") == std::string::npos; ++i) {
-      game.Take();
-      b->Next(10);
-    }
-    return b;
-  };
+  RelayService s(limits);
   std::vector<std::unique_ptr<testing::WireClient>> b;
   for (const char* from : {"127.0.0.2", "127.0.0.2", "127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"})
-    b.push_back(connect(from, b.empty() ? 2048 : 0));
+    b.push_back(s.Browser(from, b.empty() ? 2048 : 0));
   const char* expected[] = {"101", "101", "503", "101", "101", "503"};
   for (size_t i = 0; i < b.size(); ++i)
     EXPECT_TRUE(b[i]->Answer().starts_with("HTTP/1.1 " + std::string(expected[i]))) << i << b[i]->Answer();
-  ASSERT_EQ(game.peers.size(), 4u);
+  auto& peers = s.game.peers;
+  ASSERT_EQ(peers.size(), 4u);
 
   // The game server floods the first (which reads nothing) and the second (which reads all).
   std::string frame = ServerFrame("CHAT", std::string(4000, 'x'));
@@ -457,14 +416,14 @@ TEST(Relay, PlacesQueuesAndFloodsAreBoundedPerRelay) {
   bool firstClosed = false;
   for (int i = 0; i < 1000 && std::chrono::steady_clock::now() - start < std::chrono::seconds(3); ++i) {
     for (int k : {0, 1})
-      if (game.peers[k]->FlushQueue() && game.peers[k]->Queued() < (64 << 10)) game.peers[k]->Send(frame);
-    firstClosed = firstClosed || game.peers[0]->Receive(buffer, sizeof buffer) < 0;
+      if (peers[k]->FlushQueue() && peers[k]->Queued() < (64 << 10)) peers[k]->Send(frame);
+    firstClosed = firstClosed || peers[0]->Receive(buffer, sizeof buffer) < 0;
     b[1]->ReadSome(sizeof buffer);
     while (b[1]->Next(0)) read += frame.size();
     // Another player's echo goes across meanwhile.
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     if (i % 100 == 0) {
-      ASSERT_TRUE(game.peers[2]->Send(ServerFrame("CHAT", "!")));
+      ASSERT_TRUE(peers[2]->Send(ServerFrame("CHAT", "!")));
       EXPECT_TRUE(b[3]->Next(1000));
     }
   }
