@@ -2,6 +2,6 @@
 if(TARGET kringelbahn-listd AND TARGET kringelbahn-server)
   kb_add_process_test(listd_process_end_to_end test_listd_process
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/listd/process/end_to_end_test.cpp
-            ${CMAKE_CURRENT_SOURCE_DIR}/server/fake_gateway_posix.cpp
+            ${CMAKE_CURRENT_SOURCE_DIR}/server/fake_gateway.cpp
     LIBS kb_server PROGRAMS kringelbahn-listd kringelbahn-server)
 endif()

@@ -1,15 +1,12 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "tests/server/fake_gateway.h"
 
 #include <chrono>
 #include <random>
 #include <tuple>
 
 #include "common/net/web_list.h"
-#include "tests/server/fake_gateway.h"
+#include "common/platform/core/socket.h"
+#include "common/platform/core/socket_system.h"
 
 namespace kb::testing {
 namespace {
@@ -48,15 +45,18 @@ const std::string kDescription =
     "<SCPDURL>/WANIPCn.xml</SCPDURL></service></serviceList></device></deviceList></device>"
     "</deviceList></device></root>";
 
+// A descriptor as a poll entry holds it; a negative one is skipped.
+auto Fd(int fd) { return static_cast<decltype(sockets::PollEntry::fd)>(fd); }
+
 // A reusable socket bound to address:port, or -1.
 int Bound(int type, const std::string& address, int port) {
-  int fd = socket(AF_INET, type, 0), on = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  int fd = sockets::Open(AF_INET, type);
+  sockets::ReserveListeningPort(fd);
   sockaddr_in a{};
   a.sin_family = AF_INET, a.sin_port = htons(static_cast<uint16_t>(port));
   inet_pton(AF_INET, address.c_str(), &a.sin_addr);
   if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
-  close(fd);
+  sockets::Close(fd);
   return -1;
 }
 
@@ -64,6 +64,7 @@ int Bound(int type, const std::string& address, int port) {
 
 FakeGateway::FakeGateway(Behaviour behaviour, std::string pmpAddress)
     : behaviour_(std::move(behaviour)), pmpAddress_(std::move(pmpAddress)) {
+  InitNetwork();
   http_ = Bound(SOCK_STREAM, "127.0.0.1", 0);
   sockaddr_in a{};
   socklen_t size = sizeof a;
@@ -72,9 +73,10 @@ FakeGateway::FakeGateway(Behaviour behaviour, std::string pmpAddress)
   if (!pmpAddress_.empty()) pmp_ = Bound(SOCK_DGRAM, pmpAddress_, 5351);
   if (behaviour_.ssdp) {
     ssdp_ = Bound(SOCK_DGRAM, "0.0.0.0", 1900);
-    ip_mreq group{.imr_multiaddr = {}, .imr_interface = {htonl(INADDR_LOOPBACK)}};
+    ip_mreq group{};
     inet_pton(AF_INET, "239.255.255.250", &group.imr_multiaddr);
-    setsockopt(ssdp_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group);
+    group.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
+    setsockopt(ssdp_, IPPROTO_IP, IP_ADD_MEMBERSHIP, reinterpret_cast<const char*>(&group), sizeof group);
   }
   thread_ = std::thread([this] { Serve(); });
 }
@@ -83,7 +85,7 @@ FakeGateway::~FakeGateway() {
   stop_ = true;
   thread_.join();
   for (int fd : {http_, pmp_, ssdp_})
-    if (fd >= 0) close(fd);
+    if (fd >= 0) sockets::Close(fd);
 }
 
 std::string FakeGateway::DescriptionUrl() const {
@@ -121,11 +123,11 @@ void FakeGateway::Note(std::string line) {
 // One connection at a time, each bounded to 64 KiB and 2 s of reading.
 void FakeGateway::Serve() {
   while (!stop_) {
-    pollfd fds[3] = {{http_, POLLIN, 0}, {pmp_, POLLIN, 0}, {ssdp_, POLLIN, 0}};  // -1 is skipped
-    if (poll(fds, 3, 20) <= 0) continue;
+    sockets::PollEntry fds[3] = {{Fd(http_), POLLIN, 0}, {Fd(pmp_), POLLIN, 0}, {Fd(ssdp_), POLLIN, 0}};
+    if (sockets::Poll(fds, 3, 20) <= 0) continue;
     if (fds[1].revents & POLLIN) AnswerPmp();
     if (fds[2].revents & POLLIN) AnswerSearch();
-    int c = fds[0].revents & POLLIN ? accept(http_, nullptr, nullptr) : -1;
+    int c = fds[0].revents & POLLIN ? sockets::Accept(http_) : -1;
     if (c < 0) continue;
     std::string request;
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
@@ -133,9 +135,9 @@ void FakeGateway::Serve() {
       size_t head = request.find("\r\n\r\n");
       size_t length = std::strtoul(ExtractBetween(request, "Content-Length: ", "\r\n").c_str(), nullptr, 10);
       if (head != std::string::npos && request.size() >= head + 4 + length) break;
-      pollfd p{c, POLLIN, 0};
-      if (poll(&p, 1, 50) <= 0) continue;
-      ssize_t n = recv(c, buffer, sizeof buffer, 0);
+      sockets::PollEntry p{Fd(c), POLLIN, 0};
+      if (sockets::Poll(&p, 1, 50) <= 0) continue;
+      long n = recv(c, buffer, sizeof buffer, 0);
       if (n <= 0) break;
       request.append(buffer, static_cast<size_t>(n));
     }
@@ -143,11 +145,11 @@ void FakeGateway::Serve() {
     int delay = request.starts_with("GET ") ? 0 : behaviour_.delayMs;
     // Held until the delay ends or the client gives up.
     for (int waited = 0; waited < delay && !stop_; waited += 10) {
-      pollfd p{c, POLLIN, 0};
-      if (poll(&p, 1, 10) > 0) break;
+      sockets::PollEntry p{Fd(c), POLLIN, 0};
+      if (sockets::Poll(&p, 1, 10) > 0) break;
     }
-    send(c, answer.data(), answer.size(), MSG_NOSIGNAL);
-    close(c);
+    send(c, answer.data(), static_cast<int>(answer.size()), sockets::kNoSignal);
+    sockets::Close(c);
   }
 }
 
@@ -196,20 +198,21 @@ void FakeGateway::AnswerSearch() {
   char in[1500];
   sockaddr_in from{};
   socklen_t size = sizeof from;
-  ssize_t n = recvfrom(ssdp_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &size);
+  long n = recvfrom(ssdp_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &size);
   if (n <= 0 || !std::string(in, static_cast<size_t>(n)).starts_with("M-SEARCH")) return;
   Note("Search");
   std::string type = "urn:schemas-upnp-org:device:InternetGatewayDevice:1";
   std::string answer = "HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=120\r\nST: " + type +
                        "\r\nUSN: uuid:fake::" + type + "\r\nLOCATION: " + DescriptionUrl() + "\r\n\r\n";
-  sendto(ssdp_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), size);
+  sendto(ssdp_, answer.data(), static_cast<int>(answer.size()), 0, reinterpret_cast<sockaddr*>(&from), size);
 }
 
 void FakeGateway::AnswerPmp() {
   unsigned char in[64];
   sockaddr_in from{};
   socklen_t size = sizeof from;
-  ssize_t n = recvfrom(pmp_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &size);
+  long n =
+      recvfrom(pmp_, reinterpret_cast<char*>(in), sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &size);
   if (n < 2 || in[0] != 0 || (in[1] != 0 && n < 12)) return;
   // Version, opcode + 128, result, epoch 1, then the address or the mapping.
   unsigned char out[16] = {0, static_cast<unsigned char>(128 + in[1]),
@@ -232,7 +235,8 @@ void FakeGateway::AnswerPmp() {
   }
   if (behaviour_.pmpSilent) return;
   if (behaviour_.pmpWrongOpcode) out[1] = 200;
-  sendto(pmp_, out, in[1] == 0 ? 12 : 16, 0, reinterpret_cast<sockaddr*>(&from), size);
+  sendto(pmp_, reinterpret_cast<const char*>(out), in[1] == 0 ? 12 : 16, 0,
+         reinterpret_cast<sockaddr*>(&from), size);
 }
 
 }  // namespace kb::testing

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +19,17 @@ namespace {
 
 using testing::FakeGateway;
 using V = std::vector<std::string>;
+
+// Wine binds a UDP socket asked for one loopback address to every address, so the fake router's NAT-PMP
+// answers leave from 127.0.0.1 and libnatpmp rightly drops them. Under wine NAT-PMP is tested with a router
+// outside it (tests/windows/server_port_mapping.sh).
+bool FakeNatPmpAnswers() {
+#ifdef _WIN32
+  return !GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
+#else
+  return true;
+#endif
+}
 
 PortMapper::Find Upnp(const std::string& url) {
   return [url] { return FindUpnpGateway({url, ""}, 500); };
@@ -67,6 +81,7 @@ TEST(PortMapper, MapsRenewsAndRemovesTheForwarding) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     bool upnp = c.name.starts_with("upnp");
+    if (!upnp && !FakeNatPmpAnswers()) continue;
     FakeGateway router(c.router, FakeGateway::RandomLoopbackAddress());
     PortMapper mapper;
     PortMapping m =
@@ -93,12 +108,14 @@ TEST(PortMapper, MapsRenewsAndRemovesTheForwarding) {
 // No UPnP device at the URL: NAT-PMP is asked next. A router that never
 // answers holds neither the first outcome past its limit nor the stop.
 TEST(PortMapper, FallsBackAndNeverWaitsLongerThanItsLimits) {
-  FakeGateway pmp({.externalAddress = "100.64.1.2"}, FakeGateway::RandomLoopbackAddress());
-  PortMapper mapper;
-  PortMapping m = FirstOutcome(mapper, {Upnp("http://127.0.0.1:9/rootDesc.xml"), Pmp(pmp.PmpAddress())});
-  EXPECT_TRUE(m.mapped && m.kind == "NAT-PMP" && m.externalAddress == "100.64.1.2");
-  mapper.Stop(5000);
-  EXPECT_EQ(pmp.Log().back(), "PMP map 4711>0 0");
+  if (FakeNatPmpAnswers()) {
+    FakeGateway pmp({.externalAddress = "100.64.1.2"}, FakeGateway::RandomLoopbackAddress());
+    PortMapper mapper;
+    PortMapping m = FirstOutcome(mapper, {Upnp("http://127.0.0.1:9/rootDesc.xml"), Pmp(pmp.PmpAddress())});
+    EXPECT_TRUE(m.mapped && m.kind == "NAT-PMP" && m.externalAddress == "100.64.1.2");
+    mapper.Stop(5000);
+    EXPECT_EQ(pmp.Log().back(), "PMP map 4711>0 0");
+  }
 
   // miniupnpc gives up on its own (after 5 s here); a stop never waits that long.
   FakeGateway slow({.delayMs = 60000});
