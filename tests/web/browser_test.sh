@@ -12,18 +12,7 @@
 set -u
 page=$1 listd=$2 server=$3 modules=$5
 linux_client=$(realpath "$4")
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2>/dev/null
-  [ -n "${KB_KEEP_WORK:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $1"
-  for f in "$work"/*.out "$work"/*/out.txt; do [ -f "$f" ] && { echo "== $f"; cat "$f"; }; done
-  exit 1
-}
+. "$(dirname "$0")/../support/script_prelude.sh"
 export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255 KRINGELBAHN_LIST_HOST=127.0.0.1:9 SDL_AUDIODRIVER=dummy
 # The registering server asks a router on loopback that is not there, never the network's own.
 export KRINGELBAHN_UPNP_DESCRIPTION=http://127.0.0.1:9/rootDesc.xml KRINGELBAHN_NATPMP_GATEWAY=127.0.0.1
@@ -32,11 +21,6 @@ unset SDL_VIDEODRIVER
 start_virtual_display 1700x650x24 || fail "no virtual display"
 pids+=("$display_pid")
 
-wait_for() {  # text file seconds
-  for _ in $(seq $(($3 * 10))); do grep -q "$1" "$2" 2>/dev/null && return 0; sleep 0.1; done
-  return 1
-}
-free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 players() { grep -o 'Spieler: [0-9]*' "$work/server.out" | tail -n 1 | cut -d' ' -f2; }
 wait_players() {  # count seconds
   for _ in $(seq $(($2 * 10))); do [ "$(players)" = "$1" ] && return 0; sleep 0.1; done

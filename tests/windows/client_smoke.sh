@@ -5,24 +5,9 @@
 # Arguments: kringelbahn.exe kringelbahn-server.exe linux-kringelbahn
 set -u
 client_exe=$1 server_exe=$2 linux_client=${3:-}
-# Where every tool must be there (KB_NO_SKIPS=1, as tools/run-tests sets it) a skip fails.
-skip() { echo "SKIP: $*"; [ "${KB_NO_SKIPS:-0}" = 1 ] && exit 1; exit 77; }
+. "$(dirname "$0")/../support/script_prelude.sh"
 [ -x "$linux_client" ] || skip "no Linux client to compare with (KB_NATIVE_CLIENT)"
-for tool in wine Xvfb xdotool import compare python3; do
-  command -v "$tool" >/dev/null || skip "$tool is missing"
-done
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $1"
-  for f in "$work"/*.out "$work"/*/out.txt; do [ -f "$f" ] && { echo "== $f"; cat "$f"; }; done
-  exit 1
-}
+need wine Xvfb xdotool import compare python3
 # The clients get homes of their own; wine keeps the prefix it was given.
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
 export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255 KRINGELBAHN_LIST_HOST=127.0.0.1:9 SDL_AUDIODRIVER=dummy
@@ -50,11 +35,10 @@ kill "${pids[2]}" 2>/dev/null
 
 # A network round: the server headless, two clients that connect from their
 # start-up scripts; each player presses Space.
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=$(free_port)
 wine "$server_exe" --headless --name Runde --port "$port" >"$work/server.out" 2>&1 &
 pids+=($!)
-for _ in $(seq 300); do grep -q 'Spieler: 0' "$work/server.out" && break; sleep 0.1; done
-grep -q 'Spieler: 0' "$work/server.out" || fail "the server did not start"
+wait_for 'Spieler: 0' "$work/server.out" 30 || fail "the server did not start"
 players=()
 for x in 0 820; do
   mkdir -p "$work/player$x"
@@ -62,8 +46,7 @@ for x in 0 820; do
   start_client "player$x" "$x" wine "$client_exe"
   players+=("$window")
 done
-for _ in $(seq 300); do grep -q 'Spieler: 2' "$work/server.out" && break; sleep 0.1; done
-grep -q 'Spieler: 2' "$work/server.out" || fail "the clients did not join"
+wait_for 'Spieler: 2' "$work/server.out" 30 || fail "the clients did not join"
 for window in "${players[@]}"; do press "$window" space; done
 # The countdown, then the heads run until one hits a trail or the border:
 # both fields settle on the same picture.

@@ -5,17 +5,8 @@
 # Usage: server_port_mapping.sh path/to/kringelbahn-server.exe
 set -u
 exe=${1:?usage: $0 kringelbahn-server.exe}
-skip() { echo "SKIP: $*"; [ "${KB_NO_SKIPS:-0}" = 1 ] && exit 1; exit 77; }
-for tool in wine python3; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done
-work=$(mktemp -d)
-server="" router=""
-cleanup() {
-  [ -n "$server" ] && kill "$server" 2>/dev/null
-  [ -n "$router" ] && kill "$router" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; tail -n 20 "$work"/*.log; exit 1; }
+. "$(dirname "$0")/../support/script_prelude.sh"
+need wine python3
 
 # The router answers the address request and every mapping, giving the next
 # port outside, and logs each request.
@@ -36,19 +27,18 @@ while True:
         print("map", inside, outside, lease, flush=True)
 PY
 gateway=127.$((RANDOM % 200 + 20)).$((RANDOM % 250 + 1)).1
-python3 "$work/router.py" "$gateway" >"$work/router.log" 2>&1 &
-router=$!
+python3 "$work/router.py" "$gateway" >"$work/router.out" 2>&1 &
+pids+=($!)
 
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=$(free_port)
 KRINGELBAHN_NATPMP_GATEWAY=$gateway wine "$exe" --headless --name Heim --port "$port" --bind 127.0.0.1 \
-  --open-port >"$work/server.log" 2>&1 &
+  --open-port >"$work/server.out" 2>&1 &
 server=$!
+pids+=($server)
 # A new wine prefix takes its time on the first start.
-wait_for() { for _ in $(seq 600); do grep -q "$2" "$work/$1" && return 0; sleep 0.2; done; return 1; }
-wait_for router.log "^map $port $port 3600$" || fail "no mapping of port $port asked for"
-wait_for server.log "Port $((port % 65535 + 1))\.$" || fail "the server does not tell the outside port"
+wait_for "^map $port $port 3600$" "$work/router.out" 120 || fail "no mapping of port $port asked for"
+wait_for "Port $((port % 65535 + 1))\.$" "$work/server.out" 30 || fail "the server does not tell the outside port"
 kill -INT "$server"
-wait_for router.log "^map $port 0 0$" || fail "Ctrl+C did not remove the mapping"
+wait_for "^map $port 0 0$" "$work/router.out" 30 || fail "Ctrl+C did not remove the mapping"
 wait "$server" || fail "the server ended with $?"
-server=""
 echo "PASS: port $port forwarded, told and removed at Ctrl+C"

@@ -4,24 +4,14 @@
 # Usage: server_window.sh path/to/kringelbahn-server.exe
 set -u
 exe=${1:?usage: $0 kringelbahn-server.exe}
-# Where every tool must be there (KB_NO_SKIPS=1, as tools/run-tests sets it) a skip fails.
-skip() { echo "SKIP: $*"; [ "${KB_NO_SKIPS:-0}" = 1 ] && exit 1; exit 77; }
-fail() { echo "FAIL: $*"; exit 1; }
-for tool in wine Xvfb xdotool python3; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done
+. "$(dirname "$0")/../support/script_prelude.sh"
+need wine Xvfb xdotool python3
 export KRINGELBAHN_BROADCAST_ADDRESS=127.255.255.255 WINEDEBUG=${WINEDEBUG:--all}
-
-work=$(mktemp -d)
-server="" client="" keycode="" display_pid=""
-cleanup() {
-  [ -n "$server" ] && kill "$server" 2>/dev/null
-  [ -n "$client" ] && kill "$client" 2>/dev/null
-  [ -n "$keycode" ] && python3 "$work/umlaut.py" "$keycode"
-  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+keycode=""
+trap '[ -n "$keycode" ] && python3 "$work/umlaut.py" "$keycode"; cleanup' EXIT
 . "$(dirname "$0")/../support/desktop_session.sh"
 start_virtual_display 1024x768x24 || fail "no virtual display"
+pids+=("$display_pid")
 
 # xdotool types a character missing from the keymap on a key remapped just
 # for that press, which wine may look up after the mapping is gone. The
@@ -78,19 +68,21 @@ if b"MODE\x0221" not in seen: sys.exit("no MODE 21 before the close: %r" % seen)
 print("shutdown", flush=True)
 EOF
 
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-wine "$exe" --port "$port" >"$work/server.log" 2>&1 &
+port=$(free_port)
+wine "$exe" --port "$port" >"$work/server.out" 2>&1 &
 server=$!
+pids+=($server)
 # A new wine prefix takes its time on the first start.
 window=$(timeout 120 xdotool search --sync --name '^Kringelbahn Server 1.2.4$' | head -1)
 [ -n "$window" ] || fail "no window titled 'Kringelbahn Server 1.2.4' within 120 s"
 xdotool windowfocus --sync "$window" && xdotool type --delay 20 'Kringelbahn S' &&
   keycode=$(python3 "$work/umlaut.py") && xdotool type d && xdotool key Return || fail "could not type the name"
 
-python3 "$work/client.py" "$port" >"$work/client.log" 2>&1 &
+python3 "$work/client.py" "$port" >"$work/client.out" 2>&1 &
 client=$!
-for _ in $(seq 100); do [ -s "$work/client.log" ] && break; sleep 0.2; done
-name=$(head -1 "$work/client.log")
+pids+=($client)
+for _ in $(seq 100); do [ -s "$work/client.out" ] && break; sleep 0.2; done
+name=$(head -1 "$work/client.out")
 [ "$name" = "'Kringelbahn%20S\xfcd'" ] || fail "server name $name, expected 'Kringelbahn%20S\xfcd'"
 
 # The close request asks first; Return answers "Ja".
@@ -103,9 +95,7 @@ for _ in $(seq 150); do kill -0 "$server" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$server" 2>/dev/null && fail "the server still runs 15 s after the confirmed close"
 wait "$server"
 code=$?
-server=""
-[ "$code" = 0 ] || fail "exit code $code, expected 0: $(cat "$work/server.log")"
-wait "$client" || fail "client: $(cat "$work/client.log")"
-client=""
-grep -qx shutdown "$work/client.log" || fail "the client was not told of the shutdown"
+[ "$code" = 0 ] || fail "exit code $code, expected 0"
+wait "$client" || fail "the client failed"
+grep -qx shutdown "$work/client.out" || fail "the client was not told of the shutdown"
 echo "PASS: served as 'Kringelbahn Süd' on port $port, closed after the confirmation"
