@@ -8,9 +8,6 @@
 namespace kb {
 namespace {
 
-constexpr Colour kGreen = 65280;
-constexpr Colour kRed = 255;
-
 std::string Upper(std::string_view word) {
   std::string out(word);
   for (char& c : out) {
@@ -47,72 +44,73 @@ void ServerGame::HandleAdmin(ClientRecord& sender, std::string_view line) {
   for (std::string_view c : kCommands) known |= command == c;
   ConnectionId to = sender.connection;
   if (!known) {
-    SendAdmin(to, "Den Befehl \"" + std::string(word1) + "\" gibt es nicht.", kRed);
+    SendAdmin(to, "Den Befehl \"" + std::string(word1) + "\" gibt es nicht.", kAdminRed);
     return;
   }
   if (command == "LOGIN") {
     if (sender.adminLoggedIn) {
-      SendAdmin(to, "Du bist bereits eingeloggt.", kGreen);
+      SendAdmin(to, "Du bist bereits eingeloggt.", kAdminGreen);
     } else if (!settings_.adminPassword.empty() &&
                GuessAllowed(adminGuesses_, sender, word2, settings_.adminPassword)) {
       // An empty administrator password means administration is off: anyone
       // could otherwise shut the server down.
       sender.adminLoggedIn = 1;
-      SendAdmin(to, "Du hast dich erfolgreich eingeloggt.", kGreen);
+      SendAdmin(to, "Du hast dich erfolgreich eingeloggt.", kAdminGreen);
     } else {
-      SendAdmin(to, "Das angegebene Passwort ist falsch.", kRed);
+      SendAdmin(to, "Das angegebene Passwort ist falsch.", kAdminRed);
     }
     return;
   }
   if (!sender.adminLoggedIn) {
-    SendAdmin(to, "Du bist nicht eingeloggt.", kRed);
+    SendAdmin(to, "Du bist nicht eingeloggt.", kAdminRed);
     return;
   }
   if (command == "SHUTDOWN") {
     Shutdown();
   } else if (command == "PASS") {
     if (settings_.passwordBox) {
-      SendAdmin(to, "Das Serverpasswort ist \"" + settings_.password + "\".", kGreen);
+      SendAdmin(to, "Das Serverpasswort ist \"" + settings_.password + "\".", kAdminGreen);
     } else {
-      SendAdmin(to, "Der Server ist nicht passwortgesch\xFCtzt.", kGreen);
+      SendAdmin(to, "Der Server ist nicht passwortgesch\xFCtzt.", kAdminGreen);
     }
   } else if (command == "SETPASS") {
     if (!word2.empty()) {
       settings_.passwordBox = true;
       settings_.password = std::string(word2);
       AdmitPresentWhenProtected();
-      SendAdmin(to, "Das Serverpasswort wurde ge\xE4ndert.", kGreen);
+      SendAdmin(to, "Das Serverpasswort wurde ge\xE4ndert.", kAdminGreen);
     } else {
       settings_.passwordBox = false;
-      SendAdmin(to, "Das Serverpasswort wurde ausgeschaltet.", kRed);
+      SendAdmin(to, "Das Serverpasswort wurde ausgeschaltet.", kAdminRed);
     }
   } else if (command == "SETADPASS") {
     settings_.adminPassword = std::string(word2);
-    SendAdmin(to, "Das Adminpasswort wurde ge\xE4ndert.", kGreen);
+    SendAdmin(to, "Das Adminpasswort wurde ge\xE4ndert.", kAdminGreen);
   } else if (command == "REGISTER") {
     SendAdmin(to,
               entryState == 0 ? "Der Server wird eingetragen..." : "Der Eintrag des Servers wird erneuert...",
-              kGreen);
+              kAdminGreen);
     if (startRegisterEntry) startRegisterEntry();
   } else if (command == "DEREGISTER") {
-    SendAdmin(to, "Der Eintrag wird gel\xF6scht...", kGreen);
+    SendAdmin(to, "Der Eintrag wird gel\xF6scht...", kAdminGreen);
     if (startDeleteEntry) startDeleteEntry();
   } else if (command == "HIDDEN") {
-    SendAdmin(to, settings_.hidden ? "Der Server ist versteckt." : "Der Server ist nicht versteckt.", kGreen);
+    SendAdmin(to, settings_.hidden ? "Der Server ist versteckt." : "Der Server ist nicht versteckt.",
+              kAdminGreen);
   } else if (command == "HIDE") {
     settings_.hidden = !settings_.hidden;
     SendAdmin(to, settings_.hidden ? "Der Server wurde versteckt." : "Der Server ist nicht mehr versteckt.",
-              kGreen);
+              kAdminGreen);
   } else if (command == "ECHO") {
-    SendAdmin(to, line.size() > 5 ? line.substr(5) : std::string_view(), kGreen);
+    SendAdmin(to, line.size() > 5 ? line.substr(5) : std::string_view(), kAdminGreen);
   } else if (command == "HELP") {
     for (std::string_view help :
          {"Deregister", "Hidden", "Hide", "Pass", "Register", "Setadpass", "Setpass", "Shutdown"}) {
-      SendAdmin(to, help, kGreen);
+      SendAdmin(to, help, kAdminGreen);
     }
   } else if (command == "PAUSE") {
     paused_ = !paused_;
-    SendAdmin(to, paused_ ? "Spiel pausiert." : "Pause beendet.", kGreen);
+    SendAdmin(to, paused_ ? "Spiel pausiert." : "Pause beendet.", kAdminGreen);
   }
 }
 

@@ -12,8 +12,6 @@
 namespace kb {
 namespace {
 
-constexpr Colour kGreen = 65280;
-constexpr Colour kRed = 255;
 constexpr const char* kErrorTitle = "Fehler";
 constexpr const char* kInfoTitle = "Kringelbahn Server";
 
@@ -155,26 +153,26 @@ void ListRegistration::Drain() {
       seenAddress_ = r.seenAddress;
       game_.entryState = 1;
       buttons_.registerCaption = "Eintrag erneuern";
-      game_.NotifyAdmins("Der Server wurde erfolgreich eingetragen.", kGreen);
+      game_.NotifyAdmins("Der Server wurde erfolgreich eingetragen.", kAdminGreen);
       show({false, kInfoTitle, "Server erfolgreich eingetragen."});
       if (registered) registered();
     } else if (r.kind == Kind::kRegister) {
       game_.entryState = 0;
       buttons_.registerCaption = "Server eintragen";
       std::string why = r.reason.empty() ? "." : ": " + r.reason;
-      game_.NotifyAdmins("Der Server konnte nicht eingetragen werden" + why, kRed);
+      game_.NotifyAdmins("Der Server konnte nicht eingetragen werden" + why, kAdminRed);
       show({true, kErrorTitle, "Server konnte nicht eingetragen werden" + why});
     } else if (r.ok) {
       listHostAddresses_.clear();
       game_.entryState = 0;
       buttons_.deleteCaption = "Eintrag l\xF6schen";
       buttons_.registerCaption = "Server eintragen";
-      game_.NotifyAdmins("Der Eintrag wurde gel\xF6scht.", kGreen);
+      game_.NotifyAdmins("Der Eintrag wurde gel\xF6scht.", kAdminGreen);
       show({false, kInfoTitle, "Der Eintrag wurde gel\xF6scht."});
     } else {
       // EntryState stays as it is (2 after this deletion started).
       buttons_.registerCaption = "Server eintragen";
-      game_.NotifyAdmins("Der Eintrag konnte nicht gel\xF6scht werden.", kRed);
+      game_.NotifyAdmins("Der Eintrag konnte nicht gel\xF6scht werden.", kAdminRed);
       show({true, kErrorTitle, "Der Eintrag konnte nicht gel\xF6scht werden."});
     }
   }

@@ -18,6 +18,10 @@
 
 namespace kb {
 
+// The colours of the server's lines in the administrators' chat: done, refused.
+constexpr Colour kAdminGreen = 65280;
+constexpr Colour kAdminRed = 255;
+
 // The server's game: the client table, every client message, administration
 // and the timed game step. It knows no sockets: the network loop calls the
 // entry points below and the game answers through the Transport.

@@ -7,12 +7,6 @@
 #include "common/net/protocol.h"
 
 namespace kb {
-namespace {
-
-constexpr Colour kGreen = 65280;
-constexpr Colour kRed = 255;
-
-}  // namespace
 
 ServerLoop::ServerLoop(ServerSettings& settings, Clock& clock, Random& random)
     : settings_(settings),
@@ -325,7 +319,7 @@ void ServerLoop::ApplyMapping(const PortMapping& mapping) {
                  : "Der Router leitet Port " + port + " nicht mehr weiter.";
   }
   if (!text.empty()) {
-    game_.NotifyAdmins(text, mapping.mapped ? kGreen : kRed);
+    game_.NotifyAdmins(text, mapping.mapped ? kAdminGreen : kAdminRed);
     registration_.show({!mapping.mapped, "Kringelbahn Server", text});
   }
   if (mapping.mapped) JudgeNatFor("");
@@ -343,7 +337,7 @@ void ServerLoop::JudgeNatFor(const std::string& seen) {
   if (verdict == NatVerdict::kFine || verdict == told_) return;
   told_ = verdict;
   std::string text = NatVerdictText(verdict, mapping_.externalAddress, seen);
-  game_.NotifyAdmins(text, kRed);
+  game_.NotifyAdmins(text, kAdminRed);
   registration_.show({true, "Kringelbahn Server", text});
 }
 
